@@ -1,0 +1,37 @@
+#include <QApplication>
+#include <QDir>
+#include <QStringList>
+
+#include "Form1.h"
+#include "QtServices.h"
+
+namespace {
+// The command-line text as the program has always received it: the arguments joined by
+// blanks, one holding a blank enclosed in double quotes.
+QString CommandLineText(const QStringList& args) {
+    QStringList parts;
+    for (const QString& a : args)
+        parts << (a.contains(QLatin1Char(' ')) ? QLatin1Char('"') + a + QLatin1Char('"') : a);
+    return parts.join(QLatin1Char(' '));
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvane"));
+    QStringList args = QApplication::arguments().mid(1);
+    // A relative path names a place under the folder the program was started from; start-up
+    // changes the working directory, so make it absolute first.
+    if (!args.isEmpty() && !args.first().isEmpty() && !args.first().startsWith(QLatin1Char('/')))
+        args.first() = QDir::current().absoluteFilePath(args.first());
+    QtMsgBox msgBox;
+    QtShellDialogs dialogs;
+    Services services;
+    services.msgBox = &msgBox;
+    services.dialogs = &dialogs;
+    Form1 form(services, QApplication::applicationDirPath(), CommandLineText(args));
+    msgBox.setParent(&form);
+    form.Form_Load();
+    form.ShowAsPlaced();
+    return app.exec();
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+// The file and folder pickers, behind an interface so that tests answer them.
+class ShellDialogs {
+public:
+    virtual ~ShellDialogs() = default;
+    // The chosen folder's path, or nothing when the user cancelled.
+    virtual std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title) = 0;
+    // The chosen file's path, or empty when the user cancelled.
+    virtual QString GetOpenFileName(QWidget* owner, const QString& filter) = 0;
+};

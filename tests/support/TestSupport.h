@@ -1,0 +1,50 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <vector>
+
+#include "MsgBox.h"
+
+// A temporary folder that stands in for the program's directory (or any other folder a test
+// needs); removed with everything in it when the test ends.
+class TempDir {
+public:
+    TempDir();
+    // The folder's path, without a final "/".
+    QString path() const { return dir_.path(); }
+    // `name` below the folder.
+    QString file(const QString& name) const { return dir_.path() + QLatin1Char('/') + name; }
+    // Writes raw bytes to `name`, creating parent folders.
+    void write(const QString& name, const QByteArray& bytes) const;
+    QByteArray read(const QString& name) const;
+    bool exists(const QString& name) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Records every message box and answers from a script (the default button when the script
+// is empty: OK, Cancel for OK/Cancel with Cancel default, and so on).
+class FakeMsgBox : public MsgBox {
+public:
+    struct Shown {
+        QString text;
+        QString title;
+        MsgButtons buttons;
+        int defaultAnswer;
+    };
+    int Show(const QString& text, const QString& title, MsgButtons buttons,
+             int defaultAnswer) override;
+
+    std::vector<Shown> shown;
+    std::deque<int> answers;
+
+    QStringList texts() const;
+};
+
+// Code page 932 bytes of `text`, for comparing files byte for byte.
+QByteArray Cp932(const QString& text);

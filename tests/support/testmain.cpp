@@ -1,0 +1,13 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QStandardPaths>
+
+int main(int argc, char** argv) {
+    // Widget tests never need a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
