@@ -55,3 +55,30 @@ QByteArray Cp932(const QString& text) {
     EXPECT_TRUE(ok);
     return bytes;
 }
+
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+
+ScopedMount::ScopedMount(const QString& path, const char* options) : path_(path), options_(options) {
+    QDir().mkpath(path);
+    const QByteArray p = QFile::encodeName(path);
+    if (::mount("tmpfs", p.constData(), "tmpfs", 0, options) == 0) {
+        ok_ = true;
+    } else {
+        reason_ = QStringLiteral("cannot mount a tmpfs here: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+    }
+}
+
+ScopedMount::~ScopedMount() {
+    if (ok_) ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
+}
+
+bool ScopedMount::remountReadOnly() {
+    const QByteArray p = QFile::encodeName(path_);
+    if (::mount("tmpfs", p.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, options_.constData()) == 0)
+        return true;
+    reason_ = QStringLiteral("remount read-only failed: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+    return false;
+}

@@ -48,3 +48,21 @@ public:
 
 // Code page 932 bytes of `text`, for comparing files byte for byte.
 QByteArray Cp932(const QString& text);
+
+// A tmpfs mounted at `path` (created if missing) for the life of the object: a real second
+// filesystem for full-disk, read-only and cross-filesystem cases. Needs root; ok() is false
+// with the reason where mounting is refused, and the test then skips.
+class ScopedMount {
+public:
+    ScopedMount(const QString& path, const char* options);
+    ~ScopedMount();
+    bool ok() const { return ok_; }
+    QString reason() const { return reason_; }
+    bool remountReadOnly();
+
+private:
+    QString path_;
+    QByteArray options_;
+    bool ok_ = false;
+    QString reason_;
+};

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include "Folder.h"
+#include "Form1.h"
+#include "GlobalParam.h"
+#include "TestSupport.h"
+
+namespace {
+
+// Starts Form1 in a temporary program directory, as the program starts in its own folder.
+class Form1Startup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Folder::ResetState();
+        GlobalParam::ResetState();
+        savedCwd = QDir::currentPath();
+        services.msgBox = &msg;
+    }
+    void TearDown() override { QDir::setCurrent(savedCwd); }
+
+    std::unique_ptr<Form1> Start(const QString& commandLine = QString()) {
+        auto form = std::make_unique<Form1>(services, program.path(), commandLine);
+        form->Form_Load();
+        return form;
+    }
+    QByteArray File0() const { return program.read("config/設定_オプション.ini"); }
+    QByteArray File1() const { return program.read("config/設定_個別転送.ini"); }
+
+    TempDir program;
+    FakeMsgBox msg;
+    Services services;
+    QString savedCwd;
+};
+
+TEST_F(Form1Startup, FirstRunCreatesConfigAndTheDefaultPageAndClosingWritesBothFiles) {
+    auto form = Start();
+    EXPECT_TRUE(QDir(program.file("config")).exists());
+    EXPECT_EQ(QDir::currentPath(), QDir(program.path()).canonicalPath());
+    EXPECT_EQ(Folder::gi_PageCount, 1);
+    EXPECT_EQ(Folder::gl_PageNum, 0);
+    EXPECT_EQ(Folder::gs_PageName[0], QStringLiteral("新規ページ"));
+    EXPECT_EQ(Folder::gs_FolderTitle[0][0], QStringLiteral("マイドキュメント"));
+    EXPECT_TRUE(Folder::gs_FolderPath[0][0].endsWith(QLatin1Char('/')));
+    EXPECT_EQ(Folder::gs_FolderTitle[0][1], QStringLiteral("マイピクチャー"));
+    EXPECT_EQ(Folder::gs_FolderPath[0][1],
+              QStandardPaths::writableLocation(QStandardPaths::PicturesLocation) + QLatin1Char('/'));
+    EXPECT_EQ(form->Bar()->text(), QStringLiteral("[移動] 0/0 "));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Orvane"));
+    EXPECT_TRUE(form->Text1()->toPlainText().startsWith(QStringLiteral("<< 新規ページ >>")));
+    EXPECT_TRUE(form->Text1()->toPlainText().contains(QStringLiteral("\uFF1E新規ページ")));
+    EXPECT_FALSE(form->state().PngPluginAvailable);
+
+    // Nothing is written until the window closes.
+    EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
+    form->close();
+    const QByteArray file0 = File0();
+    EXPECT_EQ(file0.count("\r\n"), 11);
+    EXPECT_TRUE(file0.startsWith("\"DelTrash\",0\r\n"));
+    EXPECT_TRUE(file0.contains("\"StateWndMain\","));
+    const QByteArray file1 = File1();
+    EXPECT_EQ(file1.count("\r\n"), 10);
+    EXPECT_TRUE(file1.startsWith("\"IndividualTrans\",0,0,0,\"\",1\r\n"));
+    // The library files are the editor's to write, not the main window's.
+    EXPECT_FALSE(program.exists("config/設定_ページ.ini"));
+    EXPECT_TRUE(msg.shown.empty());
+}
+
+TEST_F(Form1Startup, StoredStateIsRestoredAndOutOfRangePagesReset) {
+    program.write("config/設定_ページ.ini", Cp932(QStringLiteral("一\r\n二\r\n三\r\n")));
+    program.write("config/設定_オプション.ini",
+                  "\"CurrentPageNum\",2\r\n\"CurrentFullMode\",-1\r\n\"StateWndMain\",30,40,730,540,1\r\n");
+    program.write("config/設定_個別転送.ini", "\"IndividualTrans\",1,4,1,\"trip\",41\r\n");
+    program.write("dll/ifPNG.spi", "present");
+    auto form = Start();
+    EXPECT_EQ(Folder::gi_PageCount, 3);
+    EXPECT_EQ(Folder::gl_PageNum, 2);
+    EXPECT_TRUE(GlobalParam::Options.CurrentFullMode);
+    EXPECT_EQ(Folder::gl_SeqNum[1][4], 41);
+    EXPECT_TRUE(form->state().PngPluginAvailable);
+    EXPECT_EQ(form->geometry().size(), QSize(700, 500));
+    form->close();
+    EXPECT_TRUE(File0().contains("\"CurrentPageNum\",2\r\n\"CurrentFullMode\",-1\r\n"));
+    EXPECT_TRUE(File1().contains("\"IndividualTrans\",1,4,1,\"trip\",41\r\n"));
+
+    for (const char* stored : {"250", "3", "-1"}) {
+        Folder::ResetState();
+        program.write("config/設定_オプション.ini", QByteArray("\"CurrentPageNum\",") + stored + "\r\n");
+        auto again = Start();
+        EXPECT_EQ(Folder::gl_PageNum, 0) << stored;
+        again->close();
+    }
+}
+
+TEST_F(Form1Startup, BrokenConfigurationNeverStopsStartUpAndIsRewrittenSound) {
+    program.write("config/設定_ページ.ini", QByteArray("\x81\x00\xff\r\n\r\n", 6));
+    program.write("config/設定_フォルダ.ini", QByteArray(3000, '\0'));
+    program.write("config/設定_オプション.ini",
+                  "\"owMode\",1e999\r\n\"StateWndMain\",,,,,\r\n\"CurrentPageNum\",1e12\r\n");
+    program.write("config/設定_個別転送.ini", QByteArray("\"IndividualTrans\",99999,-3,1,\"x\",1\r\n,,,,,,,,,,\r\n"));
+    auto form = Start();
+    EXPECT_EQ(Folder::gi_PageCount, 2);
+    EXPECT_EQ(GlobalParam::Options.owMode, 0);
+    form->close();
+    EXPECT_EQ(File0().count("\r\n"), 11);
+    EXPECT_EQ(File1().count("\r\n"), 20);
+}
+
+TEST_F(Form1Startup, UnwritableConfigIsReportedAndNothingCrashes) {
+    auto form = Start();
+    QDir(program.file("config")).removeRecursively();
+    program.write("config", "a file where the folder should be");
+    form->close();
+    ASSERT_EQ(msg.shown.size(), 2u);
+    EXPECT_TRUE(msg.shown[0].text.contains(QStringLiteral("設定_オプション.ini")));
+    EXPECT_TRUE(msg.shown[1].text.contains(QStringLiteral("設定_個別転送.ini")));
+}
+
+}  // namespace
