@@ -39,3 +39,17 @@ test: deps
 
 clean:
 	rm -rf build
+
+# Fuzzes the PNG plug-in's decoder with libFuzzer (clang) for FUZZ_TIME seconds in its own build
+# folder; the corpus grows in $(FUZZ_DIR)/corpus and crashing inputs land in $(FUZZ_DIR)/crashes.
+FUZZ_DIR  ?= build/fuzz
+FUZZ_TIME ?= 600
+
+.PHONY: fuzz
+fuzz: deps
+	cmake -S fuzz -B $(FUZZ_DIR) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds $(FUZZ_DIR)/crashes
+	$(FUZZ_DIR)/make_seeds $(FUZZ_DIR)/seeds
+	$(FUZZ_DIR)/ifpng_fuzzer -max_total_time=$(FUZZ_TIME) -timeout=10 -rss_limit_mb=2048 \
+	  -artifact_prefix=$(FUZZ_DIR)/crashes/ $(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds

@@ -1,0 +1,161 @@
+#include "IfPng.h"
+
+#include <fcntl.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+
+namespace ifpng {
+namespace {
+
+// Everything a decode owns. It lives in DecodeStream's frame, outside the function that calls
+// setjmp, so a longjmp never leaves it in an indeterminate state.
+struct Decode {
+    FILE* stream = nullptr;
+    png_structp png = nullptr;
+    png_infop pngInfo = nullptr;
+    HLOCAL infoBlock = nullptr;
+    HLOCAL bitsBlock = nullptr;
+    png_bytep* rows = nullptr;
+    uint64_t maxOutputBytes = kMaxOutputBytes;
+    Result failure = kBrokenData;  // what a longjmp out of libpng reports
+};
+
+void ReadData(png_structp png, png_bytep out, size_t length) {
+    FILE* stream = static_cast<FILE*>(png_get_io_ptr(png));
+    if (std::fread(out, 1, length, stream) != length) png_error(png, "unexpected end of file");
+}
+
+[[noreturn]] void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+// Warnings are silent; the one that matters is IHDR exceeding the size limit, which is
+// followed by an error that should read "too large" rather than "broken".
+void OnWarning(png_structp png, png_const_charp message) {
+    if (message != nullptr && std::strstr(message, "exceeds user limit") != nullptr) {
+        static_cast<Decode*>(png_get_error_ptr(png))->failure = kTooLarge;
+    }
+}
+
+Result Run(Decode* d) {
+    if (setjmp(png_jmpbuf(d->png))) return d->failure;
+
+    png_structp png = d->png;
+    png_infop pngInfo = d->pngInfo;
+    png_set_read_fn(png, d->stream, ReadData);
+    png_set_sig_bytes(png, 8);
+    png_set_user_limits(png, kMaxDimension, kMaxDimension);
+    png_set_chunk_cache_max(png, kMaxCachedChunks);
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+
+    png_read_info(png, pngInfo);
+    png_uint_32 width = 0, height = 0;
+    int depth = 0, colorType = 0;
+    png_get_IHDR(png, pngInfo, &width, &height, &depth, &colorType, nullptr, nullptr, nullptr);
+    if (width == 0 || height == 0) return kBrokenData;
+    if (width > kMaxDimension || height > kMaxDimension) return kTooLarge;
+    const uint64_t stride = uint64_t{width} * 4;
+    const uint64_t total = stride * height;
+    if (total > d->maxOutputBytes || total > kMaxOutputBytes) return kTooLarge;
+
+    // Every colour type, depth and interlace method to 8-bit B, G, R, A.
+    const bool hasAlpha =
+        (colorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, pngInfo, PNG_INFO_tRNS) != 0;
+    png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, tRNS to alpha
+    if (depth == 16) png_set_scale_16(png);
+    if ((colorType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
+    if (!hasAlpha) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_bgr(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, pngInfo);
+    if (png_get_bit_depth(png, pngInfo) != 8 || png_get_channels(png, pngInfo) != 4 ||
+        png_get_rowbytes(png, pngInfo) != stride) {
+        return kBrokenData;
+    }
+
+    d->infoBlock = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BitmapInfoHeader));
+    d->bitsBlock = LocalAlloc(LMEM_MOVEABLE, static_cast<size_t>(total));
+    d->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
+    if (d->infoBlock == nullptr || d->bitsBlock == nullptr || d->rows == nullptr) {
+        return kOutOfMemory;
+    }
+
+    // Bottom-up: the image's first row is the block's last.
+    auto* pixels = static_cast<unsigned char*>(LocalLock(d->bitsBlock));
+    for (png_uint_32 y = 0; y < height; ++y) {
+        d->rows[y] = pixels + (uint64_t{height} - 1 - y) * stride;
+    }
+    png_read_image(png, d->rows);
+    // Reading up to IEND turns a file cut after its image data into an error too.
+    png_read_end(png, nullptr);
+    LocalUnlock(d->bitsBlock);
+
+    BitmapInfoHeader header{};
+    header.biSize = sizeof(BitmapInfoHeader);
+    header.biWidth = static_cast<int32_t>(width);
+    header.biHeight = static_cast<int32_t>(height);
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = 0;  // BI_RGB
+    header.biSizeImage = static_cast<uint32_t>(total);
+    std::memcpy(LocalLock(d->infoBlock), &header, sizeof header);
+    LocalUnlock(d->infoBlock);
+    return kOk;
+}
+
+}  // namespace
+
+Result DecodeStream(FILE* stream, HLOCAL* info, HLOCAL* bits, uint64_t maxOutputBytes) {
+    if (stream == nullptr || info == nullptr || bits == nullptr) return kBadArguments;
+    unsigned char signature[8];
+    if (std::fread(signature, 1, sizeof signature, stream) != sizeof signature ||
+        png_sig_cmp(signature, 0, sizeof signature) != 0) {
+        return kNotPng;
+    }
+
+    Decode d;
+    d.stream = stream;
+    d.maxOutputBytes = maxOutputBytes;
+    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, OnError, OnWarning);
+    if (d.png == nullptr) return kOutOfMemory;
+    d.pngInfo = png_create_info_struct(d.png);
+    Result result = d.pngInfo != nullptr ? Run(&d) : kOutOfMemory;
+    png_destroy_read_struct(&d.png, d.pngInfo != nullptr ? &d.pngInfo : nullptr, nullptr);
+    std::free(d.rows);
+    if (result != kOk) {
+        LocalFree(d.infoBlock);
+        LocalFree(d.bitsBlock);
+        return result;
+    }
+    *info = d.infoBlock;
+    *bits = d.bitsBlock;
+    return kOk;
+}
+
+Result DecodeFile(const char* fileName, int32_t offset, uint32_t flags, HLOCAL* info,
+                  HLOCAL* bits) {
+    if (fileName == nullptr || info == nullptr || bits == nullptr) return kBadArguments;
+    if (flags != 0 || offset < 0) return kBadArguments;
+    // Non-blocking open so that a FIFO never hangs the host; only regular files are decoded.
+    const int fd = open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return kCannotRead;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        (offset > 0 && lseek(fd, offset, SEEK_SET) != offset)) {
+        close(fd);
+        return kCannotRead;
+    }
+    FILE* stream = fdopen(fd, "rb");
+    if (stream == nullptr) {
+        close(fd);
+        return kCannotRead;
+    }
+    const Result result = DecodeStream(stream, info, bits);
+    std::fclose(stream);
+    return result;
+}
+
+}  // namespace ifpng

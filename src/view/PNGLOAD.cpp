@@ -1,0 +1,133 @@
+#include "PNGLOAD.h"
+
+#include <QFile>
+
+#include <dlfcn.h>
+
+#include <cstring>
+#include <limits>
+
+#include "LocalMemory.h"
+
+namespace PNGLOAD {
+namespace {
+
+// The plug-in's export, as its call site passes it.
+typedef int32_t (*ProgressProc)(int32_t done, int32_t total, int32_t userValue);
+typedef int32_t (*GetPictureProc)(const char* fileName, int32_t offset, uint32_t flags,
+                                  HLOCAL* info, HLOCAL* bits, ProgressProc progress,
+                                  int32_t userValue);
+
+// The fields this side reads of the 40-byte BITMAPINFOHEADER (little-endian, unaligned).
+struct DibHeader {
+    uint32_t size;
+    int32_t width;
+    int32_t height;
+    uint16_t planes;
+    uint16_t bitCount;
+    uint32_t compression;
+};
+
+template <typename T>
+T ReadField(const unsigned char* p, size_t offset) {
+    T value;
+    std::memcpy(&value, p + offset, sizeof value);
+    return value;
+}
+
+GetPictureProc LoadPlugin() {
+    static GetPictureProc proc = nullptr;
+    if (proc != nullptr) return proc;
+    // Never unloaded: the program decodes PNG files for as long as it runs.
+    void* library = dlopen(kPluginPath, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return nullptr;
+    proc = reinterpret_cast<GetPictureProc>(dlsym(library, "GetPicture"));
+    if (proc == nullptr) dlclose(library);
+    return proc;
+}
+
+inline int Blend(int channel, int background, int alpha) {
+    return (channel * alpha + background * (255 - alpha) + 127) / 255;
+}
+
+}  // namespace
+
+int16_t ImageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
+                     QImage* out) {
+    if (info == nullptr || bits == nullptr || infoSize < 40) return kBadBlocks;
+    const auto* raw = static_cast<const unsigned char*>(info);
+    DibHeader h;
+    h.size = ReadField<uint32_t>(raw, 0);
+    h.width = ReadField<int32_t>(raw, 4);
+    h.height = ReadField<int32_t>(raw, 8);
+    h.planes = ReadField<uint16_t>(raw, 12);
+    h.bitCount = ReadField<uint16_t>(raw, 14);
+    h.compression = ReadField<uint32_t>(raw, 16);
+    if (h.size < 40 || h.size > infoSize) return kBadBlocks;
+    if (h.width <= 0 || h.height == 0 || h.height == std::numeric_limits<int32_t>::min()) {
+        return kBadBlocks;
+    }
+    if (h.planes != 1 || h.compression != 0 || (h.bitCount != 24 && h.bitCount != 32)) {
+        return kUnsupported;
+    }
+    const uint64_t width = static_cast<uint64_t>(h.width);
+    const uint64_t height = static_cast<uint64_t>(h.height < 0 ? -int64_t{h.height} : h.height);
+    const bool topDown = h.height < 0;
+    // QImage's limits; they also keep the product below from overflowing.
+    if (width > uint64_t{std::numeric_limits<int>::max()} / 4 || height > 1u << 30) {
+        return kUnsupported;
+    }
+    const uint64_t stride = (width * h.bitCount + 31) / 32 * 4;
+    if (stride * height > bitsSize) return kBadBlocks;
+
+    const int bg[3] = {qBlue(kBackground), qGreen(kBackground), qRed(kBackground)};
+    const auto* pixels = static_cast<const unsigned char*>(bits);
+    bool alphaUsed = false;
+    if (h.bitCount == 32) {
+        for (uint64_t i = 0; i < width * height && !alphaUsed; ++i) alphaUsed = pixels[i * 4 + 3];
+    }
+
+    QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
+    if (image.isNull()) return kNoMemory;
+    const uint64_t bytesPerPixel = h.bitCount / 8;
+    for (uint64_t y = 0; y < height; ++y) {
+        const unsigned char* src = pixels + (topDown ? y : height - 1 - y) * stride;
+        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
+        for (uint64_t x = 0; x < width; ++x, src += bytesPerPixel) {
+            const int alpha = alphaUsed ? src[3] : 255;
+            dst[x] = qRgb(Blend(src[2], bg[2], alpha), Blend(src[1], bg[1], alpha),
+                          Blend(src[0], bg[0], alpha));
+        }
+    }
+    *out = std::move(image);
+    return 0;
+}
+
+int16_t LoadPngWithPlugin(QImage* target, const QString& path) {
+    GetPictureProc getPicture = LoadPlugin();
+    if (getPicture == nullptr) return kPluginMissing;
+
+    const QByteArray fileName = QFile::encodeName(path);
+    HLOCAL infoBlock = nullptr;
+    HLOCAL bitsBlock = nullptr;
+    const int32_t code = getPicture(fileName.constData(), 0, 0, &infoBlock, &bitsBlock, nullptr, 0);
+    if (code != 0) {
+        // The code is taken as 16 bits; one whose low half is 0 must still read as failure.
+        return static_cast<int16_t>(code) != 0 ? static_cast<int16_t>(code) : kPluginFailed;
+    }
+
+    void* info = LocalLock(infoBlock);
+    void* bits = LocalLock(bitsBlock);
+    QImage image;
+    const int16_t result =
+        ImageFromDib(info, LocalSize(infoBlock), bits, LocalSize(bitsBlock), &image);
+    LocalUnlock(infoBlock);
+    LocalUnlock(bitsBlock);
+    LocalFree(infoBlock);
+    LocalFree(bitsBlock);
+    if (result != 0) return result;
+    if (target != nullptr) *target = std::move(image);
+    return 0;
+}
+
+}  // namespace PNGLOAD

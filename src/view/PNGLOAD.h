@@ -1,0 +1,43 @@
+#pragma once
+// Decoding PNG files through the plug-in dll/ifPNG.spi.
+//
+// Division of work: the plug-in hands back 32-bit rows with straight alpha; this side
+// composites every pixel over the view's background colour, so the QImage it fills is opaque
+// (Format_RGB32) and draws the same whatever the painter does with alpha.
+
+#include <QImage>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace PNGLOAD {
+
+// The library path, relative to the working directory (the program's directory).
+inline constexpr const char* kPluginPath = "dll/ifPNG.spi";
+
+// The view's background RGB(255, 224, 192), under transparent pixels.
+inline constexpr QRgb kBackground = 0xFFFFE0C0u;
+
+// Codes of this side; the plug-in's own codes are positive.
+inline constexpr int16_t kPluginMissing = -1;   // dlopen or dlsym failed
+inline constexpr int16_t kBadBlocks = -2;       // blocks inconsistent with their header
+inline constexpr int16_t kUnsupported = -3;     // a DIB layout this side does not read
+inline constexpr int16_t kNoMemory = -4;        // the QImage could not be allocated
+inline constexpr int16_t kPluginFailed = -5;    // non-zero code that reads 0 as 16 bits
+
+// Decodes `path` with the plug-in into *target (the image's size, opaque RGB32) and returns 0;
+// on failure returns the plug-in's non-zero code, or one of the codes above, and *target is
+// untouched. The plug-in is loaded on the first call and stays loaded; a failed load is tried
+// again on the next call.
+int16_t LoadPngWithPlugin(QImage* target, const QString& path);
+
+// The conversion step of LoadPngWithPlugin: checks a BITMAPINFO of `infoSize` bytes against
+// pixel rows of `bitsSize` bytes and builds the image. 32-bit (B, G, R, alpha) and 24-bit rows,
+// bottom-up (biHeight > 0) or top-down (biHeight < 0), rows padded to 4 bytes. 32-bit rows whose
+// alpha bytes are all 0 are taken as opaque (the usual meaning of BI_RGB 32). Returns 0 or
+// kBadBlocks / kUnsupported / kNoMemory, *out untouched on failure.
+int16_t ImageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
+                     QImage* out);
+
+}  // namespace PNGLOAD
