@@ -1,0 +1,220 @@
+// Copy and move composed from the primitives, and the path-byte helpers. Nothing here calls the
+// operating system directly, so a fault-injecting FileSystem exercises every failure path.
+#include "FileSystem.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace FsPath {
+
+QByteArray EncodePath(const QString& path) {
+    QByteArray out;
+    out.reserve(path.size() * 3);
+    const int n = path.size();
+    for (int i = 0; i < n; ++i) {
+        const char16_t c = path.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(path.at(i + 1).unicode())) {
+            out += QString(path.mid(i, 2)).toUtf8();
+            ++i;
+        } else if (c >= 0xDC80 && c <= 0xDCFF) {
+            out += char(c - 0xDC00);  // a raw byte carried through by DecodeName
+        } else {
+            out += QString(QChar(c)).toUtf8();
+        }
+    }
+    return out;
+}
+
+// Length of the valid UTF-8 sequence starting at `p` (at most `left` bytes), 0 if invalid.
+static int ValidSequence(const unsigned char* p, int left) {
+    const unsigned char b = p[0];
+    if (b < 0x80) return 1;
+    int len;
+    uint32_t cp;
+    if (b >= 0xC2 && b <= 0xDF) { len = 2; cp = b & 0x1F; }
+    else if (b >= 0xE0 && b <= 0xEF) { len = 3; cp = b & 0x0F; }
+    else if (b >= 0xF0 && b <= 0xF4) { len = 4; cp = b & 0x07; }
+    else return 0;
+    if (left < len) return 0;
+    for (int k = 1; k < len; ++k) {
+        if ((p[k] & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (p[k] & 0x3F);
+    }
+    if (len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) return 0;
+    if (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) return 0;
+    return len;
+}
+
+QString DecodeName(const QByteArray& bytes) {
+    QString out;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const int n = bytes.size();
+    int i = 0;
+    while (i < n) {
+        const int len = ValidSequence(p + i, n - i);
+        if (len == 0) {
+            out += QChar(char16_t(0xDC00 + p[i]));
+            ++i;
+        } else {
+            out += QString::fromUtf8(reinterpret_cast<const char*>(p + i), len);
+            i += len;
+        }
+    }
+    return out;
+}
+
+FsError ErrorFor(int code) {
+    FsError e;
+    e.code = code;
+    const char* text = strerrordesc_np(code);  // English whatever the locale
+    e.reason = text ? QString::fromUtf8(text) : QStringLiteral("Error %1").arg(code);
+    return e;
+}
+
+QString FolderOf(const QString& path) {
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0) return QStringLiteral(".");
+    if (slash == 0) return QStringLiteral("/");
+    return path.left(slash);
+}
+
+QString NameOf(const QString& path) {
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+}  // namespace FsPath
+
+namespace {
+
+void Set(FsError* err, const FsError& e) {
+    if (err) *err = e;
+}
+
+QString JoinPath(const QString& folder, const QString& name) {
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+}  // namespace
+
+bool FileSystem::IsTemporaryName(const QString& name) {
+    return name.startsWith(TemporaryPrefix()) && name.endsWith(QLatin1String(".tmp"));
+}
+
+QString FileSystem::TemporaryPathIn(const QString& folder) {
+    // Short and independent of the final name, so a long final name never makes it too long.
+    static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int k = 0; k < 8; ++k)
+        suffix += QLatin1Char(kChars[QRandomGenerator::global()->bounded(36)]);
+    return JoinPath(folder, TemporaryPrefix() + suffix + QStringLiteral(".tmp"));
+}
+
+bool FileSystem::IsRegularFile(const QString& path) {
+    FileStatus st;
+    FsError ignored;
+    return Stat(path, &st, &ignored) && st.isRegular;
+}
+
+bool FileSystem::IsDirectory(const QString& path) {
+    FileStatus st;
+    FsError ignored;
+    return Stat(path, &st, &ignored) && st.isDirectory;
+}
+
+bool FileSystem::ListRegularFiles(const QString& folder, QStringList* names, FsError* err) {
+    QStringList all;
+    names->clear();
+    if (!ListNames(folder, &all, err)) return false;
+    for (const QString& name : all) {
+        if (IsRegularFile(JoinPath(folder, name))) names->append(name);
+    }
+    return true;
+}
+
+bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
+                                 QString* temporary, FsError* err) {
+    FileStatus st;
+    if (!Stat(source, &st, err)) return false;
+    if (!st.isRegular) {
+        Set(err, FsPath::ErrorFor(st.isDirectory ? EISDIR : EINVAL));
+        return false;
+    }
+    int in = -1;
+    if (!OpenRead(source, &in, err)) return false;
+
+    // O_EXCL makes the temporary name ours alone.
+    QString tmp;
+    int out = -1;
+    for (int attempt = 0;; ++attempt) {
+        tmp = TemporaryPathIn(folder);
+        FsError e;
+        if (CreateNew(tmp, 0600, &out, &e)) break;
+        if (e.code != EEXIST || attempt >= 50) {
+            Set(err, e);
+            FsError ignored;
+            Close(in, &ignored);
+            return false;
+        }
+    }
+
+    bool ok = true;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        int64_t got = 0;
+        if (!Read(in, buffer.data(), int64_t(buffer.size()), &got, err)) { ok = false; break; }
+        if (got == 0) break;
+        if (!Write(out, buffer.data(), got, err)) { ok = false; break; }
+    }
+    FsError ignored;
+    if (ok) KeepTimesAndMode(out, st, &ignored);  // refused on some file systems: not a failure
+    if (ok && !Fsync(out, err)) ok = false;
+    if (ok) {
+        if (!Close(out, err)) ok = false;
+    } else {
+        Close(out, &ignored);
+    }
+    Close(in, &ignored);
+    if (!ok) {
+        Unlink(tmp, &ignored);
+        return false;
+    }
+    *temporary = tmp;
+    return true;
+}
+
+bool FileSystem::Copy(const QString& source, const QString& destination, FsError* err) {
+    QString tmp;
+    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err)) return false;
+    if (!RenameReplace(tmp, destination, err)) {
+        FsError ignored;
+        Unlink(tmp, &ignored);
+        return false;
+    }
+    return true;
+}
+
+bool FileSystem::Move(const QString& source, const QString& destination, FsError* err) {
+    FsError e;
+    if (RenameNoReplace(source, destination, &e)) return true;
+    if (e.code != EXDEV) {
+        Set(err, e);
+        return false;
+    }
+    // Across file systems: the copy is complete and under its final name before the source
+    // goes, and taken back if the source cannot go.
+    QString tmp;
+    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err)) return false;
+    FsError ignored;
+    if (!RenameNoReplace(tmp, destination, err)) {
+        Unlink(tmp, &ignored);
+        return false;
+    }
+    if (!Unlink(source, err)) {
+        Unlink(destination, &ignored);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,135 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <sys/types.h>
+
+// Why a file-system call failed: an errno value (0 when none applies) and a one-line reason in
+// English, as strerror gives it, meant for the second line of a message box.
+struct FsError {
+    int code = 0;
+    QString reason;
+};
+
+// What stat(2) says about a path (symlinks followed: a link to a regular file is one).
+struct FileStatus {
+    bool isRegular = false;
+    bool isDirectory = false;
+    int64_t size = 0;
+    int64_t mtimeSec = 0;
+    int64_t mtimeNsec = 0;
+    uint32_t mode = 0;  // permission bits only
+    uint64_t device = 0;
+    uint64_t inode = 0;
+};
+
+// Only CD-ROM matters to the callers: it is refused as a source of moves and deletes and as a
+// destination of copies and moves. Everything else is "Other".
+enum class DriveType { Other, CdRom };
+
+// Every file-system call of the copy, move and delete path goes through this interface, so a test
+// can fail any one of them. Paths are QStrings; names that are not valid UTF-8 travel as lone
+// surrogates U+DC80..U+DCFF, one per undecodable byte (see EncodePath/DecodeName), so every
+// name readdir gives can be reached again.
+//
+// The primitives are virtual; Copy, Move and the helpers below are built on them only.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // --- primitives -------------------------------------------------------------------------
+    // stat(2). False with ENOENT etc. when the path cannot be looked up.
+    virtual bool Stat(const QString& path, FileStatus* out, FsError* err) = 0;
+    // Names in `folder` (not "." and ".."), in readdir order.
+    virtual bool ListNames(const QString& folder, QStringList* names, FsError* err) = 0;
+    virtual bool OpenRead(const QString& path, int* fd, FsError* err) = 0;
+    // Reads up to `size` bytes; `*got` 0 means end of file.
+    virtual bool Read(int fd, char* buffer, int64_t size, int64_t* got, FsError* err) = 0;
+    // Creates `path` for writing; fails with EEXIST when anything already has that name.
+    virtual bool CreateNew(const QString& path, uint32_t mode, int* fd, FsError* err) = 0;
+    // Writes all `size` bytes (short writes are continued).
+    virtual bool Write(int fd, const char* data, int64_t size, FsError* err) = 0;
+    // Gives the open file the modification time and permission bits of `from`. The file system
+    // may refuse (FAT, exFAT, network shares); the caller does not treat that as a failure.
+    virtual bool KeepTimesAndMode(int fd, const FileStatus& from, FsError* err) = 0;
+    virtual bool Fsync(int fd, FsError* err) = 0;
+    // The descriptor is released even when close reports an error.
+    virtual bool Close(int fd, FsError* err) = 0;
+    // Renames without ever replacing an existing `to` (EEXIST then): renameat2 RENAME_NOREPLACE,
+    // or link + unlink where the file system lacks it. EXDEV across file systems.
+    virtual bool RenameNoReplace(const QString& from, const QString& to, FsError* err) = 0;
+    // rename(2): atomically replaces an existing `to`.
+    virtual bool RenameReplace(const QString& from, const QString& to, FsError* err) = 0;
+    virtual bool Unlink(const QString& path, FsError* err) = 0;
+    // To the freedesktop.org trash. A trash that fails leaves the file where it was.
+    virtual bool Trash(const QString& path, FsError* err) = 0;
+    // The mount point holding `path` (its nearest existing parent when it does not exist), with
+    // no final "/" except for the root "/" itself.
+    virtual QString MountPoint(const QString& path) = 0;
+    // The kind of drive mounted at `mountPoint` (a value MountPoint returned).
+    virtual DriveType TypeOfDrive(const QString& mountPoint) = 0;
+
+    // --- composed operations (guarantees hold for any implementation of the primitives) ----
+    // Copies the regular file `source` to the full path `destination`, replacing a file there:
+    // the bytes go to a short temporary name beside the destination, get the source's mtime and
+    // mode where allowed, are fsynced, and the temporary is renamed over the destination. On
+    // failure the destination is untouched and no temporary remains.
+    bool Copy(const QString& source, const QString& destination, FsError* err);
+    // Moves `source` to the full path `destination`, never replacing an existing file (EEXIST).
+    // Across file systems: copy as above into place, then remove the source; if the source
+    // cannot be removed the copy is taken back. On failure the source stays where it was and
+    // nothing new remains under any name.
+    bool Move(const QString& source, const QString& destination, FsError* err);
+    // Copies `source` into `folder` under a fresh temporary name (complete, fsynced, closed)
+    // and returns that name in `*temporary`. On failure nothing remains.
+    bool CopyToTemporary(const QString& source, const QString& folder, QString* temporary,
+                         FsError* err);
+    // Regular files of `folder` (symlinks to regular files included), in readdir order.
+    bool ListRegularFiles(const QString& folder, QStringList* names, FsError* err);
+    // Whether `path` names a regular file / a directory (false when it cannot be looked up).
+    bool IsRegularFile(const QString& path);
+    bool IsDirectory(const QString& path);
+
+    // A fresh temporary path in `folder` (not created; callers create or rename onto it without
+    // replacing, and pick another name on EEXIST).
+    static QString TemporaryPathIn(const QString& folder);
+    // Temporary names start with this prefix (a dot: hidden in file managers).
+    static QString TemporaryPrefix() { return QStringLiteral(".orvane-"); }
+    static bool IsTemporaryName(const QString& name);
+};
+
+// The real file system: POSIX calls, GIO's g_file_trash, /proc/self/mountinfo.
+class PosixFileSystem : public FileSystem {
+public:
+    bool Stat(const QString& path, FileStatus* out, FsError* err) override;
+    bool ListNames(const QString& folder, QStringList* names, FsError* err) override;
+    bool OpenRead(const QString& path, int* fd, FsError* err) override;
+    bool Read(int fd, char* buffer, int64_t size, int64_t* got, FsError* err) override;
+    bool CreateNew(const QString& path, uint32_t mode, int* fd, FsError* err) override;
+    bool Write(int fd, const char* data, int64_t size, FsError* err) override;
+    bool KeepTimesAndMode(int fd, const FileStatus& from, FsError* err) override;
+    bool Fsync(int fd, FsError* err) override;
+    bool Close(int fd, FsError* err) override;
+    bool RenameNoReplace(const QString& from, const QString& to, FsError* err) override;
+    bool RenameReplace(const QString& from, const QString& to, FsError* err) override;
+    bool Unlink(const QString& path, FsError* err) override;
+    bool Trash(const QString& path, FsError* err) override;
+    QString MountPoint(const QString& path) override;
+    DriveType TypeOfDrive(const QString& mountPoint) override;
+};
+
+namespace FsPath {
+// File-name bytes of `path`: UTF-8, with U+DC80..U+DCFF standing for the raw byte 0x80..0xFF.
+QByteArray EncodePath(const QString& path);
+// The inverse: valid UTF-8 decodes as usual, every byte of an invalid sequence becomes
+// U+DC00 + byte. EncodePath(DecodeName(b)) == b for every b.
+QString DecodeName(const QByteArray& bytes);
+// An FsError for `code` with its English description.
+FsError ErrorFor(int code);
+// The folder part of `path` (without final "/"; "/" for a file in the root, "." for a bare name).
+QString FolderOf(const QString& path);
+// The last component of `path` ("" when it ends in "/").
+QString NameOf(const QString& path);
+}  // namespace FsPath
