@@ -1,0 +1,271 @@
+#include "Module1.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <cerrno>
+
+#include "FileSystem.h"
+#include "GlobalParam.h"
+#include "MsgBox.h"
+
+namespace Module1 {
+
+namespace {
+
+const char kCopyToCdRom[] = "指定のメディアへのコピーはできません。";
+const char kMoveFromCdRom[] = "指定のメディアからの移動はできません。";
+const char kMoveToCdRom[] = "指定のメディアへの移動はできません。";
+const char kDeleteOnCdRom[] = "指定のメディアのファイルは削除はできません。";
+const char kTransferFailed[] = "ファイルを転送できませんでした";
+const char kDeleteFailed[] = "ファイルを削除できませんでした";
+
+void Tell(MsgBox& msg, const QString& text) {
+    msg.Show(text, QStringLiteral("Orvane"), MsgButtons::Ok, vbOK);
+}
+
+void TellFailure(MsgBox& msg, const char* what, const FsError& e) {
+    Tell(msg, QString::fromUtf8(what) + QLatin1Char('\n') + e.reason);
+}
+
+bool OnCdRom(FileSystem& fs, const QString& path) {
+    return IsCdRomDrive(fs, GetDriveName(fs, path));
+}
+
+// A copy or move takes regular files only (a folder named "a.jpg" is never transferred).
+bool SourceIsRegular(FileSystem& fs, const QString& source, FsError* err) {
+    FileStatus st;
+    if (!fs.Stat(source, &st, err)) return false;
+    if (!st.isRegular) {
+        *err = FsPath::ErrorFor(st.isDirectory ? EISDIR : EINVAL);
+        return false;
+    }
+    return true;
+}
+
+// Refusals of copying to, or moving from and to, a CD-ROM. Shows the first that applies.
+bool MediaRefused(MsgBox& msg, FileSystem& fs, TransferKind kind, const QString& source,
+                  const QString& destination) {
+    if (kind == TransferKind::Copy) {
+        if (OnCdRom(fs, destination)) {
+            Tell(msg, QString::fromUtf8(kCopyToCdRom));
+            return true;
+        }
+        return false;
+    }
+    if (OnCdRom(fs, source)) {
+        Tell(msg, QString::fromUtf8(kMoveFromCdRom));
+        return true;
+    }
+    if (OnCdRom(fs, destination)) {
+        Tell(msg, QString::fromUtf8(kMoveToCdRom));
+        return true;
+    }
+    return false;
+}
+
+QString Describe(const FileStatus& st) {
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(
+        st.mtimeSec * 1000 + st.mtimeNsec / 1000000);
+    return QString::number(st.size) + QStringLiteral("bytes ") +
+           QLocale().toString(when, QLocale::ShortFormat);
+}
+
+}  // namespace
+
+QString GetDriveName(FileSystem& fs, const QString& path) { return fs.MountPoint(path); }
+
+bool IsCdRomDrive(FileSystem& fs, const QString& driveName) {
+    return fs.TypeOfDrive(driveName) == DriveType::CdRom;
+}
+
+QString ResolveDestination(const QString& source, const QString& destination) {
+    if (destination.endsWith(QLatin1Char('/'))) return destination + FsPath::NameOf(source);
+    return destination;
+}
+
+bool CopyToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QString& destination) {
+    if (MediaRefused(msg, fs, TransferKind::Copy, source, destination)) return false;
+    FsError e;
+    if (!fs.Copy(source, ResolveDestination(source, destination), &e)) {
+        TellFailure(msg, kTransferFailed, e);
+        return false;
+    }
+    return true;
+}
+
+bool MoveToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QString& destination) {
+    if (MediaRefused(msg, fs, TransferKind::Move, source, destination)) return false;
+    FsError e;
+    if (!SourceIsRegular(fs, source, &e) ||
+        !fs.Move(source, ResolveDestination(source, destination), &e)) {
+        TellFailure(msg, kTransferFailed, e);
+        return false;
+    }
+    return true;
+}
+
+bool RemoveFile(MsgBox& msg, FileSystem& fs, const QString& path) {
+    if (OnCdRom(fs, path)) {
+        Tell(msg, QString::fromUtf8(kDeleteOnCdRom));
+        return false;
+    }
+    FsError e;
+    FileStatus st;
+    bool ok = fs.Stat(path, &st, &e);
+    if (ok && !st.isRegular) {
+        // The trash would happily take a whole folder; only files are ever deleted here.
+        e = FsPath::ErrorFor(st.isDirectory ? EISDIR : EINVAL);
+        ok = false;
+    }
+    if (ok) {
+        ok = GlobalParam::Options.DelTrash == 0 ? fs.Trash(path, &e) : fs.Unlink(path, &e);
+    }
+    if (!ok) TellFailure(msg, kDeleteFailed, e);
+    return ok;
+}
+
+int ConfirmOverwrite(MsgBox& msg, FileSystem& fs, const QString& source,
+                     const QString& destination) {
+    FileStatus src, dst;
+    FsError e;
+    if (!fs.Stat(source, &src, &e) || !fs.Stat(destination, &dst, &e)) {
+        TellFailure(msg, kTransferFailed, e);
+        return vbNo;
+    }
+    const QString text = QStringLiteral("同ファイル名が存在。上書き？\n転送元 ") + Describe(src) +
+                         QStringLiteral("\n転送先 ") + Describe(dst);
+    const int answer = msg.Show(text, QStringLiteral("上書き確認"), MsgButtons::YesNo, vbYes);
+    return answer == vbNo ? vbNo : vbYes;
+}
+
+bool IsSameFile(FileSystem& fs, const QString& a, const QString& b) {
+    FileStatus sa, sb;
+    FsError ignored;
+    return fs.Stat(a, &sa, &ignored) && fs.Stat(b, &sb, &ignored) && sa.device == sb.device &&
+           sa.inode == sb.inode;
+}
+
+QString SameFileMessage() { return QStringLiteral("転送元と転送先が同じファイルです"); }
+
+bool OverwriteTransfer(MsgBox& msg, FileSystem& fs, TransferKind kind, const QString& source,
+                       const QString& destination) {
+    if (MediaRefused(msg, fs, kind, source, destination)) return false;
+    if (IsSameFile(fs, source, destination)) {
+        Tell(msg, SameFileMessage());
+        return false;
+    }
+    FsError e;
+    FileStatus old;
+    if (!SourceIsRegular(fs, source, &e)) {
+        TellFailure(msg, kTransferFailed, e);
+        return false;
+    }
+    if (!fs.Stat(destination, &old, &e) || !old.isRegular) {
+        if (e.code == 0) e = FsPath::ErrorFor(old.isDirectory ? EISDIR : EINVAL);
+        TellFailure(msg, kDeleteFailed, e);
+        return false;
+    }
+
+    // 1. The new file into the destination's folder under a temporary name. A move on the same
+    //    file system is a rename (undone by renaming back); otherwise a complete copy, and the
+    //    source goes only at the very end.
+    const QString folder = FsPath::FolderOf(destination);
+    QString tmp;
+    bool renamedSource = false;
+    if (kind == TransferKind::Move) {
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            tmp = FileSystem::TemporaryPathIn(folder);
+            if (fs.RenameNoReplace(source, tmp, &e)) {
+                renamedSource = true;
+                break;
+            }
+            if (e.code != EEXIST) break;
+        }
+        if (!renamedSource && e.code != EXDEV) {
+            TellFailure(msg, kTransferFailed, e);
+            return false;
+        }
+    }
+    if (!renamedSource && !fs.CopyToTemporary(source, folder, &tmp, &e)) {
+        TellFailure(msg, kTransferFailed, e);
+        return false;
+    }
+    // A move across file systems removes the source now, while the old destination is still
+    // untouched: a source that cannot be removed (read-only media) stops here cleanly. Later
+    // failures copy the source back from the complete temporary.
+    bool sourceRemoved = false;
+    auto undoStaging = [&]() {
+        FsError ignored;
+        if (renamedSource) {
+            fs.RenameNoReplace(tmp, source, &ignored);
+            return;
+        }
+        if (sourceRemoved && !fs.Copy(tmp, source, &ignored)) return;  // tmp: the only copy left
+        fs.Unlink(tmp, &ignored);
+    };
+    if (kind == TransferKind::Move && !renamedSource) {
+        if (!fs.Unlink(source, &e)) {
+            undoStaging();
+            TellFailure(msg, kTransferFailed, e);
+            return false;
+        }
+        sourceRemoved = true;
+    }
+
+    // 2. and 3. The old destination goes, the new file takes its name.
+    if (GlobalParam::Options.DelTrash == 0) {
+        if (!fs.Trash(destination, &e)) {
+            undoStaging();
+            TellFailure(msg, kDeleteFailed, e);
+            return false;
+        }
+        if (!fs.RenameNoReplace(tmp, destination, &e)) {
+            undoStaging();
+            TellFailure(msg, kTransferFailed, e);
+            return false;
+        }
+    } else if (!fs.RenameReplace(tmp, destination, &e)) {
+        // A direct delete and the rename in one atomic step: no moment without either file.
+        undoStaging();
+        TellFailure(msg, kTransferFailed, e);
+        return false;
+    }
+    return true;
+}
+
+QString FirstCommandLineArgument(const QString& commandLine) {
+    const int length = commandLine.size();
+    int quotes = 0;
+    int i = 1;  // 1-based position, as the scan is defined
+    for (; i <= length; ++i) {
+        const QChar c = commandLine.at(i - 1);
+        if (c == QLatin1Char('"')) {
+            if (++quotes == 2) break;
+        } else if (quotes == 0 && c == QLatin1Char(' ')) {
+            break;
+        }
+    }
+    if (quotes == 1) return QString();
+    if (quotes == 2) return commandLine.mid(1, i - 2);
+    return commandLine.left(i - 1);
+}
+
+QString BuildCommandLine(const QStringList& args) {
+    QStringList parts;
+    for (const QString& arg : args) {
+        parts << (arg.contains(QLatin1Char(' ')) ? QLatin1Char('"') + arg + QLatin1Char('"') : arg);
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+QString LastPathComponent(QString& path) {
+    if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+    int end = path.size();
+    while (end > 0 && path.at(end - 1) == QLatin1Char('/')) --end;
+    if (end == 0) return QStringLiteral("/");
+    const int start = path.lastIndexOf(QLatin1Char('/'), end - 1) + 1;
+    return path.mid(start, end - start);
+}
+
+}  // namespace Module1

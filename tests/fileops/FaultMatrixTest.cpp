@@ -1,0 +1,325 @@
+// Copy, move and overwrite under injected and real faults. One oracle for all: every source
+// file's bytes exist under exactly the expected names (moved: once; copied: twice), no
+// temporary or partial file remains anywhere, and a failure was reported through the MsgBox.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FakeFileSystem.h"
+#include "FileOpsTestUtil.h"
+#include "GlobalParam.h"
+#include "Module1.h"
+#include "TestSupport.h"
+
+namespace {
+
+using Contents = std::map<QByteArray, QByteArray>;
+using Module1::TransferKind;
+using Call = FakeFileSystem::Call;
+
+enum class Op { Copy, Move, CopyOver, MoveOver };  // *Over: OverwriteTransfer
+
+const char* Name(Op op) {
+    switch (op) {
+        case Op::Copy: return "copy";
+        case Op::Move: return "move";
+        case Op::CopyOver: return "overwrite-copy";
+        case Op::MoveOver: return "overwrite-move";
+    }
+    return "";
+}
+
+bool IsMove(Op op) { return op == Op::Move || op == Op::MoveOver; }
+
+// One source folder, one destination folder (on the tmpfs for the cross cases), and the trash.
+class FaultMatrixTest : public ::testing::Test {
+protected:
+    void SetUp() override { GlobalParam::ResetState(); }
+
+    // Fresh folders for one run: the source "a b*?[.jpg" and, where `old` is set, an existing
+    // destination of that name.
+    void Prepare(const QString& dstRoot, bool old) {
+        src_ = tmp.file(QStringLiteral("src"));
+        dst_ = dstRoot + QStringLiteral("/dst");
+        QDir().mkpath(src_);
+        QDir().mkpath(dst_);
+        EmptyFolder(src_);  // also names Qt cannot spell
+        EmptyFolder(dst_);
+        QDir().mkpath(src_);
+        QDir().mkpath(dst_);
+        EmptyFolder(TrashFolder());
+        WriteRaw(QFile::encodeName(src_ + "/" + kName), kNew);
+        if (old) WriteRaw(QFile::encodeName(dst_ + "/" + kName), kOld);
+    }
+
+    bool Run(Op op, FileSystem& fs, MsgBox& msg) {
+        const QString s = src_ + "/" + kName, d = dst_ + "/" + kName;
+        switch (op) {
+            case Op::Copy: return Module1::CopyToFolder(msg, fs, s, dst_ + "/");
+            case Op::Move: return Module1::MoveToFolder(msg, fs, s, dst_ + "/");
+            case Op::CopyOver: return Module1::OverwriteTransfer(msg, fs, TransferKind::Copy, s, d);
+            case Op::MoveOver: return Module1::OverwriteTransfer(msg, fs, TransferKind::Move, s, d);
+        }
+        return false;
+    }
+
+    // The oracle. `old` says whether a destination file existed before.
+    void Check(Op op, bool ok, bool old, const FakeMsgBox& msg, bool allowDuplicate = false) {
+        const QByteArray name = QFile::encodeName(kName);
+        const Contents src = RawContents(src_);
+        Contents dst = RawContents(dst_);
+        if (allowDuplicate) {
+            // Nothing can be unlinked: a complete copy may stay, under a temporary name too.
+            for (auto it = dst.begin(); it != dst.end();) {
+                if (FileSystem::IsTemporaryName(QFile::decodeName(it->first)) && it->second == kNew)
+                    it = dst.erase(it);
+                else
+                    ++it;
+            }
+        }
+        const Contents trash = RawContents(TrashFolder() + "/files");
+        Contents wantSrc, wantDst;
+        if (ok) {
+            EXPECT_TRUE(msg.shown.empty()) << msg.texts().join("|").toStdString();
+            if (!IsMove(op)) wantSrc[name] = kNew;
+            wantDst[name] = kNew;
+        } else {
+            ASSERT_EQ(msg.shown.size(), 1u) << "a failure must be reported once";
+            EXPECT_TRUE(msg.shown[0].text.startsWith(QStringLiteral("ファイルを転送できませんでした\n")) ||
+                        msg.shown[0].text.startsWith(QStringLiteral("ファイルを削除できませんでした\n")))
+                << msg.shown[0].text.toStdString();
+            wantSrc[name] = kNew;
+            if (old) wantDst[name] = kOld;
+        }
+        EXPECT_EQ(src, wantSrc) << "source folder";
+        // The old destination lives on: in place, or in the trash once it was trashed. When
+        // the final rename failed after trashing, it is the trash copy.
+        if (old && !ok && dst.count(name) == 0 && trash.size() == 1 &&
+            trash.begin()->second == kOld) {
+            wantDst.erase(name);
+        }
+        if (allowDuplicate && !ok && dst.count(name) && dst.at(name) == kNew) wantDst[name] = kNew;
+        EXPECT_EQ(dst, wantDst) << "destination folder";
+        for (const auto& entry : trash) {
+            EXPECT_TRUE(entry.second == kOld) << "only the old file is trashed";
+        }
+        if (ok && old && GlobalParam::Options.DelTrash == 0) {
+            EXPECT_EQ(trash.size(), 1u);
+        }
+    }
+
+    // Fails call N for every N until the operation runs without meeting call N.
+    void EveryStep(Op op, const QString& dstRoot, bool old, int err) {
+        for (int n = 1; n < 500; ++n) {
+            SCOPED_TRACE(testing::Message() << Name(op) << " failing call " << n);
+            Prepare(dstRoot, old);
+            PosixFileSystem real;
+            FakeFileSystem fs(real);
+            fs.failAt = n;
+            fs.failErrno = err;
+            FakeMsgBox msg;
+            const bool ok = Run(op, fs, msg);
+            Check(op, ok, old, msg);
+            if (!fs.AnyFailed()) {
+                EXPECT_TRUE(ok);
+                EXPECT_GT(n, 1);
+                return;
+            }
+        }
+        FAIL() << "the operation never ran to the end";
+    }
+
+    // Fails every call of the given kinds.
+    void EveryCallOf(Op op, const QString& dstRoot, bool old, std::set<Call> kinds) {
+        Prepare(dstRoot, old);
+        PosixFileSystem real;
+        FakeFileSystem fs(real);
+        fs.failKinds = kinds;
+        fs.failErrno = EIO;
+        FakeMsgBox msg;
+        const bool ok = Run(op, fs, msg);
+        // Where even the cleanup cannot unlink, a complete copy may stay beside the source.
+        Check(op, ok, old, msg, kinds.count(Call::Unlink) > 0);
+    }
+
+    void Matrix(const QString& dstRoot) {
+        for (int trashMode : {0, 1}) {
+            GlobalParam::Options.DelTrash = int16_t(trashMode);
+            for (Op op : {Op::Copy, Op::Move, Op::CopyOver, Op::MoveOver}) {
+                const bool old = op == Op::CopyOver || op == Op::MoveOver;
+                if (trashMode == 0 && !old) continue;  // the trash only matters when overwriting
+                SCOPED_TRACE(testing::Message() << "DelTrash " << trashMode);
+                EveryStep(op, dstRoot, old, EIO);
+                if (op == Op::Copy) EveryStep(op, dstRoot, true, ENOSPC);  // replacing a file
+                for (const auto& kinds : std::vector<std::set<Call>>{
+                         {Call::Write}, {Call::Close}, {Call::Fsync},
+                         {Call::RenameNoReplace, Call::RenameReplace}, {Call::Unlink},
+                         {Call::Trash}, {Call::KeepTimesAndMode}}) {
+                    EveryCallOf(op, dstRoot, old, kinds);
+                }
+            }
+        }
+    }
+
+    const QString kName = QStringLiteral("a b*?[.jpg");
+    const QByteArray kNew = Pattern(150000, 21);  // more than one read buffer
+    const QByteArray kOld = Pattern(3000, 22);
+    TempDir tmp;
+    QString src_, dst_;
+};
+
+TEST_F(FaultMatrixTest, SameFileSystem) { Matrix(tmp.path()); }
+
+TEST_F(FaultMatrixTest, AcrossFileSystems) {
+    TmpfsMount m("size=8m");
+    if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
+    // The trash of a tmpfs is GIO's business (it may refuse such mounts): direct delete only.
+    GlobalParam::Options.DelTrash = 1;
+    for (Op op : {Op::Copy, Op::Move, Op::CopyOver, Op::MoveOver}) {
+        const bool old = op == Op::CopyOver || op == Op::MoveOver;
+        EveryStep(op, m.path(), old, EIO);
+        for (const auto& kinds : std::vector<std::set<Call>>{
+                 {Call::Write}, {Call::Close}, {Call::Fsync},
+                 {Call::RenameNoReplace, Call::RenameReplace}, {Call::Unlink}, {Call::Read}}) {
+            EveryCallOf(op, m.path(), old, kinds);
+        }
+    }
+}
+
+TEST_F(FaultMatrixTest, FullDisk) {
+    TmpfsMount m("size=1m");
+    if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
+    const QByteArray big = Pattern(1536 * 1024, 23);
+    for (Op op : {Op::Copy, Op::Move, Op::CopyOver, Op::MoveOver}) {
+        SCOPED_TRACE(Name(op));
+        const bool old = op == Op::CopyOver || op == Op::MoveOver;
+        Prepare(m.path(), old);
+        WriteRaw(QFile::encodeName(src_ + "/" + kName), big);
+        PosixFileSystem fs;
+        FakeMsgBox msg;
+        GlobalParam::Options.DelTrash = 1;
+        EXPECT_FALSE(Run(op, fs, msg));
+        ASSERT_EQ(msg.texts().size(), 1);
+        EXPECT_EQ(msg.texts()[0], QStringLiteral("ファイルを転送できませんでした\nNo space left on device"));
+        EXPECT_EQ(RawContents(src_), (Contents{{QFile::encodeName(kName), big}}));
+        const Contents wantDst = old ? Contents{{QFile::encodeName(kName), kOld}} : Contents{};
+        EXPECT_EQ(RawContents(dst_), wantDst);
+    }
+    // Once the space is there again the same copy goes through.
+    Prepare(m.path(), false);
+    PosixFileSystem fs;
+    FakeMsgBox msg;
+    EXPECT_TRUE(Run(Op::Copy, fs, msg));
+}
+
+TEST_F(FaultMatrixTest, ReadOnlyDestination) {
+    TempDir seed;
+    TmpfsMount m("size=1m", true);
+    if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
+    src_ = tmp.file("src");
+    dst_ = m.path();
+    QDir().mkpath(src_);
+    WriteRaw(QFile::encodeName(src_ + "/a.jpg"), kNew);
+    PosixFileSystem fs;
+    GlobalParam::Options.DelTrash = 1;
+    for (Op op : {Op::Copy, Op::Move}) {
+        FakeMsgBox msg;
+        EXPECT_FALSE(op == Op::Copy ? Module1::CopyToFolder(msg, fs, src_ + "/a.jpg", dst_ + "/")
+                                    : Module1::MoveToFolder(msg, fs, src_ + "/a.jpg", dst_ + "/"));
+        EXPECT_EQ(msg.texts(), QStringList({QStringLiteral("ファイルを転送できませんでした\nRead-only file system")}));
+        EXPECT_EQ(RawContents(src_), (Contents{{"a.jpg", kNew}}));
+        EXPECT_TRUE(RawContents(dst_).empty());
+    }
+    FakeMsgBox msg;
+    EXPECT_FALSE(Module1::RemoveFile(msg, fs, dst_ + "/missing.jpg"));
+}
+
+TEST_F(FaultMatrixTest, SourceRemovedAfterListing) {
+    PosixFileSystem fs;
+    for (Op op : {Op::Copy, Op::Move, Op::CopyOver, Op::MoveOver}) {
+        SCOPED_TRACE(Name(op));
+        const bool old = op == Op::CopyOver || op == Op::MoveOver;
+        Prepare(tmp.path(), old);
+        QStringList listed;
+        FsError e;
+        ASSERT_TRUE(fs.ListRegularFiles(src_, &listed, &e));
+        ASSERT_EQ(listed, QStringList({kName}));
+        ASSERT_EQ(unlink(QFile::encodeName(src_ + "/" + kName).constData()), 0);
+        FakeMsgBox msg;
+        EXPECT_FALSE(Run(op, fs, msg));
+        ASSERT_EQ(msg.texts().size(), 1);
+        EXPECT_TRUE(msg.texts()[0].endsWith(QStringLiteral("\nNo such file or directory")));
+        EXPECT_TRUE(RawContents(src_).empty());
+        const Contents wantDst = old ? Contents{{QFile::encodeName(kName), kOld}} : Contents{};
+        EXPECT_EQ(RawContents(dst_), wantDst);
+    }
+}
+
+// Another program creates the destination after the checks, right before the move: the move
+// must not replace it, whether it is a rename or a copy across file systems.
+TEST_F(FaultMatrixTest, DestinationCreatedBetweenCheckAndMove) {
+    TmpfsMount m("size=4m");
+    QStringList roots = {tmp.path()};
+    if (m.mounted()) roots << m.path();
+    for (const QString& root : roots) {
+        SCOPED_TRACE(root.toStdString());
+        Prepare(root, false);
+        PosixFileSystem real;
+        FakeFileSystem fs(real);
+        const QString d = dst_ + "/" + kName;
+        fs.beforeCall = [&](Call call, const QString&) {
+            if ((call == Call::RenameNoReplace || call == Call::RenameReplace) && !QFileInfo::exists(d))
+                WriteRaw(QFile::encodeName(d), "intruder");
+        };
+        FakeMsgBox msg;
+        EXPECT_FALSE(Run(Op::Move, fs, msg));
+        EXPECT_EQ(msg.texts(), QStringList({QStringLiteral("ファイルを転送できませんでした\nFile exists")}));
+        EXPECT_EQ(RawContents(src_), (Contents{{QFile::encodeName(kName), kNew}}));
+        EXPECT_EQ(RawContents(dst_), (Contents{{QFile::encodeName(kName), "intruder"}}));
+    }
+    if (!m.mounted()) GTEST_SKIP() << "same file system only: " << m.reason().toStdString();
+}
+
+// Blanks, wildcard characters, a newline and bytes that are not UTF-8 are ordinary name bytes.
+TEST_F(FaultMatrixTest, OddNames) {
+    TmpfsMount m("size=4m");
+    QStringList roots = {tmp.path()};
+    if (m.mounted()) roots << m.path();
+    const QList<QByteArray> names = {"a b.jpg", "*.jpg", "?.jpg", "[x].jpg", "new\nline.jpg",
+                                     "bad\xff\xfe.jpg", " lead.jpg", ".hidden.jpg"};
+    PosixFileSystem fs;
+    for (const QString& root : roots) {
+        for (const QByteArray& raw : names) {
+            for (Op op : {Op::Copy, Op::Move}) {
+                SCOPED_TRACE(testing::Message() << root.toStdString() << " " << Name(op) << " " << raw.toHex().constData());
+                Prepare(root, false);
+                EmptyFolder(src_);
+                const QByteArray content = Pattern(5000, char(raw.size()));
+                WriteRaw(FsPath::EncodePath(src_) + "/" + raw, content);
+                WriteRaw(FsPath::EncodePath(src_) + "/" + raw + "x", "neighbour");  // untouched
+                QStringList listed;
+                FsError e;
+                ASSERT_TRUE(fs.ListRegularFiles(src_, &listed, &e));
+                const int i = listed.indexOf(FsPath::DecodeName(raw));
+                ASSERT_GE(i, 0);
+                FakeMsgBox msg;
+                const QString s = src_ + "/" + listed[i];
+                ASSERT_TRUE(op == Op::Copy ? Module1::CopyToFolder(msg, fs, s, dst_ + "/")
+                                           : Module1::MoveToFolder(msg, fs, s, dst_ + "/"))
+                    << msg.texts().join("|").toStdString();
+                Contents wantSrc{{raw + "x", "neighbour"}};
+                if (op == Op::Copy) wantSrc[raw] = content;
+                EXPECT_EQ(RawContents(src_), wantSrc);
+                EXPECT_EQ(RawContents(dst_), (Contents{{raw, content}}));
+                EmptyFolder(src_);
+                EmptyFolder(dst_);
+            }
+        }
+    }
+}
+
+}  // namespace
