@@ -1,5 +1,6 @@
 #include "DisplayWidget.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -8,10 +9,57 @@ DisplayWidget::DisplayWidget(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
+void DisplayWidget::ensureBacking() {
+    const QSize want = size().expandedTo(QSize(1, 1));
+    if (backing_.size() == want) return;
+    QPixmap grown(want);
+    grown.fill(Background());
+    if (!backing_.isNull()) {
+        QPainter p(&grown);
+        p.drawPixmap(0, 0, backing_);
+    }
+    backing_ = grown;
+}
+
 void DisplayWidget::clearBacking() {
-    if (backing_.size() != size()) backing_ = QPixmap(size().expandedTo(QSize(1, 1)));
+    ensureBacking();
     backing_.fill(Background());
     update();
+}
+
+void DisplayWidget::drawActualSize(const QImage& image, int x, int y) {
+    ensureBacking();
+    QPainter p(&backing_);
+    p.drawImage(QPoint(x, y), image);
+    update();
+}
+
+void DisplayWidget::drawStretched(const QImage& image, const QSize& size) {
+    ensureBacking();
+    if (size.width() <= 0 || size.height() <= 0 || image.isNull()) return;
+    if (scaled_.size() != size || scaledKey_ != image.cacheKey()) {
+        scaled_ = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaledKey_ = image.cacheKey();
+    }
+    QPainter p(&backing_);
+    p.drawImage(QPoint(0, 0), scaled_);
+    update();
+}
+
+int DisplayWidget::ButtonBits(Qt::MouseButtons buttons) {
+    int bits = 0;
+    if (buttons & Qt::LeftButton) bits |= 1;
+    if (buttons & Qt::RightButton) bits |= 2;
+    if (buttons & Qt::MiddleButton) bits |= 4;
+    return bits;
+}
+
+int DisplayWidget::ShiftBits(Qt::KeyboardModifiers modifiers) {
+    int bits = 0;
+    if (modifiers & Qt::ShiftModifier) bits |= 1;
+    if (modifiers & Qt::ControlModifier) bits |= 2;
+    if (modifiers & Qt::AltModifier) bits |= 4;
+    return bits;
 }
 
 void DisplayWidget::paintEvent(QPaintEvent*) {
@@ -22,12 +70,21 @@ void DisplayWidget::paintEvent(QPaintEvent*) {
 
 void DisplayWidget::resizeEvent(QResizeEvent* event) {
     // Keep what was drawn; a larger view shows background where nothing was drawn yet.
-    QPixmap grown(event->size().expandedTo(QSize(1, 1)));
-    grown.fill(Background());
-    if (!backing_.isNull()) {
-        QPainter p(&grown);
-        p.drawPixmap(0, 0, backing_);
-    }
-    backing_ = grown;
+    ensureBacking();
     QWidget::resizeEvent(event);
+}
+
+void DisplayWidget::mousePressEvent(QMouseEvent* event) {
+    emit mouseDown(ButtonBits(event->button()), ShiftBits(event->modifiers()),
+                   event->position().x(), event->position().y());
+}
+
+void DisplayWidget::mouseMoveEvent(QMouseEvent* event) {
+    emit mouseMove(ButtonBits(event->buttons()), ShiftBits(event->modifiers()),
+                   event->position().x(), event->position().y());
+}
+
+void DisplayWidget::mouseReleaseEvent(QMouseEvent* event) {
+    emit mouseUp(ButtonBits(event->button()), ShiftBits(event->modifiers()),
+                 event->position().x(), event->position().y());
 }

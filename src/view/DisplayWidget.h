@@ -1,4 +1,5 @@
 #pragma once
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
@@ -15,11 +16,35 @@ public:
     QPixmap& backing() { return backing_; }
     // Fills the backing pixmap with the background colour.
     void clearBacking();
+    // Copies `image` pixel for pixel with its top-left corner at (x, y), clipped to the view.
+    void drawActualSize(const QImage& image, int x, int y);
+    // Copies the whole of `image` scaled to `size` at (0, 0). The last scaled copy is kept, so
+    // redrawing the same image at the same size (a resize of the window's other edge, a
+    // repeated toggle) does not scale it again.
+    void drawStretched(const QImage& image, const QSize& size);
+
+    // Mouse buttons and modifiers as the handlers take them: button bits 1 left, 2 right,
+    // 4 middle; modifier bits 1 Shift, 2 Ctrl, 4 Alt.
+    static int ButtonBits(Qt::MouseButtons buttons);
+    static int ShiftBits(Qt::KeyboardModifiers modifiers);
+
+signals:
+    // `button` is the button pressed or released; for a move, the buttons held.
+    void mouseDown(int button, int shift, double x, double y);
+    void mouseMove(int button, int shift, double x, double y);
+    void mouseUp(int button, int shift, double x, double y);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void ensureBacking();
+
     QPixmap backing_;
+    QImage scaled_;
+    qint64 scaledKey_ = 0;
 };

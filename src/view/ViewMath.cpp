@@ -1,0 +1,99 @@
+#include "ViewMath.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace ViewMath {
+namespace {
+int32_t ToInt32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+}  // namespace
+
+int64_t RoundHalfEven(double value) {
+    if (!std::isfinite(value)) return 0;
+    // Far beyond any pixel count; keeps the conversion defined.
+    value = std::clamp(value, -9.0e15, 9.0e15);
+    const double lower = std::floor(value);
+    const double diff = value - lower;
+    double r;
+    if (diff < 0.5)
+        r = lower;
+    else if (diff > 0.5)
+        r = lower + 1.0;
+    else
+        r = (std::fmod(lower, 2.0) == 0.0) ? lower : lower + 1.0;
+    return static_cast<int64_t>(r);
+}
+
+std::optional<QSize> StretchSize(int imageW, int imageH, int viewW, int viewH) {
+    if (imageW == 0) return std::nullopt;
+    const double r = static_cast<double>(imageH) / static_cast<double>(imageW);
+    if (viewW == 0) return std::nullopt;
+    const double v = static_cast<double>(viewH) / static_cast<double>(viewW);
+    int64_t w, h;
+    if (v >= r) {
+        w = viewW;
+        h = RoundHalfEven(static_cast<double>(w) * r);
+    } else {
+        h = viewH;
+        w = RoundHalfEven(static_cast<double>(h) / r);
+    }
+    return QSize(ToInt32(w), ToInt32(h));
+}
+
+int32_t SlideAxis(int32_t offset, bool towardsOrigin, bool away, int32_t step, int imageSize,
+                  int viewSize) {
+    if (imageSize <= viewSize) return offset;
+    int64_t o = offset;
+    if (towardsOrigin && !away) o += step;
+    if (away && !towardsOrigin) o -= step;
+    if (o > 0)
+        o = 0;
+    else if (static_cast<int64_t>(imageSize) + o < viewSize)
+        o = static_cast<int64_t>(viewSize) - imageSize;
+    return ToInt32(o);
+}
+
+DragAxis DragMoveAxis(DragAxis a, double mouse, int imageSize, int viewSize) {
+    if (imageSize <= viewSize) return a;
+    const int64_t m = RoundHalfEven(mouse);
+    const int64_t slide = RoundHalfEven(static_cast<double>(a.dragStartSlide) -
+                                        (static_cast<double>(a.dragStart) - mouse));
+    if (slide > 0) {
+        a.slide = 0;
+        a.dragStartSlide = 0;
+        a.dragStart = ToInt32(m);
+    } else if (static_cast<int64_t>(imageSize) + slide < viewSize) {
+        a.slide = ToInt32(static_cast<int64_t>(viewSize) - imageSize);
+        a.dragStartSlide = a.slide;
+        a.dragStart = ToInt32(m);
+    } else {
+        a.slide = ToInt32(slide);
+    }
+    return a;
+}
+
+int32_t ResizeClampAxis(int32_t offset, int imageSize, int viewSize) {
+    if (imageSize > viewSize && static_cast<int64_t>(imageSize) + offset < viewSize)
+        offset = ToInt32(static_cast<int64_t>(viewSize) - imageSize);
+    if (imageSize < viewSize) offset = 0;
+    return offset;
+}
+
+MainLayout ComputeLayout(int W, int H, int text1Width, int barHeight) {
+    MainLayout l;
+    const int text1Left = 4;
+    const int displayLeft = text1Left + text1Width + 4;
+    const int displayWidth = std::max(0, W - displayLeft - 4);
+    const int height = std::max(0, H - 4 - barHeight);
+    l.text1 = QRect(text1Left, 0, text1Width, height);
+    l.display = QRect(displayLeft, 0, displayWidth, height);
+    // Nine, not eight: the label ends one pixel further from the right edge than the view.
+    l.bar = QRect(4, H - 20, std::max(0, W - 9), barHeight);
+    return l;
+}
+
+}  // namespace ViewMath

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <sys/stat.h>
+
+#include "PictureFile.h"
+#include "TestImages.h"
+#include "TestSupport.h"
+
+using PictureFile::Outcome;
+
+namespace {
+Outcome DecodeBytes(const TempDir& dir, const QString& name, const QByteArray& bytes,
+                    QImage* out) {
+    dir.write(name, bytes);
+    return PictureFile::Decode(dir.file(name), out);
+}
+}  // namespace
+
+TEST(PictureFile, DecodesBitmapJpegAndGifAtNaturalSize) {
+    TempDir dir;
+    QImage img;
+    ASSERT_EQ(DecodeBytes(dir, "a.bmp", TestImages::Encode(7, 5, "BMP"), &img), Outcome::Decoded);
+    EXPECT_EQ(img.size(), QSize(7, 5));
+    ASSERT_EQ(DecodeBytes(dir, "b.jpg", TestImages::Encode(16, 8, "JPG"), &img), Outcome::Decoded);
+    EXPECT_EQ(img.size(), QSize(16, 8));
+    ASSERT_EQ(DecodeBytes(dir, "c.gif", TestImages::Gif1x1(), &img), Outcome::Decoded);
+    EXPECT_EQ(img.size(), QSize(1, 1));
+}
+
+TEST(PictureFile, TheContentDecidesNotTheEnding) {
+    TempDir dir;
+    QImage img;
+    // A bitmap named .jpg is still a picture.
+    EXPECT_EQ(DecodeBytes(dir, "really-bmp.jpg", TestImages::Encode(3, 3, "BMP"), &img),
+              Outcome::Decoded);
+    // PNG data is only ever decoded by the plug-in, whatever the name says.
+    const QImage before = img;
+    EXPECT_EQ(DecodeBytes(dir, "really-png.jpg", TestImages::Encode(3, 3, "PNG"), &img),
+              Outcome::NotAPicture);
+    EXPECT_EQ(img, before);
+}
+
+TEST(PictureFile, JpegOrientationIsApplied) {
+    TempDir dir;
+    QImage img;
+    const QByteArray jpeg = TestImages::JpegWithOrientation6(TestImages::Encode(16, 8, "JPG"));
+    ASSERT_EQ(DecodeBytes(dir, "rot.jpg", jpeg, &img), Outcome::Decoded);
+    EXPECT_EQ(img.size(), QSize(8, 16));
+}
+
+TEST(PictureFile, BadFilesGiveAClearOutcomeAndLeaveTheTargetAlone) {
+    TempDir dir;
+    const QImage sentinel(2, 2, QImage::Format_RGB32);
+    QImage img = sentinel;
+    EXPECT_EQ(DecodeBytes(dir, "empty.jpg", QByteArray(), &img), Outcome::NotAPicture);
+    EXPECT_EQ(DecodeBytes(dir, "text.jpg", "just some words\n", &img), Outcome::NotAPicture);
+    EXPECT_EQ(DecodeBytes(dir, "junk.bmp", QByteArray(5000, '\x5a'), &img), Outcome::NotAPicture);
+    EXPECT_EQ(PictureFile::Decode(dir.file("missing.jpg"), &img), Outcome::NotAFile);
+    EXPECT_EQ(PictureFile::Decode(QString(), &img), Outcome::NotAFile);
+    QDir(dir.path()).mkdir("folder.jpg");
+    EXPECT_EQ(PictureFile::Decode(dir.file("folder.jpg"), &img), Outcome::NotAFile);
+    EXPECT_EQ(img.cacheKey(), sentinel.cacheKey());
+}
+
+TEST(PictureFile, TruncatedFilesNeverCrash) {
+    TempDir dir;
+    for (const char* format : {"JPG", "BMP"}) {
+        const QByteArray whole = TestImages::Encode(64, 64, format);
+        for (int cut : {10, 60, int(whole.size() / 2), int(whole.size() - 1)}) {
+            QImage img;
+            const Outcome o = DecodeBytes(dir, QStringLiteral("t.") + format, whole.left(cut), &img);
+            if (o == Outcome::Decoded)
+                EXPECT_EQ(img.size(), QSize(64, 64)) << format << " cut at " << cut;
+            else
+                EXPECT_TRUE(img.isNull()) << format << " cut at " << cut;
+        }
+    }
+    QImage img;
+    const Outcome gif = DecodeBytes(dir, "t.gif", TestImages::Gif1x1().left(20), &img);
+    EXPECT_NE(gif, Outcome::Decoded);
+}
+
+TEST(PictureFile, HugeImagesAreRefusedQuickly) {
+    TempDir dir;
+    QElapsedTimer timer;
+    timer.start();
+    QImage img;
+    // Qt's bitmap reader already refuses the header itself; either way nothing is decoded.
+    const Outcome bmp = DecodeBytes(dir, "huge.bmp", TestImages::BmpHeaderOnly(30000, 30000), &img);
+    EXPECT_TRUE(bmp == Outcome::TooLarge || bmp == Outcome::Broken);
+    const QByteArray jpeg = TestImages::JpegClaiming(TestImages::Encode(16, 16, "JPG"), 30000, 30000);
+    EXPECT_EQ(DecodeBytes(dir, "huge.jpg", jpeg, &img), Outcome::TooLarge);
+    EXPECT_TRUE(img.isNull());
+    EXPECT_LT(timer.elapsed(), 5000);
+}
+
+TEST(PictureFile, ANamedPipeIsNeverOpened) {
+    TempDir dir;
+    const QString fifo = dir.file("pipe.jpg");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QImage img;
+    // Opening it for reading would block for ever: the outcome must come at once.
+    EXPECT_EQ(PictureFile::Decode(fifo, &img), Outcome::NotAFile);
+}
