@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QStringList>
 
+#include "FileSystem.h"
 #include "Form1.h"
 #include "QtServices.h"
 
@@ -26,9 +27,11 @@ int main(int argc, char** argv) {
         args.first() = QDir::current().absoluteFilePath(args.first());
     QtMsgBox msgBox;
     QtShellDialogs dialogs;
+    PosixFileSystem fileSystem;
     Services services;
     services.msgBox = &msgBox;
     services.dialogs = &dialogs;
+    services.fileSystem = &fileSystem;
     Form1 form(services, QApplication::applicationDirPath(), CommandLineText(args));
     msgBox.setParent(&form);
     form.Form_Load();

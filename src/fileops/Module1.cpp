@@ -84,10 +84,11 @@ QString ResolveDestination(const QString& source, const QString& destination) {
     return destination;
 }
 
-bool CopyToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QString& destination) {
+bool CopyToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QString& destination,
+                  bool replace) {
     if (MediaRefused(msg, fs, TransferKind::Copy, source, destination)) return false;
     FsError e;
-    if (!fs.Copy(source, ResolveDestination(source, destination), &e)) {
+    if (!fs.Copy(source, ResolveDestination(source, destination), &e, replace)) {
         TellFailure(msg, kTransferFailed, e);
         return false;
     }

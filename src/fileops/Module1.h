@@ -28,7 +28,10 @@ QString ResolveDestination(const QString& source, const QString& destination);
 // drive is not checked). The copy keeps mtime and mode where allowed and goes in under a
 // temporary name, so a failure leaves the destination as it was and no partial file: it is
 // reported ("ファイルを転送できませんでした" + reason). True only when the copy was made.
-bool CopyToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QString& destination);
+// With `replace` false a file at the destination is never replaced, even one that appeared
+// after the caller's checks: the copy then fails and is reported.
+bool CopyToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QString& destination,
+                  bool replace = true);
 
 // Moves the regular file `source` to `destination` (folder ending in "/" or full path), never
 // replacing an existing file (remove it first; see OverwriteTransfer). Refused, in this order:

@@ -185,10 +185,11 @@ bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
     return true;
 }
 
-bool FileSystem::Copy(const QString& source, const QString& destination, FsError* err) {
+bool FileSystem::Copy(const QString& source, const QString& destination, FsError* err,
+                      bool replace) {
     QString tmp;
     if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err)) return false;
-    if (!RenameReplace(tmp, destination, err)) {
+    if (!(replace ? RenameReplace(tmp, destination, err) : RenameNoReplace(tmp, destination, err))) {
         FsError ignored;
         Unlink(tmp, &ignored);
         return false;

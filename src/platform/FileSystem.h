@@ -76,7 +76,9 @@ public:
     // the bytes go to a short temporary name beside the destination, get the source's mtime and
     // mode where allowed, are fsynced, and the temporary is renamed over the destination. On
     // failure the destination is untouched and no temporary remains.
-    bool Copy(const QString& source, const QString& destination, FsError* err);
+    // With `replace` false an existing `destination` (even one that appeared after the caller
+    // looked) is left alone and the copy fails with EEXIST.
+    bool Copy(const QString& source, const QString& destination, FsError* err, bool replace = true);
     // Moves `source` to the full path `destination`, never replacing an existing file (EEXIST).
     // Across file systems: copy as above into place, then remove the source; if the source
     // cannot be removed the copy is taken back. On failure the source stays where it was and

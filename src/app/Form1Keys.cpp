@@ -1,0 +1,116 @@
+// The keyboard command map: one translation of Qt's key events, one pair of handlers.
+#include <QEvent>
+#include <QKeyEvent>
+
+#include "DisplayWidget.h"
+#include "Folder.h"
+#include "Form1.h"
+#include "GlobalParam.h"
+#include "KeyMap.h"
+#include "VirtualKeys.h"
+
+using namespace VirtualKeys;
+
+namespace {
+
+// Hands the key events of the window and its controls to Form1's handlers, so each event is
+// handled once whichever control has the focus.
+class KeyRouter : public QObject {
+public:
+    explicit KeyRouter(Form1* form) : QObject(form), form_(form) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const int code = FromQt(key->key(), key->nativeScanCode(), key->modifiers());
+        if (code == 0) return false;  // menus and the like keep their keys
+        const int16_t shift = ShiftState(key->modifiers());
+        if (event->type() == QEvent::KeyPress) {
+            form_->Picture1_KeyDown(code, shift);
+        } else if (!key->isAutoRepeat()) {
+            // X11 sends a release with every repeated press; only the real release counts.
+            form_->Picture1_KeyUp(code, shift);
+        }
+        return true;
+    }
+
+private:
+    Form1* form_;
+};
+
+}  // namespace
+
+void Form1::InstallKeyRouting() {
+    auto* router = new KeyRouter(this);
+    installEventFilter(router);
+    for (QWidget* w : {static_cast<QWidget*>(text1_), static_cast<QWidget*>(display_),
+                       static_cast<QWidget*>(bar_), centralWidget()})
+        w->installEventFilter(router);
+}
+
+void Form1::Picture1_KeyDown(int k, int16_t shift) {
+    if (k < 0 || k > 256) return;
+    state_.KeyIsDown[k] = true;
+    const int16_t mode = GlobalParam::Options.CursorKeyMode;
+    const int32_t files = state_.FileCount;
+    if (k == Shift) {
+        state_.SlideKeys[4] = true;
+    } else if (k == KeyM) {
+        state_.CopiedFlag = false;
+        state_.TransferMode = 0;
+        UpdateStatusBar();
+    } else if (k == KeyC) {
+        state_.TransferMode = 1;
+        UpdateStatusBar();
+    } else if (KeyMatches(kNextFile, k, shift, mode, files)) {
+        StepToNextFile();
+    } else if (KeyMatches(kPreviousFile, k, shift, mode, files)) {
+        StepToPreviousFile();
+    } else if (KeyMatches(kNextPage, k, shift, mode, files)) {
+        if (state_.CopiedFlag) {
+            state_.CopiedFlag = false;
+            UpdateStatusBar();
+        }
+        Folder::gl_PageNum = (Folder::gl_PageNum >= Folder::gi_PageCount - 1) ? 0 : Folder::gl_PageNum + 1;
+        if (state_.OverviewRow < 7) ++state_.OverviewRow;
+        ShowPageOverview();
+    } else if (KeyMatches(kPreviousPage, k, shift, mode, files)) {
+        if (state_.CopiedFlag) {
+            state_.CopiedFlag = false;
+            UpdateStatusBar();
+        }
+        Folder::gl_PageNum = (Folder::gl_PageNum <= 0) ? Folder::gi_PageCount - 1 : Folder::gl_PageNum - 1;
+        if (state_.OverviewRow > 2) --state_.OverviewRow;
+        ShowPageOverview();
+    } else if (KeyMatches(kSlide, k, shift, mode, files)) {
+        state_.SlideKeys[k - Left] = true;
+        SlideImage();
+    }
+}
+
+void Form1::Picture1_KeyUp(int k, int16_t shift) {
+    if (k < 0 || k > 256) return;
+    if (k == Shift) state_.SlideKeys[4] = false;
+    // A release whose press happened elsewhere (the key that closed a dialog) does nothing.
+    if (!state_.KeyIsDown[k]) return;
+    const int16_t mode = GlobalParam::Options.CursorKeyMode;
+    const int32_t files = state_.FileCount;
+    if (k == Delete) {
+        if (!state_.TransferLocked) DeleteCurrentFile();
+    } else if (KeyMatches(kTransfer, k, shift, mode, files)) {
+        if (!state_.TransferLocked) TransferToSlot(static_cast<int16_t>(SlotDigit(k)));
+    } else if (KeyMatches(kOpenSlotFolder, k, shift, mode, files)) {
+        const int32_t page = Folder::gl_PageNum;
+        if (page >= 0 && page < Folder::kPageStorage)
+            OpenFolder(Folder::gs_FolderPath[page][SlotDigit(k)]);
+        UpdateStatusBar();
+    } else if (k == Return) {
+        ToggleFullMode();
+    } else if (k >= Left && k <= Down) {
+        state_.SlideKeys[k - Left] = false;
+    } else if (k == KeyL) {
+        state_.TransferLocked = !state_.TransferLocked;
+        UpdateStatusBar();
+    }
+    state_.KeyIsDown[k] = false;
+}

@@ -1,0 +1,127 @@
+// Sending the shown file to a slot's folder, and deleting it.
+#include "FileSystem.h"
+#include "Folder.h"
+#include "Form1.h"
+#include "GlobalParam.h"
+#include "Module1.h"
+#include "MsgBox.h"
+#include "SequenceNames.h"
+
+using GlobalParam::Options;
+
+void Form1::TransferToSlot(int16_t d) {
+    if (!state_.ImageShown || state_.FileCount <= 0) return;
+    // A file just copied to slot d is not copied there again until the mark is cleared.
+    if (state_.CopiedFlag && d == state_.CopiedSlot) return;
+    if (d < 0 || d >= Folder::kSlots) return;
+    const int32_t page = Folder::gl_PageNum;
+    if (page < 0 || page >= Folder::kPageStorage) return;
+    MsgBox& msg = *services_.msgBox;
+    FileSystem& fs = *services_.fileSystem;
+
+    const QString name = state_.FileAt(state_.CurrentIndex);
+    const QString source = state_.CurrentFolder + name;
+    if (!fs.IsRegularFile(source)) {
+        msg.Show(QStringLiteral("指定の画像ファイルが見当たりません"));
+        return;
+    }
+    const QString slotPath = Folder::gs_FolderPath[page][d];
+    if (slotPath.isEmpty()) {
+        msg.Show(QStringLiteral("フォルダパスが設定されていません"));
+        return;
+    }
+    // A path naming a file instead of a folder is as good as a missing folder.
+    if (!fs.IsDirectory(slotPath)) {
+        msg.Show(QStringLiteral("転送先フォルダが見つかりません"));
+        return;
+    }
+    const QString folder = slotPath.endsWith(QLatin1Char('/')) ? slotPath : slotPath + QLatin1Char('/');
+
+    QString destination = folder;
+    bool overwrite = false;
+    if (Folder::gi_SeqSwitch[page][d] == 1) {
+        const int32_t start = Options.owMemIndSeqNum == 1 ? Folder::gl_SeqNum[page][d] : Options.owSeqStart;
+        QStringList names;
+        FsError err;
+        fs.ListRegularFiles(folder, &names, &err);
+        const QString seqName = Folder::gs_SeqName[page][d];
+        const int32_t n = FreeIndividualNumber(names, seqName, Options.owConnectText,
+                                               Options.owSequenceNum, start);
+        if (n < 0) {
+            msg.Show(QStringLiteral("これ以上は振り分けられません"));
+            return;
+        }
+        destination = folder + IndividualBaseName(seqName, Options.owConnectText, n, Options.owSequenceNum) +
+                      (folder + name).right(4);
+        // Stored before the transfer, so a failed one never reuses the number.
+        if (Options.owMemIndSeqNum == 1) Folder::gl_SeqNum[page][d] = n + 1;
+    } else {
+        const QString existing = folder + name;
+        if (fs.IsRegularFile(existing)) {
+            const int16_t mode = Options.owMode;
+            if ((mode == 0 || mode == 1) && Module1::IsSameFile(fs, source, existing)) {
+                msg.Show(Module1::SameFileMessage());
+                return;
+            }
+            if (mode == 0) {
+                if (Module1::ConfirmOverwrite(msg, fs, source, existing) == vbNo) return;
+                overwrite = true;
+                destination = existing;
+            } else if (mode == 1) {
+                overwrite = true;
+                destination = existing;
+            } else if (mode == 2) {
+                destination = FreeNumberedName(existing.left(existing.size() - 4), existing.right(4),
+                                               Options.owConnectText, Options.owSequenceNum,
+                                               Options.owSeqStart,
+                                               [&fs](const QString& p) { return fs.IsRegularFile(p); });
+                if (destination.isEmpty()) {
+                    msg.Show(QStringLiteral("これ以上は振り分けられません"));
+                    return;
+                }
+            } else {
+                msg.Show(QStringLiteral("対応していない上書き対応モードです"));
+                return;
+            }
+        }
+    }
+
+    const bool copy = state_.TransferMode != 0;
+    bool done;
+    if (overwrite)
+        done = Module1::OverwriteTransfer(msg, fs, copy ? Module1::TransferKind::Copy : Module1::TransferKind::Move,
+                                          source, destination);
+    else if (copy)
+        // No collision was found, so none may be created silently by a file that appeared
+        // since: the copy never replaces here.
+        done = Module1::CopyToFolder(msg, fs, source, destination, false);
+    else
+        done = Module1::MoveToFolder(msg, fs, source, destination);
+    if (!done) return;
+
+    if (copy) {
+        state_.CopiedFlag = true;
+        state_.CopiedSlot = d;
+    } else {
+        // The entry that followed takes the moved one's place and is shown.
+        RemoveCurrentFromList();
+        if (state_.FileCount == 0) LoadImageFile(QString());
+    }
+    UpdateStatusBar();
+}
+
+void Form1::DeleteCurrentFile() {
+    if (state_.TransferLocked || state_.FileCount <= 0) return;
+    const QString target = state_.CurrentPath();
+    if (target.isEmpty()) return;
+    MsgBox& msg = *services_.msgBox;
+    if (Options.DelCaution == 1 &&
+        msg.Show(target + QStringLiteral("を削除しますか？"), QStringLiteral("Orvane"),
+                 MsgButtons::OkCancel, vbCancel) != vbOK)
+        return;
+    if (!Module1::RemoveFile(msg, *services_.fileSystem, target)) return;
+    RemoveCurrentFromList();
+    if (state_.FileCount == 0) LoadImageFile(QString());
+    state_.CopiedFlag = false;
+    UpdateStatusBar();
+}

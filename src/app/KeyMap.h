@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdint>
+
+// Commands of the key map.
+enum KeyCommand : int16_t {
+    kNextFile = 100, kPreviousFile = 101, kNextPage = 102, kPreviousPage = 103,
+    kSlide = 104, kTransfer = 105, kOpenSlotFolder = 106,
+};
+
+// Whether `keyCode` with modifier bits `shift` selects `command`, given the option
+// CursorKeyMode and the number of files in the list.
+bool KeyMatches(int16_t command, int keyCode, int16_t shift, int16_t cursorKeyMode,
+                int32_t fileCount);
+
+// The slot digit of a digit-row or keypad digit key, or -1.
+int SlotDigit(int keyCode);

@@ -1,0 +1,48 @@
+#include "SequenceNames.h"
+
+#include <QSet>
+
+namespace {
+// A hand-edited digit setting must not make names absurdly long.
+constexpr int kMaxDigits = 64;
+}  // namespace
+
+QString SequenceNumberText(int32_t n, int16_t owSequenceNum) {
+    const int width = qBound(1, owSequenceNum + 1, kMaxDigits);
+    const QString digits = QString::number(qAbs(static_cast<int64_t>(n)));
+    const QString padded = digits.rightJustified(width, QLatin1Char('0'));
+    return n < 0 ? QLatin1Char('-') + padded : padded;
+}
+
+QString IndividualBaseName(const QString& seqName, const QString& connector, int32_t n,
+                           int16_t owSequenceNum) {
+    return seqName + (seqName.isEmpty() ? QString() : connector) +
+           SequenceNumberText(n, owSequenceNum);
+}
+
+int32_t FreeIndividualNumber(const QStringList& folderNames, const QString& seqName,
+                             const QString& connector, int16_t owSequenceNum, int32_t start) {
+    // Every base a name occupies: the whole name and each part before one of its dots.
+    QSet<QString> taken;
+    for (const QString& name : folderNames) {
+        const QString lower = name.toLower();
+        taken.insert(lower);
+        for (int i = lower.indexOf(QLatin1Char('.')); i >= 0; i = lower.indexOf(QLatin1Char('.'), i + 1))
+            taken.insert(lower.left(i));
+    }
+    for (int32_t n = start; n < kSequenceLimit; ++n) {
+        if (!taken.contains(IndividualBaseName(seqName, connector, n, owSequenceNum).toLower()))
+            return n;
+    }
+    return -1;
+}
+
+QString FreeNumberedName(const QString& stem, const QString& ending, const QString& connector,
+                         int16_t owSequenceNum, int32_t start,
+                         const std::function<bool(const QString&)>& taken) {
+    for (int32_t n = start; n < kSequenceLimit; ++n) {
+        const QString candidate = stem + connector + SequenceNumberText(n, owSequenceNum) + ending;
+        if (!taken(candidate)) return candidate;
+    }
+    return QString();
+}

@@ -1,0 +1,378 @@
+// The sorting keys driven through real key events on the real main window, with the real file
+// system behind a fault-injecting fake and message boxes answered by a script.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QKeyEvent>
+#include <QTest>
+
+#include "DisplayWidget.h"
+#include "FakeFileSystem.h"
+#include "FakeShellDialogs.h"
+#include "Folder.h"
+#include "Form1.h"
+#include "GlobalParam.h"
+#include "TestSupport.h"
+
+namespace {
+
+using GlobalParam::Options;
+
+class Sorting : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Folder::ResetState();
+        GlobalParam::ResetState();
+        savedCwd = QDir::currentPath();
+        // Trash goes into the test's own folder, never the user's.
+        savedDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(work.file("data")));
+        services.msgBox = &msg;
+        services.fileSystem = &fs;
+        services.dialogs = &dialogs;
+        QDir().mkpath(work.file("src"));
+        for (const char* slot : {"s0", "s1", "s2", "s3", "s4"}) QDir().mkpath(work.file(slot));
+    }
+    void TearDown() override {
+        form.reset();
+        QDir::setCurrent(savedCwd);
+        qputenv("XDG_DATA_HOME", savedDataHome);
+    }
+
+    // A small real JPEG whose bytes tell it apart from the others.
+    void Photo(const QString& name, int shade = 0) {
+        QImage img(8 + shade % 5, 6, QImage::Format_RGB32);
+        img.fill(QColor(shade * 20 % 256, 100, 50));
+        ASSERT_TRUE(img.save(work.file(name), "JPG"));
+    }
+    // Starts the window on the src folder with slots 0..4 pointing at s0..s4.
+    void Start(int files = 3) {
+        for (int i = 1; i <= files; ++i) Photo(QStringLiteral("src/p%1.jpg").arg(i), i);
+        form = std::make_unique<Form1>(services, program.path(), QString());
+        form->Form_Load();
+        Options.DelTrash = 1;
+        for (int s = 0; s < 5; ++s) {
+            Folder::gs_FolderTitle[0][s] = QStringLiteral("Slot%1").arg(s);
+            Folder::gs_FolderPath[0][s] = work.file(QStringLiteral("s%1").arg(s));
+        }
+        form->OpenFolder(work.file("src"));
+        form->UpdateStatusBar();
+        ASSERT_EQ(form->state().FileCount, files);
+        ASSERT_TRUE(form->state().ImageShown);
+    }
+    QWidget* Target() { return form->display(); }
+    void Press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyPress(Target(), key, mods); }
+    void Release(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyRelease(Target(), key, mods); }
+    void Tap(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        Press(key, mods);
+        Release(key, mods);
+    }
+    void Repeat(Qt::Key key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(Target(), &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(Target(), &release);
+    }
+    QStringList Files(const char* folder) const {
+        return QDir(work.file(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    QString Shown() const { return form->state().FileAt(form->state().CurrentIndex); }
+
+    TempDir program;
+    TempDir work;
+    FakeMsgBox msg;
+    PosixFileSystem real;
+    FakeFileSystem fs{real};
+    FakeShellDialogs dialogs;
+    Services services;
+    std::unique_ptr<Form1> form;
+    QString savedCwd;
+    QByteArray savedDataHome;
+};
+
+TEST_F(Sorting, DigitMovesOnReleaseAndTheNextFileTakesThePlace) {
+    Start(3);
+    Tap(Qt::Key_Space);
+    ASSERT_EQ(Shown(), QStringLiteral("p2.jpg"));
+    Press(Qt::Key_3);
+    EXPECT_EQ(Files("s3"), QStringList());  // nothing happens until the key is released
+    Release(Qt::Key_3);
+    EXPECT_EQ(Files("s3"), QStringList{"p2.jpg"});
+    EXPECT_EQ(Files("src"), (QStringList{"p1.jpg", "p3.jpg"}));
+    EXPECT_EQ(form->state().CurrentIndex, 2);
+    EXPECT_EQ(Shown(), QStringLiteral("p3.jpg"));
+    EXPECT_TRUE(form->Bar()->text().startsWith(QStringLiteral("[移動] 2/2 p3.jpg ")));
+    // Moving the last entry wraps to the first; moving the only one empties the view.
+    Tap(Qt::Key_3);
+    EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
+    Tap(Qt::Key_3);
+    EXPECT_EQ(Files("s3"), (QStringList{"p1.jpg", "p2.jpg", "p3.jpg"}));
+    EXPECT_EQ(form->Bar()->text(), QStringLiteral("[移動] 0/0 "));
+    EXPECT_FALSE(form->state().ImageShown);
+    EXPECT_TRUE(msg.shown.empty());
+}
+
+TEST_F(Sorting, HeldDigitTransfersOnceAndHeldSpaceStepsOnEveryRepeat) {
+    Start(4);
+    Press(Qt::Key_1);
+    for (int i = 0; i < 5; ++i) Repeat(Qt::Key_1);
+    Release(Qt::Key_1);
+    EXPECT_EQ(Files("s1"), QStringList{"p1.jpg"});
+    EXPECT_EQ(Files("src").size(), 3);
+
+    Press(Qt::Key_Space);
+    Repeat(Qt::Key_Space);
+    Repeat(Qt::Key_Space);
+    Release(Qt::Key_Space);
+    EXPECT_EQ(form->state().CurrentIndex, 1);  // 1 -> 2 -> 3 -> 1 around three files
+}
+
+TEST_F(Sorting, TheModifiersAtReleaseDecideCtrlDigit) {
+    Start(2);
+    // Ctrl let go before the digit: a plain transfer.
+    Press(Qt::Key_Control, Qt::ControlModifier);
+    Press(Qt::Key_2, Qt::ControlModifier);
+    Release(Qt::Key_Control);
+    Release(Qt::Key_2);
+    EXPECT_EQ(Files("s2"), QStringList{"p1.jpg"});
+    // Ctrl held through the release: the slot's folder becomes the list.
+    Tap(Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(form->state().CurrentFolder, work.file("s2") + QLatin1Char('/'));
+    EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
+    // Shift, Alt and Ctrl+Shift with a digit do nothing.
+    for (auto mods : {Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::KeyboardModifiers(Qt::AltModifier),
+                      Qt::ControlModifier | Qt::ShiftModifier})
+        Tap(Qt::Key_4, mods);
+    EXPECT_EQ(Files("s4"), QStringList());
+}
+
+TEST_F(Sorting, AReleaseWithoutItsPressDoesNothing) {
+    Start(2);
+    Release(Qt::Key_1);
+    Release(Qt::Key_Delete);
+    EXPECT_EQ(Files("src").size(), 2);
+}
+
+TEST_F(Sorting, LockBlocksDigitsAndDeleteButNotCtrlDigitOrStepping) {
+    Start(3);
+    Tap(Qt::Key_L);
+    EXPECT_TRUE(form->Bar()->text().endsWith(QStringLiteral(" < 転送・削除ロック > ")));
+    Tap(Qt::Key_1);
+    Tap(Qt::Key_Delete);
+    EXPECT_EQ(Files("src").size(), 3);
+    Tap(Qt::Key_Space);
+    EXPECT_EQ(form->state().CurrentIndex, 2);
+    Photo("s4/other.jpg");
+    Tap(Qt::Key_4, Qt::ControlModifier);
+    EXPECT_EQ(Shown(), QStringLiteral("other.jpg"));
+    EXPECT_TRUE(msg.shown.empty());
+}
+
+TEST_F(Sorting, CopyModeMarksTheCopyAndRefusesTheSameSlotUntilCleared) {
+    Start(2);
+    Tap(Qt::Key_C);
+    Tap(Qt::Key_3);
+    EXPECT_EQ(Files("s3"), QStringList{"p1.jpg"});
+    EXPECT_EQ(Files("src").size(), 2);
+    EXPECT_TRUE(form->Bar()->text().startsWith(QStringLiteral("[コピー] 1/2 p1.jpg")));
+    EXPECT_TRUE(form->Bar()->text().endsWith(QStringLiteral("< Slot3 へコピー済>")));
+    Tap(Qt::Key_3);  // the second press does nothing: no question, no numbered copy
+    Options.owMode = 2;
+    Tap(Qt::Key_3);
+    EXPECT_EQ(Files("s3"), QStringList{"p1.jpg"});
+    Tap(Qt::Key_4);
+    EXPECT_EQ(Files("s4"), QStringList{"p1.jpg"});
+    EXPECT_TRUE(form->Bar()->text().endsWith(QStringLiteral("< Slot4 へコピー済>")));
+    // Stepping away and back clears the mark; slot 3 then meets the collision rule.
+    Tap(Qt::Key_Space);
+    Tap(Qt::Key_Space);
+    Tap(Qt::Key_3);
+    EXPECT_EQ(Files("s3"), (QStringList{"p1.jpg", "p1_001.jpg"}));
+    // M clears the mark too; C does not.
+    Tap(Qt::Key_M);
+    EXPECT_FALSE(form->Bar()->text().contains(QStringLiteral("コピー済")));
+    EXPECT_TRUE(form->Bar()->text().startsWith(QStringLiteral("[移動]")));
+    EXPECT_TRUE(msg.shown.empty());
+}
+
+TEST_F(Sorting, CollisionNumberingCountsUpFromTheStart) {
+    Start(3);
+    Options.owMode = 2;
+    QFile::copy(work.file("src/p1.jpg"), work.file("s1/p1.jpg"));
+    Tap(Qt::Key_C);
+    Tap(Qt::Key_1);
+    Tap(Qt::Key_M);
+    Tap(Qt::Key_1);
+    EXPECT_EQ(Files("s1"), (QStringList{"p1.jpg", "p1_001.jpg", "p1_002.jpg"}));
+    Options.owSeqStart = 0;
+    Options.owConnectText = QStringLiteral("-");
+    Options.owSequenceNum = 0;
+    QFile::copy(work.file("src/p2.jpg"), work.file("s2/p2.jpg"));
+    Tap(Qt::Key_2);
+    EXPECT_EQ(Files("s2"), (QStringList{"p2-0.jpg", "p2.jpg"}));
+}
+
+TEST_F(Sorting, OverwriteQuestionYesReplacesNoKeepsBoth) {
+    Start(2);
+    Photo("s1/p1.jpg", 9);
+    const QByteArray oldBytes = work.read("s1/p1.jpg");
+    const QByteArray newBytes = work.read("src/p1.jpg");
+    msg.answers = {vbNo};
+    Tap(Qt::Key_1);
+    ASSERT_EQ(msg.shown.size(), 1u);
+    EXPECT_EQ(msg.shown[0].title, QStringLiteral("上書き確認"));
+    EXPECT_EQ(msg.shown[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(work.read("s1/p1.jpg"), oldBytes);
+    EXPECT_EQ(Files("src").size(), 2);
+    msg.answers = {vbYes};
+    Tap(Qt::Key_1);
+    EXPECT_EQ(work.read("s1/p1.jpg"), newBytes);
+    EXPECT_EQ(Files("src"), QStringList{"p2.jpg"});
+    EXPECT_EQ(Files("s1"), QStringList{"p1.jpg"});
+}
+
+TEST_F(Sorting, OverwriteModeSendsTheOldFileToTheTrash) {
+    Start(1);
+    Options.owMode = 1;
+    Options.DelTrash = 0;
+    Photo("s1/p1.jpg", 9);
+    const QByteArray oldBytes = work.read("s1/p1.jpg");
+    Tap(Qt::Key_1);
+    EXPECT_TRUE(msg.shown.empty()) << msg.texts().join('|').toStdString();
+    EXPECT_EQ(work.read("s1/p1.jpg").size() > 0, true);
+    EXPECT_NE(work.read("s1/p1.jpg"), oldBytes);
+    EXPECT_EQ(work.read("data/Trash/files/p1.jpg"), oldBytes);
+    EXPECT_TRUE(work.exists("data/Trash/info/p1.jpg.trashinfo"));
+}
+
+TEST_F(Sorting, TransferOntoItselfIsRefusedAndTheSourceStays) {
+    Start(2);
+    Folder::gs_FolderPath[0][1] = work.file("src/");
+    for (int mode : {0, 1}) {
+        Options.owMode = static_cast<int16_t>(mode);
+        msg.shown.clear();
+        Tap(Qt::Key_1);
+        ASSERT_EQ(msg.shown.size(), 1u);
+        EXPECT_EQ(msg.shown[0].text, QStringLiteral("転送元と転送先が同じファイルです"));
+        EXPECT_EQ(Files("src"), (QStringList{"p1.jpg", "p2.jpg"}));
+    }
+    Options.owMode = 2;  // numbering saves it under a new name in the same folder
+    Tap(Qt::Key_C);
+    Tap(Qt::Key_1);
+    EXPECT_EQ(Files("src"), (QStringList{"p1.jpg", "p1_001.jpg", "p2.jpg"}));
+}
+
+TEST_F(Sorting, IndividualSequenceNamesTakeANumberWhateverTheExtension) {
+    Start(3);
+    Folder::gi_SeqSwitch[0][2] = 1;
+    Folder::gs_SeqName[0][2] = QStringLiteral("photo");
+    work.write("s2/PHOTO_001.png", "taken");
+    Tap(Qt::Key_2);
+    EXPECT_EQ(Files("s2"), (QStringList{"PHOTO_001.png", "photo_002.jpg"}));
+    EXPECT_EQ(Folder::gl_SeqNum[0][2], 1);  // not remembered with owMemIndSeqNum 0
+    // An empty fixed name gives bare numbers without the connector.
+    Folder::gi_SeqSwitch[0][3] = 1;
+    Tap(Qt::Key_3);
+    Tap(Qt::Key_3);
+    EXPECT_EQ(Files("s3"), (QStringList{"001.jpg", "002.jpg"}));
+    EXPECT_TRUE(msg.shown.empty());
+}
+
+TEST_F(Sorting, RememberedSequenceNumbersAdvancePastTheOneUsed) {
+    Start(2);
+    Options.owMemIndSeqNum = 1;
+    Folder::gi_SeqSwitch[0][1] = 1;
+    Folder::gs_SeqName[0][1] = QStringLiteral("a");
+    Folder::gl_SeqNum[0][1] = 41;
+    work.write("s1/a_041.txt", "taken");
+    Tap(Qt::Key_1);
+    EXPECT_EQ(Files("s1"), (QStringList{"a_041.txt", "a_042.jpg"}));
+    EXPECT_EQ(Folder::gl_SeqNum[0][1], 43);
+    Folder::gl_SeqNum[0][1] = 1000000;
+    Tap(Qt::Key_1);
+    ASSERT_EQ(msg.shown.size(), 1u);
+    EXPECT_EQ(msg.shown[0].text, QStringLiteral("これ以上は振り分けられません"));
+    EXPECT_EQ(Files("src"), QStringList{"p2.jpg"});
+}
+
+TEST_F(Sorting, SlotChecksAreReportedAndChangeNothing) {
+    Start(2);
+    Folder::gs_FolderPath[0][5].clear();
+    Folder::gs_FolderPath[0][6] = work.file("missing");
+    work.write("plainfile", "x");
+    Folder::gs_FolderPath[0][7] = work.file("plainfile");
+    Tap(Qt::Key_5);
+    Tap(Qt::Key_6);
+    Tap(Qt::Key_7);
+    EXPECT_EQ(msg.texts(), (QStringList{"フォルダパスが設定されていません", "転送先フォルダが見つかりません",
+                                        "転送先フォルダが見つかりません"}));
+    QFile::remove(work.file("src/p1.jpg"));
+    Tap(Qt::Key_1);
+    EXPECT_EQ(msg.texts().last(), QStringLiteral("指定の画像ファイルが見当たりません"));
+    Options.owMode = 7;
+    Tap(Qt::Key_Space);
+    Photo("s1/p2.jpg");
+    Tap(Qt::Key_1);
+    EXPECT_EQ(msg.texts().last(), QStringLiteral("対応していない上書き対応モードです"));
+    EXPECT_EQ(Files("src"), QStringList{"p2.jpg"});
+    for (const QString& m : msg.texts()) EXPECT_FALSE(m.isEmpty());
+    for (const auto& shown : msg.shown) EXPECT_EQ(shown.title, QStringLiteral("Orvane"));
+}
+
+TEST_F(Sorting, AFailedMoveIsReportedAndTheListAndViewStay) {
+    Start(2);
+    fs.failKinds = {FakeFileSystem::Call::RenameNoReplace};
+    fs.failErrno = EACCES;
+    Tap(Qt::Key_1);
+    ASSERT_EQ(msg.shown.size(), 1u);
+    EXPECT_TRUE(msg.shown[0].text.startsWith(QStringLiteral("ファイルを転送できませんでした\n")));
+    EXPECT_EQ(Files("src"), (QStringList{"p1.jpg", "p2.jpg"}));
+    EXPECT_EQ(Files("s1"), QStringList());
+    EXPECT_EQ(form->state().FileCount, 2);
+    EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
+}
+
+TEST_F(Sorting, DeleteAsksWhenToldAndCancelIsTheDefault) {
+    Start(3);
+    Options.DelCaution = 1;
+    Tap(Qt::Key_Delete);  // the script is empty: the default button answers
+    ASSERT_EQ(msg.shown.size(), 1u);
+    EXPECT_EQ(msg.shown[0].text, work.file("src/p1.jpg") + QStringLiteral("を削除しますか？"));
+    EXPECT_EQ(msg.shown[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(msg.shown[0].defaultAnswer, vbCancel);
+    EXPECT_EQ(Files("src").size(), 3);
+    msg.answers = {vbOK};
+    Tap(Qt::Key_Delete);
+    EXPECT_EQ(Files("src"), (QStringList{"p2.jpg", "p3.jpg"}));
+    EXPECT_EQ(Shown(), QStringLiteral("p2.jpg"));
+    // A delete that fails leaves the file listed and shown.
+    Options.DelCaution = 0;
+    fs.failKinds = {FakeFileSystem::Call::Unlink};
+    Tap(Qt::Key_Delete);
+    EXPECT_TRUE(msg.texts().last().startsWith(QStringLiteral("ファイルを削除できませんでした")));
+    EXPECT_EQ(form->state().FileCount, 2);
+    EXPECT_EQ(Files("src"), (QStringList{"p2.jpg", "p3.jpg"}));
+}
+
+TEST_F(Sorting, PageKeysWrapAndMoveTheOverviewRow) {
+    Start(1);
+    Folder::gi_PageCount = 20;
+    for (int i = 0; i < 20; ++i) Folder::gs_PageName[i] = QStringLiteral("P%1").arg(i);
+    for (int i = 0; i < 10; ++i) Tap(Qt::Key_Down);
+    EXPECT_EQ(Folder::gl_PageNum, 10);
+    EXPECT_EQ(form->state().OverviewRow, 7);
+    Tap(Qt::Key_Minus);
+    EXPECT_EQ(form->state().OverviewRow, 6);
+    Folder::gl_PageNum = 19;
+    Tap(Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(Folder::gl_PageNum, 0);
+    Tap(Qt::Key_Up);
+    EXPECT_EQ(Folder::gl_PageNum, 19);
+    EXPECT_TRUE(form->Text1()->toPlainText().contains(QStringLiteral("\uFF1EP19")));
+    Tap(Qt::Key_Equal);  // the plus key without Shift does nothing
+    EXPECT_EQ(Folder::gl_PageNum, 19);
+}
+
+}  // namespace
