@@ -7,6 +7,7 @@
 
 #include "DisplayWidget.h"
 #include "MsgBox.h"
+#include "ViewMath.h"
 
 Form1::Form1(const Services& services, const QString& programDir, const QString& commandLine,
              QWidget* parent)
@@ -14,8 +15,12 @@ Form1::Form1(const Services& services, const QString& programDir, const QString&
     setWindowTitle(QStringLiteral("Orvane"));
     BuildWidgets();
     BuildMenus();
-    // The designed client size; a saved placement replaces it while loading.
-    resize(639, 451);
+    ConnectView();
+    InstallDropHandling();
+    // The designed client size (below the menu bar); a saved placement replaces it while
+    // loading.
+    resize(ViewMath::kDesignedClientWidth,
+           ViewMath::kDesignedClientHeight + menuBar()->sizeHint().height());
 }
 
 Form1::~Form1() = default;
@@ -45,6 +50,15 @@ void Form1::BuildWidgets() {
 void Form1::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     file->setObjectName(QStringLiteral("separate"));
+    m_OpenFile_ = new QAction(QStringLiteral("ファイルを開く(&O)"), this);
+    m_OpenFile_->setObjectName(QStringLiteral("m_OpenFile"));
+    file->addAction(m_OpenFile_);
+    connect(m_OpenFile_, &QAction::triggered, this, &Form1::m_OpenFile);
+    m_OpenFolder_ = new QAction(QStringLiteral("フォルダを開く(&H)"), this);
+    m_OpenFolder_->setObjectName(QStringLiteral("m_OpenFolder"));
+    file->addAction(m_OpenFolder_);
+    connect(m_OpenFolder_, &QAction::triggered, this, &Form1::m_OpenFolder);
+    file->addSeparator()->setObjectName(QStringLiteral("m_separate"));
     m_Quit_ = new QAction(QStringLiteral("閉じる(&Q)"), this);
     m_Quit_->setObjectName(QStringLiteral("m_Quit"));
     file->addAction(m_Quit_);
@@ -56,20 +70,10 @@ void Form1::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
-void Form1::Form_Resize() {
-    QWidget* c = centralWidget();
-    const int w = c->width();
-    const int h = c->height();
-    text1_->setGeometry(4, 4, 145, qMax(0, h - 28));
-    display_->setGeometry(153, 4, qMax(1, w - 157), qMax(1, h - 28));
-    bar_->setGeometry(4, qMax(0, h - 20), qMax(0, w - 9), 17);
-}
-
 void Form1::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
 }
 
-void Form1::OpenCommandLineTarget() {}
 void Form1::m_usage() {}
 void Form1::m_version() {}

@@ -1,4 +1,5 @@
 #pragma once
+#include <QImage>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -11,6 +12,7 @@
 
 class DisplayWidget;
 class QAction;
+class QMimeData;
 
 // The main window: shows one image of the open folder and sends it to a slot's folder at one
 // key press. Takes the platform services and the program's directory from its creator.
@@ -29,7 +31,53 @@ public:
     void ShowAsPlaced();
 
     void InitEnvironment();
+    // Opens the file or folder named first on the command line; a path that is neither an
+    // existing regular file nor an existing folder is reported ("指定のパスが見つかりません").
     void OpenCommandLineTarget();
+    // Opens `path` as a folder when it is one, else as a single image file; then DrawImage(0).
+    void OpenPath(const QString& path);
+
+    // The image list (Form1Files.cpp). Each leaves CurrentIndex inside 1..FileCount, or 0 with
+    // an empty list; a file that fails to decode is handled as stepping handles it.
+    // OpenFile ignores names failing IsImageFileName; shows the first entry when the file is not
+    // in the rebuilt list.
+    void OpenFile(const QString& path);
+    void OpenFolder(const QString& path);
+    void BuildFileList();
+    // Wrap-around steps; nothing when the list is empty. They update the status bar.
+    void StepToNextFile();
+    void StepToPreviousFile();
+    // Drops the current entry (after a move or delete) and shows the one taking its place.
+    void RemoveCurrentFromList();
+
+    // The view (Form1View.cpp). LoadImageFile("") empties the picture and the view and changes
+    // nothing else. For a named file it returns false when decoding failed: the picture is then
+    // empty and the caller ends as stepping does (see ShowLoadFailure).
+    bool LoadImageFile(const QString& path);
+    // 0 after a load or a mode toggle (clear first), 1 after a resize, 2 after a slide.
+    void DrawImage(int32_t RedrawKind);
+    // One slide step by the arrow keys held in SlideKeys (Shift: 90, else 30), then DrawImage(2).
+    void SlideImage();
+    // Inverts GlobalParam::Options.CurrentFullMode and redraws (Enter, right click).
+    void ToggleFullMode();
+    void Display_MouseDown(int button, int shift, double x, double y);
+    void Display_MouseMove(int button, int shift, double x, double y);
+    void Display_MouseUp(int button, int shift, double x, double y);
+
+    // Drag and drop onto the window, Bar, Display or Text1 (Form1Drops.cpp): only an existing
+    // folder or an existing image file named first in a list of local files is accepted.
+    bool AcceptsDrop(const QMimeData* data) const;
+    // Opens the first dropped path (when accepted) and updates the status bar.
+    void DropData(const QMimeData* data);
+
+    // The view state: the decoded image at its natural size and the slide offsets.
+    const QImage& Picture1() const { return picture1_; }
+    int32_t SlideX = 0;
+    int32_t SlideY = 0;
+    int32_t DragStartX = 0;
+    int32_t DragStartY = 0;
+    int32_t DragStartSlideX = 0;
+    int32_t DragStartSlideY = 0;
     void UpdateStatusBar();
     void ShowPageOverview();
 
@@ -53,6 +101,15 @@ private:
     void BuildMenus();
     void Form_Unload();
     void Form_Resize();
+    void ConnectView();
+    void InstallDropHandling();
+    // After a failed decode: ImageShown false, picture and view empty, copied mark cleared,
+    // status bar updated; the position and the list stay.
+    void ShowLoadFailure();
+    // LoadImageFile for a named file, with ShowLoadFailure on failure.
+    void LoadOrShowFailure(const QString& path);
+    void m_OpenFile();
+    void m_OpenFolder();
     void m_usage();
     void m_version();
 
@@ -64,6 +121,9 @@ private:
     QPlainTextEdit* text1_ = nullptr;
     DisplayWidget* display_ = nullptr;
     QLabel* bar_ = nullptr;
+    QImage picture1_;
+    QAction* m_OpenFile_ = nullptr;
+    QAction* m_OpenFolder_ = nullptr;
     QAction* m_Quit_ = nullptr;
 
     bool startMaximized_ = false;

@@ -1,0 +1,145 @@
+// Opening files and folders, the image list and stepping through it.
+#include <QDir>
+
+#include "CommonProc.h"
+#include "FileList.h"
+#include "Form1.h"
+#include "Module1.h"
+#include "MsgBox.h"
+#include "ShellDialogs.h"
+
+namespace {
+// Relative paths name places under the working directory (the program's directory); the list
+// and its comparisons work on absolute ones.
+QString Absolute(const QString& path) {
+    return path.startsWith(QLatin1Char('/')) ? path : QDir::current().absoluteFilePath(path);
+}
+}  // namespace
+
+void Form1::OpenCommandLineTarget() {
+    if (commandLine_.isEmpty()) return;
+    QString path = Module1::FirstCommandLineArgument(commandLine_);
+    if (path.isEmpty()) return;
+    if (!FileList::IsRegularFile(path)) {
+        path = FileList::WithSlash(path);
+        if (!FileList::IsDirectory(path)) {
+            if (services_.msgBox)
+                services_.msgBox->Show(QStringLiteral("指定のパスが見つかりません"),
+                                       QStringLiteral("パラメータ判定"), MsgButtons::Ok);
+            return;
+        }
+    }
+    OpenPath(path);
+}
+
+void Form1::OpenPath(const QString& path) {
+    if (FileList::IsDirectory(path))
+        OpenFolder(path);
+    else
+        OpenFile(path);
+    DrawImage(0);
+}
+
+void Form1::OpenFile(const QString& given) {
+    if (given.isEmpty() || !FileList::IsImageFileName(given, state_.PngPluginAvailable)) return;
+    const QString path = Absolute(given);
+    state_.CurrentFolder = FileList::ParentFolder(path);
+    BuildFileList();
+    const QString position = FileList::FindInFileList(state_, path);
+    if (!position.isEmpty()) {
+        state_.CurrentIndex = position.toInt();
+        LoadOrShowFailure(path);
+    } else if (state_.FileCount > 0) {
+        // Not in the list (another letter case, not a regular file, gone): the first entry,
+        // as opening the folder shows, so the position always names a listed file.
+        state_.CurrentIndex = 1;
+        LoadOrShowFailure(state_.CurrentPath());
+    } else {
+        state_.CurrentIndex = 0;
+        state_.ImageShown = false;
+        LoadImageFile(QString());
+    }
+}
+
+void Form1::OpenFolder(const QString& given) {
+    // An empty path names no folder (an unassigned slot); the open folder stays.
+    if (given.isEmpty()) return;
+    state_.CurrentFolder = FileList::WithSlash(Absolute(given));
+    BuildFileList();
+    if (state_.FileCount > 0) {
+        state_.CurrentIndex = 1;
+        LoadOrShowFailure(state_.CurrentPath());
+    } else {
+        state_.CurrentIndex = 0;
+        state_.ImageShown = false;
+        LoadImageFile(QString());
+    }
+}
+
+void Form1::BuildFileList() {
+    state_.CurrentFolder = FileList::WithSlash(state_.CurrentFolder);
+    state_.FileList = FileList::ListImageFiles(state_.CurrentFolder, state_.PngPluginAvailable);
+    state_.FileCount = static_cast<int32_t>(state_.FileList.size());
+}
+
+void Form1::StepToNextFile() {
+    if (state_.FileCount <= 0) return;
+    if (state_.CopiedFlag) {
+        state_.CopiedFlag = false;
+        UpdateStatusBar();
+    }
+    // The status bar is painted before a slow decode starts, without running other events.
+    bar_->repaint();
+    state_.CurrentIndex = FileList::NextIndex(state_.CurrentIndex, state_.FileCount);
+    if (!LoadImageFile(state_.CurrentPath())) {
+        ShowLoadFailure();
+        return;
+    }
+    state_.ImageShown = true;
+    UpdateStatusBar();
+}
+
+void Form1::StepToPreviousFile() {
+    if (state_.FileCount <= 0) return;
+    if (state_.CopiedFlag) {
+        state_.CopiedFlag = false;
+        UpdateStatusBar();
+    }
+    bar_->repaint();
+    state_.CurrentIndex = FileList::PreviousIndex(state_.CurrentIndex, state_.FileCount);
+    if (!LoadImageFile(state_.CurrentPath())) {
+        ShowLoadFailure();
+        return;
+    }
+    state_.ImageShown = true;
+    UpdateStatusBar();
+}
+
+void Form1::RemoveCurrentFromList() {
+    const QString next = FileList::RemoveCurrent(state_);
+    if (!next.isEmpty()) {
+        LoadOrShowFailure(next);
+    } else if (state_.FileCount == 0) {
+        state_.ImageShown = false;
+        LoadImageFile(QString());
+    }
+}
+
+void Form1::m_OpenFile() {
+    if (!services_.dialogs) return;
+    const QString filter = state_.PngPluginAvailable
+                               ? QStringLiteral("イメージファイル (*.bmp *.jpg *.gif *.png)")
+                               : QStringLiteral("イメージファイル (*.bmp *.jpg *.gif)");
+    const QString name = services_.dialogs->GetOpenFileName(this, filter);
+    if (name.isEmpty()) return;
+    OpenFile(name);
+    UpdateStatusBar();
+}
+
+void Form1::m_OpenFolder() {
+    if (!services_.dialogs) return;
+    const std::optional<QString> chosen = CommonProc::BrowseForFolderPath(*services_.dialogs, this);
+    if (!chosen || chosen->isEmpty()) return;
+    OpenFolder(*chosen);
+    UpdateStatusBar();
+}

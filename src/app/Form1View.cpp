@@ -1,0 +1,131 @@
+// The view: loading the picture, drawing it, sliding it, the mouse and the layout.
+#include <QImage>
+
+#include "DisplayWidget.h"
+#include "Form1.h"
+#include "GlobalParam.h"
+#include "PNGLOAD.h"
+#include "PictureFile.h"
+#include "ViewMath.h"
+
+void Form1::ConnectView() {
+    connect(display_, &DisplayWidget::mouseDown, this, &Form1::Display_MouseDown);
+    connect(display_, &DisplayWidget::mouseMove, this, &Form1::Display_MouseMove);
+    connect(display_, &DisplayWidget::mouseUp, this, &Form1::Display_MouseUp);
+}
+
+bool Form1::LoadImageFile(const QString& path) {
+    if (path.isEmpty()) {
+        picture1_ = QImage();
+        display_->clearBacking();
+        return true;
+    }
+    SlideX = 0;
+    SlideY = 0;
+    picture1_ = QImage();
+
+    bool decoded;
+    if (path.right(3).compare(QLatin1String("png"), Qt::CaseInsensitive) != 0) {
+        // Set before decoding, as it always was; a failure is undone by the caller.
+        state_.ImageShown = true;
+        decoded = PictureFile::Decode(path, &picture1_) == PictureFile::Outcome::Decoded;
+    } else if (state_.PngPluginAvailable) {
+        const int16_t rc = PNGLOAD::LoadPngWithPlugin(&picture1_, path);
+        state_.ImageShown = (rc == 0);
+        decoded = (rc == 0);
+    } else {
+        // Nothing can decode it: a failure like any other, so the digit keys never act on a
+        // file that is not on screen.
+        decoded = false;
+    }
+    if (!decoded) {
+        picture1_ = QImage();
+        return false;
+    }
+    DrawImage(0);
+    state_.CopiedFlag = false;
+    return true;
+}
+
+void Form1::ShowLoadFailure() {
+    state_.ImageShown = false;
+    state_.CopiedFlag = false;
+    LoadImageFile(QString());
+    UpdateStatusBar();
+}
+
+void Form1::LoadOrShowFailure(const QString& path) {
+    if (!LoadImageFile(path)) ShowLoadFailure();
+}
+
+void Form1::DrawImage(int32_t RedrawKind) {
+    if (!state_.ImageShown) return;
+    if (RedrawKind == 0) display_->clearBacking();
+    if (GlobalParam::Options.CurrentFullMode) {
+        const Qt::WindowStates ws = windowState();
+        if (!(ws & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+            display_->clearBacking();
+        const std::optional<QSize> dest = ViewMath::StretchSize(
+            picture1_.width(), picture1_.height(), display_->width(), display_->height());
+        if (!dest) return;
+        display_->drawStretched(picture1_, *dest);
+    } else {
+        display_->drawActualSize(picture1_, SlideX, SlideY);
+    }
+    // No pending events are run here: the repaint is scheduled, so key handlers never nest.
+    display_->update();
+}
+
+void Form1::SlideImage() {
+    const auto& k = state_.SlideKeys;  // Left, Up, Right, Down, Shift
+    const int32_t step = k[4] ? 90 : 30;
+    SlideX = ViewMath::SlideAxis(SlideX, k[0], k[2], step, picture1_.width(), display_->width());
+    SlideY = ViewMath::SlideAxis(SlideY, k[1], k[3], step, picture1_.height(), display_->height());
+    DrawImage(2);
+}
+
+void Form1::ToggleFullMode() {
+    GlobalParam::Options.CurrentFullMode = !GlobalParam::Options.CurrentFullMode;
+    DrawImage(0);
+}
+
+void Form1::Display_MouseDown(int, int, double x, double y) {
+    if (GlobalParam::Options.CurrentFullMode) return;
+    DragStartSlideX = SlideX;
+    DragStartSlideY = SlideY;
+    DragStartX = static_cast<int32_t>(ViewMath::RoundHalfEven(x));
+    DragStartY = static_cast<int32_t>(ViewMath::RoundHalfEven(y));
+}
+
+void Form1::Display_MouseMove(int button, int, double x, double y) {
+    if (GlobalParam::Options.CurrentFullMode || button != 1) return;
+    ViewMath::DragAxis h{SlideX, DragStartX, DragStartSlideX};
+    h = ViewMath::DragMoveAxis(h, x, picture1_.width(), display_->width());
+    SlideX = h.slide;
+    DragStartX = h.dragStart;
+    DragStartSlideX = h.dragStartSlide;
+    ViewMath::DragAxis v{SlideY, DragStartY, DragStartSlideY};
+    v = ViewMath::DragMoveAxis(v, y, picture1_.height(), display_->height());
+    SlideY = v.slide;
+    DragStartY = v.dragStart;
+    DragStartSlideY = v.dragStartSlide;
+    DrawImage(2);
+}
+
+void Form1::Display_MouseUp(int button, int, double, double) {
+    if (button != 2) return;
+    ToggleFullMode();
+}
+
+void Form1::Form_Resize() {
+    if (!isMinimized()) {
+        QWidget* client = centralWidget();
+        const ViewMath::MainLayout l = ViewMath::ComputeLayout(client->width(), client->height());
+        bar_->setGeometry(l.bar);
+        text1_->setGeometry(l.text1);
+        display_->setGeometry(l.display);
+        SlideX = ViewMath::ResizeClampAxis(SlideX, picture1_.width(), l.display.width());
+        SlideY = ViewMath::ResizeClampAxis(SlideY, picture1_.height(), l.display.height());
+    }
+    DrawImage(1);
+}

@@ -1,0 +1,511 @@
+// The main window opening folders and files, stepping, removing, drops and the view.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTest>
+#include <QUrl>
+
+#include <sys/stat.h>
+
+#include "DisplayWidget.h"
+#include "FakeShellDialogs.h"
+#include "Folder.h"
+#include "Form1.h"
+#include "GlobalParam.h"
+#include "Module1.h"
+#include "TestImages.h"
+#include "TestSupport.h"
+#include "ViewMath.h"
+
+namespace {
+
+const QColor kBackground(255, 224, 192);
+
+class Form1Files : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Folder::ResetState();
+        GlobalParam::ResetState();
+        savedCwd = QDir::currentPath();
+        services.msgBox = &msg;
+        services.dialogs = &dialogs;
+        // Listed order: a1.bmp, a2.jpg, a10.gif, broken.jpg, UP.JPG.
+        pics.write("a1.bmp", TestImages::Encode(7, 5, "BMP"));
+        pics.write("a2.jpg", TestImages::Encode(16, 8, "JPG"));
+        pics.write("a10.gif", TestImages::Gif1x1());
+        pics.write("broken.jpg", "this is no picture");
+        pics.write("UP.JPG", TestImages::Encode(4, 4, "JPG"));
+        pics.write("notes.txt", "text");
+    }
+    void TearDown() override {
+        form.reset();
+        QDir::setCurrent(savedCwd);
+        GlobalParam::ResetState();
+    }
+
+    Form1& Start(const QString& commandLine = QString()) {
+        form = std::make_unique<Form1>(services, program.path(), commandLine);
+        form->Form_Load();
+        return *form;
+    }
+    // The plug-in as the build made it, placed where start-up looks for it.
+    bool InstallPlugin() {
+        const QString built = QStringLiteral(ORVANE_PROGRAM_DIR) + "/dll/ifPNG.spi";
+        if (!QFileInfo::exists(built)) return false;
+        QDir(program.path()).mkpath("dll");
+        return QFile::copy(built, program.file("dll/ifPNG.spi"));
+    }
+    QString Folder() const { return pics.path() + '/'; }
+    QString BarFor(int index, int count, const QString& name) const {
+        QString text = QStringLiteral("[移動] %1/%2 ").arg(index).arg(count);
+        if (!name.isEmpty())
+            text += name + QStringLiteral("  %1B").arg(QFileInfo(pics.file(name)).size());
+        return text;
+    }
+    QString Caption() const { return QStringLiteral("Orvane [ ") + Folder() + QStringLiteral(" ]"); }
+    // True when every pixel of the view's backing pixmap is the background colour.
+    bool ViewIsClear() const {
+        const QImage img = form->display()->backing().toImage();
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixelColor(x, y) != kBackground) return false;
+        return true;
+    }
+    QColor ViewPixel(int x, int y) const {
+        return form->display()->backing().toImage().pixelColor(x, y);
+    }
+
+    TempDir program;
+    TempDir pics;
+    FakeMsgBox msg;
+    FakeShellDialogs dialogs;
+    Services services;
+    QString savedCwd;
+    std::unique_ptr<Form1> form;
+};
+
+TEST_F(Form1Files, CommandLineFolderOpensTheFirstImageAndStepsWrapAround) {
+    Form1& f = Start(pics.path());  // no final slash: it is appended before the folder test
+    const Form1State& s = f.state();
+    EXPECT_EQ(s.CurrentFolder, Folder());
+    EXPECT_EQ(s.FileList, (QStringList{"a1.bmp", "a2.jpg", "a10.gif", "broken.jpg", "UP.JPG"}));
+    EXPECT_EQ(s.FileCount, 5);
+    EXPECT_EQ(s.CurrentIndex, 1);
+    EXPECT_TRUE(s.ImageShown);
+    EXPECT_EQ(f.Picture1().size(), QSize(7, 5));
+    EXPECT_EQ(f.Bar()->text(), BarFor(1, 5, "a1.bmp"));
+    EXPECT_EQ(f.windowTitle(), Caption());
+    EXPECT_TRUE(msg.shown.empty());
+
+    f.StepToNextFile();
+    EXPECT_EQ(s.CurrentIndex, 2);
+    EXPECT_EQ(f.Picture1().size(), QSize(16, 8));
+    EXPECT_EQ(f.Bar()->text(), BarFor(2, 5, "a2.jpg"));
+
+    f.StepToPreviousFile();
+    f.StepToPreviousFile();  // from 1 to the last
+    EXPECT_EQ(s.CurrentIndex, 5);
+    EXPECT_TRUE(s.ImageShown);
+    EXPECT_EQ(f.Bar()->text(), BarFor(5, 5, "UP.JPG"));
+
+    f.StepToNextFile();  // from the last to 1
+    EXPECT_EQ(s.CurrentIndex, 1);
+    EXPECT_EQ(f.windowTitle(), Caption());
+}
+
+TEST_F(Form1Files, StepOntoABrokenFileShowsNothingAndTheNextStepGoesOn) {
+    Form1& f = Start(pics.path());
+    f.StepToNextFile();
+    f.StepToNextFile();
+    f.state().CopiedFlag = true;
+    f.StepToNextFile();  // broken.jpg
+    EXPECT_EQ(f.state().CurrentIndex, 4);
+    EXPECT_FALSE(f.state().ImageShown);
+    EXPECT_FALSE(f.state().CopiedFlag);
+    EXPECT_TRUE(f.Picture1().isNull());
+    EXPECT_TRUE(ViewIsClear());
+    EXPECT_EQ(f.Bar()->text(), BarFor(4, 5, QString()));
+    f.StepToNextFile();
+    EXPECT_EQ(f.state().CurrentIndex, 5);
+    EXPECT_TRUE(f.state().ImageShown);
+}
+
+TEST_F(Form1Files, EveryRouteHandlesADecodeFailureAsSteppingDoes) {
+    pics.write("huge.jpg", TestImages::JpegClaiming(TestImages::Encode(16, 16, "JPG"), 30000, 30000));
+    // Command line naming the broken file: listed, positioned, nothing shown.
+    Form1& f = Start(pics.file("broken.jpg"));
+    EXPECT_EQ(f.state().CurrentIndex, 4);
+    EXPECT_FALSE(f.state().ImageShown);
+    EXPECT_EQ(f.Bar()->text(), BarFor(4, 6, QString()));
+    // A 30000 x 30000 picture is refused, not decoded.
+    f.OpenFile(pics.file("huge.jpg"));
+    EXPECT_EQ(f.state().CurrentIndex, 5);
+    EXPECT_FALSE(f.state().ImageShown);
+    EXPECT_TRUE(f.Picture1().isNull());
+    // Removal onto a broken entry: the shown image goes, nothing else is shown.
+    f.OpenFile(pics.file("a10.gif"));
+    ASSERT_TRUE(f.state().ImageShown);
+    ASSERT_FALSE(ViewIsClear());
+    f.RemoveCurrentFromList();  // broken.jpg takes its place
+    EXPECT_EQ(f.state().CurrentIndex, 3);
+    EXPECT_EQ(f.state().FileAt(3), "broken.jpg");
+    EXPECT_FALSE(f.state().ImageShown);
+    EXPECT_TRUE(ViewIsClear());
+}
+
+TEST_F(Form1Files, CommandLineTargets) {
+    {
+        Form1& f = Start(Module1::BuildCommandLine({pics.file("a2.jpg"), "ignored"}));
+        EXPECT_EQ(f.state().CurrentIndex, 2);
+    }
+    {
+        // A folder whose name holds a blank, quoted.
+        QDir(pics.path()).mkdir("my pics");
+        pics.write("my pics/in.bmp", TestImages::Encode(2, 2, "BMP"));
+        Form1& f = Start(Module1::BuildCommandLine({pics.file("my pics")}));
+        EXPECT_EQ(f.state().CurrentFolder, pics.file("my pics/"));
+        EXPECT_EQ(f.state().FileCount, 1);
+    }
+    for (const QString& quiet : {pics.file("UP.JPG"), pics.file("notes.txt"),
+                                 " " + pics.path(), "\"" + pics.path()}) {
+        // Exact-case test fails, not an image, or an empty first argument: nothing, no message.
+        Form1& f = Start(quiet);
+        EXPECT_EQ(f.state().FileCount, 0) << quiet.toStdString();
+        EXPECT_EQ(f.windowTitle(), "Orvane");
+        EXPECT_TRUE(msg.shown.empty());
+    }
+    Form1& f = Start(pics.file("nothing-here"));
+    ASSERT_EQ(msg.shown.size(), 1u);
+    EXPECT_EQ(msg.shown[0].text, QStringLiteral("指定のパスが見つかりません"));
+    EXPECT_EQ(msg.shown[0].title, QStringLiteral("パラメータ判定"));
+    EXPECT_EQ(msg.shown[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(f.state().FileCount, 0);
+    EXPECT_EQ(f.Bar()->text(), QStringLiteral("[移動] 0/0 "));
+}
+
+TEST_F(Form1Files, OpenFileNotInTheListShowsTheFirstEntry) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pics.file("y.jpg")).constData(), 0600), 0);
+    QDir(pics.path()).mkdir("x.jpg");
+    Form1& f = Start();
+    f.OpenPath(pics.file("y.jpg"));  // a pipe: never listed, never opened
+    EXPECT_EQ(f.state().FileCount, 5);
+    EXPECT_EQ(f.state().CurrentIndex, 1);
+    EXPECT_TRUE(f.state().ImageShown);
+    // A folder named like an image opens as a folder.
+    f.OpenPath(pics.file("x.jpg"));
+    EXPECT_EQ(f.state().CurrentFolder, pics.file("x.jpg/"));
+    EXPECT_EQ(f.state().FileCount, 0);
+    EXPECT_EQ(f.state().CurrentIndex, 0);
+    EXPECT_FALSE(f.state().ImageShown);
+    EXPECT_TRUE(ViewIsClear());
+}
+
+TEST_F(Form1Files, OpenFileMenuUsesTheFilterAndCancelChangesNothing) {
+    Form1& f = Start(pics.path());
+    f.StepToNextFile();
+    auto* action = f.findChild<QAction*>("m_OpenFile");
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), QStringLiteral("ファイルを開く(&O)"));
+    action->trigger();  // cancelled
+    ASSERT_EQ(dialogs.fileFilters.size(), 1);
+    EXPECT_EQ(dialogs.fileFilters[0], QStringLiteral("イメージファイル (*.bmp *.jpg *.gif)"));
+    EXPECT_EQ(f.state().CurrentIndex, 2);
+
+    dialogs.fileAnswers.push_back(pics.file("a10.gif"));
+    action->trigger();
+    EXPECT_EQ(f.state().CurrentIndex, 3);
+    EXPECT_EQ(f.Bar()->text(), BarFor(3, 5, "a10.gif"));
+}
+
+TEST_F(Form1Files, OpenFolderMenu) {
+    Form1& f = Start();
+    auto* action = f.findChild<QAction*>("m_OpenFolder");
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), QStringLiteral("フォルダを開く(&H)"));
+    dialogs.folderAnswers.push_back(std::nullopt);
+    action->trigger();
+    EXPECT_EQ(dialogs.folderTitles, QStringList{QStringLiteral("フォルダを選択してください")});
+    EXPECT_EQ(f.state().CurrentFolder, QString());
+    EXPECT_EQ(f.windowTitle(), "Orvane");
+
+    dialogs.folderAnswers.push_back(pics.path());
+    action->trigger();
+    EXPECT_EQ(f.state().CurrentFolder, Folder());
+    EXPECT_EQ(f.Bar()->text(), BarFor(1, 5, "a1.bmp"));
+    EXPECT_EQ(f.windowTitle(), Caption());
+
+    // The menu: open file, open folder, a separator, quit.
+    const QList<QAction*> items = f.menuBar()->actions().first()->menu()->actions();
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_EQ(items[0]->objectName(), "m_OpenFile");
+    EXPECT_EQ(items[1]->objectName(), "m_OpenFolder");
+    EXPECT_TRUE(items[2]->isSeparator());
+    EXPECT_EQ(items[3]->objectName(), "m_Quit");
+}
+
+namespace {
+bool DragAccepted(QWidget* target, const QMimeData* data) {
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    return enter.isAccepted() && enter.dropAction() == Qt::CopyAction;
+}
+QMimeData* Files(const QStringList& paths) {
+    auto* m = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+    m->setUrls(urls);
+    return m;
+}
+}  // namespace
+
+TEST_F(Form1Files, DropsAcceptFoldersAndImagesOnEveryControl) {
+    Form1& f = Start();
+    QWidget* targets[] = {&f, f.Bar(), f.display(), f.Text1()->viewport()};
+    std::unique_ptr<QMimeData> folder(Files({pics.path()}));
+    std::unique_ptr<QMimeData> image(Files({pics.file("a2.jpg"), pics.file("notes.txt")}));
+    std::unique_ptr<QMimeData> text(Files({pics.file("notes.txt"), pics.file("a2.jpg")}));
+    std::unique_ptr<QMimeData> upper(Files({pics.file("UP.JPG")}));
+    std::unique_ptr<QMimeData> missing(Files({pics.file("gone.jpg")}));
+    QMimeData plain;
+    plain.setText(pics.file("a2.jpg"));
+    QMimeData remote;
+    remote.setUrls({QUrl("http://example.invalid/a.jpg")});
+    for (QWidget* w : targets) {
+        EXPECT_TRUE(DragAccepted(w, folder.get())) << w->objectName().toStdString();
+        EXPECT_TRUE(DragAccepted(w, image.get())) << w->objectName().toStdString();
+        EXPECT_FALSE(DragAccepted(w, text.get()));
+        EXPECT_FALSE(DragAccepted(w, upper.get()));
+        EXPECT_FALSE(DragAccepted(w, missing.get()));
+        EXPECT_FALSE(DragAccepted(w, &plain));
+        EXPECT_FALSE(DragAccepted(w, &remote));
+    }
+}
+
+TEST_F(Form1Files, DropOpensOnlyTheFirstPath) {
+    Form1& f = Start();
+    std::unique_ptr<QMimeData> three(
+        Files({pics.file("a10.gif"), pics.file("a1.bmp"), pics.file("a2.jpg")}));
+    // Qt delivers a drop to the control that accepted the drag's entry.
+    ASSERT_TRUE(DragAccepted(f.Bar(), three.get()));
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, three.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.Bar(), &drop);
+    EXPECT_EQ(f.state().CurrentIndex, 3);
+    EXPECT_EQ(f.Bar()->text(), BarFor(3, 5, "a10.gif"));
+    EXPECT_EQ(f.windowTitle(), Caption());
+
+    std::unique_ptr<QMimeData> text(Files({pics.file("notes.txt")}));
+    EXPECT_FALSE(DragAccepted(f.display(), text.get()));
+    QDropEvent refused(QPointF(2, 2), Qt::CopyAction, text.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.display(), &refused);
+    EXPECT_EQ(f.state().CurrentIndex, 3);
+}
+
+TEST_F(Form1Files, RemovingEntries) {
+    TempDir three;
+    for (const char* n : {"1.bmp", "2.bmp", "3.bmp"}) three.write(n, TestImages::Encode(3, 3, "BMP"));
+    Form1& f = Start(three.path());
+    f.StepToPreviousFile();  // 3 of 3
+    f.RemoveCurrentFromList();
+    EXPECT_EQ(f.state().CurrentIndex, 1);
+    EXPECT_EQ(f.state().FileCount, 2);
+    EXPECT_TRUE(f.state().ImageShown);
+    f.RemoveCurrentFromList();
+    EXPECT_EQ(f.state().FileList, QStringList{"2.bmp"});
+    f.RemoveCurrentFromList();
+    EXPECT_EQ(f.state().CurrentIndex, 0);
+    EXPECT_EQ(f.state().FileCount, 0);
+    EXPECT_FALSE(f.state().ImageShown);
+    EXPECT_TRUE(f.Picture1().isNull());
+    EXPECT_TRUE(ViewIsClear());
+    f.UpdateStatusBar();
+    EXPECT_EQ(f.Bar()->text(), QStringLiteral("[移動] 0/0 "));
+    // Nothing to remove or step: nothing happens.
+    f.RemoveCurrentFromList();
+    f.StepToNextFile();
+    EXPECT_EQ(f.state().CurrentIndex, 0);
+}
+
+TEST_F(Form1Files, LoadingTheEmptyPathChangesNoFlag) {
+    Form1& f = Start(pics.path());
+    f.SlideX = -5;
+    f.SlideY = -7;
+    f.state().CopiedFlag = true;
+    EXPECT_TRUE(f.LoadImageFile(QString()));
+    EXPECT_TRUE(f.Picture1().isNull());
+    EXPECT_TRUE(ViewIsClear());
+    EXPECT_TRUE(f.state().ImageShown);
+    EXPECT_TRUE(f.state().CopiedFlag);
+    EXPECT_EQ(f.SlideX, -5);
+    EXPECT_EQ(f.SlideY, -7);
+    // A named load resets the offsets and the copied mark.
+    EXPECT_TRUE(f.LoadImageFile(pics.file("a2.jpg")));
+    EXPECT_EQ(f.SlideX, 0);
+    EXPECT_EQ(f.SlideY, 0);
+    EXPECT_FALSE(f.state().CopiedFlag);
+}
+
+TEST_F(Form1Files, PngNeedsThePlugin) {
+    pics.write("p.png", TestImages::Encode(6, 3, "PNG"));
+    {
+        Form1& f = Start(pics.path());
+        EXPECT_FALSE(f.state().PngPluginAvailable);
+        EXPECT_FALSE(f.state().FileList.contains("p.png"));
+        f.OpenFile(pics.file("p.png"));
+        EXPECT_EQ(f.state().CurrentIndex, 1);  // unchanged
+        std::unique_ptr<QMimeData> png(Files({pics.file("p.png")}));
+        EXPECT_FALSE(DragAccepted(f.Bar(), png.get()));
+        // Called directly, a png without the plug-in is a failure like any other.
+        EXPECT_FALSE(f.LoadImageFile(pics.file("p.png")));
+    }
+    if (!InstallPlugin()) GTEST_SKIP() << "dll/ifPNG.spi was not built in " ORVANE_PROGRAM_DIR;
+    pics.write("Q.PNG", TestImages::Encode(5, 5, "PNG"));
+    pics.write("r.png", TestImages::Encode(64, 64, "PNG").left(60));
+    Form1& f = Start(pics.file("p.png"));
+    ASSERT_TRUE(f.state().PngPluginAvailable);
+    EXPECT_TRUE(f.state().ImageShown);
+    EXPECT_EQ(f.Picture1().size(), QSize(6, 3));
+    EXPECT_EQ(f.Bar()->text(), BarFor(f.state().CurrentIndex, 8, "p.png"));
+    // Capital PNG takes the plug-in route too.
+    ASSERT_EQ(f.state().FileAt(f.state().CurrentIndex + 1), "Q.PNG");
+    f.StepToNextFile();
+    EXPECT_TRUE(f.state().ImageShown);
+    EXPECT_EQ(f.Picture1().size(), QSize(5, 5));
+    // A truncated PNG: nothing shown, view cleared.
+    f.StepToNextFile();
+    EXPECT_EQ(f.state().FileAt(f.state().CurrentIndex), "r.png");
+    EXPECT_FALSE(f.state().ImageShown);
+    EXPECT_TRUE(ViewIsClear());
+    dialogs.fileAnswers.push_back(QString());
+    f.findChild<QAction*>("m_OpenFile")->trigger();
+    EXPECT_EQ(dialogs.fileFilters.last(), QStringLiteral("イメージファイル (*.bmp *.jpg *.gif *.png)"));
+}
+
+TEST_F(Form1Files, LayoutColoursAndFocus) {
+    Form1& f = Start();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    EXPECT_EQ(f.centralWidget()->size(), QSize(639, 451));
+    auto check = [&] {
+        const QSize c = f.centralWidget()->size();
+        const ViewMath::MainLayout l = ViewMath::ComputeLayout(c.width(), c.height());
+        EXPECT_EQ(f.Text1()->geometry(), l.text1);
+        EXPECT_EQ(f.display()->geometry(), l.display);
+        EXPECT_EQ(f.Bar()->geometry(), l.bar);
+    };
+    check();
+    f.resize(800, 640);
+    QApplication::processEvents();
+    check();
+    EXPECT_EQ(f.Text1()->width(), 145);
+    EXPECT_EQ(f.Bar()->height(), 17);
+    EXPECT_EQ(f.centralWidget()->palette().color(QPalette::Window), kBackground);
+    EXPECT_EQ(f.Bar()->palette().color(QPalette::Window), kBackground);
+
+    f.activateWindow();
+    if (QTest::qWaitForWindowActive(&f)) {
+        f.Text1()->setFocus();
+        QApplication::processEvents();
+        EXPECT_TRUE(f.display()->hasFocus());
+    }
+}
+
+TEST_F(Form1Files, ActualSizeStretchAndTheRightButton) {
+    pics.write("wide.bmp", TestImages::Encode(800, 600, "BMP", Qt::blue));
+    Form1& f = Start(pics.file("a1.bmp"));
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    const QSize view = f.display()->size();
+    ASSERT_EQ(view, QSize(639 - 157, 430));
+    f.DrawImage(0);
+    EXPECT_EQ(ViewPixel(0, 0), QColor(Qt::red));
+    EXPECT_EQ(ViewPixel(6, 4), QColor(Qt::red));
+    EXPECT_EQ(ViewPixel(7, 0), kBackground);
+
+    // Right-button release toggles the fit, drawn from the top-left: 7 x 5 in 482 x 430 gives
+    // 482 x 344 (344.29 rounded).
+    QTest::mouseClick(f.display(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_TRUE(GlobalParam::Options.CurrentFullMode);
+    EXPECT_EQ(ViewPixel(view.width() - 1, 343), QColor(Qt::red));
+    EXPECT_EQ(ViewPixel(0, 344), kBackground);
+    // Pressing and dragging in stretched mode moves nothing.
+    f.Display_MouseDown(1, 0, 100, 100);
+    f.Display_MouseMove(1, 0, 50, 50);
+    EXPECT_EQ(f.SlideX, 0);
+    QTest::mouseClick(f.display(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_FALSE(GlobalParam::Options.CurrentFullMode);
+    EXPECT_EQ(ViewPixel(7, 0), kBackground);
+
+    // With nothing shown the right button still toggles, and the view is not touched.
+    f.OpenFile(pics.file("broken.jpg"));
+    ASSERT_FALSE(f.state().ImageShown);
+    QTest::mouseClick(f.display(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_TRUE(GlobalParam::Options.CurrentFullMode);
+    EXPECT_TRUE(ViewIsClear());
+    // Left clicks do not toggle.
+    QTest::mouseClick(f.display(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_TRUE(GlobalParam::Options.CurrentFullMode);
+}
+
+TEST_F(Form1Files, SlidingByKeysDragAndResize) {
+    pics.write("wide.bmp", TestImages::Encode(800, 600, "BMP", Qt::blue));
+    Form1& f = Start(pics.file("wide.bmp"));
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    const int viewW = f.display()->width();   // 482
+    const int viewH = f.display()->height();  // 430
+
+    auto& keys = f.state().SlideKeys;
+    keys[2] = true;  // Right
+    f.SlideImage();
+    EXPECT_EQ(f.SlideX, -30);
+    keys[4] = true;  // Shift
+    for (int i = 0; i < 5; ++i) f.SlideImage();
+    EXPECT_EQ(f.SlideX, viewW - 800);
+    keys = {};
+    keys[3] = true;  // Down
+    f.SlideImage();
+    EXPECT_EQ(f.SlideY, -30);
+    keys = {};
+
+    // Drag with the left button alone: the image follows the mouse.
+    auto send = [&](QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(type, pos, f.display()->mapToGlobal(pos), button, held, Qt::NoModifier);
+        QApplication::sendEvent(f.display(), &e);
+    };
+    send(QEvent::MouseButtonPress, QPointF(100, 100), Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, QPointF(150, 90), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(f.SlideX, viewW - 800 + 50);
+    EXPECT_EQ(f.SlideY, -40);
+    // With the right button held as well: no slide.
+    send(QEvent::MouseMove, QPointF(160, 80), Qt::NoButton, Qt::LeftButton | Qt::RightButton);
+    EXPECT_EQ(f.SlideX, viewW - 800 + 50);
+    send(QEvent::MouseButtonRelease, QPointF(150, 90), Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(GlobalParam::Options.CurrentFullMode);
+    // The top-left of the view shows the image at the offset.
+    EXPECT_EQ(ViewPixel(0, 0), QColor(Qt::blue));
+
+    // Enlarging the window pulls the far edge back: view 700 wide gives -100.
+    f.SlideX = viewW - 800;
+    const int chrome = f.height() - f.centralWidget()->height();
+    f.resize(700 + 157, 430 + 21 + chrome);
+    QApplication::processEvents();
+    ASSERT_EQ(f.display()->width(), 700);
+    EXPECT_EQ(f.SlideX, -100);
+    EXPECT_EQ(f.SlideY, -40);
+    f.resize(900 + 157, 700 + 21 + chrome);
+    QApplication::processEvents();
+    EXPECT_EQ(f.SlideX, 0);
+    EXPECT_EQ(f.SlideY, 0);
+    (void)viewH;
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+
+#include "ShellDialogs.h"
+
+// Answers the file and folder pickers from a script and records what each was asked. An empty
+// script answers as a cancel.
+class FakeShellDialogs : public ShellDialogs {
+public:
+    std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title) override;
+    QString GetOpenFileName(QWidget* owner, const QString& filter) override;
+
+    std::deque<std::optional<QString>> folderAnswers;
+    std::deque<QString> fileAnswers;
+    QStringList folderTitles;  // the title of each folder browser shown
+    QStringList fileFilters;   // the filter of each open-file dialog shown
+};
