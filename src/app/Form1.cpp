@@ -17,6 +17,7 @@ Form1::Form1(const Services& services, const QString& programDir, const QString&
     BuildMenus();
     ConnectView();
     InstallDropHandling();
+    InstallKeyRouting();
     // The designed client size (below the menu bar); a saved placement replaces it while
     // loading.
     resize(ViewMath::kDesignedClientWidth,

@@ -50,6 +50,17 @@ public:
     // Drops the current entry (after a move or delete) and shows the one taking its place.
     void RemoveCurrentFromList();
 
+    // The key map (Form1Keys.cpp). Every key event of the window, Display, Text1 and Bar comes
+    // here once. Down runs again on auto-repeat; up runs once per physical press, and only
+    // when the key went down in this window.
+    void Picture1_KeyDown(int keyCode, int16_t shift);
+    void Picture1_KeyUp(int keyCode, int16_t shift);
+
+    // Transfer and delete (Form1Transfer.cpp). Send the shown file to slot `d` of the
+    // current page, by copy or move; delete the shown file.
+    void TransferToSlot(int16_t d);
+    void DeleteCurrentFile();
+
     // The view (Form1View.cpp). LoadImageFile("") empties the picture and the view and changes
     // nothing else. For a named file it returns false when decoding failed: the picture is then
     // empty and the caller ends as stepping does (see ShowLoadFailure).
@@ -103,6 +114,7 @@ private:
     void Form_Resize();
     void ConnectView();
     void InstallDropHandling();
+    void InstallKeyRouting();
     // After a failed decode: ImageShown false, picture and view empty, copied mark cleared,
     // status bar updated; the position and the list stay.
     void ShowLoadFailure();
