@@ -230,6 +230,278 @@ def digit_moves_file_from_command_line_folder(s):
     s.close()
 
 
+
+def library(s, pages, slots):
+    """Writes the page file and the folder file: `slots` maps (page, slot) to (title, path)."""
+    s.write_config("設定_ページ.ini", "".join(n + "\n" for n in pages))
+    lines = []
+    for p in range(len(pages)):
+        for slot in range(10):
+            title, path = slots.get((p, slot), ("", ""))
+            lines += [title, path]
+    s.write_config("設定_フォルダ.ini", "\n".join(lines) + "\n")
+
+
+def options(s, **values):
+    """Writes option file 0 with the given keys over the defaults."""
+    order = ["DelTrash", "DelCaution", "CursorKeyMode", "owMode", "owConnectText", "owSequenceNum",
+             "owSeqStart", "owMemIndSeqNum", "CurrentPageNum", "CurrentFullMode"]
+    defaults = dict(DelTrash=0, DelCaution=0, CursorKeyMode=1, owMode=0, owConnectText='"_"',
+                    owSequenceNum=2, owSeqStart=1, owMemIndSeqNum=0, CurrentPageNum=0,
+                    CurrentFullMode=0)
+    defaults.update(values)
+    s.write_config("設定_オプション.ini", "".join('"%s",%s\n' % (k, defaults[k]) for k in order))
+
+
+def photos(s, names, folder="photos"):
+    d = s.path(folder)
+    colors = ["red", "green", "blue", "yellow", "cyan", "magenta", "gray", "orange"]
+    for i, n in enumerate(names):
+        s.image(os.path.join(d, n), color=colors[i % len(colors)])
+    return d
+
+
+def slot_dirs(s, *names):
+    out = []
+    for n in names:
+        d = s.path("sorted", n)
+        os.makedirs(d, exist_ok=True)
+        out.append(d)
+    return out
+
+
+def listing(d):
+    return sorted(os.listdir(d))
+
+
+def chord(s, *keys):
+    """Presses the keys in order and releases them in reverse, as a person plays a chord."""
+    for k in keys:
+        s.xdo("keydown", k)
+    for k in reversed(keys):
+        s.xdo("keyup", k)
+    time.sleep(0.15)
+
+
+def find_window(s, name, timeout=10.0):
+    found = []
+
+    def look():
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name], env=s.env,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        ids = [i for i in r.stdout.split() if i != s.window]
+        if ids:
+            found.append(ids[-1])
+            return True
+        return False
+
+    wait_for(look, "the window " + name, timeout)
+    return found[0]
+
+
+def answer_box(s, title, *keys):
+    """Finds the message box titled `title`, gives it the keyboard and types `keys`."""
+    box = find_window(s, title)
+    s.xdo("windowfocus", "--sync", box)
+    time.sleep(0.2)
+    s.keys(*keys)
+    wait_for(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], env=s.env,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0,
+             "the box to close")
+    s.xdo("windowfocus", "--sync", s.window)
+    time.sleep(0.2)
+
+
+@case
+def stepping_keys_choose_the_file_a_digit_sends(s):
+    src = photos(s, ["a.jpg", "b.jpg", "c.jpg", "d.jpg"])
+    (dest,) = slot_dirs(s, "one")
+    library(s, ["P"], {(0, 1): ("one", dest + "/")})
+    s.start(src)
+    # Space, Right: forward; BkSpace, Left, Shift+Space: back; from the first, back wraps.
+    s.keys("space", "Right")             # c
+    s.keys("BackSpace")                  # b
+    s.keys("Left")                       # a
+    chord(s, "shift", "space")           # wraps to d
+    s.keys("1")
+    wait_for(lambda: listing(dest) == ["d.jpg"], "d.jpg moved after wrapping back")
+    s.keys("space", "space", "1")        # after the move a is shown (d was last): a -> b -> c
+    wait_for(lambda: listing(dest) == ["c.jpg", "d.jpg"], "c.jpg moved")
+    s.close()
+
+
+@case
+def move_and_copy_on_two_pages(s):
+    src = photos(s, ["a.jpg", "b.jpg", "c.jpg"])
+    first, second = slot_dirs(s, "first", "second")
+    library(s, ["P1", "P2"], {(0, 2): ("first", first + "/"), (1, 2): ("second", second + "/")})
+    s.start(src)
+    s.keys("c", "2")                     # copy a to page 1 slot 2
+    wait_for(lambda: listing(first) == ["a.jpg"], "a.jpg copied")
+    check(listing(src) == ["a.jpg", "b.jpg", "c.jpg"], "a copy leaves the source")
+    s.keys("Down", "m", "2")             # page 2, move mode: a moves to page 2 slot 2
+    wait_for(lambda: listing(second) == ["a.jpg"], "a.jpg moved on page 2")
+    check(listing(src) == ["b.jpg", "c.jpg"], "the move removed the source")
+    s.keys("Up", "2")                    # back on page 1: b moves there
+    wait_for(lambda: listing(first) == ["a.jpg", "b.jpg"], "b.jpg moved on page 1")
+    s.close()
+    check(b'"CurrentPageNum",0\r\n' in read_config(s, "設定_オプション.ini"), "current page saved")
+
+
+@case
+def collision_modes(s):
+    src = photos(s, ["a.jpg", "b.jpg", "c.jpg"])
+    (dest,) = slot_dirs(s, "d")
+    for n in ["a.jpg", "b.jpg", "c.jpg"]:
+        s.image(os.path.join(dest, n), color="white")
+    before = {n: open(os.path.join(dest, n), "rb").read() for n in listing(dest)}
+    incoming = {n: open(os.path.join(src, n), "rb").read() for n in listing(src)}
+    library(s, ["P"], {(0, 0): ("d", dest + "/")})
+    options(s, owMode=0, DelTrash=1)
+    s.start(src)
+    s.keys("0")                          # ask: No keeps both
+    answer_box(s, "上書き確認", "Tab", "Return")
+    check(open(os.path.join(dest, "a.jpg"), "rb").read() == before["a.jpg"], "No kept the old a.jpg")
+    check("a.jpg" in listing(src), "No kept the source")
+    s.keys("0")                          # ask again: Yes (the default) replaces
+    answer_box(s, "上書き確認", "Return")
+    wait_for(lambda: "a.jpg" not in listing(src), "a.jpg moved after Yes")
+    check(open(os.path.join(dest, "a.jpg"), "rb").read() == incoming["a.jpg"], "Yes replaced a.jpg")
+    s.close()
+    # The Return that closed the box went down in the box: the window did not toggle fit mode.
+    check(b'"CurrentFullMode",0\r\n' in read_config(s, "設定_オプション.ini"), "fit mode untouched")
+
+    options(s, owMode=1, DelTrash=0)
+    s.start(src)
+    s.keys("0")                          # overwrite: the old b.jpg goes to the trash
+    wait_for(lambda: "b.jpg" not in listing(src), "b.jpg moved")
+    trash = os.path.join(s.home, ".local/share/Trash")
+    check(open(os.path.join(trash, "files", "b.jpg"), "rb").read() == before["b.jpg"], "old b.jpg in the trash")
+    check(open(os.path.join(dest, "b.jpg"), "rb").read() == incoming["b.jpg"], "new b.jpg in place")
+    s.close()
+
+    options(s, owMode=2)
+    s.start(src)
+    s.keys("0")                          # numbered: c_001.jpg beside c.jpg
+    wait_for(lambda: "c_001.jpg" in listing(dest), "c_001.jpg")
+    check(open(os.path.join(dest, "c.jpg"), "rb").read() == before["c.jpg"], "c.jpg untouched")
+    check(listing(src) == [], "all sorted")
+    s.close()
+
+
+@case
+def individual_sequence_transfer(s):
+    src = photos(s, ["x.jpg", "y.jpg", "z.jpg", "w.jpg"])
+    plain, kept = slot_dirs(s, "plain", "kept")
+    with open(os.path.join(plain, "trip_001.png"), "wb") as f:
+        f.write(b"taken")
+    library(s, ["P"], {(0, 4): ("plain", plain + "/"), (0, 5): ("kept", kept + "/")})
+    s.write_config("設定_個別転送.ini",
+                   '"IndividualTrans",0,4,1,"trip",1\n"IndividualTrans",0,5,1,"",41\n')
+    s.start(src)
+    s.keys("4", "4")
+    wait_for(lambda: listing(plain) == ["trip_001.png", "trip_002.jpg", "trip_003.jpg"], "trip names")
+    s.close()
+    check(b'"IndividualTrans",0,4,1,"trip",1\r\n' in read_config(s, "設定_個別転送.ini"),
+          "the number is not remembered with owMemIndSeqNum 0")
+    options(s, owMemIndSeqNum=1)
+    s.start(src)
+    s.keys("5", "5")
+    wait_for(lambda: listing(kept) == ["041.jpg", "042.jpg"], "bare numbers from 41")
+    s.close()
+    check(b'"IndividualTrans",0,5,1,"",43\r\n' in read_config(s, "設定_個別転送.ini"), "next number 43 saved")
+
+
+@case
+def delete_to_trash_and_directly(s):
+    src = photos(s, ["a.jpg", "b.jpg"])
+    s.start(src)
+    s.keys("Delete")
+    wait_for(lambda: listing(src) == ["b.jpg"], "a.jpg deleted")
+    trash = os.path.join(s.home, ".local/share/Trash")
+    check(os.path.exists(os.path.join(trash, "files", "a.jpg")), "a.jpg in the trash")
+    with open(os.path.join(trash, "info", "a.jpg.trashinfo")) as f:
+        info = f.read()
+    check(info.startswith("[Trash Info]") and ("Path=" + src + "/a.jpg") in info and "DeletionDate=" in info,
+          "a valid .trashinfo: %r" % info)
+    s.close()
+    options(s, DelTrash=1)
+    s.start(src)
+    s.keys("Delete")
+    wait_for(lambda: listing(src) == [], "b.jpg deleted")
+    check(not os.path.exists(os.path.join(trash, "files", "b.jpg")), "b.jpg not in the trash")
+    s.close()
+
+
+@case
+def lock_blocks_digits_and_delete(s):
+    src = photos(s, ["a.jpg", "b.jpg"])
+    (dest,) = slot_dirs(s, "d")
+    library(s, ["P"], {(0, 7): ("d", dest + "/")})
+    s.start(src)
+    s.keys("l", "7", "Delete")
+    time.sleep(0.5)
+    check(listing(src) == ["a.jpg", "b.jpg"] and listing(dest) == [], "nothing moved or deleted while locked")
+    s.keys("l", "7")
+    wait_for(lambda: listing(dest) == ["a.jpg"], "a.jpg moved once unlocked")
+    s.close()
+
+
+@case
+def ctrl_digit_opens_the_slots_folder(s):
+    src = photos(s, ["a.jpg"])
+    other = photos(s, ["o1.jpg", "o2.jpg"], folder="sorted/other")
+    (dest,) = slot_dirs(s, "d")
+    library(s, ["P"], {(0, 3): ("other", other + "/"), (0, 4): ("d", dest + "/")})
+    s.start(src)
+    chord(s, "ctrl", "3")
+    wait_for(lambda: other in s.title(), "the slot's folder in the caption")
+    s.keys("4")
+    wait_for(lambda: listing(dest) == ["o1.jpg"], "o1.jpg moved from the opened folder")
+    check(listing(src) == ["a.jpg"], "the first folder untouched")
+    # Ctrl let go before the digit: a plain transfer of o2.
+    s.xdo("keydown", "ctrl")
+    s.xdo("keydown", "4")
+    s.xdo("keyup", "ctrl")
+    s.xdo("keyup", "4")
+    wait_for(lambda: listing(dest) == ["o1.jpg", "o2.jpg"], "o2.jpg moved")
+    s.close()
+
+
+@case
+def enter_and_right_click_toggle_fit_mode(s):
+    src = photos(s, ["a.jpg"])
+    s.start(src)
+    s.keys("Return")
+    s.close()
+    check(b'"CurrentFullMode",-1\r\n' in read_config(s, "設定_オプション.ini"), "Enter turned fit mode on")
+    s.start(src)
+    x, y = 400, 250
+    s.xdo("mousemove", "--window", s.window, str(x), str(y))
+    s.xdo("click", "3")
+    time.sleep(0.3)
+    s.close()
+    check(b'"CurrentFullMode",0\r\n' in read_config(s, "設定_オプション.ini"), "right click turned it off")
+
+
+@case
+def window_placement_is_restored(s):
+    s.start()
+    s.xdo("windowsize", "--sync", s.window, "800", "600")
+    s.xdo("windowmove", "--sync", s.window, "120", "90")
+    time.sleep(0.3)
+    s.close()
+    opts = read_config(s, "設定_オプション.ini").decode("cp932")
+    line = [l for l in opts.split("\r\n") if l.startswith('"StateWndMain"')][0]
+    left, top, right, bottom, show = [int(v) for v in line.split(",")[1:]]
+    check((right - left, bottom - top) == (800, 600), "saved size: %s" % line)
+    check(show == 1, "saved state: %s" % line)
+    s.start()
+    geo = s.xdo("getwindowgeometry", s.window)
+    check("800x600" in geo, "restored size: %s" % geo)
+    s.close()
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--program-dir", required=True)
