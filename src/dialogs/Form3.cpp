@@ -1,0 +1,53 @@
+#include "Form3.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "Folder.h"
+
+namespace {
+// The window was designed in twips; 15 twips make one pixel at 96 dots per inch.
+constexpr int Px(int twips) { return (twips + 7) / 15; }
+}  // namespace
+
+Form3::Form3(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Form3"));
+    command1_ = new QPushButton(QStringLiteral("Command1"), this);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    command1_->setGeometry(Px(120), Px(0), Px(1335), Px(255));
+    text1_ = new QPlainTextEdit(QStringLiteral("Text1"), this);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setGeometry(Px(0), Px(360), Px(6975), Px(3135));
+    resize(Px(6960), Px(3795));
+    connect(command1_, &QPushButton::clicked, this, &Form3::Command1_Click);
+}
+
+QString Form3::ReportText() {
+    const int32_t p = Folder::gl_PageNum;
+    const QString name = (p >= 0 && p < Folder::kPageStorage) ? Folder::gs_PageName[p].trimmed() : QString();
+    return QStringLiteral("現在のページ(gl_PageNum)：") + QString::number(p) + QStringLiteral("\r\n") +
+           QStringLiteral("現在のページ(gs_PageName)：") + name + QStringLiteral("\r\n");
+}
+
+void Form3::Command1_Click() {
+    text1_->setPlainText(ReportText());
+}
+
+void Form3::UnloadAll() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* form = qobject_cast<Form3*>(w)) form->close();
+}
+
+void Form3::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void Form3::Form_Resize() {
+    // Sizes follow the outer window; a window too small for them gives an empty box, not a
+    // negative one.
+    const QRect outer = frameGeometry();
+    text1_->resize(qMax(0, outer.width() - Px(200)), qMax(0, outer.height() - Px(600)));
+}

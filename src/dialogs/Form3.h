@@ -1,0 +1,32 @@
+#pragma once
+#include <QWidget>
+
+class QPlainTextEdit;
+class QPushButton;
+
+// A small inspection window that reports the current page's index and name. Nothing in the
+// program opens it; the main window closes any that is open when it closes itself.
+class Form3 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form3(QWidget* parent = nullptr);
+
+    // Replaces Text1 with the two report lines, each ending in CR LF.
+    void Command1_Click();
+    // The report Command1 writes.
+    static QString ReportText();
+    // Closes every open inspection window (the main window's unload).
+    static void UnloadAll();
+
+    QPlainTextEdit* Text1() const { return text1_; }
+    QPushButton* Command1() const { return command1_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Form_Resize();
+
+    QPushButton* command1_ = nullptr;
+    QPlainTextEdit* text1_ = nullptr;
+};

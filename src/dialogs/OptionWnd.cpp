@@ -1,0 +1,287 @@
+#include "OptionWnd.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+#include "Folder.h"
+#include "LineBreakGuard.h"
+#include "MsgBox.h"
+
+namespace {
+
+constexpr int kClientWidth = 416;
+constexpr int kClientHeight = 271;
+constexpr int kPooledWidth = 225;
+constexpr int kComboHeight = 22;
+constexpr int kTextHeight = 21;
+constexpr int kLabelHeight = 17;
+
+const QString kUpdate = QStringLiteral("update");
+const QString kDelete = QStringLiteral("delete");
+const QString kInterface = QStringLiteral("interface");
+
+}  // namespace
+
+OptionWnd::OptionWnd(const Services& services, const QString& programDir,
+                     std::function<GlobalParam::WindowPlacement()> placement, QWidget* parent)
+    : QDialog(parent), services_(services), programDir_(programDir), placement_(std::move(placement)) {
+    setObjectName(QStringLiteral("OptionWnd"));
+    BuildWidgets();
+    Form_Load();
+}
+
+OptionWnd::~OptionWnd() = default;
+
+void OptionWnd::BuildWidgets() {
+    setFixedSize(kClientWidth, kClientHeight);
+
+    tree_ = new QTreeWidget(this);
+    tree_->setObjectName(QStringLiteral("TreeView1"));
+    tree_->setGeometry(8, 8, 137, 241);
+    tree_->setHeaderHidden(true);
+    tree_->setColumnCount(1);
+    tree_->setRootIsDecorated(false);
+
+    heading_ = new QLabel(this);
+    heading_->setObjectName(QStringLiteral("Label2_0"));
+    heading_->setGeometry(160, 8, 249, kLabelHeight + 2);
+    heading_->setIndent(4);
+    heading_->setAutoFillBackground(true);
+    QPalette band = heading_->palette();
+    band.setColor(QPalette::Window, band.color(QPalette::Highlight));
+    band.setColor(QPalette::WindowText, band.color(QPalette::HighlightedText));
+    heading_->setPalette(band);
+    QFont bold = heading_->font();
+    bold.setBold(true);
+    heading_->setFont(bold);
+
+    // The pool: member 0 of each array, then the copies the pages share.
+    for (int i = 0; i < 6; ++i) {
+        label1_[i] = new QLabel(this);
+        label1_[i]->setObjectName(QStringLiteral("Label1_") + QString::number(i));
+    }
+    for (int i = 0; i < 3; ++i) {
+        combo1_[i] = new QComboBox(this);
+        combo1_[i]->setObjectName(QStringLiteral("Combo1_") + QString::number(i));
+        combo1_[i]->setEditable(false);
+    }
+    text1_ = new QLineEdit(this);
+    text1_->setObjectName(QStringLiteral("Text1_0"));
+    LineBreakGuard::Attach(text1_, services_.msgBox);
+    check1_ = new QCheckBox(this);
+    check1_->setObjectName(QStringLiteral("Check1_0"));
+    // A value other than 0 and 1 shows as the third state; once clicked the box is two-state.
+    connect(check1_, &QCheckBox::clicked, this, [this] { check1_->setTristate(false); });
+
+    const QString captions[2] = {QStringLiteral("決定"), QStringLiteral("キャンセル")};
+    for (int i = 0; i < 2; ++i) {
+        command1_[i] = new QPushButton(captions[i], this);
+        command1_[i]->setObjectName(QStringLiteral("Command1_") + QString::number(i));
+        command1_[i]->setAutoDefault(false);
+        command1_[i]->setGeometry(256 + 80 * i, 240, 73, 25);
+        connect(command1_[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+    }
+
+    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (item) TreeView1_NodeClick(item->data(0, Qt::UserRole).toString());
+    });
+    // Keyboard moves in the tree choose a node as a click does.
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item) TreeView1_NodeClick(item->data(0, Qt::UserRole).toString());
+    });
+}
+
+void OptionWnd::Form_Load() {
+    const GlobalParam::OptionsRecord& o = GlobalParam::Options;
+    working_.owMode = o.owMode;
+    working_.owConnectText = o.owConnectText;
+    working_.owSequenceNum = o.owSequenceNum;
+    working_.owSeqStart = o.owSeqStart;
+    working_.owMemIndSeqNum = o.owMemIndSeqNum;
+    working_.DelTrash = o.DelTrash;
+    working_.DelCaution = o.DelCaution;
+    working_.CursorKeyMode = o.CursorKeyMode;
+
+    currentPageKey_.clear();
+    ShowOptionPage(kUpdate);
+    BuildOptionTree();
+    {
+        const QSignalBlocker block(tree_);
+        tree_->setCurrentItem(tree_->topLevelItem(0));
+    }
+    setWindowTitle(QStringLiteral("オプション"));
+}
+
+void OptionWnd::BuildOptionTree() {
+    const std::pair<QString, QString> nodes[] = {
+        {kUpdate, QStringLiteral("転送処理")},
+        {kDelete, QStringLiteral("削除処理")},
+        {kInterface, QStringLiteral("操作")},
+    };
+    for (const auto& [key, caption] : nodes) {
+        auto* item = new QTreeWidgetItem(tree_, QStringList{caption});
+        item->setData(0, Qt::UserRole, key);
+    }
+}
+
+void OptionWnd::ResetOptionPage() {
+    heading_->setText(QString());
+    {
+        // Emptying from code is no user edit.
+        const QSignalBlocker block(text1_);
+        text1_->setText(QString());
+    }
+    text1_->hide();
+    text1_->setEnabled(true);
+    text1_->resize(kPooledWidth, kTextHeight);
+    check1_->setText(QString());
+    check1_->hide();
+    check1_->setTristate(false);
+    check1_->setChecked(false);
+    for (QLabel* label : label1_) {
+        label->hide();
+        label->setEnabled(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    for (QComboBox* combo : combo1_) {
+        combo->hide();
+        combo->setEnabled(true);
+        combo->resize(kPooledWidth, kComboHeight);
+    }
+}
+
+void OptionWnd::PlaceLabel(int i, const QString& text, int left, int top, int width, bool right) {
+    QLabel* label = label1_[i];
+    label->setText(text);
+    if (right) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Labels without a listed width take their text's width.
+    if (width <= 0) width = label->sizeHint().width();
+    label->setGeometry(left, top, width, kLabelHeight);
+    label->show();
+}
+
+void OptionWnd::PlaceCombo(int i, const QStringList& entries, int value, int left, int top, int width) {
+    QComboBox* combo = combo1_[i];
+    combo->clear();
+    combo->addItems(entries);
+    // A stored value outside the list shows no entry and stays as it is unless one is picked.
+    combo->setCurrentIndex(value >= 0 && value < entries.size() ? value : -1);
+    combo->setGeometry(left, top, width, kComboHeight);
+    combo->show();
+}
+
+void OptionWnd::ShowOptionPage(const QString& key) {
+    if (key == currentPageKey_) return;
+    if (key != kUpdate && key != kDelete && key != kInterface) return;
+    currentPageKey_ = key;
+    ResetOptionPage();
+    const Working& w = working_;
+    if (key == kUpdate) {
+        heading_->setText(QStringLiteral("転送処理設定"));
+        PlaceLabel(0, QStringLiteral("同名ファイルの処理"), 168, 40, 0, false);
+        PlaceCombo(0,
+                   {QStringLiteral("上書きの問い合わせダイアログを表示"), QStringLiteral("強制的に上書き"),
+                    QStringLiteral("末尾に連番を付けて保存")},
+                   w.owMode, 168, 58, 225);
+        PlaceLabel(1, QStringLiteral("連番転送設定(個別連番転送を含む)"), 168, 98, 200, false);
+        PlaceLabel(2, QStringLiteral("接続文字："), 178, 123, 80, true);
+        {
+            const QSignalBlocker block(text1_);
+            text1_->setText(w.owConnectText);
+        }
+        text1_->setGeometry(260, 120, 40, kTextHeight);
+        text1_->show();
+        PlaceLabel(3, QStringLiteral("0の桁数："), 178, 148, 80, true);
+        PlaceCombo(1,
+                   {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+                    QStringLiteral("5"), QStringLiteral("6")},
+                   w.owSequenceNum, 260, 145, 40);
+        PlaceLabel(4, QStringLiteral("連番開始番号："), 178, 173, 80, true);
+        PlaceCombo(2, {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, w.owSeqStart, 260,
+                   170, 40);
+        check1_->setText(QStringLiteral("個別連番転送の最後の番号を記憶"));
+        check1_->setGeometry(178, 198, 300, kLabelHeight + 4);  // the window clips it
+        if (w.owMemIndSeqNum == 0 || w.owMemIndSeqNum == 1) {
+            check1_->setChecked(w.owMemIndSeqNum == 1);
+        } else {
+            check1_->setTristate(true);
+            check1_->setCheckState(Qt::PartiallyChecked);
+        }
+        check1_->show();
+    } else if (key == kDelete) {
+        heading_->setText(QStringLiteral("削除処理設定"));
+        PlaceLabel(0, QStringLiteral("削除時の動作"), 168, 40, 0, false);
+        PlaceCombo(0, {QStringLiteral("ごみ箱の設定に準拠"), QStringLiteral("直接削除")}, w.DelTrash, 168, 58,
+                   225);
+        PlaceLabel(1, QStringLiteral("削除警告"), 168, 90, 0, false);
+        PlaceCombo(1, {QStringLiteral("なし"), QStringLiteral("あり")}, w.DelCaution, 168, 108, 225);
+    } else {
+        heading_->setText(QStringLiteral("操作設定"));
+        PlaceLabel(0, QStringLiteral("カーソルキーの設定"), 168, 40, 0, false);
+        PlaceCombo(0, {QStringLiteral("画像のスライド"), QStringLiteral("↑↓：グループ移動、←→：画像選択")},
+                   w.CursorKeyMode, 168, 58, 225);
+    }
+}
+
+int16_t OptionWnd::PickedValue(int i, int16_t keep) const {
+    const int index = combo1_[i]->currentIndex();
+    return index >= 0 ? int16_t(index) : keep;
+}
+
+void OptionWnd::StoreOptionPage() {
+    Working& w = working_;
+    if (currentPageKey_ == kUpdate) {
+        w.owMode = PickedValue(0, w.owMode);
+        w.owConnectText = text1_->text();
+        w.owSequenceNum = PickedValue(1, w.owSequenceNum);
+        w.owSeqStart = PickedValue(2, w.owSeqStart);
+        if (check1_->checkState() != Qt::PartiallyChecked) w.owMemIndSeqNum = check1_->isChecked() ? 1 : 0;
+    } else if (currentPageKey_ == kDelete) {
+        w.DelTrash = PickedValue(0, w.DelTrash);
+        w.DelCaution = PickedValue(1, w.DelCaution);
+    } else if (currentPageKey_ == kInterface) {
+        w.CursorKeyMode = PickedValue(0, w.CursorKeyMode);
+    }
+}
+
+void OptionWnd::TreeView1_NodeClick(const QString& key) {
+    StoreOptionPage();
+    ShowOptionPage(key);
+}
+
+void OptionWnd::Command1_Click(int index) {
+    if (index != 0) {
+        reject();
+        return;
+    }
+    StoreOptionPage();
+    GlobalParam::OptionsRecord& o = GlobalParam::Options;
+    o.owMode = working_.owMode;
+    o.owConnectText = working_.owConnectText;
+    o.owSequenceNum = working_.owSequenceNum;
+    o.owSeqStart = working_.owSeqStart;
+    o.owMemIndSeqNum = working_.owMemIndSeqNum;
+    o.DelTrash = working_.DelTrash;
+    o.DelCaution = working_.DelCaution;
+    o.CursorKeyMode = working_.CursorKeyMode;
+
+    // Counters still at a start value follow the new start; running ones are kept.
+    for (int p = 0; p < Folder::gi_PageCount; ++p)
+        for (int s = 0; s < Folder::kSlots; ++s)
+            if (Folder::gl_SeqNum[p][s] <= 2 && Folder::gi_SeqSwitch[p][s] == 0 &&
+                Folder::gl_SeqNum[p][s] != o.owSeqStart)
+                Folder::gl_SeqNum[p][s] = o.owSeqStart;
+    if (o.owMemIndSeqNum != 1)
+        for (int p = 0; p < Folder::gi_PageCount; ++p)
+            for (int s = 0; s < Folder::kSlots; ++s) Folder::gl_SeqNum[p][s] = 0;
+
+    GlobalParam::SaveSettings(0, programDir_, *services_.msgBox,
+                              placement_ ? placement_() : GlobalParam::WindowPlacement());
+    accept();
+}

@@ -1,0 +1,84 @@
+#pragma once
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+#include "GlobalParam.h"
+#include "Services.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+// The options dialog: three settings pages chosen from a tree, edits kept in WorkingOptions
+// until "決定" copies them into GlobalParam::Options, adjusts the slots' next numbers and
+// writes option file 0. "キャンセル" or the title bar's close changes and writes nothing.
+class OptionWnd : public QDialog {
+    Q_OBJECT
+public:
+    // The eight options the dialog edits.
+    struct Working {
+        int16_t owMode = 0;
+        QString owConnectText;
+        int16_t owSequenceNum = 0;
+        int16_t owSeqStart = 0;
+        int16_t owMemIndSeqNum = 0;
+        int16_t DelTrash = 0;
+        int16_t DelCaution = 0;
+        int16_t CursorKeyMode = 0;
+    };
+
+    // `placement` gives the main window's placement, which option file 0 also holds.
+    OptionWnd(const Services& services, const QString& programDir,
+              std::function<GlobalParam::WindowPlacement()> placement, QWidget* parent = nullptr);
+    ~OptionWnd() override;
+
+    void ResetOptionPage();
+    // Builds the page of "update", "delete" or "interface"; the page on display or any other
+    // key changes nothing.
+    void ShowOptionPage(const QString& key);
+    // Reads the page on display into WorkingOptions. A list showing no entry (its stored value
+    // lies outside the list) keeps the working value.
+    void StoreOptionPage();
+    void TreeView1_NodeClick(const QString& key);
+    // 0 "決定", 1 "キャンセル".
+    void Command1_Click(int index);
+
+    const Working& WorkingOptions() const { return working_; }
+    const QString& CurrentPageKey() const { return currentPageKey_; }
+
+    QTreeWidget* TreeView1() const { return tree_; }
+    QLabel* Label2() const { return heading_; }
+    QLabel* Label1(int i) const { return label1_[i]; }
+    QComboBox* Combo1(int i) const { return combo1_[i]; }
+    QLineEdit* Text1() const { return text1_; }
+    QCheckBox* Check1() const { return check1_; }
+    QPushButton* Command1(int i) const { return command1_[i]; }
+
+private:
+    void Form_Load();
+    void BuildOptionTree();
+    void BuildWidgets();
+    void PlaceLabel(int i, const QString& text, int left, int top, int width, bool right);
+    void PlaceCombo(int i, const QStringList& entries, int value, int left, int top, int width);
+    int16_t PickedValue(int i, int16_t keep) const;
+
+    Services services_;
+    QString programDir_;
+    std::function<GlobalParam::WindowPlacement()> placement_;
+    Working working_;
+    QString currentPageKey_;
+
+    QTreeWidget* tree_ = nullptr;
+    QLabel* heading_ = nullptr;
+    std::array<QLabel*, 6> label1_{};
+    std::array<QComboBox*, 3> combo1_{};
+    QLineEdit* text1_ = nullptr;
+    QCheckBox* check1_ = nullptr;
+    std::array<QPushButton*, 2> command1_{};
+};
