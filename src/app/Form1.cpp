@@ -64,6 +64,7 @@ void Form1::BuildMenus() {
     m_Quit_->setObjectName(QStringLiteral("m_Quit"));
     file->addAction(m_Quit_);
     connect(m_Quit_, &QAction::triggered, this, &QWidget::close);
+    BuildSupportMenus();
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
@@ -75,6 +76,3 @@ void Form1::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
 }
-
-void Form1::m_usage() {}
-void Form1::m_version() {}

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 
+#include <functional>
 #include <optional>
 
 #include "Form1State.h"
@@ -12,6 +13,7 @@
 
 class DisplayWidget;
 class QAction;
+class QDialog;
 class QMimeData;
 
 // The main window: shows one image of the open folder and sends it to a slot's folder at one
@@ -103,6 +105,10 @@ public:
     GlobalParam::WindowPlacement CurrentPlacement() const;
     void ApplyPlacement(const GlobalParam::WindowPlacement& placement);
 
+    // Runs the editor and the options dialog of the menus; empty means exec(). Tests set it
+    // to drive a dialog and close it without a nested event loop.
+    std::function<void(QDialog&)> RunModal;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -122,7 +128,12 @@ private:
     void LoadOrShowFailure(const QString& path);
     void m_OpenFile();
     void m_OpenFolder();
+    // The menus 補助機能 and 設定 (Form1Menus.cpp).
+    void BuildSupportMenus();
     void m_usage();
+    void m_assaign();
+    void m_SetFolder();
+    void m_Option();
     void m_version();
 
     Services services_;

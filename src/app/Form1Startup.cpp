@@ -6,6 +6,7 @@
 #include "CommonProc.h"
 #include "Folder.h"
 #include "Form1.h"
+#include "Form3.h"
 #include "GlobalParam.h"
 #include "MsgBox.h"
 
@@ -48,6 +49,7 @@ void Form1::InitEnvironment() {
 void Form1::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
+    Form3::UnloadAll();
     MsgBox& msg = *services_.msgBox;
     GlobalParam::SaveSettings(0, programDir_, msg, CurrentPlacement());
     GlobalParam::SaveSettings(1, programDir_, msg);

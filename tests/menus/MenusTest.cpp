@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QComboBox>
+#include <QTest>
+
+#include "FakeShellDialogs.h"
+#include "Folder.h"
+#include "Form1.h"
+#include "Form2.h"
+#include "Form3.h"
+#include "GlobalParam.h"
+#include "OptionWnd.h"
+#include "TestSupport.h"
+
+namespace {
+
+class MenusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Folder::ResetState();
+        GlobalParam::ResetState();
+        savedCwd = QDir::currentPath();
+        services.msgBox = &msg;
+        services.dialogs = &dialogs;
+        form = std::make_unique<Form1>(services, program.path(), QString());
+        form->Form_Load();
+    }
+    void TearDown() override {
+        form.reset();
+        QDir::setCurrent(savedCwd);
+    }
+
+    void Trigger(const char* name) {
+        QAction* action = form->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(action, nullptr) << name;
+        action->trigger();
+    }
+    QString Text1() const { return form->Text1()->toPlainText(); }
+    static int LineCount(const QString& text) {
+        QString t = text;
+        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        return int(t.count(QLatin1Char('\n')));
+    }
+
+    TempDir program;
+    FakeMsgBox msg;
+    FakeShellDialogs dialogs;
+    Services services;
+    QString savedCwd;
+    std::unique_ptr<Form1> form;
+};
+
+TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
+    QStringList tops;
+    for (QAction* a : form->menuBar()->actions()) tops << a->text();
+    EXPECT_EQ(tops, (QStringList{"ファイル(&F)", "補助機能(&S)", "設定(&O)"}));
+
+    auto items = [this](const char* menu) {
+        QStringList out;
+        for (QAction* a : form->findChild<QMenu*>(QString::fromLatin1(menu))->actions())
+            out << (a->isSeparator() ? QStringLiteral("-") : a->text() + QLatin1Char('|') + a->objectName());
+        return out;
+    };
+    EXPECT_EQ(items("m_support"),
+              (QStringList{"操作方法を表示(&P)|m_usage", "割り当てフォルダを表示(&A)|m_assaign"}));
+    EXPECT_EQ(items("m_setting"), (QStringList{"フォルダ設定(&F)|m_SetFolder", "オプション(&O)|m_Option", "-",
+                                               "バージョン情報(&V)|m_version"}));
+    for (QAction* a : form->findChildren<QAction*>()) EXPECT_TRUE(a->shortcut().isEmpty());
+}
+
+TEST_F(MenusTest, UsageTextHasOneArrowKeyLineOrTwoByCursorKeyMode) {
+    GlobalParam::Options.CursorKeyMode = 1;
+    Trigger("m_usage");
+    const QString pages = Text1();
+    EXPECT_TRUE(pages.startsWith(QStringLiteral("<< 操作方法 >>")));
+    EXPECT_TRUE(pages.contains(QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)")));
+    EXPECT_EQ(LineCount(pages), 24);
+
+    GlobalParam::Options.CursorKeyMode = 0;
+    Trigger("m_usage");
+    const QString slide = Text1();
+    EXPECT_TRUE(slide.contains(QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)")));
+    EXPECT_FALSE(slide.contains(QStringLiteral("下：次ページ")));
+    EXPECT_EQ(LineCount(slide), 23);
+    EXPECT_TRUE(slide.contains(QStringLiteral("画像をドラッグ ... 画像スライド")));
+
+    Trigger("m_assaign");
+    EXPECT_TRUE(Text1().startsWith(QStringLiteral("<< 新規ページ >>")));
+}
+
+TEST_F(MenusTest, VersionBoxNamesTheProgramAndItsVersion) {
+    Trigger("m_version");
+    ASSERT_EQ(msg.shown.size(), 1u);
+    EXPECT_EQ(msg.shown[0].title, QStringLiteral("Orvane(Brindlewick)"));
+    EXPECT_EQ(msg.shown[0].buttons, MsgButtons::Ok);
+    const QStringList lines = msg.shown[0].text.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Orvane ver1.02"));
+    EXPECT_FALSE(lines[1].isEmpty());
+}
+
+TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
+    Trigger("m_usage");
+    form->RunModal = [](QDialog& d) {
+        auto& editor = dynamic_cast<Form2&>(d);
+        editor.Com_AddPage_Click();
+        editor.PageTitle()->setText(QStringLiteral("Holiday"));
+        QTest::keyClicks(editor.fNameLabel(2), QStringLiteral("/srv/pics"));
+        QTest::keyClicks(editor.fTitle(2), QStringLiteral("Pics"));
+        editor.Command1_Click();
+    };
+    Trigger("m_SetFolder");
+    EXPECT_EQ(Folder::gi_PageCount, 2);
+    EXPECT_EQ(Folder::gl_PageNum, 0);
+    EXPECT_EQ(Folder::gs_FolderPath[0][2], QStringLiteral("/srv/pics"));
+    EXPECT_TRUE(Text1().startsWith(QStringLiteral("<< Holiday >>")));
+    EXPECT_TRUE(Text1().contains(QStringLiteral("2.Pics")));
+    EXPECT_EQ(program.read("config/設定_ページ.ini").count("\r\n"), 2);
+    EXPECT_TRUE(program.read("config/設定_フォルダ.ini").contains("/srv/pics"));
+    EXPECT_EQ(program.read("config/設定_個別転送.ini").count("\r\n"), 20);
+
+    // Closing the editor without changes still brings the overview back.
+    Trigger("m_usage");
+    form->RunModal = [](QDialog& d) { d.close(); };
+    Trigger("m_SetFolder");
+    EXPECT_TRUE(Text1().startsWith(QStringLiteral("<< Holiday >>")));
+}
+
+TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
+    form->RunModal = [](QDialog& d) {
+        auto& options = dynamic_cast<OptionWnd&>(d);
+        options.TreeView1_NodeClick(QStringLiteral("interface"));
+        options.Combo1(0)->setCurrentIndex(0);
+        options.Command1_Click(0);
+    };
+    Trigger("m_usage");
+    const QString before = Text1();
+    Trigger("m_Option");
+    EXPECT_EQ(GlobalParam::Options.CursorKeyMode, 0);
+    EXPECT_EQ(Text1(), before);
+    EXPECT_EQ(program.read("config/設定_オプション.ini").count("\r\n"), 11);
+
+    form->RunModal = [](QDialog& d) { dynamic_cast<OptionWnd&>(d).Command1_Click(1); };
+    QFile::remove(program.file("config/設定_オプション.ini"));
+    Trigger("m_Option");
+    EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
+}
+
+TEST_F(MenusTest, ClosingTheMainWindowClosesTheInspectionWindow) {
+    Form3 inspection;
+    inspection.show();
+    form->close();
+    EXPECT_FALSE(inspection.isVisible());
+}
+
+}  // namespace
