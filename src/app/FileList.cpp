@@ -58,10 +58,14 @@ QStringList ListImageFiles(const QString& folder, bool png) {
         const QString name = QFile::decodeName(raw);
         if (QFile::encodeName(name) != raw) continue;
         if (!HasImageExtension(name, png)) continue;
-        // stat, not the entry's type: a link to a regular file counts, and the test never
-        // opens anything, so a pipe named y.jpg is passed over without blocking.
-        struct stat st;
-        if (::fstatat(fd, e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
+        // The entry's type answers for most entries without a further look-up; a link (to a
+        // regular file it counts) and a file system that gives no type are asked with stat,
+        // which never opens anything, so a pipe named y.jpg is passed over without blocking.
+        if (e->d_type != DT_REG) {
+            if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) continue;
+            struct stat st;
+            if (::fstatat(fd, e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
+        }
         names.push_back(name);
     }
     ::closedir(dir);

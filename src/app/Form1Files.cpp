@@ -84,6 +84,7 @@ void Form1::BuildFileList() {
 
 void Form1::StepToNextFile() {
     if (state_.FileCount <= 0) return;
+    if (SkipHeldStep(+1)) return;
     if (state_.CopiedFlag) {
         state_.CopiedFlag = false;
         UpdateStatusBar();
@@ -101,6 +102,7 @@ void Form1::StepToNextFile() {
 
 void Form1::StepToPreviousFile() {
     if (state_.FileCount <= 0) return;
+    if (SkipHeldStep(-1)) return;
     if (state_.CopiedFlag) {
         state_.CopiedFlag = false;
         UpdateStatusBar();

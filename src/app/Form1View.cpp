@@ -6,6 +6,7 @@
 #include "GlobalParam.h"
 #include "PNGLOAD.h"
 #include "PictureFile.h"
+#include "Prefetcher.h"
 #include "ViewMath.h"
 
 void Form1::ConnectView() {
@@ -16,34 +17,39 @@ void Form1::ConnectView() {
 
 bool Form1::LoadImageFile(const QString& path) {
     if (path.isEmpty()) {
-        picture1_ = QImage();
+        picture1_ = PictureBuffer();
         display_->clearBacking();
         return true;
     }
     SlideX = 0;
     SlideY = 0;
-    picture1_ = QImage();
+    picture1_ = PictureBuffer();
 
+    // The picture may have been decoded ahead (Form1Prefetch.cpp); the flags follow the same
+    // rules either way.
     bool decoded;
+    DecodedPicture picture;
     if (path.right(3).compare(QLatin1String("png"), Qt::CaseInsensitive) != 0) {
         // Set before decoding, as it always was; a failure is undone by the caller.
         state_.ImageShown = true;
-        decoded = PictureFile::Decode(path, &picture1_) == PictureFile::Outcome::Decoded;
+        decoded = ObtainPicture(path, &picture);
     } else if (state_.PngPluginAvailable) {
-        const int16_t rc = PNGLOAD::LoadPngWithPlugin(&picture1_, path);
-        state_.ImageShown = (rc == 0);
-        decoded = (rc == 0);
+        decoded = ObtainPicture(path, &picture);
+        state_.ImageShown = decoded;
     } else {
         // Nothing can decode it: a failure like any other, so the digit keys never act on a
         // file that is not on screen.
         decoded = false;
     }
     if (!decoded) {
-        picture1_ = QImage();
+        picture1_ = PictureBuffer();
+        PrefetchAround();
         return false;
     }
+    picture1_ = picture.picture;
     DrawImage(0);
     state_.CopiedFlag = false;
+    PrefetchAround();
     return true;
 }
 
@@ -68,9 +74,13 @@ void Form1::DrawImage(int32_t RedrawKind) {
         const std::optional<QSize> dest = ViewMath::StretchSize(
             picture1_.width(), picture1_.height(), display_->width(), display_->height());
         if (!dest) return;
-        display_->drawStretched(picture1_, *dest);
+        EnsurePixels(&*dest);
+        const QImage* ready = picture1_.stretchedTo(*dest);
+        display_->drawStretched(ready ? *ready : picture1_.pixels(), *dest);
     } else {
-        display_->drawActualSize(picture1_, SlideX, SlideY);
+        // Actual size always shows the full-resolution picture.
+        EnsurePixels(nullptr);
+        display_->drawActualSize(picture1_.pixels(), SlideX, SlideY);
     }
     // No pending events are run here: the repaint is scheduled, so key handlers never nest.
     display_->update();

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <limits>
+#include <mutex>
 
 #include "LocalMemory.h"
 
@@ -36,7 +37,10 @@ T ReadField(const unsigned char* p, size_t offset) {
 }
 
 GetPictureProc LoadPlugin() {
+    // Decoding ahead may call from a worker thread while the window thread does too.
+    static std::mutex mutex;
     static GetPictureProc proc = nullptr;
+    std::lock_guard<std::mutex> lock(mutex);
     if (proc != nullptr) return proc;
     // Never unloaded: the program decodes PNG files for as long as it runs.
     void* library = dlopen(kPluginPath, RTLD_NOW | RTLD_LOCAL);

@@ -29,7 +29,7 @@ inline constexpr int16_t kPluginFailed = -5;    // non-zero code that reads 0 as
 // Decodes `path` with the plug-in into *target (the image's size, opaque RGB32) and returns 0;
 // on failure returns the plug-in's non-zero code, or one of the codes above, and *target is
 // untouched. The plug-in is loaded on the first call and stays loaded; a failed load is tried
-// again on the next call.
+// again on the next call. Safe to call from any thread (the plug-in keeps no shared state).
 int16_t LoadPngWithPlugin(QImage* target, const QString& path);
 
 // The conversion step of LoadPngWithPlugin: checks a BITMAPINFO of `infoSize` bytes against

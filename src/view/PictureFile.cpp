@@ -2,13 +2,35 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QImageIOHandler>
 #include <QImageReader>
 
 #include <sys/stat.h>
 
+#include "ViewMath.h"
+
 namespace PictureFile {
 
+QSize ReducedSize(const QSize& stored, bool rotated, const QSize& coverView) {
+    if (!stored.isValid() || !coverView.isValid() || stored.isEmpty()) return stored;
+    const QSize natural = rotated ? stored.transposed() : stored;
+    const std::optional<QSize> dest = ViewMath::StretchSize(natural.width(), natural.height(),
+                                                            coverView.width(), coverView.height());
+    if (!dest) return stored;
+    for (int d : {8, 4, 2}) {
+        const QSize reduced((stored.width() + d - 1) / d, (stored.height() + d - 1) / d);
+        const QSize shown = rotated ? reduced.transposed() : reduced;
+        if (shown.width() >= dest->width() && shown.height() >= dest->height()) return reduced;
+    }
+    return stored;
+}
+
 Outcome Decode(const QString& path, QImage* out) {
+    QSize natural;
+    return Decode(path, out, QSize(), &natural);
+}
+
+Outcome Decode(const QString& path, QImage* out, const QSize& coverView, QSize* naturalSize) {
     struct stat st;
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
         !S_ISREG(st.st_mode))
@@ -29,11 +51,23 @@ Outcome Decode(const QString& path, QImage* out) {
         const qint64 bytes = qint64(size.width()) * qint64(size.height()) * 4;
         if (bytes > qint64(kAllocationLimitMB) * 1024 * 1024) return Outcome::TooLarge;
     }
+    const bool rotated = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
+    bool reducing = false;
+    if (format == "jpeg" && size.isValid() && coverView.isValid()) {
+        const QSize reduced = ReducedSize(size, rotated, coverView);
+        // The decoder reaches these sizes by its own DCT scaling, far cheaper than a full
+        // decode followed by a reduction.
+        if (reduced != size) {
+            reader.setScaledSize(reduced);
+            reducing = true;
+        }
+    }
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
         return reader.error() == QImageReader::UnsupportedFormatError ? Outcome::NotAPicture
                                                                       : Outcome::Broken;
     }
+    *naturalSize = reducing ? (rotated ? size.transposed() : size) : image.size();
     *out = std::move(image);
     return Outcome::Decoded;
 }

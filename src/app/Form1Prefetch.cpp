@@ -1,0 +1,120 @@
+// Decoding ahead: the neighbours of the shown file are decoded on a worker thread, so a step
+// finds its picture ready. Nothing here changes a flag, a text or the order of drawing.
+#include <QEvent>
+#include <QKeyEvent>
+
+#include "DisplayWidget.h"
+#include "FileList.h"
+#include "Form1.h"
+#include "GlobalParam.h"
+#include "Prefetcher.h"
+
+struct Form1::PrefetchState {
+    Prefetcher prefetcher;
+    QString path;         // the file picture1_ was decoded from
+    FileStamp stamp;      // and how it looked then
+    bool heldKey = false; // the key event being handled repeats a held key
+    int direction = 1;    // of the last step: +1 forwards, -1 backwards
+};
+
+namespace {
+
+// Notes whether the key press being handled is a repetition of a held key. Installed after
+// the key routing, so it sees each event first, and lets every event through.
+class HeldKeyWatch : public QObject {
+public:
+    HeldKeyWatch(QObject* parent, bool* held) : QObject(parent), held_(held) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress)
+            *held_ = static_cast<QKeyEvent*>(event)->isAutoRepeat();
+        return false;
+    }
+
+private:
+    bool* held_;
+};
+
+// The view a reduced decode must cover: stretched mode in a view on screen. Before the window
+// is shown its size is not yet the real one, so the full picture is decoded then.
+QSize CoverView(const DisplayWidget* display) {
+    if (!GlobalParam::Options.CurrentFullMode || !display->isVisible() || display->width() <= 0 ||
+        display->height() <= 0)
+        return QSize();
+    return display->size();
+}
+
+}  // namespace
+
+void Form1::InstallPrefetch() {
+    prefetch_ = std::make_shared<PrefetchState>();
+    auto* watch = new HeldKeyWatch(this, &prefetch_->heldKey);
+    installEventFilter(watch);
+    for (QWidget* w : {static_cast<QWidget*>(text1_), static_cast<QWidget*>(display_),
+                       static_cast<QWidget*>(bar_), centralWidget()})
+        w->installEventFilter(watch);
+}
+
+Prefetcher& Form1::prefetcher() const { return prefetch_->prefetcher; }
+
+bool Form1::ObtainPicture(const QString& path, DecodedPicture* out) {
+    PrefetchState& ps = *prefetch_;
+    const QSize cover = CoverView(display_);
+    if (!ps.prefetcher.Take(path, cover, out)) {
+        *out = DecodePictureFile(path, state_.PngPluginAvailable, cover);
+        if (out->ok) ps.prefetcher.Keep(path, *out);
+    }
+    ps.path = path;
+    ps.stamp = out->stamp;
+    return out->ok;
+}
+
+void Form1::PrefetchAround() {
+    const int32_t count = state_.FileCount;
+    const int32_t i = state_.CurrentIndex;
+    if (count <= 0 || i < 1 || i > count) return;
+    const int dir = prefetch_->direction;
+    auto step = [count](int32_t at, int d) {
+        return d > 0 ? FileList::NextIndex(at, count) : FileList::PreviousIndex(at, count);
+    };
+    const QSize cover = CoverView(display_);
+    const int32_t ahead = step(i, dir);
+    std::vector<Prefetcher::Job> jobs;
+    for (int32_t j : {ahead, step(i, -dir), step(ahead, dir)})
+        if (j != i) jobs.push_back({state_.CurrentFolder + state_.FileAt(j), cover});
+    prefetch_->prefetcher.Request(state_.CurrentPath(), jobs, state_.PngPluginAvailable);
+}
+
+void Form1::EnsurePixels(const QSize* dest) {
+    if (!picture1_.isReduced()) return;
+    if (dest && picture1_.covers(*dest)) return;
+    PrefetchState& ps = *prefetch_;
+    const QSize cover = dest ? CoverView(display_) : QSize();
+    DecodedPicture d;
+    if (!ps.prefetcher.Take(ps.path, cover, &d))
+        d = DecodePictureFile(ps.path, state_.PngPluginAvailable, cover);
+    const bool sameFile = d.ok && d.stamp == ps.stamp && d.picture.size() == picture1_.size();
+    if (sameFile && (dest ? d.picture.covers(*dest) : !d.picture.isReduced())) {
+        picture1_ = d.picture;
+        ps.prefetcher.Keep(ps.path, d);
+        return;
+    }
+    // The file changed or vanished since it was shown: what was shown stays, enlarged to the
+    // natural size, as the full picture held in memory would have.
+    const QSize natural = picture1_.size();
+    picture1_ = PictureBuffer(
+        picture1_.pixels().scaled(natural, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+        natural);
+}
+
+bool Form1::SkipHeldStep(int direction) {
+    PrefetchState& ps = *prefetch_;
+    const bool held = ps.heldKey;
+    ps.heldKey = false;
+    ps.direction = direction;
+    if (!held || state_.FileCount <= 0) return false;
+    const int32_t target = direction > 0
+                               ? FileList::NextIndex(state_.CurrentIndex, state_.FileCount)
+                               : FileList::PreviousIndex(state_.CurrentIndex, state_.FileCount);
+    return ps.prefetcher.StatusOf(state_.CurrentFolder + state_.FileAt(target),
+                                  CoverView(display_)) == Prefetcher::Status::Pending;
+}

@@ -1,0 +1,260 @@
+#include "Prefetcher.h"
+
+#include <QFile>
+#include <QImageIOHandler>
+#include <QImageReader>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+
+#include "PNGLOAD.h"
+#include "ViewMath.h"
+
+namespace {
+std::mutex& PluginMutex() {
+    static std::mutex m;
+    return m;
+}
+
+bool IsPngName(const QString& path) {
+    return path.right(3).compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
+}
+
+// Bytes a decode of `path` for `coverView` will take, from the header alone; -1 when unknown.
+int64_t EstimateBytes(const QString& path, const QSize& coverView) {
+    if (IsPngName(path)) return -1;
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    if (!size.isValid()) return -1;
+    QSize pixels = size;
+    if (reader.format() == "jpeg" && coverView.isValid()) {
+        const bool rotated =
+            (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
+        pixels = PictureFile::ReducedSize(size, rotated, coverView);
+    }
+    return int64_t(pixels.width()) * pixels.height() * 4;
+}
+}  // namespace
+
+bool StampOf(const QString& path, FileStamp* out) {
+    struct stat st;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+        !S_ISREG(st.st_mode))
+        return false;
+    out->size = st.st_size;
+    out->mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    out->ctimeNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    out->inode = st.st_ino;
+    out->device = st.st_dev;
+    return true;
+}
+
+DecodedPicture DecodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView) {
+    DecodedPicture d;
+    FileStamp before;
+    const bool stamped = StampOf(path, &before);
+    d.pngRoute = IsPngName(path);
+    if (d.pngRoute) {
+        if (!pngPlugin) return d;
+        QImage image;
+        {
+            std::lock_guard<std::mutex> lock(PluginMutex());
+            d.pngCode = PNGLOAD::LoadPngWithPlugin(&image, path);
+        }
+        d.ok = (d.pngCode == 0);
+        if (d.ok) d.picture = PictureBuffer(std::move(image));
+    } else {
+        QImage image;
+        QSize natural;
+        d.outcome = PictureFile::Decode(path, &image, coverView, &natural);
+        d.ok = (d.outcome == PictureFile::Outcome::Decoded);
+        if (d.ok) d.picture = PictureBuffer(std::move(image), natural);
+    }
+    if (d.ok && coverView.isValid()) {
+        const std::optional<QSize> dest = ViewMath::StretchSize(
+            d.picture.width(), d.picture.height(), coverView.width(), coverView.height());
+        if (dest) d.picture.prepareStretched(*dest);
+    }
+    FileStamp after;
+    d.stable = stamped && StampOf(path, &after) && after == before;
+    d.stamp = before;
+    return d;
+}
+
+Prefetcher::Prefetcher(int64_t budgetBytes) : budget_(budgetBytes) {
+    worker_ = std::thread([this] { Run(); });
+}
+
+Prefetcher::~Prefetcher() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+        queue_.clear();
+    }
+    wake_.notify_all();
+    worker_.join();
+}
+
+bool Prefetcher::Usable(const DecodedPicture& d, const QSize& coverView) {
+    if (!d.ok) return false;
+    if (!coverView.isValid()) return !d.picture.isReduced();
+    const std::optional<QSize> dest = ViewMath::StretchSize(
+        d.picture.width(), d.picture.height(), coverView.width(), coverView.height());
+    return !dest || d.picture.covers(*dest);
+}
+
+int Prefetcher::PriorityOf(const QString& path) const {
+    const auto it = std::find(wanted_.begin(), wanted_.end(), path);
+    return it == wanted_.end() ? INT_MAX : int(it - wanted_.begin());
+}
+
+bool Prefetcher::MakeRoom(int64_t bytes, int priority) {
+    if (bytes > budget_) return false;
+    while (heldBytes_ + bytes > budget_) {
+        // The least wanted, and among equals the longest unused, goes first.
+        auto victim = held_.end();
+        int victimPriority = -1;
+        for (auto it = held_.begin(); it != held_.end(); ++it) {
+            const int p = PriorityOf(it->first);
+            if (p > victimPriority ||
+                (p == victimPriority && it->second.lastUse < victim->second.lastUse)) {
+                victim = it;
+                victimPriority = p;
+            }
+        }
+        if (victim == held_.end() || victimPriority <= priority) return false;
+        heldBytes_ -= victim->second.decoded.picture.bytes();
+        held_.erase(victim);
+    }
+    return true;
+}
+
+void Prefetcher::Insert(const QString& path, const DecodedPicture& decoded) {
+    const auto old = held_.find(path);
+    if (old != held_.end()) {
+        heldBytes_ -= old->second.decoded.picture.bytes();
+        held_.erase(old);
+    }
+    if (!decoded.stable) return;
+    const int64_t bytes = decoded.picture.bytes();
+    if (!MakeRoom(bytes, PriorityOf(path))) return;
+    held_[path] = Entry{decoded, ++clock_};
+    heldBytes_ += bytes;
+}
+
+void Prefetcher::Request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        pngPlugin_ = pngPlugin;
+        wanted_.clear();
+        wanted_.push_back(shown);
+        queue_.clear();
+        for (const Job& job : ahead) {
+            if (job.path.isEmpty() ||
+                std::find(wanted_.begin(), wanted_.end(), job.path) != wanted_.end())
+                continue;
+            wanted_.push_back(job.path);
+            queue_.push_back(job);
+        }
+    }
+    wake_.notify_all();
+}
+
+void Prefetcher::Keep(const QString& path, const DecodedPicture& decoded) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Insert(path, decoded);
+}
+
+bool Prefetcher::Take(const QString& path, const QSize& coverView, DecodedPicture* out) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = held_.find(path);
+    if (it == held_.end() || !Usable(it->second.decoded, coverView)) return false;
+    FileStamp now;
+    if (!StampOf(path, &now) || now != it->second.decoded.stamp) {
+        // Changed on disk since it was decoded: decoded again by whoever needs it.
+        heldBytes_ -= it->second.decoded.picture.bytes();
+        held_.erase(it);
+        return false;
+    }
+    it->second.lastUse = ++clock_;
+    *out = it->second.decoded;
+    return true;
+}
+
+Prefetcher::Status Prefetcher::StatusOf(const QString& path, const QSize& coverView) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = held_.find(path);
+    if (it != held_.end() && (!it->second.decoded.ok || Usable(it->second.decoded, coverView)))
+        return Status::Ready;
+    if (inFlight_ == path) return Status::Pending;
+    for (const Job& job : queue_)
+        if (job.path == path) return Status::Pending;
+    return Status::NotPlanned;
+}
+
+void Prefetcher::Clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.clear();
+    wanted_.clear();
+    held_.clear();
+    heldBytes_ = 0;
+}
+
+bool Prefetcher::WaitIdle(int timeoutMs) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                          [this] { return queue_.empty() && inFlight_.isEmpty(); });
+}
+
+int64_t Prefetcher::HeldBytes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return heldBytes_;
+}
+
+int Prefetcher::DecodeCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return decodes_;
+}
+
+void Prefetcher::Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+        if (stop_) return;
+        const Job job = queue_.front();
+        queue_.pop_front();
+        const auto held = held_.find(job.path);
+        if (held != held_.end() &&
+            (!held->second.decoded.ok || Usable(held->second.decoded, job.coverView))) {
+            if (queue_.empty()) idle_.notify_all();
+            continue;
+        }
+        const bool png = pngPlugin_;
+        inFlight_ = job.path;
+        lock.unlock();
+
+        // A picture that could never be held is not decoded at all.
+        const int64_t estimate = EstimateBytes(job.path, job.coverView);
+        bool fits = true;
+        if (estimate >= 0) {
+            lock.lock();
+            fits = MakeRoom(estimate, PriorityOf(job.path));
+            lock.unlock();
+        }
+        DecodedPicture decoded;
+        if (fits) decoded = DecodePictureFile(job.path, png, job.coverView);
+
+        lock.lock();
+        inFlight_.clear();
+        if (fits) {
+            ++decodes_;
+            // A newer request that no longer wants this file wins: the picture is dropped.
+            if (PriorityOf(job.path) != INT_MAX) Insert(job.path, decoded);
+        }
+        if (queue_.empty()) idle_.notify_all();
+    }
+}

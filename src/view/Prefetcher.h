@@ -1,0 +1,118 @@
+#pragma once
+// Decoding the neighbours of the shown file ahead, on one worker thread.
+
+#include <QSize>
+#include <QString>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "PictureBuffer.h"
+#include "PictureFile.h"
+
+// What identifies a file's content without reading it: when any of these changed since a
+// picture was decoded, the picture is stale.
+struct FileStamp {
+    int64_t size = -1;
+    int64_t mtimeNs = 0;
+    int64_t ctimeNs = 0;
+    uint64_t inode = 0;
+    uint64_t device = 0;
+    bool operator==(const FileStamp& o) const {
+        return size == o.size && mtimeNs == o.mtimeNs && ctimeNs == o.ctimeNs &&
+               inode == o.inode && device == o.device;
+    }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+// False when `path` cannot be looked up (or is not a regular file).
+bool StampOf(const QString& path, FileStamp* out);
+
+// One decode of one file, by the route its name selects.
+struct DecodedPicture {
+    bool ok = false;
+    bool pngRoute = false;          // the name ends in "png" (any case)
+    int16_t pngCode = 0;            // plug-in route: 0, or the failure code
+    PictureFile::Outcome outcome = PictureFile::Outcome::NotAFile;  // the other route
+    PictureBuffer picture;
+    FileStamp stamp;
+    bool stable = false;            // the file looked the same before and after decoding
+};
+
+// Decodes `path` as the view loads it: a name whose last three characters are "png" (any case)
+// through the plug-in, only when `pngPlugin` (else nothing is decoded and ok is false); every
+// other name through PictureFile, reduced for `coverView` when valid (see PictureFile::Decode).
+// With a valid `coverView` the stretched copy for it is prepared too. Safe on any thread; calls
+// into the plug-in are serialised.
+DecodedPicture DecodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView);
+
+// Keeps decoded pictures of the files around the shown one, within a memory budget. The
+// interface thread says which files it wants (Request); a worker decodes them in that order;
+// a newer request replaces the older one at once, so a held key never builds a backlog. A
+// picture is handed out only while its file's stamp still matches.
+class Prefetcher {
+public:
+    static constexpr int64_t kDefaultBudget = int64_t(256) * 1024 * 1024;
+
+    struct Job {
+        QString path;
+        QSize coverView;  // invalid: the full-size picture is wanted
+    };
+    enum class Status { Ready, Pending, NotPlanned };
+
+    explicit Prefetcher(int64_t budgetBytes = kDefaultBudget);
+    ~Prefetcher();
+    Prefetcher(const Prefetcher&) = delete;
+    Prefetcher& operator=(const Prefetcher&) = delete;
+
+    // The wanted files, most wanted first: `shown` (held when present, never decoded here),
+    // then `ahead` (decoded in order). Pictures of other files are dropped first when room is
+    // needed; a queued job of an earlier request is forgotten.
+    void Request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin);
+    // Holds a picture the interface decoded itself (the shown one), so coming back is free.
+    void Keep(const QString& path, const DecodedPicture& decoded);
+    // A held picture of `path` usable for `coverView` (full size when invalid; a reduced one
+    // must cover the stretched rectangle) whose file is unchanged. A stale one is dropped.
+    bool Take(const QString& path, const QSize& coverView, DecodedPicture* out);
+    // Ready: a picture (or a failed decode) is held; Pending: queued or being decoded;
+    // NotPlanned: neither.
+    Status StatusOf(const QString& path, const QSize& coverView);
+    // Drops every held picture and queued job (another folder was opened).
+    void Clear();
+
+    // For tests and measurements.
+    bool WaitIdle(int timeoutMs);
+    int64_t HeldBytes() const;
+    int64_t Budget() const { return budget_; }
+    int DecodeCount() const;
+
+private:
+    struct Entry {
+        DecodedPicture decoded;
+        uint64_t lastUse = 0;
+    };
+    static bool Usable(const DecodedPicture& d, const QSize& coverView);
+    int PriorityOf(const QString& path) const;  // lower is more wanted; INT_MAX unwanted
+    bool MakeRoom(int64_t bytes, int priority);
+    void Insert(const QString& path, const DecodedPicture& decoded);
+    void Run();
+
+    const int64_t budget_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable idle_;
+    std::deque<Job> queue_;
+    std::vector<QString> wanted_;
+    bool pngPlugin_ = false;
+    QString inFlight_;
+    std::map<QString, Entry> held_;
+    int64_t heldBytes_ = 0;
+    uint64_t clock_ = 0;
+    int decodes_ = 0;
+    bool stop_ = false;
+    std::thread worker_;
+};

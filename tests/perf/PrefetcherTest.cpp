@@ -1,0 +1,268 @@
+// Decoding ahead and reduced decoding: fast, and never different from decoding on demand.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "DisplayWidget.h"
+#include "Folder.h"
+#include "Form1.h"
+#include "GlobalParam.h"
+#include "PictureFile.h"
+#include "Prefetcher.h"
+#include "TestImages.h"
+#include "TestSupport.h"
+
+namespace {
+
+// A JPEG of w x h with detail in every block, so a wrong scale or offset shows in the pixels.
+QByteArray DetailedJpeg(int w, int h, int seed = 0) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 7 + seed * 40) & 255, (y * 5) & 255, ((x ^ y) + seed) & 255));
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "JPG", 90);
+    return bytes;
+}
+
+QImage PlainDecode(const QString& path) {
+    QImage img;
+    EXPECT_EQ(PictureFile::Decode(path, &img), PictureFile::Outcome::Decoded);
+    return img;
+}
+
+}  // namespace
+
+TEST(ReducedDecode, PicksTheSmallestScaleThatCoversTheStretchedRectangle) {
+    // 6000 x 4000 in 1920 x 1080: stretched to 1620 x 1080; 1/2 covers it, 1/4 does not.
+    EXPECT_EQ(PictureFile::ReducedSize({6000, 4000}, false, {1920, 1080}), QSize(3000, 2000));
+    // Turned by 90 degrees it is 4000 x 6000 on screen, stretched to 720 x 1080: 1/4 covers.
+    EXPECT_EQ(PictureFile::ReducedSize({6000, 4000}, true, {1920, 1080}), QSize(1500, 1000));
+    EXPECT_EQ(PictureFile::ReducedSize({6000, 4000}, false, {640, 400}), QSize(750, 500));
+    // Sizes round up as the decoder rounds them.
+    EXPECT_EQ(PictureFile::ReducedSize({6001, 4001}, false, {640, 400}), QSize(751, 501));
+    // An image the view enlarges, or no view, is decoded whole.
+    EXPECT_EQ(PictureFile::ReducedSize({800, 600}, false, {1920, 1080}), QSize(800, 600));
+    EXPECT_EQ(PictureFile::ReducedSize({6000, 4000}, false, QSize()), QSize(6000, 4000));
+}
+
+TEST(ReducedDecode, KeepsTheNaturalSizeAndOrientationAndFullSizeIsThePlainDecode) {
+    TempDir dir;
+    dir.write("r.jpg", TestImages::JpegWithOrientation6(DetailedJpeg(1600, 1200)));
+    QImage pixels;
+    QSize natural;
+    ASSERT_EQ(PictureFile::Decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
+              PictureFile::Outcome::Decoded);
+    EXPECT_EQ(natural, QSize(1200, 1600));
+    // Stretched 225 x 300; 1/4 gives 300 x 400, 1/8 would give 150 x 200.
+    EXPECT_EQ(pixels.size(), QSize(300, 400));
+
+    const QImage full = PlainDecode(dir.file("r.jpg"));
+    ASSERT_EQ(PictureFile::Decode(dir.file("r.jpg"), &pixels, QSize(), &natural),
+              PictureFile::Outcome::Decoded);
+    EXPECT_EQ(natural, QSize(1200, 1600));
+    EXPECT_EQ(pixels, full);
+    // A reduced picture looks like the whole one shrunk: same orientation, close colours.
+    ASSERT_EQ(PictureFile::Decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
+              PictureFile::Outcome::Decoded);
+    const QImage shrunk = full.scaled(pixels.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QRgb a = pixels.pixel(10, 390), b = shrunk.pixel(10, 390);
+    EXPECT_NEAR(qRed(a), qRed(b), 40);
+    EXPECT_NEAR(qGreen(a), qGreen(b), 40);
+}
+
+class PrefetcherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int i = 0; i < 6; ++i) dir.write(Name(i), DetailedJpeg(400, 300, i));
+    }
+    static QString Name(int i) { return QStringLiteral("p%1.jpg").arg(i); }
+    QString Path(int i) const { return dir.file(Name(i)); }
+    std::vector<Prefetcher::Job> Jobs(std::initializer_list<int> which) const {
+        std::vector<Prefetcher::Job> jobs;
+        for (int i : which) jobs.push_back({Path(i), QSize()});
+        return jobs;
+    }
+    TempDir dir;
+};
+
+TEST_F(PrefetcherTest, DecodesAheadWithThePlainDecodesPixels) {
+    Prefetcher p;
+    p.Request(Path(0), Jobs({1, 2}), false);
+    ASSERT_TRUE(p.WaitIdle(10000));
+    DecodedPicture d;
+    ASSERT_TRUE(p.Take(Path(1), QSize(), &d));
+    EXPECT_TRUE(d.ok);
+    EXPECT_EQ(d.picture.pixels(), PlainDecode(Path(1)));
+    EXPECT_EQ(d.picture.size(), QSize(400, 300));
+    EXPECT_EQ(p.StatusOf(Path(2), QSize()), Prefetcher::Status::Ready);
+    // The shown file is held, never decoded ahead.
+    EXPECT_EQ(p.StatusOf(Path(0), QSize()), Prefetcher::Status::NotPlanned);
+    EXPECT_EQ(p.DecodeCount(), 2);
+}
+
+TEST_F(PrefetcherTest, TheLatestRequestWins) {
+    Prefetcher p;
+    // A burst of requests, as a held key makes: only what the last one wants is kept.
+    for (int i = 0; i < 5; ++i) p.Request(Path(i), Jobs({i + 1}), false);
+    p.Request(Path(0), Jobs({5, 4}), false);
+    ASSERT_TRUE(p.WaitIdle(10000));
+    DecodedPicture d;
+    EXPECT_TRUE(p.Take(Path(5), QSize(), &d));
+    EXPECT_TRUE(p.Take(Path(4), QSize(), &d));
+    for (int i : {1, 2, 3}) EXPECT_FALSE(p.Take(Path(i), QSize(), &d)) << i;
+    // At most the job in flight when the burst began ran besides the two wanted.
+    EXPECT_LE(p.DecodeCount(), 3);
+}
+
+TEST_F(PrefetcherTest, StaysWithinItsBudgetKeepingTheMostWanted) {
+    const int64_t one = 400 * 300 * 4;
+    Prefetcher p(one * 2 + one / 2);
+    p.Request(Path(0), Jobs({1, 2, 3, 4}), false);
+    ASSERT_TRUE(p.WaitIdle(10000));
+    EXPECT_LE(p.HeldBytes(), p.Budget());
+    DecodedPicture d;
+    EXPECT_TRUE(p.Take(Path(1), QSize(), &d));
+    EXPECT_TRUE(p.Take(Path(2), QSize(), &d));
+    EXPECT_FALSE(p.Take(Path(3), QSize(), &d));
+    EXPECT_EQ(p.StatusOf(Path(4), QSize()), Prefetcher::Status::NotPlanned);
+    // The shown picture comes first: keeping it pushes out the least wanted.
+    p.Keep(Path(0), DecodePictureFile(Path(0), false, QSize()));
+    EXPECT_TRUE(p.Take(Path(0), QSize(), &d));
+    EXPECT_TRUE(p.Take(Path(1), QSize(), &d));
+    EXPECT_FALSE(p.Take(Path(2), QSize(), &d));
+    EXPECT_LE(p.HeldBytes(), p.Budget());
+}
+
+TEST_F(PrefetcherTest, AFileChangedOnDiskIsDecodedAgain) {
+    dir.write(Name(1), DetailedJpeg(400, 300, 1) + QByteArray(8192, '\0'));
+    Prefetcher p;
+    p.Request(Path(0), Jobs({1}), false);
+    ASSERT_TRUE(p.WaitIdle(10000));
+    // Rewritten in place with another picture of the same length, the old modification time
+    // put back: only the inode's change time tells.
+    const QByteArray before = dir.read(Name(1));
+    QByteArray other = DetailedJpeg(400, 300, 9);
+    ASSERT_LE(other.size(), before.size());
+    other.append(QByteArray(before.size() - other.size(), '\0'));  // after the end marker
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(Path(1)).constData(), &st), 0);
+    dir.write(Name(1), other);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(Path(1)).constData(), times, 0), 0);
+    DecodedPicture d;
+    EXPECT_FALSE(p.Take(Path(1), QSize(), &d));
+    p.Request(Path(0), Jobs({1}), false);
+    ASSERT_TRUE(p.WaitIdle(10000));
+    ASSERT_TRUE(p.Take(Path(1), QSize(), &d));
+    EXPECT_EQ(d.picture.pixels(), PlainDecode(Path(1)));
+    dir.write("old.jpg", before);
+    EXPECT_NE(d.picture.pixels(), PlainDecode(dir.file("old.jpg")));
+    // A vanished file is never handed out.
+    QFile::remove(Path(1));
+    EXPECT_FALSE(p.Take(Path(1), QSize(), &d));
+}
+
+TEST_F(PrefetcherTest, AReducedPictureServesOnlyViewsItCovers) {
+    dir.write("big.jpg", DetailedJpeg(1600, 1200));
+    const QString big = dir.file("big.jpg");
+    Prefetcher p;
+    p.Request(Path(0), {{big, QSize(300, 300)}}, false);
+    ASSERT_TRUE(p.WaitIdle(10000));
+    DecodedPicture d;
+    EXPECT_FALSE(p.Take(big, QSize(), &d));           // actual size needs every pixel
+    EXPECT_FALSE(p.Take(big, QSize(1000, 800), &d));  // a larger view needs more of them
+    ASSERT_TRUE(p.Take(big, QSize(300, 300), &d));
+    EXPECT_EQ(d.picture.size(), QSize(1600, 1200));
+    EXPECT_EQ(d.picture.pixels().size(), QSize(400, 300));
+    // Prepared with the view's own smooth scaling of the same pixels.
+    const QImage* stretched = d.picture.stretchedTo(QSize(300, 225));
+    ASSERT_NE(stretched, nullptr);
+    EXPECT_EQ(*stretched, d.picture.pixels().scaled(QSize(300, 225), Qt::IgnoreAspectRatio,
+                                                    Qt::SmoothTransformation));
+}
+
+TEST_F(PrefetcherTest, FailuresAreReportedAsOnDemand) {
+    dir.write("broken.jpg", "no picture");
+    dir.write("x.png", TestImages::Encode(4, 4, "PNG"));
+    DecodedPicture d = DecodePictureFile(dir.file("broken.jpg"), false, QSize());
+    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(d.outcome, PictureFile::Outcome::NotAPicture);
+    d = DecodePictureFile(dir.file("missing.jpg"), false, QSize());
+    EXPECT_EQ(d.outcome, PictureFile::Outcome::NotAFile);
+    // Without the plug-in a png name is never decoded, whatever its bytes.
+    d = DecodePictureFile(dir.file("x.png"), false, QSize());
+    EXPECT_FALSE(d.ok);
+    EXPECT_TRUE(d.pngRoute);
+    Prefetcher p;
+    p.Request(Path(0), {{dir.file("broken.jpg"), QSize()}}, false);
+    ASSERT_TRUE(p.WaitIdle(10000));
+    // Known to fail: a held key may step onto it, and the step decodes it as always.
+    EXPECT_EQ(p.StatusOf(dir.file("broken.jpg"), QSize()), Prefetcher::Status::Ready);
+    EXPECT_FALSE(p.Take(dir.file("broken.jpg"), QSize(), &d));
+}
+
+// The real window, shown, in stretched mode: stepping onto pictures decoded ahead, reduced.
+class Form1Prefetch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Folder::ResetState();
+        GlobalParam::ResetState();
+        savedCwd = QDir::currentPath();
+        services.msgBox = &msg;
+        pics.write("a.jpg", DetailedJpeg(3200, 2400, 1));
+        pics.write("b.jpg", DetailedJpeg(3200, 2400, 2));
+        pics.write("c.jpg", DetailedJpeg(3200, 2400, 3));
+    }
+    void TearDown() override {
+        form.reset();
+        QDir::setCurrent(savedCwd);
+        GlobalParam::ResetState();
+    }
+    TempDir program;
+    TempDir pics;
+    FakeMsgBox msg;
+    Services services;
+    QString savedCwd;
+    std::unique_ptr<Form1> form;
+};
+
+TEST_F(Form1Prefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne) {
+    form = std::make_unique<Form1>(services, program.path(), QString());
+    form->Form_Load();
+    GlobalParam::Options.CurrentFullMode = true;
+    form->resize(800, 600);
+    form->show();
+    form->OpenFolder(pics.path());
+    Form1& f = *form;
+    EXPECT_EQ(f.Picture1().size(), QSize(3200, 2400));
+    ASSERT_TRUE(f.prefetcher().WaitIdle(20000));
+    f.StepToNextFile();
+    EXPECT_EQ(f.state().CurrentIndex, 2);
+    EXPECT_TRUE(f.state().ImageShown);
+    // Natural size reported, fewer pixels held.
+    EXPECT_EQ(f.Picture1().size(), QSize(3200, 2400));
+    EXPECT_TRUE(f.Picture1().isReduced());
+    EXPECT_LE(f.prefetcher().HeldBytes(), f.prefetcher().Budget());
+
+    // Enter: actual size, the full-resolution picture of the same file.
+    f.ToggleFullMode();
+    EXPECT_EQ(f.Picture1().size(), QSize(3200, 2400));
+    EXPECT_FALSE(f.Picture1().isReduced());
+    EXPECT_EQ(f.Picture1().pixels(), PlainDecode(pics.file("b.jpg")));
+    const QImage view = f.display()->backing().toImage();
+    EXPECT_EQ(view.pixel(5, 5), f.Picture1().pixels().pixel(5, 5));
+    f.ToggleFullMode();
+    f.StepToPreviousFile();
+    EXPECT_EQ(f.state().CurrentIndex, 1);
+    EXPECT_EQ(f.Picture1().size(), QSize(3200, 2400));
+}
