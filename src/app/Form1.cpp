@@ -18,6 +18,7 @@ Form1::Form1(const Services& services, const QString& programDir, const QString&
     ConnectView();
     InstallDropHandling();
     InstallKeyRouting();
+    InstallPrefetch();
     // The designed client size (below the menu bar); a saved placement replaces it while
     // loading.
     resize(ViewMath::kDesignedClientWidth,

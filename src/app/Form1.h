@@ -5,16 +5,20 @@
 #include <QPlainTextEdit>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "Form1State.h"
 #include "GlobalParam.h"
+#include "PictureBuffer.h"
 #include "Services.h"
 
 class DisplayWidget;
 class QAction;
 class QDialog;
 class QMimeData;
+class Prefetcher;
+struct DecodedPicture;
 
 // The main window: shows one image of the open folder and sends it to a slot's folder at one
 // key press. Takes the platform services and the program's directory from its creator.
@@ -83,8 +87,11 @@ public:
     // Opens the first dropped path (when accepted) and updates the status bar.
     void DropData(const QMimeData* data);
 
-    // The view state: the decoded image at its natural size and the slide offsets.
-    const QImage& Picture1() const { return picture1_; }
+    // The view state: the decoded image (size() is always its natural size) and the slide
+    // offsets.
+    const PictureBuffer& Picture1() const { return picture1_; }
+    // Decodes the neighbours of the shown file ahead (Form1Prefetch.cpp).
+    Prefetcher& prefetcher() const;
     int32_t SlideX = 0;
     int32_t SlideY = 0;
     int32_t DragStartX = 0;
@@ -144,7 +151,21 @@ private:
     QPlainTextEdit* text1_ = nullptr;
     DisplayWidget* display_ = nullptr;
     QLabel* bar_ = nullptr;
-    QImage picture1_;
+    PictureBuffer picture1_;
+    // Decoding ahead (Form1Prefetch.cpp): invisible to every rule above.
+    struct PrefetchState;
+    std::shared_ptr<PrefetchState> prefetch_;
+    void InstallPrefetch();
+    // The picture of `path` for the current mode: decoded ahead when it still matches the
+    // file, else decoded now. Fills *out; true when decoded.
+    bool ObtainPicture(const QString& path, DecodedPicture* out);
+    // Asks for the neighbours of CurrentIndex, the direction of travel first.
+    void PrefetchAround();
+    // Makes the picture's pixels full size (dest null) or covering `dest`, from the same file.
+    void EnsurePixels(const QSize* dest);
+    // A step repeated by a held key while its picture is still being decoded ahead is passed
+    // over, so a held key never piles up work (the latest step wins).
+    bool SkipHeldStep(int direction);
     QAction* m_OpenFile_ = nullptr;
     QAction* m_OpenFolder_ = nullptr;
     QAction* m_Quit_ = nullptr;
