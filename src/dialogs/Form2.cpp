@@ -244,7 +244,9 @@ QWidget* Form2::BuildRows() {
         r.priNum->setInputMethodHints(Qt::ImhDigitsOnly);
         // Digits only: composed (input-method) text would bypass the typed-character rule.
         r.priNum->setAttribute(Qt::WA_InputMethodEnabled, false);
-        for (QPushButton* b : {r.getBtn, r.clearBtn}) b->setFixedWidth(b->sizeHint().width());
+        // Narrow buttons, as wide as their captions: the row's room belongs to the boxes.
+        for (QPushButton* b : {r.getBtn, r.clearBtn})
+            b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) + 20);
 
         const int row = i + 2;
         grid->addWidget(r.number, row, 0);

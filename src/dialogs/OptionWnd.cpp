@@ -160,8 +160,15 @@ void OptionWnd::PlaceLabel(int i, const QString& text, int left, int top, int wi
     QLabel* label = label1_[i];
     label->setText(text);
     if (right) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Labels without a listed width take their text's width.
-    if (width <= 0) width = label->sizeHint().width();
+    // Labels without a listed width take their text's width; a right-aligned text wider than
+    // its listed width grows to the left, so its right edge stays where it was designed.
+    const int needed = label->sizeHint().width();
+    if (width <= 0) {
+        width = needed;
+    } else if (right && needed > width) {
+        left -= needed - width;
+        width = needed;
+    }
     label->setGeometry(left, top, width, kLabelHeight);
     label->show();
 }
@@ -172,6 +179,12 @@ void OptionWnd::PlaceCombo(int i, const QStringList& entries, int value, int lef
     combo->addItems(entries);
     // A stored value outside the list shows no entry and stays as it is unless one is picked.
     combo->setCurrentIndex(value >= 0 && value < entries.size() ? value : -1);
+    // A list whose longest entry does not fit the designed width (fonts differ from the
+    // design's) grows to the right, up to the dialog's margin.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    const int needed = combo->sizeHint().width();
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
+    width = qMax(width, qMin(needed, kClientWidth - 8 - left));
     combo->setGeometry(left, top, width, kComboHeight);
     combo->show();
 }
