@@ -82,4 +82,4 @@ fuzz: deps
 	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds $(FUZZ_DIR)/crashes
 	$(FUZZ_DIR)/make_seeds $(FUZZ_DIR)/seeds
 	$(FUZZ_DIR)/ifpng_fuzzer -max_total_time=$(FUZZ_TIME) -timeout=10 -rss_limit_mb=4096 -malloc_limit_mb=512 \
-	  -artifact_prefix=$(FUZZ_DIR)/crashes/ $(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds
+	  -artifact_prefix=$(FUZZ_DIR)/crashes/ $(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds tests/plugin/cases

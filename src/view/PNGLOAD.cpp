@@ -86,10 +86,7 @@ int16_t ImageFromDib(const void* info, size_t infoSize, const void* bits, size_t
 
     const int bg[3] = {qBlue(kBackground), qGreen(kBackground), qRed(kBackground)};
     const auto* pixels = static_cast<const unsigned char*>(bits);
-    bool alphaUsed = false;
-    if (h.bitCount == 32) {
-        for (uint64_t i = 0; i < width * height && !alphaUsed; ++i) alphaUsed = pixels[i * 4 + 3];
-    }
+    const bool hasAlpha = h.bitCount == 32;
 
     QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
     if (image.isNull()) return kNoMemory;
@@ -98,7 +95,7 @@ int16_t ImageFromDib(const void* info, size_t infoSize, const void* bits, size_t
         const unsigned char* src = pixels + (topDown ? y : height - 1 - y) * stride;
         auto* dst = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
         for (uint64_t x = 0; x < width; ++x, src += bytesPerPixel) {
-            const int alpha = alphaUsed ? src[3] : 255;
+            const int alpha = hasAlpha ? src[3] : 255;
             dst[x] = qRgb(Blend(src[2], bg[2], alpha), Blend(src[1], bg[1], alpha),
                           Blend(src[0], bg[0], alpha));
         }

@@ -34,9 +34,9 @@ int16_t LoadPngWithPlugin(QImage* target, const QString& path);
 
 // The conversion step of LoadPngWithPlugin: checks a BITMAPINFO of `infoSize` bytes against
 // pixel rows of `bitsSize` bytes and builds the image. 32-bit (B, G, R, alpha) and 24-bit rows,
-// bottom-up (biHeight > 0) or top-down (biHeight < 0), rows padded to 4 bytes. 32-bit rows whose
-// alpha bytes are all 0 are taken as opaque (the usual meaning of BI_RGB 32). Returns 0 or
-// kBadBlocks / kUnsupported / kNoMemory, *out untouched on failure.
+// bottom-up (biHeight > 0) or top-down (biHeight < 0), rows padded to 4 bytes. The fourth byte
+// of 32-bit rows is straight alpha, as the plug-in writes it. Returns 0 or kBadBlocks /
+// kUnsupported / kNoMemory, *out untouched on failure.
 int16_t ImageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
                      QImage* out);
 

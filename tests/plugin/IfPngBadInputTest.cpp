@@ -208,18 +208,22 @@ TEST(IfPngBadInput, FileArgumentsAndOddFiles) {
     EXPECT_EQ(d.width, 3u);
 }
 
-// Inputs the fuzzer once found troublesome (tests/plugin/cases): refused or decoded, never a
-// crash or a leak.
-TEST(IfPngBadInput, FuzzerRegressionCases) {
+// Inputs the fuzzer reached (tests/plugin/cases, CRCs made valid): "decoded-*" decode,
+// "refused-*" are refused with nothing handed back; none crashes or leaks.
+TEST(IfPngBadInput, FuzzerCorpusCases) {
     const QDir cases(QStringLiteral(ORVANE_PLUGIN_CASES_DIR));
     const QStringList names = cases.entryList(QDir::Files);
+    ASSERT_FALSE(names.isEmpty());
     for (const QString& name : names) {
         QFile f(cases.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
         const Decoded d = DecodeBytes(Bytes(bytes.begin(), bytes.end()), 16u << 20);
-        if (d.result != ifpng::kOk) {
-            EXPECT_FALSE(d.handedBackOnFailure) << name.toStdString();
+        if (name.startsWith(QLatin1String("decoded-"))) {
+            EXPECT_EQ(d.result, ifpng::kOk) << name.toStdString();
+            EXPECT_EQ(d.pixels.size(), size_t(d.width) * d.height) << name.toStdString();
+        } else {
+            ExpectRefused(d, name.toUtf8().constData());
         }
     }
 }

@@ -73,10 +73,10 @@ TEST(PngLoadBlocks, RowOrderPaddingAndCompositing) {
     ASSERT_EQ(Convert(Header(1, 1, 32), {0, 0, 0, 128}, &half), 0);
     EXPECT_EQ(half.pixel(0, 0), qRgb(127, 112, 96));
 
-    // 32-bit rows whose alpha is 0 throughout carry no alpha at all.
-    QImage noAlpha;
-    ASSERT_EQ(Convert(Header(1, 1, 32), {1, 2, 3, 0}, &noAlpha), 0);
-    EXPECT_EQ(noAlpha.pixel(0, 0), qRgb(3, 2, 1));
+    // A picture transparent throughout is all background.
+    QImage clear;
+    ASSERT_EQ(Convert(Header(1, 1, 32), {1, 2, 3, 0}, &clear), 0);
+    EXPECT_EQ(clear.pixel(0, 0), PNGLOAD::kBackground);
 
     // 24-bit rows are padded to 4 bytes: 3 pixels = 9 bytes + 3 padding.
     std::vector<unsigned char> rgb(24, 0);
