@@ -502,6 +502,64 @@ def window_placement_is_restored(s):
     s.close()
 
 
+
+def click(s, window, x, y, button="1"):
+    s.xdo("mousemove", "--window", window, str(x), str(y))
+    s.xdo("click", button)
+    time.sleep(0.2)
+
+
+def open_menu(s, menu_key, item_key, title):
+    """Alt+menu key, then the item's access key; returns the window that opens."""
+    s.xdo("windowfocus", "--sync", s.window)
+    time.sleep(0.3)
+    chord(s, "alt", menu_key)
+    time.sleep(0.3)
+    s.keys(item_key)
+    w = find_window(s, title)
+    s.xdo("windowfocus", "--sync", w)
+    time.sleep(0.3)
+    return w
+
+
+@case
+def editor_and_options_dialog_rewrite_their_files(s):
+    dest = s.path("typed", "folder")
+    os.makedirs(dest)
+    s.start()
+    ed = open_menu(s, "o", "f", "ショートカットフォルダ設定")
+    click(s, ed, 50, 399)                    # 新規: a new page before the current one, current
+    click(s, ed, 559, 167)                   # slot 2's folder path
+    s.xdo("type", "--delay", "20", dest + "/")
+    click(s, ed, 266, 167)                   # slot 2's title
+    s.xdo("type", "--delay", "20", "Typed")
+    click(s, ed, 842, 430)                   # 閉じる
+    wait_for(lambda: os.path.exists(s.config("設定_ページ.ini")), "the page file written at close")
+    pages = read_config(s, "設定_ページ.ini").decode("cp932").split("\r\n")
+    check(pages == ["新しいページ", "新規ページ", ""], "pages: %r" % pages)
+    folders = read_config(s, "設定_フォルダ.ini").decode("cp932").split("\r\n")
+    check(len(folders) == 41, "folder file of two pages: %d lines" % (len(folders) - 1))
+    check(folders[4:6] == ["Typed", dest + "/"], "slot 2 of the new page: %r" % folders[4:6])
+    check(folders[20] == "マイドキュメント", "the default page moved on: %r" % folders[20])
+    check(read_config(s, "設定_個別転送.ini").count(b"\r\n") == 20, "option file 1 rewritten for two pages")
+
+    opt = open_menu(s, "o", "o", "オプション")
+    click(s, opt, 282, 155)                  # 0の桁数
+    s.keys("Down", "Return")                 # 3 -> 4 digits
+    click(s, opt, 292, 253)                  # 決定
+    wait_for(lambda: os.path.exists(s.config("設定_オプション.ini")), "option file 0 written on OK")
+    check(b'"owSequenceNum",3\r\n' in read_config(s, "設定_オプション.ini"), "four digits saved")
+    before = read_config(s, "設定_オプション.ini")
+    opt = open_menu(s, "o", "o", "オプション")
+    click(s, opt, 282, 155)
+    s.keys("Down", "Return")
+    s.keys("Escape")                         # cancel: nothing written
+    time.sleep(0.5)
+    check(read_config(s, "設定_オプション.ini") == before, "cancel wrote nothing")
+    s.close()
+    check(b'"owSequenceNum",3\r\n' in read_config(s, "設定_オプション.ini"), "kept at exit")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--program-dir", required=True)
