@@ -66,6 +66,16 @@ test: deps
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
 
+# Measures Orvane against plain references (libjpeg-turbo, libpng, readdir, rename, cp) on
+# generated pictures kept in $(BENCH_DATA) between runs, headless; prints one table of ratios.
+BENCH_DIR  ?= build/bench
+BENCH_DATA ?= build/bench-data
+
+bench: deps
+	cmake -S bench -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target orvane_bench
+	QT_QPA_PLATFORM=offscreen $(BENCH_DIR)/orvane_bench $(BENCH_DATA)
+
 clean:
 	rm -rf build
 

@@ -59,6 +59,9 @@ Prefetcher& Form1::prefetcher() const { return prefetch_->prefetcher; }
 bool Form1::ObtainPicture(const QString& path, DecodedPicture* out) {
     PrefetchState& ps = *prefetch_;
     const QSize cover = CoverView(display_);
+    // Being decoded ahead already: waiting costs less than a second decode beside it.
+    if (ps.prefetcher.StatusOf(path, cover) == Prefetcher::Status::Pending)
+        ps.prefetcher.AwaitPending(path, 60000);
     if (!ps.prefetcher.Take(path, cover, out)) {
         *out = DecodePictureFile(path, state_.PngPluginAvailable, cover);
         if (out->ok) ps.prefetcher.Keep(path, *out);

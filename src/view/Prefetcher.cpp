@@ -196,6 +196,23 @@ Prefetcher::Status Prefetcher::StatusOf(const QString& path, const QSize& coverV
     return Status::NotPlanned;
 }
 
+bool Prefetcher::AwaitPending(const QString& path, int timeoutMs) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    auto queued = [this, &path] {
+        return std::find_if(queue_.begin(), queue_.end(),
+                            [&path](const Job& j) { return j.path == path; });
+    };
+    const auto it = queued();
+    if (it != queue_.end() && it != queue_.begin()) {
+        const Job job = *it;
+        queue_.erase(it);
+        queue_.push_front(job);
+    }
+    return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return inFlight_ != path && queued() == queue_.end();
+    });
+}
+
 void Prefetcher::Clear() {
     std::lock_guard<std::mutex> lock(mutex_);
     queue_.clear();
@@ -230,7 +247,7 @@ void Prefetcher::Run() {
         const auto held = held_.find(job.path);
         if (held != held_.end() &&
             (!held->second.decoded.ok || Usable(held->second.decoded, job.coverView))) {
-            if (queue_.empty()) idle_.notify_all();
+            idle_.notify_all();
             continue;
         }
         const bool png = pngPlugin_;
@@ -255,6 +272,6 @@ void Prefetcher::Run() {
             // A newer request that no longer wants this file wins: the picture is dropped.
             if (PriorityOf(job.path) != INT_MAX) Insert(job.path, decoded);
         }
-        if (queue_.empty()) idle_.notify_all();
+        idle_.notify_all();
     }
 }

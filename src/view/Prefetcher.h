@@ -81,6 +81,10 @@ public:
     // Ready: a picture (or a failed decode) is held; Pending: queued or being decoded;
     // NotPlanned: neither.
     Status StatusOf(const QString& path, const QSize& coverView);
+    // Waits, at most `timeoutMs`, for a queued or running decode of `path` (moved to the front
+    // of the queue), so a step never decodes the same file a second time beside the worker.
+    // True when no decode of it is pending any more.
+    bool AwaitPending(const QString& path, int timeoutMs);
     // Drops every held picture and queued job (another folder was opened).
     void Clear();
 
