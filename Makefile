@@ -6,14 +6,14 @@ TEST_DIR    ?= build/test
 JOBS        ?= $(shell nproc)
 
 # Debian packages the build and the tests need.
-DEB_PACKAGES = cmake g++ make pkg-config qt6-base-dev libgl-dev libpng-dev libglib2.0-dev \
+DEB_PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev libglib2.0-dev \
                libgtest-dev googletest libjpeg62-turbo-dev qt6-image-formats-plugins \
                xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk clang libclang-rt-14-dev \
                python3 dbus-x11 fonts-dejavu-core
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run start install uninstall test bench clean fuzz
+.PHONY: deps build run install uninstall test bench clean fuzz
 
 deps:
 	@missing=""; for p in $(DEB_PACKAGES); do \
@@ -31,12 +31,13 @@ build:
 
 # Starts Orvane on a demo folder it makes (build/demo), with a first page whose slots point at
 # demo destination folders; without a display the demo runs under Xvfb and says what happened.
+# With ARGS (a file or folder) it starts the built program on that instead.
 run: deps build
+ifeq ($(strip $(ARGS)),)
 	python3 tools/demo.py --program-dir $(RELEASE_DIR)/bin --out build/demo
-
-# Starts the built program in place, on ARGS (a file or folder) when given.
-start: deps build
-	cd $(RELEASE_DIR)/bin && ./orvane $(ARGS)
+else
+	cd $(RELEASE_DIR)/bin && ./orvane $(abspath $(ARGS))
+endif
 
 # Installs the program folder as it runs in place, a launcher and a desktop entry that opens
 # images and folders. Configuration is kept in $(PREFIX)/config, created at the first start.
@@ -51,14 +52,14 @@ install: build
 	printf '#!/bin/sh\nexec "%s/orvane" "$$@"\n' "$(PREFIX)" > $(BINDIR)/orvane
 	chmod 755 $(BINDIR)/orvane
 	sed 's|@BINDIR@|$(BINDIR)|g' tools/orvane.desktop.in > $(DESKTOPDIR)/orvane.desktop
-	-update-desktop-database $(DESKTOPDIR) 2>/dev/null
+	@if command -v update-desktop-database >/dev/null; then update-desktop-database $(DESKTOPDIR); fi
 	@echo "Installed to $(PREFIX); start it with $(BINDIR)/orvane"
 
 # Removes what install put in place; the configuration stays unless PURGE=1.
 uninstall:
 	rm -f $(BINDIR)/orvane $(DESKTOPDIR)/orvane.desktop $(PREFIX)/orvane $(PREFIX)/dll/ifPNG.spi
 	-rmdir $(PREFIX)/dll 2>/dev/null
-	if [ "$(PURGE)" = 1 ]; then rm -rf $(PREFIX); else rmdir $(PREFIX) 2>/dev/null || \
+	@if [ "$(PURGE)" = 1 ]; then rm -rf $(PREFIX); else rmdir $(PREFIX) 2>/dev/null || \
 	  echo "Kept your configuration in $(PREFIX)/config (make uninstall PURGE=1 removes it)"; fi
 
 test: deps
