@@ -5,6 +5,8 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <string>
+#include <cstring>
 #include <vector>
 
 #include <dirent.h>
@@ -15,9 +17,9 @@
 
 namespace FileList {
 namespace {
-bool EndsWithImageExtension(const QString& name, bool png, Qt::CaseSensitivity cs) {
+bool EndsWithImageExtension(QStringView name, bool png, Qt::CaseSensitivity cs) {
     if (name.size() < 4) return false;
-    const QString tail = name.right(4);
+    const QStringView tail = name.right(4);
     return tail.compare(QLatin1String(".bmp"), cs) == 0 ||
            tail.compare(QLatin1String(".jpg"), cs) == 0 ||
            tail.compare(QLatin1String(".gif"), cs) == 0 ||
@@ -32,6 +34,78 @@ QCollator FileManagerCollator() {
     c.setNumericMode(true);
     c.setCaseSensitivity(Qt::CaseInsensitive);
     return c;
+}
+
+// The collator's order for names of printable ASCII, without building collation keys: each
+// character's weight is read off the collator once, and digit runs compare by value as its
+// numeric mode does. Collation keys cost a microsecond or more a name, which a folder of tens
+// of thousands of photos (nearly always ASCII names) would feel.
+class AsciiOrder {
+public:
+    explicit AsciiOrder(const QCollator& collator) {
+        std::vector<char> chars;
+        for (char c = 0x20; c < 0x7F; ++c) chars.push_back(c);
+        auto cmp = [&collator](char a, char b) {
+            return collator.compare(QString(QLatin1Char(a)), QString(QLatin1Char(b)));
+        };
+        std::stable_sort(chars.begin(), chars.end(), [&](char a, char b) { return cmp(a, b) < 0; });
+        int rank = 0;
+        for (size_t i = 0; i < chars.size(); ++i) {
+            if (i > 0 && cmp(chars[i - 1], chars[i]) != 0) ++rank;
+            weight_[static_cast<unsigned char>(chars[i])] = rank + 1;
+        }
+    }
+
+    static bool Applies(const QString& name) {
+        for (const QChar c : name)
+            if (c.unicode() < 0x20 || c.unicode() >= 0x7F) return false;
+        return true;
+    }
+
+    // A byte string whose plain byte order is the collator's order of names of printable ASCII:
+    // each character becomes its weight, and each run of digits the digits' weight, the count
+    // of its digits without leading zeros, then those digits, so runs compare by value.
+    std::string Key(const QString& name) const {
+        std::string key;
+        key.reserve(size_t(name.size()) + 8);
+        const int n = int(name.size());
+        for (int i = 0; i < n;) {
+            const char c = static_cast<char>(name[i].unicode());
+            if (!IsDigit(c)) {
+                key.push_back(static_cast<char>(weight_[static_cast<unsigned char>(c)]));
+                ++i;
+                continue;
+            }
+            int end = i;
+            while (end < n && IsDigit(static_cast<char>(name[end].unicode()))) ++end;
+            int start = i;
+            while (start < end - 1 && name[start] == QLatin1Char('0')) ++start;
+            key.push_back(static_cast<char>(weight_[static_cast<unsigned char>('0')]));
+            key.push_back(static_cast<char>(end - start));  // names are at most 255 bytes
+            for (int k = start; k < end; ++k) key.push_back(static_cast<char>(name[k].unicode()));
+            i = end;
+        }
+        return key;
+    }
+
+private:
+    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+    int weight_[128] = {};
+};
+
+// HasImageExtension on the last four bytes of a name.
+bool EndsWithImageBytes(const char* tail, bool png) {
+    char t[4];
+    // ASCII folding: the C library's tolower follows the locale (Turkish has no dotted I).
+    for (int i = 0; i < 4; ++i) t[i] = (tail[i] >= 'A' && tail[i] <= 'Z') ? char(tail[i] + 32) : tail[i];
+    return std::memcmp(t, ".bmp", 4) == 0 || std::memcmp(t, ".jpg", 4) == 0 ||
+           std::memcmp(t, ".gif", 4) == 0 || (png && std::memcmp(t, ".png", 4) == 0);
+}
+
+bool IsAscii(const char* s, size_t len) {
+    for (size_t i = 0; i < len; ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+    return true;
 }
 
 bool StatPath(const QString& path, struct stat* st) {
@@ -53,11 +127,17 @@ QStringList ListImageFiles(const QString& folder, bool png) {
     if (!dir) return names;
     const int fd = ::dirfd(dir);
     while (const dirent* e = ::readdir(dir)) {
-        const QByteArray raw(e->d_name);
-        if (raw == "." || raw == "..") continue;
-        const QString name = QFile::decodeName(raw);
-        if (QFile::encodeName(name) != raw) continue;
-        if (!HasImageExtension(name, png)) continue;
+        // The four-character ending is ASCII, so the bytes can be tested before any decoding.
+        const size_t len = std::strlen(e->d_name);
+        if (len < 4 || !EndsWithImageBytes(e->d_name + len - 4, png)) continue;
+        QString name;
+        if (IsAscii(e->d_name, len)) {
+            name = QString::fromLatin1(e->d_name, static_cast<qsizetype>(len));
+        } else {
+            const QByteArray raw(e->d_name, static_cast<qsizetype>(len));
+            name = QFile::decodeName(raw);
+            if (QFile::encodeName(name) != raw) continue;
+        }
         // The entry's type answers for most entries without a further look-up; a link (to a
         // regular file it counts) and a file system that gives no type are asked with stat,
         // which never opens anything, so a pipe named y.jpg is passed over without blocking.
@@ -70,21 +150,39 @@ QStringList ListImageFiles(const QString& folder, bool png) {
     }
     ::closedir(dir);
 
+    SortLikeAFileManager(&names);
+    return names;
+}
+
+void SortLikeAFileManager(QStringList* names) {
+    // Equal names under the collator fall back to the exact text, so the order never depends
+    // on the order the folder was read in.
+    if (std::all_of(names->begin(), names->end(), AsciiOrder::Applies)) {
+        static const AsciiOrder order(FileManagerCollator());
+        std::vector<std::pair<std::string, QString>> keyed;
+        keyed.reserve(size_t(names->size()));
+        for (const QString& n : *names) keyed.emplace_back(order.Key(n), n);
+        std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+            return a.first != b.first ? a.first < b.first : a.second < b.second;
+        });
+        names->clear();
+        for (auto& k : keyed) names->push_back(std::move(k.second));
+        return;
+    }
     const QCollator collator = FileManagerCollator();
     struct Keyed {
         QCollatorSortKey key;
         QString name;
     };
     std::vector<Keyed> keyed;
-    keyed.reserve(names.size());
-    for (const QString& n : names) keyed.push_back({collator.sortKey(n), n});
+    keyed.reserve(names->size());
+    for (const QString& n : *names) keyed.push_back({collator.sortKey(n), n});
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         const int c = a.key.compare(b.key);
         return c != 0 ? c < 0 : a.name < b.name;
     });
-    names.clear();
-    for (const Keyed& k : keyed) names.push_back(k.name);
-    return names;
+    names->clear();
+    for (const Keyed& k : keyed) names->push_back(k.name);
 }
 
 QString WithSlash(const QString& folder) {

@@ -25,6 +25,9 @@ bool IsImageFileName(const QString& path, bool pngPluginAvailable);
 // names. An unreadable folder gives an empty list.
 QStringList ListImageFiles(const QString& folder, bool pngPluginAvailable);
 
+// Sorts names as ListImageFiles orders them.
+void SortLikeAFileManager(QStringList* names);
+
 // `folder` with a final "/".
 QString WithSlash(const QString& folder);
 // Everything before the last "/" of `path`; "/" itself for a file in the root folder.

@@ -166,6 +166,8 @@ private:
     // A step repeated by a held key while its picture is still being decoded ahead is passed
     // over, so a held key never piles up work (the latest step wins).
     bool SkipHeldStep(int direction);
+    // One step forwards (+1) or backwards (-1) with wrap-around.
+    void StepFile(int direction);
     QAction* m_OpenFile_ = nullptr;
     QAction* m_OpenFolder_ = nullptr;
     QAction* m_Quit_ = nullptr;

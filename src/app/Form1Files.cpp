@@ -82,33 +82,21 @@ void Form1::BuildFileList() {
     state_.FileCount = static_cast<int32_t>(state_.FileList.size());
 }
 
-void Form1::StepToNextFile() {
+void Form1::StepToNextFile() { StepFile(+1); }
+
+void Form1::StepToPreviousFile() { StepFile(-1); }
+
+void Form1::StepFile(int direction) {
     if (state_.FileCount <= 0) return;
-    if (SkipHeldStep(+1)) return;
+    if (SkipHeldStep(direction)) return;
     if (state_.CopiedFlag) {
         state_.CopiedFlag = false;
         UpdateStatusBar();
     }
     // The status bar is painted before a slow decode starts, without running other events.
     bar_->repaint();
-    state_.CurrentIndex = FileList::NextIndex(state_.CurrentIndex, state_.FileCount);
-    if (!LoadImageFile(state_.CurrentPath())) {
-        ShowLoadFailure();
-        return;
-    }
-    state_.ImageShown = true;
-    UpdateStatusBar();
-}
-
-void Form1::StepToPreviousFile() {
-    if (state_.FileCount <= 0) return;
-    if (SkipHeldStep(-1)) return;
-    if (state_.CopiedFlag) {
-        state_.CopiedFlag = false;
-        UpdateStatusBar();
-    }
-    bar_->repaint();
-    state_.CurrentIndex = FileList::PreviousIndex(state_.CurrentIndex, state_.FileCount);
+    state_.CurrentIndex = direction > 0 ? FileList::NextIndex(state_.CurrentIndex, state_.FileCount)
+                                        : FileList::PreviousIndex(state_.CurrentIndex, state_.FileCount);
     if (!LoadImageFile(state_.CurrentPath())) {
         ShowLoadFailure();
         return;
