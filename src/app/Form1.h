@@ -166,6 +166,8 @@ private:
     // A step repeated by a held key while its picture is still being decoded ahead is passed
     // over, so a held key never piles up work (the latest step wins).
     bool SkipHeldStep(int direction);
+    // Shows entry 1 of the list, or empties the view when the list is empty.
+    void ShowFirstFile();
     // One step forwards (+1) or backwards (-1) with wrap-around.
     void StepFile(int direction);
     QAction* m_OpenFile_ = nullptr;

@@ -49,9 +49,15 @@ void Form1::OpenFile(const QString& given) {
     if (!position.isEmpty()) {
         state_.CurrentIndex = position.toInt();
         LoadOrShowFailure(path);
-    } else if (state_.FileCount > 0) {
+    } else {
         // Not in the list (another letter case, not a regular file, gone): the first entry,
         // as opening the folder shows, so the position always names a listed file.
+        ShowFirstFile();
+    }
+}
+
+void Form1::ShowFirstFile() {
+    if (state_.FileCount > 0) {
         state_.CurrentIndex = 1;
         LoadOrShowFailure(state_.CurrentPath());
     } else {
@@ -66,14 +72,7 @@ void Form1::OpenFolder(const QString& given) {
     if (given.isEmpty()) return;
     state_.CurrentFolder = FileList::WithSlash(Absolute(given));
     BuildFileList();
-    if (state_.FileCount > 0) {
-        state_.CurrentIndex = 1;
-        LoadOrShowFailure(state_.CurrentPath());
-    } else {
-        state_.CurrentIndex = 0;
-        state_.ImageShown = false;
-        LoadImageFile(QString());
-    }
+    ShowFirstFile();
 }
 
 void Form1::BuildFileList() {
