@@ -43,16 +43,21 @@ def wait_for(pred, what, timeout=20.0):
 
 class Xvfb:
     def __init__(self):
-        r, w = os.pipe()
-        self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(w)
-        with os.fdopen(r) as f:
-            line = f.readline().strip()
-        if not line:
-            raise Failure("Xvfb did not start")
-        self.display = ":" + line
+        for _ in range(3):
+            r, w = os.pipe()
+            self.proc = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            os.close(w)
+            with os.fdopen(r) as f:
+                line = f.readline().strip()
+            self.display = ":" + line
+            # A server whose display another one was just leaving may have lost its socket:
+            # make sure a client really gets through before a case relies on it.
+            if line and reachable(self.display):
+                return
+            self.stop()
+        raise Failure("Xvfb did not start")
 
     def stop(self):
         self.proc.terminate()
@@ -150,6 +155,20 @@ class Session:
             self.app.kill()
             self.app.wait()
         self.x.stop()
+
+
+def reachable(display_name, tries=20):
+    x = ctypes.cdll.LoadLibrary("libX11.so.6")
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    for _ in range(tries):
+        d = x.XOpenDisplay(display_name.encode())
+        if d:
+            x.XCloseDisplay(d)
+            return True
+        time.sleep(0.1)
+    return False
 
 
 def send_delete_window(display_name, window):
