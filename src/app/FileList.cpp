@@ -65,27 +65,33 @@ public:
     // A byte string whose plain byte order is the collator's order of names of printable ASCII:
     // each character becomes its weight, and each run of digits the digits' weight, the count
     // of its digits without leading zeros, then those digits, so runs compare by value.
-    std::string Key(const QString& name) const {
+    std::string Key(const std::string& name) const {
         std::string key;
-        key.reserve(size_t(name.size()) + 8);
-        const int n = int(name.size());
-        for (int i = 0; i < n;) {
-            const char c = static_cast<char>(name[i].unicode());
+        key.reserve(name.size() + 8);
+        const size_t n = name.size();
+        for (size_t i = 0; i < n;) {
+            const char c = name[i];
             if (!IsDigit(c)) {
                 key.push_back(static_cast<char>(weight_[static_cast<unsigned char>(c)]));
                 ++i;
                 continue;
             }
-            int end = i;
-            while (end < n && IsDigit(static_cast<char>(name[end].unicode()))) ++end;
-            int start = i;
-            while (start < end - 1 && name[start] == QLatin1Char('0')) ++start;
+            size_t end = i;
+            while (end < n && IsDigit(name[end])) ++end;
+            size_t start = i;
+            while (start < end - 1 && name[start] == '0') ++start;
             key.push_back(static_cast<char>(weight_[static_cast<unsigned char>('0')]));
             key.push_back(static_cast<char>(end - start));  // names are at most 255 bytes
-            for (int k = start; k < end; ++k) key.push_back(static_cast<char>(name[k].unicode()));
+            key.append(name, start, end - start);
             i = end;
         }
         return key;
+    }
+
+    static bool Applies(const char* s, size_t len) {
+        for (size_t i = 0; i < len; ++i)
+            if (s[i] < 0x20 || s[i] >= 0x7F) return false;
+        return true;
     }
 
 private:
@@ -102,12 +108,6 @@ bool EndsWithImageBytes(const char* tail, bool png) {
            std::memcmp(t, ".gif", 4) == 0 || (png && std::memcmp(t, ".png", 4) == 0);
 }
 
-bool IsAscii(const char* s, size_t len) {
-    for (size_t i = 0; i < len; ++i)
-        if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
-    return true;
-}
-
 bool StatPath(const QString& path, struct stat* st) {
     return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), st) == 0;
 }
@@ -121,23 +121,63 @@ bool IsImageFileName(const QString& path, bool png) {
     return EndsWithImageExtension(path, png, Qt::CaseSensitive);
 }
 
-QStringList ListImageFiles(const QString& folder, bool png) {
+namespace {
+
+const AsciiOrder& TheAsciiOrder() {
+    static const AsciiOrder order(FileManagerCollator());
+    return order;
+}
+
+// Names of printable ASCII in the collator's order, ties broken by the exact text.
+QStringList SortAscii(std::vector<std::string> raw) {
+    const AsciiOrder& order = TheAsciiOrder();
+    std::vector<std::pair<std::string, std::string>> keyed;
+    keyed.reserve(raw.size());
+    for (std::string& n : raw) {
+        std::string key = order.Key(n);
+        keyed.emplace_back(std::move(key), std::move(n));
+    }
+    // One comparison of the keys per step (std::pair's operator< makes two when they differ).
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        const int c = a.first.compare(b.first);
+        return c != 0 ? c < 0 : a.second < b.second;
+    });
     QStringList names;
+    names.reserve(qsizetype(keyed.size()));
+    for (const auto& k : keyed) names.push_back(QString::fromLatin1(k.second.data(), qsizetype(k.second.size())));
+    return names;
+}
+
+void SortByCollator(QStringList* names) {
+    const QCollator collator = FileManagerCollator();
+    struct Keyed {
+        QCollatorSortKey key;
+        QString name;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(size_t(names->size()));
+    for (const QString& n : *names) keyed.push_back({collator.sortKey(n), n});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        const int c = a.key.compare(b.key);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    names->clear();
+    for (const Keyed& k : keyed) names->push_back(k.name);
+}
+
+}  // namespace
+
+QStringList ListImageFiles(const QString& folder, bool png) {
+    // Names of printable ASCII (nearly every camera's) stay bytes until they are sorted.
+    std::vector<std::string> ascii;
+    QStringList other;
     DIR* dir = ::opendir(QFile::encodeName(WithSlash(folder)).constData());
-    if (!dir) return names;
+    if (!dir) return other;
     const int fd = ::dirfd(dir);
     while (const dirent* e = ::readdir(dir)) {
         // The four-character ending is ASCII, so the bytes can be tested before any decoding.
         const size_t len = std::strlen(e->d_name);
         if (len < 4 || !EndsWithImageBytes(e->d_name + len - 4, png)) continue;
-        QString name;
-        if (IsAscii(e->d_name, len)) {
-            name = QString::fromLatin1(e->d_name, static_cast<qsizetype>(len));
-        } else {
-            const QByteArray raw(e->d_name, static_cast<qsizetype>(len));
-            name = QFile::decodeName(raw);
-            if (QFile::encodeName(name) != raw) continue;
-        }
         // The entry's type answers for most entries without a further look-up; a link (to a
         // regular file it counts) and a file system that gives no type are asked with stat,
         // which never opens anything, so a pipe named y.jpg is passed over without blocking.
@@ -146,43 +186,34 @@ QStringList ListImageFiles(const QString& folder, bool png) {
             struct stat st;
             if (::fstatat(fd, e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
         }
-        names.push_back(name);
+        if (AsciiOrder::Applies(e->d_name, len)) {
+            ascii.emplace_back(e->d_name, len);
+            continue;
+        }
+        const QByteArray raw(e->d_name, static_cast<qsizetype>(len));
+        const QString name = QFile::decodeName(raw);
+        if (QFile::encodeName(name) != raw) continue;
+        other.push_back(name);
     }
     ::closedir(dir);
 
-    SortLikeAFileManager(&names);
-    return names;
+    if (other.isEmpty()) return SortAscii(std::move(ascii));
+    for (const std::string& n : ascii) other.push_back(QString::fromLatin1(n.data(), qsizetype(n.size())));
+    SortByCollator(&other);
+    return other;
 }
 
 void SortLikeAFileManager(QStringList* names) {
     // Equal names under the collator fall back to the exact text, so the order never depends
     // on the order the folder was read in.
-    if (std::all_of(names->begin(), names->end(), AsciiOrder::Applies)) {
-        static const AsciiOrder order(FileManagerCollator());
-        std::vector<std::pair<std::string, QString>> keyed;
-        keyed.reserve(size_t(names->size()));
-        for (const QString& n : *names) keyed.emplace_back(order.Key(n), n);
-        std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-            return a.first != b.first ? a.first < b.first : a.second < b.second;
-        });
-        names->clear();
-        for (auto& k : keyed) names->push_back(std::move(k.second));
+    if (std::all_of(names->begin(), names->end(), [](const QString& n) { return AsciiOrder::Applies(n); })) {
+        std::vector<std::string> raw;
+        raw.reserve(size_t(names->size()));
+        for (const QString& n : *names) raw.push_back(n.toStdString());
+        *names = SortAscii(std::move(raw));
         return;
     }
-    const QCollator collator = FileManagerCollator();
-    struct Keyed {
-        QCollatorSortKey key;
-        QString name;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(names->size());
-    for (const QString& n : *names) keyed.push_back({collator.sortKey(n), n});
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        const int c = a.key.compare(b.key);
-        return c != 0 ? c < 0 : a.name < b.name;
-    });
-    names->clear();
-    for (const Keyed& k : keyed) names->push_back(k.name);
+    SortByCollator(names);
 }
 
 QString WithSlash(const QString& folder) {
