@@ -9,6 +9,19 @@
 namespace {
 // The window was designed in twips; 15 twips make one pixel at 96 dots per inch.
 constexpr int Px(int twips) { return (twips + 7) / 15; }
+
+// Only spaces, half- or full-width, are cut from the name's ends; a tab is part of it.
+bool IsBlank(QChar ch) {
+    return ch == QLatin1Char(' ') || ch == QChar(0x3000);
+}
+
+QString TrimBlanks(const QString& text) {
+    int begin = 0;
+    int end = text.size();
+    while (begin < end && IsBlank(text.at(begin))) ++begin;
+    while (end > begin && IsBlank(text.at(end - 1))) --end;
+    return text.mid(begin, end - begin);
+}
 }  // namespace
 
 Form3::Form3(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -26,7 +39,7 @@ Form3::Form3(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 QString Form3::ReportText() {
     const int32_t p = Folder::gl_PageNum;
-    const QString name = (p >= 0 && p < Folder::kPageStorage) ? Folder::gs_PageName[p].trimmed() : QString();
+    const QString name = (p >= 0 && p < Folder::kPageStorage) ? TrimBlanks(Folder::gs_PageName[p]) : QString();
     return QStringLiteral("現在のページ(gl_PageNum)：") + QString::number(p) + QStringLiteral("\r\n") +
            QStringLiteral("現在のページ(gs_PageName)：") + name + QStringLiteral("\r\n");
 }

@@ -29,6 +29,10 @@ TEST(Form3Test, ReportsTheCurrentPageOnceHoweverOftenAsked) {
     Folder::gs_PageName[2] = QStringLiteral("  spaced  ");
     EXPECT_EQ(Form3::ReportText(),
               QStringLiteral("現在のページ(gl_PageNum)：2\r\n現在のページ(gs_PageName)：spaced\r\n"));
+    // Spaces are removed, full-width ones too; a tab stays part of the name.
+    Folder::gs_PageName[2] = QStringLiteral("\u3000 旅行\t \u3000");
+    EXPECT_EQ(Form3::ReportText(),
+              QStringLiteral("現在のページ(gl_PageNum)：2\r\n現在のページ(gs_PageName)：旅行\t\r\n"));
 }
 
 TEST(Form3Test, TextFollowsTheWindowSizeAndNeverGoesNegative) {
