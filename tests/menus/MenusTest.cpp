@@ -93,6 +93,29 @@ TEST_F(MenusTest, UsageTextHasOneArrowKeyLineOrTwoByCursorKeyMode) {
     EXPECT_TRUE(Text1().startsWith(QStringLiteral("<< 新規ページ >>")));
 }
 
+TEST_F(MenusTest, UsageTextReadsLineForLine) {
+    const QString head = QStringLiteral(
+        "<< 操作方法 >>\n\nC ... コピーモード\nM ... 移動モード\nL ... 転送・削除のロック\n\n"
+        "Space  ... 次ファイル\nShift+Space .. 前ファイル\nBkSpace .. 前ファイル\nDelete ... ファイル削除\n"
+        "Enter  ... 画像枠内伸長\n\n数字キー = 割り当てたフォルダに転送\nCtrl+数字キー = 割り当てたフォルダを開く\n\n");
+    const QString tail = QStringLiteral(
+        "+ ... 次のページ\n- ... 前のページ\n\n画像右クリック ... 画像枠内伸長\n画像をドラッグ ... 画像スライド\n\n");
+    auto shown = [this] {
+        QString t = Text1();
+        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        return t;
+    };
+    GlobalParam::Options.CursorKeyMode = 1;
+    Trigger("m_usage");
+    EXPECT_EQ(shown(), head +
+                           QStringLiteral("方向キー ... 下：次ページ、上：前ページ、左：前ファイル、右：次ファイル\n"
+                                          "shift+方向キー ... 画像のスライド(三倍速)\n\n") +
+                           tail);
+    GlobalParam::Options.CursorKeyMode = 0;
+    Trigger("m_usage");
+    EXPECT_EQ(shown(), head + QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)\n\n") + tail);
+}
+
 TEST_F(MenusTest, VersionBoxNamesTheProgramAndItsVersion) {
     Trigger("m_version");
     ASSERT_EQ(msg.shown.size(), 1u);
