@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
+#include <QPainter>
 
 #include <sys/stat.h>
 
+#include "PNGLOAD.h"
 #include "ViewMath.h"
 
 namespace PictureFile {
@@ -66,6 +68,15 @@ Outcome Decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
     if (!reader.read(&image) || image.isNull()) {
         return reader.error() == QImageReader::UnsupportedFormatError ? Outcome::NotAPicture
                                                                       : Outcome::Broken;
+    }
+    if (image.hasAlphaChannel()) {
+        // Transparent pixels show the view's background, as a PNG's do: the picture is opaque,
+        // so drawing it over the view (a slide, a resize) is a plain copy and nothing drawn
+        // there before shows through.
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(QColor::fromRgb(PNGLOAD::kBackground));
+        QPainter(&flat).drawImage(0, 0, image);
+        image = std::move(flat);
     }
     *naturalSize = reducing ? (rotated ? size.transposed() : size) : image.size();
     *out = std::move(image);

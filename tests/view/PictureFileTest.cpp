@@ -52,6 +52,18 @@ TEST(PictureFile, JpegOrientationIsApplied) {
     EXPECT_EQ(img.size(), QSize(8, 16));
 }
 
+TEST(PictureFile, TransparentPixelsShowTheViewBackground) {
+    // The picture is opaque, as a PNG's is, so drawing it over the view at a new offset is a
+    // plain copy that leaves nothing of the earlier drawing showing through.
+    TempDir dir;
+    QImage img;
+    ASSERT_EQ(DecodeBytes(dir, "t.gif", TestImages::Gif2x1Transparent(), &img), Outcome::Decoded);
+    ASSERT_EQ(img.size(), QSize(2, 1));
+    EXPECT_FALSE(img.hasAlphaChannel());
+    EXPECT_EQ(img.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(1, 0), qRgb(255, 224, 192));
+}
+
 TEST(PictureFile, BadFilesGiveAClearOutcomeAndLeaveTheTargetAlone) {
     TempDir dir;
     const QImage sentinel(2, 2, QImage::Format_RGB32);
