@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 #include <QUrl>
 
@@ -504,6 +505,52 @@ TEST_F(Form1Files, SlidingByKeysDragAndResize) {
     QApplication::processEvents();
     EXPECT_EQ(f.SlideX, 0);
     EXPECT_EQ(f.SlideY, 0);
+}
+
+TEST_F(Form1Files, StretchedRedrawsClearOnlyInTheNormalState) {
+    Form1& f = Start(pics.file("a1.bmp"));  // 7 x 5, red
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    // A spot of the view outside the stretched rectangle, marked green before each redraw.
+    auto markOutside = [&]() -> QPoint {
+        const QSize view = f.display()->size();
+        const QSize dest = *ViewMath::StretchSize(7, 5, view.width(), view.height());
+        const QPoint spot = dest.width() < view.width() ? QPoint(view.width() - 2, 1)
+                                                        : QPoint(1, view.height() - 2);
+        QPainter p(&f.display()->backing());
+        p.fillRect(QRect(spot, QSize(1, 1)), Qt::green);
+        return spot;
+    };
+
+    // Normal window, stretched: resizes and slides clear as loads do.
+    GlobalParam::Options.CurrentFullMode = true;
+    f.DrawImage(0);
+    for (int kind : {1, 2}) {
+        const QPoint spot = markOutside();
+        f.DrawImage(kind);
+        EXPECT_EQ(ViewPixel(spot.x(), spot.y()), kBackground) << "kind " << kind;
+    }
+    // Actual size: a slide draws over what the view shows.
+    GlobalParam::Options.CurrentFullMode = false;
+    f.DrawImage(0);
+    QPainter(&f.display()->backing()).fillRect(QRect(100, 100, 1, 1), Qt::green);
+    f.DrawImage(2);
+    EXPECT_EQ(ViewPixel(100, 100), QColor(Qt::green));
+
+    // Maximised, stretched: only kind 0 clears.
+    GlobalParam::Options.CurrentFullMode = true;
+    f.showMaximized();
+    QApplication::processEvents();
+    if (!(f.windowState() & Qt::WindowMaximized)) GTEST_SKIP() << "the platform did not maximise";
+    f.DrawImage(0);
+    for (int kind : {1, 2}) {
+        const QPoint spot = markOutside();
+        f.DrawImage(kind);
+        EXPECT_EQ(ViewPixel(spot.x(), spot.y()), QColor(Qt::green)) << "kind " << kind;
+    }
+    const QPoint spot = markOutside();
+    f.DrawImage(0);
+    EXPECT_EQ(ViewPixel(spot.x(), spot.y()), kBackground);
 }
 
 }  // namespace
