@@ -19,7 +19,8 @@ enum class Outcome {
 };
 
 // Decodes the file at `path` by its content (bitmap, JPEG or GIF; JPEG EXIF orientation
-// applied) into *out, which takes the image's natural size. On any other outcome *out is left
+// applied) into *out, which takes the image's natural size; the result is opaque, transparent
+// pixels showing the view's background as in a PNG. On any other outcome *out is left
 // untouched. Never opens anything but a regular file, so a named pipe cannot hang the caller.
 Outcome Decode(const QString& path, QImage* out);
 
