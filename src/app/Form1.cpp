@@ -68,6 +68,11 @@ void Form1::BuildMenus() {
     BuildSupportMenus();
 }
 
+void Form1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) Form_Resize();
+}
+
 void Form1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Form_Resize();

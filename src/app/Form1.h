@@ -119,6 +119,9 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Minimising, maximising and restoring lay the window out again too: a desktop may report
+    // the new size before the new state, and the stretched view must clear in the normal state.
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildWidgets();

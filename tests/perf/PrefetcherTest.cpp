@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QThread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -112,6 +113,11 @@ TEST_F(PrefetcherTest, DecodesAheadWithThePlainDecodesPixels) {
 
 TEST_F(PrefetcherTest, TheLatestRequestWins) {
     Prefetcher p;
+    // A large picture keeps the worker busy while the burst arrives, so the test does not
+    // depend on how the threads happen to be scheduled.
+    dir.write("slow.jpg", DetailedJpeg(4000, 3000, 9));
+    p.Request(Path(0), {{dir.file("slow.jpg"), QSize()}}, false);
+    QThread::msleep(50);  // the worker takes it up at once; decoding it lasts far longer
     // A burst of requests, as a held key makes: only what the last one wants is kept.
     for (int i = 0; i < 5; ++i) p.Request(Path(i), Jobs({i + 1}), false);
     p.Request(Path(0), Jobs({5, 4}), false);
