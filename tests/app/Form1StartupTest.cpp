@@ -6,6 +6,7 @@
 #include "Folder.h"
 #include "Form1.h"
 #include "GlobalParam.h"
+#include "ProgramState.h"
 #include "TestSupport.h"
 
 namespace {
@@ -13,14 +14,10 @@ namespace {
 // Starts Form1 in a temporary program directory, as the program starts in its own folder.
 class Form1Startup : public ::testing::Test {
 protected:
+    ProgramState programState;  // first: undone last
     void SetUp() override {
-        Folder::ResetState();
-        GlobalParam::ResetState();
-        savedCwd = QDir::currentPath();
         services.msgBox = &msg;
     }
-    void TearDown() override { QDir::setCurrent(savedCwd); }
-
     std::unique_ptr<Form1> Start(const QString& commandLine = QString()) {
         auto form = std::make_unique<Form1>(services, program.path(), commandLine);
         form->Form_Load();
@@ -32,7 +29,6 @@ protected:
     TempDir program;
     FakeMsgBox msg;
     Services services;
-    QString savedCwd;
 };
 
 TEST_F(Form1Startup, FirstRunCreatesConfigAndTheDefaultPageAndClosingWritesBothFiles) {

@@ -23,6 +23,7 @@
 #include "GlobalParam.h"
 #include "Module1.h"
 #include "TestImages.h"
+#include "ProgramState.h"
 #include "TestSupport.h"
 #include "ViewMath.h"
 
@@ -32,10 +33,8 @@ const QColor kBackground(255, 224, 192);
 
 class Form1Files : public ::testing::Test {
 protected:
+    ProgramState programState;  // first: undone last
     void SetUp() override {
-        Folder::ResetState();
-        GlobalParam::ResetState();
-        savedCwd = QDir::currentPath();
         services.msgBox = &msg;
         services.dialogs = &dialogs;
         // Listed order: a1.bmp, a2.jpg, a10.gif, broken.jpg, UP.JPG.
@@ -48,8 +47,6 @@ protected:
     }
     void TearDown() override {
         form.reset();
-        QDir::setCurrent(savedCwd);
-        GlobalParam::ResetState();
     }
 
     Form1& Start(const QString& commandLine = QString()) {
@@ -89,7 +86,6 @@ protected:
     FakeMsgBox msg;
     FakeShellDialogs dialogs;
     Services services;
-    QString savedCwd;
     std::unique_ptr<Form1> form;
 };
 

@@ -15,16 +15,15 @@
 #include "Form3.h"
 #include "GlobalParam.h"
 #include "OptionWnd.h"
+#include "ProgramState.h"
 #include "TestSupport.h"
 
 namespace {
 
 class MenusTest : public ::testing::Test {
 protected:
+    ProgramState programState;  // first: undone last
     void SetUp() override {
-        Folder::ResetState();
-        GlobalParam::ResetState();
-        savedCwd = QDir::currentPath();
         services.msgBox = &msg;
         services.dialogs = &dialogs;
         form = std::make_unique<Form1>(services, program.path(), QString());
@@ -32,7 +31,6 @@ protected:
     }
     void TearDown() override {
         form.reset();
-        QDir::setCurrent(savedCwd);
     }
 
     void Trigger(const char* name) {
@@ -51,7 +49,6 @@ protected:
     FakeMsgBox msg;
     FakeShellDialogs dialogs;
     Services services;
-    QString savedCwd;
     std::unique_ptr<Form1> form;
 };
 

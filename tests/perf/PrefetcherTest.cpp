@@ -18,6 +18,7 @@
 #include "PictureFile.h"
 #include "Prefetcher.h"
 #include "TestImages.h"
+#include "ProgramState.h"
 #include "TestSupport.h"
 
 namespace {
@@ -220,10 +221,8 @@ TEST_F(PrefetcherTest, FailuresAreReportedAsOnDemand) {
 // The real window, shown, in stretched mode: stepping onto pictures decoded ahead, reduced.
 class Form1Prefetch : public ::testing::Test {
 protected:
+    ProgramState programState;  // first: undone last
     void SetUp() override {
-        Folder::ResetState();
-        GlobalParam::ResetState();
-        savedCwd = QDir::currentPath();
         services.msgBox = &msg;
         pics.write("a.jpg", DetailedJpeg(3200, 2400, 1));
         pics.write("b.jpg", DetailedJpeg(3200, 2400, 2));
@@ -231,14 +230,11 @@ protected:
     }
     void TearDown() override {
         form.reset();
-        QDir::setCurrent(savedCwd);
-        GlobalParam::ResetState();
     }
     TempDir program;
     TempDir pics;
     FakeMsgBox msg;
     Services services;
-    QString savedCwd;
     std::unique_ptr<Form1> form;
 };
 

@@ -14,6 +14,7 @@
 #include "Folder.h"
 #include "Form1.h"
 #include "GlobalParam.h"
+#include "ProgramState.h"
 #include "TestSupport.h"
 
 namespace {
@@ -22,10 +23,8 @@ using GlobalParam::Options;
 
 class Sorting : public ::testing::Test {
 protected:
+    ProgramState programState;  // first: undone last
     void SetUp() override {
-        Folder::ResetState();
-        GlobalParam::ResetState();
-        savedCwd = QDir::currentPath();
         // Trash goes into the test's own folder, never the user's.
         savedDataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", QFile::encodeName(work.file("data")));
@@ -37,7 +36,6 @@ protected:
     }
     void TearDown() override {
         form.reset();
-        QDir::setCurrent(savedCwd);
         qputenv("XDG_DATA_HOME", savedDataHome);
     }
 
@@ -88,7 +86,6 @@ protected:
     FakeShellDialogs dialogs;
     Services services;
     std::unique_ptr<Form1> form;
-    QString savedCwd;
     QByteArray savedDataHome;
 };
 
