@@ -46,7 +46,10 @@ class Xvfb:
         for _ in range(3):
             r, w = os.pipe()
             self.proc = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                # -noreset: by default the server resets when its last client leaves, and a
+                # program connecting in that moment is refused.
+                ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                 "-noreset"],
                 pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             os.close(w)
             with os.fdopen(r) as f:
