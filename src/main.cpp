@@ -4,18 +4,8 @@
 
 #include "FileSystem.h"
 #include "Form1.h"
+#include "Module1.h"
 #include "QtServices.h"
-
-namespace {
-// The command-line text as the program has always received it: the arguments joined by
-// blanks, one holding a blank enclosed in double quotes.
-QString CommandLineText(const QStringList& args) {
-    QStringList parts;
-    for (const QString& a : args)
-        parts << (a.contains(QLatin1Char(' ')) ? QLatin1Char('"') + a + QLatin1Char('"') : a);
-    return parts.join(QLatin1Char(' '));
-}
-}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -32,7 +22,7 @@ int main(int argc, char** argv) {
     services.msgBox = &msgBox;
     services.dialogs = &dialogs;
     services.fileSystem = &fileSystem;
-    Form1 form(services, QApplication::applicationDirPath(), CommandLineText(args));
+    Form1 form(services, QApplication::applicationDirPath(), Module1::BuildCommandLine(args));
     msgBox.setParent(&form);
     form.Form_Load();
     form.ShowAsPlaced();
