@@ -98,15 +98,7 @@ void OptionWnd::BuildWidgets() {
 }
 
 void OptionWnd::Form_Load() {
-    const GlobalParam::OptionsRecord& o = GlobalParam::Options;
-    working_.owMode = o.owMode;
-    working_.owConnectText = o.owConnectText;
-    working_.owSequenceNum = o.owSequenceNum;
-    working_.owSeqStart = o.owSeqStart;
-    working_.owMemIndSeqNum = o.owMemIndSeqNum;
-    working_.DelTrash = o.DelTrash;
-    working_.DelCaution = o.DelCaution;
-    working_.CursorKeyMode = o.CursorKeyMode;
+    working_ = GlobalParam::Options;
 
     currentPageKey_.clear();
     ShowOptionPage(kUpdate);
@@ -275,14 +267,9 @@ void OptionWnd::Command1_Click(int index) {
     }
     StoreOptionPage();
     GlobalParam::OptionsRecord& o = GlobalParam::Options;
-    o.owMode = working_.owMode;
-    o.owConnectText = working_.owConnectText;
-    o.owSequenceNum = working_.owSequenceNum;
-    o.owSeqStart = working_.owSeqStart;
-    o.owMemIndSeqNum = working_.owMemIndSeqNum;
-    o.DelTrash = working_.DelTrash;
-    o.DelCaution = working_.DelCaution;
-    o.CursorKeyMode = working_.CursorKeyMode;
+    const bool fitMode = o.CurrentFullMode;  // not the dialog's to change
+    o = working_;
+    o.CurrentFullMode = fitMode;
 
     // Counters still at a start value follow the new start; running ones are kept.
     for (int p = 0; p < Folder::gi_PageCount; ++p)

@@ -21,17 +21,9 @@ class QTreeWidget;
 class OptionWnd : public QDialog {
     Q_OBJECT
 public:
-    // The eight options the dialog edits.
-    struct Working {
-        int16_t owMode = 0;
-        QString owConnectText;
-        int16_t owSequenceNum = 0;
-        int16_t owSeqStart = 0;
-        int16_t owMemIndSeqNum = 0;
-        int16_t DelTrash = 0;
-        int16_t DelCaution = 0;
-        int16_t CursorKeyMode = 0;
-    };
+    // The options the dialog edits: the record's own fields (CurrentFullMode is not one of
+    // them and is left as it is).
+    using Working = GlobalParam::OptionsRecord;
 
     // `placement` gives the main window's placement, which option file 0 also holds.
     OptionWnd(const Services& services, const QString& programDir,
