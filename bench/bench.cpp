@@ -61,6 +61,14 @@ struct Row {
 };
 std::vector<Row> g_rows;
 
+// ORVANE_BENCH_ONLY="open moves" runs only those parts (cold, stepping, digit, open, moves,
+// png, memory); unset, all of them.
+bool Wanted(const char* part) {
+    QByteArray only = qgetenv("ORVANE_BENCH_ONLY");
+    if (only.isEmpty()) return true;
+    return only.replace(',', ' ').split(' ').contains(QByteArray(part));
+}
+
 void AddRow(const QString& what, double ours, const QString& refName, double ref,
             double targetRatio, const QString& unit = QStringLiteral("ms")) {
     const double ratio = ref > 0 ? ours / ref : 0;
@@ -255,107 +263,111 @@ int main(int argc, char** argv) {
     b.Start();
 
     // 1. Cold show, fit mode, versus the plain full decode of the same file.
-    std::printf("cold show\n");
-    const std::vector<std::pair<QString, QString>> cold = {
-        {"24 MP baseline", pics.jpeg24Baseline},
-        {"24 MP baseline, EXIF 6", pics.jpeg24BaselineRot},
-        {"24 MP progressive", pics.jpeg24Progressive},
-        {"24 MP progressive, EXIF 6", pics.jpeg24ProgressiveRot},
-        {"50 MP baseline", pics.jpeg50Baseline},
-        {"50 MP progressive, EXIF 6", pics.jpeg50ProgressiveRot}};
     double cold24 = 0;
-    for (const auto& [label, file] : cold) {
-        const QString folder = work.path() + "/cold-" + QFileInfo(file).baseName();
-        const QString single = LinkInto(folder, file, "x.jpg");
-        std::vector<double> ours, ref;
-        for (int run = 0; run < 3; ++run) {
-            ref.push_back(LibjpegFullDecodeMs(file));
-            b.form->OpenFolder(work.path());  // an empty view between runs
-            b.form->prefetcher().Clear();
-            b.Pump(10);
-            const qint64 t0 = b.paint.clock.nsecsElapsed();
-            b.form->OpenPath(single);
-            const qint64 t1 = b.WaitPaint(t0);
-            ours.push_back(t1 < 0 ? -1 : Ms(t1 - t0));
+    if (Wanted("cold")) {
+        std::printf("cold show\n");
+        const std::vector<std::pair<QString, QString>> cold = {
+            {"24 MP baseline", pics.jpeg24Baseline},
+            {"24 MP baseline, EXIF 6", pics.jpeg24BaselineRot},
+            {"24 MP progressive", pics.jpeg24Progressive},
+            {"24 MP progressive, EXIF 6", pics.jpeg24ProgressiveRot},
+            {"50 MP baseline", pics.jpeg50Baseline},
+            {"50 MP progressive, EXIF 6", pics.jpeg50ProgressiveRot}};
+        for (const auto& [label, file] : cold) {
+            const QString folder = work.path() + "/cold-" + QFileInfo(file).baseName();
+            const QString single = LinkInto(folder, file, "x.jpg");
+            std::vector<double> ours, ref;
+            for (int run = 0; run < 3; ++run) {
+                ref.push_back(LibjpegFullDecodeMs(file));
+                b.form->OpenFolder(work.path());  // an empty view between runs
+                b.form->prefetcher().Clear();
+                b.Pump(10);
+                const qint64 t0 = b.paint.clock.nsecsElapsed();
+                b.form->OpenPath(single);
+                const qint64 t1 = b.WaitPaint(t0);
+                ours.push_back(t1 < 0 ? -1 : Ms(t1 - t0));
+            }
+            if (label == QLatin1String("24 MP baseline")) cold24 = Median(ours);
+            AddRow("Cold show, fit mode, " + label, Median(ours), "libjpeg full decode", Median(ref), 1.0);
         }
-        if (label == QLatin1String("24 MP baseline")) cold24 = Median(ours);
-        AddRow("Cold show, fit mode, " + label, Median(ours), "libjpeg full decode", Median(ref), 1.0);
     }
 
     // 2. Stepping at a human pace, and held at the auto-repeat rate.
-    std::printf("stepping\n");
     const QString stepFolder = work.path() + "/step";
     const QStringList sources = {pics.jpeg24Baseline, pics.jpeg24BaselineRot, pics.jpeg24Progressive,
                                  pics.jpeg24ProgressiveRot};
     for (int i = 0; i < 16; ++i)
         LinkInto(stepFolder, sources[i % 4], QStringLiteral("s%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
-    b.form->OpenFolder(stepFolder);
-    b.Settle();
-    std::vector<double> human;
-    for (int i = 0; i < 40; ++i) {
-        Clock pace;
-        pace.start();
-        human.push_back(b.PressMs(Qt::Key_Space, " "));
-        while (pace.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    AddRow("Space at 300 ms pace, press to painted, median", Median(human), "one frame", 16.7, 0);
-    AddRow("Space at 300 ms pace, press to painted, p95", P95(human), "one frame", 16.7, 0);
-
-    // The same steps once the neighbour has been decoded ahead (the worker idle before each).
-    std::vector<double> ahead;
-    for (int i = 0; i < 40; ++i) {
+    if (Wanted("stepping")) {
+        std::printf("stepping\n");
+        b.form->OpenFolder(stepFolder);
         b.Settle();
-        ahead.push_back(b.PressMs(Qt::Key_Space, " "));
-    }
-    AddRow("Space, neighbour decoded ahead, press to painted, median", Median(ahead), "one frame", 16.7, 1.0);
-    AddRow("Space, neighbour decoded ahead, press to painted, p95", P95(ahead), "one frame", 16.7, 1.0);
-
-    // Held: presses flagged auto-repeat every 33 ms for 5 s, delivered as a queue would
-    // deliver them (every press due while the window was busy comes at once).
-    b.Settle();
-    {
-        const int32_t startIndex = b.form->state().CurrentIndex;
-        std::vector<double> stepped;
-        int presses = 0, steps = 0;
-        Clock t;
-        t.start();
-        const qint64 base = b.paint.clock.nsecsElapsed();
-        const qint64 period = 33333333, hold = 5000000000LL;
-        b.Key(QEvent::KeyPress, Qt::Key_Space, " ");
-        qint64 next = period;
-        while (next < hold) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-            while (t.nsecsElapsed() >= next && next < hold) {
-                const int32_t before = b.form->state().CurrentIndex;
-                const qint64 due = base + next;
-                b.Key(QEvent::KeyRelease, Qt::Key_Space, " ", true);
-                b.Key(QEvent::KeyPress, Qt::Key_Space, " ", true);
-                ++presses;
-                if (b.form->state().CurrentIndex != before) {
-                    ++steps;
-                    const qint64 end = b.WaitPaint(b.paint.clock.nsecsElapsed() - 1, 2000);
-                    if (end > 0) stepped.push_back(Ms(end - due));
-                }
-                next += period;
-            }
+        std::vector<double> human;
+        for (int i = 0; i < 40; ++i) {
+            Clock pace;
+            pace.start();
+            human.push_back(b.PressMs(Qt::Key_Space, " "));
+            while (pace.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         }
-        const qint64 releaseDue = base + hold;
-        while (t.nsecsElapsed() < hold) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        b.Key(QEvent::KeyRelease, Qt::Key_Space, " ");
-        b.Pump(5);
-        // Settled: the release handled and the last file stepped to on screen.
-        const double settle = Ms(std::max(b.paint.lastPaintNs, b.paint.clock.nsecsElapsed() - 5000000) - releaseDue);
-        std::printf("  held: %d presses, %d steps (from %d to %d)\n", presses, steps, startIndex,
-                    b.form->state().CurrentIndex);
-        AddRow(QStringLiteral("Space held 5 s (%1 repeats, %2 steps), repeat to painted, median").arg(presses).arg(steps),
-               Median(stepped), "one frame", 16.7, 0);
-        AddRow("Space held 5 s, repeat to painted, p95", P95(stepped), "one frame", 16.7, 0);
-        AddRow("Space held 5 s, release to settled (backlog)", std::max(0.0, settle), "cold show 24 MP", cold24, 1.0);
+        AddRow("Space at 300 ms pace, press to painted, median", Median(human), "one frame", 16.7, 0);
+        AddRow("Space at 300 ms pace, press to painted, p95", P95(human), "one frame", 16.7, 0);
+
+        // The same steps once the neighbour has been decoded ahead (the worker idle before each).
+        std::vector<double> ahead;
+        for (int i = 0; i < 40; ++i) {
+            b.Settle();
+            ahead.push_back(b.PressMs(Qt::Key_Space, " "));
+        }
+        AddRow("Space, neighbour decoded ahead, press to painted, median", Median(ahead), "one frame", 16.7, 1.0);
+        AddRow("Space, neighbour decoded ahead, press to painted, p95", P95(ahead), "one frame", 16.7, 1.0);
+
+        // Held: presses flagged auto-repeat every 33 ms for 5 s, delivered as a queue would
+        // deliver them (every press due while the window was busy comes at once).
+        b.Settle();
+        {
+            const int32_t startIndex = b.form->state().CurrentIndex;
+            std::vector<double> stepped;
+            int presses = 0, steps = 0;
+            Clock t;
+            t.start();
+            const qint64 base = b.paint.clock.nsecsElapsed();
+            const qint64 period = 33333333, hold = 5000000000LL;
+            b.Key(QEvent::KeyPress, Qt::Key_Space, " ");
+            qint64 next = period;
+            while (next < hold) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+                while (t.nsecsElapsed() >= next && next < hold) {
+                    const int32_t before = b.form->state().CurrentIndex;
+                    const qint64 due = base + next;
+                    b.Key(QEvent::KeyRelease, Qt::Key_Space, " ", true);
+                    b.Key(QEvent::KeyPress, Qt::Key_Space, " ", true);
+                    ++presses;
+                    if (b.form->state().CurrentIndex != before) {
+                        ++steps;
+                        const qint64 end = b.WaitPaint(b.paint.clock.nsecsElapsed() - 1, 2000);
+                        if (end > 0) stepped.push_back(Ms(end - due));
+                    }
+                    next += period;
+                }
+            }
+            const qint64 releaseDue = base + hold;
+            while (t.nsecsElapsed() < hold) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            b.Key(QEvent::KeyRelease, Qt::Key_Space, " ");
+            b.Pump(5);
+            // Settled: the release handled and the last file stepped to on screen.
+            const double settle = Ms(std::max(b.paint.lastPaintNs, b.paint.clock.nsecsElapsed() - 5000000) - releaseDue);
+            std::printf("  held: %d presses, %d steps (from %d to %d)\n", presses, steps, startIndex,
+                        b.form->state().CurrentIndex);
+            AddRow(QStringLiteral("Space held 5 s (%1 repeats, %2 steps), repeat to painted, median").arg(presses).arg(steps),
+                   Median(stepped), "one frame", 16.7, 0);
+            AddRow("Space held 5 s, repeat to painted, p95", P95(stepped), "one frame", 16.7, 0);
+            AddRow("Space held 5 s, release to settled (backlog)", std::max(0.0, settle), "cold show 24 MP", cold24, 1.0);
+        }
     }
 
     // 3. A digit in move mode: released to the next picture painted.
-    std::printf("digit move\n");
-    {
+    if (Wanted("digit")) {
+        std::printf("digit move\n");
         const QString moveFolder = work.path() + "/move";
         const QString dest = work.path() + "/dest";
         QDir().mkpath(dest);
@@ -380,8 +392,8 @@ int main(int argc, char** argv) {
     }
 
     // 4. Opening 50,000 files.
-    std::printf("opening %d files\n", BenchData::kFolderFiles);
-    {
+    if (Wanted("open")) {
+        std::printf("opening %d files\n", BenchData::kFolderFiles);
         std::vector<double> ours, ref, listing;
         for (int run = 0; run < 5; ++run) {
             ref.push_back(ReaddirMs(pics.folder50k));
@@ -400,36 +412,43 @@ int main(int argc, char** argv) {
     }
 
     // 5. Moves.
-    std::printf("moves\n");
-    {
+    if (Wanted("moves")) {
+        std::printf("moves\n");
         const QString a = work.path() + "/mv-a", c = work.path() + "/mv-c";
         QDir().mkpath(a);
         QDir().mkpath(c);
         QFile::copy(pics.jpeg24Baseline, a + "/f.jpg");
+        // Microseconds each: hundreds of rounds, the reference interleaved with ours.
+        const auto us = [](const Clock& t) { return t.nsecsElapsed() / 1e3; };
+        // Paths built before the clocks start, on both sides: the program holds them already.
+        const QString from = a + "/f.jpg", into = c + "/", moved = c + "/f.jpg";
+        const QByteArray movedBytes = QFile::encodeName(moved), backBytes = QFile::encodeName(from);
         std::vector<double> ours, ref;
-        for (int i = 0; i < 30; ++i) {
+        for (int i = 0; i < 400; ++i) {
             Clock t;
             t.start();
-            Module1::MoveToFolder(b.msg, b.fs, a + "/f.jpg", c + "/");
-            ours.push_back(Ms(t.nsecsElapsed()));
+            Module1::MoveToFolder(b.msg, b.fs, from, into);
+            ours.push_back(us(t));
             t.restart();
-            ::rename(QFile::encodeName(c + "/f.jpg").constData(), QFile::encodeName(a + "/f.jpg").constData());
-            ref.push_back(Ms(t.nsecsElapsed()));
+            ::rename(movedBytes.constData(), backBytes.constData());
+            ref.push_back(us(t));
         }
-        AddRow("Move, same file system (10 MB)", Median(ours), "rename(2)", Median(ref), 1.1);
+        AddRow("Move, same file system (10 MB)", Median(ours), "rename(2)", Median(ref), 1.1,
+               QStringLiteral("us"));
         // The move alone, without the checks before it (source, CD-ROM refusal by the mounts).
         std::vector<double> bare, bareRef;
-        for (int i = 0; i < 30; ++i) {
+        for (int i = 0; i < 400; ++i) {
             FsError e;
             Clock t;
             t.start();
-            b.fs.Move(a + "/f.jpg", c + "/f.jpg", &e);
-            bare.push_back(Ms(t.nsecsElapsed()));
+            b.fs.Move(from, moved, &e);
+            bare.push_back(us(t));
             t.restart();
-            ::rename(QFile::encodeName(c + "/f.jpg").constData(), QFile::encodeName(a + "/f.jpg").constData());
-            bareRef.push_back(Ms(t.nsecsElapsed()));
+            ::rename(movedBytes.constData(), backBytes.constData());
+            bareRef.push_back(us(t));
         }
-        AddRow("  of which the move itself (renameat2, no replace)", Median(bare), "rename(2)", Median(bareRef), 0);
+        AddRow("  of which the move itself (renameat2, no replace)", Median(bare), "rename(2)", Median(bareRef), 0,
+               QStringLiteral("us"));
 
         QTemporaryDir shm(QStringLiteral("/dev/shm/orvane-bench-XXXXXX"));
         struct stat s1, s2;
@@ -458,8 +477,8 @@ int main(int argc, char** argv) {
     }
 
     // 6. PNG through the plug-in versus libpng's simplified API.
-    std::printf("png\n");
-    for (const auto& [label, file] : std::vector<std::pair<QString, QString>>{
+    if (Wanted("png")) std::printf("png\n");
+    if (Wanted("png")) for (const auto& [label, file] : std::vector<std::pair<QString, QString>>{
              {"24 MP RGB", pics.png24Rgb}, {"24 MP RGBA", pics.png24Rgba}}) {
         std::vector<double> ours, ref;
         for (int run = 0; run < 3; ++run) {
@@ -474,8 +493,8 @@ int main(int argc, char** argv) {
     }
 
     // 7. Peak memory over 200 steps, stretched mode, 24 MP pictures.
-    std::printf("memory\n");
-    {
+    if (Wanted("memory")) {
+        std::printf("memory\n");
         b.form->OpenFolder(stepFolder);
         b.Settle();
         QFile clear(QStringLiteral("/proc/self/clear_refs"));

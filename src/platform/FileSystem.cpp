@@ -11,6 +11,13 @@
 namespace FsPath {
 
 QByteArray EncodePath(const QString& path) {
+    // Nearly every path has no surrogate at all, and then it is plain UTF-8.
+    const char16_t* u = reinterpret_cast<const char16_t*>(path.utf16());
+    const qsizetype count = path.size();
+    qsizetype k = 0;
+    while (k < count && (u[k] < 0xD800 || u[k] > 0xDFFF)) ++k;
+    if (k == count) return path.toUtf8();
+
     QByteArray out;
     out.reserve(path.size() * 3);
     const int n = path.size();
@@ -122,6 +129,10 @@ bool FileSystem::IsDirectory(const QString& path) {
     FileStatus st;
     FsError ignored;
     return Stat(path, &st, &ignored) && st.isDirectory;
+}
+
+DriveType FileSystem::DriveOf(const QString& path, const FileStatus*) {
+    return TypeOfDrive(MountPoint(path));
 }
 
 bool FileSystem::ListRegularFiles(const QString& folder, QStringList* names, FsError* err) {

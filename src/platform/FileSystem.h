@@ -70,6 +70,10 @@ public:
     virtual QString MountPoint(const QString& path) = 0;
     // The kind of drive mounted at `mountPoint` (a value MountPoint returned).
     virtual DriveType TypeOfDrive(const QString& mountPoint) = 0;
+    // The kind of drive holding `path`: TypeOfDrive(MountPoint(path)). `status`, when given, is
+    // what Stat just said of `path`, so an implementation may answer from it without looking
+    // the path up again.
+    virtual DriveType DriveOf(const QString& path, const FileStatus* status = nullptr);
 
     // --- composed operations (guarantees hold for any implementation of the primitives) ----
     // Copies the regular file `source` to the full path `destination`, replacing a file there:
@@ -120,6 +124,10 @@ public:
     bool Trash(const QString& path, FsError* err) override;
     QString MountPoint(const QString& path) override;
     DriveType TypeOfDrive(const QString& mountPoint) override;
+    // From the device number, through a copy of the mount table that is read again only after
+    // the kernel reports a mount or unmount; the mount point is resolved only for a device no
+    // mount names.
+    DriveType DriveOf(const QString& path, const FileStatus* status = nullptr) override;
 };
 
 namespace FsPath {

@@ -12,8 +12,13 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
+
+#include <mutex>
+#include <unordered_map>
 
 namespace {
 
@@ -33,7 +38,14 @@ struct MountEntry {
     QByteArray mountPoint;
     QByteArray fsType;
     QByteArray source;
+    dev_t device = 0;
 };
+
+DriveType TypeOfMount(const MountEntry& m) {
+    if (m.fsType == "iso9660" || m.fsType == "udf") return DriveType::CdRom;
+    if (m.source.startsWith("/dev/sr") || m.source.startsWith("/dev/cdrom")) return DriveType::CdRom;
+    return DriveType::Other;
+}
 
 // "\040" and friends in /proc/self/mountinfo stand for blank, tab, newline and backslash.
 QByteArray Unescape(const QByteArray& s) {
@@ -62,10 +74,81 @@ QList<MountEntry> ReadMounts() {
         const QList<QByteArray> fields = line.split(' ');
         const int dash = fields.indexOf("-");
         if (fields.size() < 5 || dash < 0 || dash + 2 >= fields.size()) continue;
-        mounts.append({Unescape(fields[4]), Unescape(fields[dash + 1]), Unescape(fields[dash + 2])});
+        MountEntry m{Unescape(fields[4]), Unescape(fields[dash + 1]), Unescape(fields[dash + 2]), 0};
+        const QList<QByteArray> majorMinor = fields[2].split(':');
+        bool okMajor = false, okMinor = false;
+        if (majorMinor.size() == 2) {
+            const uint major = majorMinor[0].toUInt(&okMajor), minor = majorMinor[1].toUInt(&okMinor);
+            if (okMajor && okMinor) m.device = makedev(major, minor);
+        }
+        mounts.append(m);
     }
     return mounts;
 }
+
+// A copy of the kernel's mount table, read again only when it changed. Each check before a
+// move asks it, and reading and parsing the table costs far more than the move itself. The
+// kernel marks /proc/self/mountinfo with POLLPRI after every mount and unmount, so a poll(2)
+// that does not wait tells whether the copy still holds; where the file cannot be opened, the
+// table is read at every question.
+class MountTable {
+public:
+    static MountTable& Instance() {
+        static MountTable table;
+        return table;
+    }
+
+    QList<MountEntry> Entries() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        RefreshIfChanged();
+        return entries_;
+    }
+
+    // The drive type of the file system with device number `device`; false when no mount names
+    // that device or its mounts disagree (the path is asked then).
+    bool TypeOfDevice(dev_t device, DriveType* type) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        RefreshIfChanged();
+        const auto it = byDevice_.find(device);
+        if (it == byDevice_.end() || it->second == kUnknown) return false;
+        *type = DriveType(it->second);
+        return true;
+    }
+
+private:
+    static constexpr int kUnknown = -1;
+
+    // Opened before the first reading, so no change after it goes unnoticed.
+    MountTable() : fd_(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC)) {}
+    ~MountTable() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    bool Changed() {
+        if (fd_ < 0 || !read_) return true;
+        pollfd p{fd_, POLLPRI, 0};
+        const int r = ::poll(&p, 1, 0);
+        return r != 0;  // an error counts as a change: the table is read again
+    }
+
+    void RefreshIfChanged() {
+        if (!Changed()) return;
+        entries_ = ReadMounts();
+        byDevice_.clear();
+        for (const MountEntry& m : entries_) {
+            const int type = int(TypeOfMount(m));
+            const auto [it, added] = byDevice_.emplace(m.device, type);
+            if (!added && it->second != type) it->second = kUnknown;
+        }
+        read_ = true;
+    }
+
+    std::mutex mutex_;
+    const int fd_;
+    bool read_ = false;
+    QList<MountEntry> entries_;
+    std::unordered_map<dev_t, int> byDevice_;
+};
 
 // realpath of `path` or of its nearest existing parent.
 QByteArray ResolvedExisting(QByteArray path) {
@@ -260,7 +343,7 @@ bool PosixFileSystem::Trash(const QString& path, FsError* err) {
 QString PosixFileSystem::MountPoint(const QString& path) {
     const QByteArray resolved = ResolvedExisting(FsPath::EncodePath(path));
     QByteArray best = "/";
-    for (const MountEntry& m : ReadMounts()) {
+    for (const MountEntry& m : MountTable::Instance().Entries()) {
         const QByteArray& mp = m.mountPoint;
         const bool holds = resolved == mp || mp == "/" ||
                            (resolved.startsWith(mp) && resolved.at(mp.size()) == '/');
@@ -271,14 +354,27 @@ QString PosixFileSystem::MountPoint(const QString& path) {
 
 DriveType PosixFileSystem::TypeOfDrive(const QString& mountPoint) {
     const QByteArray mp = FsPath::EncodePath(mountPoint);
+    const QList<MountEntry> mounts = MountTable::Instance().Entries();
     const MountEntry* found = nullptr;
-    const QList<MountEntry> mounts = ReadMounts();
     for (const MountEntry& m : mounts) {
         if (m.mountPoint == mp) found = &m;  // the last one is on top
     }
-    if (!found) return DriveType::Other;
-    if (found->fsType == "iso9660" || found->fsType == "udf") return DriveType::CdRom;
-    if (found->source.startsWith("/dev/sr") || found->source.startsWith("/dev/cdrom"))
-        return DriveType::CdRom;
-    return DriveType::Other;
+    return found ? TypeOfMount(*found) : DriveType::Other;
+}
+
+DriveType PosixFileSystem::DriveOf(const QString& path, const FileStatus* status) {
+    dev_t device;
+    if (status) {
+        device = dev_t(status->device);
+    } else {
+        QByteArray p;
+        struct stat st;
+        // A path that is not there yet belongs to the mount of its nearest existing parent.
+        if (!Native(path, &p, nullptr) || ::stat(p.constData(), &st) != 0)
+            return FileSystem::DriveOf(path, status);
+        device = st.st_dev;
+    }
+    DriveType type;
+    if (MountTable::Instance().TypeOfDevice(device, &type)) return type;
+    return FileSystem::DriveOf(path, status);
 }

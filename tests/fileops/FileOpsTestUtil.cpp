@@ -67,9 +67,9 @@ void EmptyFolder(const QString& folder) {
     }
 }
 
-TmpfsMount::TmpfsMount(const char* options, bool readOnly) {
+TmpfsMount::TmpfsMount(const char* options, bool readOnly, const char* source) {
     const QByteArray target = QFile::encodeName(dir_.path());
-    if (mount("tmpfs", target.constData(), "tmpfs", readOnly ? MS_RDONLY : 0, options) == 0) {
+    if (mount(source, target.constData(), "tmpfs", readOnly ? MS_RDONLY : 0, options) == 0) {
         mounted_ = true;
     } else {
         reason_ = QStringLiteral("cannot mount a tmpfs here (%1); needs root or CAP_SYS_ADMIN")

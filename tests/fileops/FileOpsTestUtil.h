@@ -26,10 +26,11 @@ QByteArray Pattern(int n, char seed);
 void EmptyFolder(const QString& folder);
 
 // A tmpfs mounted on a fresh folder for the lifetime of the object. `mounted()` false with
-// `reason()` where the kernel refuses (no privilege in a container, say).
+// `reason()` where the kernel refuses (no privilege in a container, say). `source` is the name
+// the mount table shows for it ("/dev/sr9" makes it look like a CD-ROM drive).
 class TmpfsMount {
 public:
-    explicit TmpfsMount(const char* options, bool readOnly = false);
+    explicit TmpfsMount(const char* options, bool readOnly = false, const char* source = "tmpfs");
     ~TmpfsMount();
     bool mounted() const { return mounted_; }
     QString reason() const { return reason_; }

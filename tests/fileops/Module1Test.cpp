@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QUrl>
 
@@ -68,10 +69,12 @@ TEST_F(Module1Test, CdRomRefusalsShowTheirMessageAndChangeNothing) {
     EXPECT_EQ(RawContents(src()).size(), 1u);
     EXPECT_EQ(RawContents(cd()).size(), 1u);
     EXPECT_TRUE(RawContents(dst()).empty());
+    // Nothing was written or removed; the one rename tried (to the CD-ROM) was refused by the
+    // mount boundary before its message.
     EXPECT_EQ(fs.CountOf(FakeFileSystem::Call::Trash) + fs.CountOf(FakeFileSystem::Call::Unlink) +
-                  fs.CountOf(FakeFileSystem::Call::CreateNew) +
-                  fs.CountOf(FakeFileSystem::Call::RenameNoReplace),
+                  fs.CountOf(FakeFileSystem::Call::CreateNew) + fs.CountOf(FakeFileSystem::Call::RenameReplace),
               0);
+    EXPECT_LE(fs.CountOf(FakeFileSystem::Call::RenameNoReplace), 1);
 
     // Copying from a CD-ROM is allowed.
     EXPECT_TRUE(Module1::CopyToFolder(msg, fs, cd() + "/c.jpg", dst() + "/"));
@@ -88,6 +91,59 @@ TEST(DriveTest, RealMountPointsAndTypes) {
     EXPECT_EQ(Module1::GetDriveName(fs, m.path()), m.path());
     EXPECT_FALSE(Module1::IsCdRomDrive(fs, m.path()));
     EXPECT_NE(Module1::GetDriveName(fs, m.path() + "/../x"), m.path());
+}
+
+// With a source that is no file, the destination's refusal still comes before the failure.
+TEST_F(Module1Test, MoveNamesTheCdRomDestinationBeforeASourceThatIsNoFile) {
+    fs.cdRoms << cd();
+    QDir().mkpath(src() + "/folder.jpg");
+    EXPECT_FALSE(Module1::MoveToFolder(msg, fs, src() + "/folder.jpg", cd() + "/"));
+    EXPECT_FALSE(Module1::MoveToFolder(msg, fs, src() + "/gone.jpg", cd() + "/"));
+    EXPECT_FALSE(Module1::MoveToFolder(msg, fs, src() + "/folder.jpg", dst() + "/"));
+    ASSERT_EQ(msg.shown.size(), 3u);
+    EXPECT_EQ(msg.shown[0].text, kMoveToCd);
+    EXPECT_EQ(msg.shown[1].text, kMoveToCd);
+    EXPECT_TRUE(msg.shown[2].text.startsWith(QStringLiteral("ファイルを転送できませんでした\n")));
+    EXPECT_EQ(fs.CountOf(FakeFileSystem::Call::RenameNoReplace), 0);  // a folder is never moved
+    EXPECT_TRUE(QFileInfo(src() + "/folder.jpg").isDir());
+    EXPECT_TRUE(RawContents(dst()).empty());
+}
+
+// A tmpfs whose source reads /dev/sr9 is a CD-ROM drive as far as the mount table tells, so
+// the refusals run here against the kernel's own table, and its copy must follow mounts and
+// unmounts.
+TEST(DriveTest, RealCdRomMountIsRefusedAndItsUnmountIsNoticed) {
+    PosixFileSystem fs;
+    FakeMsgBox msg;
+    TempDir tmp;
+    const QString src = tmp.file(QStringLiteral("src"));
+    QDir().mkpath(src);
+    WriteRaw(QFile::encodeName(src + "/a.jpg"), Pattern(5000, 4));
+    EXPECT_EQ(fs.DriveOf(src + "/a.jpg"), DriveType::Other);  // the table is read and kept
+    {
+        TmpfsMount cd("size=1m", false, "/dev/sr9");
+        if (!cd.mounted()) GTEST_SKIP() << cd.reason().toStdString();
+        WriteRaw(QFile::encodeName(cd.path() + "/c.jpg"), Pattern(10, 5));
+        EXPECT_EQ(fs.DriveOf(cd.path() + "/c.jpg"), DriveType::CdRom);
+        EXPECT_EQ(fs.DriveOf(cd.path() + "/not/yet/there.jpg"), DriveType::CdRom);
+        EXPECT_TRUE(Module1::IsCdRomDrive(fs, Module1::GetDriveName(fs, cd.path() + "/c.jpg")));
+
+        EXPECT_FALSE(Module1::MoveToFolder(msg, fs, src + "/a.jpg", cd.path() + "/"));
+        EXPECT_FALSE(Module1::MoveToFolder(msg, fs, cd.path() + "/c.jpg", src + "/"));
+        EXPECT_FALSE(Module1::CopyToFolder(msg, fs, src + "/a.jpg", cd.path() + "/"));
+        EXPECT_FALSE(Module1::RemoveFile(msg, fs, cd.path() + "/c.jpg"));
+        EXPECT_EQ(msg.texts(), QStringList({kMoveToCd, kMoveFromCd, kCopyToCd, kDeleteOnCd}));
+        EXPECT_EQ(RawContents(src).size(), 1u);
+        EXPECT_EQ(RawContents(cd.path()).size(), 1u);
+    }
+    // The next tmpfs is likely to get the device number the CD-ROM had: a copy of the table
+    // kept past the unmount would call it a CD-ROM.
+    TmpfsMount plain("size=1m");
+    ASSERT_TRUE(plain.mounted());
+    EXPECT_EQ(fs.DriveOf(plain.path()), DriveType::Other);
+    EXPECT_TRUE(Module1::MoveToFolder(msg, fs, src + "/a.jpg", plain.path() + "/"));
+    EXPECT_EQ(RawContents(plain.path())["a.jpg"], Pattern(5000, 4));
+    EXPECT_TRUE(RawContents(src).empty());
 }
 
 // --- copy and move ------------------------------------------------------------------------

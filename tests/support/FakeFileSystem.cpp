@@ -64,12 +64,27 @@ bool FakeFileSystem::Close(int fd, FsError* err) {
     return real_.Close(fd, err);
 }
 
+QString FakeFileSystem::FakeMountOf(const QString& path) const {
+    for (const QString& cd : cdRoms) {
+        if (path == cd || path.startsWith(cd + QLatin1Char('/'))) return cd;
+    }
+    return QString();
+}
+
+bool FakeFileSystem::CrossesFakeMount(const QString& from, const QString& to, FsError* err) const {
+    if (FakeMountOf(from) == FakeMountOf(to)) return false;
+    if (err) *err = FsPath::ErrorFor(EXDEV);
+    return true;
+}
+
 bool FakeFileSystem::RenameNoReplace(const QString& from, const QString& to, FsError* err) {
-    return !Fails(Call::RenameNoReplace, from, err) && real_.RenameNoReplace(from, to, err);
+    return !Fails(Call::RenameNoReplace, from, err) && !CrossesFakeMount(from, to, err) &&
+           real_.RenameNoReplace(from, to, err);
 }
 
 bool FakeFileSystem::RenameReplace(const QString& from, const QString& to, FsError* err) {
-    return !Fails(Call::RenameReplace, from, err) && real_.RenameReplace(from, to, err);
+    return !Fails(Call::RenameReplace, from, err) && !CrossesFakeMount(from, to, err) &&
+           real_.RenameReplace(from, to, err);
 }
 
 bool FakeFileSystem::Unlink(const QString& path, FsError* err) {
@@ -81,10 +96,8 @@ bool FakeFileSystem::Trash(const QString& path, FsError* err) {
 }
 
 QString FakeFileSystem::MountPoint(const QString& path) {
-    for (const QString& cd : cdRoms) {
-        if (path == cd || path.startsWith(cd + QLatin1Char('/'))) return cd;
-    }
-    return real_.MountPoint(path);
+    const QString cd = FakeMountOf(path);
+    return cd.isEmpty() ? real_.MountPoint(path) : cd;
 }
 
 DriveType FakeFileSystem::TypeOfDrive(const QString& mountPoint) {

@@ -12,7 +12,8 @@
 // Passes every call to a real file system, records it, and fails the ones a test chooses: the
 // Nth call of any kind (failAt), or every call of some kinds (failKinds). A failed call does
 // nothing (a failed Close still releases the descriptor, as Linux does). Folders listed in
-// cdRoms stand as mount points of CD-ROM drives.
+// cdRoms stand as mount points of CD-ROM drives: a rename into or out of one fails with EXDEV,
+// as the kernel refuses a rename across mounts.
 class FakeFileSystem : public FileSystem {
 public:
     enum class Call {
@@ -58,6 +59,9 @@ public:
 private:
     // Records the call; true (with *err filled) when it is to fail.
     bool Fails(Call call, const QString& path, FsError* err);
+    // The fake CD-ROM holding `path`, or "" for the real file system.
+    QString FakeMountOf(const QString& path) const;
+    bool CrossesFakeMount(const QString& from, const QString& to, FsError* err) const;
 
     FileSystem& real_;
 };
