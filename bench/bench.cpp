@@ -418,55 +418,40 @@ int main(int argc, char** argv) {
         QDir().mkpath(a);
         QDir().mkpath(c);
         QFile::copy(pics.jpeg24Baseline, a + "/f.jpg");
-        // Microseconds each: hundreds of rounds, the reference interleaved with ours.
-        const auto us = [](const Clock& t) { return t.nsecsElapsed() / 1e3; };
         // Paths built before the clocks start, on both sides: the program holds them already.
         const QString from = a + "/f.jpg", into = c + "/", moved = c + "/f.jpg";
-        const QByteArray movedBytes = QFile::encodeName(moved), backBytes = QFile::encodeName(from);
-        std::vector<double> ours, ref;
-        for (int i = 0; i < 400; ++i) {
-            Clock t;
-            t.start();
-            Module1::MoveToFolder(b.msg, b.fs, from, into);
-            ours.push_back(us(t));
-            t.restart();
-            ::rename(movedBytes.constData(), backBytes.constData());
-            ref.push_back(us(t));
-        }
-        AddRow("Move, same file system (10 MB)", Median(ours), "rename(2)", Median(ref), 1.1,
-               QStringLiteral("us"));
-        // The floor for a move that looks before it leaps: the one stat(2) of the source its
-        // checks need (is it a file, on which drive), then the rename.
-        std::vector<double> floorRef, again;
-        const QByteArray fromBytes = QFile::encodeName(from);
-        for (int i = 0; i < 400; ++i) {
-            Clock t;
-            t.start();
-            Module1::MoveToFolder(b.msg, b.fs, from, into);
-            again.push_back(us(t));
-            ::rename(movedBytes.constData(), backBytes.constData());
-            t.restart();
+        const QByteArray fromBytes = QFile::encodeName(from), movedBytes = QFile::encodeName(moved);
+        // Medians in microseconds of two ways to move the file from mv-a to mv-c, timed in turn
+        // over hundreds of rounds; the file is put back, untimed, after each.
+        const auto paired = [&](const std::function<void()>& ours, const std::function<void()>& ref) {
+            std::vector<double> times[2];
+            for (int i = 0; i < 400; ++i) {
+                for (int side = 0; side < 2; ++side) {
+                    Clock t;
+                    t.start();
+                    (side == 0 ? ours : ref)();
+                    times[side].push_back(t.nsecsElapsed() / 1e3);
+                    ::rename(movedBytes.constData(), fromBytes.constData());
+                }
+            }
+            return std::make_pair(Median(times[0]), Median(times[1]));
+        };
+        const auto guarded = [&] { Module1::MoveToFolder(b.msg, b.fs, from, into); };
+        const auto bareRename = [&] { ::rename(fromBytes.constData(), movedBytes.constData()); };
+        // The least a move that checks its source can do: one stat(2) (is it a file, on which
+        // drive), then the rename.
+        const auto checkedRename = [&] {
             struct stat st;
-            if (::stat(fromBytes.constData(), &st) == 0 && S_ISREG(st.st_mode))
-                ::rename(fromBytes.constData(), movedBytes.constData());
-            floorRef.push_back(us(t));
-            ::rename(movedBytes.constData(), backBytes.constData());
-        }
-        AddRow("  the same, against the checks' floor", Median(again), "stat(2) + rename(2)", Median(floorRef), 0,
+            if (::stat(fromBytes.constData(), &st) == 0 && S_ISREG(st.st_mode)) bareRename();
+        };
+        const auto [ours, ref] = paired(guarded, bareRename);
+        AddRow("Move, same file system (10 MB)", ours, "rename(2)", ref, 1.1, QStringLiteral("us"));
+        const auto [again, floorRef] = paired(guarded, checkedRename);
+        AddRow("  the same, against the checks' floor", again, "stat(2) + rename(2)", floorRef, 0,
                QStringLiteral("us"));
         // The move alone, without the checks before it (source, CD-ROM refusal by the mounts).
-        std::vector<double> bare, bareRef;
-        for (int i = 0; i < 400; ++i) {
-            FsError e;
-            Clock t;
-            t.start();
-            b.fs.Move(from, moved, &e);
-            bare.push_back(us(t));
-            t.restart();
-            ::rename(movedBytes.constData(), backBytes.constData());
-            bareRef.push_back(us(t));
-        }
-        AddRow("  of which the move itself (renameat2, no replace)", Median(bare), "rename(2)", Median(bareRef), 0,
+        const auto [bare, bareRef] = paired([&] { FsError e; b.fs.Move(from, moved, &e); }, bareRename);
+        AddRow("  of which the move itself (renameat2, no replace)", bare, "rename(2)", bareRef, 0,
                QStringLiteral("us"));
 
         QTemporaryDir shm(QStringLiteral("/dev/shm/orvane-bench-XXXXXX"));
