@@ -79,6 +79,12 @@ void Form1::resizeEvent(QResizeEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    if (listing_) {
+        // The list being read belongs to this window; the close follows it.
+        closeWaiting_ = true;
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }

@@ -179,4 +179,9 @@ private:
 
     bool startMaximized_ = false;
     bool unloaded_ = false;
+    // A folder is being listed on a worker while the window keeps painting (Form1Files.cpp);
+    // opening another waits, and a close asked for meanwhile comes once the list is there.
+    bool listing_ = false;
+    bool closeWaiting_ = false;
+    QStringList ListFolderResponsively(const QString& folder);
 };

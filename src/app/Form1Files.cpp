@@ -1,5 +1,10 @@
 // Opening files and folders, the image list and stepping through it.
+#include <QApplication>
 #include <QDir>
+#include <QMetaObject>
+
+#include <chrono>
+#include <future>
 
 #include "CommonProc.h"
 #include "FileList.h"
@@ -33,6 +38,7 @@ void Form1::OpenCommandLineTarget() {
 }
 
 void Form1::OpenPath(const QString& path) {
+    if (listing_) return;  // a drop while a slow folder is read: that folder comes first
     if (FileList::IsDirectory(path))
         OpenFolder(path);
     else
@@ -41,6 +47,7 @@ void Form1::OpenPath(const QString& path) {
 }
 
 void Form1::OpenFile(const QString& given) {
+    if (listing_) return;
     if (given.isEmpty() || !FileList::IsImageFileName(given, state_.PngPluginAvailable)) return;
     const QString path = Absolute(given);
     state_.CurrentFolder = FileList::ParentFolder(path);
@@ -69,7 +76,7 @@ void Form1::ShowFirstFile() {
 
 void Form1::OpenFolder(const QString& given) {
     // An empty path names no folder (an unassigned slot); the open folder stays.
-    if (given.isEmpty()) return;
+    if (given.isEmpty() || listing_) return;
     state_.CurrentFolder = FileList::WithSlash(Absolute(given));
     BuildFileList();
     ShowFirstFile();
@@ -77,8 +84,35 @@ void Form1::OpenFolder(const QString& given) {
 
 void Form1::BuildFileList() {
     state_.CurrentFolder = FileList::WithSlash(state_.CurrentFolder);
-    state_.FileList = FileList::ListImageFiles(state_.CurrentFolder, state_.PngPluginAvailable);
+    state_.FileList = ListFolderResponsively(state_.CurrentFolder);
     state_.FileCount = static_cast<int32_t>(state_.FileList.size());
+}
+
+QStringList Form1::ListFolderResponsively(const QString& folder) {
+    const bool png = state_.PngPluginAvailable;
+    auto lister = services_.listFolder;
+    if (!lister) lister = [](const QString& f, bool p) { return FileList::ListImageFiles(f, p); };
+    std::future<QStringList> listed = std::async(std::launch::async, lister, folder, png);
+    // A local folder of 50,000 files lists in a few tens of milliseconds, well within this;
+    // then nothing else runs meanwhile, as if the list had been read here.
+    if (listed.wait_for(std::chrono::milliseconds(150)) == std::future_status::ready) return listed.get();
+
+    // Slow storage (a network share, a waking disk): the window goes on painting, resizing and
+    // being moved while the worker reads. Keys and clicks wait in the queue until the list is
+    // there, as they would for a window that was busy; nothing else of the window's runs.
+    listing_ = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    while (listed.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 15);
+        listed.wait_for(std::chrono::milliseconds(15));
+    }
+    QApplication::restoreOverrideCursor();
+    listing_ = false;
+    if (closeWaiting_) {
+        closeWaiting_ = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+    return listed.get();
 }
 
 void Form1::StepToNextFile() { StepFile(+1); }

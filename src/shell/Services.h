@@ -1,4 +1,8 @@
 #pragma once
+#include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class MsgBox;
 class FileSystem;
@@ -9,4 +13,7 @@ struct Services {
     MsgBox* msgBox = nullptr;
     FileSystem* fileSystem = nullptr;
     ShellDialogs* dialogs = nullptr;
+    // Lists a folder's image files as FileList::ListImageFiles does (which runs when this is
+    // empty); tests put a slow one here to stand for a network share.
+    std::function<QStringList(const QString& folder, bool pngPluginAvailable)> listFolder;
 };

@@ -12,12 +12,17 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <QUrl>
+
+#include <atomic>
 
 #include <sys/stat.h>
 
 #include "DisplayWidget.h"
 #include "FakeShellDialogs.h"
+#include "FileList.h"
 #include "Folder.h"
 #include "Form1.h"
 #include "GlobalParam.h"
@@ -88,6 +93,50 @@ protected:
     Services services;
     std::unique_ptr<Form1> form;
 };
+
+// Listing on a worker: a quick folder runs nothing else of the window's meanwhile (no events
+// re-enter it); a slow one (a network share, say) lets the window run its own events, passes
+// over another open asked for then, and holds a close until the list is there.
+TEST_F(Form1Files, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
+    std::atomic<int> listings{0};
+    std::atomic<int> delayMs{0};
+    services.listFolder = [&](const QString& folder, bool png) {
+        ++listings;
+        QThread::msleep(delayMs.load());
+        return FileList::ListImageFiles(folder, png);
+    };
+    Form1& f = Start();
+    f.show();
+    int ticks = 0;
+    QTimer ticker;
+    ticker.setInterval(10);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (++ticks == 3) {
+            f.OpenFolder(program.path());
+            f.close();
+        }
+    });
+
+    ticker.start();
+    f.OpenFolder(pics.path());
+    EXPECT_EQ(ticks, 0);
+    EXPECT_EQ(listings.load(), 1);
+
+    delayMs = 700;
+    f.OpenFolder(pics.path());
+    ticker.stop();
+    EXPECT_GE(ticks, 10);
+    EXPECT_EQ(listings.load(), 2);  // the open asked for meanwhile was passed over
+    EXPECT_EQ(f.state().CurrentFolder, Folder());
+    EXPECT_EQ(f.state().FileCount, 5);
+    EXPECT_EQ(f.state().CurrentIndex, 1);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
+
+    QCoreApplication::processEvents();  // the close held back comes now, and saves as ever
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(program.exists("config/設定_オプション.ini"));
+}
 
 TEST_F(Form1Files, CommandLineFolderOpensTheFirstImageAndStepsWrapAround) {
     Form1& f = Start(pics.path());  // no final slash: it is appended before the folder test
