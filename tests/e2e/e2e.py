@@ -491,6 +491,26 @@ def ctrl_digit_opens_the_slots_folder(s):
 
 
 @case
+def keys_typed_while_a_big_folder_is_listed_act_on_its_list(s):
+    src = photos(s, ["a.jpg"])
+    big = photos(s, ["a_first.jpg"], folder="big")
+    # Enough names that listing them takes a visible while (the window goes on painting).
+    for i in range(200000):
+        os.close(os.open(os.path.join(big, "img_%06d.jpg" % i), os.O_CREAT | os.O_WRONLY, 0o644))
+    (dest,) = slot_dirs(s, "d")
+    library(s, ["P"], {(0, 3): ("big", big + "/"), (0, 4): ("d", dest + "/")})
+    s.start(src)
+    started = time.time()
+    chord(s, "ctrl", "3")
+    s.keys("4")  # typed before the list is there: it must wait for it, not act on the old one
+    wait_for(lambda: listing(dest) == ["a_first.jpg"], "a_first.jpg moved from the big folder", 60)
+    check(listing(src) == ["a.jpg"], "the first folder untouched")
+    check(big in s.title(), "the big folder in the caption: %r" % s.title())
+    print("    the big folder was listed and its first file moved %.1f s after Ctrl+3" % (time.time() - started))
+    s.close()
+
+
+@case
 def enter_and_right_click_toggle_fit_mode(s):
     src = photos(s, ["a.jpg"])
     s.start(src)
