@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <future>
+#include <system_error>
 
 #include "CommonProc.h"
 #include "FileList.h"
@@ -92,7 +93,12 @@ QStringList Form1::ListFolderResponsively(const QString& folder) {
     const bool png = state_.PngPluginAvailable;
     auto lister = services_.listFolder;
     if (!lister) lister = [](const QString& f, bool p) { return FileList::ListImageFiles(f, p); };
-    std::future<QStringList> listed = std::async(std::launch::async, lister, folder, png);
+    std::future<QStringList> listed;
+    try {
+        listed = std::async(std::launch::async, lister, folder, png);
+    } catch (const std::system_error&) {
+        return lister(folder, png);  // no thread to be had: read it here, as before
+    }
     // A local folder of 50,000 files lists in a few tens of milliseconds, well within this;
     // then nothing else runs meanwhile, as if the list had been read here.
     if (listed.wait_for(std::chrono::milliseconds(150)) == std::future_status::ready) return listed.get();
