@@ -493,21 +493,29 @@ def ctrl_digit_opens_the_slots_folder(s):
 @case
 def keys_typed_while_a_big_folder_is_listed_act_on_its_list(s):
     src = photos(s, ["a.jpg"])
-    big = photos(s, ["a_first.jpg"], folder="big")
-    # Enough names that listing them takes a visible while (the window goes on painting).
-    for i in range(200000):
-        os.close(os.open(os.path.join(big, "img_%06d.jpg" % i), os.O_CREAT | os.O_WRONLY, 0o644))
-    (dest,) = slot_dirs(s, "d")
-    library(s, ["P"], {(0, 3): ("big", big + "/"), (0, 4): ("d", dest + "/")})
-    s.start(src)
-    started = time.time()
-    chord(s, "ctrl", "3")
-    s.keys("4")  # typed before the list is there: it must wait for it, not act on the old one
-    wait_for(lambda: listing(dest) == ["a_first.jpg"], "a_first.jpg moved from the big folder", 60)
-    check(listing(src) == ["a.jpg"], "the first folder untouched")
-    check(big in s.title(), "the big folder in the caption: %r" % s.title())
-    print("    the big folder was listed and its first file moved %.1f s after Ctrl+3" % (time.time() - started))
-    s.close()
+    # Enough names that listing them takes a visible while (the window goes on painting). They
+    # are made in memory where there is a tmpfs for it: quicker to make and to remove.
+    shm = "/dev/shm" if os.access("/dev/shm", os.W_OK) else None
+    big_root = tempfile.mkdtemp(prefix="orvane-e2e-big-", dir=shm or s.root)
+    try:
+        big = os.path.join(big_root, "big")
+        s.image(os.path.join(big, "a_first.jpg"))
+        for i in range(200000):
+            os.close(os.open(os.path.join(big, "img_%06d.jpg" % i), os.O_CREAT | os.O_WRONLY, 0o644))
+        (dest,) = slot_dirs(s, "d")
+        library(s, ["P"], {(0, 3): ("big", big + "/"), (0, 4): ("d", dest + "/")})
+        s.start(src)
+        started = time.time()
+        chord(s, "ctrl", "3")
+        s.keys("4")  # typed before the list is there: it must wait for it, not act on the old one
+        wait_for(lambda: listing(dest) == ["a_first.jpg"], "a_first.jpg moved from the big folder", 60)
+        check(listing(src) == ["a.jpg"], "the first folder untouched")
+        check(big in s.title(), "the big folder in the caption: %r" % s.title())
+        print("    the big folder was listed and its first file moved %.1f s after Ctrl+3"
+              % (time.time() - started))
+        s.close()
+    finally:
+        shutil.rmtree(big_root, ignore_errors=True)
 
 
 @case
