@@ -165,8 +165,7 @@ public:
         });
         QStringList out;
         out.reserve(qsizetype(entries_.size()));
-        for (const Entry& e : entries_)
-            out.push_back(QString::fromLatin1(names_.data() + e.nameOff, qsizetype(e.nameLen)));
+        AppendTo(&out);
         return out;
     }
 

@@ -37,7 +37,7 @@ bool SourceIsRegular(FileSystem& fs, const QString& source, FsError* err) {
     FileStatus st;
     if (!fs.Stat(source, &st, err)) return false;
     if (!st.isRegular) {
-        *err = FsPath::ErrorFor(st.isDirectory ? EISDIR : EINVAL);
+        *err = FsPath::NotRegularError(st);
         return false;
     }
     return true;
@@ -111,7 +111,7 @@ bool MoveToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QStr
     if (found && st.isRegular) {
         if (fs.RenameNoReplace(source, target, &e)) return true;
     } else if (found) {
-        e = FsPath::ErrorFor(st.isDirectory ? EISDIR : EINVAL);
+        e = FsPath::NotRegularError(st);
     }
     if (OnCdRom(fs, destination)) {
         Tell(msg, QString::fromUtf8(kMoveToCdRom));
@@ -135,7 +135,7 @@ bool RemoveFile(MsgBox& msg, FileSystem& fs, const QString& path) {
     bool ok = fs.Stat(path, &st, &e);
     if (ok && !st.isRegular) {
         // The trash would happily take a whole folder; only files are ever deleted here.
-        e = FsPath::ErrorFor(st.isDirectory ? EISDIR : EINVAL);
+        e = FsPath::NotRegularError(st);
         ok = false;
     }
     if (ok) {
@@ -182,7 +182,7 @@ bool OverwriteTransfer(MsgBox& msg, FileSystem& fs, TransferKind kind, const QSt
         return false;
     }
     if (!fs.Stat(destination, &old, &e) || !old.isRegular) {
-        if (e.code == 0) e = FsPath::ErrorFor(old.isDirectory ? EISDIR : EINVAL);
+        if (e.code == 0) e = FsPath::NotRegularError(old);
         TellFailure(msg, kDeleteFailed, e);
         return false;
     }

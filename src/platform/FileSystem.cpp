@@ -81,6 +81,8 @@ FsError ErrorFor(int code) {
     return e;
 }
 
+FsError NotRegularError(const FileStatus& st) { return ErrorFor(st.isDirectory ? EISDIR : EINVAL); }
+
 QString FolderOf(const QString& path) {
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     if (slash < 0) return QStringLiteral(".");
@@ -150,7 +152,7 @@ bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
     FileStatus st;
     if (!Stat(source, &st, err)) return false;
     if (!st.isRegular) {
-        Set(err, FsPath::ErrorFor(st.isDirectory ? EISDIR : EINVAL));
+        Set(err, FsPath::NotRegularError(st));
         return false;
     }
     int in = -1;

@@ -138,6 +138,8 @@ QByteArray EncodePath(const QString& path);
 QString DecodeName(const QByteArray& bytes);
 // An FsError for `code` with its English description.
 FsError ErrorFor(int code);
+// The error for a path that is there but is no regular file: EISDIR for a folder, else EINVAL.
+FsError NotRegularError(const FileStatus& st);
 // The folder part of `path` (without final "/"; "/" for a file in the root, "." for a bare name).
 QString FolderOf(const QString& path);
 // The last component of `path` ("" when it ends in "/").
