@@ -124,9 +124,9 @@ public:
     bool Trash(const QString& path, FsError* err) override;
     QString MountPoint(const QString& path) override;
     DriveType TypeOfDrive(const QString& mountPoint) override;
-    // From the device number, through a copy of the mount table that is read again only after
-    // the kernel reports a mount or unmount; the mount point is resolved only for a device no
-    // mount names.
+    // From the device number, through a copy of the mount table that is read again after a
+    // watcher thread saw the kernel report a mount or unmount; the mount point is resolved only
+    // for a device no mount names.
     DriveType DriveOf(const QString& path, const FileStatus* status = nullptr) override;
 };
 

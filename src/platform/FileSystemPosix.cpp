@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -17,8 +18,13 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <mutex>
-#include <unordered_map>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -27,12 +33,71 @@ bool Fail(FsError* err, int code) {
     return false;
 }
 
-// Native bytes of `path`; a NUL inside would silently cut the name short, so it is refused.
-bool Native(const QString& path, QByteArray* out, FsError* err) {
-    *out = FsPath::EncodePath(path);
-    if (out->isEmpty() || out->contains('\0')) return Fail(err, out->isEmpty() ? ENOENT : EINVAL);
-    return true;
-}
+// Native bytes of a path, NUL-terminated. A NUL inside would silently cut the name short, so
+// it is refused. A path of ordinary characters (no surrogate) is encoded straight into a buffer
+// on the stack: a move is one system call, and the heap and extra passes over both paths
+// showed against it.
+class NativePath {
+public:
+    NativePath() = default;
+    NativePath(const NativePath&) = delete;
+    NativePath& operator=(const NativePath&) = delete;
+
+    bool Set(const QString& path, FsError* err) {
+        const char16_t* u = reinterpret_cast<const char16_t*>(path.constData());
+        const qsizetype n = path.size();
+        if (n > 0 && n * 3 < qsizetype(sizeof small_)) {
+            char* o = small_;
+            qsizetype i = 0;
+            // Four ASCII characters at a time: nearly every path is all ASCII.
+            for (; i + 4 <= n; i += 4) {
+                uint64_t v;
+                std::memcpy(&v, u + i, sizeof v);
+                if (v & 0xFF80FF80FF80FF80ULL) break;
+                // With every unit below 0x80, a borrow reaches bit 15 only past a NUL (refused
+                // below, one unit at a time).
+                if ((v - 0x0001000100010001ULL) & 0x8000800080008000ULL) break;
+                const uint32_t bytes = uint32_t((v & 0x7F) | ((v >> 8) & 0x7F00) |
+                                                ((v >> 16) & 0x7F0000) | ((v >> 24) & 0x7F000000));
+                std::memcpy(o, &bytes, sizeof bytes);
+                o += 4;
+            }
+            for (; i < n; ++i) {
+                const char16_t c = u[i];
+                if (c < 0x80) {
+                    if (c == 0) return Fail(err, EINVAL);
+                    *o++ = char(c);
+                } else if (c < 0x800) {
+                    *o++ = char(0xC0 | (c >> 6));
+                    *o++ = char(0x80 | (c & 0x3F));
+                } else if (c >= 0xD800 && c <= 0xDFFF) {
+                    break;  // a pair or a carried raw byte: the general encoding below
+                } else {
+                    *o++ = char(0xE0 | (c >> 12));
+                    *o++ = char(0x80 | ((c >> 6) & 0x3F));
+                    *o++ = char(0x80 | (c & 0x3F));
+                }
+            }
+            if (i == n) {
+                *o = '\0';
+                bytes_ = small_;
+                return true;
+            }
+        }
+        big_ = FsPath::EncodePath(path);
+        if (big_.isEmpty() || big_.contains('\0')) return Fail(err, big_.isEmpty() ? ENOENT : EINVAL);
+        bytes_ = big_.constData();
+        return true;
+    }
+    const char* constData() const { return bytes_; }
+
+private:
+    char small_[512];
+    QByteArray big_;
+    const char* bytes_ = "";
+};
+
+bool Native(const QString& path, NativePath* out, FsError* err) { return out->Set(path, err); }
 
 struct MountEntry {
     QByteArray mountPoint;
@@ -88,14 +153,21 @@ QList<MountEntry> ReadMounts() {
 
 // A copy of the kernel's mount table, read again only when it changed. Each check before a
 // move asks it, and reading and parsing the table costs far more than the move itself. The
-// kernel marks /proc/self/mountinfo with POLLPRI after every mount and unmount, so a poll(2)
-// that does not wait tells whether the copy still holds; where the file cannot be opened, the
-// table is read at every question.
+// kernel marks /proc/self/mountinfo with POLLPRI after every mount and unmount.
+//
+// A watcher thread waits for that mark, so the question a move asks (the drive of a device the
+// table already names) costs no system call at all: on this kind of machine one call costs a
+// quarter of a rename. The watcher learns of a change within its wake-up time, so a device
+// number unmounted and mounted again as another kind of drive in that instant could be named
+// by the old kind; every other question (a device the copy does not name, a mount point) polls
+// without waiting and is exact. Where no thread can be started, every question polls; where
+// the file cannot be opened, the table is read at every question.
 class MountTable {
 public:
     static MountTable& Instance() {
-        static MountTable table;
-        return table;
+        // Never destroyed: the watcher may still be waiting in poll(2) when the program ends.
+        static MountTable* table = new MountTable;
+        return *table;
     }
 
     QList<MountEntry> Entries() {
@@ -108,20 +180,53 @@ public:
     // that device or its mounts disagree (the path is asked then).
     bool TypeOfDevice(dev_t device, DriveType* type) {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (read_ && watching_.load(std::memory_order_acquire)) {
+            // Cleared before the reading, so a change during it marks the table again.
+            if (watcherSawChange_.load(std::memory_order_acquire) &&
+                watcherSawChange_.exchange(false, std::memory_order_acq_rel))
+                Read();
+            if (Lookup(device, type)) return true;
+        }
         RefreshIfChanged();
-        const auto it = byDevice_.find(device);
-        if (it == byDevice_.end() || it->second == kUnknown) return false;
-        *type = DriveType(it->second);
-        return true;
+        return Lookup(device, type);
     }
 
 private:
     static constexpr int kUnknown = -1;
 
     // Opened before the first reading, so no change after it goes unnoticed.
-    MountTable() : fd_(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC)) {}
-    ~MountTable() {
-        if (fd_ >= 0) ::close(fd_);
+    MountTable() : fd_(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC)) {
+        const int watched = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+        if (watched < 0) return;
+        try {
+            std::thread(&MountTable::Watch, this, watched).detach();
+            watching_ = true;
+        } catch (const std::system_error&) {
+            ::close(watched);
+        }
+    }
+
+    // Its own descriptor: each open file of mountinfo keeps its own record of the last change
+    // it reported, so the polls of the questions do not swallow the watcher's.
+    void Watch(int fd) {
+        for (;;) {
+            pollfd p{fd, POLLPRI, 0};
+            const int r = ::poll(&p, 1, -1);
+            if (r < 0 && errno == EINTR) continue;
+            if (r < 0 || (p.revents & POLLNVAL)) break;
+            if (p.revents & (POLLPRI | POLLERR)) watcherSawChange_.store(true, std::memory_order_release);
+        }
+        // Blind from here on: every question polls for itself.
+        watching_.store(false, std::memory_order_release);
+        ::close(fd);
+    }
+
+    bool Lookup(dev_t device, DriveType* type) const {
+        const auto it = std::lower_bound(byDevice_.begin(), byDevice_.end(),
+                                         std::make_pair(device, INT_MIN));
+        if (it == byDevice_.end() || it->first != device || it->second == kUnknown) return false;
+        *type = DriveType(it->second);
+        return true;
     }
 
     bool Changed() {
@@ -132,22 +237,35 @@ private:
     }
 
     void RefreshIfChanged() {
-        if (!Changed()) return;
+        if (Changed()) Read();
+    }
+
+    void Read() {
         entries_ = ReadMounts();
+        // Sorted pairs rather than a hash: one short block of memory for the lookup a move makes.
         byDevice_.clear();
-        for (const MountEntry& m : entries_) {
-            const int type = int(TypeOfMount(m));
-            const auto [it, added] = byDevice_.emplace(m.device, type);
-            if (!added && it->second != type) it->second = kUnknown;
+        for (const MountEntry& m : entries_) byDevice_.emplace_back(m.device, int(TypeOfMount(m)));
+        std::sort(byDevice_.begin(), byDevice_.end());
+        // A device whose mounts disagree about its kind is asked by path.
+        std::vector<std::pair<dev_t, int>> merged;
+        for (const auto& d : byDevice_) {
+            if (!merged.empty() && merged.back().first == d.first) {
+                if (merged.back().second != d.second) merged.back().second = kUnknown;
+            } else {
+                merged.push_back(d);
+            }
         }
+        byDevice_.swap(merged);
         read_ = true;
     }
 
     std::mutex mutex_;
     const int fd_;
     bool read_ = false;
+    std::atomic<bool> watching_{false};
+    std::atomic<bool> watcherSawChange_{false};
     QList<MountEntry> entries_;
-    std::unordered_map<dev_t, int> byDevice_;
+    std::vector<std::pair<dev_t, int>> byDevice_;  // sorted by device
 };
 
 // realpath of `path` or of its nearest existing parent.
@@ -168,7 +286,7 @@ QByteArray ResolvedExisting(QByteArray path) {
 }  // namespace
 
 bool PosixFileSystem::Stat(const QString& path, FileStatus* out, FsError* err) {
-    QByteArray p;
+    NativePath p;
     if (!Native(path, &p, err)) return false;
     struct stat st;
     if (::stat(p.constData(), &st) != 0) return Fail(err, errno);
@@ -185,7 +303,7 @@ bool PosixFileSystem::Stat(const QString& path, FileStatus* out, FsError* err) {
 
 bool PosixFileSystem::ListNames(const QString& folder, QStringList* names, FsError* err) {
     names->clear();
-    QByteArray p;
+    NativePath p;
     if (!Native(folder, &p, err)) return false;
     DIR* dir = opendir(p.constData());
     if (!dir) return Fail(err, errno);
@@ -204,7 +322,7 @@ bool PosixFileSystem::ListNames(const QString& folder, QStringList* names, FsErr
 }
 
 bool PosixFileSystem::OpenRead(const QString& path, int* fd, FsError* err) {
-    QByteArray p;
+    NativePath p;
     if (!Native(path, &p, err)) return false;
     const int f = ::open(p.constData(), O_RDONLY | O_CLOEXEC);
     if (f < 0) return Fail(err, errno);
@@ -224,7 +342,7 @@ bool PosixFileSystem::Read(int fd, char* buffer, int64_t size, int64_t* got, FsE
 }
 
 bool PosixFileSystem::CreateNew(const QString& path, uint32_t mode, int* fd, FsError* err) {
-    QByteArray p;
+    NativePath p;
     if (!Native(path, &p, err)) return false;
     const int f = ::open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
     if (f < 0) return Fail(err, errno);
@@ -271,7 +389,7 @@ bool PosixFileSystem::Close(int fd, FsError* err) {
 }
 
 bool PosixFileSystem::RenameNoReplace(const QString& from, const QString& to, FsError* err) {
-    QByteArray f, t;
+    NativePath f, t;
     if (!Native(from, &f, err) || !Native(to, &t, err)) return false;
     if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
         return true;
@@ -296,21 +414,21 @@ bool PosixFileSystem::RenameNoReplace(const QString& from, const QString& to, Fs
 }
 
 bool PosixFileSystem::RenameReplace(const QString& from, const QString& to, FsError* err) {
-    QByteArray f, t;
+    NativePath f, t;
     if (!Native(from, &f, err) || !Native(to, &t, err)) return false;
     if (::rename(f.constData(), t.constData()) != 0) return Fail(err, errno);
     return true;
 }
 
 bool PosixFileSystem::Unlink(const QString& path, FsError* err) {
-    QByteArray p;
+    NativePath p;
     if (!Native(path, &p, err)) return false;
     if (::unlink(p.constData()) != 0) return Fail(err, errno);
     return true;
 }
 
 bool PosixFileSystem::Trash(const QString& path, FsError* err) {
-    QByteArray p;
+    NativePath p;
     if (!Native(path, &p, err)) return false;
     GFile* file = g_file_new_for_path(p.constData());
     GError* error = nullptr;
@@ -367,7 +485,7 @@ DriveType PosixFileSystem::DriveOf(const QString& path, const FileStatus* status
     if (status) {
         device = dev_t(status->device);
     } else {
-        QByteArray p;
+        NativePath p;
         struct stat st;
         // A path that is not there yet belongs to the mount of its nearest existing parent.
         if (!Native(path, &p, nullptr) || ::stat(p.constData(), &st) != 0)

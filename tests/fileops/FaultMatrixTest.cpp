@@ -259,6 +259,31 @@ TEST_F(FaultMatrixTest, SourceRemovedAfterListing) {
     }
 }
 
+// A NUL inside a path would end it early for the kernel ("a.jpg\0x" naming "a.jpg"), so such a
+// path is refused, short or long, and nothing is touched.
+TEST_F(FaultMatrixTest, APathHoldingNulIsRefusedNotCutShort) {
+    PosixFileSystem fs;
+    Prepare(tmp.path(), false);
+    const QString file = src_ + "/" + kName;
+    // The NUL at each place in a group of four characters, and in a path too long for the
+    // short route.
+    for (const QString& tail : {QString(), QStringLiteral("x"), QStringLiteral("xx"), QStringLiteral("xxx"),
+                                QStringLiteral("xxxx"), QString(200, QLatin1Char('x'))}) {
+        const QString cut = file + QChar(0) + tail;
+        SCOPED_TRACE(cut.size());
+        FsError e;
+        FileStatus st;
+        EXPECT_FALSE(fs.Stat(cut, &st, &e));
+        EXPECT_EQ(e.code, EINVAL);
+        EXPECT_FALSE(fs.RenameNoReplace(cut, dst_ + "/b.jpg", &e));
+        EXPECT_FALSE(fs.RenameReplace(file, dst_ + "/b.jpg" + QChar(0) + tail, &e));
+        EXPECT_FALSE(fs.Unlink(cut, &e));
+        EXPECT_EQ(e.code, EINVAL);
+    }
+    EXPECT_EQ(RawContents(src_), (Contents{{QFile::encodeName(kName), kNew}}));
+    EXPECT_TRUE(RawContents(dst_).empty());
+}
+
 // Another program creates the destination after the checks, right before the move: the move
 // must not replace it, whether it is a rename or a copy across file systems.
 TEST_F(FaultMatrixTest, DestinationCreatedBetweenCheckAndMove) {
@@ -284,13 +309,16 @@ TEST_F(FaultMatrixTest, DestinationCreatedBetweenCheckAndMove) {
     if (!m.mounted()) GTEST_SKIP() << "same file system only: " << m.reason().toStdString();
 }
 
-// Blanks, wildcard characters, a newline and bytes that are not UTF-8 are ordinary name bytes.
+// Blanks, wildcard characters, a newline and bytes that are not UTF-8 are ordinary name bytes;
+// characters of two, three and four bytes, in a short path and in a long one, are their UTF-8.
 TEST_F(FaultMatrixTest, OddNames) {
     TmpfsMount m("size=4m");
     QStringList roots = {tmp.path()};
     if (m.mounted()) roots << m.path();
     const QList<QByteArray> names = {"a b.jpg", "*.jpg", "?.jpg", "[x].jpg", "new\nline.jpg",
-                                     "bad\xff\xfe.jpg", " lead.jpg", ".hidden.jpg"};
+                                     "bad\xff\xfe.jpg", " lead.jpg", ".hidden.jpg",
+                                     "caf\xc3\xa9.jpg", "\xe5\x86\x99\xe7\x9c\x9f.jpg",
+                                     "\xf0\x9f\x98\x80.jpg", QByteArray(150, 'a') + "\xe5\x86\x99.jpg"};
     PosixFileSystem fs;
     for (const QString& root : roots) {
         for (const QByteArray& raw : names) {
