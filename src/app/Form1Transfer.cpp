@@ -21,7 +21,10 @@ void Form1::TransferToSlot(int16_t d) {
 
     const QString name = state_.FileAt(state_.CurrentIndex);
     const QString source = state_.CurrentFolder + name;
-    if (!fs.IsRegularFile(source)) {
+    // Its status serves the move's own checks too, so a move asks the disk once before renaming.
+    FileStatus sourceStatus;
+    FsError sourceError;
+    if (!fs.Stat(source, &sourceStatus, &sourceError) || !sourceStatus.isRegular) {
         msg.Show(QStringLiteral("指定の画像ファイルが見当たりません"));
         return;
     }
@@ -96,7 +99,7 @@ void Form1::TransferToSlot(int16_t d) {
         // since: the copy never replaces here.
         done = Module1::CopyToFolder(msg, fs, source, destination, false);
     else
-        done = Module1::MoveToFolder(msg, fs, source, destination);
+        done = Module1::MoveToFolder(msg, fs, source, destination, &sourceStatus);
     if (!done) return;
 
     if (copy) {

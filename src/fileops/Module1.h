@@ -3,6 +3,7 @@
 #include <QStringList>
 
 class FileSystem;
+struct FileStatus;
 class MsgBox;
 
 // Guarded copy, move and delete (CD-ROM drives refused), the overwrite question, and the
@@ -40,7 +41,10 @@ bool CopyToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QStr
 // file systems the source is removed only after a complete, fsynced copy. A failure (name
 // taken, disk full, permission...) is reported and leaves the source in place and nothing
 // new anywhere. True only when the move was made.
-bool MoveToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QString& destination);
+// `sourceStatus`: the status of `source` the caller has just taken (its own check that the file
+// is there), so the move does not ask again; null makes the move take it.
+bool MoveToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QString& destination,
+                  const FileStatus* sourceStatus = nullptr);
 
 // Deletes the regular file `path`: to the trash when GlobalParam::Options.DelTrash is 0, else
 // unlinked. A file on a CD-ROM is refused with "指定のメディアのファイルは削除はできません。".

@@ -63,7 +63,15 @@ TEST_F(Module1Test, CdRomRefusalsShowTheirMessageAndChangeNothing) {
     // From a CD-ROM to a CD-ROM: the source is checked first and only its message is shown.
     EXPECT_FALSE(Module1::MoveToFolder(msg, fs, cd() + "/c.jpg", cd() + "/sub/"));
     EXPECT_FALSE(Module1::RemoveFile(msg, fs, cd() + "/c.jpg"));
-    EXPECT_EQ(msg.texts(), QStringList({kCopyToCd, kMoveToCd, kMoveFromCd, kMoveFromCd, kDeleteOnCd}));
+    // The same refusals when the caller brings the source's status.
+    FileStatus a1, c1;
+    FsError e;
+    ASSERT_TRUE(real.Stat(src() + "/a.jpg", &a1, &e));
+    ASSERT_TRUE(real.Stat(cd() + "/c.jpg", &c1, &e));
+    EXPECT_FALSE(Module1::MoveToFolder(msg, fs, src() + "/a.jpg", cd() + "/", &a1));
+    EXPECT_FALSE(Module1::MoveToFolder(msg, fs, cd() + "/c.jpg", dst() + "/", &c1));
+    EXPECT_EQ(msg.texts(), QStringList({kCopyToCd, kMoveToCd, kMoveFromCd, kMoveFromCd, kDeleteOnCd,
+                                        kMoveToCd, kMoveFromCd}));
     for (const auto& s : msg.shown) {
         EXPECT_EQ(s.title, QStringLiteral("Orvane"));
         EXPECT_EQ(s.buttons, MsgButtons::Ok);
@@ -76,7 +84,7 @@ TEST_F(Module1Test, CdRomRefusalsShowTheirMessageAndChangeNothing) {
     EXPECT_EQ(fs.CountOf(FakeFileSystem::Call::Trash) + fs.CountOf(FakeFileSystem::Call::Unlink) +
                   fs.CountOf(FakeFileSystem::Call::CreateNew) + fs.CountOf(FakeFileSystem::Call::RenameReplace),
               0);
-    EXPECT_LE(fs.CountOf(FakeFileSystem::Call::RenameNoReplace), 1);
+    EXPECT_LE(fs.CountOf(FakeFileSystem::Call::RenameNoReplace), 2);
 
     // Copying from a CD-ROM is allowed.
     EXPECT_TRUE(Module1::CopyToFolder(msg, fs, cd() + "/c.jpg", dst() + "/"));
@@ -203,12 +211,17 @@ TEST_F(Module1Test, AFolderIsNeverMovedOrDeleted) {
     QDir().mkpath(src() + "/trip.jpg");
     GlobalParam::Options.DelTrash = 1;
     EXPECT_FALSE(Module1::MoveToFolder(msg, fs, src() + "/trip.jpg", dst() + "/"));
+    FileStatus folder;
+    FsError e;
+    ASSERT_TRUE(real.Stat(src() + "/trip.jpg", &folder, &e));
+    EXPECT_FALSE(Module1::MoveToFolder(msg, fs, src() + "/trip.jpg", dst() + "/", &folder));
+    EXPECT_EQ(fs.CountOf(FakeFileSystem::Call::RenameNoReplace), 0);
     EXPECT_FALSE(Module1::CopyToFolder(msg, fs, src() + "/trip.jpg", dst() + "/"));
     GlobalParam::Options.DelTrash = 0;
     EXPECT_FALSE(Module1::RemoveFile(msg, fs, src() + "/trip.jpg"));
     EXPECT_TRUE(QFileInfo(src() + "/trip.jpg").isDir());
     EXPECT_FALSE(QFileInfo::exists(dst() + "/trip.jpg"));
-    EXPECT_EQ(msg.texts().size(), 3);
+    EXPECT_EQ(msg.texts().size(), 4);
 }
 
 // --- delete -------------------------------------------------------------------------------

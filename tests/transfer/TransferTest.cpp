@@ -331,6 +331,26 @@ TEST_F(Sorting, AFailedMoveIsReportedAndTheListAndViewStay) {
     EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
 }
 
+// The press's own look at the photo serves the move's checks: one stat before the rename, and
+// a photo on a CD-ROM is still refused from it.
+TEST_F(Sorting, ADigitPressLooksAtThePhotoOnceAndTheMoveStillRefusesACdRom) {
+    Start(2);
+    const QString p1 = work.file("src/p1.jpg");
+    fs.calls.clear();
+    Tap(Qt::Key_1);
+    ASSERT_EQ(Files("s1"), QStringList{"p1.jpg"});
+    int looks = 0;
+    for (const auto& c : fs.calls) looks += (c.call == FakeFileSystem::Call::Stat && c.path == p1);
+    EXPECT_EQ(looks, 1);
+
+    fs.cdRoms << work.file("src");
+    Tap(Qt::Key_2);
+    EXPECT_EQ(msg.texts(), QStringList{"指定のメディアからの移動はできません。"});
+    EXPECT_EQ(Files("src"), QStringList{"p2.jpg"});
+    EXPECT_EQ(Files("s2"), QStringList());
+    EXPECT_EQ(Shown(), QStringLiteral("p2.jpg"));
+}
+
 TEST_F(Sorting, DeleteAsksWhenToldAndCancelIsTheDefault) {
     Start(3);
     Options.DelCaution = 1;
