@@ -438,11 +438,12 @@ int main(int argc, char** argv) {
             return std::make_pair(Median(times[0]), Median(times[1]));
         };
         // A digit press looks at the photo first ("指定の画像ファイルが見当たりません") and hands
-        // that status to the move, as here; other callers leave the move to look itself.
+        // that status to the move, with the destination's full path it built to look for a
+        // file of the same name, as here; other callers leave the move to look itself.
         FileStatus looked;
         FsError lookError;
         b.fs.Stat(from, &looked, &lookError);
-        const auto pressed = [&] { Module1::MoveToFolder(b.msg, b.fs, from, into, &looked); };
+        const auto pressed = [&] { Module1::MoveToFolder(b.msg, b.fs, from, moved, &looked); };
         const auto guarded = [&] { Module1::MoveToFolder(b.msg, b.fs, from, into); };
         const auto bareRename = [&] { ::rename(fromBytes.constData(), movedBytes.constData()); };
         // The least a move that looks at its source can do: one stat(2) (is it a file, on which

@@ -86,6 +86,8 @@ void Form1::TransferToSlot(int16_t d) {
                 msg.Show(QStringLiteral("対応していない上書き対応モードです"));
                 return;
             }
+        } else {
+            destination = existing;  // already built: the copy or move need not build it again
         }
     }
 

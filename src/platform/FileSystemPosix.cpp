@@ -10,13 +10,15 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -49,19 +51,20 @@ public:
         if (n > 0 && n * 3 < qsizetype(sizeof small_)) {
             char* o = small_;
             qsizetype i = 0;
-            // Four ASCII characters at a time: nearly every path is all ASCII.
-            for (; i + 4 <= n; i += 4) {
-                uint64_t v;
-                std::memcpy(&v, u + i, sizeof v);
-                if (v & 0xFF80FF80FF80FF80ULL) break;
-                // With every unit below 0x80, a borrow reaches bit 15 only past a NUL (refused
-                // below, one unit at a time).
-                if ((v - 0x0001000100010001ULL) & 0x8000800080008000ULL) break;
-                const uint32_t bytes = uint32_t((v & 0x7F) | ((v >> 8) & 0x7F00) |
-                                                ((v >> 16) & 0x7F0000) | ((v >> 24) & 0x7F000000));
-                std::memcpy(o, &bytes, sizeof bytes);
-                o += 4;
+#if defined(__SSE2__)
+            // Eight ASCII characters at a time: nearly every path is all ASCII. A group holding
+            // anything else (a NUL included) is left to the loop below.
+            const __m128i zero = _mm_setzero_si128();
+            const __m128i high = _mm_set1_epi16(int16_t(0xFF80));
+            for (; i + 8 <= n; i += 8) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(u + i));
+                const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, high), zero);
+                const __m128i nul = _mm_cmpeq_epi16(v, zero);
+                if (_mm_movemask_epi8(_mm_andnot_si128(nul, ascii)) != 0xFFFF) break;
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_packus_epi16(v, v));
+                o += 8;
             }
+#endif
             for (; i < n; ++i) {
                 const char16_t c = u[i];
                 if (c < 0x80) {
