@@ -1,4 +1,4 @@
-// Decoding ahead: the neighbours of the shown file are decoded on a worker thread, so a step
+// Decoding ahead: the neighbours of the shown file are decoded on worker threads, so a step
 // finds its picture ready. Nothing here changes a flag, a text or the order of drawing.
 #include <QEvent>
 #include <QKeyEvent>

@@ -85,8 +85,10 @@ DecodedPicture DecodePictureFile(const QString& path, bool pngPlugin, const QSiz
     return d;
 }
 
-Prefetcher::Prefetcher(int64_t budgetBytes) : budget_(budgetBytes) {
-    worker_ = std::thread([this] { Run(); });
+int Prefetcher::DefaultWorkers() { return std::thread::hardware_concurrency() >= 2 ? 2 : 1; }
+
+Prefetcher::Prefetcher(int64_t budgetBytes, int workers) : budget_(budgetBytes) {
+    for (int i = 0; i < std::max(1, workers); ++i) workers_.emplace_back([this] { Run(); });
 }
 
 Prefetcher::~Prefetcher() {
@@ -96,7 +98,11 @@ Prefetcher::~Prefetcher() {
         queue_.clear();
     }
     wake_.notify_all();
-    worker_.join();
+    for (std::thread& worker : workers_) worker.join();
+}
+
+bool Prefetcher::InFlight(const QString& path) const {
+    return std::any_of(inFlight_.begin(), inFlight_.end(), [&path](const Job& j) { return j.path == path; });
 }
 
 bool Prefetcher::Usable(const DecodedPicture& d, const QSize& coverView) {
@@ -114,7 +120,7 @@ int Prefetcher::PriorityOf(const QString& path) const {
 
 bool Prefetcher::MakeRoom(int64_t bytes, int priority) {
     if (bytes > budget_) return false;
-    while (heldBytes_ + bytes > budget_) {
+    while (heldBytes_ + reservedBytes_ + bytes > budget_) {
         // The least wanted, and among equals the longest unused, goes first.
         auto victim = held_.end();
         int victimPriority = -1;
@@ -190,7 +196,7 @@ Prefetcher::Status Prefetcher::StatusOf(const QString& path, const QSize& coverV
     const auto it = held_.find(path);
     if (it != held_.end() && (!it->second.decoded.ok || Usable(it->second.decoded, coverView)))
         return Status::Ready;
-    if (inFlight_ == path) return Status::Pending;
+    if (InFlight(path)) return Status::Pending;
     for (const Job& job : queue_)
         if (job.path == path) return Status::Pending;
     return Status::NotPlanned;
@@ -209,7 +215,7 @@ bool Prefetcher::AwaitPending(const QString& path, int timeoutMs) {
         queue_.push_front(job);
     }
     return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-        return inFlight_ != path && queued() == queue_.end();
+        return !InFlight(path) && queued() == queue_.end();
     });
 }
 
@@ -224,7 +230,7 @@ void Prefetcher::Clear() {
 bool Prefetcher::WaitIdle(int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
     return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                          [this] { return queue_.empty() && inFlight_.isEmpty(); });
+                          [this] { return queue_.empty() && inFlight_.empty(); });
 }
 
 int64_t Prefetcher::HeldBytes() const {
@@ -245,28 +251,40 @@ void Prefetcher::Run() {
         const Job job = queue_.front();
         queue_.pop_front();
         const auto held = held_.find(job.path);
-        if (held != held_.end() &&
-            (!held->second.decoded.ok || Usable(held->second.decoded, job.coverView))) {
+        const bool done = held != held_.end() &&
+                          (!held->second.decoded.ok || Usable(held->second.decoded, job.coverView));
+        // Asked for again while the other worker decodes it: that decode serves.
+        const bool running = std::any_of(inFlight_.begin(), inFlight_.end(), [&job](const Job& j) {
+            return j.path == job.path && j.coverView == job.coverView;
+        });
+        if (done || running) {
             idle_.notify_all();
             continue;
         }
         const bool png = pngPlugin_;
-        inFlight_ = job.path;
+        inFlight_.push_back(job);
         lock.unlock();
 
-        // A picture that could never be held is not decoded at all.
+        // A picture that could never be held is not decoded at all. Its room is kept while it
+        // is decoded, so the held pictures and those being decoded stay within the budget
+        // together, however many workers there are.
         const int64_t estimate = EstimateBytes(job.path, job.coverView);
         bool fits = true;
+        int64_t reserved = 0;
         if (estimate >= 0) {
             lock.lock();
             fits = MakeRoom(estimate, PriorityOf(job.path));
+            if (fits) reservedBytes_ += reserved = estimate;
             lock.unlock();
         }
         DecodedPicture decoded;
         if (fits) decoded = DecodePictureFile(job.path, png, job.coverView);
 
         lock.lock();
-        inFlight_.clear();
+        reservedBytes_ -= reserved;
+        inFlight_.erase(std::find_if(inFlight_.begin(), inFlight_.end(), [&job](const Job& j) {
+            return j.path == job.path && j.coverView == job.coverView;
+        }));
         if (fits) {
             ++decodes_;
             // A newer request that no longer wants this file wins: the picture is dropped.

@@ -1,5 +1,5 @@
 #pragma once
-// Decoding the neighbours of the shown file ahead, on one worker thread.
+// Decoding the neighbours of the shown file ahead, on worker threads.
 
 #include <QSize>
 #include <QString>
@@ -51,9 +51,10 @@ struct DecodedPicture {
 DecodedPicture DecodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView);
 
 // Keeps decoded pictures of the files around the shown one, within a memory budget. The
-// interface thread says which files it wants (Request); a worker decodes them in that order;
-// a newer request replaces the older one at once, so a held key never builds a backlog. A
-// picture is handed out only while its file's stamp still matches.
+// interface thread says which files it wants (Request); workers take them in that order, so
+// with two a slow picture (a progressive JPEG) does not hold up the one after it; a newer
+// request replaces the older one at once, so a held key never builds a backlog. A picture is
+// handed out only while its file's stamp still matches.
 class Prefetcher {
 public:
     static constexpr int64_t kDefaultBudget = int64_t(256) * 1024 * 1024;
@@ -64,7 +65,9 @@ public:
     };
     enum class Status { Ready, Pending, NotPlanned };
 
-    explicit Prefetcher(int64_t budgetBytes = kDefaultBudget);
+    // Two workers where there are two cores or more, else one.
+    static int DefaultWorkers();
+    explicit Prefetcher(int64_t budgetBytes = kDefaultBudget, int workers = DefaultWorkers());
     ~Prefetcher();
     Prefetcher(const Prefetcher&) = delete;
     Prefetcher& operator=(const Prefetcher&) = delete;
@@ -100,6 +103,7 @@ private:
         uint64_t lastUse = 0;
     };
     static bool Usable(const DecodedPicture& d, const QSize& coverView);
+    bool InFlight(const QString& path) const;
     int PriorityOf(const QString& path) const;  // lower is more wanted; INT_MAX unwanted
     bool MakeRoom(int64_t bytes, int priority);
     void Insert(const QString& path, const DecodedPicture& decoded);
@@ -112,11 +116,12 @@ private:
     std::deque<Job> queue_;
     std::vector<QString> wanted_;
     bool pngPlugin_ = false;
-    QString inFlight_;
+    std::vector<Job> inFlight_;
     std::map<QString, Entry> held_;
     int64_t heldBytes_ = 0;
+    int64_t reservedBytes_ = 0;  // room kept for the pictures being decoded
     uint64_t clock_ = 0;
     int decodes_ = 0;
     bool stop_ = false;
-    std::thread worker_;
+    std::vector<std::thread> workers_;
 };

@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -113,7 +114,7 @@ TEST_F(PrefetcherTest, DecodesAheadWithThePlainDecodesPixels) {
 }
 
 TEST_F(PrefetcherTest, TheLatestRequestWins) {
-    Prefetcher p;
+    Prefetcher p(Prefetcher::kDefaultBudget, 1);  // one worker: what ran is then exact
     // A large picture keeps the worker busy while the burst arrives, so the test does not
     // depend on how the threads happen to be scheduled.
     dir.write("slow.jpg", DetailedJpeg(4000, 3000, 9));
@@ -131,12 +132,42 @@ TEST_F(PrefetcherTest, TheLatestRequestWins) {
     EXPECT_LE(p.DecodeCount(), 3);
 }
 
+// A progressive photo takes far longer to decode than a baseline one; with two workers the
+// picture after it is ready long before it, and the same file is never decoded twice at once.
+TEST_F(PrefetcherTest, ASlowPictureDoesNotHoldUpTheOneAfterIt) {
+    Prefetcher p(Prefetcher::kDefaultBudget, 2);
+    dir.write("slow.jpg", DetailedJpeg(4000, 3000, 9));
+    const QString slow = dir.file("slow.jpg");
+    const auto readyWithin10s = [&p](const QString& path) {
+        QElapsedTimer waited;
+        waited.start();
+        while (p.StatusOf(path, QSize()) != Prefetcher::Status::Ready && waited.elapsed() < 10000)
+            QThread::msleep(1);
+        return p.StatusOf(path, QSize()) == Prefetcher::Status::Ready;
+    };
+    p.Request(Path(0), {{slow, QSize()}, {Path(1), QSize()}}, false);
+    EXPECT_TRUE(readyWithin10s(Path(1)));
+    EXPECT_EQ(p.StatusOf(slow, QSize()), Prefetcher::Status::Pending);
+    // Asked for again while it is being decoded: the running decode serves.
+    p.Request(Path(0), {{slow, QSize()}, {Path(1), QSize()}, {Path(2), QSize()}}, false);
+    EXPECT_TRUE(readyWithin10s(Path(2)));
+    EXPECT_EQ(p.StatusOf(slow, QSize()), Prefetcher::Status::Pending);
+    ASSERT_TRUE(p.AwaitPending(slow, 60000));
+    DecodedPicture d;
+    ASSERT_TRUE(p.Take(slow, QSize(), &d));
+    EXPECT_EQ(d.picture.size(), QSize(4000, 3000));
+    EXPECT_EQ(p.DecodeCount(), 3);
+}
+
 TEST_F(PrefetcherTest, StaysWithinItsBudgetKeepingTheMostWanted) {
     const int64_t one = 400 * 300 * 4;
-    Prefetcher p(one * 2 + one / 2);
+    Prefetcher p(one * 2 + one / 2, 2);
     p.Request(Path(0), Jobs({1, 2, 3, 4}), false);
     ASSERT_TRUE(p.WaitIdle(10000));
     EXPECT_LE(p.HeldBytes(), p.Budget());
+    // Two workers decoding 1 and 2 keep their room while they decode, so the third never
+    // finds room to be decoded in, whichever finishes first.
+    EXPECT_EQ(p.DecodeCount(), 2);
     DecodedPicture d;
     EXPECT_TRUE(p.Take(Path(1), QSize(), &d));
     EXPECT_TRUE(p.Take(Path(2), QSize(), &d));
