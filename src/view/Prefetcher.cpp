@@ -254,9 +254,7 @@ void Prefetcher::Run() {
         const bool done = held != held_.end() &&
                           (!held->second.decoded.ok || Usable(held->second.decoded, job.coverView));
         // Asked for again while the other worker decodes it: that decode serves.
-        const bool running = std::any_of(inFlight_.begin(), inFlight_.end(), [&job](const Job& j) {
-            return j.path == job.path && j.coverView == job.coverView;
-        });
+        const bool running = std::find(inFlight_.begin(), inFlight_.end(), job) != inFlight_.end();
         if (done || running) {
             idle_.notify_all();
             continue;
@@ -282,9 +280,7 @@ void Prefetcher::Run() {
 
         lock.lock();
         reservedBytes_ -= reserved;
-        inFlight_.erase(std::find_if(inFlight_.begin(), inFlight_.end(), [&job](const Job& j) {
-            return j.path == job.path && j.coverView == job.coverView;
-        }));
+        inFlight_.erase(std::find(inFlight_.begin(), inFlight_.end(), job));
         if (fits) {
             ++decodes_;
             // A newer request that no longer wants this file wins: the picture is dropped.

@@ -62,6 +62,7 @@ public:
     struct Job {
         QString path;
         QSize coverView;  // invalid: the full-size picture is wanted
+        bool operator==(const Job& o) const { return path == o.path && coverView == o.coverView; }
     };
     enum class Status { Ready, Pending, NotPlanned };
 
