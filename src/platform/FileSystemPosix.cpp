@@ -100,7 +100,6 @@ private:
     const char* bytes_ = "";
 };
 
-bool Native(const QString& path, NativePath* out, FsError* err) { return out->Set(path, err); }
 
 struct MountEntry {
     QByteArray mountPoint;
@@ -290,7 +289,7 @@ QByteArray ResolvedExisting(QByteArray path) {
 
 bool PosixFileSystem::Stat(const QString& path, FileStatus* out, FsError* err) {
     NativePath p;
-    if (!Native(path, &p, err)) return false;
+    if (!p.Set(path, err)) return false;
     struct stat st;
     if (::stat(p.constData(), &st) != 0) return Fail(err, errno);
     out->isRegular = S_ISREG(st.st_mode);
@@ -307,7 +306,7 @@ bool PosixFileSystem::Stat(const QString& path, FileStatus* out, FsError* err) {
 bool PosixFileSystem::ListNames(const QString& folder, QStringList* names, FsError* err) {
     names->clear();
     NativePath p;
-    if (!Native(folder, &p, err)) return false;
+    if (!p.Set(folder, err)) return false;
     DIR* dir = opendir(p.constData());
     if (!dir) return Fail(err, errno);
     for (;;) {
@@ -326,7 +325,7 @@ bool PosixFileSystem::ListNames(const QString& folder, QStringList* names, FsErr
 
 bool PosixFileSystem::OpenRead(const QString& path, int* fd, FsError* err) {
     NativePath p;
-    if (!Native(path, &p, err)) return false;
+    if (!p.Set(path, err)) return false;
     const int f = ::open(p.constData(), O_RDONLY | O_CLOEXEC);
     if (f < 0) return Fail(err, errno);
     *fd = f;
@@ -346,7 +345,7 @@ bool PosixFileSystem::Read(int fd, char* buffer, int64_t size, int64_t* got, FsE
 
 bool PosixFileSystem::CreateNew(const QString& path, uint32_t mode, int* fd, FsError* err) {
     NativePath p;
-    if (!Native(path, &p, err)) return false;
+    if (!p.Set(path, err)) return false;
     const int f = ::open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
     if (f < 0) return Fail(err, errno);
     *fd = f;
@@ -393,7 +392,7 @@ bool PosixFileSystem::Close(int fd, FsError* err) {
 
 bool PosixFileSystem::RenameNoReplace(const QString& from, const QString& to, FsError* err) {
     NativePath f, t;
-    if (!Native(from, &f, err) || !Native(to, &t, err)) return false;
+    if (!f.Set(from, err) || !t.Set(to, err)) return false;
     if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
         return true;
     const int code = errno;
@@ -418,21 +417,21 @@ bool PosixFileSystem::RenameNoReplace(const QString& from, const QString& to, Fs
 
 bool PosixFileSystem::RenameReplace(const QString& from, const QString& to, FsError* err) {
     NativePath f, t;
-    if (!Native(from, &f, err) || !Native(to, &t, err)) return false;
+    if (!f.Set(from, err) || !t.Set(to, err)) return false;
     if (::rename(f.constData(), t.constData()) != 0) return Fail(err, errno);
     return true;
 }
 
 bool PosixFileSystem::Unlink(const QString& path, FsError* err) {
     NativePath p;
-    if (!Native(path, &p, err)) return false;
+    if (!p.Set(path, err)) return false;
     if (::unlink(p.constData()) != 0) return Fail(err, errno);
     return true;
 }
 
 bool PosixFileSystem::Trash(const QString& path, FsError* err) {
     NativePath p;
-    if (!Native(path, &p, err)) return false;
+    if (!p.Set(path, err)) return false;
     GFile* file = g_file_new_for_path(p.constData());
     GError* error = nullptr;
     const gboolean ok = g_file_trash(file, nullptr, &error);
@@ -491,7 +490,7 @@ DriveType PosixFileSystem::DriveOf(const QString& path, const FileStatus* status
         NativePath p;
         struct stat st;
         // A path that is not there yet belongs to the mount of its nearest existing parent.
-        if (!Native(path, &p, nullptr) || ::stat(p.constData(), &st) != 0)
+        if (!p.Set(path, nullptr) || ::stat(p.constData(), &st) != 0)
             return FileSystem::DriveOf(path, status);
         device = st.st_dev;
     }
