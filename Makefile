@@ -9,7 +9,8 @@ JOBS        ?= $(shell nproc)
 DEB_PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev libglib2.0-dev \
                libgtest-dev googletest libjpeg62-turbo-dev qt6-image-formats-plugins \
                xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk clang libclang-rt-14-dev \
-               python3 dbus-x11 fonts-dejavu-core
+               python3 dbus-x11 fonts-dejavu-core libxkbcommon-dev libxkbcommon-x11-dev \
+               libxcb-xkb-dev x11-xkb-utils libxtst6
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -8,6 +8,7 @@
 #include "GlobalParam.h"
 #include "KeyMap.h"
 #include "VirtualKeys.h"
+#include "X11Keyboard.h"
 
 using namespace VirtualKeys;
 
@@ -22,13 +23,16 @@ public:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
         auto* key = static_cast<QKeyEvent*>(event);
-        const int code = FromQt(key->key(), key->nativeScanCode(), key->modifiers());
+        const quint32 scan = key->nativeScanCode();
+        const int code = FromQt(key->key(), scan, key->modifiers(),
+                                keyboard_.PageKey(scan, key->nativeModifiers()));
         if (code == 0) return false;  // menus and the like keep their keys
         const int16_t shift = ShiftState(key->modifiers());
         if (event->type() == QEvent::KeyPress) {
             form_->Picture1_KeyDown(code, shift);
-        } else if (!key->isAutoRepeat()) {
-            // X11 sends a release with every repeated press; only the real release counts.
+        } else if (!key->isAutoRepeat() && !keyboard_.ReleaseWhileHeld(scan)) {
+            // A held key's repeats may come with releases of their own (Wayland, an X server
+            // without detectable auto-repeat); only the real release counts.
             form_->Picture1_KeyUp(code, shift);
         }
         return true;
@@ -36,6 +40,7 @@ public:
 
 private:
     Form1* form_;
+    X11Keyboard keyboard_;
 };
 
 }  // namespace

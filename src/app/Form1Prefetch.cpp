@@ -20,18 +20,28 @@ struct Form1::PrefetchState {
 namespace {
 
 // Notes whether the key press being handled is a repetition of a held key. Installed after
-// the key routing, so it sees each event first, and lets every event through.
+// the key routing, so it sees each event first, and lets every event through. An X server
+// with detectable auto-repeat sends a held key as presses alone, none flagged auto-repeat: a
+// press of the key pressed last, with no release between, repeats it too.
 class HeldKeyWatch : public QObject {
 public:
     HeldKeyWatch(QObject* parent, bool* held) : QObject(parent), held_(held) {}
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress)
-            *held_ = static_cast<QKeyEvent*>(event)->isAutoRepeat();
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const quint32 id = key->nativeScanCode() ? key->nativeScanCode() : quint32(key->key());
+        if (event->type() == QEvent::KeyPress) {
+            *held_ = key->isAutoRepeat() || id == down_;
+            down_ = id;
+        } else if (!key->isAutoRepeat() && id == down_) {
+            down_ = 0;
+        }
         return false;
     }
 
 private:
     bool* held_;
+    quint32 down_ = 0;  // the key pressed last, while it is down
 };
 
 // The view a reduced decode must cover: stretched mode in a view on screen. Before the window

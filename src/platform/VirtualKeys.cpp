@@ -2,13 +2,16 @@
 
 namespace VirtualKeys {
 
-int FromQt(int qtKey, quint32 scan, Qt::KeyboardModifiers modifiers) {
+int FromQt(int qtKey, quint32 scan, Qt::KeyboardModifiers modifiers, int mainPageKey) {
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
     if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
         return (keypad ? Numpad0 : Digit0) + (qtKey - Qt::Key_0);
     // A digit-row key that typed something else (Shift+1 types "!", some layouts type
     // letters there): xkb keycodes 10 ("1") to 18 ("9") and 19 ("0") name the physical key.
     if (!keypad && scan >= 10 && scan <= 19) return scan == 19 ? Digit0 : Digit0 + int(scan) - 9;
+    if (!keypad && mainPageKey > 0) return mainPageKey;
+    // A key the layout says is neither page key, though it types "=" or "_" (a shifted level).
+    const bool notPageKey = !keypad && mainPageKey == 0;
     switch (qtKey) {
         case Qt::Key_Backspace: return Back;
         case Qt::Key_Return:
@@ -26,9 +29,9 @@ int FromQt(int qtKey, quint32 scan, Qt::KeyboardModifiers modifiers) {
         case Qt::Key_L: return KeyL;
         case Qt::Key_M: return KeyM;
         case Qt::Key_Plus:
-        case Qt::Key_Equal: return keypad ? Add : OemPlus;
+        case Qt::Key_Equal: return keypad ? Add : notPageKey ? 0 : OemPlus;
         case Qt::Key_Minus:
-        case Qt::Key_Underscore: return keypad ? Subtract : OemMinus;
+        case Qt::Key_Underscore: return keypad ? Subtract : notPageKey ? 0 : OemMinus;
         default: return 0;
     }
 }

@@ -17,7 +17,11 @@ enum Code : int {
 // The key code of an event: 0 for keys the key map does not know. The digit row is told by
 // its physical key (X11/xkb keycodes 10..19) so Shift, Ctrl or the layout never change which
 // digit a key is; events without a scan code (synthesised ones) fall back to Qt's key.
-int FromQt(int qtKey, quint32 nativeScanCode, Qt::KeyboardModifiers modifiers);
+// `mainPageKey` is what the active layout makes of the physical key (OemPlus, OemMinus, or 0
+// for neither): the main keyboard's plus and minus keys go by it, whatever Shift makes them
+// type. With -1 (layout not known) they go by the character typed.
+int FromQt(int qtKey, quint32 nativeScanCode, Qt::KeyboardModifiers modifiers,
+           int mainPageKey = -1);
 
 // Modifier bits: 1 Shift, 2 Ctrl, 4 Alt. The keypad flag is not a modifier.
 int16_t ShiftState(Qt::KeyboardModifiers modifiers);

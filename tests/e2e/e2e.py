@@ -213,6 +213,42 @@ def read_config(s, name):
         return f.read()
 
 
+def xtest_keys(s, *keycodes):
+    """Presses the physical keys (X keycodes) in order and releases them in reverse, through
+    XTEST: what a key types is then up to the server's layout alone."""
+    x = ctypes.cdll.LoadLibrary("libX11.so.6")
+    xt = ctypes.cdll.LoadLibrary("libXtst.so.6")
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x.XFlush.argtypes = [ctypes.c_void_p]
+    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    xt.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+    d = x.XOpenDisplay(s.x.display.encode())
+    if not d:
+        raise Failure("cannot open display " + s.x.display)
+    for k in keycodes:
+        xt.XTestFakeKeyEvent(d, k, 1, 0)
+    for k in reversed(keycodes):
+        xt.XTestFakeKeyEvent(d, k, 0, 0)
+    x.XFlush(d)
+    x.XCloseDisplay(d)
+    time.sleep(0.15)
+
+
+class BusyCores:
+    """Two loops that keep two cores busy: the program then reads its events late, as on a
+    loaded machine."""
+
+    def __enter__(self):
+        self.loops = [subprocess.Popen(["sh", "-c", "while :; do :; done"]) for _ in range(2)]
+        return self
+
+    def __exit__(self, *exc):
+        for p in self.loops:
+            p.kill()
+            p.wait()
+
+
 # --- cases ---------------------------------------------------------------------------------
 
 @case
@@ -549,6 +585,49 @@ def window_placement_is_restored(s):
     s.start()
     geo = s.xdo("getwindowgeometry", s.window)
     check("800x600" in geo, "restored size: %s" % geo)
+    s.close()
+
+
+@case
+def a_held_key_acts_once_on_a_busy_machine(s):
+    src = photos(s, ["a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"])
+    one, two = slot_dirs(s, "one", "two")
+    library(s, ["P"], {(0, 1): ("one", one + "/"), (0, 2): ("two", two + "/")})
+    s.start(src)
+    trash = os.path.join(s.home, ".local/share/Trash", "files")
+    with BusyCores():
+        for key, marker, moved, what in [("1", ["b.jpg"], lambda: listing(one), "slot 1"),
+                                         ("Delete", ["b.jpg", "d.jpg"],
+                                          lambda: listing(trash) if os.path.isdir(trash) else [],
+                                          "the trash")]:
+            s.xdo("keydown", key)
+            time.sleep(1.5)  # held: the server repeats it
+            s.xdo("keyup", key)
+            # A plain 2 after it: once its photo is in slot 2, every event before it was handled.
+            s.keys("2")
+            wait_for(lambda: len(listing(two)) == len(marker) or not listing(src), "the 2 after " + key)
+            check(len(moved()) == 1, "holding %s once sent %r to %s" % (key, moved(), what))
+            check(listing(two) == marker, "the 2 after %s moved %r" % (key, listing(two)))
+    s.close()
+
+
+@case
+def page_keys_of_the_main_keyboard_on_us_jis_and_german_layouts(s):
+    src = photos(s, ["a.jpg", "b.jpg", "c.jpg"])
+    dirs = slot_dirs(s, "p0", "p1", "p2", "p3", "p4")
+    library(s, ["P%d" % i for i in range(5)], {(i, 1): ("p%d" % i, d + "/") for i, d in enumerate(dirs)})
+    s.start(src)
+    shift, one = 50, 10
+    # (layout, the key that types "+" on one of its levels, the key that types "-" unshifted)
+    for n, (layout, plus, minus) in enumerate([("us", 21, 20), ("jp", 47, 20), ("de", 35, 61)]):
+        subprocess.run(["setxkbmap", "-layout", layout], env=s.env, check=True)
+        # Three pages on with Shift+plus, back one with Shift+minus and one with minus: one on.
+        for keys in [(shift, plus)] * 3 + [(shift, minus), (minus,), (one,)]:
+            xtest_keys(s, *keys)
+        photo = "abc"[n] + ".jpg"
+        wait_for(lambda: photo not in listing(src), photo + " sent")
+        where = [i for i, d in enumerate(dirs) if photo in listing(d)]
+        check(where == [n + 1], "%s: the page keys went to page %r, not %d" % (layout, where, n + 1))
     s.close()
 
 

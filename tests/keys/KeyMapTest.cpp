@@ -75,6 +75,10 @@ TEST(VirtualKeys, TranslatesQtKeysOnce) {
     EXPECT_EQ(FromQt(Qt::Key_Return, 0, Qt::NoModifier), 13);
     EXPECT_EQ(FromQt(Qt::Key_L, 0, Qt::ControlModifier), 76);
     EXPECT_EQ(FromQt(Qt::Key_F5, 71, Qt::NoModifier), 0);
+    // With the layout known, the physical key decides: a key typing "=" that is neither page
+    // key is nothing; the keypad stays the keypad.
+    EXPECT_EQ(FromQt(Qt::Key_Equal, 48, Qt::ShiftModifier, 0), 0);
+    EXPECT_EQ(FromQt(Qt::Key_Plus, 86, Qt::KeypadModifier, 0), 107);
     EXPECT_EQ(ShiftState(Qt::ShiftModifier | Qt::KeypadModifier), 1);
     EXPECT_EQ(ShiftState(Qt::ControlModifier | Qt::AltModifier), 6);
 }
