@@ -20,7 +20,7 @@ inline constexpr const char* kPluginPath = "dll/ifPNG.spi";
 inline constexpr QRgb kBackground = 0xFFFFE0C0u;
 
 // Codes of this side; the plug-in's own codes are positive.
-inline constexpr int16_t kPluginMissing = -1;   // dlopen or dlsym failed
+inline constexpr int16_t kPluginMissing = -1;   // no regular file there, or dlopen/dlsym failed
 inline constexpr int16_t kBadBlocks = -2;       // blocks inconsistent with their header
 inline constexpr int16_t kUnsupported = -3;     // a DIB layout this side does not read
 inline constexpr int16_t kNoMemory = -4;        // the QImage could not be allocated
