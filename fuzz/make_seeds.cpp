@@ -1,5 +1,6 @@
-// Writes small PNG files of every colour type, depth and interlacing into the folder given as
-// the argument: the fuzzer's starting corpus.
+// Writes small PNG files of every colour type, depth and interlacing, and files whose chunks
+// declare far more than they hold, into the folder given as the argument: the fuzzer's
+// starting corpus.
 
 #include <cstdio>
 #include <string>
@@ -40,6 +41,15 @@ static Image Make(int colorType, int depth, bool interlaced, uint32_t w, uint32_
     return image;
 }
 
+static bool WriteSeed(const std::string& folder, int n, const Bytes& file) {
+    if (file.empty()) return false;
+    const std::string name = folder + "/seed" + std::to_string(n) + ".png";
+    FILE* f = std::fopen(name.c_str(), "wb");
+    if (f == nullptr) return false;
+    std::fwrite(file.data(), 1, file.size(), f);
+    return std::fclose(f) == 0;
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
     const struct { int type; int depth; } kinds[] = {
@@ -50,13 +60,14 @@ int main(int argc, char** argv) {
     int n = 0;
     for (const auto& kind : kinds) {
         for (bool interlaced : {false, true}) {
-            const Bytes file = pngwriter::Encode(Make(kind.type, kind.depth, interlaced, 9, 7));
-            const std::string name = std::string(argv[1]) + "/seed" + std::to_string(n++) + ".png";
-            FILE* f = std::fopen(name.c_str(), "wb");
-            if (f == nullptr || file.empty()) return 1;
-            std::fwrite(file.data(), 1, file.size(), f);
-            std::fclose(f);
+            if (!WriteSeed(argv[1], n++, pngwriter::Encode(Make(kind.type, kind.depth, interlaced, 9, 7))))
+                return 1;
         }
+    }
+    // A chunk declaring 2 GiB in a file of a hundred bytes, and one declaring just past the
+    // decoder's working-memory cap.
+    for (uint32_t declared : {0x7fffffffu, (64u << 20) + 1}) {
+        if (!WriteSeed(argv[1], n++, pngwriter::TextChunkClaiming(declared))) return 1;
     }
     return 0;
 }

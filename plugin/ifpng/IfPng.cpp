@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csetjmp>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -31,11 +32,44 @@ struct Decode {
     png_bytep* rows = nullptr;
     uint64_t maxOutputBytes = kMaxOutputBytes;
     Result failure = kBrokenData;  // what a longjmp out of libpng reports
+    uint64_t workingBytes = 0;     // held by libpng now
+    bool overBudget = false;       // libpng asked for more than kMaxWorkingBytes
 };
 
+// libpng's allocations, counted against kMaxWorkingBytes. Each block carries its size in front.
+constexpr size_t kBlockHeader = alignof(std::max_align_t);
+
+png_voidp Allocate(png_structp png, png_alloc_size_t size) {
+    Decode* d = static_cast<Decode*>(png_get_mem_ptr(png));
+    if (size > kMaxWorkingBytes - d->workingBytes) {
+        // Refused quietly: libpng copes with a null block (an error or a dropped chunk), and
+        // the next read stops the decode. Raising the error here could leak what a caller
+        // inside libpng holds.
+        d->overBudget = true;
+        return nullptr;
+    }
+    auto* block = static_cast<unsigned char*>(std::malloc(kBlockHeader + size));
+    if (block == nullptr) return nullptr;
+    std::memcpy(block, &size, sizeof size);
+    d->workingBytes += size;
+    return block + kBlockHeader;
+}
+
+void Release(png_structp png, png_voidp pointer) {
+    if (pointer == nullptr) return;
+    Decode* d = static_cast<Decode*>(png_get_mem_ptr(png));
+    unsigned char* block = static_cast<unsigned char*>(pointer) - kBlockHeader;
+    png_alloc_size_t size;
+    std::memcpy(&size, block, sizeof size);
+    d->workingBytes -= size;
+    std::free(block);
+}
+
 void ReadData(png_structp png, png_bytep out, size_t length) {
-    FILE* stream = static_cast<FILE*>(png_get_io_ptr(png));
-    if (std::fread(out, 1, length, stream) != length) png_error(png, "unexpected end of file");
+    Decode* d = static_cast<Decode*>(png_get_io_ptr(png));
+    // libpng reads at points where it holds nothing of its own, so an error here leaks nothing.
+    if (d->overBudget) png_error(png, "working memory limit exceeded");
+    if (std::fread(out, 1, length, d->stream) != length) png_error(png, "unexpected end of file");
 }
 
 [[noreturn]] void OnError(png_structp png, png_const_charp message) {
@@ -53,11 +87,11 @@ void OnWarning(png_structp png, png_const_charp message) {
 }
 
 Result Run(Decode* d) {
-    if (setjmp(png_jmpbuf(d->png))) return d->failure;
+    if (setjmp(png_jmpbuf(d->png))) return d->overBudget ? kTooLarge : d->failure;
 
     png_structp png = d->png;
     png_infop pngInfo = d->pngInfo;
-    png_set_read_fn(png, d->stream, ReadData);
+    png_set_read_fn(png, d, ReadData);
     png_set_sig_bytes(png, 8);
     png_set_user_limits(png, kMaxDimension, kMaxDimension);
     png_set_chunk_cache_max(png, kMaxCachedChunks);
@@ -70,6 +104,7 @@ Result Run(Decode* d) {
 #endif
 
     png_read_info(png, pngInfo);
+    if (d->overBudget) return kTooLarge;
     png_uint_32 width = 0, height = 0;
     int depth = 0, colorType = 0;
     png_get_IHDR(png, pngInfo, &width, &height, &depth, &colorType, nullptr, nullptr, nullptr);
@@ -110,6 +145,7 @@ Result Run(Decode* d) {
     // Reading up to IEND turns a file cut after its image data into an error too.
     png_read_end(png, nullptr);
     LocalUnlock(d->bitsBlock);
+    if (d->overBudget) return kTooLarge;
 
     BitmapInfoHeader header{};
     header.biSize = sizeof(BitmapInfoHeader);
@@ -137,7 +173,8 @@ Result DecodeStream(FILE* stream, HLOCAL* info, HLOCAL* bits, uint64_t maxOutput
     Decode d;
     d.stream = stream;
     d.maxOutputBytes = maxOutputBytes;
-    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, OnError, OnWarning);
+    d.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &d, OnError, OnWarning, &d, Allocate,
+                                     Release);
     if (d.png == nullptr) return kOutOfMemory;
     d.pngInfo = png_create_info_struct(d.png);
     Result result = d.pngInfo != nullptr ? Run(&d) : kOutOfMemory;

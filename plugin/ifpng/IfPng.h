@@ -16,7 +16,7 @@ enum Result : int32_t {
     kCannotRead = 2,    // missing file, not a regular file, read error
     kNotPng = 3,        // no PNG signature
     kBrokenData = 4,    // libpng refused the data: truncated, bad CRC, bad zlib stream, ...
-    kTooLarge = 5,      // beyond kMaxDimension or kMaxOutputBytes
+    kTooLarge = 5,      // beyond kMaxDimension, kMaxOutputBytes or kMaxWorkingBytes
     kOutOfMemory = 6,
 };
 
@@ -28,6 +28,11 @@ constexpr uint64_t kMaxOutputBytes = 400ull * 1024 * 1024;
 // are kept; beyond these libpng drops the chunk instead of growing.
 constexpr uint32_t kMaxChunkBytes = 8u * 1024 * 1024;
 constexpr uint32_t kMaxCachedChunks = 500;
+// Cap on what libpng itself holds at any moment (chunk buffers, text, rows, zlib's state): a
+// decode never takes more than kMaxOutputBytes + kMaxWorkingBytes. libpng allocates a chunk's
+// declared length before reading it, so a few bytes declaring 2 GiB would otherwise cost that.
+// A file past it is refused (kTooLarge) at the next read.
+constexpr uint64_t kMaxWorkingBytes = 64ull * 1024 * 1024;
 
 // The 40-byte header at the start of the info block, in the DIB layout (little-endian fields).
 #pragma pack(push, 1)

@@ -223,7 +223,8 @@ bool OverwriteTransfer(MsgBox& msg, FileSystem& fs, TransferKind kind, const QSt
             return false;
         }
     }
-    if (!renamedSource && !fs.CopyToTemporary(source, folder, &tmp, &e)) {
+    FileStatus copied;
+    if (!renamedSource && !fs.CopyToTemporary(source, folder, &tmp, &e, &copied)) {
         TellFailure(msg, kTransferFailed, e);
         return false;
     }
@@ -241,7 +242,8 @@ bool OverwriteTransfer(MsgBox& msg, FileSystem& fs, TransferKind kind, const QSt
         fs.Unlink(tmp, &ignored);
     };
     if (kind == TransferKind::Move && !renamedSource) {
-        if (!fs.Unlink(source, &e)) {
+        // A source still being written would lose its tail with the unlink.
+        if (!fs.UnchangedSince(source, copied, &e) || !fs.Unlink(source, &e)) {
             undoStaging();
             TellFailure(msg, kTransferFailed, e);
             return false;

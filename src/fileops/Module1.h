@@ -38,7 +38,8 @@ bool CopyToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QStr
 // replacing an existing file (remove it first; see OverwriteTransfer). Refused, in this order:
 // source on a CD-ROM "指定のメディアからの移動はできません。", destination on a CD-ROM
 // "指定のメディアへの移動はできません。" (only the first applying message is shown). Across
-// file systems the source is removed only after a complete, fsynced copy. A failure (name
+// file systems the source is removed only after a complete, fsynced copy, and only if it did not
+// change meanwhile (another program still writing it): else the copy goes. A failure (name
 // taken, disk full, permission...) is reported and leaves the source in place and nothing
 // new anywhere. True only when the move was made.
 // `sourceStatus`: the status of `source` the caller has just taken (its own check that the file
@@ -77,8 +78,8 @@ enum class TransferKind { Copy, Move };
 // brought into the destination's folder under a temporary name; then the old destination is
 // removed as RemoveFile would (DelTrash 0: to the trash, reported like RemoveFile on failure;
 // otherwise the temporary is renamed over it in one step), and the new file takes its name.
-// A move across file systems removes the source once the copy is complete, before the old
-// destination is touched; a later failure copies it back. Any failure is reported and leaves
+// A move across file systems removes the source once the copy is complete (and the source
+// unchanged since), before the old destination is touched; a later failure copies it back. Any failure is reported and leaves
 // the old destination and the source as they were, except that a trashed old destination stays
 // in the trash when the final rename fails. True only when the transfer was made.
 bool OverwriteTransfer(MsgBox& msg, FileSystem& fs, TransferKind kind, const QString& source,

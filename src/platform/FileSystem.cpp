@@ -83,6 +83,11 @@ FsError ErrorFor(int code) {
 
 FsError NotRegularError(const FileStatus& st) { return ErrorFor(st.isDirectory ? EISDIR : EINVAL); }
 
+FsError ChangedWhileCopied() {
+    return FsError{EBUSY, QStringLiteral("The file changed while it was being copied (is it still "
+                                         "being written?); it was left where it is")};
+}
+
 QString FolderOf(const QString& path) {
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     if (slash < 0) return QStringLiteral(".");
@@ -147,8 +152,19 @@ bool FileSystem::ListRegularFiles(const QString& folder, QStringList* names, FsE
     return true;
 }
 
+bool FileSystem::UnchangedSince(const QString& path, const FileStatus& before, FsError* err) {
+    FileStatus now;
+    if (!Stat(path, &now, err)) return false;
+    if (now.device == before.device && now.inode == before.inode && now.size == before.size &&
+        now.mtimeSec == before.mtimeSec && now.mtimeNsec == before.mtimeNsec &&
+        now.ctimeSec == before.ctimeSec && now.ctimeNsec == before.ctimeNsec)
+        return true;
+    Set(err, FsPath::ChangedWhileCopied());
+    return false;
+}
+
 bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
-                                 QString* temporary, FsError* err) {
+                                 QString* temporary, FsError* err, FileStatus* copied) {
     FileStatus st;
     if (!Stat(source, &st, err)) return false;
     if (!st.isRegular) {
@@ -182,7 +198,10 @@ bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
         if (!Write(out, buffer.data(), got, err)) { ok = false; break; }
     }
     FsError ignored;
-    if (ok) KeepTimesAndMode(out, st, &ignored);  // refused on some file systems: not a failure
+    // Refused on some file systems: not a failure. The attributes go first: a read-only mode
+    // would forbid writing them.
+    if (ok) KeepExtendedAttributes(in, out, &ignored);
+    if (ok) KeepTimesAndMode(out, st, &ignored);
     if (ok && !Fsync(out, err)) ok = false;
     if (ok) {
         if (!Close(out, err)) ok = false;
@@ -195,6 +214,7 @@ bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
         return false;
     }
     *temporary = tmp;
+    if (copied) *copied = st;
     return true;
 }
 
@@ -218,15 +238,17 @@ bool FileSystem::Move(const QString& source, const QString& destination, FsError
         return false;
     }
     // Across file systems: the copy is complete and under its final name before the source
-    // goes, and taken back if the source cannot go.
+    // goes, and taken back if the source cannot go. A source another program is still
+    // writing would lose what it writes after the copy: it stays, the copy goes.
     QString tmp;
-    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err)) return false;
+    FileStatus copied;
+    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err, &copied)) return false;
     FsError ignored;
     if (!RenameNoReplace(tmp, destination, err)) {
         Unlink(tmp, &ignored);
         return false;
     }
-    if (!Unlink(source, err)) {
+    if (!UnchangedSince(source, copied, err) || !Unlink(source, err)) {
         Unlink(destination, &ignored);
         return false;
     }

@@ -20,6 +20,8 @@ struct FileStatus {
     int64_t size = 0;
     int64_t mtimeSec = 0;
     int64_t mtimeNsec = 0;
+    int64_t ctimeSec = 0;  // status change: a write, a rename onto it, a chmod...
+    int64_t ctimeNsec = 0;
     uint32_t mode = 0;  // permission bits only
     uint64_t device = 0;
     uint64_t inode = 0;
@@ -54,6 +56,10 @@ public:
     // Gives the open file the modification time and permission bits of `from`. The file system
     // may refuse (FAT, exFAT, network shares); the caller does not treat that as a failure.
     virtual bool KeepTimesAndMode(int fd, const FileStatus& from, FsError* err) = 0;
+    // Gives the open file `toFd` the user.* extended attributes of the open file `fromFd`
+    // (tags, ratings and comments desktop tools keep there). The destination's file system
+    // may hold none or not all of them; the caller does not treat that as a failure.
+    virtual bool KeepExtendedAttributes(int fromFd, int toFd, FsError* err) = 0;
     virtual bool Fsync(int fd, FsError* err) = 0;
     // The descriptor is released even when close reports an error.
     virtual bool Close(int fd, FsError* err) = 0;
@@ -84,14 +90,20 @@ public:
     // looked) is left alone and the copy fails with EEXIST.
     bool Copy(const QString& source, const QString& destination, FsError* err, bool replace = true);
     // Moves `source` to the full path `destination`, never replacing an existing file (EEXIST).
-    // Across file systems: copy as above into place, then remove the source; if the source
-    // cannot be removed the copy is taken back. On failure the source stays where it was and
-    // nothing new remains under any name.
+    // Across file systems: copy as above into place, then remove the source, but only if it is
+    // still the file that was copied (UnchangedSince); if it changed or cannot be removed the
+    // copy is taken back. On failure the source stays where it was and nothing new remains
+    // under any name.
     bool Move(const QString& source, const QString& destination, FsError* err);
     // Copies `source` into `folder` under a fresh temporary name (complete, fsynced, closed)
-    // and returns that name in `*temporary`. On failure nothing remains.
+    // and returns that name in `*temporary`; `*copied`, when given, receives the source's
+    // status taken before its bytes were read. On failure nothing remains.
     bool CopyToTemporary(const QString& source, const QString& folder, QString* temporary,
-                         FsError* err);
+                         FsError* err, FileStatus* copied = nullptr);
+    // True when `path` is still the file `before` described: same device and inode, size,
+    // modification and change time. A file another program is still writing (a download, a
+    // camera import) fails this, and then *err says so (ChangedWhileCopied).
+    bool UnchangedSince(const QString& path, const FileStatus& before, FsError* err);
     // Regular files of `folder` (symlinks to regular files included), in readdir order.
     bool ListRegularFiles(const QString& folder, QStringList* names, FsError* err);
     // Whether `path` names a regular file / a directory (false when it cannot be looked up).
@@ -116,6 +128,7 @@ public:
     bool CreateNew(const QString& path, uint32_t mode, int* fd, FsError* err) override;
     bool Write(int fd, const char* data, int64_t size, FsError* err) override;
     bool KeepTimesAndMode(int fd, const FileStatus& from, FsError* err) override;
+    bool KeepExtendedAttributes(int fromFd, int toFd, FsError* err) override;
     bool Fsync(int fd, FsError* err) override;
     bool Close(int fd, FsError* err) override;
     bool RenameNoReplace(const QString& from, const QString& to, FsError* err) override;
@@ -140,6 +153,8 @@ QString DecodeName(const QByteArray& bytes);
 FsError ErrorFor(int code);
 // The error for a path that is there but is no regular file: EISDIR for a folder, else EINVAL.
 FsError NotRegularError(const FileStatus& st);
+// The error of a move whose source changed while it was being copied.
+FsError ChangedWhileCopied();
 // The folder part of `path` (without final "/"; "/" for a file in the root, "." for a bare name).
 QString FolderOf(const QString& path);
 // The last component of `path` ("" when it ends in "/").

@@ -10,11 +10,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -297,6 +299,8 @@ bool PosixFileSystem::Stat(const QString& path, FileStatus* out, FsError* err) {
     out->size = st.st_size;
     out->mtimeSec = st.st_mtim.tv_sec;
     out->mtimeNsec = st.st_mtim.tv_nsec;
+    out->ctimeSec = st.st_ctim.tv_sec;
+    out->ctimeNsec = st.st_ctim.tv_nsec;
     out->mode = st.st_mode & 07777;
     out->device = st.st_dev;
     out->inode = st.st_ino;
@@ -377,6 +381,36 @@ bool PosixFileSystem::KeepTimesAndMode(int fd, const FileStatus& from, FsError* 
     times[1].tv_nsec = long(from.mtimeNsec);
     if (::futimens(fd, times) != 0) { ok = false; code = errno; }
     return ok ? true : Fail(err, code);
+}
+
+bool PosixFileSystem::KeepExtendedAttributes(int fromFd, int toFd, FsError* err) {
+    // The list may grow between asking its size and reading it: then it is asked again.
+    std::vector<char> names;
+    ssize_t listed = 0;
+    for (int attempt = 0;; ++attempt) {
+        listed = ::flistxattr(fromFd, nullptr, 0);
+        if (listed < 0) return errno == ENOTSUP ? true : Fail(err, errno);  // none to keep
+        if (listed == 0) return true;
+        names.resize(size_t(listed));
+        listed = ::flistxattr(fromFd, names.data(), names.size());
+        if (listed >= 0) break;
+        if (errno != ERANGE || attempt >= 3) return Fail(err, errno);
+    }
+    // user.* only: security.* labels belong to the destination's policy, trusted.* needs
+    // privileges, and system.* (access lists) would override the mode the copy is given.
+    int code = 0;
+    std::vector<char> value;
+    for (const char* name = names.data(); name < names.data() + listed;
+         name += std::strlen(name) + 1) {
+        if (std::strncmp(name, "user.", 5) != 0) continue;
+        ssize_t size = ::fgetxattr(fromFd, name, nullptr, 0);
+        if (size >= 0) {
+            value.resize(size_t(size) + 1);
+            size = ::fgetxattr(fromFd, name, value.data(), value.size());
+        }
+        if (size < 0 || ::fsetxattr(toFd, name, value.data(), size_t(size), 0) != 0) code = errno;
+    }
+    return code == 0 ? true : Fail(err, code);
 }
 
 bool PosixFileSystem::Fsync(int fd, FsError* err) {

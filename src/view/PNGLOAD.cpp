@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <limits>
@@ -42,6 +43,10 @@ GetPictureProc LoadPlugin() {
     static GetPictureProc proc = nullptr;
     std::lock_guard<std::mutex> lock(mutex);
     if (proc != nullptr) return proc;
+    // dlopen opens whatever has the name, and a named pipe there would block it for ever: only
+    // a regular file (or a link to one) is loaded.
+    struct stat st;
+    if (::stat(kPluginPath, &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
     // Never unloaded: the program decodes PNG files for as long as it runs.
     void* library = dlopen(kPluginPath, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) return nullptr;

@@ -4,6 +4,10 @@
 // Division of work: the plug-in hands back 32-bit rows with straight alpha; this side
 // composites every pixel over the view's background colour, so the QImage it fills is opaque
 // (Format_RGB32) and draws the same whatever the painter does with alpha.
+//
+// Memory: the plug-in hands back at most 400 MiB of rows and holds at most 64 MiB of its own
+// while decoding; with the picture built from the rows a PNG takes at most 864 MiB, within the
+// bound every decode keeps (PictureFile::kAllocationLimitMB).
 
 #include <QImage>
 #include <QString>
@@ -20,7 +24,7 @@ inline constexpr const char* kPluginPath = "dll/ifPNG.spi";
 inline constexpr QRgb kBackground = 0xFFFFE0C0u;
 
 // Codes of this side; the plug-in's own codes are positive.
-inline constexpr int16_t kPluginMissing = -1;   // dlopen or dlsym failed
+inline constexpr int16_t kPluginMissing = -1;   // no regular file there, or dlopen/dlsym failed
 inline constexpr int16_t kBadBlocks = -2;       // blocks inconsistent with their header
 inline constexpr int16_t kUnsupported = -3;     // a DIB layout this side does not read
 inline constexpr int16_t kNoMemory = -4;        // the QImage could not be allocated

@@ -8,6 +8,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
+#include "JpegHeader.h"
 #include "PNGLOAD.h"
 #include "ViewMath.h"
 
@@ -26,6 +29,19 @@ QSize ReducedSize(const QSize& stored, bool rotated, const QSize& coverView) {
     }
     return stored;
 }
+
+namespace {
+
+// The peak memory of a decode (see kAllocationLimitMB); `size` in the stored orientation.
+int64_t PeakBytes(const QSize& size, const QByteArray& format, bool rotated,
+                  int64_t decoderWorkingBytes) {
+    const int64_t pixels = int64_t(size.width()) * size.height() * 4;
+    if (format != "jpeg") return 2 * pixels;
+    // The decoder's coefficients are freed when it finishes, before the picture is turned.
+    return pixels + std::max<int64_t>({decoderWorkingBytes, rotated ? pixels : 0, 0});
+}
+
+}  // namespace
 
 Outcome Decode(const QString& path, QImage* out) {
     QSize natural;
@@ -49,11 +65,17 @@ Outcome Decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
     if (format != "bmp" && format != "jpeg" && format != "gif") return Outcome::NotAPicture;
 
     const QSize size = reader.size();
-    if (size.isValid()) {
-        const qint64 bytes = qint64(size.width()) * qint64(size.height()) * 4;
-        if (bytes > qint64(kAllocationLimitMB) * 1024 * 1024) return Outcome::TooLarge;
-    }
     const bool rotated = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
+    if (size.isValid()) {
+        // Counted at full size whatever the view, so a file decodes in every mode or in none.
+        int64_t working = 0;
+        if (format == "jpeg") {
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly)) working = JpegHeader::WorkingBytes(&file);
+        }
+        if (PeakBytes(size, format, rotated, working) > int64_t(kAllocationLimitMB) * 1024 * 1024)
+            return Outcome::TooLarge;
+    }
     bool reducing = false;
     if (format == "jpeg" && size.isValid() && coverView.isValid()) {
         const QSize reduced = ReducedSize(size, rotated, coverView);

@@ -6,15 +6,19 @@
 
 namespace PictureFile {
 
-// The most memory one decoded picture may take. A larger image (30000 x 30000 pixels would
-// need 3.4 GB) is refused before any pixel is decoded.
+// The most memory decoding one picture may take at its peak: the picture at 4 bytes a pixel,
+// plus for a JPEG the larger of the decoder's working memory (JpegHeader::WorkingBytes) and
+// the copy a picture turned by its EXIF orientation is turned into; a bitmap or GIF counts its
+// pixels twice, as a transparent one is laid over the background on a copy. A file that would
+// take more (30000 x 30000 pixels: 3.4 GB; a progressive JPEG of a few kilobytes claiming
+// 16384 x 16384: 2.7 GB) is refused from its headers, before any pixel is decoded.
 inline constexpr int kAllocationLimitMB = 1024;
 
 enum class Outcome {
     Decoded,
     NotAFile,       // missing, or not a regular file (a folder, a pipe, a device)
     NotAPicture,    // empty, unreadable, or not a bitmap, JPEG or GIF file
-    TooLarge,       // the header asks for more than kAllocationLimitMB
+    TooLarge,       // the headers ask for more than kAllocationLimitMB
     Broken,         // the decoder gave up part way
 };
 

@@ -10,10 +10,12 @@ import ctypes
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 CASES = {}
 
@@ -687,6 +689,63 @@ def editor_and_options_dialog_rewrite_their_files(s):
     check(read_config(s, "設定_オプション.ini") == before, "cancel wrote nothing")
     s.close()
     check(b'"owSequenceNum",3\r\n' in read_config(s, "設定_オプション.ini"), "kept at exit")
+
+def png_claiming_a_huge_chunk(path):
+    """A 1 x 1 PNG of about a hundred bytes whose text chunk declares 2 GiB."""
+    def chunk(kind, data, length=None):
+        n = len(data) if length is None else length
+        return struct.pack(">I", n) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 1, 1, 8, 0, 0, 0, 0))
+                + chunk(b"tEXt", b"Comment\0hi", 0x7fffffff)
+                + chunk(b"IDAT", zlib.compress(b"\0\0")) + chunk(b"IEND", b""))
+
+
+def progressive_jpeg_claiming(s, path, width, height):
+    """A progressive 16 x 16 JPEG (a few kilobytes) whose frame header claims width x height."""
+    s.image(path, 16, 16, "blue")
+    subprocess.run(["convert", path, "-interlace", "JPEG", path], check=True)
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+    sof = data.find(b"\xff\xc2")
+    check(sof > 0, "ImageMagick wrote a progressive JPEG")
+    data[sof + 5:sof + 9] = struct.pack(">HH", height, width)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def peak_resident_mb(proc):
+    with open("/proc/%d/status" % proc.pid) as f:
+        for line in f:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1]) // 1024
+    return -1
+
+
+@case
+def files_claiming_gigabytes_fail_at_once_and_a_pipe_is_no_plugin(s):
+    src = s.path("photos")
+    os.makedirs(src)
+    png_claiming_a_huge_chunk(os.path.join(src, "a.png"))
+    progressive_jpeg_claiming(s, os.path.join(src, "b.jpg"), 16384, 16384)
+    s.image(os.path.join(src, "c.jpg"))
+    (dest,) = slot_dirs(s, "d")
+    library(s, ["P"], {(0, 3): ("d", dest + "/")})
+    s.start(os.path.join(src, "a.png"))
+    # Each refused file fails like a broken one, so a digit sends nothing; the good one goes.
+    s.keys("3", "space", "3", "space", "3")
+    wait_for(lambda: listing(dest) == ["c.jpg"], "c.jpg moved", 60)
+    check(listing(src) == ["a.png", "b.jpg"], "the refused files stay: %r" % listing(src))
+    peak = peak_resident_mb(s.app)
+    print("    peak memory %d MB" % peak)
+    check(peak < 1024, "peak memory %d MB" % peak)
+    s.close()
+
+    # A named pipe where the plug-in should be: opening it would wait for a writer for ever.
+    os.remove(os.path.join(s.prog, "dll", "ifPNG.spi"))
+    os.mkfifo(os.path.join(s.prog, "dll", "ifPNG.spi"))
+    s.start(os.path.join(src, "a.png"))
+    s.close()
 
 
 def main():

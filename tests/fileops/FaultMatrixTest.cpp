@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "FakeFileSystem.h"
@@ -257,6 +258,88 @@ TEST_F(FaultMatrixTest, SourceRemovedAfterListing) {
         const Contents wantDst = old ? Contents{{QFile::encodeName(kName), kOld}} : Contents{};
         EXPECT_EQ(RawContents(dst_), wantDst);
     }
+}
+
+// A photo still being written (a download, a camera import) is moved to another disk: what the
+// writer adds after the copy must not go to a removed file. The source stays whole and listed,
+// the partial copy goes, and the message says why.
+TEST_F(FaultMatrixTest, ASourceStillBeingWrittenIsNotRemoved) {
+    TmpfsMount m("size=4m");
+    if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
+    GlobalParam::Options.DelTrash = 1;
+    const QByteArray tail = Pattern(4096, 24);
+    for (Op op : {Op::Move, Op::MoveOver}) {
+        SCOPED_TRACE(Name(op));
+        const bool old = op == Op::MoveOver;
+        Prepare(m.path(), old);
+        PosixFileSystem real;
+        FakeFileSystem fs(real);
+        bool appended = false;
+        fs.beforeCall = [&](Call call, const QString&) {
+            if (call != Call::Fsync || appended) return;  // the copy has read to the end
+            QFile source(src_ + "/" + kName);
+            ASSERT_TRUE(source.open(QIODevice::Append));
+            source.write(tail);
+            appended = true;
+        };
+        FakeMsgBox msg;
+        EXPECT_FALSE(Run(op, fs, msg));
+        EXPECT_TRUE(appended);
+        EXPECT_EQ(msg.texts(), QStringList({QStringLiteral("ファイルを転送できませんでした\n") +
+                                            FsPath::ChangedWhileCopied().reason}));
+        EXPECT_EQ(RawContents(src_), (Contents{{QFile::encodeName(kName), kNew + tail}}));
+        const Contents wantDst = old ? Contents{{QFile::encodeName(kName), kOld}} : Contents{};
+        EXPECT_EQ(RawContents(dst_), wantDst);
+    }
+}
+
+// Tags and ratings desktop tools keep in user.* attributes travel with a copy and with a move to
+// another disk; a destination that cannot hold them does not stop the copy.
+TEST_F(FaultMatrixTest, UserAttributesTravelWithTheFile) {
+    TmpfsMount m("size=4m");
+    if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
+    GlobalParam::Options.DelTrash = 1;
+    const std::map<QByteArray, QByteArray> attributes = {{"user.xdg.tags", "sea,best"},
+                                                         {"user.baloo.rating", "8"}};
+    auto tag = [&](const QString& path) {
+        for (const auto& [name, value] : attributes) {
+            if (setxattr(QFile::encodeName(path).constData(), name.constData(), value.constData(),
+                         size_t(value.size()), 0) != 0)
+                return false;
+        }
+        return true;
+    };
+    for (const QString& root : {tmp.path(), m.path()}) {
+        for (Op op : {Op::Copy, Op::Move, Op::CopyOver, Op::MoveOver}) {
+            SCOPED_TRACE(testing::Message() << Name(op) << " to " << root.toStdString());
+            Prepare(root, op == Op::CopyOver || op == Op::MoveOver);
+            const QString probe = dst_ + "/probe";
+            WriteRaw(QFile::encodeName(probe), "x");
+            const bool held = tag(probe);
+            QFile::remove(probe);
+            if (!held || !tag(src_ + "/" + kName))
+                GTEST_SKIP() << "the file system of " << root.toStdString()
+                             << " refuses user.* attributes (a tmpfs before Linux 6.6 does)";
+            PosixFileSystem fs;
+            FakeMsgBox msg;
+            ASSERT_TRUE(Run(op, fs, msg)) << msg.texts().join("|").toStdString();
+            const QByteArray copy = QFile::encodeName(dst_ + "/" + kName);
+            for (const auto& [name, value] : attributes) {
+                char got[64] = {};
+                const ssize_t n = getxattr(copy.constData(), name.constData(), got, sizeof got);
+                EXPECT_EQ(QByteArray(got, int(std::max<ssize_t>(n, 0))), value) << name.constData();
+            }
+        }
+    }
+    Prepare(m.path(), false);
+    ASSERT_TRUE(tag(src_ + "/" + kName));
+    PosixFileSystem real;
+    FakeFileSystem fs(real);
+    fs.failKinds = {Call::KeepExtendedAttributes};
+    fs.failErrno = EOPNOTSUPP;
+    FakeMsgBox msg;
+    EXPECT_TRUE(Run(Op::Move, fs, msg));
+    Check(Op::Move, true, false, msg);
 }
 
 // A NUL inside a path would end it early for the kernel ("a.jpg\0x" naming "a.jpg"), so such a

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <QDir>
@@ -167,6 +168,18 @@ TEST(IfPngBadInput, DecompressionBombsStayBounded) {
                                    Bytes(file.begin() + idat, file.end())});
     EXPECT_EQ(DecodeBytes(withText).result, ifpng::kOk);
     EXPECT_LT(timer.elapsed(), 60000);
+}
+
+// A hundred bytes whose text chunk declares 2 GiB: libpng allocates (and clears) a chunk's
+// declared length before reading it. Refused as too large without that memory ever being taken.
+TEST(IfPngBadInput, AChunkDeclaringGigabytesIsRefusedWithoutTakingThem) {
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    EXPECT_EQ(DecodeBytes(pngwriter::TextChunkClaiming(0x7fffffff)).result, ifpng::kTooLarge);
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "peak resident kilobytes grew";
+    // Declared lengths within the working-memory cap are still merely a file cut short.
+    EXPECT_EQ(DecodeBytes(pngwriter::TextChunkClaiming(1u << 20)).result, ifpng::kBrokenData);
 }
 
 TEST(IfPngBadInput, FileArgumentsAndOddFiles) {

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <future>
 
 #include <QDir>
 #include <QFile>
@@ -122,6 +127,20 @@ TEST(PngLoadPlugin, LoadsThroughDlopenFromTheWorkingDirectory) {
     EXPECT_EQ(target, before);
 
     ASSERT_TRUE(QDir(program.path()).mkdir("dll"));
+    // A named pipe in the plug-in's place: opening it would wait for a writer for ever.
+    const QByteArray fifo = QFile::encodeName(program.file("dll/ifPNG.spi"));
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    auto load = std::async(std::launch::async, [&] {
+        QImage scratch;
+        return PNGLOAD::LoadPngWithPlugin(&scratch, pictures.file("a.png"));
+    });
+    if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ADD_FAILURE() << "the plug-in's open is blocked on a named pipe";
+        close(open(fifo.constData(), O_WRONLY | O_NONBLOCK));  // a writer releases it
+    }
+    EXPECT_EQ(load.get(), PNGLOAD::kPluginMissing);
+    ASSERT_EQ(unlink(fifo.constData()), 0);
+
     ASSERT_TRUE(QFile::copy(QStringLiteral(ORVANE_PROGRAM_DIR "/dll/ifPNG.spi"), program.file("dll/ifPNG.spi")));
 
     // 3x2 RGBA with one transparent pixel, under a Japanese name.

@@ -141,4 +141,20 @@ inline Bytes ZeroImage(uint32_t width, uint32_t height) {
     return out;
 }
 
+// A 1 x 1 grey image with a tEXt chunk before its IDAT whose length field claims `declared`
+// bytes: a file of about a hundred bytes that asks a decoder allocating a chunk's declared
+// length before reading it for that much.
+inline Bytes TextChunkClaiming(uint32_t declared) {
+    Bytes text = Chunk("tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'h', 'i'});
+    text[0] = static_cast<unsigned char>(declared >> 24);
+    text[1] = static_cast<unsigned char>(declared >> 16);
+    text[2] = static_cast<unsigned char>(declared >> 8);
+    text[3] = static_cast<unsigned char>(declared);
+    Bytes out = Signature();
+    for (const Bytes& part : {Ihdr(1, 1, 8, PNG_COLOR_TYPE_GRAY), text,
+                              Chunk("IDAT", Deflate({0, 0})), Chunk("IEND", {})})
+        out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
 }  // namespace pngwriter

@@ -51,6 +51,11 @@ bool FakeFileSystem::KeepTimesAndMode(int fd, const FileStatus& from, FsError* e
     return !Fails(Call::KeepTimesAndMode, QString(), err) && real_.KeepTimesAndMode(fd, from, err);
 }
 
+bool FakeFileSystem::KeepExtendedAttributes(int fromFd, int toFd, FsError* err) {
+    return !Fails(Call::KeepExtendedAttributes, QString(), err) &&
+           real_.KeepExtendedAttributes(fromFd, toFd, err);
+}
+
 bool FakeFileSystem::Fsync(int fd, FsError* err) {
     return !Fails(Call::Fsync, QString(), err) && real_.Fsync(fd, err);
 }

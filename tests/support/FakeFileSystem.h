@@ -17,7 +17,8 @@
 class FakeFileSystem : public FileSystem {
 public:
     enum class Call {
-        Stat, ListNames, OpenRead, Read, CreateNew, Write, KeepTimesAndMode, Fsync, Close,
+        Stat, ListNames, OpenRead, Read, CreateNew, Write, KeepTimesAndMode,
+        KeepExtendedAttributes, Fsync, Close,
         RenameNoReplace, RenameReplace, Unlink, Trash
     };
     struct Record {
@@ -47,6 +48,7 @@ public:
     bool CreateNew(const QString& path, uint32_t mode, int* fd, FsError* err) override;
     bool Write(int fd, const char* data, int64_t size, FsError* err) override;
     bool KeepTimesAndMode(int fd, const FileStatus& from, FsError* err) override;
+    bool KeepExtendedAttributes(int fromFd, int toFd, FsError* err) override;
     bool Fsync(int fd, FsError* err) override;
     bool Close(int fd, FsError* err) override;
     bool RenameNoReplace(const QString& from, const QString& to, FsError* err) override;

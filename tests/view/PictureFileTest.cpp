@@ -110,6 +110,24 @@ TEST(PictureFile, HugeImagesAreRefusedQuickly) {
     EXPECT_LT(timer.elapsed(), 5000);
 }
 
+// A progressive JPEG of a few kilobytes claiming 16384 x 16384 pixels: the picture alone fits
+// the bound, but the decoder would also hold 0.8 to 1.5 GB of coefficients. Refused from its
+// headers. A 50-megapixel progressive photo needs a third of the bound and decodes.
+TEST(PictureFile, TheDecodersWorkingMemoryCountsAgainstTheBound) {
+    TempDir dir;
+    QImage img;
+    const QByteArray progressive = TestImages::ProgressiveJpeg(16, 16);
+    ASSERT_LT(progressive.size(), 3000);
+    EXPECT_EQ(DecodeBytes(dir, "claims.jpg", TestImages::JpegClaiming(progressive, 16384, 16384), &img),
+              Outcome::TooLarge);
+    EXPECT_TRUE(img.isNull());
+    dir.write("50mp.jpg", TestImages::JpegClaiming(progressive, 8688, 5792));
+    QSize natural;
+    EXPECT_EQ(PictureFile::Decode(dir.file("50mp.jpg"), &img, QSize(800, 600), &natural),
+              Outcome::Decoded);
+    EXPECT_EQ(natural, QSize(8688, 5792));
+}
+
 TEST(PictureFile, ANamedPipeIsNeverOpened) {
     TempDir dir;
     const QString fifo = dir.file("pipe.jpg");

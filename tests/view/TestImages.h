@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QImageWriter>
 
 namespace TestImages {
 
@@ -15,6 +16,19 @@ inline QByteArray Encode(int w, int h, const char* format, QColor colour = Qt::r
     QBuffer buf(&bytes);
     buf.open(QIODevice::WriteOnly);
     img.save(&buf, format);
+    return bytes;
+}
+
+// A progressive JPEG of w x h pixels: decoded from whole-image coefficients.
+inline QByteArray ProgressiveJpeg(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buf, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(img);
     return bytes;
 }
 
