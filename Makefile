@@ -10,6 +10,8 @@ DEB_PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev 
                libgtest-dev googletest libjpeg62-turbo-dev qt6-image-formats-plugins \
                xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk clang libclang-rt-14-dev \
                python3 dbus-x11 fonts-dejavu-core
+# Qt's own texts in Japanese, the interface font's fallback lookup.
+DEB_PACKAGES += qt6-translations-l10n libfontconfig-dev
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
