@@ -43,13 +43,13 @@ def wait_for(pred, what, timeout=20.0):
 
 
 class Xvfb:
-    def __init__(self):
+    def __init__(self, screen="1280x1024x24"):
         for _ in range(3):
             r, w = os.pipe()
             self.proc = subprocess.Popen(
                 # -noreset: by default the server resets when its last client leaves, and a
                 # program connecting in that moment is refused.
-                ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                ["Xvfb", "-displayfd", str(w), "-screen", "0", screen, "-nolisten", "tcp",
                  "-noreset"],
                 pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             os.close(w)
