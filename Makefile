@@ -11,6 +11,8 @@ DEB_PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev 
                xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk clang libclang-rt-14-dev \
                python3 dbus-x11 fonts-dejavu-core libxkbcommon-dev libxkbcommon-x11-dev \
                libxcb-xkb-dev x11-xkb-utils libxtst6
+# Qt's own texts in Japanese, the interface font's fallback lookup, the desktop files' validators.
+DEB_PACKAGES += qt6-translations-l10n libfontconfig-dev desktop-file-utils appstream
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -40,28 +42,47 @@ else
 	cd $(RELEASE_DIR)/bin && ./orvane $(abspath $(ARGS))
 endif
 
-# Installs the program folder as it runs in place, a launcher and a desktop entry that opens
-# images and folders. Configuration is kept in $(PREFIX)/config, created at the first start.
-PREFIX       ?= $(HOME)/.local/opt/orvane
-BINDIR       ?= $(HOME)/.local/bin
-DESKTOPDIR   ?= $(HOME)/.local/share/applications
+# Installs the program folder as it runs in place under $(PREFIX)/opt/orvane, a launcher in
+# $(PREFIX)/bin, and in $(PREFIX)/share the desktop entry (opens images and folders), the icons
+# and the AppStream metainfo. Configuration is kept in the program folder's config/, created at
+# the first start.
+PREFIX       ?= $(HOME)/.local
+APPDIR       ?= $(PREFIX)/opt/orvane
+BINDIR       ?= $(PREFIX)/bin
+DATADIR      ?= $(PREFIX)/share
+APP_ID        = org.orvane.Orvane
+ICON_SIZES    = 16 24 32 48 64 128 256
+ICONDIR       = $(DATADIR)/icons/hicolor
 
 install: build
-	install -d $(PREFIX)/dll $(BINDIR) $(DESKTOPDIR)
-	install -m 755 $(RELEASE_DIR)/bin/orvane $(PREFIX)/orvane
-	install -m 644 $(RELEASE_DIR)/bin/dll/ifPNG.spi $(PREFIX)/dll/ifPNG.spi
-	printf '#!/bin/sh\nexec "%s/orvane" "$$@"\n' "$(PREFIX)" > $(BINDIR)/orvane
+	install -d $(APPDIR)/dll $(BINDIR) $(DATADIR)/applications $(DATADIR)/metainfo $(ICONDIR)/scalable/apps
+	install -m 755 $(RELEASE_DIR)/bin/orvane $(APPDIR)/orvane
+	install -m 644 $(RELEASE_DIR)/bin/dll/ifPNG.spi $(APPDIR)/dll/ifPNG.spi
+	printf '#!/bin/sh\nexec "%s/orvane" "$$@"\n' "$(APPDIR)" > $(BINDIR)/orvane
 	chmod 755 $(BINDIR)/orvane
-	sed 's|@BINDIR@|$(BINDIR)|g' tools/orvane.desktop.in > $(DESKTOPDIR)/orvane.desktop
-	@if command -v update-desktop-database >/dev/null; then update-desktop-database $(DESKTOPDIR); fi
-	@echo "Installed to $(PREFIX); start it with $(BINDIR)/orvane"
+	sed 's|@BINDIR@|$(BINDIR)|g' data/$(APP_ID).desktop.in > $(DATADIR)/applications/$(APP_ID).desktop
+	install -m 644 data/$(APP_ID).metainfo.xml $(DATADIR)/metainfo/$(APP_ID).metainfo.xml
+	install -m 644 data/icons/orvane.svg $(ICONDIR)/scalable/apps/$(APP_ID).svg
+	for s in $(ICON_SIZES); do \
+	  install -D -m 644 data/icons/orvane-$$s.png $(ICONDIR)/$${s}x$${s}/apps/$(APP_ID).png; done
+	@touch $(ICONDIR)
+	@if command -v gtk-update-icon-cache >/dev/null && [ -f $(ICONDIR)/index.theme ]; then \
+	  gtk-update-icon-cache -q $(ICONDIR); fi
+	@if command -v update-desktop-database >/dev/null; then update-desktop-database $(DATADIR)/applications; fi
+	@echo "Installed to $(APPDIR); start it with $(BINDIR)/orvane"
 
-# Removes what install put in place; the configuration stays unless PURGE=1.
+# Removes what install put in place (and the desktop entry of older installs); the
+# configuration stays unless PURGE=1.
 uninstall:
-	rm -f $(BINDIR)/orvane $(DESKTOPDIR)/orvane.desktop $(PREFIX)/orvane $(PREFIX)/dll/ifPNG.spi
-	-rmdir $(PREFIX)/dll 2>/dev/null
-	@if [ "$(PURGE)" = 1 ]; then rm -rf $(PREFIX); else rmdir $(PREFIX) 2>/dev/null || \
-	  echo "Kept your configuration in $(PREFIX)/config (make uninstall PURGE=1 removes it)"; fi
+	rm -f $(BINDIR)/orvane $(APPDIR)/orvane $(APPDIR)/dll/ifPNG.spi
+	rm -f $(DATADIR)/applications/$(APP_ID).desktop $(DATADIR)/applications/orvane.desktop
+	rm -f $(DATADIR)/metainfo/$(APP_ID).metainfo.xml $(ICONDIR)/scalable/apps/$(APP_ID).svg
+	for s in $(ICON_SIZES); do rm -f $(ICONDIR)/$${s}x$${s}/apps/$(APP_ID).png; done
+	-rmdir $(APPDIR)/dll 2>/dev/null
+	@if command -v update-desktop-database >/dev/null && [ -d $(DATADIR)/applications ]; then \
+	  update-desktop-database $(DATADIR)/applications; fi
+	@if [ "$(PURGE)" = 1 ]; then rm -rf $(APPDIR); else rmdir $(APPDIR) 2>/dev/null || \
+	  echo "Kept your configuration in $(APPDIR)/config (make uninstall PURGE=1 removes it)"; fi
 
 test: deps
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DORVANE_TESTS=ON -DORVANE_SANITIZE=ON

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QStringList>
 
+#include "Appearance.h"
 #include "FileSystem.h"
 #include "Form1.h"
 #include "Module1.h"
@@ -10,6 +11,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
+    Appearance::Apply();
     QStringList args = QApplication::arguments().mid(1);
     // A relative path names a place under the folder the program was started from; start-up
     // changes the working directory, so make it absolute first.

@@ -62,38 +62,109 @@ def prepare(program_dir, out, count):
 
 
 def headless(prog, photos, out):
+    """Types a short session, then opens each window a newcomer meets and keeps a picture of
+    it: the main window, the folder editor with a text box's menu, the folder browser, the
+    options dialog and an overwrite question. QT_SCALE_FACTOR in the environment scales the
+    whole session (1.5 shows it as at 144 dots per inch)."""
     print("No display: running the demo under Xvfb and typing a short session.")
-    x = e2e.Xvfb()
+    scale = float(os.environ.get("QT_SCALE_FACTOR") or 1)
+    x = e2e.Xvfb("1280x1024x24" if scale <= 1 else "2560x1600x24")
     env = dict(os.environ, DISPLAY=x.display, QT_QPA_PLATFORM="xcb")
     shots = os.path.join(out, "screenshots")
     os.makedirs(shots)
+    # The folder browser opens at the desktop folder: give the demo one of its own.
+    home = os.path.join(out, "home")
+    for name in ["写真", "仕分け済み"]:
+        os.makedirs(os.path.join(home, "Desktop", name))
+    env.update(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"))
     app = subprocess.Popen([os.path.join(prog, "orvane"), photos], env=env)
     try:
         def xdo(*a):
             return subprocess.run(["xdotool"] + list(a), env=env, check=True, text=True,
                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
-        window = None
-        for _ in range(200):
-            ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Orvane"], env=env,
-                                 text=True, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.split()
-            if ids:
-                window = ids[-1]
-                break
-            time.sleep(0.1)
-        if window is None:
-            raise SystemExit("Orvane did not open a window")
+
+        def find(name, but=()):
+            for _ in range(100):
+                listed = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."], env=env,
+                                        text=True, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+                for w in reversed(listed.split()):
+                    if w not in but and xdo("getwindowname", w).strip().startswith(name):
+                        return w
+                time.sleep(0.1)
+            raise SystemExit("Orvane did not open the window %s" % name)
+
+        def press(*keys):
+            for key in keys:
+                xdo("keydown", key)
+                xdo("keyup", key)
+                time.sleep(0.4)
+
+        def chord(*keys):
+            for key in keys:
+                xdo("keydown", key)
+            for key in reversed(keys):
+                xdo("keyup", key)
+            time.sleep(0.4)
+
+        def click(window, px, py, button="1"):
+            # Positions as at 96 dots per inch, scaled with the session.
+            xdo("mousemove", "--window", window, str(round(px * scale)), str(round(py * scale)))
+            xdo("click", button)
+            time.sleep(0.8)
+
+        def shot(name, window=None):
+            target = window if window else "root"
+            subprocess.run(["import", "-window", target, os.path.join(shots, name)], env=env, check=True)
+
+        window = find("Orvane")
         xdo("windowfocus", "--sync", window)
         time.sleep(1)
+        shot("01-start.png", window)
+        press("0", "1", "space", "2", "3", "Return")
+        shot("02-after-sorting.png", window)
 
-        def shot(name):
-            subprocess.run(["import", "-window", "root", os.path.join(shots, name)], env=env, check=True)
+        # The folder editor, a text box's own menu, and the folder browser of slot 4's "参照".
+        chord("alt", "o")
+        press("f")
+        editor = find("ショートカットフォルダ設定", but=(window,))
+        time.sleep(0.5)
+        shot("03-editor.png", editor)
+        click(editor, 260, 108, "3")
+        shot("04-text-box-menu.png")
+        geometry = dict(l.split("=") for l in xdo("getwindowgeometry", "--shell", editor).split())
+        subprocess.run(["convert", os.path.join(shots, "04-text-box-menu.png"), "-crop",
+                        "%(WIDTH)sx%(HEIGHT)s+%(X)s+%(Y)s" % geometry, "+repage",
+                        os.path.join(shots, "04-text-box-menu.png")], check=True)
+        press("Escape")
+        click(editor, 350, 228)
+        browser = find("フォルダを選択してください", but=(window, editor))
+        time.sleep(1)
+        shot("05-folder-browser.png", browser)
+        press("Escape")
+        xdo("windowfocus", "--sync", editor)
+        press("Escape")
 
-        shot("01-start.png")
-        for key in ["0", "1", "space", "2", "3", "Return"]:
-            xdo("keydown", key)
-            xdo("keyup", key)
-            time.sleep(0.4)
-        shot("02-after-sorting.png")
+        # The options dialog.
+        xdo("windowfocus", "--sync", window)
+        time.sleep(0.3)
+        chord("alt", "o")
+        press("o")
+        options = find("オプション", but=(window,))
+        time.sleep(0.5)
+        shot("06-options.png", options)
+        press("Escape")
+
+        # Copy the shown photo to slot 0, step away and back, copy it again: Orvane asks
+        # before overwriting.
+        xdo("windowfocus", "--sync", window)
+        time.sleep(0.3)
+        press("c", "0", "space", "BackSpace", "0")
+        question = find("上書き確認", but=(window,))
+        time.sleep(0.5)
+        shot("07-overwrite-question.png", question)
+        press("Escape")
+        xdo("windowfocus", "--sync", window)
+        press("m")
         e2e.send_delete_window(x.display, int(window))
         app.wait(30)
     finally:

@@ -1,10 +1,21 @@
 #include "QtServices.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include <vector>
+
+#include "CommonProc.h"
+
+namespace {
+// `path` when it is an existing folder, else the home folder.
+QString ExistingFolderOrHome(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).isDir() ? path : QDir::homePath();
+}
+}  // namespace
 
 int QtMsgBox::Show(const QString& text, const QString& title, MsgButtons buttons,
                    int defaultAnswer) {
@@ -33,13 +44,35 @@ int QtMsgBox::Show(const QString& text, const QString& title, MsgButtons buttons
     return set.back().answer;
 }
 
+std::unique_ptr<QFileDialog> QtShellDialogs::MakeFolderBrowser(QWidget* owner, const QString& title) {
+    auto browser = std::make_unique<QFileDialog>(
+        owner, title, ExistingFolderOrHome(CommonProc::DesktopFolderPath()));
+    browser->setFileMode(QFileDialog::Directory);
+    browser->setOption(QFileDialog::ShowDirsOnly);
+    return browser;
+}
+
 std::optional<QString> QtShellDialogs::BrowseForFolder(QWidget* owner, const QString& title) {
-    const QString dir = QFileDialog::getExistingDirectory(owner, title, QString(),
-                                                          QFileDialog::ShowDirsOnly);
+    const std::unique_ptr<QFileDialog> browser = MakeFolderBrowser(owner, title);
+    if (browser->exec() != QDialog::Accepted || browser->selectedFiles().isEmpty()) return std::nullopt;
+    const QString dir = browser->selectedFiles().constFirst();
     if (dir.isEmpty()) return std::nullopt;
     return dir;
 }
 
+std::unique_ptr<QFileDialog> QtShellDialogs::MakeOpenFileDialog(QWidget* owner, const QString& filter) const {
+    const QString folder = !lastFileFolder_.isEmpty() && QFileInfo(lastFileFolder_).isDir()
+                               ? lastFileFolder_
+                               : ExistingFolderOrHome(CommonProc::PicturesFolderPath());
+    auto dialog = std::make_unique<QFileDialog>(owner, QString(), folder, filter);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return dialog;
+}
+
 QString QtShellDialogs::GetOpenFileName(QWidget* owner, const QString& filter) {
-    return QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
+    const std::unique_ptr<QFileDialog> dialog = MakeOpenFileDialog(owner, filter);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return QString();
+    const QString name = dialog->selectedFiles().constFirst();
+    if (!name.isEmpty()) lastFileFolder_ = QFileInfo(name).absolutePath();
+    return name;
 }

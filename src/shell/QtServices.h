@@ -1,7 +1,10 @@
 #pragma once
+#include <memory>
+
 #include "MsgBox.h"
 #include "ShellDialogs.h"
 
+class QFileDialog;
 class QWidget;
 
 // Message boxes shown with QMessageBox: no icon, the given buttons and default.
@@ -20,4 +23,14 @@ class QtShellDialogs : public ShellDialogs {
 public:
     std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title) override;
     QString GetOpenFileName(QWidget* owner, const QString& filter) override;
+
+    // The folder browser as BrowseForFolder shows it: folders only, opened at the desktop
+    // folder (the home folder where there is none), never at the program's own folder.
+    static std::unique_ptr<QFileDialog> MakeFolderBrowser(QWidget* owner, const QString& title);
+    // The open-file dialog as GetOpenFileName shows it: one existing file, opened at the folder
+    // of the file last chosen in it, at first at the pictures folder.
+    std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* owner, const QString& filter) const;
+
+private:
+    QString lastFileFolder_;
 };

@@ -8,6 +8,7 @@ files, the window title.
 import argparse
 import ctypes
 import os
+import re
 import shutil
 import signal
 import struct
@@ -44,13 +45,13 @@ def wait_for(pred, what, timeout=20.0):
 
 
 class Xvfb:
-    def __init__(self):
+    def __init__(self, screen="1280x1024x24"):
         for _ in range(3):
             r, w = os.pipe()
             self.proc = subprocess.Popen(
                 # -noreset: by default the server resets when its last client leaves, and a
                 # program connecting in that moment is refused.
-                ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                ["Xvfb", "-displayfd", str(w), "-screen", "0", screen, "-nolisten", "tcp",
                  "-noreset"],
                 pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             os.close(w)
@@ -258,6 +259,11 @@ def first_run_writes_default_files(s):
     s.start()
     check(s.title() == "Orvane", "caption at start: %r" % s.title())
     check(os.path.isdir(os.path.join(s.prog, "config")), "config/ created at start")
+    # The window carries Orvane's own icon, small and large, for the panel and the switcher.
+    props = subprocess.run(["xprop", "-id", s.window, "_NET_WM_ICON"], env=s.env, text=True,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+    sizes = re.findall(r"Icon \((\d+) x \d+\)", props)
+    check("16" in sizes and "128" in sizes, "the window's icon sizes: %r" % sizes)
     s.close()
     opts = read_config(s, "設定_オプション.ini")
     check(opts.count(b"\r\n") == 11, "eleven lines in the options file: %r" % opts)
