@@ -111,6 +111,11 @@ public:
     // The placement saved in option file 0: the restored rectangle and the show state.
     GlobalParam::WindowPlacement CurrentPlacement() const;
     void ApplyPlacement(const GlobalParam::WindowPlacement& placement);
+    // The rectangle a stored placement gets: inside the available area (of `areas`) it
+    // overlaps most, or at the top left of `primary` when it overlaps none; never larger than
+    // that area. Empty for an empty placement.
+    static QRect PlacedRect(const GlobalParam::WindowPlacement& placement, const QList<QRect>& areas,
+                            const QRect& primary);
 
     // Runs the editor and the options dialog of the menus; empty means exec(). Tests set it
     // to drive a dialog and close it without a nested event loop.
