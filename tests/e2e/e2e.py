@@ -553,6 +553,33 @@ def window_placement_is_restored(s):
 
 
 
+@case
+def second_start_hands_its_path_to_the_running_window(s):
+    first = photos(s, ["a.jpg"], folder='my "best" photos')
+    second = photos(s, ["a.jpg", 'say "hi".jpg'], folder='x/a"b')
+    (dest,) = slot_dirs(s, "d")
+    library(s, ["P"], {(0, 1): ("d", dest + "/")})
+    # Relative, with blanks, double quotes and a ".." step: used as it stands, shown tidy.
+    s.start('my "best" photos/../my "best" photos')
+    wait_for(lambda: first in s.title(), "the first folder in the caption")
+    check(s.title() == "Orvane [ %s/ ]" % first, "caption: %r" % s.title())
+    os.makedirs(s.path("elsewhere"))
+    try:
+        other = subprocess.run([os.path.join(s.prog, "orvane"), '../x/a"b/say "hi".jpg'], env=s.env,
+                               cwd=s.path("elsewhere"), stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, timeout=30)
+    except subprocess.TimeoutExpired:
+        raise Failure("the second start did not end: it opened a window of its own")
+    check(other.returncode == 0, "the second start ended with %s" % other.returncode)
+    wait_for(lambda: second in s.title(), "the handed folder in the caption")
+    s.xdo("windowfocus", "--sync", s.window)
+    time.sleep(0.3)
+    s.keys("1")  # the handed file is the one shown, not the folder's first
+    wait_for(lambda: listing(dest) == ['say "hi".jpg'], "the handed file moved")
+    s.close()
+
+
+
 def click(s, window, x, y, button="1"):
     s.xdo("mousemove", "--window", window, str(x), str(y))
     s.xdo("click", button)
