@@ -52,11 +52,17 @@ SingleInstance::Outcome SingleInstance::Claim(const QString& path, int patienceM
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // Held for the whole run: only a lock whose process is gone is stale, never an old one.
     lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0)) return Listen() ? Outcome::First : Outcome::Alone;
-    if (lock_->error() != QLockFile::LockFailedError) return Outcome::Alone;
-    return HandOver(path, patienceMs) ? Outcome::HandedOver
-                                      : (lock_->isLocked() ? (Listen() ? Outcome::First : Outcome::Alone)
-                                                           : Outcome::NoAnswer);
+    if (!lock_->tryLock(0)) {
+        if (lock_->error() != QLockFile::LockFailedError) return Outcome::Alone;
+        if (HandOver(path, patienceMs)) return Outcome::HandedOver;
+        // Not taken: either the running window ended meanwhile and the lock is ours now, or
+        // it did not answer.
+        if (!lock_->isLocked()) return Outcome::NoAnswer;
+    }
+    if (Listen()) return Outcome::First;
+    // Nobody could reach this window: holding the lock would only keep later starts waiting.
+    lock_->unlock();
+    return Outcome::Alone;
 }
 
 bool SingleInstance::HandOver(const QString& path, int patienceMs) {
