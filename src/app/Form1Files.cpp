@@ -39,7 +39,8 @@ void Form1::OpenHandedWhenFree() {
     }
     const QString path = *handedPath_;
     handedPath_.reset();
-    if (isMinimized()) showNormal();
+    // Out of the task bar in the state it had (maximised stays maximised).
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
     OpenGivenPath(path);
