@@ -611,7 +611,8 @@ def editor_and_options_dialog_rewrite_their_files(s):
     click(s, ed, 266, 167)                   # slot 2's title
     s.xdo("type", "--delay", "20", "Typed")
     click(s, ed, 842, 430)                   # 閉じる
-    wait_for(lambda: os.path.exists(s.config("設定_ページ.ini")), "the page file written at close")
+    # Written in this order at close: folder file, page file, option file 1.
+    wait_for(lambda: os.path.exists(s.config("設定_個別転送.ini")), "option file 1 written at close")
     pages = read_config(s, "設定_ページ.ini").decode("cp932").split("\r\n")
     check(pages == ["新しいページ", "新規ページ", ""], "pages: %r" % pages)
     folders = read_config(s, "設定_フォルダ.ini").decode("cp932").split("\r\n")
