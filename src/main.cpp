@@ -7,25 +7,46 @@
 #include "Form1.h"
 #include "Module1.h"
 #include "QtServices.h"
+#include "SingleInstance.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     Appearance::Apply();
-    QStringList args = QApplication::arguments().mid(1);
-    // A relative path names a place under the folder the program was started from; start-up
-    // changes the working directory, so make it absolute first.
-    if (!args.isEmpty() && !args.first().isEmpty() && !args.first().startsWith(QLatin1Char('/')))
-        args.first() = QDir::current().absoluteFilePath(args.first());
+    const QStringList args = QApplication::arguments();
+    // The first argument is the path as it stands. A relative one names a place under the
+    // folder the program was started from; start-up changes the working directory, and a
+    // window already running has its own, so it is made absolute here.
+    const QString path = args.size() > 1 ? Module1::CommandLinePath(args.at(1), QDir::currentPath())
+                                         : QString();
+    const QString programDir = QApplication::applicationDirPath();
     QtMsgBox msgBox;
+
+    SingleInstance instance(programDir);
+    switch (instance.Claim(path)) {
+    case SingleInstance::Outcome::HandedOver:
+        return 0;
+    case SingleInstance::Outcome::NoAnswer:
+        msgBox.Show(QStringLiteral("このフォルダの Orvane は既に起動していますが、応答がありません。\n"
+                                   "そのウィンドウを閉じてから、もう一度開いてください。\n") +
+                        programDir,
+                    QStringLiteral("Orvane"), MsgButtons::Ok, vbOK);
+        return 1;
+    case SingleInstance::Outcome::First:
+    case SingleInstance::Outcome::Alone:
+        break;
+    }
+
     QtShellDialogs dialogs;
     PosixFileSystem fileSystem;
     Services services;
     services.msgBox = &msgBox;
     services.dialogs = &dialogs;
     services.fileSystem = &fileSystem;
-    Form1 form(services, QApplication::applicationDirPath(), Module1::BuildCommandLine(args));
+    Form1 form(services, programDir, path);
     msgBox.setParent(&form);
+    instance.setTakesPaths([&form] { return form.TakesHandedPaths(); });
+    QObject::connect(&instance, &SingleInstance::pathHanded, &form, &Form1::OpenHandedPath);
     form.Form_Load();
     form.ShowAsPlaced();
     return app.exec();

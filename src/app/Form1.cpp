@@ -9,9 +9,9 @@
 #include "MsgBox.h"
 #include "ViewMath.h"
 
-Form1::Form1(const Services& services, const QString& programDir, const QString& commandLine,
+Form1::Form1(const Services& services, const QString& programDir, const QString& startPath,
              QWidget* parent)
-    : QMainWindow(parent), services_(services), programDir_(programDir), commandLine_(commandLine) {
+    : QMainWindow(parent), services_(services), programDir_(programDir), startPath_(startPath) {
     setWindowTitle(QStringLiteral("Orvane"));
     BuildWidgets();
     BuildMenus();

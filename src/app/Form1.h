@@ -25,8 +25,9 @@ struct DecodedPicture;
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    // `commandLine` is the command-line text after the program's name (may be empty).
-    Form1(const Services& services, const QString& programDir, const QString& commandLine,
+    // `startPath` is the path given on the command line as Module1::CommandLinePath makes it,
+    // or empty.
+    Form1(const Services& services, const QString& programDir, const QString& startPath,
           QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -37,9 +38,15 @@ public:
     void ShowAsPlaced();
 
     void InitEnvironment();
-    // Opens the file or folder named first on the command line; a path that is neither an
-    // existing regular file nor an existing folder is reported ("指定のパスが見つかりません").
+    // Opens the file or folder named on the command line; a path that is neither an existing
+    // regular file nor an existing folder is reported ("指定のパスが見つかりません").
     void OpenCommandLineTarget();
+    // The same for a path a second start of the program handed over (empty: none), once no
+    // question, dialog or listing is running, so nothing waiting on one finds the list
+    // changed under it; then the window comes to the front. The latest path wins.
+    void OpenHandedPath(const QString& path);
+    // False once the window has begun to close: it then takes no handed path.
+    bool TakesHandedPaths() const { return !unloaded_; }
     // Opens `path` as a folder when it is one, else as a single image file; then DrawImage(0).
     void OpenPath(const QString& path);
 
@@ -111,6 +118,11 @@ public:
     // The placement saved in option file 0: the restored rectangle and the show state.
     GlobalParam::WindowPlacement CurrentPlacement() const;
     void ApplyPlacement(const GlobalParam::WindowPlacement& placement);
+    // The rectangle a stored placement gets: inside the available area (of `areas`) it
+    // overlaps most, or at the top left of `primary` when it overlaps none; never larger than
+    // that area. Empty for an empty placement.
+    static QRect PlacedRect(const GlobalParam::WindowPlacement& placement, const QList<QRect>& areas,
+                            const QRect& primary);
 
     // Runs the editor and the options dialog of the menus; empty means exec(). Tests set it
     // to drive a dialog and close it without a nested event loop.
@@ -138,6 +150,10 @@ private:
     void LoadOrShowFailure(const QString& path);
     void m_OpenFile();
     void m_OpenFolder();
+    // Opens `path` as a command-line target: see OpenCommandLineTarget.
+    void OpenGivenPath(QString path);
+    void OpenHandedWhenFree();
+    std::optional<QString> handedPath_;
     // The menus 補助機能 and 設定 (Form1Menus.cpp).
     void BuildSupportMenus();
     void m_usage();
@@ -148,7 +164,7 @@ private:
 
     Services services_;
     QString programDir_;
-    QString commandLine_;
+    QString startPath_;
     Form1State state_;
 
     QPlainTextEdit* text1_ = nullptr;

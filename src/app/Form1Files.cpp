@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMetaObject>
+#include <QTimer>
 
 #include <chrono>
 #include <future>
@@ -10,7 +11,6 @@
 #include "CommonProc.h"
 #include "FileList.h"
 #include "Form1.h"
-#include "Module1.h"
 #include "MsgBox.h"
 #include "ShellDialogs.h"
 
@@ -22,9 +22,32 @@ QString Absolute(const QString& path) {
 }
 }  // namespace
 
-void Form1::OpenCommandLineTarget() {
-    if (commandLine_.isEmpty()) return;
-    QString path = Module1::FirstCommandLineArgument(commandLine_);
+void Form1::OpenCommandLineTarget() { OpenGivenPath(startPath_); }
+
+void Form1::OpenHandedPath(const QString& path) {
+    handedPath_ = path;
+    OpenHandedWhenFree();
+}
+
+void Form1::OpenHandedWhenFree() {
+    if (!handedPath_ || unloaded_) return;
+    // A transfer waiting on the overwrite question must find the list as it left it; a modal
+    // dialog or a folder being listed likewise comes first. Checked again shortly.
+    if (listing_ || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        QTimer::singleShot(100, this, &Form1::OpenHandedWhenFree);
+        return;
+    }
+    const QString path = *handedPath_;
+    handedPath_.reset();
+    // Out of the task bar in the state it had (maximised stays maximised).
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+    OpenGivenPath(path);
+    UpdateStatusBar();
+}
+
+void Form1::OpenGivenPath(QString path) {
     if (path.isEmpty()) return;
     if (!FileList::IsRegularFile(path)) {
         path = FileList::WithSlash(path);

@@ -3,6 +3,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "CommonProc.h"
 #include "Folder.h"
 #include "Form1.h"
@@ -66,21 +69,49 @@ GlobalParam::WindowPlacement Form1::CurrentPlacement() const {
     return p;
 }
 
-void Form1::ApplyPlacement(const GlobalParam::WindowPlacement& p) {
-    QRect r(p.left, p.top, p.right - p.left, p.bottom - p.top);
-    if (r.width() <= 0 || r.height() <= 0) return;
-    // A rectangle that lies on no screen (a monitor since unplugged) comes back onto the
-    // primary one, so the window is never out of reach.
-    bool onScreen = false;
-    for (QScreen* screen : QGuiApplication::screens())
-        if (screen->availableGeometry().intersects(r)) onScreen = true;
-    if (!onScreen) {
-        if (QScreen* primary = QGuiApplication::primaryScreen()) {
-            const QRect avail = primary->availableGeometry();
-            r.setSize(r.size().boundedTo(avail.size()));
-            r.moveTopLeft(avail.topLeft());
+namespace {
+
+// Overlap of two rectangles given by their edges (right and bottom exclusive), in 64 bits:
+// a stored placement may hold any 32-bit numbers.
+int64_t Overlap(int64_t l, int64_t t, int64_t r, int64_t b, const QRect& area) {
+    const int64_t w = std::min<int64_t>(r, int64_t(area.x()) + area.width()) - std::max<int64_t>(l, area.x());
+    const int64_t h = std::min<int64_t>(b, int64_t(area.y()) + area.height()) - std::max<int64_t>(t, area.y());
+    return (w > 0 && h > 0) ? w * h : 0;
+}
+
+}  // namespace
+
+QRect Form1::PlacedRect(const GlobalParam::WindowPlacement& p, const QList<QRect>& areas,
+                        const QRect& primary) {
+    const int64_t l = p.left, t = p.top, r = p.right, b = p.bottom;
+    if (r <= l || b <= t) return QRect();
+    // The screen the rectangle lies on most; one it lies on nowhere (a monitor since
+    // unplugged) comes back onto the primary screen, so the window is never out of reach.
+    QRect area = primary;
+    int64_t best = 0;
+    for (const QRect& a : areas) {
+        const int64_t o = Overlap(l, t, r, b, a);
+        if (o > best) {
+            best = o;
+            area = a;
         }
     }
+    if (area.isEmpty()) return QRect();
+    // Never larger than the screen's free area and wholly on it: a size far past the screen
+    // would make the view's backing picture as large.
+    const int64_t w = std::min<int64_t>(r - l, area.width());
+    const int64_t h = std::min<int64_t>(b - t, area.height());
+    const int64_t x = best > 0 ? std::clamp<int64_t>(l, area.x(), int64_t(area.x()) + area.width() - w) : area.x();
+    const int64_t y = best > 0 ? std::clamp<int64_t>(t, area.y(), int64_t(area.y()) + area.height() - h) : area.y();
+    return QRect(int(x), int(y), int(w), int(h));
+}
+
+void Form1::ApplyPlacement(const GlobalParam::WindowPlacement& p) {
+    QList<QRect> areas;
+    for (QScreen* screen : QGuiApplication::screens()) areas << screen->availableGeometry();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect r = PlacedRect(p, areas, primary ? primary->availableGeometry() : QRect());
+    if (r.isEmpty()) return;
     setGeometry(r);
     // A window that starts minimised can be unreachable on some desktops: only maximised is
     // restored as such.

@@ -5,9 +5,22 @@
 #include "GlobalParam.h"
 #include "Module1.h"
 #include "MsgBox.h"
+#include "NamePart.h"
 #include "SequenceNames.h"
 
 using GlobalParam::Options;
+
+namespace {
+// A fixed name or connector that could lead out of the slot's folder is refused where it is
+// typed and when it is read; should one arrive by another road, nothing is sent outside.
+bool StaysInFolder(MsgBox& msg, const QString& folder, const QString& destination) {
+    if (destination.startsWith(folder) && NamePart::IsSingleEntry(destination.mid(folder.size())))
+        return true;
+    msg.Show(QStringLiteral("転送先の名前が転送先フォルダの外を指しています\n") +
+             destination.mid(folder.size()));
+    return false;
+}
+}  // namespace
 
 void Form1::TransferToSlot(int16_t d) {
     if (!state_.ImageShown || state_.FileCount <= 0) return;
@@ -56,6 +69,7 @@ void Form1::TransferToSlot(int16_t d) {
         }
         destination = folder + IndividualBaseName(seqName, Options.owConnectText, n, Options.owSequenceNum) +
                       (folder + name).right(4);
+        if (!StaysInFolder(msg, folder, destination)) return;
         // Stored before the transfer, so a failed one never reuses the number.
         if (Options.owMemIndSeqNum == 1) Folder::gl_SeqNum[page][d] = n + 1;
     } else {
@@ -82,6 +96,7 @@ void Form1::TransferToSlot(int16_t d) {
                     msg.Show(QStringLiteral("これ以上は振り分けられません"));
                     return;
                 }
+                if (!StaysInFolder(msg, folder, destination)) return;
             } else {
                 msg.Show(QStringLiteral("対応していない上書き対応モードです"));
                 return;

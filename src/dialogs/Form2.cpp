@@ -166,7 +166,8 @@ void Form2::BuildWidgets() {
 
     for (int i = 0; i < kRows; ++i) {
         Row& r = rows_[i];
-        for (QLineEdit* edit : {r.title, r.path, r.seqName}) LineBreakGuard::Attach(edit, services_.msgBox);
+        for (QLineEdit* edit : {r.title, r.path}) LineBreakGuard::Attach(edit, services_.msgBox);
+        LineBreakGuard::AttachNamePart(r.seqName, services_.msgBox);
         r.title->installEventFilter(events);
         r.path->installEventFilter(events);
         r.priNum->installEventFilter(events);

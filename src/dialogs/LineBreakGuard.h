@@ -18,4 +18,8 @@ bool HasLineBreak(const QString& text);
 // Changes made from code (setText) are not checked.
 void Attach(QLineEdit* edit, MsgBox* msg);
 
+// The same for a slot's fixed name or the connector text, which also refuse what
+// NamePart::Refusal refuses, with its message.
+void AttachNamePart(QLineEdit* edit, MsgBox* msg);
+
 }  // namespace LineBreakGuard

@@ -73,7 +73,7 @@ void OptionWnd::BuildWidgets() {
     }
     text1_ = new QLineEdit(this);
     text1_->setObjectName(QStringLiteral("Text1_0"));
-    LineBreakGuard::Attach(text1_, services_.msgBox);
+    LineBreakGuard::AttachNamePart(text1_, services_.msgBox);
     check1_ = new QCheckBox(this);
     check1_->setObjectName(QStringLiteral("Check1_0"));
     // A value other than 0 and 1 shows as the third state; once clicked the box is two-state.
@@ -124,11 +124,8 @@ void OptionWnd::BuildOptionTree() {
 
 void OptionWnd::ResetOptionPage() {
     heading_->setText(QString());
-    {
-        // Emptying from code is no user edit.
-        const QSignalBlocker block(text1_);
-        text1_->setText(QString());
-    }
+    // Not with signals blocked: the guard of the box must see the text it may go back to.
+    text1_->setText(QString());
     text1_->hide();
     text1_->setEnabled(true);
     text1_->resize(kPooledWidth, kTextHeight);
@@ -196,10 +193,7 @@ void OptionWnd::ShowOptionPage(const QString& key) {
                    w.owMode, 168, 58, 225);
         PlaceLabel(1, QStringLiteral("連番転送設定(個別連番転送を含む)"), 168, 98, 200, false);
         PlaceLabel(2, QStringLiteral("接続文字："), 178, 123, 80, true);
-        {
-            const QSignalBlocker block(text1_);
-            text1_->setText(w.owConnectText);
-        }
+        text1_->setText(w.owConnectText);
         text1_->setGeometry(260, 120, 40, kTextHeight);
         text1_->show();
         PlaceLabel(3, QStringLiteral("0の桁数："), 178, 148, 80, true);

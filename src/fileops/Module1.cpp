@@ -1,10 +1,14 @@
 #include "Module1.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "FileSystem.h"
 #include "GlobalParam.h"
@@ -272,29 +276,21 @@ bool OverwriteTransfer(MsgBox& msg, FileSystem& fs, TransferKind kind, const QSt
     return true;
 }
 
-QString FirstCommandLineArgument(const QString& commandLine) {
-    const int length = commandLine.size();
-    int quotes = 0;
-    int i = 1;  // 1-based position, as the scan is defined
-    for (; i <= length; ++i) {
-        const QChar c = commandLine.at(i - 1);
-        if (c == QLatin1Char('"')) {
-            if (++quotes == 2) break;
-        } else if (quotes == 0 && c == QLatin1Char(' ')) {
-            break;
-        }
-    }
-    if (quotes == 1) return QString();
-    if (quotes == 2) return commandLine.mid(1, i - 2);
-    return commandLine.left(i - 1);
-}
-
-QString BuildCommandLine(const QStringList& args) {
-    QStringList parts;
-    for (const QString& arg : args) {
-        parts << (arg.contains(QLatin1Char(' ')) ? QLatin1Char('"') + arg + QLatin1Char('"') : arg);
-    }
-    return parts.join(QLatin1Char(' '));
+QString CommandLinePath(const QString& given, const QString& startDir) {
+    if (given.isEmpty()) return given;
+    const QString absolute =
+        given.startsWith(QLatin1Char('/')) ? given : startDir + QLatin1Char('/') + given;
+    struct stat named;
+    if (::stat(QFile::encodeName(absolute).constData(), &named) != 0) return absolute;
+    // Taken out by text, "x/.." is the folder holding x; the system goes through x when it is
+    // a link. Where the two differ the path is resolved instead, so the same file opens.
+    const QString tidy = QDir::cleanPath(absolute);
+    struct stat tidied;
+    if (::stat(QFile::encodeName(tidy).constData(), &tidied) == 0 && tidied.st_dev == named.st_dev &&
+        tidied.st_ino == named.st_ino)
+        return tidy;
+    const QString resolved = QFileInfo(absolute).canonicalFilePath();
+    return resolved.isEmpty() ? absolute : resolved;
 }
 
 QString LastPathComponent(QString& path) {

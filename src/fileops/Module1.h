@@ -85,15 +85,11 @@ enum class TransferKind { Copy, Move };
 bool OverwriteTransfer(MsgBox& msg, FileSystem& fs, TransferKind kind, const QString& source,
                        const QString& destination);
 
-// The first argument of `commandLine`, unquoted: scanning from the start, a double quote counts
-// (the second one ends the argument) and, before any quote, a blank ends it. Empty when the
-// text is empty, starts with a blank, or has an opening quote without a closing one. With two
-// quotes the result is the text between the first character and the second quote.
-QString FirstCommandLineArgument(const QString& commandLine);
-
-// The command-line text rebuilt from arguments: joined by blanks, an argument holding a blank
-// enclosed in double quotes. Double quotes inside an argument are kept as they are.
-QString BuildCommandLine(const QStringList& args);
+// The path given as the program's first argument, as the program opens it: the argument as
+// it stands (Linux names may hold blanks and double quotes), made absolute against `startDir`
+// when relative, and without "." or ".." steps when it names something, so the caption shows
+// a tidy path to the same place. Empty stays empty.
+QString CommandLinePath(const QString& given, const QString& startDir);
 
 // Appends "/" to `path` unless it ends in one (the caller's variable changes), then returns
 // its last component: "/data" -> "data" (path becomes "/data/"), "/pics/cats/" -> "cats",

@@ -9,6 +9,7 @@
 
 #include "Folder.h"
 #include "MsgBox.h"
+#include "NamePart.h"
 #include "TextFile.h"
 
 namespace GlobalParam {
@@ -69,8 +70,12 @@ std::optional<int32_t> Int32Of(const std::optional<double>& v) {
 
 QString Quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'); }
 
+// Fields joined by commas. Texts are put in as they are: never through a format string, which
+// would read a "%1" a user typed as a place for the next value.
+QString Line(std::initializer_list<QString> fields) { return QStringList(fields).join(QLatin1Char(',')); }
+
 QString KeyLine(const char* key, int value) {
-    return Quoted(QString::fromLatin1(key)) + QLatin1Char(',') + QString::number(value);
+    return Line({Quoted(QString::fromLatin1(key)), QString::number(value)});
 }
 
 void ApplyOptionsLine(const QString& key, int16_t count, const QString fields[7],
@@ -93,7 +98,8 @@ void ApplyOptionsLine(const QString& key, int16_t count, const QString fields[7]
         }
     }
     if (key == QLatin1String("owconnecttext")) {
-        Options.owConnectText = fields[1];
+        // A connector that would lead out of a slot's folder is not taken.
+        if (NamePart::Refusal(fields[1]).isEmpty()) Options.owConnectText = fields[1];
         return;
     }
     const Int16Key more[] = {
@@ -138,6 +144,8 @@ void ApplySequenceLine(const QString& key, int16_t count, const QString fields[7
     auto seqSwitch = Int16Of(fields[3]);
     auto seqNum = Int32Of(StrictNumber(fields[5]));
     if (!page || !slot || !seqSwitch || !seqNum) return;
+    // A fixed name that would lead out of the slot's folder is not taken.
+    if (!NamePart::Refusal(fields[4]).isEmpty()) return;
     if (*page < 0 || *page >= Folder::kPageStorage || *slot < 0 || *slot >= Folder::kSlots) return;
     Folder::gi_SeqSwitch[*page][*slot] = *seqSwitch;
     Folder::gs_SeqName[*page][*slot] = fields[4];
@@ -191,28 +199,22 @@ bool SaveSettings(int16_t index, const QString& programDir, MsgBox& msg,
         lines << KeyLine("DelTrash", Options.DelTrash) << KeyLine("DelCaution", Options.DelCaution)
               << KeyLine("CursorKeyMode", Options.CursorKeyMode)
               << KeyLine("owMode", Options.owMode)
-              << Quoted(QStringLiteral("owConnectText")) + QLatin1Char(',') +
-                     Quoted(Options.owConnectText)
+              << Line({Quoted(QStringLiteral("owConnectText")), Quoted(Options.owConnectText)})
               << KeyLine("owSequenceNum", Options.owSequenceNum)
               << KeyLine("owSeqStart", Options.owSeqStart)
               << KeyLine("owMemIndSeqNum", Options.owMemIndSeqNum)
               << KeyLine("CurrentPageNum", Folder::gl_PageNum)
               << KeyLine("CurrentFullMode", Options.CurrentFullMode ? -1 : 0)
-              << QStringLiteral("\"StateWndMain\",%1,%2,%3,%4,%5")
-                     .arg(placement.left)
-                     .arg(placement.top)
-                     .arg(placement.right)
-                     .arg(placement.bottom)
-                     .arg(placement.showCmd);
+              << Line({Quoted(QStringLiteral("StateWndMain")), QString::number(placement.left),
+                       QString::number(placement.top), QString::number(placement.right),
+                       QString::number(placement.bottom), QString::number(placement.showCmd)});
     } else if (index == 1) {
         for (int p = 0; p < Folder::gi_PageCount; ++p)
             for (int s = 0; s < Folder::kSlots; ++s)
-                lines << QStringLiteral("\"IndividualTrans\",%1,%2,%3,%4,%5")
-                             .arg(p)
-                             .arg(s)
-                             .arg(Folder::gi_SeqSwitch[p][s])
-                             .arg(Quoted(Folder::gs_SeqName[p][s]))
-                             .arg(Folder::gl_SeqNum[p][s]);
+                lines << Line({Quoted(QStringLiteral("IndividualTrans")), QString::number(p),
+                               QString::number(s), QString::number(Folder::gi_SeqSwitch[p][s]),
+                               Quoted(Folder::gs_SeqName[p][s]),
+                               QString::number(Folder::gl_SeqNum[p][s])});
     } else {
         return false;
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include "Folder.h"
@@ -102,6 +103,27 @@ TEST_F(Form1Startup, BrokenConfigurationNeverStopsStartUpAndIsRewrittenSound) {
     form->close();
     EXPECT_EQ(File0().count("\r\n"), 11);
     EXPECT_EQ(File1().count("\r\n"), 20);
+}
+
+// A stored placement holds any 32-bit numbers: the window always lands inside a screen's free
+// area, no larger than it (a size far past it once made a backing picture of gigabytes), with
+// no arithmetic overflow on the way.
+TEST_F(Form1Startup, HostilePlacementsAreClampedToTheScreen) {
+    const char* lines[] = {
+        "100,100,70000,70000,1",
+        "0,0,2147483647,2147483647,1",
+        "-2147483648,-2147483648,2147483647,2147483647,3",
+        "-2147483648,-2147483648,-2147483000,-2147483000,1",
+        "2147483000,2147483000,2147483647,2147483647,1",
+        "-50,-60,250,240,1",
+    };
+    for (const char* line : lines) {
+        program.write("config/設定_オプション.ini", QByteArray("\"StateWndMain\",") + line + "\r\n");
+        auto form = Start();
+        const QRect area = form->screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(form->geometry())) << line;
+        form->close();
+    }
 }
 
 TEST_F(Form1Startup, UnwritableConfigIsReportedAndNothingCrashes) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -26,7 +27,6 @@
 #include "Folder.h"
 #include "Form1.h"
 #include "GlobalParam.h"
-#include "Module1.h"
 #include "TestImages.h"
 #include "ProgramState.h"
 #include "TestSupport.h"
@@ -209,20 +209,19 @@ TEST_F(Form1Files, EveryRouteHandlesADecodeFailureAsSteppingDoes) {
 
 TEST_F(Form1Files, CommandLineTargets) {
     {
-        Form1& f = Start(Module1::BuildCommandLine({pics.file("a2.jpg"), "ignored"}));
+        Form1& f = Start(pics.file("a2.jpg"));
         EXPECT_EQ(f.state().CurrentIndex, 2);
     }
     {
-        // A folder whose name holds a blank, quoted.
-        QDir(pics.path()).mkdir("my pics");
-        pics.write("my pics/in.bmp", TestImages::Encode(2, 2, "BMP"));
-        Form1& f = Start(Module1::BuildCommandLine({pics.file("my pics")}));
-        EXPECT_EQ(f.state().CurrentFolder, pics.file("my pics/"));
+        // Blanks and double quotes are name characters: the path is used as it stands.
+        QDir(pics.path()).mkdir("my \"best\" pics");
+        pics.write("my \"best\" pics/in.bmp", TestImages::Encode(2, 2, "BMP"));
+        Form1& f = Start(pics.file("my \"best\" pics"));
+        EXPECT_EQ(f.state().CurrentFolder, pics.file("my \"best\" pics/"));
         EXPECT_EQ(f.state().FileCount, 1);
     }
-    for (const QString& quiet : {pics.file("UP.JPG"), pics.file("notes.txt"),
-                                 " " + pics.path(), "\"" + pics.path()}) {
-        // Exact-case test fails, not an image, or an empty first argument: nothing, no message.
+    for (const QString& quiet : {pics.file("UP.JPG"), pics.file("notes.txt")}) {
+        // Exact-case test fails, or not an image: nothing, no message.
         Form1& f = Start(quiet);
         EXPECT_EQ(f.state().FileCount, 0) << quiet.toStdString();
         EXPECT_EQ(f.windowTitle(), "Orvane");
@@ -235,6 +234,23 @@ TEST_F(Form1Files, CommandLineTargets) {
     EXPECT_EQ(msg.shown[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(f.state().FileCount, 0);
     EXPECT_EQ(f.Bar()->text(), QStringLiteral("[移動] 0/0 "));
+}
+
+// A second start's path opens as the command line's would, but only once no question or
+// dialog is open: a transfer waiting on the overwrite question must find its list unchanged.
+TEST_F(Form1Files, HandedPathWaitsForAnOpenQuestionThenOpens) {
+    QDir(pics.path()).mkdir("other");
+    pics.write("other/o.bmp", TestImages::Encode(2, 2, "BMP"));
+    Form1& f = Start(pics.file("a2.jpg"));
+    QDialog question(&f);
+    question.setModal(true);
+    question.show();
+    f.OpenHandedPath(pics.file("other"));
+    EXPECT_EQ(f.state().CurrentFolder, Folder());
+    EXPECT_EQ(f.state().CurrentIndex, 2);
+    question.hide();
+    QTRY_COMPARE_WITH_TIMEOUT(f.state().CurrentFolder, pics.file("other/"), 5000);
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Orvane [ ") + pics.file("other/") + QStringLiteral(" ]"));
 }
 
 TEST_F(Form1Files, OpenFileNotInTheListShowsTheFirstEntry) {

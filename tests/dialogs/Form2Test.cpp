@@ -14,6 +14,7 @@
 #include "DialogTestSupport.h"
 #include "Form2.h"
 #include "LineBreakGuard.h"
+#include "NamePart.h"
 
 namespace {
 
@@ -416,6 +417,20 @@ TEST_F(Form2Test, LineBreaksAreRefusedWithAMessageWhereverTheyEnter) {
     EXPECT_EQ(f->PageTitle()->text(), QStringLiteral("B"));
     EXPECT_EQ(f->PageList()->item(1)->text(), QStringLiteral("B"));
     EXPECT_EQ(msg.texts(), QStringList(4, LineBreakGuard::Message()));
+}
+
+// The fixed name becomes part of a file name in a quoted field: a double quote, a "/" and a
+// name that is "." or ".." are refused as typed, with a message, and never stored.
+TEST_F(Form2Test, FixedNameRefusesQuotesSlashesAndDots) {
+    auto f = Open();
+    f->SeqSwitch(0)->click();
+    QLineEdit* box = f->fSeqName(0);
+    QTest::keyClicks(box, QStringLiteral("a\"/"));
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Period);
+    EXPECT_EQ(box->text(), QStringLiteral("a"));
+    EXPECT_EQ(Folder::gs_SeqName[1][0], QStringLiteral("a"));
+    EXPECT_EQ(msg.texts(), (QStringList{NamePart::Refusal("\""), NamePart::Refusal("/"), NamePart::Refusal(".")}));
 }
 
 }  // namespace

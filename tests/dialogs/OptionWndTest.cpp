@@ -10,6 +10,7 @@
 
 #include "DialogTestSupport.h"
 #include "LineBreakGuard.h"
+#include "NamePart.h"
 #include "OptionWnd.h"
 
 namespace {
@@ -219,6 +220,22 @@ TEST_F(OptionWndTest, ConnectorTextIsTakenAsTypedButNeverWithALineBreak) {
     EXPECT_EQ(msg.texts(), QStringList{LineBreakGuard::Message()});
     w->Command1_Click(0);
     EXPECT_EQ(GlobalParam::Options.owConnectText, QStringLiteral("*?"));
+}
+
+// A double quote cannot be kept in the quoted field; a "/", or a connector that is "." or "..",
+// would lead out of a slot's folder. Each is refused as typed and the text stays as it was,
+// the first edit after the page was built too.
+TEST_F(OptionWndTest, ConnectorRefusesQuotesSlashesAndDots) {
+    auto w = Open();
+    QLineEdit* box = w->Text1();
+    QTest::keyClicks(box, QStringLiteral("\"/"));
+    EXPECT_EQ(box->text(), QStringLiteral("_"));
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Period);
+    EXPECT_EQ(box->text(), QStringLiteral("_"));
+    EXPECT_EQ(msg.texts(), (QStringList{NamePart::Refusal("\""), NamePart::Refusal("/"), NamePart::Refusal(".")}));
+    w->Command1_Click(0);
+    EXPECT_EQ(GlobalParam::Options.owConnectText, QStringLiteral("_"));
 }
 
 }  // namespace

@@ -640,6 +640,33 @@ def page_keys_of_the_main_keyboard_on_us_jis_and_german_layouts(s):
 
 
 
+@case
+def second_start_hands_its_path_to_the_running_window(s):
+    first = photos(s, ["a.jpg"], folder='my "best" photos')
+    second = photos(s, ["a.jpg", 'say "hi".jpg'], folder='x/a"b')
+    (dest,) = slot_dirs(s, "d")
+    library(s, ["P"], {(0, 1): ("d", dest + "/")})
+    # Relative, with blanks, double quotes and a ".." step: used as it stands, shown tidy.
+    s.start('my "best" photos/../my "best" photos')
+    wait_for(lambda: first in s.title(), "the first folder in the caption")
+    check(s.title() == "Orvane [ %s/ ]" % first, "caption: %r" % s.title())
+    os.makedirs(s.path("elsewhere"))
+    try:
+        other = subprocess.run([os.path.join(s.prog, "orvane"), '../x/a"b/say "hi".jpg'], env=s.env,
+                               cwd=s.path("elsewhere"), stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, timeout=30)
+    except subprocess.TimeoutExpired:
+        raise Failure("the second start did not end: it opened a window of its own")
+    check(other.returncode == 0, "the second start ended with %s" % other.returncode)
+    wait_for(lambda: second in s.title(), "the handed folder in the caption")
+    s.xdo("windowfocus", "--sync", s.window)
+    time.sleep(0.3)
+    s.keys("1")  # the handed file is the one shown, not the folder's first
+    wait_for(lambda: listing(dest) == ['say "hi".jpg'], "the handed file moved")
+    s.close()
+
+
+
 def click(s, window, x, y, button="1"):
     s.xdo("mousemove", "--window", window, str(x), str(y))
     s.xdo("click", button)
@@ -671,7 +698,8 @@ def editor_and_options_dialog_rewrite_their_files(s):
     click(s, ed, 266, 167)                   # slot 2's title
     s.xdo("type", "--delay", "20", "Typed")
     click(s, ed, 842, 430)                   # 閉じる
-    wait_for(lambda: os.path.exists(s.config("設定_ページ.ini")), "the page file written at close")
+    # Written in this order at close: folder file, page file, option file 1.
+    wait_for(lambda: os.path.exists(s.config("設定_個別転送.ini")), "option file 1 written at close")
     pages = read_config(s, "設定_ページ.ini").decode("cp932").split("\r\n")
     check(pages == ["新しいページ", "新規ページ", ""], "pages: %r" % pages)
     folders = read_config(s, "設定_フォルダ.ini").decode("cp932").split("\r\n")

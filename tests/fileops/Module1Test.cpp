@@ -383,30 +383,23 @@ TEST_F(Module1Test, OverwriteThatCannotRemoveTheOldFileKeepsBoth) {
 
 // --- command line and paths -----------------------------------------------------------------
 
-TEST(CommandLineTest, FirstArgument) {
-    using Module1::FirstCommandLineArgument;
-    EXPECT_EQ(FirstCommandLineArgument(""), "");
-    EXPECT_EQ(FirstCommandLineArgument("/pics/a.jpg"), "/pics/a.jpg");
-    EXPECT_EQ(FirstCommandLineArgument("\"/my pics/a.jpg\" more text"), "/my pics/a.jpg");
-    EXPECT_EQ(FirstCommandLineArgument("/my pics/a.jpg"), "/my");
-    EXPECT_EQ(FirstCommandLineArgument("\"/my pics/a.jpg"), "");
-    EXPECT_EQ(FirstCommandLineArgument(" /pics/a.jpg"), "");
-    EXPECT_EQ(FirstCommandLineArgument("\"\""), "");
-    EXPECT_EQ(FirstCommandLineArgument("\"/a.jpg\""), "/a.jpg");
-    // A quote that does not open the text: the rule counts it all the same.
-    EXPECT_EQ(FirstCommandLineArgument("ab\"cd\" x"), "b\"cd");
-    EXPECT_EQ(FirstCommandLineArgument("a\"b c"), "");
-}
-
-TEST(CommandLineTest, BuildThenTakeFirstArgument) {
-    using Module1::BuildCommandLine;
-    EXPECT_EQ(BuildCommandLine({}), "");
-    EXPECT_EQ(BuildCommandLine({"/pics/a.jpg", "x"}), "/pics/a.jpg x");
-    EXPECT_EQ(BuildCommandLine({"/my pics/a.jpg", "x y"}), "\"/my pics/a.jpg\" \"x y\"");
-    for (const QString& path : {QStringLiteral("/a b/c d.jpg"), QStringLiteral("/日本語/写真.png"),
-                                QStringLiteral("/plain.jpg"), QStringLiteral("/*?[.jpg")}) {
-        EXPECT_EQ(Module1::FirstCommandLineArgument(BuildCommandLine({path, "--extra"})), path);
-    }
+// The argument is the path as it stands (quotes and blanks are name characters), made absolute
+// and tidied only where the tidy path names the same file.
+TEST(CommandLineTest, PathIsTheArgumentMadeAbsoluteAndTidy) {
+    TempDir t;
+    QDir().mkpath(t.file("imgs/deep"));
+    t.write("imgs/say \"hi\".jpg", "x");
+    ASSERT_EQ(::symlink(QFile::encodeName(t.file("imgs/deep")).constData(),
+                        QFile::encodeName(t.file("link")).constData()), 0);
+    using Module1::CommandLinePath;
+    const QString start = t.file("imgs/deep");
+    EXPECT_EQ(CommandLinePath("", start), "");
+    EXPECT_EQ(CommandLinePath("../say \"hi\".jpg", start), t.file("imgs/say \"hi\".jpg"));
+    EXPECT_EQ(CommandLinePath(t.file("imgs/./deep/../say \"hi\".jpg"), "/"), t.file("imgs/say \"hi\".jpg"));
+    EXPECT_EQ(CommandLinePath("./a\"b", start), start + "/./a\"b");  // names nothing: as given
+    // Through a link, ".." is the link target's parent, not the folder holding the link.
+    EXPECT_EQ(CommandLinePath(t.file("link/../say \"hi\".jpg"), "/"),
+              QFileInfo(t.file("imgs/say \"hi\".jpg")).canonicalFilePath());
 }
 
 TEST(PathTest, LastPathComponent) {

@@ -110,6 +110,46 @@ TEST_F(Settings, FileOneHasTenLinesPerPageInUse) {
     EXPECT_EQ(dir.read("config/設定_個別転送.ini").count("\r\n"), 20);
 }
 
+// Every text a user types reaches the four files as typed and comes back unchanged: never read
+// as a format ("%1" once took the place of the next number and the line was lost).
+TEST_F(Settings, TypedTextsRoundTripThroughEveryFile) {
+    const QStringList texts = {"a%1b", "%5", "%1%2%3%4%5%6%7%8%9", "x,y", "  blank ends  ",
+                               QStringLiteral("旅行、写真")};
+    Folder::gi_PageCount = int16_t(texts.size());
+    for (int p = 0; p < texts.size(); ++p) {
+        Folder::gs_PageName[p] = texts[p];
+        Folder::gs_FolderTitle[p][3] = texts[p] + "\"q\"";
+        Folder::gs_FolderPath[p][3] = "/m/" + texts[p] + "\"q\"/";
+        Folder::gi_SeqSwitch[p][3] = 1;
+        Folder::gs_SeqName[p][3] = texts[p];
+        Folder::gl_SeqNum[p][3] = 7;
+    }
+    Options.owConnectText = QStringLiteral("%1,%2 ");
+    ASSERT_TRUE(SaveSettings(0, dir.path(), msg));
+    ASSERT_TRUE(SaveSettings(1, dir.path(), msg));
+    ASSERT_TRUE(Folder::SavePageFile(dir.path(), msg));
+    ASSERT_TRUE(Folder::SaveFolderFile(dir.path(), msg));
+    EXPECT_TRUE(dir.read("config/設定_個別転送.ini").contains("\"IndividualTrans\",0,3,1,\"a%1b\",7\r\n"));
+
+    Folder::ResetState();
+    GlobalParam::ResetState();
+    InitSettings();
+    Folder::LoadPageFile(dir.path());
+    Folder::LoadFolderFile(dir.path());
+    LoadSettings(0, dir.path());
+    LoadSettings(1, dir.path());
+    EXPECT_EQ(Options.owConnectText, QStringLiteral("%1,%2 "));
+    ASSERT_EQ(Folder::gi_PageCount, texts.size());
+    for (int p = 0; p < texts.size(); ++p) {
+        EXPECT_EQ(Folder::gs_PageName[p], texts[p]);
+        EXPECT_EQ(Folder::gs_FolderTitle[p][3], texts[p] + "\"q\"");
+        EXPECT_EQ(Folder::gs_FolderPath[p][3], "/m/" + texts[p] + "\"q\"/");
+        EXPECT_EQ(Folder::gi_SeqSwitch[p][3], 1) << p;
+        EXPECT_EQ(Folder::gs_SeqName[p][3], texts[p]);
+        EXPECT_EQ(Folder::gl_SeqNum[p][3], 7);
+    }
+}
+
 TEST(SplitSettingsLine, CountsFieldsAndKeepsQuotedCommas) {
     QString f[7];
     EXPECT_EQ(SplitSettingsLine(QStringLiteral("\"owConnectText\",\"a,b\""), f), 2);
@@ -167,7 +207,8 @@ TEST_F(Settings, ValuesThatCannotBeHeldSkipTheirLine) {
                "\"CurrentPageNum\",99999999999\r\n"
                "\"StateWndMain\",1,2,x,4,1\r\n"
                "\"StateWndMain\",1,2,3,4\r\n"
-               "\"StateWndMain\",100,100,50,50,1\r\n");
+               "\"StateWndMain\",100,100,50,50,1\r\n"
+               "\"owConnectText\",\"/x\"\r\n");
     Folder::gl_PageNum = 3;
     std::optional<WindowPlacement> placement;
     LoadSettings(0, dir.path(), &placement);
@@ -175,6 +216,7 @@ TEST_F(Settings, ValuesThatCannotBeHeldSkipTheirLine) {
     EXPECT_EQ(Options.owMode, 0);
     EXPECT_EQ(Folder::gl_PageNum, 3);
     EXPECT_FALSE(placement.has_value());
+    EXPECT_EQ(Options.owConnectText, QStringLiteral("_"));  // would lead out of a slot's folder
 
     WriteFile1("\"IndividualTrans\",251,0,1,\"a\",5\r\n"
                "\"IndividualTrans\",0,10,1,\"b\",5\r\n"
@@ -182,6 +224,7 @@ TEST_F(Settings, ValuesThatCannotBeHeldSkipTheirLine) {
                "\"IndividualTrans\",0,0,1,\"d\",\r\n"
                "\"IndividualTrans\",0,0,1,\"e\",9999999999\r\n"
                "\"IndividualTrans\",0,0,1\r\n"
+               "\"IndividualTrans\",0,0,1,\"../../escape\",5\r\n"
                "\"IndividualTrans\",250,9,1,\"edge\",7\r\n"
                "\"DelTrash\",1\r\n");
     LoadSettings(1, dir.path());

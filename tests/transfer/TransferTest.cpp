@@ -299,6 +299,22 @@ TEST_F(Sorting, RememberedSequenceNumbersAdvancePastTheOneUsed) {
     EXPECT_EQ(Files("src"), QStringList{"p2.jpg"});
 }
 
+// A fixed name or connector holding "/" is refused where it is typed and when it is read; one
+// that arrives by another road still never sends a photo outside the slot's folder.
+TEST_F(Sorting, ANameLeadingOutOfTheSlotsFolderSendsNothing) {
+    Start(2);
+    Folder::gi_SeqSwitch[0][2] = 1;
+    Folder::gs_SeqName[0][2] = QStringLiteral("../../escape");
+    Tap(Qt::Key_2);
+    Options.owMode = 2;
+    Options.owConnectText = QStringLiteral("/../");
+    Photo("s1/p1.jpg");
+    Tap(Qt::Key_1);
+    EXPECT_EQ(msg.shown.size(), 2u);
+    EXPECT_EQ(Files("src"), (QStringList{"p1.jpg", "p2.jpg"}));
+    EXPECT_EQ(Files("s1"), QStringList{"p1.jpg"});
+}
+
 TEST_F(Sorting, SlotChecksAreReportedAndChangeNothing) {
     Start(2);
     Folder::gs_FolderPath[0][5].clear();
