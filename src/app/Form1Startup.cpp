@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "CommonProc.h"
+#include "FileList.h"
 #include "Folder.h"
 #include "Form1.h"
 #include "Form3.h"
@@ -34,7 +35,8 @@ void Form1::InitEnvironment() {
     state_.CopiedSlot = 0;
     state_.TransferLocked = false;
     state_.OverviewRow = 3;
-    state_.PngPluginAvailable = CommonProc::PathExists(QStringLiteral("dll/ifPNG.spi"));
+    // Only a regular file can be loaded; anything else there (a folder, a pipe) is no plug-in.
+    state_.PngPluginAvailable = FileList::IsRegularFile(QStringLiteral("dll/ifPNG.spi"));
     if (!CommonProc::PathExists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
 
     if (Folder::gi_PageCount < 1) {

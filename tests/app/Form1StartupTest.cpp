@@ -33,6 +33,8 @@ protected:
 };
 
 TEST_F(Form1Startup, FirstRunCreatesConfigAndTheDefaultPageAndClosingWritesBothFiles) {
+    // A folder in the plug-in's place is no plug-in: PNG files must not be offered.
+    ASSERT_TRUE(QDir(program.path()).mkpath(QStringLiteral("dll/ifPNG.spi")));
     auto form = Start();
     EXPECT_TRUE(QDir(program.file("config")).exists());
     EXPECT_EQ(QDir::currentPath(), QDir(program.path()).canonicalPath());
