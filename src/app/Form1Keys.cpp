@@ -6,11 +6,11 @@
 #include "Folder.h"
 #include "Form1.h"
 #include "GlobalParam.h"
+#include "KeyCodes.h"
 #include "KeyMap.h"
-#include "VirtualKeys.h"
 #include "X11Keyboard.h"
 
-using namespace VirtualKeys;
+using namespace KeyCodes;
 
 namespace {
 
