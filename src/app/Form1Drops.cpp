@@ -7,7 +7,7 @@
 #include <QUrl>
 
 #include "CommonProc.h"
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "FileList.h"
 #include "Form1.h"
 

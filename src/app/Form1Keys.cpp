@@ -2,7 +2,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "Folder.h"
 #include "Form1.h"
 #include "GlobalParam.h"

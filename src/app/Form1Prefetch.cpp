@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "FileList.h"
 #include "Form1.h"
 #include "GlobalParam.h"
@@ -46,7 +46,7 @@ private:
 
 // The view a reduced decode must cover: stretched mode in a view on screen. Before the window
 // is shown its size is not yet the real one, so the full picture is decoded then.
-QSize CoverView(const DisplayWidget* display) {
+QSize CoverView(const ImageView* display) {
     if (!GlobalParam::Options.CurrentFullMode || !display->isVisible() || display->width() <= 0 ||
         display->height() <= 0)
         return QSize();

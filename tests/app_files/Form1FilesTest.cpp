@@ -21,7 +21,7 @@
 
 #include <sys/stat.h>
 
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "FakeShellDialogs.h"
 #include "FileList.h"
 #include "Folder.h"
@@ -30,7 +30,7 @@
 #include "TestImages.h"
 #include "ProgramState.h"
 #include "TestSupport.h"
-#include "ViewMath.h"
+#include "ViewGeometry.h"
 
 namespace {
 
@@ -458,10 +458,10 @@ TEST_F(Form1Files, LayoutColoursAndFocus) {
     EXPECT_EQ(f.centralWidget()->size(), QSize(639, 451));
     auto check = [&] {
         const QSize c = f.centralWidget()->size();
-        const ViewMath::MainLayout l = ViewMath::ComputeLayout(c.width(), c.height());
-        EXPECT_EQ(f.Text1()->geometry(), l.text1);
-        EXPECT_EQ(f.display()->geometry(), l.display);
-        EXPECT_EQ(f.Bar()->geometry(), l.bar);
+        const ViewGeometry::MainLayout l = ViewGeometry::ComputeLayout(c.width(), c.height());
+        EXPECT_EQ(f.Text1()->geometry(), l.overview);
+        EXPECT_EQ(f.display()->geometry(), l.view);
+        EXPECT_EQ(f.Bar()->geometry(), l.status);
     };
     check();
     f.resize(800, 640);
@@ -575,7 +575,7 @@ TEST_F(Form1Files, StretchedRedrawsClearOnlyInTheNormalState) {
     // A spot of the view outside the stretched rectangle, marked green before each redraw.
     auto markOutside = [&]() -> QPoint {
         const QSize view = f.display()->size();
-        const QSize dest = *ViewMath::StretchSize(7, 5, view.width(), view.height());
+        const QSize dest = *ViewGeometry::StretchSize(7, 5, view.width(), view.height());
         const QPoint spot = dest.width() < view.width() ? QPoint(view.width() - 2, 1)
                                                         : QPoint(1, view.height() - 2);
         QPainter p(&f.display()->backing());

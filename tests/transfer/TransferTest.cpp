@@ -8,7 +8,7 @@
 #include <QKeyEvent>
 #include <QTest>
 
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "FakeFileSystem.h"
 #include "FakeShellDialogs.h"
 #include "Folder.h"
