@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "CommonProc.h"
+#include "DesktopFolders.h"
 #include "FileList.h"
 #include "Folder.h"
 #include "Form1.h"
@@ -37,15 +37,15 @@ void Form1::InitEnvironment() {
     state_.OverviewRow = 3;
     // Only a regular file can be loaded; anything else there (a folder, a pipe) is no plug-in.
     state_.PngPluginAvailable = FileList::IsRegularFile(QStringLiteral("dll/ifPNG.spi"));
-    if (!CommonProc::PathExists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
+    if (!DesktopFolders::PathExists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
 
     if (Folder::gi_PageCount < 1) {
         Folder::gi_PageCount = 1;
         Folder::gs_PageName[0] = QStringLiteral("新規ページ");
         Folder::gs_FolderTitle[0][0] = QStringLiteral("マイドキュメント");
-        Folder::gs_FolderPath[0][0] = CommonProc::GetSpecialFolderPath(QStringLiteral("mydocuments"));
+        Folder::gs_FolderPath[0][0] = DesktopFolders::GetSpecialFolderPath(QStringLiteral("mydocuments"));
         Folder::gs_FolderTitle[0][1] = QStringLiteral("マイピクチャー");
-        Folder::gs_FolderPath[0][1] = CommonProc::PicturesFolderPath();
+        Folder::gs_FolderPath[0][1] = DesktopFolders::PicturesFolderPath();
     }
     if (Folder::gl_PageNum > 249 || Folder::gl_PageNum < 0) Folder::gl_PageNum = 0;
     if (Folder::gl_PageNum > Folder::gi_PageCount - 1) Folder::gl_PageNum = 0;

@@ -22,7 +22,7 @@
 #include <sys/stat.h>
 
 #include "ImageView.h"
-#include "FakeShellDialogs.h"
+#include "FakePickers.h"
 #include "FileList.h"
 #include "Folder.h"
 #include "Form1.h"
@@ -41,7 +41,7 @@ protected:
     ProgramState programState;  // first: undone last
     void SetUp() override {
         services.msgBox = &msg;
-        services.dialogs = &dialogs;
+        services.pickers = &dialogs;
         // Listed order: a1.bmp, a2.jpg, a10.gif, broken.jpg, UP.JPG.
         pics.write("a1.bmp", TestImages::Encode(7, 5, "BMP"));
         pics.write("a2.jpg", TestImages::Encode(16, 8, "JPG"));
@@ -89,7 +89,7 @@ protected:
     TempDir program;
     TempDir pics;
     FakeMsgBox msg;
-    FakeShellDialogs dialogs;
+    FakePickers dialogs;
     Services services;
     std::unique_ptr<Form1> form;
 };

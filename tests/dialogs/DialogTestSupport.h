@@ -3,7 +3,7 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "FakeShellDialogs.h"
+#include "FakePickers.h"
 #include "Folder.h"
 #include "GlobalParam.h"
 #include "Services.h"
@@ -27,7 +27,7 @@ protected:
         }
         QDir().mkpath(program.file("config"));
         services.msgBox = &msg;
-        services.dialogs = &dialogs;
+        services.pickers = &dialogs;
     }
 
     // A drag payload of local paths, as a file manager sends it.
@@ -41,6 +41,6 @@ protected:
 
     TempDir program;
     FakeMsgBox msg;
-    FakeShellDialogs dialogs;
+    FakePickers dialogs;
     Services services;
 };

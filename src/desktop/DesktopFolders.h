@@ -4,10 +4,10 @@
 #include <optional>
 
 class QWidget;
-class ShellDialogs;
+class Pickers;
 
-// Shell helpers: special folders, the literal path test and the folder browser.
-namespace CommonProc {
+// Desktop helpers: special folders, the literal path test and the folder browser.
+namespace DesktopFolders {
 
 // The user's documents folder with a final "/" for "mydocuments" (any letter case); empty
 // for every other name.
@@ -22,6 +22,6 @@ QString DesktopFolderPath();
 bool PathExists(const QString& path);
 
 // The folder browser titled "フォルダを選択してください". Nothing on cancel; no "/" appended.
-std::optional<QString> BrowseForFolderPath(ShellDialogs& dialogs, QWidget* owner);
+std::optional<QString> BrowseForFolderPath(Pickers& dialogs, QWidget* owner);
 
-}  // namespace CommonProc
+}  // namespace DesktopFolders

@@ -1,13 +1,13 @@
-#include "CommonProc.h"
+#include "DesktopFolders.h"
 
 #include <QFile>
 #include <QStandardPaths>
 
 #include <sys/stat.h>
 
-#include "ShellDialogs.h"
+#include "Pickers.h"
 
-namespace CommonProc {
+namespace DesktopFolders {
 namespace {
 QString WithSlash(QString path) {
     if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
@@ -34,8 +34,8 @@ bool PathExists(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
-std::optional<QString> BrowseForFolderPath(ShellDialogs& dialogs, QWidget* owner) {
+std::optional<QString> BrowseForFolderPath(Pickers& dialogs, QWidget* owner) {
     return dialogs.BrowseForFolder(owner, QStringLiteral("フォルダを選択してください"));
 }
 
-}  // namespace CommonProc
+}  // namespace DesktopFolders
