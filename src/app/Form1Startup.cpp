@@ -8,6 +8,7 @@
 
 #include "DesktopFolders.h"
 #include "FileList.h"
+#include "FileSystem.h"
 #include "Folder.h"
 #include "Form1.h"
 #include "Form3.h"
@@ -37,13 +38,13 @@ void Form1::InitEnvironment() {
     state_.OverviewRow = 3;
     // Only a regular file can be loaded; anything else there (a folder, a pipe) is no plug-in.
     state_.PngPluginAvailable = FileList::IsRegularFile(QStringLiteral("dll/ifPNG.spi"));
-    if (!DesktopFolders::PathExists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
+    if (!PosixFileSystem().Exists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
 
     if (Folder::gi_PageCount < 1) {
         Folder::gi_PageCount = 1;
         Folder::gs_PageName[0] = QStringLiteral("新規ページ");
         Folder::gs_FolderTitle[0][0] = QStringLiteral("マイドキュメント");
-        Folder::gs_FolderPath[0][0] = DesktopFolders::GetSpecialFolderPath(QStringLiteral("mydocuments"));
+        Folder::gs_FolderPath[0][0] = DesktopFolders::DocumentsFolderPath();
         Folder::gs_FolderTitle[0][1] = QStringLiteral("マイピクチャー");
         Folder::gs_FolderPath[0][1] = DesktopFolders::PicturesFolderPath();
     }

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include "DesktopFolders.h"
+#include "FileSystem.h"
 #include "Folder.h"
 #include "Form2.h"
 #include "GlobalParam.h"
@@ -30,7 +31,7 @@ QString FirstDroppedPath(const QMimeData* data) {
 }
 
 bool IsExistingFolder(const QString& path) {
-    return !path.isEmpty() && DesktopFolders::PathExists(path) && QFileInfo(path).isDir();
+    return !path.isEmpty() && PosixFileSystem().Exists(path) && QFileInfo(path).isDir();
 }
 
 // The normal input background, or the greyed one of a box that cannot be edited; the same
