@@ -26,9 +26,7 @@
 #include "ImageView.h"
 #include "FileList.h"
 #include "FileSystem.h"
-#include "Folder.h"
 #include "Form1.h"
-#include "GlobalParam.h"
 #include "Module1.h"
 #include "MsgBox.h"
 #include "PngPlugin.h"
@@ -188,7 +186,7 @@ struct Bench {
         services.fileSystem = &fs;
         form = std::make_unique<Form1>(services, programDir, QString());
         form->Form_Load();
-        GlobalParam::Options.CurrentFullMode = true;
+        form->options().fitToView = true;
         form->display()->installEventFilter(&paint);
         paint.clock.start();
         // A 1920 x 1080 view.
@@ -376,8 +374,8 @@ int main(int argc, char** argv) {
         QDir().mkpath(moveFolder);
         for (int i = 0; i < 12; ++i)
             QFile::copy(sources[i % 4], moveFolder + QStringLiteral("/m%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
-        Folder::gs_FolderPath[Folder::gl_PageNum][1] = dest;
-        Folder::gi_SeqSwitch[Folder::gl_PageNum][1] = 0;
+        b.form->library().current().folderSlots[1].folder = dest;
+        b.form->library().current().folderSlots[1].renaming = 0;
         b.form->OpenFolder(moveFolder);
         b.Settle();
         std::vector<double> digit;

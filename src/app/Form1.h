@@ -9,7 +9,9 @@
 #include <optional>
 
 #include "Form1State.h"
-#include "GlobalParam.h"
+#include "FolderLibrary.h"
+#include "OptionFiles.h"
+#include "Options.h"
 #include "PictureBuffer.h"
 #include "Services.h"
 
@@ -82,7 +84,7 @@ public:
     void DrawImage(int32_t RedrawKind);
     // One slide step by the arrow keys held in SlideKeys (Shift: 90, else 30), then DrawImage(2).
     void SlideImage();
-    // Inverts GlobalParam::Options.CurrentFullMode and redraws (Enter, right click).
+    // Inverts the fit mode (Options::fitToView) and redraws (Enter, right click).
     void ToggleFullMode();
     void Display_MouseDown(int button, int shift, double x, double y);
     void Display_MouseMove(int button, int shift, double x, double y);
@@ -108,6 +110,13 @@ public:
     void UpdateStatusBar();
     void ShowPageOverview();
 
+    // The preferences and the pages of slots, owned here and lent to the dialogs, which
+    // edit copies and hand them back.
+    Options& options() { return options_; }
+    const Options& options() const { return options_; }
+    FolderLibrary& library() { return library_; }
+    const FolderLibrary& library() const { return library_; }
+
     Form1State& state() { return state_; }
     const Form1State& state() const { return state_; }
     QLabel* Bar() const { return bar_; }
@@ -116,12 +125,12 @@ public:
     const QString& programDir() const { return programDir_; }
 
     // The placement saved in option file 0: the restored rectangle and the show state.
-    GlobalParam::WindowPlacement CurrentPlacement() const;
-    void ApplyPlacement(const GlobalParam::WindowPlacement& placement);
+    WindowPlacement CurrentPlacement() const;
+    void ApplyPlacement(const WindowPlacement& placement);
     // The rectangle a stored placement gets: inside the available area (of `areas`) it
     // overlaps most, or at the top left of `primary` when it overlaps none; never larger than
     // that area. Empty for an empty placement.
-    static QRect PlacedRect(const GlobalParam::WindowPlacement& placement, const QList<QRect>& areas,
+    static QRect PlacedRect(const WindowPlacement& placement, const QList<QRect>& areas,
                             const QRect& primary);
 
     // Runs the editor and the options dialog of the menus; empty means exec(). Tests set it
@@ -139,6 +148,8 @@ private:
     void BuildWidgets();
     void BuildMenus();
     void Form_Unload();
+    // Appends the page a first start gets: "新規ページ" with the documents and pictures folders.
+    void AddDefaultPage();
     void Form_Resize();
     void ConnectView();
     void InstallDropHandling();
@@ -166,6 +177,10 @@ private:
     QString programDir_;
     QString startPath_;
     Form1State state_;
+    Options options_;
+    FolderLibrary library_;
+    // The page the options file remembered, settled against the library by InitEnvironment.
+    int32_t rememberedPage_ = 0;
 
     QPlainTextEdit* text1_ = nullptr;
     ImageView* display_ = nullptr;

@@ -3,9 +3,7 @@
 #include <QKeyEvent>
 
 #include "ImageView.h"
-#include "Folder.h"
 #include "Form1.h"
-#include "GlobalParam.h"
 #include "KeyCodes.h"
 #include "KeyMap.h"
 #include "X11Keyboard.h"
@@ -56,7 +54,7 @@ void Form1::InstallKeyRouting() {
 void Form1::Picture1_KeyDown(int k, int16_t shift) {
     if (k < 0 || k > 256) return;
     state_.KeyIsDown[k] = true;
-    const int16_t mode = GlobalParam::Options.CursorKeyMode;
+    const int16_t mode = options_.arrowKeyMode;
     const int32_t files = state_.FileCount;
     if (k == Shift) {
         state_.SlideKeys[4] = true;
@@ -76,7 +74,7 @@ void Form1::Picture1_KeyDown(int k, int16_t shift) {
             state_.CopiedFlag = false;
             UpdateStatusBar();
         }
-        Folder::gl_PageNum = (Folder::gl_PageNum >= Folder::gi_PageCount - 1) ? 0 : Folder::gl_PageNum + 1;
+        library_.stepPage(+1);
         if (state_.OverviewRow < 7) ++state_.OverviewRow;
         ShowPageOverview();
     } else if (KeyMatches(kPreviousPage, k, shift, mode, files)) {
@@ -84,7 +82,7 @@ void Form1::Picture1_KeyDown(int k, int16_t shift) {
             state_.CopiedFlag = false;
             UpdateStatusBar();
         }
-        Folder::gl_PageNum = (Folder::gl_PageNum <= 0) ? Folder::gi_PageCount - 1 : Folder::gl_PageNum - 1;
+        library_.stepPage(-1);
         if (state_.OverviewRow > 2) --state_.OverviewRow;
         ShowPageOverview();
     } else if (KeyMatches(kSlide, k, shift, mode, files)) {
@@ -98,16 +96,15 @@ void Form1::Picture1_KeyUp(int k, int16_t shift) {
     if (k == Shift) state_.SlideKeys[4] = false;
     // A release whose press happened elsewhere (the key that closed a dialog) does nothing.
     if (!state_.KeyIsDown[k]) return;
-    const int16_t mode = GlobalParam::Options.CursorKeyMode;
+    const int16_t mode = options_.arrowKeyMode;
     const int32_t files = state_.FileCount;
     if (k == Delete) {
         if (!state_.TransferLocked) DeleteCurrentFile();
     } else if (KeyMatches(kTransfer, k, shift, mode, files)) {
         if (!state_.TransferLocked) TransferToSlot(static_cast<int16_t>(SlotDigit(k)));
     } else if (KeyMatches(kOpenSlotFolder, k, shift, mode, files)) {
-        const int32_t page = Folder::gl_PageNum;
-        if (page >= 0 && page < Folder::kPageStorage)
-            OpenFolder(Folder::gs_FolderPath[page][SlotDigit(k)]);
+        if (library_.hasPage(library_.currentPage()))
+            OpenFolder(library_.current().folderSlots[static_cast<size_t>(SlotDigit(k))].folder);
         UpdateStatusBar();
     } else if (k == Return) {
         ToggleFullMode();

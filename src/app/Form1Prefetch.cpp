@@ -6,7 +6,6 @@
 #include "ImageView.h"
 #include "FileList.h"
 #include "Form1.h"
-#include "GlobalParam.h"
 #include "Prefetcher.h"
 
 struct Form1::PrefetchState {
@@ -46,8 +45,8 @@ private:
 
 // The view a reduced decode must cover: stretched mode in a view on screen. Before the window
 // is shown its size is not yet the real one, so the full picture is decoded then.
-QSize CoverView(const ImageView* display) {
-    if (!GlobalParam::Options.CurrentFullMode || !display->isVisible() || display->width() <= 0 ||
+QSize CoverView(const ImageView* display, bool fitToView) {
+    if (!fitToView || !display->isVisible() || display->width() <= 0 ||
         display->height() <= 0)
         return QSize();
     return display->size();
@@ -68,7 +67,7 @@ Prefetcher& Form1::prefetcher() const { return prefetch_->prefetcher; }
 
 bool Form1::ObtainPicture(const QString& path, DecodedPicture* out) {
     PrefetchState& ps = *prefetch_;
-    const QSize cover = CoverView(display_);
+    const QSize cover = CoverView(display_, options_.fitToView);
     // Being decoded ahead already: waiting costs less than a second decode beside it.
     if (ps.prefetcher.StatusOf(path, cover) == Prefetcher::Status::Pending)
         ps.prefetcher.AwaitPending(path, 60000);
@@ -89,7 +88,7 @@ void Form1::PrefetchAround() {
     auto step = [count](int32_t at, int d) {
         return d > 0 ? FileList::NextIndex(at, count) : FileList::PreviousIndex(at, count);
     };
-    const QSize cover = CoverView(display_);
+    const QSize cover = CoverView(display_, options_.fitToView);
     const int32_t ahead = step(i, dir);
     std::vector<Prefetcher::Job> jobs;
     for (int32_t j : {ahead, step(i, -dir), step(ahead, dir)})
@@ -101,7 +100,7 @@ void Form1::EnsurePixels(const QSize* dest) {
     if (!picture1_.isReduced()) return;
     if (dest && picture1_.covers(*dest)) return;
     PrefetchState& ps = *prefetch_;
-    const QSize cover = dest ? CoverView(display_) : QSize();
+    const QSize cover = dest ? CoverView(display_, options_.fitToView) : QSize();
     DecodedPicture d;
     if (!ps.prefetcher.Take(ps.path, cover, &d))
         d = DecodePictureFile(ps.path, state_.PngPluginAvailable, cover);
@@ -129,5 +128,5 @@ bool Form1::SkipHeldStep(int direction) {
                                ? FileList::NextIndex(state_.CurrentIndex, state_.FileCount)
                                : FileList::PreviousIndex(state_.CurrentIndex, state_.FileCount);
     return ps.prefetcher.StatusOf(state_.CurrentFolder + state_.FileAt(target),
-                                  CoverView(display_)) == Prefetcher::Status::Pending;
+                                  CoverView(display_, options_.fitToView)) == Prefetcher::Status::Pending;
 }

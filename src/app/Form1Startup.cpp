@@ -9,22 +9,28 @@
 #include "DesktopFolders.h"
 #include "FileList.h"
 #include "FileSystem.h"
-#include "Folder.h"
 #include "Form1.h"
 #include "Form3.h"
-#include "GlobalParam.h"
+#include "LibraryFiles.h"
+#include "LibraryMessages.h"
 #include "MsgBox.h"
+#include "OptionFiles.h"
 
 void Form1::Form_Load() {
     // Every relative path of the program (config/, dll/ifPNG.spi) resolves against its folder.
     QDir::setCurrent(programDir_);
-    Folder::LoadPageFile(programDir_);
-    Folder::LoadFolderFile(programDir_);
-    GlobalParam::InitSettings();
-    std::optional<GlobalParam::WindowPlacement> placement;
-    GlobalParam::LoadSettings(0, programDir_, &placement);
-    if (placement) ApplyPlacement(*placement);
-    GlobalParam::LoadSettings(1, programDir_);
+    library_ = FolderLibrary();
+    LibraryFiles::loadPages(programDir_, library_);
+    LibraryFiles::loadFolders(programDir_, library_);
+    // Made before the renaming file is read, which may hold settings for its slots.
+    if (library_.pageCount() < 1) AddDefaultPage();
+    options_ = Options();
+    library_.resetRenaming();
+    LastRun lastRun;
+    OptionFiles::loadOptions(programDir_, options_, &lastRun);
+    rememberedPage_ = lastRun.currentPage.value_or(0);
+    if (lastRun.placement) ApplyPlacement(*lastRun.placement);
+    OptionFiles::loadRenaming(programDir_, library_);
     InitEnvironment();
     OpenCommandLineTarget();
     UpdateStatusBar();
@@ -40,16 +46,18 @@ void Form1::InitEnvironment() {
     state_.PngPluginAvailable = FileList::IsRegularFile(QStringLiteral("dll/ifPNG.spi"));
     if (!PosixFileSystem().Exists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
 
-    if (Folder::gi_PageCount < 1) {
-        Folder::gi_PageCount = 1;
-        Folder::gs_PageName[0] = QStringLiteral("新規ページ");
-        Folder::gs_FolderTitle[0][0] = QStringLiteral("マイドキュメント");
-        Folder::gs_FolderPath[0][0] = DesktopFolders::DocumentsFolderPath();
-        Folder::gs_FolderTitle[0][1] = QStringLiteral("マイピクチャー");
-        Folder::gs_FolderPath[0][1] = DesktopFolders::PicturesFolderPath();
-    }
-    if (Folder::gl_PageNum > 249 || Folder::gl_PageNum < 0) Folder::gl_PageNum = 0;
-    if (Folder::gl_PageNum > Folder::gi_PageCount - 1) Folder::gl_PageNum = 0;
+    if (library_.pageCount() < 1) AddDefaultPage();
+    library_.settleCurrentPage(rememberedPage_);
+}
+
+void Form1::AddDefaultPage() {
+    library_.appendPage(QStringLiteral("新規ページ"));
+    Page& page = library_.page(library_.pageCount() - 1);
+    page.folderSlots[0].title = QStringLiteral("マイドキュメント");
+    page.folderSlots[0].folder = DesktopFolders::DocumentsFolderPath();
+    page.folderSlots[1].title = QStringLiteral("マイピクチャー");
+    page.folderSlots[1].folder = DesktopFolders::PicturesFolderPath();
+    for (Slot& slot : page.folderSlots) slot.nextNumber = 1;
 }
 
 void Form1::Form_Unload() {
@@ -57,13 +65,14 @@ void Form1::Form_Unload() {
     unloaded_ = true;
     Form3::UnloadAll();
     MsgBox& msg = *services_.msgBox;
-    GlobalParam::SaveSettings(0, programDir_, msg, CurrentPlacement());
-    GlobalParam::SaveSettings(1, programDir_, msg);
+    ReportSaveFailure(msg, OptionFiles::saveOptions(programDir_, options_, library_.currentPage(),
+                                                    CurrentPlacement()));
+    ReportSaveFailure(msg, OptionFiles::saveRenaming(programDir_, library_));
 }
 
-GlobalParam::WindowPlacement Form1::CurrentPlacement() const {
+WindowPlacement Form1::CurrentPlacement() const {
     const QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
-    GlobalParam::WindowPlacement p;
+    WindowPlacement p;
     p.left = r.left();
     p.top = r.top();
     p.right = r.left() + r.width();
@@ -84,7 +93,7 @@ int64_t Overlap(int64_t l, int64_t t, int64_t r, int64_t b, const QRect& area) {
 
 }  // namespace
 
-QRect Form1::PlacedRect(const GlobalParam::WindowPlacement& p, const QList<QRect>& areas,
+QRect Form1::PlacedRect(const WindowPlacement& p, const QList<QRect>& areas,
                         const QRect& primary) {
     const int64_t l = p.left, t = p.top, r = p.right, b = p.bottom;
     if (r <= l || b <= t) return QRect();
@@ -109,7 +118,7 @@ QRect Form1::PlacedRect(const GlobalParam::WindowPlacement& p, const QList<QRect
     return QRect(int(x), int(y), int(w), int(h));
 }
 
-void Form1::ApplyPlacement(const GlobalParam::WindowPlacement& p) {
+void Form1::ApplyPlacement(const WindowPlacement& p) {
     QList<QRect> areas;
     for (QScreen* screen : QGuiApplication::screens()) areas << screen->availableGeometry();
     const QScreen* primary = QGuiApplication::primaryScreen();

@@ -1,7 +1,6 @@
 // The status bar, the caption and the page overview.
 #include <QFileInfo>
 
-#include "Folder.h"
 #include "Form1.h"
 #include "PageOverview.h"
 #include "StatusBar.h"
@@ -10,15 +9,14 @@ void Form1::UpdateStatusBar() {
     int64_t size = 0;
     if (state_.FileCount > 0 && state_.ImageShown) size = QFileInfo(state_.CurrentPath()).size();
     QString copiedTitle;
-    const int32_t page = Folder::gl_PageNum;
-    if (state_.CopiedFlag && page >= 0 && page < Folder::kPageStorage && state_.CopiedSlot >= 0 &&
-        state_.CopiedSlot < Folder::kSlots)
-        copiedTitle = Folder::gs_FolderTitle[page][state_.CopiedSlot];
+    if (state_.CopiedFlag && library_.hasPage(library_.currentPage()) && state_.CopiedSlot >= 0 &&
+        state_.CopiedSlot < FolderLibrary::kSlots)
+        copiedTitle = library_.current().folderSlots[static_cast<size_t>(state_.CopiedSlot)].title;
     bar_->setText(StatusBarText(state_, size, copiedTitle));
     const QString caption = CaptionFor(windowTitle(), state_.CurrentFolder);
     if (caption != windowTitle()) setWindowTitle(caption);
 }
 
 void Form1::ShowPageOverview() {
-    text1_->setPlainText(PageOverviewText(Folder::gl_PageNum, Folder::gi_PageCount, state_.OverviewRow));
+    text1_->setPlainText(PageOverviewText(library_, state_.OverviewRow));
 }

@@ -1,14 +1,10 @@
 // Sending the shown file to a slot's folder, and deleting it.
 #include "FileSystem.h"
-#include "Folder.h"
 #include "Form1.h"
-#include "GlobalParam.h"
 #include "Module1.h"
 #include "MsgBox.h"
 #include "NamePart.h"
 #include "SequenceNames.h"
-
-using GlobalParam::Options;
 
 namespace {
 // A fixed name or connector that could lead out of the slot's folder is refused where it is
@@ -20,15 +16,21 @@ bool StaysInFolder(MsgBox& msg, const QString& folder, const QString& destinatio
              destination.mid(folder.size()));
     return false;
 }
+
+Module1::Deletion DeletionOf(const Options& options) {
+    return options.deletesToTrash() ? Module1::Deletion::ToTrash : Module1::Deletion::Directly;
+}
 }  // namespace
 
 void Form1::TransferToSlot(int16_t d) {
     if (!state_.ImageShown || state_.FileCount <= 0) return;
     // A file just copied to slot d is not copied there again until the mark is cleared.
     if (state_.CopiedFlag && d == state_.CopiedSlot) return;
-    if (d < 0 || d >= Folder::kSlots) return;
-    const int32_t page = Folder::gl_PageNum;
-    if (page < 0 || page >= Folder::kPageStorage) return;
+    if (d < 0 || d >= FolderLibrary::kSlots) return;
+    const int32_t page = library_.currentPage();
+    if (!library_.hasPage(page)) return;
+    const Slot slot = library_.page(page).folderSlots[static_cast<size_t>(d)];
+    const Options& options = options_;
     MsgBox& msg = *services_.msgBox;
     FileSystem& fs = *services_.fileSystem;
 
@@ -41,7 +43,7 @@ void Form1::TransferToSlot(int16_t d) {
         msg.Show(QStringLiteral("指定の画像ファイルが見当たりません"));
         return;
     }
-    const QString slotPath = Folder::gs_FolderPath[page][d];
+    const QString slotPath = slot.folder;
     if (slotPath.isEmpty()) {
         msg.Show(QStringLiteral("フォルダパスが設定されていません"));
         return;
@@ -55,27 +57,27 @@ void Form1::TransferToSlot(int16_t d) {
 
     QString destination = folder;
     bool overwrite = false;
-    if (Folder::gi_SeqSwitch[page][d] == 1) {
-        const int32_t start = Options.owMemIndSeqNum == 1 ? Folder::gl_SeqNum[page][d] : Options.owSeqStart;
+    if (slot.renames()) {
+        const int32_t start = options.continueNumbers == 1 ? slot.nextNumber : options.firstNumber;
         QStringList names;
         FsError err;
         fs.ListRegularFiles(folder, &names, &err);
-        const QString seqName = Folder::gs_SeqName[page][d];
-        const int32_t n = FreeIndividualNumber(names, seqName, Options.owConnectText,
-                                               Options.owSequenceNum, start);
+        const QString seqName = slot.fixedName;
+        const int32_t n = FreeIndividualNumber(names, seqName, options.connector,
+                                               options.numberDigitsChoice, start);
         if (n < 0) {
             msg.Show(QStringLiteral("これ以上は振り分けられません"));
             return;
         }
-        destination = folder + IndividualBaseName(seqName, Options.owConnectText, n, Options.owSequenceNum) +
+        destination = folder + IndividualBaseName(seqName, options.connector, n, options.numberDigitsChoice) +
                       (folder + name).right(4);
         if (!StaysInFolder(msg, folder, destination)) return;
         // Stored before the transfer, so a failed one never reuses the number.
-        if (Options.owMemIndSeqNum == 1) Folder::gl_SeqNum[page][d] = n + 1;
+        if (options.continueNumbers == 1) library_.page(page).folderSlots[static_cast<size_t>(d)].nextNumber = n + 1;
     } else {
         const QString existing = folder + name;
         if (fs.IsRegularFile(existing)) {
-            const int16_t mode = Options.owMode;
+            const int16_t mode = options.collisionMode;
             if ((mode == 0 || mode == 1) && Module1::IsSameFile(fs, source, existing)) {
                 msg.Show(Module1::SameFileMessage());
                 return;
@@ -89,8 +91,8 @@ void Form1::TransferToSlot(int16_t d) {
                 destination = existing;
             } else if (mode == 2) {
                 destination = FreeNumberedName(existing.left(existing.size() - 4), existing.right(4),
-                                               Options.owConnectText, Options.owSequenceNum,
-                                               Options.owSeqStart,
+                                               options.connector, options.numberDigitsChoice,
+                                               options.firstNumber,
                                                [&fs](const QString& p) { return fs.IsRegularFile(p); });
                 if (destination.isEmpty()) {
                     msg.Show(QStringLiteral("これ以上は振り分けられません"));
@@ -110,7 +112,7 @@ void Form1::TransferToSlot(int16_t d) {
     bool done;
     if (overwrite)
         done = Module1::OverwriteTransfer(msg, fs, copy ? Module1::TransferKind::Copy : Module1::TransferKind::Move,
-                                          source, destination);
+                                          source, destination, DeletionOf(options_));
     else if (copy)
         // No collision was found, so none may be created silently by a file that appeared
         // since: the copy never replaces here.
@@ -135,11 +137,11 @@ void Form1::DeleteCurrentFile() {
     const QString target = state_.CurrentPath();
     if (target.isEmpty()) return;
     MsgBox& msg = *services_.msgBox;
-    if (Options.DelCaution == 1 &&
+    if (options_.confirmDelete == 1 &&
         msg.Show(target + QStringLiteral("を削除しますか？"), QStringLiteral("Orvane"),
                  MsgButtons::OkCancel, vbCancel) != vbOK)
         return;
-    if (!Module1::RemoveFile(msg, *services_.fileSystem, target)) return;
+    if (!Module1::RemoveFile(msg, *services_.fileSystem, target, DeletionOf(options_))) return;
     RemoveCurrentFromList();
     if (state_.FileCount == 0) LoadImageFile(QString());
     state_.CopiedFlag = false;

@@ -3,7 +3,6 @@
 
 #include "ImageView.h"
 #include "Form1.h"
-#include "GlobalParam.h"
 #include "PngPlugin.h"
 #include "PictureDecoder.h"
 #include "Prefetcher.h"
@@ -67,7 +66,7 @@ void Form1::LoadOrShowFailure(const QString& path) {
 void Form1::DrawImage(int32_t RedrawKind) {
     if (!state_.ImageShown) return;
     if (RedrawKind == 0) display_->clearBacking();
-    if (GlobalParam::Options.CurrentFullMode) {
+    if (options_.fitToView) {
         const Qt::WindowStates ws = windowState();
         if (!(ws & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
             display_->clearBacking();
@@ -95,12 +94,12 @@ void Form1::SlideImage() {
 }
 
 void Form1::ToggleFullMode() {
-    GlobalParam::Options.CurrentFullMode = !GlobalParam::Options.CurrentFullMode;
+    options_.fitToView = !options_.fitToView;
     DrawImage(0);
 }
 
 void Form1::Display_MouseDown(int, int, double x, double y) {
-    if (GlobalParam::Options.CurrentFullMode) return;
+    if (options_.fitToView) return;
     DragStartSlideX = SlideX;
     DragStartSlideY = SlideY;
     DragStartX = static_cast<int32_t>(ViewGeometry::RoundHalfEven(x));
@@ -108,7 +107,7 @@ void Form1::Display_MouseDown(int, int, double x, double y) {
 }
 
 void Form1::Display_MouseMove(int button, int, double x, double y) {
-    if (GlobalParam::Options.CurrentFullMode || button != 1) return;
+    if (options_.fitToView || button != 1) return;
     ViewGeometry::DragAxis h{SlideX, DragStartX, DragStartSlideX};
     h = ViewGeometry::DragMoveAxis(h, x, picture1_.width(), display_->width());
     SlideX = h.slide;

@@ -8,7 +8,7 @@ enum KeyCommand : int16_t {
 };
 
 // Whether `keyCode` with modifier bits `shift` selects `command`, given the option
-// CursorKeyMode and the number of files in the list.
+// arrow-key mode and the number of files in the list.
 bool KeyMatches(int16_t command, int keyCode, int16_t shift, int16_t cursorKeyMode,
                 int32_t fileCount);
 

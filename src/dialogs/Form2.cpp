@@ -108,8 +108,9 @@ private:
 
 }  // namespace
 
-Form2::Form2(const Services& services, const QString& programDir, QWidget* parent)
-    : QDialog(parent), services_(services), programDir_(programDir) {
+Form2::Form2(const Services& services, const QString& programDir, const FolderLibrary& library,
+             const Options& options, QWidget* parent)
+    : QDialog(parent), services_(services), programDir_(programDir), library_(library), options_(options) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("ショートカットフォルダ設定"));
     BuildWidgets();

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "FolderLibrary.h"
+#include "Options.h"
 #include "Services.h"
 
 class QCheckBox;
@@ -14,16 +16,18 @@ class QMimeData;
 class QPushButton;
 
 // The shortcut-folder editor: the page list and page operations at the left, the ten folder
-// slots of the current page (Folder::gl_PageNum) as ten rows at the right. It edits the
-// library in place; closing, however it happens, stores the shown page and writes the folder
-// file, the page file and option file 1.
+// slots of the current page as ten rows at the right. It edits its own copy of the library,
+// which its owner takes back once the editor is done (there is no cancel); closing, however it
+// happens, stores the shown page and writes the page, folder and renaming files.
 class Form2 : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kRows = 10;
 
-    // Builds the window and loads the library into it (the list, the current page's rows).
-    Form2(const Services& services, const QString& programDir, QWidget* parent = nullptr);
+    // Builds the window and loads a copy of `library` into it (the list, the current page's
+    // rows). `options` decides whether the next numbers can be edited.
+    Form2(const Services& services, const QString& programDir, const FolderLibrary& library,
+          const Options& options, QWidget* parent = nullptr);
     ~Form2() override;
 
     // Fills the page-count label, the title and the ten rows from the current page.
@@ -60,6 +64,8 @@ public:
     void Command1_Click();        // "閉じる"
 
     bool EditorUpdating() const { return editorUpdating_; }
+    // The library as edited so far: after closing, everything the editor stored and saved.
+    const FolderLibrary& library() const { return library_; }
 
     // The text a next-number box holds after its change rule: the value of its leading
     // digits modulo 1000001, computed exactly however many digits were pasted; "0" for none.
@@ -101,13 +107,19 @@ private:
     void Form_Load();
     void Form_Unload();
     // Applies the list's selection after the editor changed the list with its signals
-    // blocked: the selected entry becomes gl_PageNum.
+    // blocked: the selected entry becomes the current page.
     void ApplyListSelection();
+    // Slot `i` of the page shown.
+    Slot& ShownSlot(int i) { return library_.current().folderSlots[static_cast<size_t>(i)]; }
+    // Shows the message for a refused page operation; true when it was done.
+    bool PageChangeDone(FolderLibrary::PageChange change);
     // A dropped folder path, ending in "/", or empty when the drop must change nothing.
     QString DroppedFolder(const QMimeData* data);
 
     Services services_;
     QString programDir_;
+    FolderLibrary library_;
+    Options options_;
     std::array<Row, kRows> rows_{};
     QListWidget* pageList_ = nullptr;
     QLineEdit* pageTitle_ = nullptr;

@@ -3,23 +3,21 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
-#include "Folder.h"
 #include "Form2.h"
-#include "GlobalParam.h"
+#include "LibraryFiles.h"
+#include "LibraryMessages.h"
 #include "MsgBox.h"
+#include "OptionFiles.h"
 
 void Form2::Form_Load() {
-    // Start-up keeps the current page inside the library; a stray value must not index
-    // outside the page storage here.
-    if (Folder::gl_PageNum < 0 || Folder::gl_PageNum >= Folder::kMaxPages) Folder::gl_PageNum = 0;
     editorUpdating_ = true;
     {
         // Qt reports selection changes made from code; the list's own signals stay quiet while
         // the editor rebuilds it, and the resulting selection is applied below.
         const QSignalBlocker block(pageList_);
         pageList_->clear();
-        for (int k = 0; k < Folder::gi_PageCount; ++k) pageList_->addItem(Folder::gs_PageName[k]);
-        pageList_->setCurrentRow(Folder::gl_PageNum);
+        for (int k = 0; k < library_.pageCount(); ++k) pageList_->addItem(library_.page(k).name);
+        pageList_->setCurrentRow(library_.currentPage());
     }
     ApplyListSelection();
     ShowEditorPage();
@@ -27,15 +25,19 @@ void Form2::Form_Load() {
 }
 
 void Form2::ApplyListSelection() {
-    const int s = pageList_->currentRow();
-    if (s >= 0 && s < Folder::gi_PageCount) Folder::gl_PageNum = s;
+    library_.selectPage(pageList_->currentRow());
+}
+
+bool Form2::PageChangeDone(FolderLibrary::PageChange change) {
+    if (change == FolderLibrary::PageChange::Done) return true;
+    const QString message = PageChangeMessage(change);
+    if (!message.isEmpty()) services_.msgBox->Show(message);
+    return false;
 }
 
 void Form2::PageList_Click() {
     if (!editorUpdating_) StoreEditorPage();
-    const int s = pageList_->currentRow();
-    if (s < 0 || s >= Folder::gi_PageCount) return;
-    Folder::gl_PageNum = s;
+    if (!library_.selectPage(pageList_->currentRow())) return;
     ShowEditorPage();
 }
 
@@ -43,23 +45,23 @@ void Form2::PageList_KeyPress(QChar ch) {
     const int s = pageList_->currentRow();
     if (ch == QLatin1Char('-') && s > 0)
         pageList_->setCurrentRow(s - 1);
-    else if (ch == QLatin1Char('+') && s < Folder::gi_PageCount - 1)
+    else if (ch == QLatin1Char('+') && s < library_.pageCount() - 1)
         pageList_->setCurrentRow(s + 1);
 }
 
 void Form2::PageTitle_Change() {
     if (editorUpdating_) return;
-    if (QListWidgetItem* item = pageList_->item(Folder::gl_PageNum)) item->setText(pageTitle_->text());
+    if (QListWidgetItem* item = pageList_->item(library_.currentPage())) item->setText(pageTitle_->text());
 }
 
 void Form2::Com_AddPage_Click() {
     StoreEditorPage();
-    if (!Folder::AddPage(Folder::gl_PageNum, *services_.msgBox)) return;
+    if (!PageChangeDone(library_.addPage(library_.currentPage()))) return;
     editorUpdating_ = true;
     {
         const QSignalBlocker block(pageList_);
-        pageList_->insertItem(Folder::gl_PageNum, Folder::gs_PageName[Folder::gl_PageNum]);
-        pageList_->setCurrentRow(Folder::gl_PageNum);
+        pageList_->insertItem(library_.currentPage(), library_.current().name);
+        pageList_->setCurrentRow(library_.currentPage());
     }
     ApplyListSelection();
     editorUpdating_ = false;
@@ -68,15 +70,15 @@ void Form2::Com_AddPage_Click() {
 
 void Form2::Com_DelPage_Click() {
     StoreEditorPage();
-    const int32_t k = Folder::gl_PageNum;
-    if (!Folder::DeletePage(k, *services_.msgBox)) return;
+    const int32_t k = library_.currentPage();
+    if (!PageChangeDone(library_.deletePage(k))) return;
     editorUpdating_ = true;
     {
         // Removing the current row makes Qt select a neighbour on its own; that must not
-        // move gl_PageNum, which DeletePage has already settled.
+        // move the current page, which the library has already settled.
         const QSignalBlocker block(pageList_);
         delete pageList_->takeItem(k);
-        pageList_->setCurrentRow(Folder::gl_PageNum);
+        pageList_->setCurrentRow(library_.currentPage());
     }
     ApplyListSelection();
     editorUpdating_ = false;
@@ -84,38 +86,38 @@ void Form2::Com_DelPage_Click() {
 }
 
 void Form2::Com_SwapFoward_Click() {
-    const int32_t k = Folder::gl_PageNum;
+    const int32_t k = library_.currentPage();
     if (k <= 0) return;
     StoreEditorPage();
-    Folder::SwapPages(k, k - 1);
+    library_.swapPages(k, k - 1);
     editorUpdating_ = true;
     {
         const QSignalBlocker block(pageList_);
         delete pageList_->takeItem(k - 1);
-        pageList_->insertItem(k, Folder::gs_PageName[k]);
+        pageList_->insertItem(k, library_.page(k).name);
         pageList_->setCurrentRow(k - 1);
     }
     ApplyListSelection();
     editorUpdating_ = false;
-    Folder::gl_PageNum = k - 1;
+    library_.selectPage(k - 1);
     ShowEditorPage();
 }
 
 void Form2::Com_SwapNext_Click() {
-    const int32_t k = Folder::gl_PageNum;
-    if (k >= Folder::gi_PageCount - 1) return;
+    const int32_t k = library_.currentPage();
+    if (k >= library_.pageCount() - 1) return;
     StoreEditorPage();
-    Folder::SwapPages(k, k + 1);
+    library_.swapPages(k, k + 1);
     editorUpdating_ = true;
     {
         const QSignalBlocker block(pageList_);
         delete pageList_->takeItem(k + 1);
-        pageList_->insertItem(k, Folder::gs_PageName[k]);
+        pageList_->insertItem(k, library_.page(k).name);
         pageList_->setCurrentRow(k + 1);
     }
     ApplyListSelection();
     editorUpdating_ = false;
-    Folder::gl_PageNum = k + 1;
+    library_.selectPage(k + 1);
     ShowEditorPage();
 }
 
@@ -128,7 +130,7 @@ void Form2::Form_Unload() {
     unloaded_ = true;
     StoreEditorPage();
     MsgBox& msg = *services_.msgBox;
-    Folder::SaveFolderFile(programDir_, msg);
-    Folder::SavePageFile(programDir_, msg);
-    GlobalParam::SaveSettings(1, programDir_, msg);
+    ReportSaveFailure(msg, LibraryFiles::saveFolders(programDir_, library_));
+    ReportSaveFailure(msg, LibraryFiles::savePages(programDir_, library_));
+    ReportSaveFailure(msg, OptionFiles::saveRenaming(programDir_, library_));
 }

@@ -11,9 +11,7 @@
 
 #include "DesktopFolders.h"
 #include "FileSystem.h"
-#include "Folder.h"
 #include "Form2.h"
-#include "GlobalParam.h"
 #include "LineBreakGuard.h"
 #include "Module1.h"
 #include "MsgBox.h"
@@ -60,46 +58,49 @@ QString Form2::NextNumberText(const QString& text) {
 
 QString Form2::PageNumCaption(int pageCount) {
     return QStringLiteral("ページ数 ") + QString::number(pageCount) + QStringLiteral(" / ") +
-           QString::number(Folder::kMaxPages);
+           QString::number(FolderLibrary::kMaxPages);
 }
 
 void Form2::ShowEditorPage() {
-    const int32_t p = Folder::gl_PageNum;
-    pageNumLabel_->setText(PageNumCaption(Folder::gi_PageCount));
-    pageTitle_->setText(Folder::gs_PageName[p]);
+    pageNumLabel_->setText(PageNumCaption(library_.pageCount()));
+    if (!library_.hasPage(library_.currentPage())) return;
+    pageTitle_->setText(library_.current().name);
     for (int i = 0; i < kRows; ++i) {
         Row& r = rows_[i];
-        r.title->setText(Folder::gs_FolderTitle[p][i]);
-        r.path->setText(Folder::gs_FolderPath[p][i]);
-        r.seqSwitch->setChecked(Folder::gi_SeqSwitch[p][i] == 1);
+        // Read before the rows write through: setting the switch stores it at once.
+        const Slot slot = ShownSlot(i);
+        r.title->setText(slot.title);
+        r.path->setText(slot.folder);
+        r.seqSwitch->setChecked(slot.renames());
         SeqSwitch_Click(i);
-        r.seqName->setText(Folder::gs_SeqName[p][i]);
-        r.priNum->setText(QString::number(Folder::gl_SeqNum[p][i]));
+        r.seqName->setText(slot.fixedName);
+        r.priNum->setText(QString::number(slot.nextNumber));
     }
 }
 
 void Form2::StoreEditorPage() {
-    const int32_t p = Folder::gl_PageNum;
+    if (!library_.hasPage(library_.currentPage())) return;
     for (int i = 0; i < kRows; ++i) {
         const Row& r = rows_[i];
-        Folder::gs_FolderTitle[p][i] = r.title->text();
-        Folder::gs_FolderPath[p][i] = r.path->text();
+        Slot& slot = ShownSlot(i);
+        slot.title = r.title->text();
+        slot.folder = r.path->text();
         // The box holds 0..1000000 after its change rule.
-        Folder::gl_SeqNum[p][i] = NextNumberText(r.priNum->text()).toInt();
+        slot.nextNumber = NextNumberText(r.priNum->text()).toInt();
     }
-    Folder::gs_PageName[p] = pageTitle_->text();
+    library_.current().name = pageTitle_->text();
 }
 
 void Form2::SeqSwitch_Click(int i) {
     Row& r = rows_[i];
     const bool on = r.seqSwitch->isChecked();
     SetBoxState(r.seqName, on);
-    SetBoxState(r.priNum, on && GlobalParam::Options.owMemIndSeqNum == 1);
-    Folder::gi_SeqSwitch[Folder::gl_PageNum][i] = on ? 1 : 0;
+    SetBoxState(r.priNum, on && options_.continueNumbers == 1);
+    if (library_.hasPage(library_.currentPage())) ShownSlot(i).renaming = on ? 1 : 0;
 }
 
 void Form2::fSeqName_Change(int i) {
-    Folder::gs_SeqName[Folder::gl_PageNum][i] = rows_[i].seqName->text();
+    if (library_.hasPage(library_.currentPage())) ShownSlot(i).fixedName = rows_[i].seqName->text();
 }
 
 bool Form2::PriNum_KeyPress(int, QChar ch) const {
@@ -118,10 +119,9 @@ void Form2::PriNum_Change(int i) {
 }
 
 void Form2::Command2_Click(int i) {
-    const int32_t p = Folder::gl_PageNum;
     Row& r = rows_[i];
-    Folder::gs_FolderPath[p][i].clear();
-    Folder::gs_FolderTitle[p][i].clear();
+    ShownSlot(i).folder.clear();
+    ShownSlot(i).title.clear();
     r.title->clear();
     r.path->clear();
     r.seqName->clear();
@@ -138,7 +138,7 @@ void Form2::GetBtn_Click(int i) {
         if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::Message());
         return;
     }
-    Folder::gs_FolderPath[Folder::gl_PageNum][i] = *chosen;
+    ShownSlot(i).folder = *chosen;
     rows_[i].path->setText(*chosen);
 }
 
@@ -165,13 +165,13 @@ void Form2::fTitle_OLEDragDrop(int i, const QMimeData* data) {
     QString path = DroppedFolder(data);
     if (path.isEmpty()) return;
     rows_[i].title->setText(Module1::LastPathComponent(path));
-    Folder::gs_FolderPath[Folder::gl_PageNum][i] = path;
+    ShownSlot(i).folder = path;
     rows_[i].path->setText(path);
 }
 
 void Form2::fNameLabel_OLEDragDrop(int i, const QMimeData* data) {
     const QString path = DroppedFolder(data);
     if (path.isEmpty()) return;
-    Folder::gs_FolderPath[Folder::gl_PageNum][i] = path;
+    ShownSlot(i).folder = path;
     rows_[i].path->setText(path);
 }

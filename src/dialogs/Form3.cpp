@@ -4,7 +4,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "Folder.h"
 
 namespace {
 // The window was designed in twips; 15 twips make one pixel at 96 dots per inch.
@@ -24,7 +23,8 @@ QString TrimBlanks(const QString& text) {
 }
 }  // namespace
 
-Form3::Form3(QWidget* parent) : QWidget(parent, Qt::Window) {
+Form3::Form3(const FolderLibrary& library, QWidget* parent)
+    : QWidget(parent, Qt::Window), library_(library) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Form3"));
     command1_ = new QPushButton(QStringLiteral("Command1"), this);
@@ -37,15 +37,15 @@ Form3::Form3(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(command1_, &QPushButton::clicked, this, &Form3::Command1_Click);
 }
 
-QString Form3::ReportText() {
-    const int32_t p = Folder::gl_PageNum;
-    const QString name = (p >= 0 && p < Folder::kPageStorage) ? TrimBlanks(Folder::gs_PageName[p]) : QString();
+QString Form3::ReportText(const FolderLibrary& library) {
+    const int32_t p = library.currentPage();
+    const QString name = library.hasPage(p) ? TrimBlanks(library.page(p).name) : QString();
     return QStringLiteral("現在のページ(gl_PageNum)：") + QString::number(p) + QStringLiteral("\r\n") +
            QStringLiteral("現在のページ(gs_PageName)：") + name + QStringLiteral("\r\n");
 }
 
 void Form3::Command1_Click() {
-    text1_->setPlainText(ReportText());
+    text1_->setPlainText(ReportText(library_));
 }
 
 void Form3::UnloadAll() {

@@ -1,20 +1,23 @@
 #pragma once
 #include <QWidget>
 
+#include "FolderLibrary.h"
+
 class QPlainTextEdit;
 class QPushButton;
 
 // A small inspection window that reports the current page's index and name. Nothing in the
-// program opens it; the main window closes any that is open when it closes itself.
+// program opens it; the main window closes any that is open when it closes itself. It reads
+// the library it is given, which must outlive it, at each report.
 class Form3 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form3(QWidget* parent = nullptr);
+    explicit Form3(const FolderLibrary& library, QWidget* parent = nullptr);
 
     // Replaces Text1 with the two report lines, each ending in CR LF.
     void Command1_Click();
     // The report Command1 writes.
-    static QString ReportText();
+    static QString ReportText(const FolderLibrary& library);
     // Closes every open inspection window (the main window's unload).
     static void UnloadAll();
 
@@ -26,6 +29,8 @@ protected:
 
 private:
     void Form_Resize();
+
+    const FolderLibrary& library_;
 
     QPushButton* command1_ = nullptr;
     QPlainTextEdit* text1_ = nullptr;

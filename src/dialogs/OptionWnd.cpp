@@ -9,7 +9,7 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
-#include "Folder.h"
+#include "LibraryMessages.h"
 #include "LineBreakGuard.h"
 #include "MsgBox.h"
 
@@ -28,9 +28,15 @@ const QString kInterface = QStringLiteral("interface");
 
 }  // namespace
 
-OptionWnd::OptionWnd(const Services& services, const QString& programDir,
-                     std::function<GlobalParam::WindowPlacement()> placement, QWidget* parent)
-    : QDialog(parent), services_(services), programDir_(programDir), placement_(std::move(placement)) {
+OptionWnd::OptionWnd(const Services& services, const QString& programDir, const Options& options,
+                     const FolderLibrary& library, std::function<WindowPlacement()> placement,
+                     QWidget* parent)
+    : QDialog(parent),
+      services_(services),
+      programDir_(programDir),
+      options_(options),
+      library_(library),
+      placement_(std::move(placement)) {
     setObjectName(QStringLiteral("OptionWnd"));
     BuildWidgets();
     Form_Load();
@@ -98,7 +104,7 @@ void OptionWnd::BuildWidgets() {
 }
 
 void OptionWnd::Form_Load() {
-    working_ = GlobalParam::Options;
+    working_ = options_;
 
     currentPageKey_.clear();
     ShowOptionPage(kUpdate);
@@ -190,24 +196,24 @@ void OptionWnd::ShowOptionPage(const QString& key) {
         PlaceCombo(0,
                    {QStringLiteral("上書きの問い合わせダイアログを表示"), QStringLiteral("強制的に上書き"),
                     QStringLiteral("末尾に連番を付けて保存")},
-                   w.owMode, 168, 58, 225);
+                   w.collisionMode, 168, 58, 225);
         PlaceLabel(1, QStringLiteral("連番転送設定(個別連番転送を含む)"), 168, 98, 200, false);
         PlaceLabel(2, QStringLiteral("接続文字："), 178, 123, 80, true);
-        text1_->setText(w.owConnectText);
+        text1_->setText(w.connector);
         text1_->setGeometry(260, 120, 40, kTextHeight);
         text1_->show();
         PlaceLabel(3, QStringLiteral("0の桁数："), 178, 148, 80, true);
         PlaceCombo(1,
                    {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
                     QStringLiteral("5"), QStringLiteral("6")},
-                   w.owSequenceNum, 260, 145, 40);
+                   w.numberDigitsChoice, 260, 145, 40);
         PlaceLabel(4, QStringLiteral("連番開始番号："), 178, 173, 80, true);
-        PlaceCombo(2, {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, w.owSeqStart, 260,
+        PlaceCombo(2, {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, w.firstNumber, 260,
                    170, 40);
         check1_->setText(QStringLiteral("個別連番転送の最後の番号を記憶"));
         check1_->setGeometry(178, 198, 300, kLabelHeight + 4);  // the window clips it
-        if (w.owMemIndSeqNum == 0 || w.owMemIndSeqNum == 1) {
-            check1_->setChecked(w.owMemIndSeqNum == 1);
+        if (w.continueNumbers == 0 || w.continueNumbers == 1) {
+            check1_->setChecked(w.continueNumbers == 1);
         } else {
             check1_->setTristate(true);
             check1_->setCheckState(Qt::PartiallyChecked);
@@ -216,15 +222,15 @@ void OptionWnd::ShowOptionPage(const QString& key) {
     } else if (key == kDelete) {
         heading_->setText(QStringLiteral("削除処理設定"));
         PlaceLabel(0, QStringLiteral("削除時の動作"), 168, 40, 0, false);
-        PlaceCombo(0, {QStringLiteral("ごみ箱の設定に準拠"), QStringLiteral("直接削除")}, w.DelTrash, 168, 58,
+        PlaceCombo(0, {QStringLiteral("ごみ箱の設定に準拠"), QStringLiteral("直接削除")}, w.deleteMode, 168, 58,
                    225);
         PlaceLabel(1, QStringLiteral("削除警告"), 168, 90, 0, false);
-        PlaceCombo(1, {QStringLiteral("なし"), QStringLiteral("あり")}, w.DelCaution, 168, 108, 225);
+        PlaceCombo(1, {QStringLiteral("なし"), QStringLiteral("あり")}, w.confirmDelete, 168, 108, 225);
     } else {
         heading_->setText(QStringLiteral("操作設定"));
         PlaceLabel(0, QStringLiteral("カーソルキーの設定"), 168, 40, 0, false);
         PlaceCombo(0, {QStringLiteral("画像のスライド"), QStringLiteral("↑↓：グループ移動、←→：画像選択")},
-                   w.CursorKeyMode, 168, 58, 225);
+                   w.arrowKeyMode, 168, 58, 225);
     }
 }
 
@@ -236,16 +242,16 @@ int16_t OptionWnd::PickedValue(int i, int16_t keep) const {
 void OptionWnd::StoreOptionPage() {
     Working& w = working_;
     if (currentPageKey_ == kUpdate) {
-        w.owMode = PickedValue(0, w.owMode);
-        w.owConnectText = text1_->text();
-        w.owSequenceNum = PickedValue(1, w.owSequenceNum);
-        w.owSeqStart = PickedValue(2, w.owSeqStart);
-        if (check1_->checkState() != Qt::PartiallyChecked) w.owMemIndSeqNum = check1_->isChecked() ? 1 : 0;
+        w.collisionMode = PickedValue(0, w.collisionMode);
+        w.connector = text1_->text();
+        w.numberDigitsChoice = PickedValue(1, w.numberDigitsChoice);
+        w.firstNumber = PickedValue(2, w.firstNumber);
+        if (check1_->checkState() != Qt::PartiallyChecked) w.continueNumbers = check1_->isChecked() ? 1 : 0;
     } else if (currentPageKey_ == kDelete) {
-        w.DelTrash = PickedValue(0, w.DelTrash);
-        w.DelCaution = PickedValue(1, w.DelCaution);
+        w.deleteMode = PickedValue(0, w.deleteMode);
+        w.confirmDelete = PickedValue(1, w.confirmDelete);
     } else if (currentPageKey_ == kInterface) {
-        w.CursorKeyMode = PickedValue(0, w.CursorKeyMode);
+        w.arrowKeyMode = PickedValue(0, w.arrowKeyMode);
     }
 }
 
@@ -260,22 +266,21 @@ void OptionWnd::Command1_Click(int index) {
         return;
     }
     StoreOptionPage();
-    GlobalParam::OptionsRecord& o = GlobalParam::Options;
-    const bool fitMode = o.CurrentFullMode;  // not the dialog's to change
+    Options& o = options_;
+    const bool fitMode = o.fitToView;  // not the dialog's to change
     o = working_;
-    o.CurrentFullMode = fitMode;
+    o.fitToView = fitMode;
 
     // Counters still at a start value follow the new start; running ones are kept.
-    for (int p = 0; p < Folder::gi_PageCount; ++p)
-        for (int s = 0; s < Folder::kSlots; ++s)
-            if (Folder::gl_SeqNum[p][s] <= 2 && Folder::gi_SeqSwitch[p][s] == 0 &&
-                Folder::gl_SeqNum[p][s] != o.owSeqStart)
-                Folder::gl_SeqNum[p][s] = o.owSeqStart;
-    if (o.owMemIndSeqNum != 1)
-        for (int p = 0; p < Folder::gi_PageCount; ++p)
-            for (int s = 0; s < Folder::kSlots; ++s) Folder::gl_SeqNum[p][s] = 0;
+    for (int p = 0; p < library_.pageCount(); ++p)
+        for (Slot& slot : library_.page(p).folderSlots) {
+            if (slot.nextNumber <= 2 && slot.renaming == 0 && slot.nextNumber != o.firstNumber)
+                slot.nextNumber = o.firstNumber;
+            if (o.continueNumbers != 1) slot.nextNumber = 0;
+        }
 
-    GlobalParam::SaveSettings(0, programDir_, *services_.msgBox,
-                              placement_ ? placement_() : GlobalParam::WindowPlacement());
+    ReportSaveFailure(*services_.msgBox,
+                      OptionFiles::saveOptions(programDir_, o, library_.currentPage(),
+                                               placement_ ? placement_() : WindowPlacement()));
     accept();
 }

@@ -5,7 +5,9 @@
 #include <array>
 #include <functional>
 
-#include "GlobalParam.h"
+#include "FolderLibrary.h"
+#include "OptionFiles.h"
+#include "Options.h"
 #include "Services.h"
 
 class QCheckBox;
@@ -16,18 +18,21 @@ class QPushButton;
 class QTreeWidget;
 
 // The options dialog: three settings pages chosen from a tree, edits kept in WorkingOptions
-// until "決定" copies them into GlobalParam::Options, adjusts the slots' next numbers and
-// writes option file 0. "キャンセル" or the title bar's close changes and writes nothing.
+// until "決定" copies them into its options, adjusts the next numbers of its library's slots
+// and writes the options file; the owner then takes both back (accepted()). "キャンセル" or
+// the title bar's close changes and writes nothing.
 class OptionWnd : public QDialog {
     Q_OBJECT
 public:
-    // The options the dialog edits: the record's own fields (CurrentFullMode is not one of
-    // them and is left as it is).
-    using Working = GlobalParam::OptionsRecord;
+    // The options the dialog edits: the record's own fields (fitToView is not one of them and
+    // is left as it is).
+    using Working = Options;
 
-    // `placement` gives the main window's placement, which option file 0 also holds.
-    OptionWnd(const Services& services, const QString& programDir,
-              std::function<GlobalParam::WindowPlacement()> placement, QWidget* parent = nullptr);
+    // Edits copies of `options` and `library`. `placement` gives the main window's
+    // placement, which the options file also holds.
+    OptionWnd(const Services& services, const QString& programDir, const Options& options,
+              const FolderLibrary& library, std::function<WindowPlacement()> placement,
+              QWidget* parent = nullptr);
     ~OptionWnd() override;
 
     void ResetOptionPage();
@@ -42,6 +47,9 @@ public:
     void Command1_Click(int index);
 
     const Working& WorkingOptions() const { return working_; }
+    // The options and the library as "決定" left them (as given before it).
+    const Options& options() const { return options_; }
+    const FolderLibrary& library() const { return library_; }
     const QString& CurrentPageKey() const { return currentPageKey_; }
 
     QTreeWidget* TreeView1() const { return tree_; }
@@ -62,7 +70,9 @@ private:
 
     Services services_;
     QString programDir_;
-    std::function<GlobalParam::WindowPlacement()> placement_;
+    Options options_;
+    FolderLibrary library_;
+    std::function<WindowPlacement()> placement_;
     Working working_;
     QString currentPageKey_;
 

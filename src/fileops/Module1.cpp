@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 
 #include "FileSystem.h"
-#include "GlobalParam.h"
 #include "MsgBox.h"
 
 namespace Module1 {
@@ -145,7 +144,7 @@ bool MoveToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QStr
     return true;
 }
 
-bool RemoveFile(MsgBox& msg, FileSystem& fs, const QString& path) {
+bool RemoveFile(MsgBox& msg, FileSystem& fs, const QString& path, Deletion deletion) {
     if (OnCdRom(fs, path)) {
         Tell(msg, QString::fromUtf8(kDeleteOnCdRom));
         return false;
@@ -159,7 +158,7 @@ bool RemoveFile(MsgBox& msg, FileSystem& fs, const QString& path) {
         ok = false;
     }
     if (ok) {
-        ok = GlobalParam::Options.DelTrash == 0 ? fs.Trash(path, &e) : fs.Unlink(path, &e);
+        ok = deletion == Deletion::ToTrash ? fs.Trash(path, &e) : fs.Unlink(path, &e);
     }
     if (!ok) TellFailure(msg, kDeleteFailed, e);
     return ok;
@@ -189,7 +188,7 @@ bool IsSameFile(FileSystem& fs, const QString& a, const QString& b) {
 QString SameFileMessage() { return QStringLiteral("転送元と転送先が同じファイルです"); }
 
 bool OverwriteTransfer(MsgBox& msg, FileSystem& fs, TransferKind kind, const QString& source,
-                       const QString& destination) {
+                       const QString& destination, Deletion deletion) {
     if (MediaRefused(msg, fs, kind, source, destination)) return false;
     if (IsSameFile(fs, source, destination)) {
         Tell(msg, SameFileMessage());
@@ -256,7 +255,7 @@ bool OverwriteTransfer(MsgBox& msg, FileSystem& fs, TransferKind kind, const QSt
     }
 
     // 2. and 3. The old destination goes, the new file takes its name.
-    if (GlobalParam::Options.DelTrash == 0) {
+    if (deletion == Deletion::ToTrash) {
         if (!fs.Trash(destination, &e)) {
             undoStaging();
             TellFailure(msg, kDeleteFailed, e);

@@ -47,12 +47,15 @@ bool CopyToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QStr
 bool MoveToFolder(MsgBox& msg, FileSystem& fs, const QString& source, const QString& destination,
                   const FileStatus* sourceStatus = nullptr);
 
-// Deletes the regular file `path`: to the trash when GlobalParam::Options.DelTrash is 0, else
-// unlinked. A file on a CD-ROM is refused with "指定のメディアのファイルは削除はできません。".
+// Where a deleted file goes: the desktop's trash, or nowhere.
+enum class Deletion { ToTrash, Directly };
+
+// Deletes the regular file `path`: to the trash or unlinked, as `deletion` says. A file on a
+// CD-ROM is refused with "指定のメディアのファイルは削除はできません。".
 // A delete or trash that fails (the file stays) is reported ("ファイルを削除できませんでした"
 // + reason). A failed trash never falls back to a permanent delete. False when refused or
 // failed: the caller keeps the file in its list.
-bool RemoveFile(MsgBox& msg, FileSystem& fs, const QString& path);
+bool RemoveFile(MsgBox& msg, FileSystem& fs, const QString& path, Deletion deletion);
 
 // Asks whether the existing `destination` may be replaced by `source`: Yes/No box titled
 // "上書き確認", Yes the default, text
@@ -76,14 +79,14 @@ enum class TransferKind { Copy, Move };
 // without ever losing both: the media checks of CopyToFolder / MoveToFolder run first; a
 // destination that is the source itself is refused with SameFileMessage(); the new file is
 // brought into the destination's folder under a temporary name; then the old destination is
-// removed as RemoveFile would (DelTrash 0: to the trash, reported like RemoveFile on failure;
-// otherwise the temporary is renamed over it in one step), and the new file takes its name.
-// A move across file systems removes the source once the copy is complete (and the source
+// removed as RemoveFile would (to the trash when `deletion` says so, reported like RemoveFile on
+// failure; otherwise the temporary is renamed over it in one step), and the new file takes its
+// name. A move across file systems removes the source once the copy is complete (and the source
 // unchanged since), before the old destination is touched; a later failure copies it back. Any failure is reported and leaves
 // the old destination and the source as they were, except that a trashed old destination stays
 // in the trash when the final rename fails. True only when the transfer was made.
 bool OverwriteTransfer(MsgBox& msg, FileSystem& fs, TransferKind kind, const QString& source,
-                       const QString& destination);
+                       const QString& destination, Deletion deletion);
 
 // The path given as the program's first argument, as the program opens it: the argument as
 // it stands (Linux names may hold blanks and double quotes), made absolute against `startDir`

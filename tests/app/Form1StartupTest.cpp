@@ -4,10 +4,8 @@
 #include <QScreen>
 #include <QStandardPaths>
 
-#include "Folder.h"
 #include "Form1.h"
-#include "GlobalParam.h"
-#include "ProgramState.h"
+#include "WorkingDirectoryGuard.h"
 #include "TestSupport.h"
 
 namespace {
@@ -15,7 +13,7 @@ namespace {
 // Starts Form1 in a temporary program directory, as the program starts in its own folder.
 class Form1Startup : public ::testing::Test {
 protected:
-    ProgramState programState;  // first: undone last
+    WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
         services.msgBox = &msg;
     }
@@ -38,13 +36,13 @@ TEST_F(Form1Startup, FirstRunCreatesConfigAndTheDefaultPageAndClosingWritesBothF
     auto form = Start();
     EXPECT_TRUE(QDir(program.file("config")).exists());
     EXPECT_EQ(QDir::currentPath(), QDir(program.path()).canonicalPath());
-    EXPECT_EQ(Folder::gi_PageCount, 1);
-    EXPECT_EQ(Folder::gl_PageNum, 0);
-    EXPECT_EQ(Folder::gs_PageName[0], QStringLiteral("新規ページ"));
-    EXPECT_EQ(Folder::gs_FolderTitle[0][0], QStringLiteral("マイドキュメント"));
-    EXPECT_TRUE(Folder::gs_FolderPath[0][0].endsWith(QLatin1Char('/')));
-    EXPECT_EQ(Folder::gs_FolderTitle[0][1], QStringLiteral("マイピクチャー"));
-    EXPECT_EQ(Folder::gs_FolderPath[0][1],
+    EXPECT_EQ(form->library().pageCount(), 1);
+    EXPECT_EQ(form->library().currentPage(), 0);
+    EXPECT_EQ(form->library().page(0).name, QStringLiteral("新規ページ"));
+    EXPECT_EQ(form->library().page(0).folderSlots[0].title, QStringLiteral("マイドキュメント"));
+    EXPECT_TRUE(form->library().page(0).folderSlots[0].folder.endsWith(QLatin1Char('/')));
+    EXPECT_EQ(form->library().page(0).folderSlots[1].title, QStringLiteral("マイピクチャー"));
+    EXPECT_EQ(form->library().page(0).folderSlots[1].folder,
               QStandardPaths::writableLocation(QStandardPaths::PicturesLocation) + QLatin1Char('/'));
     EXPECT_EQ(form->Bar()->text(), QStringLiteral("[移動] 0/0 "));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Orvane"));
@@ -74,10 +72,10 @@ TEST_F(Form1Startup, StoredStateIsRestoredAndOutOfRangePagesReset) {
     program.write("config/設定_個別転送.ini", "\"IndividualTrans\",1,4,1,\"trip\",41\r\n");
     program.write("dll/ifPNG.spi", "present");
     auto form = Start();
-    EXPECT_EQ(Folder::gi_PageCount, 3);
-    EXPECT_EQ(Folder::gl_PageNum, 2);
-    EXPECT_TRUE(GlobalParam::Options.CurrentFullMode);
-    EXPECT_EQ(Folder::gl_SeqNum[1][4], 41);
+    EXPECT_EQ(form->library().pageCount(), 3);
+    EXPECT_EQ(form->library().currentPage(), 2);
+    EXPECT_TRUE(form->options().fitToView);
+    EXPECT_EQ(form->library().page(1).folderSlots[4].nextNumber, 41);
     EXPECT_TRUE(form->state().PngPluginAvailable);
     EXPECT_EQ(form->geometry().size(), QSize(700, 500));
     form->close();
@@ -85,12 +83,23 @@ TEST_F(Form1Startup, StoredStateIsRestoredAndOutOfRangePagesReset) {
     EXPECT_TRUE(File1().contains("\"IndividualTrans\",1,4,1,\"trip\",41\r\n"));
 
     for (const char* stored : {"250", "3", "-1"}) {
-        Folder::ResetState();
         program.write("config/設定_オプション.ini", QByteArray("\"CurrentPageNum\",") + stored + "\r\n");
         auto again = Start();
-        EXPECT_EQ(Folder::gl_PageNum, 0) << stored;
+        EXPECT_EQ(again->library().currentPage(), 0) << stored;
         again->close();
     }
+}
+
+// With no page file the first page is the default one, and what the renaming file keeps for
+// the first page is its.
+TEST_F(Form1Startup, TheDefaultPageTakesTheRenamingKeptForTheFirstPage) {
+    program.write("config/設定_個別転送.ini", "\"IndividualTrans\",0,2,1,\"trip\",5\r\n");
+    auto form = Start();
+    const Slot& slot = form->library().page(0).folderSlots[2];
+    EXPECT_EQ(slot.renaming, 1);
+    EXPECT_EQ(slot.fixedName, QStringLiteral("trip"));
+    EXPECT_EQ(slot.nextNumber, 5);
+    form->close();
 }
 
 TEST_F(Form1Startup, BrokenConfigurationNeverStopsStartUpAndIsRewrittenSound) {
@@ -100,8 +109,8 @@ TEST_F(Form1Startup, BrokenConfigurationNeverStopsStartUpAndIsRewrittenSound) {
                   "\"owMode\",1e999\r\n\"StateWndMain\",,,,,\r\n\"CurrentPageNum\",1e12\r\n");
     program.write("config/設定_個別転送.ini", QByteArray("\"IndividualTrans\",99999,-3,1,\"x\",1\r\n,,,,,,,,,,\r\n"));
     auto form = Start();
-    EXPECT_EQ(Folder::gi_PageCount, 2);
-    EXPECT_EQ(GlobalParam::Options.owMode, 0);
+    EXPECT_EQ(form->library().pageCount(), 2);
+    EXPECT_EQ(form->options().collisionMode, 0);
     form->close();
     EXPECT_EQ(File0().count("\r\n"), 11);
     EXPECT_EQ(File1().count("\r\n"), 20);

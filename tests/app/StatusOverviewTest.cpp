@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "Folder.h"
 #include "Form1State.h"
 #include "PageOverview.h"
 #include "StatusBar.h"
@@ -61,10 +60,13 @@ TEST(CaptionFor, RewritesOnlyWhenTheFolderPartChanges) {
 
 class Overview : public ::testing::Test {
 protected:
-    void SetUp() override { Folder::ResetState(); }
     void Pages(int n) {
-        Folder::gi_PageCount = static_cast<int16_t>(n);
-        for (int i = 0; i < n; ++i) Folder::gs_PageName[i] = QStringLiteral("P%1").arg(i);
+        for (int i = 0; i < n; ++i) library.appendPage(QStringLiteral("P%1").arg(i));
+    }
+    // The overview with page `current` current.
+    QString Text(int current, int16_t overviewRow) {
+        library.selectPage(current);
+        return PageOverviewText(library, overviewRow);
     }
     // The page lines: the lines after "<< ページ一覧 >>" and the empty line.
     static QStringList PageLines(const QString& text) {
@@ -74,14 +76,14 @@ protected:
         if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
         return lines;
     }
+    FolderLibrary library;
 };
 
 TEST_F(Overview, OnePageWithTwoTitledSlots) {
-    Folder::gi_PageCount = 1;
-    Folder::gs_PageName[0] = QStringLiteral("新規ページ");
-    Folder::gs_FolderTitle[0][0] = QStringLiteral("マイドキュメント");
-    Folder::gs_FolderTitle[0][1] = QStringLiteral("マイピクチャー");
-    EXPECT_EQ(PageOverviewText(0, 1, 3),
+    library.appendPage(QStringLiteral("新規ページ"));
+    library.page(0).folderSlots[0].title = QStringLiteral("マイドキュメント");
+    library.page(0).folderSlots[1].title = QStringLiteral("マイピクチャー");
+    EXPECT_EQ(Text(0, 3),
               QStringLiteral("<< 新規ページ >>\r\n\r\n0.マイドキュメント\r\n1.マイピクチャー\r\n2.\r\n3.\r\n"
                              "4.\r\n5.\r\n6.\r\n7.\r\n8.\r\n9.\r\n\r\n\r\n\r\n\r\n<< ページ一覧 >>\r\n\r\n"
                              "\uFF1E新規ページ\r\n"));
@@ -89,7 +91,7 @@ TEST_F(Overview, OnePageWithTwoTitledSlots) {
 
 TEST_F(Overview, TenPagesAreAllListed) {
     Pages(10);
-    const QStringList lines = PageLines(PageOverviewText(9, 10, 3));
+    const QStringList lines = PageLines(Text(9, 3));
     ASSERT_EQ(lines.size(), 10);
     EXPECT_EQ(lines.first(), QStringLiteral("\u3000 P0"));
     EXPECT_EQ(lines.last(), QStringLiteral("\uFF1EP9"));
@@ -97,13 +99,13 @@ TEST_F(Overview, TenPagesAreAllListed) {
 
 TEST_F(Overview, TwentyPagesScrollAroundTheCurrentOne) {
     Pages(20);
-    QStringList lines = PageLines(PageOverviewText(0, 20, 3));
+    QStringList lines = PageLines(Text(0, 3));
     EXPECT_EQ(lines, (QStringList{"\u3000 P17", "\u3000 P18", "\u3000 P19", "\uFF1EP0", "\u3000 P1",
                                   "\u3000 P2", "\u3000 P3", "\u3000 P4", "\u3000 P5", "\u3000 P6"}));
-    lines = PageLines(PageOverviewText(1, 20, 4));
+    lines = PageLines(Text(1, 4));
     EXPECT_EQ(lines, (QStringList{"\u3000 P17", "\u3000 P18", "\u3000 P19", "\u3000 P0", "\uFF1EP1",
                                   "\u3000 P2", "\u3000 P3", "\u3000 P4", "\u3000 P5", "\u3000 P6"}));
-    lines = PageLines(PageOverviewText(18, 20, 7));
+    lines = PageLines(Text(18, 7));
     EXPECT_EQ(lines.at(7), QStringLiteral("\uFF1EP18"));
     EXPECT_EQ(lines.at(8), QStringLiteral("\u3000 P19"));
     EXPECT_EQ(lines.at(9), QStringLiteral("\u3000 P0"));
@@ -111,7 +113,7 @@ TEST_F(Overview, TwentyPagesScrollAroundTheCurrentOne) {
 
 TEST_F(Overview, ElevenPagesLeaveOneOut) {
     Pages(11);
-    const QStringList lines = PageLines(PageOverviewText(5, 11, 2));
+    const QStringList lines = PageLines(Text(5, 2));
     ASSERT_EQ(lines.size(), 10);
     EXPECT_FALSE(lines.contains(QStringLiteral("\u3000 P2")));
     EXPECT_EQ(lines.at(2), QStringLiteral("\uFF1EP5"));

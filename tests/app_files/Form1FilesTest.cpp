@@ -24,11 +24,9 @@
 #include "ImageView.h"
 #include "FakePickers.h"
 #include "FileList.h"
-#include "Folder.h"
 #include "Form1.h"
-#include "GlobalParam.h"
 #include "TestImages.h"
-#include "ProgramState.h"
+#include "WorkingDirectoryGuard.h"
 #include "TestSupport.h"
 #include "ViewGeometry.h"
 
@@ -38,7 +36,7 @@ const QColor kBackground(255, 224, 192);
 
 class Form1Files : public ::testing::Test {
 protected:
-    ProgramState programState;  // first: undone last
+    WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
         services.msgBox = &msg;
         services.pickers = &dialogs;
@@ -495,7 +493,7 @@ TEST_F(Form1Files, ActualSizeStretchAndTheRightButton) {
     // Right-button release toggles the fit, drawn from the top-left: 7 x 5 in 482 x 430 gives
     // 482 x 344 (344.29 rounded).
     QTest::mouseClick(f.display(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
-    EXPECT_TRUE(GlobalParam::Options.CurrentFullMode);
+    EXPECT_TRUE(form->options().fitToView);
     EXPECT_EQ(ViewPixel(view.width() - 1, 343), QColor(Qt::red));
     EXPECT_EQ(ViewPixel(0, 344), kBackground);
     // Pressing and dragging in stretched mode moves nothing.
@@ -503,18 +501,18 @@ TEST_F(Form1Files, ActualSizeStretchAndTheRightButton) {
     f.Display_MouseMove(1, 0, 50, 50);
     EXPECT_EQ(f.SlideX, 0);
     QTest::mouseClick(f.display(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
-    EXPECT_FALSE(GlobalParam::Options.CurrentFullMode);
+    EXPECT_FALSE(form->options().fitToView);
     EXPECT_EQ(ViewPixel(7, 0), kBackground);
 
     // With nothing shown the right button still toggles, and the view is not touched.
     f.OpenFile(pics.file("broken.jpg"));
     ASSERT_FALSE(f.state().ImageShown);
     QTest::mouseClick(f.display(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
-    EXPECT_TRUE(GlobalParam::Options.CurrentFullMode);
+    EXPECT_TRUE(form->options().fitToView);
     EXPECT_TRUE(ViewIsClear());
     // Left clicks do not toggle.
     QTest::mouseClick(f.display(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-    EXPECT_TRUE(GlobalParam::Options.CurrentFullMode);
+    EXPECT_TRUE(form->options().fitToView);
 }
 
 TEST_F(Form1Files, SlidingByKeysDragAndResize) {
@@ -550,7 +548,7 @@ TEST_F(Form1Files, SlidingByKeysDragAndResize) {
     send(QEvent::MouseMove, QPointF(160, 80), Qt::NoButton, Qt::LeftButton | Qt::RightButton);
     EXPECT_EQ(f.SlideX, viewW - 800 + 50);
     send(QEvent::MouseButtonRelease, QPointF(150, 90), Qt::LeftButton, Qt::NoButton);
-    EXPECT_FALSE(GlobalParam::Options.CurrentFullMode);
+    EXPECT_FALSE(form->options().fitToView);
     // The top-left of the view shows the image at the offset.
     EXPECT_EQ(ViewPixel(0, 0), QColor(Qt::blue));
 
@@ -584,7 +582,7 @@ TEST_F(Form1Files, StretchedRedrawsClearOnlyInTheNormalState) {
     };
 
     // Normal window, stretched: resizes and slides clear as loads do.
-    GlobalParam::Options.CurrentFullMode = true;
+    form->options().fitToView = true;
     f.DrawImage(0);
     for (int kind : {1, 2}) {
         const QPoint spot = markOutside();
@@ -592,14 +590,14 @@ TEST_F(Form1Files, StretchedRedrawsClearOnlyInTheNormalState) {
         EXPECT_EQ(ViewPixel(spot.x(), spot.y()), kBackground) << "kind " << kind;
     }
     // Actual size: a slide draws over what the view shows.
-    GlobalParam::Options.CurrentFullMode = false;
+    form->options().fitToView = false;
     f.DrawImage(0);
     QPainter(&f.display()->backing()).fillRect(QRect(100, 100, 1, 1), Qt::green);
     f.DrawImage(2);
     EXPECT_EQ(ViewPixel(100, 100), QColor(Qt::green));
 
     // Maximised, stretched: only kind 0 clears.
-    GlobalParam::Options.CurrentFullMode = true;
+    form->options().fitToView = true;
     f.showMaximized();
     QApplication::processEvents();
     if (!(f.windowState() & Qt::WindowMaximized)) GTEST_SKIP() << "the platform did not maximise";

@@ -4,27 +4,24 @@
 #include <QUrl>
 
 #include "FakePickers.h"
-#include "Folder.h"
-#include "GlobalParam.h"
+#include "FolderLibrary.h"
+#include "Options.h"
 #include "Services.h"
 #include "TestSupport.h"
 
-// A library of three pages "A", "B", "C" with page 1 current, fresh options, and fake
+// A library of three pages "A", "B", "C" with page 1 current, default options, and fake
 // services; the temporary folder stands in for the program's directory.
 class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Folder::ResetState();
-        GlobalParam::ResetState();
-        GlobalParam::InitSettings();
-        Folder::gi_PageCount = 3;
-        Folder::gl_PageNum = 1;
         const char* names[] = {"A", "B", "C"};
         for (int p = 0; p < 3; ++p) {
-            Folder::gs_PageName[p] = QString::fromLatin1(names[p]);
-            Folder::gs_FolderTitle[p][0] = QStringLiteral("t") + QString::number(p);
-            Folder::gs_FolderPath[p][0] = QStringLiteral("/p") + QString::number(p) + QLatin1Char('/');
+            library.appendPage(QString::fromLatin1(names[p]));
+            library.page(p).folderSlots[0].title = QStringLiteral("t") + QString::number(p);
+            library.page(p).folderSlots[0].folder = QStringLiteral("/p") + QString::number(p) + QLatin1Char('/');
         }
+        library.resetRenaming();
+        library.selectPage(1);
         QDir().mkpath(program.file("config"));
         services.msgBox = &msg;
         services.pickers = &dialogs;
@@ -39,6 +36,9 @@ protected:
         return data;
     }
 
+    // What the dialog under test is given; each dialog edits a copy of its own.
+    FolderLibrary library;
+    Options options;
     TempDir program;
     FakeMsgBox msg;
     FakePickers dialogs;

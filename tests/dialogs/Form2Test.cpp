@@ -20,23 +20,32 @@ namespace {
 
 class Form2Test : public DialogTest {
 protected:
-    std::unique_ptr<Form2> Open() { return std::make_unique<Form2>(services, program.path()); }
+    // An editor of the fixture's library and options; Edited() is its copy from then on.
+    std::unique_ptr<Form2> Open() {
+        auto editor = std::make_unique<Form2>(services, program.path(), library, options);
+        opened_ = editor.get();
+        return editor;
+    }
+    const FolderLibrary& Edited() const { return opened_->library(); }
 
     static QStringList Entries(const Form2& f) {
         QStringList out;
         for (int k = 0; k < f.PageList()->count(); ++k) out << f.PageList()->item(k)->text();
         return out;
     }
-    // The invariant after every page operation: list, gl_PageNum and rows agree.
+    // The invariant after every page operation: list, current page and rows agree.
     static void ExpectShows(const Form2& f, int page) {
-        EXPECT_EQ(Folder::gl_PageNum, page);
+        EXPECT_EQ(f.library().currentPage(), page);
         EXPECT_EQ(f.PageList()->currentRow(), page);
-        EXPECT_EQ(f.PageList()->count(), Folder::gi_PageCount);
-        EXPECT_EQ(f.PageTitle()->text(), Folder::gs_PageName[page]);
-        EXPECT_EQ(f.fTitle(0)->text(), Folder::gs_FolderTitle[page][0]);
+        EXPECT_EQ(f.PageList()->count(), f.library().pageCount());
+        EXPECT_EQ(f.PageTitle()->text(), f.library().page(page).name);
+        EXPECT_EQ(f.fTitle(0)->text(), f.library().page(page).folderSlots[0].title);
         EXPECT_FALSE(f.EditorUpdating());
     }
     static int Lines(const QByteArray& bytes) { return int(bytes.count("\r\n")); }
+
+private:
+    Form2* opened_ = nullptr;
 };
 
 TEST_F(Form2Test, OpensOnTheCurrentPageWithEveryText) {
@@ -62,32 +71,32 @@ TEST_F(Form2Test, OpensOnTheCurrentPageWithEveryText) {
     for (const char* t : {"▲", "▼", "新規", "削除", "閉じる"})
         EXPECT_TRUE(buttons.contains(QString::fromUtf8(t))) << t;
     // Loading writes nothing back into the library.
-    EXPECT_EQ(Folder::gs_PageName[1], QStringLiteral("B"));
+    EXPECT_EQ(Edited().page(1).name, QStringLiteral("B"));
 }
 
 TEST_F(Form2Test, EveryPageChangeStoresTheRowsFirst) {
     auto f = Open();
     f->fTitle(0)->setText(QStringLiteral("edited B"));
     f->PageList()->setCurrentRow(2);  // as a click does
-    EXPECT_EQ(Folder::gs_FolderTitle[1][0], QStringLiteral("edited B"));
+    EXPECT_EQ(Edited().page(1).folderSlots[0].title, QStringLiteral("edited B"));
     ExpectShows(*f, 2);
 
     f->PriNum(4)->setText(QStringLiteral("77"));
     QTest::keyClick(f->PageList(), Qt::Key_Minus, Qt::NoModifier);
-    EXPECT_EQ(Folder::gl_SeqNum[2][4], 77);
+    EXPECT_EQ(Edited().page(2).folderSlots[4].nextNumber, 77);
     ExpectShows(*f, 1);
 
     f->fNameLabel(5)->setText(QStringLiteral("/typed"));
     f->Com_AddPage_Click();
-    EXPECT_EQ(Folder::gs_FolderPath[2][5], QStringLiteral("/typed"));  // B moved to index 2
+    EXPECT_EQ(Edited().page(2).folderSlots[5].folder, QStringLiteral("/typed"));  // B moved to index 2
 
     f->PageTitle()->setText(QStringLiteral("new name"));
     f->Com_DelPage_Click();  // the store reaches the page that is then deleted: no harm
-    EXPECT_EQ(Folder::gs_PageName[1], QStringLiteral("B"));
+    EXPECT_EQ(Edited().page(1).name, QStringLiteral("B"));
 
     f->fTitle(1)->setText(QStringLiteral("x"));
     f->Com_SwapFoward_Click();
-    EXPECT_EQ(Folder::gs_FolderTitle[0][1], QStringLiteral("x"));  // B, now at index 0
+    EXPECT_EQ(Edited().page(0).folderSlots[1].title, QStringLiteral("x"));  // B, now at index 0
 }
 
 TEST_F(Form2Test, NewPageIsInsertedBeforeTheCurrentOneAndBecomesCurrent) {
@@ -100,16 +109,18 @@ TEST_F(Form2Test, NewPageIsInsertedBeforeTheCurrentOneAndBecomesCurrent) {
 }
 
 TEST_F(Form2Test, AddAtTheLimitShowsTheMessageAndChangesNothing) {
-    Folder::gi_PageCount = 250;
+    while (library.pageCount() < 250) library.appendPage(QStringLiteral("more"));
     auto f = Open();
     f->Com_AddPage_Click();
     EXPECT_EQ(msg.texts(), QStringList{"ページはこれ以上追加できません"});
+    EXPECT_EQ(msg.shown[0].title, QStringLiteral("Orvane"));
+    EXPECT_EQ(msg.shown[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(f->PageList()->count(), 250);
     ExpectShows(*f, 1);
 }
 
 TEST_F(Form2Test, DeleteKeepsTheListAndTheCurrentPageInStep) {
-    Folder::gl_PageNum = 2;
+    library.selectPage(2);
     auto f = Open();
     f->Com_DelPage_Click();  // the last page: the new last one is current
     EXPECT_EQ(Entries(*f), (QStringList{"A", "B"}));
@@ -117,7 +128,8 @@ TEST_F(Form2Test, DeleteKeepsTheListAndTheCurrentPageInStep) {
 
     // Deleting the first page: Qt selects a neighbour on its own while the row goes; the page
     // that moved into position 0 must be the one shown.
-    Folder::gl_PageNum = 0;
+    library = f->library();
+    library.selectPage(0);
     auto g = Open();
     g->Com_DelPage_Click();
     EXPECT_EQ(Entries(*g), QStringList{"B"});
@@ -131,24 +143,24 @@ TEST_F(Form2Test, DeleteKeepsTheListAndTheCurrentPageInStep) {
 }
 
 TEST_F(Form2Test, MovesAtTheEndsDoNothingNotEvenAStore) {
-    Folder::gl_PageNum = 0;
+    library.selectPage(0);
     auto f = Open();
     f->fTitle(0)->setText(QStringLiteral("unsaved"));
     f->Com_SwapFoward_Click();
-    EXPECT_EQ(Folder::gs_FolderTitle[0][0], QStringLiteral("t0"));
+    EXPECT_EQ(Edited().page(0).folderSlots[0].title, QStringLiteral("t0"));
     EXPECT_EQ(Entries(*f), (QStringList{"A", "B", "C"}));
 
     f->PageList()->setCurrentRow(2);
     f->fTitle(0)->setText(QStringLiteral("unsaved"));
     f->Com_SwapNext_Click();
-    EXPECT_EQ(Folder::gs_FolderTitle[2][0], QStringLiteral("t2"));
-    EXPECT_EQ(Folder::gl_PageNum, 2);
+    EXPECT_EQ(Edited().page(2).folderSlots[0].title, QStringLiteral("t2"));
+    EXPECT_EQ(Edited().currentPage(), 2);
     EXPECT_EQ(f->PageList()->currentRow(), 2);
     EXPECT_EQ(f->fTitle(0)->text(), QStringLiteral("unsaved"));
 }
 
 TEST_F(Form2Test, MovedPageStaysCurrentAndShown) {
-    Folder::gl_PageNum = 2;
+    library.selectPage(2);
     auto f = Open();
     f->Com_SwapFoward_Click();
     EXPECT_EQ(Entries(*f), (QStringList{"A", "C", "B"}));
@@ -168,9 +180,9 @@ TEST_F(Form2Test, RenamingShowsInTheListAtOnceAndIsKeptAcrossPages) {
     f->PageTitle()->selectAll();
     QTest::keyClicks(f->PageTitle(), QStringLiteral("Trips"));
     EXPECT_EQ(f->PageList()->item(1)->text(), QStringLiteral("Trips"));
-    EXPECT_EQ(Folder::gs_PageName[1], QStringLiteral("B"));  // stored at the next store
+    EXPECT_EQ(Edited().page(1).name, QStringLiteral("B"));  // stored at the next store
     f->PageList()->setCurrentRow(0);
-    EXPECT_EQ(Folder::gs_PageName[1], QStringLiteral("Trips"));
+    EXPECT_EQ(Edited().page(1).name, QStringLiteral("Trips"));
     EXPECT_EQ(f->PageList()->item(1)->text(), QStringLiteral("Trips"));
     EXPECT_EQ(f->PageList()->item(0)->text(), QStringLiteral("A"));
 
@@ -198,8 +210,8 @@ TEST_F(Form2Test, ClosingStoresTheShownPageAndWritesTheThreeFiles) {
     f->fNameLabel(3)->setText(QStringLiteral("/pics/cats"));
     f->PriNum(3)->setText(QStringLiteral("42"));
     f->Command1_Click();
-    EXPECT_EQ(Folder::gs_FolderTitle[1][3], QStringLiteral("Cats"));
-    EXPECT_EQ(Folder::gl_SeqNum[1][3], 42);
+    EXPECT_EQ(Edited().page(1).folderSlots[3].title, QStringLiteral("Cats"));
+    EXPECT_EQ(Edited().page(1).folderSlots[3].nextNumber, 42);
     EXPECT_EQ(Lines(program.read("config/設定_ページ.ini")), 3);
     const QByteArray folder = program.read("config/設定_フォルダ.ini");
     EXPECT_EQ(Lines(folder), 60);
@@ -213,7 +225,7 @@ TEST_F(Form2Test, EscapeClosesAndSavesTooButOnlyOnce) {
     auto f = Open();
     f->fTitle(0)->setText(QStringLiteral("via escape"));
     QTest::keyClick(f.get(), Qt::Key_Escape);
-    EXPECT_EQ(Folder::gs_FolderTitle[1][0], QStringLiteral("via escape"));
+    EXPECT_EQ(Edited().page(1).folderSlots[0].title, QStringLiteral("via escape"));
     EXPECT_TRUE(program.exists("config/設定_フォルダ.ini"));
     QFile::remove(program.file("config/設定_フォルダ.ini"));
     f->close();
@@ -221,7 +233,7 @@ TEST_F(Form2Test, EscapeClosesAndSavesTooButOnlyOnce) {
 }
 
 TEST_F(Form2Test, NextNumberTakesDigitsAndBackspaceAndReducesModulo1000001) {
-    GlobalParam::Options.owMemIndSeqNum = 1;  // so that the box takes keys
+    options.continueNumbers = 1;  // so that the box takes keys
     auto f = Open();
     QLineEdit* box = f->PriNum(2);
     f->SeqSwitch(2)->click();
@@ -253,12 +265,12 @@ TEST_F(Form2Test, NextNumberTakesDigitsAndBackspaceAndReducesModulo1000001) {
 }
 
 TEST_F(Form2Test, StoredNumberAboveTheRangeIsShownReducedAndStoredSo) {
-    Folder::gl_SeqNum[1][6] = 2000000;
+    library.page(1).folderSlots[6].nextNumber = 2000000;
     auto f = Open();
     EXPECT_EQ(f->PriNum(6)->text(), QStringLiteral("999999"));
-    EXPECT_EQ(Folder::gl_SeqNum[1][6], 2000000);
+    EXPECT_EQ(Edited().page(1).folderSlots[6].nextNumber, 2000000);
     f->StoreEditorPage();
-    EXPECT_EQ(Folder::gl_SeqNum[1][6], 999999);
+    EXPECT_EQ(Edited().page(1).folderSlots[6].nextNumber, 999999);
 }
 
 TEST_F(Form2Test, SwitchRuleSetsEnabledStatesColoursAndTheSlot) {
@@ -271,53 +283,54 @@ TEST_F(Form2Test, SwitchRuleSetsEnabledStatesColoursAndTheSlot) {
 
     f->fSeqName(0)->setText(QStringLiteral("keep"));
     f->SeqSwitch(0)->click();  // owMemIndSeqNum is 0
-    EXPECT_EQ(Folder::gi_SeqSwitch[1][0], 1);
+    EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, 1);
     EXPECT_TRUE(f->fSeqName(0)->isEnabled());
     EXPECT_EQ(base(f->fSeqName(0)), normal);
     EXPECT_FALSE(f->PriNum(0)->isEnabled());
     EXPECT_NE(base(f->PriNum(0)), normal);
 
     f->SeqSwitch(0)->click();
-    EXPECT_EQ(Folder::gi_SeqSwitch[1][0], 0);
+    EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, 0);
     EXPECT_FALSE(f->fSeqName(0)->isEnabled());
     EXPECT_EQ(f->fSeqName(0)->text(), QStringLiteral("keep"));
 
-    GlobalParam::Options.owMemIndSeqNum = 1;
-    Folder::gi_SeqSwitch[2][4] = 1;
-    Folder::gi_SeqSwitch[2][5] = 7;  // any value but 1 is off
-    f->PageList()->setCurrentRow(2);
-    EXPECT_TRUE(f->SeqSwitch(4)->isChecked());
-    EXPECT_TRUE(f->PriNum(4)->isEnabled());
-    EXPECT_EQ(base(f->PriNum(4)), normal);
-    EXPECT_FALSE(f->SeqSwitch(5)->isChecked());
-    EXPECT_EQ(Folder::gi_SeqSwitch[2][5], 0);
+    options.continueNumbers = 1;
+    library.page(2).folderSlots[4].renaming = 1;
+    library.page(2).folderSlots[5].renaming = 7;  // any value but 1 is off
+    auto g = Open();
+    g->PageList()->setCurrentRow(2);
+    EXPECT_TRUE(g->SeqSwitch(4)->isChecked());
+    EXPECT_TRUE(g->PriNum(4)->isEnabled());
+    EXPECT_EQ(base(g->PriNum(4)), normal);
+    EXPECT_FALSE(g->SeqSwitch(5)->isChecked());
+    EXPECT_EQ(Edited().page(2).folderSlots[5].renaming, 0);
 }
 
 TEST_F(Form2Test, FixedNameIsWrittenThroughOnEveryChange) {
     auto f = Open();
     f->SeqSwitch(7)->click();
     QTest::keyClicks(f->fSeqName(7), QStringLiteral("ab "));
-    EXPECT_EQ(Folder::gs_SeqName[1][7], QStringLiteral("ab "));
+    EXPECT_EQ(Edited().page(1).folderSlots[7].fixedName, QStringLiteral("ab "));
     f->PageList()->setCurrentRow(0);
-    EXPECT_EQ(Folder::gs_SeqName[1][7], QStringLiteral("ab "));
-    EXPECT_TRUE(Folder::gs_SeqName[0][7].isEmpty());
+    EXPECT_EQ(Edited().page(1).folderSlots[7].fixedName, QStringLiteral("ab "));
+    EXPECT_TRUE(Edited().page(0).folderSlots[7].fixedName.isEmpty());
 }
 
 TEST_F(Form2Test, ClearEmptiesTheSlot) {
-    Folder::gi_SeqSwitch[1][0] = 1;
-    Folder::gs_SeqName[1][0] = QStringLiteral("name");
-    Folder::gl_SeqNum[1][0] = 55;
+    library.page(1).folderSlots[0].renaming = 1;
+    library.page(1).folderSlots[0].fixedName = QStringLiteral("name");
+    library.page(1).folderSlots[0].nextNumber = 55;
     auto f = Open();
     f->Command2(0)->click();
-    EXPECT_TRUE(Folder::gs_FolderTitle[1][0].isEmpty());
-    EXPECT_TRUE(Folder::gs_FolderPath[1][0].isEmpty());
-    EXPECT_TRUE(Folder::gs_SeqName[1][0].isEmpty());
-    EXPECT_EQ(Folder::gi_SeqSwitch[1][0], 0);
+    EXPECT_TRUE(Edited().page(1).folderSlots[0].title.isEmpty());
+    EXPECT_TRUE(Edited().page(1).folderSlots[0].folder.isEmpty());
+    EXPECT_TRUE(Edited().page(1).folderSlots[0].fixedName.isEmpty());
+    EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, 0);
     EXPECT_EQ(f->PriNum(0)->text(), QStringLiteral("0"));
     EXPECT_FALSE(f->fSeqName(0)->isEnabled());
-    EXPECT_EQ(Folder::gl_SeqNum[1][0], 55);
+    EXPECT_EQ(Edited().page(1).folderSlots[0].nextNumber, 55);
     f->StoreEditorPage();
-    EXPECT_EQ(Folder::gl_SeqNum[1][0], 0);
+    EXPECT_EQ(Edited().page(1).folderSlots[0].nextNumber, 0);
 }
 
 TEST_F(Form2Test, BrowseSetsThePathAsReturnedAndCancelChangesNothing) {
@@ -329,14 +342,14 @@ TEST_F(Form2Test, BrowseSetsThePathAsReturnedAndCancelChangesNothing) {
     dialogs.folderAnswers.push_back(QStringLiteral("/home/u/Pictures"));
     f->fTitle(2)->setText(QStringLiteral("title"));
     f->GetBtn(2)->click();
-    EXPECT_EQ(Folder::gs_FolderPath[1][2], QStringLiteral("/home/u/Pictures"));
+    EXPECT_EQ(Edited().page(1).folderSlots[2].folder, QStringLiteral("/home/u/Pictures"));
     EXPECT_EQ(f->fNameLabel(2)->text(), QStringLiteral("/home/u/Pictures"));
     EXPECT_EQ(f->fTitle(2)->text(), QStringLiteral("title"));
 
     dialogs.folderAnswers.push_back(QStringLiteral("/odd\nname"));
     f->GetBtn(2)->click();
     EXPECT_EQ(msg.texts(), QStringList{LineBreakGuard::Message()});
-    EXPECT_EQ(Folder::gs_FolderPath[1][2], QStringLiteral("/home/u/Pictures"));
+    EXPECT_EQ(Edited().page(1).folderSlots[2].folder, QStringLiteral("/home/u/Pictures"));
 }
 
 TEST_F(Form2Test, DroppedFolderSetsTitleAndPathOnTheTitleBoxAndOnlyThePathOnThePathBox) {
@@ -350,15 +363,15 @@ TEST_F(Form2Test, DroppedFolderSetsTitleAndPathOnTheTitleBoxAndOnlyThePathOnTheP
     EXPECT_TRUE(f->fTitle_OLEDragOver(4, three.get()));
     f->fTitle_OLEDragDrop(4, three.get());
     EXPECT_EQ(f->fTitle(4)->text(), QStringLiteral("day1"));
-    EXPECT_EQ(Folder::gs_FolderPath[1][4], place.file("trip/day1") + QLatin1Char('/'));
+    EXPECT_EQ(Edited().page(1).folderSlots[4].folder, place.file("trip/day1") + QLatin1Char('/'));
     EXPECT_EQ(f->fNameLabel(4)->text(), place.file("trip/day1/"));
-    EXPECT_EQ(Folder::gs_FolderTitle[1][4], QString());  // typed titles wait for the store
+    EXPECT_EQ(Edited().page(1).folderSlots[4].title, QString());  // typed titles wait for the store
 
     f->fTitle(5)->setText(QStringLiteral("mine"));
     auto second = Urls({place.file("second/")});
     f->fNameLabel_OLEDragDrop(5, second.get());
     EXPECT_EQ(f->fTitle(5)->text(), QStringLiteral("mine"));
-    EXPECT_EQ(Folder::gs_FolderPath[1][5], place.file("second/"));
+    EXPECT_EQ(Edited().page(1).folderSlots[5].folder, place.file("second/"));
 
     for (const auto& refused : {Urls({place.file("photo.jpg")}), Urls({place.file("gone")}),
                                 std::make_unique<QMimeData>()}) {
@@ -367,7 +380,7 @@ TEST_F(Form2Test, DroppedFolderSetsTitleAndPathOnTheTitleBoxAndOnlyThePathOnTheP
         f->fNameLabel_OLEDragDrop(6, refused.get());
     }
     EXPECT_TRUE(f->fTitle(6)->text().isEmpty());
-    EXPECT_TRUE(Folder::gs_FolderPath[1][6].isEmpty());
+    EXPECT_TRUE(Edited().page(1).folderSlots[6].folder.isEmpty());
     EXPECT_TRUE(msg.shown.empty());
 }
 
@@ -404,7 +417,7 @@ TEST_F(Form2Test, LineBreaksAreRefusedWithAMessageWhereverTheyEnter) {
     EXPECT_TRUE(f->fTitle_OLEDragOver(0, data.get()));
     f->fTitle_OLEDragDrop(0, data.get());
     EXPECT_EQ(f->fTitle(0)->text(), QStringLiteral("t1"));
-    EXPECT_EQ(Folder::gs_FolderPath[1][0], QStringLiteral("/p1/"));
+    EXPECT_EQ(Edited().page(1).folderSlots[0].folder, QStringLiteral("/p1/"));
 
     f->fNameLabel(0)->setCursorPosition(2);
     f->fNameLabel(0)->insert(QStringLiteral("x\ny"));  // as a paste does
@@ -412,7 +425,7 @@ TEST_F(Form2Test, LineBreaksAreRefusedWithAMessageWhereverTheyEnter) {
     f->SeqSwitch(0)->click();
     f->fSeqName(0)->insert(QStringLiteral("a\r\nb"));
     EXPECT_TRUE(f->fSeqName(0)->text().isEmpty());
-    EXPECT_TRUE(Folder::gs_SeqName[1][0].isEmpty());
+    EXPECT_TRUE(Edited().page(1).folderSlots[0].fixedName.isEmpty());
     f->PageTitle()->insert(QStringLiteral("\n"));
     EXPECT_EQ(f->PageTitle()->text(), QStringLiteral("B"));
     EXPECT_EQ(f->PageList()->item(1)->text(), QStringLiteral("B"));
@@ -429,7 +442,7 @@ TEST_F(Form2Test, FixedNameRefusesQuotesSlashesAndDots) {
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Period);
     EXPECT_EQ(box->text(), QStringLiteral("a"));
-    EXPECT_EQ(Folder::gs_SeqName[1][0], QStringLiteral("a"));
+    EXPECT_EQ(Edited().page(1).folderSlots[0].fixedName, QStringLiteral("a"));
     EXPECT_EQ(msg.texts(), (QStringList{NamePart::Refusal("\""), NamePart::Refusal("/"), NamePart::Refusal(".")}));
 }
 

@@ -4,39 +4,39 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "Folder.h"
+#include "FolderLibrary.h"
 #include "Form3.h"
 #include "ItemConfig.h"
 
 namespace {
 
 TEST(Form3Test, ReportsTheCurrentPageOnceHoweverOftenAsked) {
-    Folder::ResetState();
-    Folder::gi_PageCount = 1;
-    Folder::gs_PageName[0] = QStringLiteral("新規ページ");
-    Form3 f;
+    FolderLibrary library;
+    library.appendPage(QStringLiteral("新規ページ"));
+    Form3 f(library);
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Form3"));
     EXPECT_EQ(f.Command1()->text(), QStringLiteral("Command1"));
     EXPECT_EQ(f.Text1()->toPlainText(), QStringLiteral("Text1"));
     const QString expected = QStringLiteral("現在のページ(gl_PageNum)：0\r\n現在のページ(gs_PageName)：新規ページ\r\n");
-    EXPECT_EQ(Form3::ReportText(), expected);
+    EXPECT_EQ(Form3::ReportText(library), expected);
     f.Command1()->click();
     f.Command1()->click();
     EXPECT_EQ(f.Text1()->toPlainText().count(QStringLiteral("現在のページ")), 2);
 
-    Folder::gi_PageCount = 3;
-    Folder::gl_PageNum = 2;
-    Folder::gs_PageName[2] = QStringLiteral("  spaced  ");
-    EXPECT_EQ(Form3::ReportText(),
+    library.appendPage(QString());
+    library.appendPage(QStringLiteral("  spaced  "));
+    library.selectPage(2);
+    EXPECT_EQ(Form3::ReportText(library),
               QStringLiteral("現在のページ(gl_PageNum)：2\r\n現在のページ(gs_PageName)：spaced\r\n"));
     // Spaces are removed, full-width ones too; a tab stays part of the name.
-    Folder::gs_PageName[2] = QStringLiteral("\u3000 旅行\t \u3000");
-    EXPECT_EQ(Form3::ReportText(),
+    library.page(2).name = QStringLiteral("\u3000 旅行\t \u3000");
+    EXPECT_EQ(Form3::ReportText(library),
               QStringLiteral("現在のページ(gl_PageNum)：2\r\n現在のページ(gs_PageName)：旅行\t\r\n"));
 }
 
 TEST(Form3Test, TextFollowsTheWindowSizeAndNeverGoesNegative) {
-    Form3 f;
+    const FolderLibrary library;
+    Form3 f(library);
     f.show();
     f.resize(400, 300);
     // 200 and 600 twips less than the outer size.
@@ -47,7 +47,8 @@ TEST(Form3Test, TextFollowsTheWindowSizeAndNeverGoesNegative) {
 }
 
 TEST(Form3Test, UnloadAllClosesEveryOpenInspectionWindow) {
-    auto* f = new Form3;
+    static const FolderLibrary library;
+    auto* f = new Form3(library);
     f->setAttribute(Qt::WA_DeleteOnClose);
     f->show();
     QPointer<Form3> alive(f);

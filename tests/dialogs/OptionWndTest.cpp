@@ -18,16 +18,21 @@ namespace {
 class OptionWndTest : public DialogTest {
 protected:
     std::unique_ptr<OptionWnd> Open() {
-        return std::make_unique<OptionWnd>(services, program.path(), [this] {
+        auto dialog = std::make_unique<OptionWnd>(services, program.path(), options, library, [this] {
             ++placementAsked;
-            GlobalParam::WindowPlacement p;
+            WindowPlacement p;
             p.left = 11;
             p.top = 22;
             p.right = 333;
             p.bottom = 444;
             return p;
         });
+        opened_ = dialog.get();
+        return dialog;
     }
+    // What the dialog opened last hands back.
+    const Options& Chosen() const { return opened_->options(); }
+    const FolderLibrary& Edited() const { return opened_->library(); }
     static QStringList Items(QComboBox* c) {
         QStringList out;
         for (int i = 0; i < c->count(); ++i) out << c->itemText(i);
@@ -39,6 +44,9 @@ protected:
     QByteArray File0() const { return program.read("config/設定_オプション.ini"); }
 
     int placementAsked = 0;
+
+private:
+    OptionWnd* opened_ = nullptr;
 };
 
 TEST_F(OptionWndTest, OpensOnTheTransferPageWithTheListedLayout) {
@@ -87,8 +95,8 @@ TEST_F(OptionWndTest, OpensOnTheTransferPageWithTheListedLayout) {
 }
 
 TEST_F(OptionWndTest, EachPageBuildsItsOwnMembersOfThePool) {
-    GlobalParam::Options.DelCaution = 1;
-    GlobalParam::Options.CursorKeyMode = 0;
+    options.confirmDelete = 1;
+    options.arrowKeyMode = 0;
     auto w = Open();
     w->TreeView1_NodeClick(QStringLiteral("delete"));
     EXPECT_EQ(w->Label2()->text(), QStringLiteral("削除処理設定"));
@@ -118,8 +126,8 @@ TEST_F(OptionWndTest, EditsSurvivePageSwitchesAndTheSameNodeStoresItsPage) {
     Pick(w->Combo1(1), 5);
     QTest::mouseClick(w->TreeView1()->viewport(), Qt::LeftButton, Qt::NoModifier,
                       w->TreeView1()->visualItemRect(Node(*w, 0)).center());
-    EXPECT_EQ(w->WorkingOptions().owMode, 2);
-    EXPECT_EQ(w->WorkingOptions().owSequenceNum, 5);  // "6" digits
+    EXPECT_EQ(w->WorkingOptions().collisionMode, 2);
+    EXPECT_EQ(w->WorkingOptions().numberDigitsChoice, 5);  // "6" digits
     EXPECT_EQ(w->Combo1(0)->currentIndex(), 2);
 
     w->TreeView1_NodeClick(QStringLiteral("delete"));
@@ -127,12 +135,12 @@ TEST_F(OptionWndTest, EditsSurvivePageSwitchesAndTheSameNodeStoresItsPage) {
     w->TreeView1_NodeClick(QStringLiteral("update"));
     EXPECT_EQ(w->Combo1(0)->currentIndex(), 2);
     EXPECT_EQ(w->Combo1(1)->currentIndex(), 5);
-    EXPECT_EQ(GlobalParam::Options.owMode, 0);  // only the working copy so far
+    EXPECT_EQ(Chosen().collisionMode, 0);  // only the working copy so far
 
     w->Command1(0)->click();
-    EXPECT_EQ(GlobalParam::Options.owMode, 2);
-    EXPECT_EQ(GlobalParam::Options.owSequenceNum, 5);
-    EXPECT_EQ(GlobalParam::Options.DelTrash, 1);
+    EXPECT_EQ(Chosen().collisionMode, 2);
+    EXPECT_EQ(Chosen().numberDigitsChoice, 5);
+    EXPECT_EQ(Chosen().deleteMode, 1);
     EXPECT_EQ(placementAsked, 1);
     const QByteArray file0 = File0();
     EXPECT_EQ(file0.count("\r\n"), 11);
@@ -141,7 +149,7 @@ TEST_F(OptionWndTest, EditsSurvivePageSwitchesAndTheSameNodeStoresItsPage) {
 }
 
 TEST_F(OptionWndTest, CancelChangesAndWritesNothing) {
-    Folder::gl_SeqNum[0][3] = 2;
+    library.page(0).folderSlots[3].nextNumber = 2;
     auto w = Open();
     Pick(w->Combo1(2), 0);
     w->Check1()->click();
@@ -149,47 +157,47 @@ TEST_F(OptionWndTest, CancelChangesAndWritesNothing) {
     w->TreeView1_NodeClick(QStringLiteral("delete"));
     Pick(w->Combo1(0), 1);
     w->Command1(1)->click();
-    EXPECT_EQ(GlobalParam::Options.owSeqStart, 1);
-    EXPECT_EQ(GlobalParam::Options.owMemIndSeqNum, 0);
-    EXPECT_EQ(GlobalParam::Options.owConnectText, QStringLiteral("_"));
-    EXPECT_EQ(GlobalParam::Options.DelTrash, 0);
-    EXPECT_EQ(Folder::gl_SeqNum[0][3], 2);
+    EXPECT_EQ(Chosen().firstNumber, 1);
+    EXPECT_EQ(Chosen().continueNumbers, 0);
+    EXPECT_EQ(Chosen().connector, QStringLiteral("_"));
+    EXPECT_EQ(Chosen().deleteMode, 0);
+    EXPECT_EQ(Edited().page(0).folderSlots[3].nextNumber, 2);
     EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
     EXPECT_EQ(placementAsked, 0);
     EXPECT_EQ(w->result(), QDialog::Rejected);
 }
 
 TEST_F(OptionWndTest, NewStartMovesOnlyIdleCountersAndForgettingClearsEveryCounter) {
-    GlobalParam::Options.owMemIndSeqNum = 1;
-    Folder::gl_SeqNum[0][0] = 1;  // switch off, at the old start: follows
-    Folder::gl_SeqNum[0][1] = 3;  // has run past 2: kept
-    Folder::gl_SeqNum[2][2] = 1;
-    Folder::gi_SeqSwitch[2][2] = 1;  // switch on: kept
-    Folder::gl_SeqNum[3][0] = 2;     // beyond the pages in use: untouched
+    options.continueNumbers = 1;
+    library.page(0).folderSlots[0].nextNumber = 1;  // switch off, at the old start: follows
+    library.page(0).folderSlots[1].nextNumber = 3;  // has run past 2: kept
+    library.page(2).folderSlots[2].nextNumber = 1;
+    library.page(2).folderSlots[2].renaming = 1;  // switch on: kept
     auto w = Open();
     EXPECT_TRUE(w->Check1()->isChecked());
     Pick(w->Combo1(2), 0);
     w->Command1_Click(0);
-    EXPECT_EQ(Folder::gl_SeqNum[0][0], 0);
-    EXPECT_EQ(Folder::gl_SeqNum[0][1], 3);
-    EXPECT_EQ(Folder::gl_SeqNum[2][2], 1);
-    EXPECT_EQ(Folder::gl_SeqNum[1][9], 0);
-    EXPECT_EQ(Folder::gl_SeqNum[3][0], 2);
+    EXPECT_EQ(Edited().page(0).folderSlots[0].nextNumber, 0);
+    EXPECT_EQ(Edited().page(0).folderSlots[1].nextNumber, 3);
+    EXPECT_EQ(Edited().page(2).folderSlots[2].nextNumber, 1);
+    EXPECT_EQ(Edited().page(1).folderSlots[9].nextNumber, 0);
 
     // Unchecking the memory sets every counter of every page to 0, switch or not.
+    options = Chosen();
+    library = Edited();
     auto v = Open();
     v->Check1()->click();
     Pick(v->Combo1(2), 2);
     v->Command1_Click(0);
-    EXPECT_EQ(GlobalParam::Options.owMemIndSeqNum, 0);
+    EXPECT_EQ(Chosen().continueNumbers, 0);
     for (int p = 0; p < 3; ++p)
-        for (int s = 0; s < 10; ++s) EXPECT_EQ(Folder::gl_SeqNum[p][s], 0) << p << "," << s;
+        for (int s = 0; s < 10; ++s) EXPECT_EQ(Edited().page(p).folderSlots[s].nextNumber, 0) << p << "," << s;
 }
 
 TEST_F(OptionWndTest, ValuesOutsideTheListsShowNoEntryAndSurvive) {
-    GlobalParam::Options.DelTrash = 5;
-    GlobalParam::Options.owSequenceNum = 9;
-    GlobalParam::Options.owMemIndSeqNum = 2;
+    options.deleteMode = 5;
+    options.numberDigitsChoice = 9;
+    options.continueNumbers = 2;
     auto w = Open();
     EXPECT_EQ(w->Combo1(1)->currentIndex(), -1);
     EXPECT_EQ(w->Check1()->checkState(), Qt::PartiallyChecked);
@@ -197,19 +205,20 @@ TEST_F(OptionWndTest, ValuesOutsideTheListsShowNoEntryAndSurvive) {
     EXPECT_EQ(w->Combo1(0)->currentIndex(), -1);
     w->TreeView1_NodeClick(QStringLiteral("update"));
     w->Command1_Click(0);
-    EXPECT_EQ(GlobalParam::Options.DelTrash, 5);
-    EXPECT_EQ(GlobalParam::Options.owSequenceNum, 9);
-    EXPECT_EQ(GlobalParam::Options.owMemIndSeqNum, 2);
+    EXPECT_EQ(Chosen().deleteMode, 5);
+    EXPECT_EQ(Chosen().numberDigitsChoice, 9);
+    EXPECT_EQ(Chosen().continueNumbers, 2);
 
     // Picking an entry replaces the odd value.
+    options = Chosen();
     auto v = Open();
     v->Check1()->click();
     EXPECT_EQ(v->Check1()->checkState(), Qt::Checked);
     v->TreeView1_NodeClick(QStringLiteral("delete"));
     Pick(v->Combo1(0), 0);
     v->Command1_Click(0);
-    EXPECT_EQ(GlobalParam::Options.DelTrash, 0);
-    EXPECT_EQ(GlobalParam::Options.owMemIndSeqNum, 1);
+    EXPECT_EQ(Chosen().deleteMode, 0);
+    EXPECT_EQ(Chosen().continueNumbers, 1);
 }
 
 TEST_F(OptionWndTest, ConnectorTextIsTakenAsTypedButNeverWithALineBreak) {
@@ -219,7 +228,7 @@ TEST_F(OptionWndTest, ConnectorTextIsTakenAsTypedButNeverWithALineBreak) {
     w->Text1()->insert(QStringLiteral("\n"));
     EXPECT_EQ(msg.texts(), QStringList{LineBreakGuard::Message()});
     w->Command1_Click(0);
-    EXPECT_EQ(GlobalParam::Options.owConnectText, QStringLiteral("*?"));
+    EXPECT_EQ(Chosen().connector, QStringLiteral("*?"));
 }
 
 // A double quote cannot be kept in the quoted field; a "/", or a connector that is "." or "..",
@@ -235,7 +244,7 @@ TEST_F(OptionWndTest, ConnectorRefusesQuotesSlashesAndDots) {
     EXPECT_EQ(box->text(), QStringLiteral("_"));
     EXPECT_EQ(msg.texts(), (QStringList{NamePart::Refusal("\""), NamePart::Refusal("/"), NamePart::Refusal(".")}));
     w->Command1_Click(0);
-    EXPECT_EQ(GlobalParam::Options.owConnectText, QStringLiteral("_"));
+    EXPECT_EQ(Chosen().connector, QStringLiteral("_"));
 }
 
 }  // namespace

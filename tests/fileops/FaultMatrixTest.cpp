@@ -12,7 +12,6 @@
 
 #include "FakeFileSystem.h"
 #include "FileOpsTestUtil.h"
-#include "GlobalParam.h"
 #include "Module1.h"
 #include "TestSupport.h"
 
@@ -39,7 +38,8 @@ bool IsMove(Op op) { return op == Op::Move || op == Op::MoveOver; }
 // One source folder, one destination folder (on the tmpfs for the cross cases), and the trash.
 class FaultMatrixTest : public ::testing::Test {
 protected:
-    void SetUp() override { GlobalParam::ResetState(); }
+    // Where an old destination or a deleted file goes.
+    Module1::Deletion deletion = Module1::Deletion::ToTrash;
 
     // Fresh folders for one run: the source "a b*?[.jpg" and, where `old` is set, an existing
     // destination of that name.
@@ -62,8 +62,8 @@ protected:
         switch (op) {
             case Op::Copy: return Module1::CopyToFolder(msg, fs, s, dst_ + "/");
             case Op::Move: return Module1::MoveToFolder(msg, fs, s, dst_ + "/");
-            case Op::CopyOver: return Module1::OverwriteTransfer(msg, fs, TransferKind::Copy, s, d);
-            case Op::MoveOver: return Module1::OverwriteTransfer(msg, fs, TransferKind::Move, s, d);
+            case Op::CopyOver: return Module1::OverwriteTransfer(msg, fs, TransferKind::Copy, s, d, deletion);
+            case Op::MoveOver: return Module1::OverwriteTransfer(msg, fs, TransferKind::Move, s, d, deletion);
         }
         return false;
     }
@@ -108,7 +108,7 @@ protected:
         for (const auto& entry : trash) {
             EXPECT_TRUE(entry.second == kOld) << "only the old file is trashed";
         }
-        if (ok && old && GlobalParam::Options.DelTrash == 0) {
+        if (ok && old && deletion == Module1::Deletion::ToTrash) {
             EXPECT_EQ(trash.size(), 1u);
         }
     }
@@ -149,7 +149,7 @@ protected:
 
     void Matrix(const QString& dstRoot) {
         for (int trashMode : {0, 1}) {
-            GlobalParam::Options.DelTrash = int16_t(trashMode);
+            deletion = trashMode == 0 ? Module1::Deletion::ToTrash : Module1::Deletion::Directly;
             for (Op op : {Op::Copy, Op::Move, Op::CopyOver, Op::MoveOver}) {
                 const bool old = op == Op::CopyOver || op == Op::MoveOver;
                 if (trashMode == 0 && !old) continue;  // the trash only matters when overwriting
@@ -179,7 +179,7 @@ TEST_F(FaultMatrixTest, AcrossFileSystems) {
     TmpfsMount m("size=8m");
     if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
     // The trash of a tmpfs is GIO's business (it may refuse such mounts): direct delete only.
-    GlobalParam::Options.DelTrash = 1;
+    deletion = Module1::Deletion::Directly;
     for (Op op : {Op::Copy, Op::Move, Op::CopyOver, Op::MoveOver}) {
         const bool old = op == Op::CopyOver || op == Op::MoveOver;
         EveryStep(op, m.path(), old, EIO);
@@ -202,7 +202,7 @@ TEST_F(FaultMatrixTest, FullDisk) {
         WriteRaw(QFile::encodeName(src_ + "/" + kName), big);
         PosixFileSystem fs;
         FakeMsgBox msg;
-        GlobalParam::Options.DelTrash = 1;
+        deletion = Module1::Deletion::Directly;
         EXPECT_FALSE(Run(op, fs, msg));
         ASSERT_EQ(msg.texts().size(), 1);
         EXPECT_EQ(msg.texts()[0], QStringLiteral("ファイルを転送できませんでした\nNo space left on device"));
@@ -226,7 +226,7 @@ TEST_F(FaultMatrixTest, ReadOnlyDestination) {
     QDir().mkpath(src_);
     WriteRaw(QFile::encodeName(src_ + "/a.jpg"), kNew);
     PosixFileSystem fs;
-    GlobalParam::Options.DelTrash = 1;
+    deletion = Module1::Deletion::Directly;
     for (Op op : {Op::Copy, Op::Move}) {
         FakeMsgBox msg;
         EXPECT_FALSE(op == Op::Copy ? Module1::CopyToFolder(msg, fs, src_ + "/a.jpg", dst_ + "/")
@@ -236,7 +236,7 @@ TEST_F(FaultMatrixTest, ReadOnlyDestination) {
         EXPECT_TRUE(RawContents(dst_).empty());
     }
     FakeMsgBox msg;
-    EXPECT_FALSE(Module1::RemoveFile(msg, fs, dst_ + "/missing.jpg"));
+    EXPECT_FALSE(Module1::RemoveFile(msg, fs, dst_ + "/missing.jpg", deletion));
 }
 
 TEST_F(FaultMatrixTest, SourceRemovedAfterListing) {
@@ -266,7 +266,7 @@ TEST_F(FaultMatrixTest, SourceRemovedAfterListing) {
 TEST_F(FaultMatrixTest, ASourceStillBeingWrittenIsNotRemoved) {
     TmpfsMount m("size=4m");
     if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
-    GlobalParam::Options.DelTrash = 1;
+    deletion = Module1::Deletion::Directly;
     const QByteArray tail = Pattern(4096, 24);
     for (Op op : {Op::Move, Op::MoveOver}) {
         SCOPED_TRACE(Name(op));
@@ -298,7 +298,7 @@ TEST_F(FaultMatrixTest, ASourceStillBeingWrittenIsNotRemoved) {
 TEST_F(FaultMatrixTest, UserAttributesTravelWithTheFile) {
     TmpfsMount m("size=4m");
     if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
-    GlobalParam::Options.DelTrash = 1;
+    deletion = Module1::Deletion::Directly;
     const std::map<QByteArray, QByteArray> attributes = {{"user.xdg.tags", "sea,best"},
                                                          {"user.baloo.rating", "8"}};
     auto tag = [&](const QString& path) {

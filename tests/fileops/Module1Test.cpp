@@ -15,7 +15,6 @@
 
 #include "FakeFileSystem.h"
 #include "FileOpsTestUtil.h"
-#include "GlobalParam.h"
 #include "Module1.h"
 #include "TestSupport.h"
 
@@ -28,8 +27,9 @@ const QString kDeleteOnCd = QStringLiteral("指定のメディアのファイル
 
 class Module1Test : public ::testing::Test {
 protected:
+    // Where an old destination or a deleted file goes.
+    Module1::Deletion deletion = Module1::Deletion::ToTrash;
     void SetUp() override {
-        GlobalParam::ResetState();
         QDir().mkpath(src());
         QDir().mkpath(dst());
         QDir().mkpath(cd());
@@ -62,7 +62,7 @@ TEST_F(Module1Test, CdRomRefusalsShowTheirMessageAndChangeNothing) {
     EXPECT_FALSE(Module1::MoveToFolder(msg, fs, cd() + "/c.jpg", dst() + "/"));
     // From a CD-ROM to a CD-ROM: the source is checked first and only its message is shown.
     EXPECT_FALSE(Module1::MoveToFolder(msg, fs, cd() + "/c.jpg", cd() + "/sub/"));
-    EXPECT_FALSE(Module1::RemoveFile(msg, fs, cd() + "/c.jpg"));
+    EXPECT_FALSE(Module1::RemoveFile(msg, fs, cd() + "/c.jpg", deletion));
     // The same refusals when the caller brings the source's status.
     FileStatus a1, c1;
     FsError e;
@@ -151,7 +151,7 @@ TEST(DriveTest, RealCdRomMountIsRefusedAndItsUnmountIsNoticed) {
         EXPECT_FALSE(Module1::MoveToFolder(msg, fs, src + "/a.jpg", cd.path() + "/"));
         EXPECT_FALSE(Module1::MoveToFolder(msg, fs, cd.path() + "/c.jpg", src + "/"));
         EXPECT_FALSE(Module1::CopyToFolder(msg, fs, src + "/a.jpg", cd.path() + "/"));
-        EXPECT_FALSE(Module1::RemoveFile(msg, fs, cd.path() + "/c.jpg"));
+        EXPECT_FALSE(Module1::RemoveFile(msg, fs, cd.path() + "/c.jpg", Module1::Deletion::ToTrash));
         EXPECT_EQ(msg.texts(), QStringList({kMoveToCd, kMoveFromCd, kCopyToCd, kDeleteOnCd}));
         EXPECT_EQ(RawContents(src).size(), 1u);
         EXPECT_EQ(RawContents(cd.path()).size(), 1u);
@@ -209,7 +209,7 @@ TEST_F(Module1Test, MoveKeepsNameAndNeverReplaces) {
 
 TEST_F(Module1Test, AFolderIsNeverMovedOrDeleted) {
     QDir().mkpath(src() + "/trip.jpg");
-    GlobalParam::Options.DelTrash = 1;
+    deletion = Module1::Deletion::Directly;
     EXPECT_FALSE(Module1::MoveToFolder(msg, fs, src() + "/trip.jpg", dst() + "/"));
     FileStatus folder;
     FsError e;
@@ -217,8 +217,8 @@ TEST_F(Module1Test, AFolderIsNeverMovedOrDeleted) {
     EXPECT_FALSE(Module1::MoveToFolder(msg, fs, src() + "/trip.jpg", dst() + "/", &folder));
     EXPECT_EQ(fs.CountOf(FakeFileSystem::Call::RenameNoReplace), 0);
     EXPECT_FALSE(Module1::CopyToFolder(msg, fs, src() + "/trip.jpg", dst() + "/"));
-    GlobalParam::Options.DelTrash = 0;
-    EXPECT_FALSE(Module1::RemoveFile(msg, fs, src() + "/trip.jpg"));
+    deletion = Module1::Deletion::ToTrash;
+    EXPECT_FALSE(Module1::RemoveFile(msg, fs, src() + "/trip.jpg", deletion));
     EXPECT_TRUE(QFileInfo(src() + "/trip.jpg").isDir());
     EXPECT_FALSE(QFileInfo::exists(dst() + "/trip.jpg"));
     EXPECT_EQ(msg.texts().size(), 4);
@@ -228,10 +228,10 @@ TEST_F(Module1Test, AFolderIsNeverMovedOrDeleted) {
 
 // The trash in the test's own home, through GIO, with a .trashinfo a file manager can restore.
 TEST_F(Module1Test, TrashGoesToTheFreedesktopTrash) {
-    GlobalParam::Options.DelTrash = 0;
+    deletion = Module1::Deletion::ToTrash;
     const QString a = src() + "/to trash #1.jpg";
     WriteRaw(QFile::encodeName(a), Pattern(300, 6));
-    ASSERT_TRUE(Module1::RemoveFile(msg, fs, a));
+    ASSERT_TRUE(Module1::RemoveFile(msg, fs, a, deletion));
     EXPECT_TRUE(msg.shown.empty());
     EXPECT_FALSE(QFileInfo::exists(a));
     EXPECT_EQ(fs.CountOf(FakeFileSystem::Call::Unlink), 0);
@@ -254,10 +254,10 @@ TEST_F(Module1Test, TrashGoesToTheFreedesktopTrash) {
 }
 
 TEST_F(Module1Test, DirectDeleteUnlinksWithoutTrash) {
-    GlobalParam::Options.DelTrash = 1;
+    deletion = Module1::Deletion::Directly;
     const QString a = src() + "/a.jpg";
     WriteRaw(QFile::encodeName(a), Pattern(30, 7));
-    ASSERT_TRUE(Module1::RemoveFile(msg, fs, a));
+    ASSERT_TRUE(Module1::RemoveFile(msg, fs, a, deletion));
     EXPECT_FALSE(QFileInfo::exists(a));
     EXPECT_TRUE(RawContents(TrashFolder() + "/files").empty());
     EXPECT_EQ(fs.CountOf(FakeFileSystem::Call::Trash), 0);
@@ -269,11 +269,11 @@ TEST_F(Module1Test, FailedTrashOrDeleteIsReportedAndTheFileStays) {
     const QString a = src() + "/a.jpg";
     WriteRaw(QFile::encodeName(a), Pattern(30, 8));
     for (int mode : {0, 1}) {
-        GlobalParam::Options.DelTrash = int16_t(mode);
+        deletion = mode == 0 ? Module1::Deletion::ToTrash : Module1::Deletion::Directly;
         fs.failKinds = {mode == 0 ? FakeFileSystem::Call::Trash : FakeFileSystem::Call::Unlink};
         fs.failErrno = EACCES;
         msg.shown.clear();
-        EXPECT_FALSE(Module1::RemoveFile(msg, fs, a));
+        EXPECT_FALSE(Module1::RemoveFile(msg, fs, a, deletion));
         EXPECT_EQ(msg.texts(), QStringList({QStringLiteral("ファイルを削除できませんでした\nPermission denied")}));
         EXPECT_EQ(RawContents(src())[QByteArray("a.jpg")], Pattern(30, 8));
     }
@@ -281,7 +281,7 @@ TEST_F(Module1Test, FailedTrashOrDeleteIsReportedAndTheFileStays) {
 
     fs.failKinds.clear();
     msg.shown.clear();
-    EXPECT_FALSE(Module1::RemoveFile(msg, fs, src() + "/gone.jpg"));
+    EXPECT_FALSE(Module1::RemoveFile(msg, fs, src() + "/gone.jpg", deletion));
     EXPECT_EQ(msg.texts(), QStringList({QStringLiteral("ファイルを削除できませんでした\nNo such file or directory")}));
 }
 
@@ -330,9 +330,9 @@ TEST_F(Module1Test, SameFileIsDetectedAndNeverRemoved) {
 
     for (auto kind : {Module1::TransferKind::Copy, Module1::TransferKind::Move}) {
         for (int mode : {0, 1}) {
-            GlobalParam::Options.DelTrash = int16_t(mode);
+            deletion = mode == 0 ? Module1::Deletion::ToTrash : Module1::Deletion::Directly;
             msg.shown.clear();
-            EXPECT_FALSE(Module1::OverwriteTransfer(msg, fs, kind, a, src() + "/./a.jpg"));
+            EXPECT_FALSE(Module1::OverwriteTransfer(msg, fs, kind, a, src() + "/./a.jpg", deletion));
             EXPECT_EQ(msg.texts(), QStringList({Module1::SameFileMessage()}));
             EXPECT_EQ(RawContents(src())["a.jpg"], Pattern(40, 11));
         }
@@ -344,13 +344,13 @@ TEST_F(Module1Test, OverwriteReplacesTheOldFile) {
     for (auto kind : {Module1::TransferKind::Copy, Module1::TransferKind::Move}) {
         for (int mode : {0, 1}) {
             SCOPED_TRACE(testing::Message() << "move " << (kind == Module1::TransferKind::Move) << " DelTrash " << mode);
-            GlobalParam::Options.DelTrash = int16_t(mode);
+            deletion = mode == 0 ? Module1::Deletion::ToTrash : Module1::Deletion::Directly;
             EmptyFolder(src());
             EmptyFolder(dst());
             EmptyFolder(TrashFolder());
             WriteRaw(QFile::encodeName(src() + "/a.jpg"), Pattern(70000, 12));
             WriteRaw(QFile::encodeName(dst() + "/a.jpg"), Pattern(500, 13));
-            ASSERT_TRUE(Module1::OverwriteTransfer(msg, fs, kind, src() + "/a.jpg", dst() + "/a.jpg"));
+            ASSERT_TRUE(Module1::OverwriteTransfer(msg, fs, kind, src() + "/a.jpg", dst() + "/a.jpg", deletion));
             EXPECT_TRUE(msg.shown.empty());
             EXPECT_EQ(RawContents(dst()), (std::map<QByteArray, QByteArray>{{"a.jpg", Pattern(70000, 12)}}));
             EXPECT_EQ(RawContents(src()).size(), kind == Module1::TransferKind::Copy ? 1u : 0u);
@@ -367,13 +367,13 @@ TEST_F(Module1Test, OverwriteReplacesTheOldFile) {
 }
 
 TEST_F(Module1Test, OverwriteThatCannotRemoveTheOldFileKeepsBoth) {
-    GlobalParam::Options.DelTrash = 0;
+    deletion = Module1::Deletion::ToTrash;
     WriteRaw(QFile::encodeName(src() + "/a.jpg"), Pattern(100, 14));
     WriteRaw(QFile::encodeName(dst() + "/a.jpg"), Pattern(100, 15));
     fs.failKinds = {FakeFileSystem::Call::Trash};
     for (auto kind : {Module1::TransferKind::Copy, Module1::TransferKind::Move}) {
         msg.shown.clear();
-        EXPECT_FALSE(Module1::OverwriteTransfer(msg, fs, kind, src() + "/a.jpg", dst() + "/a.jpg"));
+        EXPECT_FALSE(Module1::OverwriteTransfer(msg, fs, kind, src() + "/a.jpg", dst() + "/a.jpg", deletion));
         ASSERT_EQ(msg.texts().size(), 1);
         EXPECT_TRUE(msg.texts()[0].startsWith(QStringLiteral("ファイルを削除できませんでした\n")));
         EXPECT_EQ(RawContents(src()), (std::map<QByteArray, QByteArray>{{"a.jpg", Pattern(100, 14)}}));

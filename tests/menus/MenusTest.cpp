@@ -9,20 +9,18 @@
 #include <QTest>
 
 #include "FakePickers.h"
-#include "Folder.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "Form3.h"
-#include "GlobalParam.h"
 #include "OptionWnd.h"
-#include "ProgramState.h"
+#include "WorkingDirectoryGuard.h"
 #include "TestSupport.h"
 
 namespace {
 
 class MenusTest : public ::testing::Test {
 protected:
-    ProgramState programState;  // first: undone last
+    WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
         services.msgBox = &msg;
         services.pickers = &dialogs;
@@ -71,14 +69,14 @@ TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
 }
 
 TEST_F(MenusTest, UsageTextHasOneArrowKeyLineOrTwoByCursorKeyMode) {
-    GlobalParam::Options.CursorKeyMode = 1;
+    form->options().arrowKeyMode = 1;
     Trigger("m_usage");
     const QString pages = Text1();
     EXPECT_TRUE(pages.startsWith(QStringLiteral("<< 操作方法 >>")));
     EXPECT_TRUE(pages.contains(QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)")));
     EXPECT_EQ(LineCount(pages), 24);
 
-    GlobalParam::Options.CursorKeyMode = 0;
+    form->options().arrowKeyMode = 0;
     Trigger("m_usage");
     const QString slide = Text1();
     EXPECT_TRUE(slide.contains(QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)")));
@@ -102,13 +100,13 @@ TEST_F(MenusTest, UsageTextReadsLineForLine) {
         t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         return t;
     };
-    GlobalParam::Options.CursorKeyMode = 1;
+    form->options().arrowKeyMode = 1;
     Trigger("m_usage");
     EXPECT_EQ(shown(), head +
                            QStringLiteral("方向キー ... 下：次ページ、上：前ページ、左：前ファイル、右：次ファイル\n"
                                           "shift+方向キー ... 画像のスライド(三倍速)\n\n") +
                            tail);
-    GlobalParam::Options.CursorKeyMode = 0;
+    form->options().arrowKeyMode = 0;
     Trigger("m_usage");
     EXPECT_EQ(shown(), head + QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)\n\n") + tail);
 }
@@ -135,9 +133,9 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
         editor.Command1_Click();
     };
     Trigger("m_SetFolder");
-    EXPECT_EQ(Folder::gi_PageCount, 2);
-    EXPECT_EQ(Folder::gl_PageNum, 0);
-    EXPECT_EQ(Folder::gs_FolderPath[0][2], QStringLiteral("/srv/pics"));
+    EXPECT_EQ(form->library().pageCount(), 2);
+    EXPECT_EQ(form->library().currentPage(), 0);
+    EXPECT_EQ(form->library().page(0).folderSlots[2].folder, QStringLiteral("/srv/pics"));
     EXPECT_TRUE(Text1().startsWith(QStringLiteral("<< Holiday >>")));
     EXPECT_TRUE(Text1().contains(QStringLiteral("2.Pics")));
     EXPECT_EQ(program.read("config/設定_ページ.ini").count("\r\n"), 2);
@@ -161,7 +159,7 @@ TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
     Trigger("m_usage");
     const QString before = Text1();
     Trigger("m_Option");
-    EXPECT_EQ(GlobalParam::Options.CursorKeyMode, 0);
+    EXPECT_EQ(form->options().arrowKeyMode, 0);
     EXPECT_EQ(Text1(), before);
     EXPECT_EQ(program.read("config/設定_オプション.ini").count("\r\n"), 11);
 
@@ -172,7 +170,7 @@ TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
 }
 
 TEST_F(MenusTest, ClosingTheMainWindowClosesTheInspectionWindow) {
-    Form3 inspection;
+    Form3 inspection(form->library());
     inspection.show();
     form->close();
     EXPECT_FALSE(inspection.isVisible());

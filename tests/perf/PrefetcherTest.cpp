@@ -13,13 +13,11 @@
 #include <sys/stat.h>
 
 #include "ImageView.h"
-#include "Folder.h"
 #include "Form1.h"
-#include "GlobalParam.h"
 #include "PictureDecoder.h"
 #include "Prefetcher.h"
 #include "TestImages.h"
-#include "ProgramState.h"
+#include "WorkingDirectoryGuard.h"
 #include "TestSupport.h"
 
 namespace {
@@ -252,7 +250,7 @@ TEST_F(PrefetcherTest, FailuresAreReportedAsOnDemand) {
 // The real window, shown, in stretched mode: stepping onto pictures decoded ahead, reduced.
 class Form1Prefetch : public ::testing::Test {
 protected:
-    ProgramState programState;  // first: undone last
+    WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
         services.msgBox = &msg;
         pics.write("a.jpg", DetailedJpeg(3200, 2400, 1));
@@ -272,7 +270,7 @@ protected:
 TEST_F(Form1Prefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne) {
     form = std::make_unique<Form1>(services, program.path(), QString());
     form->Form_Load();
-    GlobalParam::Options.CurrentFullMode = true;
+    form->options().fitToView = true;
     form->resize(800, 600);
     form->show();
     form->OpenFolder(pics.path());

@@ -11,20 +11,17 @@
 #include "ImageView.h"
 #include "FakeFileSystem.h"
 #include "FakePickers.h"
-#include "Folder.h"
 #include "Form1.h"
-#include "GlobalParam.h"
 #include "Prefetcher.h"
-#include "ProgramState.h"
+#include "WorkingDirectoryGuard.h"
 #include "TestSupport.h"
 
 namespace {
 
-using GlobalParam::Options;
 
 class Sorting : public ::testing::Test {
 protected:
-    ProgramState programState;  // first: undone last
+    WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
         // Trash goes into the test's own folder, never the user's.
         savedDataHome = qgetenv("XDG_DATA_HOME");
@@ -51,10 +48,10 @@ protected:
         for (int i = 1; i <= files; ++i) Photo(QStringLiteral("src/p%1.jpg").arg(i), i);
         form = std::make_unique<Form1>(services, program.path(), QString());
         form->Form_Load();
-        Options.DelTrash = 1;
+        form->options().deleteMode = 1;
         for (int s = 0; s < 5; ++s) {
-            Folder::gs_FolderTitle[0][s] = QStringLiteral("Slot%1").arg(s);
-            Folder::gs_FolderPath[0][s] = work.file(QStringLiteral("s%1").arg(s));
+            form->library().page(0).folderSlots[s].title = QStringLiteral("Slot%1").arg(s);
+            form->library().page(0).folderSlots[s].folder = work.file(QStringLiteral("s%1").arg(s));
         }
         form->OpenFolder(work.file("src"));
         form->UpdateStatusBar();
@@ -181,7 +178,7 @@ TEST_F(Sorting, CopyModeMarksTheCopyAndRefusesTheSameSlotUntilCleared) {
     EXPECT_TRUE(form->Bar()->text().startsWith(QStringLiteral("[コピー] 1/2 p1.jpg")));
     EXPECT_TRUE(form->Bar()->text().endsWith(QStringLiteral("< Slot3 へコピー済>")));
     Tap(Qt::Key_3);  // the second press does nothing: no question, no numbered copy
-    Options.owMode = 2;
+    form->options().collisionMode = 2;
     Tap(Qt::Key_3);
     EXPECT_EQ(Files("s3"), QStringList{"p1.jpg"});
     Tap(Qt::Key_4);
@@ -201,16 +198,16 @@ TEST_F(Sorting, CopyModeMarksTheCopyAndRefusesTheSameSlotUntilCleared) {
 
 TEST_F(Sorting, CollisionNumberingCountsUpFromTheStart) {
     Start(3);
-    Options.owMode = 2;
+    form->options().collisionMode = 2;
     QFile::copy(work.file("src/p1.jpg"), work.file("s1/p1.jpg"));
     Tap(Qt::Key_C);
     Tap(Qt::Key_1);
     Tap(Qt::Key_M);
     Tap(Qt::Key_1);
     EXPECT_EQ(Files("s1"), (QStringList{"p1.jpg", "p1_001.jpg", "p1_002.jpg"}));
-    Options.owSeqStart = 0;
-    Options.owConnectText = QStringLiteral("-");
-    Options.owSequenceNum = 0;
+    form->options().firstNumber = 0;
+    form->options().connector = QStringLiteral("-");
+    form->options().numberDigitsChoice = 0;
     QFile::copy(work.file("src/p2.jpg"), work.file("s2/p2.jpg"));
     Tap(Qt::Key_2);
     EXPECT_EQ(Files("s2"), (QStringList{"p2-0.jpg", "p2.jpg"}));
@@ -237,8 +234,8 @@ TEST_F(Sorting, OverwriteQuestionYesReplacesNoKeepsBoth) {
 
 TEST_F(Sorting, OverwriteModeSendsTheOldFileToTheTrash) {
     Start(1);
-    Options.owMode = 1;
-    Options.DelTrash = 0;
+    form->options().collisionMode = 1;
+    form->options().deleteMode = 0;
     Photo("s1/p1.jpg", 9);
     const QByteArray oldBytes = work.read("s1/p1.jpg");
     Tap(Qt::Key_1);
@@ -251,16 +248,16 @@ TEST_F(Sorting, OverwriteModeSendsTheOldFileToTheTrash) {
 
 TEST_F(Sorting, TransferOntoItselfIsRefusedAndTheSourceStays) {
     Start(2);
-    Folder::gs_FolderPath[0][1] = work.file("src/");
+    form->library().page(0).folderSlots[1].folder = work.file("src/");
     for (int mode : {0, 1}) {
-        Options.owMode = static_cast<int16_t>(mode);
+        form->options().collisionMode = static_cast<int16_t>(mode);
         msg.shown.clear();
         Tap(Qt::Key_1);
         ASSERT_EQ(msg.shown.size(), 1u);
         EXPECT_EQ(msg.shown[0].text, QStringLiteral("転送元と転送先が同じファイルです"));
         EXPECT_EQ(Files("src"), (QStringList{"p1.jpg", "p2.jpg"}));
     }
-    Options.owMode = 2;  // numbering saves it under a new name in the same folder
+    form->options().collisionMode = 2;  // numbering saves it under a new name in the same folder
     Tap(Qt::Key_C);
     Tap(Qt::Key_1);
     EXPECT_EQ(Files("src"), (QStringList{"p1.jpg", "p1_001.jpg", "p2.jpg"}));
@@ -268,14 +265,14 @@ TEST_F(Sorting, TransferOntoItselfIsRefusedAndTheSourceStays) {
 
 TEST_F(Sorting, IndividualSequenceNamesTakeANumberWhateverTheExtension) {
     Start(3);
-    Folder::gi_SeqSwitch[0][2] = 1;
-    Folder::gs_SeqName[0][2] = QStringLiteral("photo");
+    form->library().page(0).folderSlots[2].renaming = 1;
+    form->library().page(0).folderSlots[2].fixedName = QStringLiteral("photo");
     work.write("s2/PHOTO_001.png", "taken");
     Tap(Qt::Key_2);
     EXPECT_EQ(Files("s2"), (QStringList{"PHOTO_001.png", "photo_002.jpg"}));
-    EXPECT_EQ(Folder::gl_SeqNum[0][2], 1);  // not remembered with owMemIndSeqNum 0
+    EXPECT_EQ(form->library().page(0).folderSlots[2].nextNumber, 1);  // not remembered with owMemIndSeqNum 0
     // An empty fixed name gives bare numbers without the connector.
-    Folder::gi_SeqSwitch[0][3] = 1;
+    form->library().page(0).folderSlots[3].renaming = 1;
     Tap(Qt::Key_3);
     Tap(Qt::Key_3);
     EXPECT_EQ(Files("s3"), (QStringList{"001.jpg", "002.jpg"}));
@@ -284,15 +281,15 @@ TEST_F(Sorting, IndividualSequenceNamesTakeANumberWhateverTheExtension) {
 
 TEST_F(Sorting, RememberedSequenceNumbersAdvancePastTheOneUsed) {
     Start(2);
-    Options.owMemIndSeqNum = 1;
-    Folder::gi_SeqSwitch[0][1] = 1;
-    Folder::gs_SeqName[0][1] = QStringLiteral("a");
-    Folder::gl_SeqNum[0][1] = 41;
+    form->options().continueNumbers = 1;
+    form->library().page(0).folderSlots[1].renaming = 1;
+    form->library().page(0).folderSlots[1].fixedName = QStringLiteral("a");
+    form->library().page(0).folderSlots[1].nextNumber = 41;
     work.write("s1/a_041.txt", "taken");
     Tap(Qt::Key_1);
     EXPECT_EQ(Files("s1"), (QStringList{"a_041.txt", "a_042.jpg"}));
-    EXPECT_EQ(Folder::gl_SeqNum[0][1], 43);
-    Folder::gl_SeqNum[0][1] = 1000000;
+    EXPECT_EQ(form->library().page(0).folderSlots[1].nextNumber, 43);
+    form->library().page(0).folderSlots[1].nextNumber = 1000000;
     Tap(Qt::Key_1);
     ASSERT_EQ(msg.shown.size(), 1u);
     EXPECT_EQ(msg.shown[0].text, QStringLiteral("これ以上は振り分けられません"));
@@ -303,11 +300,11 @@ TEST_F(Sorting, RememberedSequenceNumbersAdvancePastTheOneUsed) {
 // that arrives by another road still never sends a photo outside the slot's folder.
 TEST_F(Sorting, ANameLeadingOutOfTheSlotsFolderSendsNothing) {
     Start(2);
-    Folder::gi_SeqSwitch[0][2] = 1;
-    Folder::gs_SeqName[0][2] = QStringLiteral("../../escape");
+    form->library().page(0).folderSlots[2].renaming = 1;
+    form->library().page(0).folderSlots[2].fixedName = QStringLiteral("../../escape");
     Tap(Qt::Key_2);
-    Options.owMode = 2;
-    Options.owConnectText = QStringLiteral("/../");
+    form->options().collisionMode = 2;
+    form->options().connector = QStringLiteral("/../");
     Photo("s1/p1.jpg");
     Tap(Qt::Key_1);
     EXPECT_EQ(msg.shown.size(), 2u);
@@ -317,10 +314,10 @@ TEST_F(Sorting, ANameLeadingOutOfTheSlotsFolderSendsNothing) {
 
 TEST_F(Sorting, SlotChecksAreReportedAndChangeNothing) {
     Start(2);
-    Folder::gs_FolderPath[0][5].clear();
-    Folder::gs_FolderPath[0][6] = work.file("missing");
+    form->library().page(0).folderSlots[5].folder.clear();
+    form->library().page(0).folderSlots[6].folder = work.file("missing");
     work.write("plainfile", "x");
-    Folder::gs_FolderPath[0][7] = work.file("plainfile");
+    form->library().page(0).folderSlots[7].folder = work.file("plainfile");
     Tap(Qt::Key_5);
     Tap(Qt::Key_6);
     Tap(Qt::Key_7);
@@ -329,7 +326,7 @@ TEST_F(Sorting, SlotChecksAreReportedAndChangeNothing) {
     QFile::remove(work.file("src/p1.jpg"));
     Tap(Qt::Key_1);
     EXPECT_EQ(msg.texts().last(), QStringLiteral("指定の画像ファイルが見当たりません"));
-    Options.owMode = 7;
+    form->options().collisionMode = 7;
     Tap(Qt::Key_Space);
     Photo("s1/p2.jpg");
     Tap(Qt::Key_1);
@@ -374,7 +371,7 @@ TEST_F(Sorting, ADigitPressLooksAtThePhotoOnceAndTheMoveStillRefusesACdRom) {
 
 TEST_F(Sorting, DeleteAsksWhenToldAndCancelIsTheDefault) {
     Start(3);
-    Options.DelCaution = 1;
+    form->options().confirmDelete = 1;
     Tap(Qt::Key_Delete);  // the script is empty: the default button answers
     ASSERT_EQ(msg.shown.size(), 1u);
     EXPECT_EQ(msg.shown[0].text, work.file("src/p1.jpg") + QStringLiteral("を削除しますか？"));
@@ -386,7 +383,7 @@ TEST_F(Sorting, DeleteAsksWhenToldAndCancelIsTheDefault) {
     EXPECT_EQ(Files("src"), (QStringList{"p2.jpg", "p3.jpg"}));
     EXPECT_EQ(Shown(), QStringLiteral("p2.jpg"));
     // A delete that fails leaves the file listed and shown.
-    Options.DelCaution = 0;
+    form->options().confirmDelete = 0;
     fs.failKinds = {FakeFileSystem::Call::Unlink};
     Tap(Qt::Key_Delete);
     EXPECT_TRUE(msg.texts().last().startsWith(QStringLiteral("ファイルを削除できませんでした")));
@@ -396,21 +393,21 @@ TEST_F(Sorting, DeleteAsksWhenToldAndCancelIsTheDefault) {
 
 TEST_F(Sorting, PageKeysWrapAndMoveTheOverviewRow) {
     Start(1);
-    Folder::gi_PageCount = 20;
-    for (int i = 0; i < 20; ++i) Folder::gs_PageName[i] = QStringLiteral("P%1").arg(i);
+    for (int i = 1; i < 20; ++i) form->library().appendPage(QStringLiteral("P%1").arg(i));
+    form->library().page(0).name = QStringLiteral("P0");
     for (int i = 0; i < 10; ++i) Tap(Qt::Key_Down);
-    EXPECT_EQ(Folder::gl_PageNum, 10);
+    EXPECT_EQ(form->library().currentPage(), 10);
     EXPECT_EQ(form->state().OverviewRow, 7);
     Tap(Qt::Key_Minus);
     EXPECT_EQ(form->state().OverviewRow, 6);
-    Folder::gl_PageNum = 19;
+    form->library().selectPage(19);
     Tap(Qt::Key_Plus, Qt::KeypadModifier);
-    EXPECT_EQ(Folder::gl_PageNum, 0);
+    EXPECT_EQ(form->library().currentPage(), 0);
     Tap(Qt::Key_Up);
-    EXPECT_EQ(Folder::gl_PageNum, 19);
+    EXPECT_EQ(form->library().currentPage(), 19);
     EXPECT_TRUE(form->Text1()->toPlainText().contains(QStringLiteral("\uFF1EP19")));
     Tap(Qt::Key_Equal);  // the plus key without Shift does nothing
-    EXPECT_EQ(Folder::gl_PageNum, 19);
+    EXPECT_EQ(form->library().currentPage(), 19);
 }
 
 }  // namespace

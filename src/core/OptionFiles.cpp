@@ -1,0 +1,162 @@
+#include "OptionFiles.h"
+
+#include <QStringList>
+
+#include "LibraryFiles.h"
+#include "NamePart.h"
+#include "SettingsLine.h"
+#include "TextFile.h"
+
+using namespace SettingsLine;
+
+namespace OptionFiles {
+
+namespace {
+
+QString Quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'); }
+
+// Fields joined by commas. Texts are put in as they are: never through a format string, which
+// would read a "%1" a user typed as a place for the next value.
+QString Line(std::initializer_list<QString> fields) { return QStringList(fields).join(QLatin1Char(',')); }
+
+QString KeyLine(const char* key, int value) {
+    return Line({Quoted(QString::fromLatin1(key)), QString::number(value)});
+}
+
+// Each line is split and applied in turn; a missing file changes nothing.
+template <typename Apply>
+void ApplyLines(const QString& path, Apply apply) {
+    QStringList lines;
+    if (!TextFile::ReadLines(path, &lines)) return;
+    for (const QString& line : lines) {
+        QString fields[7];
+        const int16_t count = split(line, fields);
+        apply(count, fields);
+    }
+}
+
+}  // namespace
+
+QString optionsFilePath(const QString& programDir) {
+    return LibraryFiles::configFilePath(programDir, QStringLiteral("設定_オプション.ini"));
+}
+
+QString renamingFilePath(const QString& programDir) {
+    return LibraryFiles::configFilePath(programDir, QStringLiteral("設定_個別転送.ini"));
+}
+
+void applyOptionsLine(int16_t count, const QString fields[7], Options& options, LastRun* lastRun) {
+    const QString key = fields[0].toLower();
+    // Keys are compared in this order and the first match wins.
+    struct Int16Key {
+        const char* name;
+        int16_t* target;
+    };
+    const Int16Key ints[] = {
+        {"deltrash", &options.deleteMode},
+        {"delcaution", &options.confirmDelete},
+        {"cursorkeymode", &options.arrowKeyMode},
+        {"owmode", &options.collisionMode},
+    };
+    for (const auto& k : ints) {
+        if (key == QLatin1String(k.name)) {
+            if (auto v = int16Of(fields[1])) *k.target = *v;
+            return;
+        }
+    }
+    if (key == QLatin1String("owconnecttext")) {
+        // A connector that would lead out of a slot's folder is not taken.
+        if (NamePart::Refusal(fields[1]).isEmpty()) options.connector = fields[1];
+        return;
+    }
+    const Int16Key more[] = {
+        {"owsequencenum", &options.numberDigitsChoice},
+        {"owseqstart", &options.firstNumber},
+        {"owmemindseqnum", &options.continueNumbers},
+    };
+    for (const auto& k : more) {
+        if (key == QLatin1String(k.name)) {
+            if (auto v = int16Of(fields[1])) *k.target = *v;
+            return;
+        }
+    }
+    if (key == QLatin1String("currentpagenum")) {
+        if (auto v = int32Of(numberOfField(fields[1])); v && lastRun) lastRun->currentPage = *v;
+        return;
+    }
+    if (key == QLatin1String("currentfullmode")) {
+        if (auto v = numberOfField(fields[1])) options.fitToView = (*v != 0);
+        return;
+    }
+    if (key == QLatin1String("statewndmain")) {
+        if (count < 4) return;
+        int32_t values[5];
+        for (int i = 0; i < 5; ++i) {
+            auto v = int32Of(strictNumber(fields[i + 1]));
+            if (!v) return;  // a broken placement is skipped whole
+            values[i] = *v;
+        }
+        WindowPlacement p{values[0], values[1], values[2], values[3], values[4]};
+        if (p.right <= p.left || p.bottom <= p.top) return;
+        if (lastRun) lastRun->placement = p;
+        return;
+    }
+}
+
+void applyRenamingLine(int16_t count, const QString fields[7], FolderLibrary& library) {
+    if (fields[0].toLower() != QLatin1String("individualtrans") || count < 5) return;
+    // Every value is checked before any is stored, so a bad line changes nothing.
+    auto page = int32Of(numberOfField(fields[1]));
+    auto slot = int32Of(numberOfField(fields[2]));
+    auto renaming = int16Of(fields[3]);
+    auto nextNumber = int32Of(strictNumber(fields[5]));
+    if (!page || !slot || !renaming || !nextNumber) return;
+    // A fixed name that would lead out of the slot's folder is not taken.
+    if (!NamePart::Refusal(fields[4]).isEmpty()) return;
+    if (!library.hasPage(*page) || *slot < 0 || *slot >= FolderLibrary::kSlots) return;
+    Slot& s = library.page(*page).folderSlots[static_cast<size_t>(*slot)];
+    s.renaming = *renaming;
+    s.fixedName = fields[4];
+    s.nextNumber = *nextNumber;
+}
+
+void loadOptions(const QString& programDir, Options& options, LastRun* lastRun) {
+    ApplyLines(optionsFilePath(programDir), [&](int16_t count, const QString fields[7]) {
+        applyOptionsLine(count, fields, options, lastRun);
+    });
+}
+
+void loadRenaming(const QString& programDir, FolderLibrary& library) {
+    ApplyLines(renamingFilePath(programDir), [&](int16_t count, const QString fields[7]) {
+        applyRenamingLine(count, fields, library);
+    });
+}
+
+std::optional<SaveFailure> saveOptions(const QString& programDir, const Options& o,
+                                       int32_t currentPage, const WindowPlacement& placement) {
+    QStringList lines;
+    lines << KeyLine("DelTrash", o.deleteMode) << KeyLine("DelCaution", o.confirmDelete)
+          << KeyLine("CursorKeyMode", o.arrowKeyMode) << KeyLine("owMode", o.collisionMode)
+          << Line({Quoted(QStringLiteral("owConnectText")), Quoted(o.connector)})
+          << KeyLine("owSequenceNum", o.numberDigitsChoice) << KeyLine("owSeqStart", o.firstNumber)
+          << KeyLine("owMemIndSeqNum", o.continueNumbers) << KeyLine("CurrentPageNum", currentPage)
+          << KeyLine("CurrentFullMode", o.fitToView ? -1 : 0)
+          << Line({Quoted(QStringLiteral("StateWndMain")), QString::number(placement.left),
+                   QString::number(placement.top), QString::number(placement.right),
+                   QString::number(placement.bottom), QString::number(placement.showCmd)});
+    return LibraryFiles::saveLines(optionsFilePath(programDir), lines);
+}
+
+std::optional<SaveFailure> saveRenaming(const QString& programDir, const FolderLibrary& library) {
+    QStringList lines;
+    for (int p = 0; p < library.pageCount(); ++p)
+        for (int s = 0; s < FolderLibrary::kSlots; ++s) {
+            const Slot& slot = library.page(p).folderSlots[static_cast<size_t>(s)];
+            lines << Line({Quoted(QStringLiteral("IndividualTrans")), QString::number(p),
+                           QString::number(s), QString::number(slot.renaming), Quoted(slot.fixedName),
+                           QString::number(slot.nextNumber)});
+        }
+    return LibraryFiles::saveLines(renamingFilePath(programDir), lines);
+}
+
+}  // namespace OptionFiles

@@ -1,0 +1,55 @@
+#pragma once
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+#include "FolderLibrary.h"
+#include "Options.h"
+#include "SaveFailure.h"
+
+// The main window's restored rectangle and show state (1 normal, 2 minimised, 3 maximised).
+struct WindowPlacement {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    int32_t showCmd = 1;
+};
+
+// What option file 0 keeps of the last run beside the options; each is empty when the file
+// holds no usable line for it.
+struct LastRun {
+    std::optional<int32_t> currentPage;
+    std::optional<WindowPlacement> placement;
+};
+
+// The two option files in the config folder beside the program. The options file holds the
+// options, the current page, the fit mode and the window placement; the renaming file holds
+// each slot's renaming switch, fixed name and next number, ten lines for every page.
+namespace OptionFiles {
+
+// "<programDir>/config/設定_オプション.ini" and "<programDir>/config/設定_個別転送.ini".
+QString optionsFilePath(const QString& programDir);
+QString renamingFilePath(const QString& programDir);
+
+// Applies the options file's lines over `options`; a missing file changes nothing. The page
+// and placement it remembers come back in `lastRun`.
+void loadOptions(const QString& programDir, Options& options, LastRun* lastRun = nullptr);
+// Rewrites the options file: eleven lines, `currentPage` and `placement` among them.
+std::optional<SaveFailure> saveOptions(const QString& programDir, const Options& options,
+                                       int32_t currentPage,
+                                       const WindowPlacement& placement = WindowPlacement());
+
+// Applies the renaming file's lines to the library's slots; lines naming a page or slot the
+// library does not have are skipped.
+void loadRenaming(const QString& programDir, FolderLibrary& library);
+// Rewrites the renaming file: one line per slot of every page.
+std::optional<SaveFailure> saveRenaming(const QString& programDir, const FolderLibrary& library);
+
+// Applies one split line (see SettingsLine::split) of either file. Keys are matched without
+// regard to case; a line of an unknown key, or whose values cannot be held, changes nothing.
+void applyOptionsLine(int16_t count, const QString fields[7], Options& options, LastRun* lastRun);
+void applyRenamingLine(int16_t count, const QString fields[7], FolderLibrary& library);
+
+}  // namespace OptionFiles

@@ -1,0 +1,20 @@
+#include "LibraryMessages.h"
+
+#include "MsgBox.h"
+
+bool ReportSaveFailure(MsgBox& msg, const std::optional<SaveFailure>& failure) {
+    if (!failure) return true;
+    msg.Show(QStringLiteral("設定ファイルを保存できませんでした。\n%1\n%2").arg(failure->path, failure->reason));
+    return false;
+}
+
+QString PageChangeMessage(FolderLibrary::PageChange change) {
+    switch (change) {
+        case FolderLibrary::PageChange::TooManyPages:
+            return QStringLiteral("ページはこれ以上追加できません");
+        case FolderLibrary::PageChange::LastPage:
+            return QStringLiteral("ページはこれ以上削除できません");
+        default:
+            return QString();
+    }
+}
