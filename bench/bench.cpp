@@ -27,10 +27,10 @@
 #include "FileList.h"
 #include "FileSystem.h"
 #include "Form1.h"
-#include "Module1.h"
 #include "MsgBox.h"
 #include "PngPlugin.h"
 #include "Prefetcher.h"
+#include "Transfer.h"
 
 namespace {
 
@@ -441,8 +441,8 @@ int main(int argc, char** argv) {
         FileStatus looked;
         FsError lookError;
         b.fs.Stat(from, &looked, &lookError);
-        const auto pressed = [&] { Module1::MoveToFolder(b.msg, b.fs, from, moved, &looked); };
-        const auto guarded = [&] { Module1::MoveToFolder(b.msg, b.fs, from, into); };
+        const auto pressed = [&] { Transfer::move(b.fs, from, moved, &looked); };
+        const auto guarded = [&] { Transfer::move(b.fs, from, into); };
         const auto bareRename = [&] { ::rename(fromBytes.constData(), movedBytes.constData()); };
         // The least a move that looks at its source can do: one stat(2) (is it a file, on which
         // drive), then the rename.
@@ -465,7 +465,7 @@ int main(int argc, char** argv) {
             for (int i = 0; i < 10; ++i) {
                 Clock t;
                 t.start();
-                Module1::MoveToFolder(b.msg, b.fs, a + "/f.jpg", shm.path() + "/");
+                Transfer::move(b.fs, a + "/f.jpg", shm.path() + "/");
                 xo.push_back(Ms(t.nsecsElapsed()));
                 ::rename(QFile::encodeName(shm.path() + "/f.jpg").constData(), QFile::encodeName(shm.path() + "/g.jpg").constData());
                 QFile::copy(shm.path() + "/g.jpg", a + "/f.jpg");

@@ -5,7 +5,7 @@
 #include "Appearance.h"
 #include "FileSystem.h"
 #include "Form1.h"
-#include "Module1.h"
+#include "Paths.h"
 #include "QtServices.h"
 #include "SingleInstance.h"
 
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     // The first argument is the path as it stands. A relative one names a place under the
     // folder the program was started from; start-up changes the working directory, and a
     // window already running has its own, so it is made absolute here.
-    const QString path = args.size() > 1 ? Module1::CommandLinePath(args.at(1), QDir::currentPath())
+    const QString path = args.size() > 1 ? Paths::commandLinePath(args.at(1), QDir::currentPath())
                                          : QString();
     const QString programDir = QApplication::applicationDirPath();
     QtMsgBox msgBox;

@@ -27,7 +27,7 @@ struct DecodedPicture;
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    // `startPath` is the path given on the command line as Module1::CommandLinePath makes it,
+    // `startPath` is the path given on the command line as Paths::commandLinePath makes it,
     // or empty.
     Form1(const Services& services, const QString& programDir, const QString& startPath,
           QWidget* parent = nullptr);

@@ -13,8 +13,8 @@
 #include "FileSystem.h"
 #include "Form2.h"
 #include "LineBreakGuard.h"
-#include "Module1.h"
 #include "MsgBox.h"
+#include "Paths.h"
 
 namespace {
 
@@ -157,14 +157,14 @@ QString Form2::DroppedFolder(const QMimeData* data) {
         if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::Message());
         return QString();
     }
-    Module1::LastPathComponent(path);  // for its final "/"
+    Paths::lastPathComponent(path);  // for its final "/"
     return path;
 }
 
 void Form2::fTitle_OLEDragDrop(int i, const QMimeData* data) {
     QString path = DroppedFolder(data);
     if (path.isEmpty()) return;
-    rows_[i].title->setText(Module1::LastPathComponent(path));
+    rows_[i].title->setText(Paths::lastPathComponent(path));
     ShownSlot(i).folder = path;
     rows_[i].path->setText(path);
 }

@@ -1,6 +1,6 @@
 // Copy, move and overwrite under injected and real faults. One oracle for all: every source
 // file's bytes exist under exactly the expected names (moved: once; copied: twice), no
-// temporary or partial file remains anywhere, and a failure was reported through the MsgBox.
+// temporary or partial file remains anywhere, and a failure comes back with the reason.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -12,16 +12,18 @@
 
 #include "FakeFileSystem.h"
 #include "FileOpsTestUtil.h"
-#include "Module1.h"
 #include "TestSupport.h"
+#include "Transfer.h"
 
 namespace {
 
 using Contents = std::map<QByteArray, QByteArray>;
-using Module1::TransferKind;
+using Transfer::Deletion;
+using Transfer::Refusal;
+using Transfer::Result;
 using Call = FakeFileSystem::Call;
 
-enum class Op { Copy, Move, CopyOver, MoveOver };  // *Over: OverwriteTransfer
+enum class Op { Copy, Move, CopyOver, MoveOver };  // *Over: Transfer::overwrite
 
 const char* Name(Op op) {
     switch (op) {
@@ -35,11 +37,20 @@ const char* Name(Op op) {
 
 bool IsMove(Op op) { return op == Op::Move || op == Op::MoveOver; }
 
+// "transfer failed: <reason>" or "delete failed: <reason>", or what else the result is.
+std::string Outcome(const Result& r) {
+    if (r.done()) return "done";
+    const char* what = r.refusal == Refusal::TransferFailed ? "transfer failed: "
+                       : r.refusal == Refusal::DeleteFailed ? "delete failed: "
+                                                            : "refused: ";
+    return what + r.error.reason.toStdString();
+}
+
 // One source folder, one destination folder (on the tmpfs for the cross cases), and the trash.
 class FaultMatrixTest : public ::testing::Test {
 protected:
     // Where an old destination or a deleted file goes.
-    Module1::Deletion deletion = Module1::Deletion::ToTrash;
+    Deletion deletion = Deletion::ToTrash;
 
     // Fresh folders for one run: the source "a b*?[.jpg" and, where `old` is set, an existing
     // destination of that name.
@@ -57,19 +68,20 @@ protected:
         if (old) WriteRaw(QFile::encodeName(dst_ + "/" + kName), kOld);
     }
 
-    bool Run(Op op, FileSystem& fs, MsgBox& msg) {
+    Result Run(Op op, FileSystem& fs) {
         const QString s = src_ + "/" + kName, d = dst_ + "/" + kName;
         switch (op) {
-            case Op::Copy: return Module1::CopyToFolder(msg, fs, s, dst_ + "/");
-            case Op::Move: return Module1::MoveToFolder(msg, fs, s, dst_ + "/");
-            case Op::CopyOver: return Module1::OverwriteTransfer(msg, fs, TransferKind::Copy, s, d, deletion);
-            case Op::MoveOver: return Module1::OverwriteTransfer(msg, fs, TransferKind::Move, s, d, deletion);
+            case Op::Copy: return Transfer::copy(fs, s, dst_ + "/");
+            case Op::Move: return Transfer::move(fs, s, dst_ + "/");
+            case Op::CopyOver: return Transfer::overwrite(fs, Transfer::Kind::Copy, s, d, deletion);
+            case Op::MoveOver: return Transfer::overwrite(fs, Transfer::Kind::Move, s, d, deletion);
         }
-        return false;
+        return Result();
     }
 
     // The oracle. `old` says whether a destination file existed before.
-    void Check(Op op, bool ok, bool old, const FakeMsgBox& msg, bool allowDuplicate = false) {
+    void Check(Op op, const Result& result, bool old, bool allowDuplicate = false) {
+        const bool ok = result.done();
         const QByteArray name = QFile::encodeName(kName);
         const Contents src = RawContents(src_);
         Contents dst = RawContents(dst_);
@@ -85,14 +97,12 @@ protected:
         const Contents trash = RawContents(TrashFolder() + "/files");
         Contents wantSrc, wantDst;
         if (ok) {
-            EXPECT_TRUE(msg.shown.empty()) << msg.texts().join("|").toStdString();
             if (!IsMove(op)) wantSrc[name] = kNew;
             wantDst[name] = kNew;
         } else {
-            ASSERT_EQ(msg.shown.size(), 1u) << "a failure must be reported once";
-            EXPECT_TRUE(msg.shown[0].text.startsWith(QStringLiteral("ファイルを転送できませんでした\n")) ||
-                        msg.shown[0].text.startsWith(QStringLiteral("ファイルを削除できませんでした\n")))
-                << msg.shown[0].text.toStdString();
+            EXPECT_TRUE(result.refusal == Refusal::TransferFailed || result.refusal == Refusal::DeleteFailed)
+                << int(result.refusal);
+            EXPECT_FALSE(result.error.reason.isEmpty()) << "a failure says why";
             wantSrc[name] = kNew;
             if (old) wantDst[name] = kOld;
         }
@@ -108,7 +118,7 @@ protected:
         for (const auto& entry : trash) {
             EXPECT_TRUE(entry.second == kOld) << "only the old file is trashed";
         }
-        if (ok && old && deletion == Module1::Deletion::ToTrash) {
+        if (ok && old && deletion == Deletion::ToTrash) {
             EXPECT_EQ(trash.size(), 1u);
         }
     }
@@ -122,11 +132,10 @@ protected:
             FakeFileSystem fs(real);
             fs.failAt = n;
             fs.failErrno = err;
-            FakeMsgBox msg;
-            const bool ok = Run(op, fs, msg);
-            Check(op, ok, old, msg);
+            const Result result = Run(op, fs);
+            Check(op, result, old);
             if (!fs.AnyFailed()) {
-                EXPECT_TRUE(ok);
+                EXPECT_TRUE(result.done());
                 EXPECT_GT(n, 1);
                 return;
             }
@@ -141,15 +150,13 @@ protected:
         FakeFileSystem fs(real);
         fs.failKinds = kinds;
         fs.failErrno = EIO;
-        FakeMsgBox msg;
-        const bool ok = Run(op, fs, msg);
         // Where even the cleanup cannot unlink, a complete copy may stay beside the source.
-        Check(op, ok, old, msg, kinds.count(Call::Unlink) > 0);
+        Check(op, Run(op, fs), old, kinds.count(Call::Unlink) > 0);
     }
 
     void Matrix(const QString& dstRoot) {
         for (int trashMode : {0, 1}) {
-            deletion = trashMode == 0 ? Module1::Deletion::ToTrash : Module1::Deletion::Directly;
+            deletion = trashMode == 0 ? Deletion::ToTrash : Deletion::Directly;
             for (Op op : {Op::Copy, Op::Move, Op::CopyOver, Op::MoveOver}) {
                 const bool old = op == Op::CopyOver || op == Op::MoveOver;
                 if (trashMode == 0 && !old) continue;  // the trash only matters when overwriting
@@ -179,7 +186,7 @@ TEST_F(FaultMatrixTest, AcrossFileSystems) {
     TmpfsMount m("size=8m");
     if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
     // The trash of a tmpfs is GIO's business (it may refuse such mounts): direct delete only.
-    deletion = Module1::Deletion::Directly;
+    deletion = Deletion::Directly;
     for (Op op : {Op::Copy, Op::Move, Op::CopyOver, Op::MoveOver}) {
         const bool old = op == Op::CopyOver || op == Op::MoveOver;
         EveryStep(op, m.path(), old, EIO);
@@ -201,11 +208,8 @@ TEST_F(FaultMatrixTest, FullDisk) {
         Prepare(m.path(), old);
         WriteRaw(QFile::encodeName(src_ + "/" + kName), big);
         PosixFileSystem fs;
-        FakeMsgBox msg;
-        deletion = Module1::Deletion::Directly;
-        EXPECT_FALSE(Run(op, fs, msg));
-        ASSERT_EQ(msg.texts().size(), 1);
-        EXPECT_EQ(msg.texts()[0], QStringLiteral("ファイルを転送できませんでした\nNo space left on device"));
+        deletion = Deletion::Directly;
+        EXPECT_EQ(Outcome(Run(op, fs)), "transfer failed: No space left on device");
         EXPECT_EQ(RawContents(src_), (Contents{{QFile::encodeName(kName), big}}));
         const Contents wantDst = old ? Contents{{QFile::encodeName(kName), kOld}} : Contents{};
         EXPECT_EQ(RawContents(dst_), wantDst);
@@ -213,8 +217,7 @@ TEST_F(FaultMatrixTest, FullDisk) {
     // Once the space is there again the same copy goes through.
     Prepare(m.path(), false);
     PosixFileSystem fs;
-    FakeMsgBox msg;
-    EXPECT_TRUE(Run(Op::Copy, fs, msg));
+    EXPECT_TRUE(Run(Op::Copy, fs).done());
 }
 
 TEST_F(FaultMatrixTest, ReadOnlyDestination) {
@@ -226,17 +229,15 @@ TEST_F(FaultMatrixTest, ReadOnlyDestination) {
     QDir().mkpath(src_);
     WriteRaw(QFile::encodeName(src_ + "/a.jpg"), kNew);
     PosixFileSystem fs;
-    deletion = Module1::Deletion::Directly;
+    deletion = Deletion::Directly;
     for (Op op : {Op::Copy, Op::Move}) {
-        FakeMsgBox msg;
-        EXPECT_FALSE(op == Op::Copy ? Module1::CopyToFolder(msg, fs, src_ + "/a.jpg", dst_ + "/")
-                                    : Module1::MoveToFolder(msg, fs, src_ + "/a.jpg", dst_ + "/"));
-        EXPECT_EQ(msg.texts(), QStringList({QStringLiteral("ファイルを転送できませんでした\nRead-only file system")}));
+        EXPECT_EQ(Outcome(op == Op::Copy ? Transfer::copy(fs, src_ + "/a.jpg", dst_ + "/")
+                                         : Transfer::move(fs, src_ + "/a.jpg", dst_ + "/")),
+                  "transfer failed: Read-only file system");
         EXPECT_EQ(RawContents(src_), (Contents{{"a.jpg", kNew}}));
         EXPECT_TRUE(RawContents(dst_).empty());
     }
-    FakeMsgBox msg;
-    EXPECT_FALSE(Module1::RemoveFile(msg, fs, dst_ + "/missing.jpg", deletion));
+    EXPECT_FALSE(Transfer::remove(fs, dst_ + "/missing.jpg", deletion).done());
 }
 
 TEST_F(FaultMatrixTest, SourceRemovedAfterListing) {
@@ -250,10 +251,9 @@ TEST_F(FaultMatrixTest, SourceRemovedAfterListing) {
         ASSERT_TRUE(fs.ListRegularFiles(src_, &listed, &e));
         ASSERT_EQ(listed, QStringList({kName}));
         ASSERT_EQ(unlink(QFile::encodeName(src_ + "/" + kName).constData()), 0);
-        FakeMsgBox msg;
-        EXPECT_FALSE(Run(op, fs, msg));
-        ASSERT_EQ(msg.texts().size(), 1);
-        EXPECT_TRUE(msg.texts()[0].endsWith(QStringLiteral("\nNo such file or directory")));
+        const Result result = Run(op, fs);
+        EXPECT_FALSE(result.done());
+        EXPECT_EQ(result.error.reason, QStringLiteral("No such file or directory"));
         EXPECT_TRUE(RawContents(src_).empty());
         const Contents wantDst = old ? Contents{{QFile::encodeName(kName), kOld}} : Contents{};
         EXPECT_EQ(RawContents(dst_), wantDst);
@@ -266,7 +266,7 @@ TEST_F(FaultMatrixTest, SourceRemovedAfterListing) {
 TEST_F(FaultMatrixTest, ASourceStillBeingWrittenIsNotRemoved) {
     TmpfsMount m("size=4m");
     if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
-    deletion = Module1::Deletion::Directly;
+    deletion = Deletion::Directly;
     const QByteArray tail = Pattern(4096, 24);
     for (Op op : {Op::Move, Op::MoveOver}) {
         SCOPED_TRACE(Name(op));
@@ -282,11 +282,9 @@ TEST_F(FaultMatrixTest, ASourceStillBeingWrittenIsNotRemoved) {
             source.write(tail);
             appended = true;
         };
-        FakeMsgBox msg;
-        EXPECT_FALSE(Run(op, fs, msg));
+        const Result result = Run(op, fs);
         EXPECT_TRUE(appended);
-        EXPECT_EQ(msg.texts(), QStringList({QStringLiteral("ファイルを転送できませんでした\n") +
-                                            FsPath::ChangedWhileCopied().reason}));
+        EXPECT_EQ(Outcome(result), "transfer failed: " + FsPath::ChangedWhileCopied().reason.toStdString());
         EXPECT_EQ(RawContents(src_), (Contents{{QFile::encodeName(kName), kNew + tail}}));
         const Contents wantDst = old ? Contents{{QFile::encodeName(kName), kOld}} : Contents{};
         EXPECT_EQ(RawContents(dst_), wantDst);
@@ -298,7 +296,7 @@ TEST_F(FaultMatrixTest, ASourceStillBeingWrittenIsNotRemoved) {
 TEST_F(FaultMatrixTest, UserAttributesTravelWithTheFile) {
     TmpfsMount m("size=4m");
     if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
-    deletion = Module1::Deletion::Directly;
+    deletion = Deletion::Directly;
     const std::map<QByteArray, QByteArray> attributes = {{"user.xdg.tags", "sea,best"},
                                                          {"user.baloo.rating", "8"}};
     auto tag = [&](const QString& path) {
@@ -321,8 +319,8 @@ TEST_F(FaultMatrixTest, UserAttributesTravelWithTheFile) {
                 GTEST_SKIP() << "the file system of " << root.toStdString()
                              << " refuses user.* attributes (a tmpfs before Linux 6.6 does)";
             PosixFileSystem fs;
-            FakeMsgBox msg;
-            ASSERT_TRUE(Run(op, fs, msg)) << msg.texts().join("|").toStdString();
+            const Result result = Run(op, fs);
+            ASSERT_TRUE(result.done()) << Outcome(result);
             const QByteArray copy = QFile::encodeName(dst_ + "/" + kName);
             for (const auto& [name, value] : attributes) {
                 char got[64] = {};
@@ -337,9 +335,9 @@ TEST_F(FaultMatrixTest, UserAttributesTravelWithTheFile) {
     FakeFileSystem fs(real);
     fs.failKinds = {Call::KeepExtendedAttributes};
     fs.failErrno = EOPNOTSUPP;
-    FakeMsgBox msg;
-    EXPECT_TRUE(Run(Op::Move, fs, msg));
-    Check(Op::Move, true, false, msg);
+    const Result result = Run(Op::Move, fs);
+    EXPECT_TRUE(result.done());
+    Check(Op::Move, result, false);
 }
 
 // A NUL inside a path would end it early for the kernel ("a.jpg\0x" naming "a.jpg"), so such a
@@ -385,9 +383,7 @@ TEST_F(FaultMatrixTest, DestinationCreatedBetweenCheckAndMove) {
             if ((call == Call::RenameNoReplace || call == Call::RenameReplace) && !QFileInfo::exists(d))
                 WriteRaw(QFile::encodeName(d), "intruder");
         };
-        FakeMsgBox msg;
-        EXPECT_FALSE(Run(Op::Move, fs, msg));
-        EXPECT_EQ(msg.texts(), QStringList({QStringLiteral("ファイルを転送できませんでした\nFile exists")}));
+        EXPECT_EQ(Outcome(Run(Op::Move, fs)), "transfer failed: File exists");
         EXPECT_EQ(RawContents(src_), (Contents{{QFile::encodeName(kName), kNew}}));
         EXPECT_EQ(RawContents(dst_), (Contents{{QFile::encodeName(kName), "intruder"}}));
     }
@@ -419,11 +415,10 @@ TEST_F(FaultMatrixTest, OddNames) {
                 ASSERT_TRUE(fs.ListRegularFiles(src_, &listed, &e));
                 const int i = listed.indexOf(FsPath::DecodeName(raw));
                 ASSERT_GE(i, 0);
-                FakeMsgBox msg;
                 const QString s = src_ + "/" + listed[i];
-                ASSERT_TRUE(op == Op::Copy ? Module1::CopyToFolder(msg, fs, s, dst_ + "/")
-                                           : Module1::MoveToFolder(msg, fs, s, dst_ + "/"))
-                    << msg.texts().join("|").toStdString();
+                const Result result = op == Op::Copy ? Transfer::copy(fs, s, dst_ + "/")
+                                                     : Transfer::move(fs, s, dst_ + "/");
+                ASSERT_TRUE(result.done()) << Outcome(result);
                 Contents wantSrc{{raw + "x", "neighbour"}};
                 if (op == Op::Copy) wantSrc[raw] = content;
                 EXPECT_EQ(RawContents(src_), wantSrc);

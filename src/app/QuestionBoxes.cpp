@@ -1,0 +1,13 @@
+#include "QuestionBoxes.h"
+
+#include "TransferMessages.h"
+
+bool QuestionBoxes::confirmOverwrite(const FileStatus& source, const FileStatus& destination) {
+    return msg_.Show(Transfer::overwriteQuestion(source, destination), QStringLiteral("上書き確認"),
+                     MsgButtons::YesNo, vbYes) != vbNo;
+}
+
+bool QuestionBoxes::confirmDelete(const QString& path) {
+    return msg_.Show(Transfer::deleteQuestion(path), QStringLiteral("Orvane"), MsgButtons::OkCancel,
+                     vbCancel) == vbOK;
+}

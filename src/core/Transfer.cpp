@@ -1,0 +1,209 @@
+#include "Transfer.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace Transfer {
+
+namespace {
+
+bool OnCdRom(FileSystem& fs, const QString& path, const FileStatus* status = nullptr) {
+    return fs.DriveOf(path, status) == DriveType::CdRom;
+}
+
+// A copy or move takes regular files only (a folder named "a.jpg" is never transferred).
+bool SourceIsRegular(FileSystem& fs, const QString& source, FsError* err) {
+    FileStatus st;
+    if (!fs.Stat(source, &st, err)) return false;
+    if (!st.isRegular) {
+        *err = FsPath::NotRegularError(st);
+        return false;
+    }
+    return true;
+}
+
+// Refusals of copying to, or moving from and to, a CD-ROM: the first that applies, or None.
+Refusal MediaRefusal(FileSystem& fs, Kind kind, const QString& source, const QString& destination) {
+    if (kind == Kind::Copy) return OnCdRom(fs, destination) ? Refusal::CopyToCdRom : Refusal::None;
+    if (OnCdRom(fs, source)) return Refusal::MoveFromCdRom;
+    if (OnCdRom(fs, destination)) return Refusal::MoveToCdRom;
+    return Refusal::None;
+}
+
+Result TransferFailed(const FsError& e) { return Result::failed(Refusal::TransferFailed, e); }
+Result DeleteFailed(const FsError& e) { return Result::failed(Refusal::DeleteFailed, e); }
+
+}  // namespace
+
+QString resolveDestination(const QString& source, const QString& destination) {
+    if (!destination.endsWith(QLatin1Char('/'))) return destination;
+    // Built by hand in one allocation: every move of a photo passes here.
+    const QChar* s = source.constData();
+    qsizetype start = source.size();
+    while (start > 0 && s[start - 1] != QLatin1Char('/')) --start;
+    const qsizetype nameSize = source.size() - start;
+    QString path(destination.size() + nameSize, Qt::Uninitialized);
+    QChar* out = path.data();
+    std::memcpy(out, destination.constData(), destination.size() * sizeof(QChar));
+    std::memcpy(out + destination.size(), s + start, nameSize * sizeof(QChar));
+    return path;
+}
+
+Result copy(FileSystem& fs, const QString& source, const QString& destination, bool replace) {
+    const Refusal media = MediaRefusal(fs, Kind::Copy, source, destination);
+    if (media != Refusal::None) return Result::refused(media);
+    const QString target = resolveDestination(source, destination);
+    FsError e;
+    if (!fs.Copy(source, target, &e, replace)) return TransferFailed(e);
+    return Result::made(Action::Copied, source, target);
+}
+
+Result move(FileSystem& fs, const QString& source, const QString& destination,
+            const FileStatus* sourceStatus) {
+    // The checks come in the order MediaRefusal gives them, but one stat of the source serves
+    // both its drive and its type (the caller's, when it has just taken one), and the
+    // destination's drive is asked only when the rename fails: a rename that succeeds stayed
+    // within the source's mount, which is no CD-ROM. The move of a photo is then the rename,
+    // with a stat before it unless the caller brings one.
+    FileStatus st;
+    FsError e;
+    bool found = true;
+    if (sourceStatus)
+        st = *sourceStatus;
+    else
+        found = fs.Stat(source, &st, &e);
+    if (OnCdRom(fs, source, found ? &st : nullptr)) return Result::refused(Refusal::MoveFromCdRom);
+    const QString target = resolveDestination(source, destination);
+    if (found && st.isRegular) {
+        if (fs.RenameNoReplace(source, target, &e)) return Result::made(Action::Moved, source, target);
+    } else if (found) {
+        e = FsPath::NotRegularError(st);
+    }
+    if (OnCdRom(fs, destination)) return Result::refused(Refusal::MoveToCdRom);
+    // Across file systems the rename said EXDEV, and Move copies instead.
+    if (!found || !st.isRegular || e.code != EXDEV || !fs.Move(source, target, &e))
+        return TransferFailed(e);
+    return Result::made(Action::Moved, source, target);
+}
+
+Result remove(FileSystem& fs, const QString& path, Deletion deletion) {
+    if (OnCdRom(fs, path)) return Result::refused(Refusal::DeleteOnCdRom);
+    FsError e;
+    FileStatus st;
+    bool ok = fs.Stat(path, &st, &e);
+    if (ok && !st.isRegular) {
+        // The trash would happily take a whole folder; only files are ever deleted here.
+        e = FsPath::NotRegularError(st);
+        ok = false;
+    }
+    if (ok) ok = deletion == Deletion::ToTrash ? fs.Trash(path, &e) : fs.Unlink(path, &e);
+    if (!ok) return DeleteFailed(e);
+    return Result::made(deletion == Deletion::ToTrash ? Action::Trashed : Action::Deleted, path, QString());
+}
+
+bool isSameFile(FileSystem& fs, const QString& a, const QString& b) {
+    FileStatus sa, sb;
+    FsError ignored;
+    return fs.Stat(a, &sa, &ignored) && fs.Stat(b, &sb, &ignored) && sa.device == sb.device &&
+           sa.inode == sb.inode;
+}
+
+Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString& destination,
+                 Deletion deletion) {
+    const Refusal media = MediaRefusal(fs, kind, source, destination);
+    if (media != Refusal::None) return Result::refused(media);
+    if (isSameFile(fs, source, destination)) return Result::refused(Refusal::SameFile);
+    FsError e;
+    FileStatus old;
+    if (!SourceIsRegular(fs, source, &e)) return TransferFailed(e);
+    if (!fs.Stat(destination, &old, &e) || !old.isRegular) {
+        if (e.code == 0) e = FsPath::NotRegularError(old);
+        return DeleteFailed(e);
+    }
+
+    // 1. The new file into the destination's folder under a temporary name. A move on the same
+    //    file system is a rename (undone by renaming back); otherwise a complete copy, and the
+    //    source goes only at the very end.
+    const QString folder = FsPath::FolderOf(destination);
+    QString tmp;
+    bool renamedSource = false;
+    if (kind == Kind::Move) {
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            tmp = FileSystem::TemporaryPathIn(folder);
+            if (fs.RenameNoReplace(source, tmp, &e)) {
+                renamedSource = true;
+                break;
+            }
+            if (e.code != EEXIST) break;
+        }
+        if (!renamedSource && e.code != EXDEV) return TransferFailed(e);
+    }
+    FileStatus copied;
+    if (!renamedSource && !fs.CopyToTemporary(source, folder, &tmp, &e, &copied)) return TransferFailed(e);
+    // A move across file systems removes the source now, while the old destination is still
+    // untouched: a source that cannot be removed (read-only media) stops here cleanly. Later
+    // failures copy the source back from the complete temporary.
+    bool sourceRemoved = false;
+    auto undoStaging = [&]() {
+        FsError ignored;
+        if (renamedSource) {
+            fs.RenameNoReplace(tmp, source, &ignored);
+            return;
+        }
+        if (sourceRemoved && !fs.Copy(tmp, source, &ignored)) return;  // tmp: the only copy left
+        fs.Unlink(tmp, &ignored);
+    };
+    if (kind == Kind::Move && !renamedSource) {
+        // A source still being written would lose its tail with the unlink.
+        if (!fs.UnchangedSince(source, copied, &e) || !fs.Unlink(source, &e)) {
+            undoStaging();
+            return TransferFailed(e);
+        }
+        sourceRemoved = true;
+    }
+
+    // 2. and 3. The old destination goes, the new file takes its name.
+    if (deletion == Deletion::ToTrash) {
+        if (!fs.Trash(destination, &e)) {
+            undoStaging();
+            return DeleteFailed(e);
+        }
+        if (!fs.RenameNoReplace(tmp, destination, &e)) {
+            undoStaging();
+            return TransferFailed(e);
+        }
+    } else if (!fs.RenameReplace(tmp, destination, &e)) {
+        // A direct delete and the rename in one atomic step: no moment without either file.
+        undoStaging();
+        return TransferFailed(e);
+    }
+    return Result::made(kind == Kind::Copy ? Action::CopiedOver : Action::MovedOver, source, destination);
+}
+
+Result carryOut(FileSystem& fs, TransferQuestions& questions, const Plan& plan, Kind kind,
+                Deletion deletion) {
+    if (!plan.ok()) {
+        Result r = Result::refused(plan.refusal);
+        r.outsideName = plan.outsideName;
+        return r;
+    }
+    if (plan.collision == Collision::Ask) {
+        FileStatus src, dst;
+        FsError e;
+        if (!fs.Stat(plan.source, &src, &e) || !fs.Stat(plan.destination, &dst, &e)) return TransferFailed(e);
+        if (!questions.confirmOverwrite(src, dst)) return Result::refused(Refusal::Declined);
+    }
+    if (plan.collision != Collision::None) return overwrite(fs, kind, plan.source, plan.destination, deletion);
+    // No collision was found, so none may be created silently by a file that appeared since:
+    // the copy never replaces here.
+    if (kind == Kind::Copy) return copy(fs, plan.source, plan.destination, false);
+    return move(fs, plan.source, plan.destination, &plan.sourceStatus);
+}
+
+Result deleteFile(FileSystem& fs, TransferQuestions& questions, const QString& path,
+                  const Options& options) {
+    if (options.confirmDelete == 1 && !questions.confirmDelete(path)) return Result::refused(Refusal::Declined);
+    return remove(fs, path, deletionOf(options));
+}
+
+}  // namespace Transfer

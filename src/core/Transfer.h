@@ -1,0 +1,67 @@
+#pragma once
+#include <QString>
+
+#include "FileSystem.h"
+#include "Options.h"
+#include "TransferPlan.h"
+#include "TransferQuestions.h"
+#include "TransferResult.h"
+
+// Carrying out transfers and deletes through FileSystem, with the CD-ROM refusals. Every
+// operation returns what it did or why not (TransferResult.h) and shows nothing.
+namespace Transfer {
+
+// Carries out `plan` by copy or move: a refused plan comes back as its refusal; Ask puts the
+// overwrite question (both files looked up first: a failure to is TransferFailed, a No is
+// Declined); Ask and Replace then overwrite, a free destination is copied without replacing
+// or moved with the plan's look at the source.
+Result carryOut(FileSystem& fs, TransferQuestions& questions, const Plan& plan, Kind kind,
+                Deletion deletion);
+
+// Deletes the regular file `path` as the options say: asks first when they want it (a No is
+// Declined), then remove().
+Result deleteFile(FileSystem& fs, TransferQuestions& questions, const QString& path,
+                  const Options& options);
+
+// `destination` + the source's own name when `destination` ends in "/", else `destination`.
+QString resolveDestination(const QString& source, const QString& destination);
+
+// Copies the regular file `source` to `destination` (a folder ending in "/", keeping the
+// source's name, or a full file path). Copying to a CD-ROM is refused (the source's drive is
+// not checked). The copy keeps mtime and mode where allowed and goes in under a temporary name,
+// so a failure leaves the destination as it was and no partial file. With `replace` false a
+// file at the destination is never replaced, even one that appeared after the caller's checks:
+// the copy then fails.
+Result copy(FileSystem& fs, const QString& source, const QString& destination, bool replace = true);
+
+// Moves the regular file `source` to `destination` (folder ending in "/" or full path), never
+// replacing an existing file. Refused, in this order: source on a CD-ROM, destination on a
+// CD-ROM. Across file systems the source is removed only after a complete, fsynced copy, and
+// only if it did not change meanwhile: else the copy goes. A failure leaves the source in place
+// and nothing new anywhere.
+// `sourceStatus`: the status of `source` the caller has just taken, so the move does not ask
+// again; null makes the move take it.
+Result move(FileSystem& fs, const QString& source, const QString& destination,
+            const FileStatus* sourceStatus = nullptr);
+
+// Deletes the regular file `path`: to the trash or unlinked, as `deletion` says. A file on a
+// CD-ROM is refused. A failed trash never falls back to a permanent delete.
+Result remove(FileSystem& fs, const QString& path, Deletion deletion);
+
+// True when `a` and `b` both exist and are the same file (same device and inode), e.g. a slot
+// folder that is the open folder. Such a transfer must not remove the "old" destination.
+bool isSameFile(FileSystem& fs, const QString& a, const QString& b);
+
+// Replaces the existing regular file `destination` (a full path) by `source`, copied or moved,
+// without ever losing both: the media checks of copy / move run first; a destination that is
+// the source itself is refused; the new file is brought into the destination's folder under a
+// temporary name; then the old destination is removed as remove() would (trashed when
+// `deletion` says so; otherwise the temporary is renamed over it in one step), and the new file
+// takes its name. A move across file systems removes the source once the copy is complete (and
+// the source unchanged since), before the old destination is touched; a later failure copies it
+// back. A failure leaves the old destination and the source as they were, except that a trashed
+// old destination stays in the trash when the final rename fails.
+Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString& destination,
+                 Deletion deletion);
+
+}  // namespace Transfer

@@ -1,0 +1,19 @@
+#pragma once
+#include <QString>
+
+#include "FileSystem.h"
+#include "TransferResult.h"
+
+namespace Transfer {
+
+// The text the window shows for `result` in an OK box titled "Orvane"; empty when there is
+// nothing to say (done, or declined by the user).
+QString messageFor(const Result& result);
+
+// The overwrite question: "同ファイル名が存在。上書き？\n転送元 <size>bytes <date>\n転送先 ..."
+// (sizes in plain decimal, mtimes in the locale's short date-and-time form).
+QString overwriteQuestion(const FileStatus& source, const FileStatus& destination);
+// "<path>を削除しますか？"
+QString deleteQuestion(const QString& path);
+
+}  // namespace Transfer

@@ -1,0 +1,80 @@
+#include "TransferPlan.h"
+
+#include "NamePart.h"
+#include "SequenceNames.h"
+#include "Transfer.h"
+
+namespace Transfer {
+
+namespace {
+Plan Refused(Plan plan, Refusal why) {
+    plan.refusal = why;
+    return plan;
+}
+
+// A fixed name or connector that could lead out of the slot's folder is refused where it is
+// typed and when it is read; should one arrive by another road, nothing is sent outside.
+bool StaysInFolder(const QString& folder, const QString& destination) {
+    return destination.startsWith(folder) && NamePart::IsSingleEntry(destination.mid(folder.size()));
+}
+
+Plan LeavesFolder(Plan plan, const QString& folder) {
+    plan.outsideName = plan.destination.mid(folder.size());
+    return Refused(plan, Refusal::NameLeavesFolder);
+}
+}  // namespace
+
+Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, const Slot& slot,
+              const Options& options) {
+    Plan plan;
+    plan.source = sourceFolder + name;
+    // Its status serves the move's own checks too, so a move asks the disk once before renaming.
+    FsError sourceError;
+    if (!fs.Stat(plan.source, &plan.sourceStatus, &sourceError) || !plan.sourceStatus.isRegular)
+        return Refused(plan, Refusal::SourceMissing);
+    const QString& slotPath = slot.folder;
+    if (slotPath.isEmpty()) return Refused(plan, Refusal::NoFolderSet);
+    // A path naming a file instead of a folder is as good as a missing folder.
+    if (!fs.IsDirectory(slotPath)) return Refused(plan, Refusal::FolderNotFound);
+    const QString folder = slotPath.endsWith(QLatin1Char('/')) ? slotPath : slotPath + QLatin1Char('/');
+
+    if (slot.renames()) {
+        const int32_t start = options.continueNumbers == 1 ? slot.nextNumber : options.firstNumber;
+        QStringList names;
+        FsError err;
+        fs.ListRegularFiles(folder, &names, &err);
+        const int32_t n = FreeIndividualNumber(names, slot.fixedName, options.connector,
+                                               options.numberDigitsChoice, start);
+        if (n < 0) return Refused(plan, Refusal::NoFreeNumber);
+        plan.destination = folder +
+                           IndividualBaseName(slot.fixedName, options.connector, n, options.numberDigitsChoice) +
+                           (folder + name).right(4);
+        if (!StaysInFolder(folder, plan.destination)) return LeavesFolder(plan, folder);
+        if (options.continueNumbers == 1) plan.nextNumber = n + 1;
+        return plan;
+    }
+
+    plan.destination = folder + name;
+    if (!fs.IsRegularFile(plan.destination)) return plan;
+    const int16_t mode = options.collisionMode;
+    if ((mode == 0 || mode == 1) && isSameFile(fs, plan.source, plan.destination))
+        return Refused(plan, Refusal::SameFile);
+    if (mode == 0) {
+        plan.collision = Collision::Ask;
+    } else if (mode == 1) {
+        plan.collision = Collision::Replace;
+    } else if (mode == 2) {
+        const QString existing = plan.destination;
+        plan.destination = FreeNumberedName(existing.left(existing.size() - 4), existing.right(4),
+                                            options.connector, options.numberDigitsChoice,
+                                            options.firstNumber,
+                                            [&fs](const QString& p) { return fs.IsRegularFile(p); });
+        if (plan.destination.isEmpty()) return Refused(plan, Refusal::NoFreeNumber);
+        if (!StaysInFolder(folder, plan.destination)) return LeavesFolder(plan, folder);
+    } else {
+        return Refused(plan, Refusal::UnsupportedCollisionMode);
+    }
+    return plan;
+}
+
+}  // namespace Transfer
