@@ -23,12 +23,12 @@
 #include <vector>
 
 #include "BenchData.h"
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "FileList.h"
 #include "FileSystem.h"
 #include "Form1.h"
 #include "MsgBox.h"
-#include "PNGLOAD.h"
+#include "PngPlugin.h"
 #include "Prefetcher.h"
 #include "Transfer.h"
 
@@ -493,7 +493,7 @@ int main(int argc, char** argv) {
             QImage img;
             Clock t;
             t.start();
-            const int16_t rc = PNGLOAD::LoadPngWithPlugin(&img, file);
+            const int16_t rc = PngPlugin::LoadPngWithPlugin(&img, file);
             ours.push_back(rc == 0 ? Ms(t.nsecsElapsed()) : -1);
         }
         AddRow("PNG plug-in decode, " + label, Median(ours), "libpng simplified API", Median(ref), 0);

@@ -37,11 +37,11 @@ int main(int argc, char** argv) {
         break;
     }
 
-    QtShellDialogs dialogs;
+    QtPickers dialogs;
     PosixFileSystem fileSystem;
     Services services;
     services.msgBox = &msgBox;
-    services.dialogs = &dialogs;
+    services.pickers = &dialogs;
     services.fileSystem = &fileSystem;
     Form1 form(services, programDir, path);
     msgBox.setParent(&form);

@@ -5,9 +5,9 @@
 #include <QMenuBar>
 #include <QPalette>
 
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "MsgBox.h"
-#include "ViewMath.h"
+#include "ViewGeometry.h"
 
 Form1::Form1(const Services& services, const QString& programDir, const QString& startPath,
              QWidget* parent)
@@ -21,8 +21,8 @@ Form1::Form1(const Services& services, const QString& programDir, const QString&
     InstallPrefetch();
     // The designed client size (below the menu bar); a saved placement replaces it while
     // loading.
-    resize(ViewMath::kDesignedClientWidth,
-           ViewMath::kDesignedClientHeight + menuBar()->sizeHint().height());
+    resize(ViewGeometry::kDesignedClientWidth,
+           ViewGeometry::kDesignedClientHeight + menuBar()->sizeHint().height());
 }
 
 Form1::~Form1() = default;
@@ -30,7 +30,7 @@ Form1::~Form1() = default;
 void Form1::BuildWidgets() {
     auto* central = new QWidget(this);
     QPalette pal = central->palette();
-    pal.setColor(QPalette::Window, DisplayWidget::Background());
+    pal.setColor(QPalette::Window, ImageView::Background());
     central->setPalette(pal);
     central->setAutoFillBackground(true);
     setCentralWidget(central);
@@ -40,7 +40,7 @@ void Form1::BuildWidgets() {
     text1_->setReadOnly(true);
     text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    display_ = new DisplayWidget(central);
+    display_ = new ImageView(central);
     display_->setObjectName(QStringLiteral("Display"));
 
     bar_ = new QLabel(central);

@@ -15,7 +15,7 @@
 #include "PictureBuffer.h"
 #include "Services.h"
 
-class DisplayWidget;
+class ImageView;
 class QAction;
 class QDialog;
 class QMimeData;
@@ -121,7 +121,7 @@ public:
     const Form1State& state() const { return state_; }
     QLabel* Bar() const { return bar_; }
     QPlainTextEdit* Text1() const { return text1_; }
-    DisplayWidget* display() const { return display_; }
+    ImageView* display() const { return display_; }
     const QString& programDir() const { return programDir_; }
 
     // The placement saved in option file 0: the restored rectangle and the show state.
@@ -183,7 +183,7 @@ private:
     int32_t rememberedPage_ = 0;
 
     QPlainTextEdit* text1_ = nullptr;
-    DisplayWidget* display_ = nullptr;
+    ImageView* display_ = nullptr;
     QLabel* bar_ = nullptr;
     PictureBuffer picture1_;
     // Decoding ahead (Form1Prefetch.cpp): invisible to every rule above.

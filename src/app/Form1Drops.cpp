@@ -6,8 +6,8 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "CommonProc.h"
-#include "DisplayWidget.h"
+#include "FileSystem.h"
+#include "ImageView.h"
 #include "FileList.h"
 #include "Form1.h"
 
@@ -79,7 +79,7 @@ void Form1::InstallDropHandling() {
 
 bool Form1::AcceptsDrop(const QMimeData* data) const {
     const QString path = FirstDroppedPath(data);
-    if (path.isEmpty() || !CommonProc::PathExists(path)) return false;
+    if (path.isEmpty() || !PosixFileSystem().Exists(path)) return false;
     return FileList::IsDirectory(path) ||
            FileList::IsImageFileName(path, state_.PngPluginAvailable);
 }

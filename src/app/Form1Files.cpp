@@ -8,11 +8,11 @@
 #include <future>
 #include <system_error>
 
-#include "CommonProc.h"
+#include "DesktopFolders.h"
 #include "FileList.h"
 #include "Form1.h"
 #include "MsgBox.h"
-#include "ShellDialogs.h"
+#include "Pickers.h"
 
 namespace {
 // Relative paths name places under the working directory (the program's directory); the list
@@ -178,19 +178,19 @@ void Form1::RemoveCurrentFromList() {
 }
 
 void Form1::m_OpenFile() {
-    if (!services_.dialogs) return;
+    if (!services_.pickers) return;
     const QString filter = state_.PngPluginAvailable
                                ? QStringLiteral("イメージファイル (*.bmp *.jpg *.gif *.png)")
                                : QStringLiteral("イメージファイル (*.bmp *.jpg *.gif)");
-    const QString name = services_.dialogs->GetOpenFileName(this, filter);
+    const QString name = services_.pickers->GetOpenFileName(this, filter);
     if (name.isEmpty()) return;
     OpenFile(name);
     UpdateStatusBar();
 }
 
 void Form1::m_OpenFolder() {
-    if (!services_.dialogs) return;
-    const std::optional<QString> chosen = CommonProc::BrowseForFolderPath(*services_.dialogs, this);
+    if (!services_.pickers) return;
+    const std::optional<QString> chosen = DesktopFolders::BrowseForFolderPath(*services_.pickers, this);
     if (!chosen || chosen->isEmpty()) return;
     OpenFolder(*chosen);
     UpdateStatusBar();

@@ -2,13 +2,13 @@
 #include <QEvent>
 #include <QKeyEvent>
 
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "Form1.h"
+#include "KeyCodes.h"
 #include "KeyMap.h"
-#include "VirtualKeys.h"
 #include "X11Keyboard.h"
 
-using namespace VirtualKeys;
+using namespace KeyCodes;
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "FileList.h"
 #include "Form1.h"
 #include "Prefetcher.h"
@@ -45,7 +45,7 @@ private:
 
 // The view a reduced decode must cover: stretched mode in a view on screen. Before the window
 // is shown its size is not yet the real one, so the full picture is decoded then.
-QSize CoverView(const DisplayWidget* display, bool fitToView) {
+QSize CoverView(const ImageView* display, bool fitToView) {
     if (!fitToView || !display->isVisible() || display->width() <= 0 ||
         display->height() <= 0)
         return QSize();

@@ -6,8 +6,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "CommonProc.h"
+#include "DesktopFolders.h"
 #include "FileList.h"
+#include "FileSystem.h"
 #include "Form1.h"
 #include "Form3.h"
 #include "LibraryFiles.h"
@@ -43,7 +44,7 @@ void Form1::InitEnvironment() {
     state_.OverviewRow = 3;
     // Only a regular file can be loaded; anything else there (a folder, a pipe) is no plug-in.
     state_.PngPluginAvailable = FileList::IsRegularFile(QStringLiteral("dll/ifPNG.spi"));
-    if (!CommonProc::PathExists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
+    if (!PosixFileSystem().Exists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
 
     if (library_.pageCount() < 1) AddDefaultPage();
     library_.settleCurrentPage(rememberedPage_);
@@ -53,9 +54,9 @@ void Form1::AddDefaultPage() {
     library_.appendPage(QStringLiteral("新規ページ"));
     Page& page = library_.page(library_.pageCount() - 1);
     page.folderSlots[0].title = QStringLiteral("マイドキュメント");
-    page.folderSlots[0].folder = CommonProc::GetSpecialFolderPath(QStringLiteral("mydocuments"));
+    page.folderSlots[0].folder = DesktopFolders::DocumentsFolderPath();
     page.folderSlots[1].title = QStringLiteral("マイピクチャー");
-    page.folderSlots[1].folder = CommonProc::PicturesFolderPath();
+    page.folderSlots[1].folder = DesktopFolders::PicturesFolderPath();
     for (Slot& slot : page.folderSlots) slot.nextNumber = 1;
 }
 

@@ -1,17 +1,17 @@
 // The view: loading the picture, drawing it, sliding it, the mouse and the layout.
 #include <QImage>
 
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "Form1.h"
-#include "PNGLOAD.h"
-#include "PictureFile.h"
+#include "PngPlugin.h"
+#include "PictureDecoder.h"
 #include "Prefetcher.h"
-#include "ViewMath.h"
+#include "ViewGeometry.h"
 
 void Form1::ConnectView() {
-    connect(display_, &DisplayWidget::mouseDown, this, &Form1::Display_MouseDown);
-    connect(display_, &DisplayWidget::mouseMove, this, &Form1::Display_MouseMove);
-    connect(display_, &DisplayWidget::mouseUp, this, &Form1::Display_MouseUp);
+    connect(display_, &ImageView::mouseDown, this, &Form1::Display_MouseDown);
+    connect(display_, &ImageView::mouseMove, this, &Form1::Display_MouseMove);
+    connect(display_, &ImageView::mouseUp, this, &Form1::Display_MouseUp);
 }
 
 bool Form1::LoadImageFile(const QString& path) {
@@ -70,7 +70,7 @@ void Form1::DrawImage(int32_t RedrawKind) {
         const Qt::WindowStates ws = windowState();
         if (!(ws & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
             display_->clearBacking();
-        const std::optional<QSize> dest = ViewMath::StretchSize(
+        const std::optional<QSize> dest = ViewGeometry::StretchSize(
             picture1_.width(), picture1_.height(), display_->width(), display_->height());
         if (!dest) return;
         EnsurePixels(&*dest);
@@ -88,8 +88,8 @@ void Form1::DrawImage(int32_t RedrawKind) {
 void Form1::SlideImage() {
     const auto& k = state_.SlideKeys;  // Left, Up, Right, Down, Shift
     const int32_t step = k[4] ? 90 : 30;
-    SlideX = ViewMath::SlideAxis(SlideX, k[0], k[2], step, picture1_.width(), display_->width());
-    SlideY = ViewMath::SlideAxis(SlideY, k[1], k[3], step, picture1_.height(), display_->height());
+    SlideX = ViewGeometry::SlideAxis(SlideX, k[0], k[2], step, picture1_.width(), display_->width());
+    SlideY = ViewGeometry::SlideAxis(SlideY, k[1], k[3], step, picture1_.height(), display_->height());
     DrawImage(2);
 }
 
@@ -102,19 +102,19 @@ void Form1::Display_MouseDown(int, int, double x, double y) {
     if (options_.fitToView) return;
     DragStartSlideX = SlideX;
     DragStartSlideY = SlideY;
-    DragStartX = static_cast<int32_t>(ViewMath::RoundHalfEven(x));
-    DragStartY = static_cast<int32_t>(ViewMath::RoundHalfEven(y));
+    DragStartX = static_cast<int32_t>(ViewGeometry::RoundHalfEven(x));
+    DragStartY = static_cast<int32_t>(ViewGeometry::RoundHalfEven(y));
 }
 
 void Form1::Display_MouseMove(int button, int, double x, double y) {
     if (options_.fitToView || button != 1) return;
-    ViewMath::DragAxis h{SlideX, DragStartX, DragStartSlideX};
-    h = ViewMath::DragMoveAxis(h, x, picture1_.width(), display_->width());
+    ViewGeometry::DragAxis h{SlideX, DragStartX, DragStartSlideX};
+    h = ViewGeometry::DragMoveAxis(h, x, picture1_.width(), display_->width());
     SlideX = h.slide;
     DragStartX = h.dragStart;
     DragStartSlideX = h.dragStartSlide;
-    ViewMath::DragAxis v{SlideY, DragStartY, DragStartSlideY};
-    v = ViewMath::DragMoveAxis(v, y, picture1_.height(), display_->height());
+    ViewGeometry::DragAxis v{SlideY, DragStartY, DragStartSlideY};
+    v = ViewGeometry::DragMoveAxis(v, y, picture1_.height(), display_->height());
     SlideY = v.slide;
     DragStartY = v.dragStart;
     DragStartSlideY = v.dragStartSlide;
@@ -129,12 +129,12 @@ void Form1::Display_MouseUp(int button, int, double, double) {
 void Form1::Form_Resize() {
     if (!isMinimized()) {
         QWidget* client = centralWidget();
-        const ViewMath::MainLayout l = ViewMath::ComputeLayout(client->width(), client->height());
-        bar_->setGeometry(l.bar);
-        text1_->setGeometry(l.text1);
-        display_->setGeometry(l.display);
-        SlideX = ViewMath::ResizeClampAxis(SlideX, picture1_.width(), l.display.width());
-        SlideY = ViewMath::ResizeClampAxis(SlideY, picture1_.height(), l.display.height());
+        const ViewGeometry::MainLayout l = ViewGeometry::ComputeLayout(client->width(), client->height());
+        bar_->setGeometry(l.status);
+        text1_->setGeometry(l.overview);
+        display_->setGeometry(l.view);
+        SlideX = ViewGeometry::ResizeClampAxis(SlideX, picture1_.width(), l.view.width());
+        SlideY = ViewGeometry::ResizeClampAxis(SlideY, picture1_.height(), l.view.height());
     }
     DrawImage(1);
 }

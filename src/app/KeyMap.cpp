@@ -1,8 +1,8 @@
 #include "KeyMap.h"
 
-#include "VirtualKeys.h"
+#include "KeyCodes.h"
 
-using namespace VirtualKeys;
+using namespace KeyCodes;
 
 namespace {
 bool IsDigitKey(int k) { return (k >= 48 && k <= 57) || (k >= 96 && k <= 105); }

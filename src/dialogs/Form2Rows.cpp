@@ -9,7 +9,8 @@
 #include <QPalette>
 #include <QUrl>
 
-#include "CommonProc.h"
+#include "DesktopFolders.h"
+#include "FileSystem.h"
 #include "Form2.h"
 #include "LineBreakGuard.h"
 #include "MsgBox.h"
@@ -28,7 +29,7 @@ QString FirstDroppedPath(const QMimeData* data) {
 }
 
 bool IsExistingFolder(const QString& path) {
-    return !path.isEmpty() && CommonProc::PathExists(path) && QFileInfo(path).isDir();
+    return !path.isEmpty() && PosixFileSystem().Exists(path) && QFileInfo(path).isDir();
 }
 
 // The normal input background, or the greyed one of a box that cannot be edited; the same
@@ -130,8 +131,8 @@ void Form2::Command2_Click(int i) {
 }
 
 void Form2::GetBtn_Click(int i) {
-    if (!services_.dialogs) return;
-    const std::optional<QString> chosen = CommonProc::BrowseForFolderPath(*services_.dialogs, this);
+    if (!services_.pickers) return;
+    const std::optional<QString> chosen = DesktopFolders::BrowseForFolderPath(*services_.pickers, this);
     if (!chosen) return;
     if (LineBreakGuard::HasLineBreak(*chosen)) {
         if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::Message());

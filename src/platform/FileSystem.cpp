@@ -99,6 +99,10 @@ QString NameOf(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+QString WithSlash(const QString& folder) {
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
 }  // namespace FsPath
 
 namespace {
@@ -136,6 +140,12 @@ bool FileSystem::IsDirectory(const QString& path) {
     FileStatus st;
     FsError ignored;
     return Stat(path, &st, &ignored) && st.isDirectory;
+}
+
+bool FileSystem::Exists(const QString& path) {
+    FileStatus st;
+    FsError ignored;
+    return Stat(path, &st, &ignored);
 }
 
 DriveType FileSystem::DriveOf(const QString& path, const FileStatus*) {

@@ -109,6 +109,9 @@ public:
     // Whether `path` names a regular file / a directory (false when it cannot be looked up).
     bool IsRegularFile(const QString& path);
     bool IsDirectory(const QString& path);
+    // Whether anything can be looked up at `path`. Literal: "*", "?" and "[" are ordinary
+    // characters; a folder is found with or without a final "/".
+    bool Exists(const QString& path);
 
     // A fresh temporary path in `folder` (not created; callers create or rename onto it without
     // replacing, and pick another name on EEXIST).
@@ -159,4 +162,6 @@ FsError ChangedWhileCopied();
 QString FolderOf(const QString& path);
 // The last component of `path` ("" when it ends in "/").
 QString NameOf(const QString& path);
+// `folder` with a final "/" added when it has none.
+QString WithSlash(const QString& folder);
 }  // namespace FsPath

@@ -4,31 +4,20 @@
 
 #include "FileSystem.h"
 
-#include <QFile>
-
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
-#include <algorithm>
-#include <atomic>
-#include <mutex>
-#include <system_error>
-#include <thread>
-#include <utility>
 #include <vector>
+
+#include "MountTable.h"
+#include "NativePath.h"
 
 namespace {
 
@@ -36,241 +25,6 @@ bool Fail(FsError* err, int code) {
     if (err) *err = FsPath::ErrorFor(code);
     return false;
 }
-
-// Native bytes of a path, NUL-terminated. A NUL inside would silently cut the name short, so
-// it is refused. A path of ordinary characters (no surrogate) is encoded straight into a buffer
-// on the stack: a move is one system call, and the heap and extra passes over both paths
-// showed against it.
-class NativePath {
-public:
-    NativePath() = default;
-    NativePath(const NativePath&) = delete;
-    NativePath& operator=(const NativePath&) = delete;
-
-    bool Set(const QString& path, FsError* err) {
-        const char16_t* u = reinterpret_cast<const char16_t*>(path.constData());
-        const qsizetype n = path.size();
-        if (n > 0 && n * 3 < qsizetype(sizeof small_)) {
-            char* o = small_;
-            qsizetype i = 0;
-#if defined(__SSE2__)
-            // Eight ASCII characters at a time: nearly every path is all ASCII. A group holding
-            // anything else (a NUL included) is left to the loop below.
-            const __m128i zero = _mm_setzero_si128();
-            const __m128i high = _mm_set1_epi16(int16_t(0xFF80));
-            for (; i + 8 <= n; i += 8) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(u + i));
-                const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, high), zero);
-                const __m128i nul = _mm_cmpeq_epi16(v, zero);
-                if (_mm_movemask_epi8(_mm_andnot_si128(nul, ascii)) != 0xFFFF) break;
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_packus_epi16(v, v));
-                o += 8;
-            }
-#endif
-            for (; i < n; ++i) {
-                const char16_t c = u[i];
-                if (c < 0x80) {
-                    if (c == 0) return Fail(err, EINVAL);
-                    *o++ = char(c);
-                } else if (c < 0x800) {
-                    *o++ = char(0xC0 | (c >> 6));
-                    *o++ = char(0x80 | (c & 0x3F));
-                } else if (c >= 0xD800 && c <= 0xDFFF) {
-                    break;  // a pair or a carried raw byte: the general encoding below
-                } else {
-                    *o++ = char(0xE0 | (c >> 12));
-                    *o++ = char(0x80 | ((c >> 6) & 0x3F));
-                    *o++ = char(0x80 | (c & 0x3F));
-                }
-            }
-            if (i == n) {
-                *o = '\0';
-                bytes_ = small_;
-                return true;
-            }
-        }
-        big_ = FsPath::EncodePath(path);
-        if (big_.isEmpty() || big_.contains('\0')) return Fail(err, big_.isEmpty() ? ENOENT : EINVAL);
-        bytes_ = big_.constData();
-        return true;
-    }
-    const char* constData() const { return bytes_; }
-
-private:
-    char small_[512];
-    QByteArray big_;
-    const char* bytes_ = "";
-};
-
-
-struct MountEntry {
-    QByteArray mountPoint;
-    QByteArray fsType;
-    QByteArray source;
-    dev_t device = 0;
-};
-
-DriveType TypeOfMount(const MountEntry& m) {
-    if (m.fsType == "iso9660" || m.fsType == "udf") return DriveType::CdRom;
-    if (m.source.startsWith("/dev/sr") || m.source.startsWith("/dev/cdrom")) return DriveType::CdRom;
-    return DriveType::Other;
-}
-
-// "\040" and friends in /proc/self/mountinfo stand for blank, tab, newline and backslash.
-QByteArray Unescape(const QByteArray& s) {
-    QByteArray out;
-    for (int i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size()) {
-            bool ok = false;
-            const int v = s.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
-                out += char(v);
-                i += 3;
-                continue;
-            }
-        }
-        out += s[i];
-    }
-    return out;
-}
-
-QList<MountEntry> ReadMounts() {
-    QList<MountEntry> mounts;
-    QFile f(QStringLiteral("/proc/self/mountinfo"));
-    if (!f.open(QIODevice::ReadOnly)) return mounts;
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    for (const QByteArray& line : lines) {
-        const QList<QByteArray> fields = line.split(' ');
-        const int dash = fields.indexOf("-");
-        if (fields.size() < 5 || dash < 0 || dash + 2 >= fields.size()) continue;
-        MountEntry m{Unescape(fields[4]), Unescape(fields[dash + 1]), Unescape(fields[dash + 2]), 0};
-        const QList<QByteArray> majorMinor = fields[2].split(':');
-        bool okMajor = false, okMinor = false;
-        if (majorMinor.size() == 2) {
-            const uint major = majorMinor[0].toUInt(&okMajor), minor = majorMinor[1].toUInt(&okMinor);
-            if (okMajor && okMinor) m.device = makedev(major, minor);
-        }
-        mounts.append(m);
-    }
-    return mounts;
-}
-
-// A copy of the kernel's mount table, read again only when it changed. Each check before a
-// move asks it, and reading and parsing the table costs far more than the move itself. The
-// kernel marks /proc/self/mountinfo with POLLPRI after every mount and unmount.
-//
-// A watcher thread waits for that mark, so the question a move asks (the drive of a device the
-// table already names) costs no system call at all: on this kind of machine one call costs a
-// quarter of a rename. The watcher learns of a change within its wake-up time, so a device
-// number unmounted and mounted again as another kind of drive in that instant could be named
-// by the old kind; every other question (a device the copy does not name, a mount point) polls
-// without waiting and is exact. Where no thread can be started, every question polls; where
-// the file cannot be opened, the table is read at every question.
-class MountTable {
-public:
-    static MountTable& Instance() {
-        // Never destroyed: the watcher may still be waiting in poll(2) when the program ends.
-        static MountTable* table = new MountTable;
-        return *table;
-    }
-
-    QList<MountEntry> Entries() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        RefreshIfChanged();
-        return entries_;
-    }
-
-    // The drive type of the file system with device number `device`; false when no mount names
-    // that device or its mounts disagree (the path is asked then).
-    bool TypeOfDevice(dev_t device, DriveType* type) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (read_ && watching_.load(std::memory_order_acquire)) {
-            // Cleared before the reading, so a change during it marks the table again.
-            if (watcherSawChange_.load(std::memory_order_acquire) &&
-                watcherSawChange_.exchange(false, std::memory_order_acq_rel))
-                Read();
-            if (Lookup(device, type)) return true;
-        }
-        RefreshIfChanged();
-        return Lookup(device, type);
-    }
-
-private:
-    static constexpr int kUnknown = -1;
-
-    // Opened before the first reading, so no change after it goes unnoticed.
-    MountTable() : fd_(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC)) {
-        const int watched = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-        if (watched < 0) return;
-        try {
-            std::thread(&MountTable::Watch, this, watched).detach();
-            watching_ = true;
-        } catch (const std::system_error&) {
-            ::close(watched);
-        }
-    }
-
-    // Its own descriptor: each open file of mountinfo keeps its own record of the last change
-    // it reported, so the polls of the questions do not swallow the watcher's.
-    void Watch(int fd) {
-        for (;;) {
-            pollfd p{fd, POLLPRI, 0};
-            const int r = ::poll(&p, 1, -1);
-            if (r < 0 && errno == EINTR) continue;
-            if (r < 0 || (p.revents & POLLNVAL)) break;
-            if (p.revents & (POLLPRI | POLLERR)) watcherSawChange_.store(true, std::memory_order_release);
-        }
-        // Blind from here on: every question polls for itself.
-        watching_.store(false, std::memory_order_release);
-        ::close(fd);
-    }
-
-    bool Lookup(dev_t device, DriveType* type) const {
-        const auto it = std::lower_bound(byDevice_.begin(), byDevice_.end(),
-                                         std::make_pair(device, INT_MIN));
-        if (it == byDevice_.end() || it->first != device || it->second == kUnknown) return false;
-        *type = DriveType(it->second);
-        return true;
-    }
-
-    bool Changed() {
-        if (fd_ < 0 || !read_) return true;
-        pollfd p{fd_, POLLPRI, 0};
-        const int r = ::poll(&p, 1, 0);
-        return r != 0;  // an error counts as a change: the table is read again
-    }
-
-    void RefreshIfChanged() {
-        if (Changed()) Read();
-    }
-
-    void Read() {
-        entries_ = ReadMounts();
-        // Sorted pairs rather than a hash: one short block of memory for the lookup a move makes.
-        byDevice_.clear();
-        for (const MountEntry& m : entries_) byDevice_.emplace_back(m.device, int(TypeOfMount(m)));
-        std::sort(byDevice_.begin(), byDevice_.end());
-        // A device whose mounts disagree about its kind is asked by path.
-        std::vector<std::pair<dev_t, int>> merged;
-        for (const auto& d : byDevice_) {
-            if (!merged.empty() && merged.back().first == d.first) {
-                if (merged.back().second != d.second) merged.back().second = kUnknown;
-            } else {
-                merged.push_back(d);
-            }
-        }
-        byDevice_.swap(merged);
-        read_ = true;
-    }
-
-    std::mutex mutex_;
-    const int fd_;
-    bool read_ = false;
-    std::atomic<bool> watching_{false};
-    std::atomic<bool> watcherSawChange_{false};
-    QList<MountEntry> entries_;
-    std::vector<std::pair<dev_t, int>> byDevice_;  // sorted by device
-};
 
 // realpath of `path` or of its nearest existing parent.
 QByteArray ResolvedExisting(QByteArray path) {

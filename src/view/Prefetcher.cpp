@@ -1,17 +1,15 @@
 #include "Prefetcher.h"
 
-#include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <climits>
 
-#include "PNGLOAD.h"
-#include "ViewMath.h"
+#include "FileSystem.h"
+#include "PngPlugin.h"
+#include "ViewGeometry.h"
 
 namespace {
 std::mutex& PluginMutex() {
@@ -34,22 +32,20 @@ int64_t EstimateBytes(const QString& path, const QSize& coverView) {
     if (reader.format() == "jpeg" && coverView.isValid()) {
         const bool rotated =
             (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
-        pixels = PictureFile::ReducedSize(size, rotated, coverView);
+        pixels = PictureDecoder::ReducedSize(size, rotated, coverView);
     }
     return int64_t(pixels.width()) * pixels.height() * 4;
 }
 }  // namespace
 
 bool StampOf(const QString& path, FileStamp* out) {
-    struct stat st;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
-        !S_ISREG(st.st_mode))
-        return false;
-    out->size = st.st_size;
-    out->mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    out->ctimeNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-    out->inode = st.st_ino;
-    out->device = st.st_dev;
+    FileStatus st;
+    if (!PosixFileSystem().Stat(path, &st, nullptr) || !st.isRegular) return false;
+    out->size = st.size;
+    out->mtimeNs = st.mtimeSec * 1000000000 + st.mtimeNsec;
+    out->ctimeNs = st.ctimeSec * 1000000000 + st.ctimeNsec;
+    out->inode = st.inode;
+    out->device = st.device;
     return true;
 }
 
@@ -63,19 +59,19 @@ DecodedPicture DecodePictureFile(const QString& path, bool pngPlugin, const QSiz
         QImage image;
         {
             std::lock_guard<std::mutex> lock(PluginMutex());
-            d.pngCode = PNGLOAD::LoadPngWithPlugin(&image, path);
+            d.pngCode = PngPlugin::LoadPngWithPlugin(&image, path);
         }
         d.ok = (d.pngCode == 0);
         if (d.ok) d.picture = PictureBuffer(std::move(image));
     } else {
         QImage image;
         QSize natural;
-        d.outcome = PictureFile::Decode(path, &image, coverView, &natural);
-        d.ok = (d.outcome == PictureFile::Outcome::Decoded);
+        d.outcome = PictureDecoder::Decode(path, &image, coverView, &natural);
+        d.ok = (d.outcome == PictureDecoder::Outcome::Decoded);
         if (d.ok) d.picture = PictureBuffer(std::move(image), natural);
     }
     if (d.ok && coverView.isValid()) {
-        const std::optional<QSize> dest = ViewMath::StretchSize(
+        const std::optional<QSize> dest = ViewGeometry::StretchSize(
             d.picture.width(), d.picture.height(), coverView.width(), coverView.height());
         if (dest) d.picture.prepareStretched(*dest);
     }
@@ -108,7 +104,7 @@ bool Prefetcher::InFlight(const QString& path) const {
 bool Prefetcher::Usable(const DecodedPicture& d, const QSize& coverView) {
     if (!d.ok) return false;
     if (!coverView.isValid()) return !d.picture.isReduced();
-    const std::optional<QSize> dest = ViewMath::StretchSize(
+    const std::optional<QSize> dest = ViewGeometry::StretchSize(
         d.picture.width(), d.picture.height(), coverView.width(), coverView.height());
     return !dest || d.picture.covers(*dest);
 }

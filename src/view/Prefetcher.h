@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "PictureBuffer.h"
-#include "PictureFile.h"
+#include "PictureDecoder.h"
 
 // What identifies a file's content without reading it: when any of these changed since a
 // picture was decoded, the picture is stale.
@@ -37,7 +37,7 @@ struct DecodedPicture {
     bool ok = false;
     bool pngRoute = false;          // the name ends in "png" (any case)
     int16_t pngCode = 0;            // plug-in route: 0, or the failure code
-    PictureFile::Outcome outcome = PictureFile::Outcome::NotAFile;  // the other route
+    PictureDecoder::Outcome outcome = PictureDecoder::Outcome::NotAFile;  // the other route
     PictureBuffer picture;
     FileStamp stamp;
     bool stable = false;            // the file looked the same before and after decoding
@@ -45,7 +45,7 @@ struct DecodedPicture {
 
 // Decodes `path` as the view loads it: a name whose last three characters are "png" (any case)
 // through the plug-in, only when `pngPlugin` (else nothing is decoded and ok is false); every
-// other name through PictureFile, reduced for `coverView` when valid (see PictureFile::Decode).
+// other name through PictureDecoder, reduced for `coverView` when valid (see PictureDecoder::Decode).
 // With a valid `coverView` the stretched copy for it is prepared too. Safe on any thread; calls
 // into the plug-in are serialised.
 DecodedPicture DecodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView);

@@ -21,14 +21,14 @@
 
 #include <sys/stat.h>
 
-#include "DisplayWidget.h"
-#include "FakeShellDialogs.h"
+#include "ImageView.h"
+#include "FakePickers.h"
 #include "FileList.h"
 #include "Form1.h"
 #include "TestImages.h"
 #include "WorkingDirectoryGuard.h"
 #include "TestSupport.h"
-#include "ViewMath.h"
+#include "ViewGeometry.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ protected:
     WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
         services.msgBox = &msg;
-        services.dialogs = &dialogs;
+        services.pickers = &dialogs;
         // Listed order: a1.bmp, a2.jpg, a10.gif, broken.jpg, UP.JPG.
         pics.write("a1.bmp", TestImages::Encode(7, 5, "BMP"));
         pics.write("a2.jpg", TestImages::Encode(16, 8, "JPG"));
@@ -87,7 +87,7 @@ protected:
     TempDir program;
     TempDir pics;
     FakeMsgBox msg;
-    FakeShellDialogs dialogs;
+    FakePickers dialogs;
     Services services;
     std::unique_ptr<Form1> form;
 };
@@ -456,10 +456,10 @@ TEST_F(Form1Files, LayoutColoursAndFocus) {
     EXPECT_EQ(f.centralWidget()->size(), QSize(639, 451));
     auto check = [&] {
         const QSize c = f.centralWidget()->size();
-        const ViewMath::MainLayout l = ViewMath::ComputeLayout(c.width(), c.height());
-        EXPECT_EQ(f.Text1()->geometry(), l.text1);
-        EXPECT_EQ(f.display()->geometry(), l.display);
-        EXPECT_EQ(f.Bar()->geometry(), l.bar);
+        const ViewGeometry::MainLayout l = ViewGeometry::ComputeLayout(c.width(), c.height());
+        EXPECT_EQ(f.Text1()->geometry(), l.overview);
+        EXPECT_EQ(f.display()->geometry(), l.view);
+        EXPECT_EQ(f.Bar()->geometry(), l.status);
     };
     check();
     f.resize(800, 640);
@@ -573,7 +573,7 @@ TEST_F(Form1Files, StretchedRedrawsClearOnlyInTheNormalState) {
     // A spot of the view outside the stretched rectangle, marked green before each redraw.
     auto markOutside = [&]() -> QPoint {
         const QSize view = f.display()->size();
-        const QSize dest = *ViewMath::StretchSize(7, 5, view.width(), view.height());
+        const QSize dest = *ViewGeometry::StretchSize(7, 5, view.width(), view.height());
         const QPoint spot = dest.width() < view.width() ? QPoint(view.width() - 2, 1)
                                                         : QPoint(1, view.height() - 2);
         QPainter p(&f.display()->backing());

@@ -3,7 +3,7 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "FakeShellDialogs.h"
+#include "FakePickers.h"
 #include "FolderLibrary.h"
 #include "Options.h"
 #include "Services.h"
@@ -24,7 +24,7 @@ protected:
         library.selectPage(1);
         QDir().mkpath(program.file("config"));
         services.msgBox = &msg;
-        services.dialogs = &dialogs;
+        services.pickers = &dialogs;
     }
 
     // A drag payload of local paths, as a file manager sends it.
@@ -41,6 +41,6 @@ protected:
     Options options;
     TempDir program;
     FakeMsgBox msg;
-    FakeShellDialogs dialogs;
+    FakePickers dialogs;
     Services services;
 };

@@ -8,7 +8,7 @@
 #include <QComboBox>
 #include <QTest>
 
-#include "FakeShellDialogs.h"
+#include "FakePickers.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "Form3.h"
@@ -23,7 +23,7 @@ protected:
     WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
         services.msgBox = &msg;
-        services.dialogs = &dialogs;
+        services.pickers = &dialogs;
         form = std::make_unique<Form1>(services, program.path(), QString());
         form->Form_Load();
     }
@@ -45,7 +45,7 @@ protected:
 
     TempDir program;
     FakeMsgBox msg;
-    FakeShellDialogs dialogs;
+    FakePickers dialogs;
     Services services;
     std::unique_ptr<Form1> form;
 };

@@ -12,9 +12,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "Form1.h"
-#include "PictureFile.h"
+#include "PictureDecoder.h"
 #include "Prefetcher.h"
 #include "TestImages.h"
 #include "WorkingDirectoryGuard.h"
@@ -37,7 +37,7 @@ QByteArray DetailedJpeg(int w, int h, int seed = 0) {
 
 QImage PlainDecode(const QString& path) {
     QImage img;
-    EXPECT_EQ(PictureFile::Decode(path, &img), PictureFile::Outcome::Decoded);
+    EXPECT_EQ(PictureDecoder::Decode(path, &img), PictureDecoder::Outcome::Decoded);
     return img;
 }
 
@@ -45,15 +45,15 @@ QImage PlainDecode(const QString& path) {
 
 TEST(ReducedDecode, PicksTheSmallestScaleThatCoversTheStretchedRectangle) {
     // 6000 x 4000 in 1920 x 1080: stretched to 1620 x 1080; 1/2 covers it, 1/4 does not.
-    EXPECT_EQ(PictureFile::ReducedSize({6000, 4000}, false, {1920, 1080}), QSize(3000, 2000));
+    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, false, {1920, 1080}), QSize(3000, 2000));
     // Turned by 90 degrees it is 4000 x 6000 on screen, stretched to 720 x 1080: 1/4 covers.
-    EXPECT_EQ(PictureFile::ReducedSize({6000, 4000}, true, {1920, 1080}), QSize(1500, 1000));
-    EXPECT_EQ(PictureFile::ReducedSize({6000, 4000}, false, {640, 400}), QSize(750, 500));
+    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, true, {1920, 1080}), QSize(1500, 1000));
+    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, false, {640, 400}), QSize(750, 500));
     // Sizes round up as the decoder rounds them.
-    EXPECT_EQ(PictureFile::ReducedSize({6001, 4001}, false, {640, 400}), QSize(751, 501));
+    EXPECT_EQ(PictureDecoder::ReducedSize({6001, 4001}, false, {640, 400}), QSize(751, 501));
     // An image the view enlarges, or no view, is decoded whole.
-    EXPECT_EQ(PictureFile::ReducedSize({800, 600}, false, {1920, 1080}), QSize(800, 600));
-    EXPECT_EQ(PictureFile::ReducedSize({6000, 4000}, false, QSize()), QSize(6000, 4000));
+    EXPECT_EQ(PictureDecoder::ReducedSize({800, 600}, false, {1920, 1080}), QSize(800, 600));
+    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, false, QSize()), QSize(6000, 4000));
 }
 
 TEST(ReducedDecode, KeepsTheNaturalSizeAndOrientationAndFullSizeIsThePlainDecode) {
@@ -61,20 +61,20 @@ TEST(ReducedDecode, KeepsTheNaturalSizeAndOrientationAndFullSizeIsThePlainDecode
     dir.write("r.jpg", TestImages::JpegWithOrientation6(DetailedJpeg(1600, 1200)));
     QImage pixels;
     QSize natural;
-    ASSERT_EQ(PictureFile::Decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
-              PictureFile::Outcome::Decoded);
+    ASSERT_EQ(PictureDecoder::Decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
+              PictureDecoder::Outcome::Decoded);
     EXPECT_EQ(natural, QSize(1200, 1600));
     // Stretched 225 x 300; 1/4 gives 300 x 400, 1/8 would give 150 x 200.
     EXPECT_EQ(pixels.size(), QSize(300, 400));
 
     const QImage full = PlainDecode(dir.file("r.jpg"));
-    ASSERT_EQ(PictureFile::Decode(dir.file("r.jpg"), &pixels, QSize(), &natural),
-              PictureFile::Outcome::Decoded);
+    ASSERT_EQ(PictureDecoder::Decode(dir.file("r.jpg"), &pixels, QSize(), &natural),
+              PictureDecoder::Outcome::Decoded);
     EXPECT_EQ(natural, QSize(1200, 1600));
     EXPECT_EQ(pixels, full);
     // A reduced picture looks like the whole one shrunk: same orientation, close colours.
-    ASSERT_EQ(PictureFile::Decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
-              PictureFile::Outcome::Decoded);
+    ASSERT_EQ(PictureDecoder::Decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
+              PictureDecoder::Outcome::Decoded);
     const QImage shrunk = full.scaled(pixels.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const QRgb a = pixels.pixel(10, 390), b = shrunk.pixel(10, 390);
     EXPECT_NEAR(qRed(a), qRed(b), 40);
@@ -232,9 +232,9 @@ TEST_F(PrefetcherTest, FailuresAreReportedAsOnDemand) {
     dir.write("x.png", TestImages::Encode(4, 4, "PNG"));
     DecodedPicture d = DecodePictureFile(dir.file("broken.jpg"), false, QSize());
     EXPECT_FALSE(d.ok);
-    EXPECT_EQ(d.outcome, PictureFile::Outcome::NotAPicture);
+    EXPECT_EQ(d.outcome, PictureDecoder::Outcome::NotAPicture);
     d = DecodePictureFile(dir.file("missing.jpg"), false, QSize());
-    EXPECT_EQ(d.outcome, PictureFile::Outcome::NotAFile);
+    EXPECT_EQ(d.outcome, PictureDecoder::Outcome::NotAFile);
     // Without the plug-in a png name is never decoded, whatever its bytes.
     d = DecodePictureFile(dir.file("x.png"), false, QSize());
     EXPECT_FALSE(d.ok);

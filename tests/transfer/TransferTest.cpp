@@ -9,9 +9,9 @@
 #include <QKeyEvent>
 #include <QTest>
 
-#include "DisplayWidget.h"
+#include "ImageView.h"
 #include "FakeFileSystem.h"
-#include "FakeShellDialogs.h"
+#include "FakePickers.h"
 #include "Form1.h"
 #include "Prefetcher.h"
 #include "WorkingDirectoryGuard.h"
@@ -29,7 +29,7 @@ protected:
         qputenv("XDG_DATA_HOME", QFile::encodeName(work.file("data")));
         services.msgBox = &msg;
         services.fileSystem = &fs;
-        services.dialogs = &dialogs;
+        services.pickers = &dialogs;
         QDir().mkpath(work.file("src"));
         for (const char* slot : {"s0", "s1", "s2", "s3", "s4"}) QDir().mkpath(work.file(slot));
     }
@@ -82,7 +82,7 @@ protected:
     FakeMsgBox msg;
     PosixFileSystem real;
     FakeFileSystem fs{real};
-    FakeShellDialogs dialogs;
+    FakePickers dialogs;
     Services services;
     std::unique_ptr<Form1> form;
     QByteArray savedDataHome;

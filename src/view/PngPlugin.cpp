@@ -1,17 +1,17 @@
-#include "PNGLOAD.h"
+#include "PngPlugin.h"
 
 #include <QFile>
 
 #include <dlfcn.h>
-#include <sys/stat.h>
 
 #include <cstring>
 #include <limits>
 #include <mutex>
 
+#include "FileSystem.h"
 #include "LocalMemory.h"
 
-namespace PNGLOAD {
+namespace PngPlugin {
 namespace {
 
 // The plug-in's export, as its call site passes it.
@@ -45,8 +45,7 @@ GetPictureProc LoadPlugin() {
     if (proc != nullptr) return proc;
     // dlopen opens whatever has the name, and a named pipe there would block it for ever: only
     // a regular file (or a link to one) is loaded.
-    struct stat st;
-    if (::stat(kPluginPath, &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    if (!PosixFileSystem().IsRegularFile(QString::fromLatin1(kPluginPath))) return nullptr;
     // Never unloaded: the program decodes PNG files for as long as it runs.
     void* library = dlopen(kPluginPath, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) return nullptr;
@@ -136,4 +135,4 @@ int16_t LoadPngWithPlugin(QImage* target, const QString& path) {
     return 0;
 }
 
-}  // namespace PNGLOAD
+}  // namespace PngPlugin

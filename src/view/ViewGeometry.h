@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace ViewMath {
+namespace ViewGeometry {
 
 // Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 int64_t RoundHalfEven(double value);
@@ -39,17 +39,19 @@ DragAxis DragMoveAxis(DragAxis axis, double mouse, int imageSize, int viewSize);
 // image exactly as large keeps its offset.
 int32_t ResizeClampAxis(int32_t offset, int imageSize, int viewSize);
 
-// The main window's controls for an inner size of W x H. `text1Width` and `barHeight` are the
-// sizes those two controls keep from their design (145 and 17).
+// The main window's controls for an inner size of W x H: the page overview panel, the image
+// view and the status label. `overviewWidth` and `statusHeight` are the sizes the panel and the
+// label keep from their design (145 and 17).
 struct MainLayout {
-    QRect text1;
-    QRect display;
-    QRect bar;
+    QRect overview;
+    QRect view;
+    QRect status;
 };
-inline constexpr int kText1Width = 145;
-inline constexpr int kBarHeight = 17;
+inline constexpr int kOverviewWidth = 145;
+inline constexpr int kStatusHeight = 17;
 inline constexpr int kDesignedClientWidth = 639;
 inline constexpr int kDesignedClientHeight = 451;
-MainLayout ComputeLayout(int W, int H, int text1Width = kText1Width, int barHeight = kBarHeight);
+MainLayout ComputeLayout(int W, int H, int overviewWidth = kOverviewWidth,
+                         int statusHeight = kStatusHeight);
 
-}  // namespace ViewMath
+}  // namespace ViewGeometry

@@ -5,10 +5,10 @@
 
 // The visible view. It keeps a backing pixmap that survives between paints, as the view has
 // always kept what was drawn into it; painting copies the pixmap to the screen.
-class DisplayWidget : public QWidget {
+class ImageView : public QWidget {
     Q_OBJECT
 public:
-    explicit DisplayWidget(QWidget* parent = nullptr);
+    explicit ImageView(QWidget* parent = nullptr);
 
     // The background colour of the window, the view and the status bar.
     static QColor Background() { return QColor(255, 224, 192); }

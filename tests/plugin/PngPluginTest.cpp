@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "PNGLOAD.h"
+#include "PngPlugin.h"
 #include "PngWriter.h"
 #include "TestSupport.h"
 
@@ -35,7 +35,7 @@ std::vector<unsigned char> Header(int32_t width, int32_t height, uint16_t bitCou
 }
 
 int16_t Convert(const std::vector<unsigned char>& info, const std::vector<unsigned char>& bits, QImage* out) {
-    return PNGLOAD::ImageFromDib(info.data(), info.size(), bits.data(), bits.size(), out);
+    return PngPlugin::ImageFromDib(info.data(), info.size(), bits.data(), bits.size(), out);
 }
 
 // Makes `dir` the working directory for a scope, as start-up does with the program's directory.
@@ -52,7 +52,7 @@ private:
 
 }  // namespace
 
-TEST(PngLoadBlocks, RowOrderPaddingAndCompositing) {
+TEST(PngPluginBlocks, RowOrderPaddingAndCompositing) {
     // 2x2, 32-bit, bottom-up: the block's first row is the image's last.
     const std::vector<unsigned char> bottomUp = {
         10, 20, 30, 255,  40, 50, 60, 255,   // bottom row
@@ -63,7 +63,7 @@ TEST(PngLoadBlocks, RowOrderPaddingAndCompositing) {
     EXPECT_EQ(image.size(), QSize(2, 2));
     EXPECT_EQ(image.format(), QImage::Format_RGB32);
     EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(image.pixel(1, 0), PNGLOAD::kBackground);  // transparent shows the background
+    EXPECT_EQ(image.pixel(1, 0), PngPlugin::kBackground);  // transparent shows the background
     EXPECT_EQ(image.pixel(0, 1), qRgb(30, 20, 10));
 
     // The same rows top-down (negative height) give the same picture.
@@ -81,7 +81,7 @@ TEST(PngLoadBlocks, RowOrderPaddingAndCompositing) {
     // A picture transparent throughout is all background.
     QImage clear;
     ASSERT_EQ(Convert(Header(1, 1, 32), {1, 2, 3, 0}, &clear), 0);
-    EXPECT_EQ(clear.pixel(0, 0), PNGLOAD::kBackground);
+    EXPECT_EQ(clear.pixel(0, 0), PngPlugin::kBackground);
 
     // 24-bit rows are padded to 4 bytes: 3 pixels = 9 bytes + 3 padding.
     std::vector<unsigned char> rgb(24, 0);
@@ -91,29 +91,29 @@ TEST(PngLoadBlocks, RowOrderPaddingAndCompositing) {
     EXPECT_EQ(packed.pixel(2, 0), qRgb(9, 8, 7));
 }
 
-TEST(PngLoadBlocks, InconsistentOrUnsupportedBlocksAreRefused) {
+TEST(PngPluginBlocks, InconsistentOrUnsupportedBlocksAreRefused) {
     QImage untouched(1, 1, QImage::Format_RGB32);
     untouched.fill(Qt::green);
     QImage image = untouched;
     const std::vector<unsigned char> fourPixels(16, 0xFF);
 
-    EXPECT_EQ(Convert(Header(2, 2, 32), std::vector<unsigned char>(15, 0), &image), PNGLOAD::kBadBlocks);
-    EXPECT_EQ(Convert(Header(3, 2, 24), std::vector<unsigned char>(23, 0), &image), PNGLOAD::kBadBlocks);
-    EXPECT_EQ(Convert(Header(0, 2, 32), fourPixels, &image), PNGLOAD::kBadBlocks);
-    EXPECT_EQ(Convert(Header(-2, 2, 32), fourPixels, &image), PNGLOAD::kBadBlocks);
-    EXPECT_EQ(Convert(Header(2, 0, 32), fourPixels, &image), PNGLOAD::kBadBlocks);
-    EXPECT_EQ(Convert(Header(2, INT32_MIN, 32), fourPixels, &image), PNGLOAD::kBadBlocks);
-    EXPECT_EQ(Convert(Header(INT32_MAX, INT32_MAX, 32), fourPixels, &image), PNGLOAD::kUnsupported);
-    EXPECT_EQ(Convert(Header(2, 2, 32, 0, 44), fourPixels, &image), PNGLOAD::kBadBlocks);  // biSize > block
+    EXPECT_EQ(Convert(Header(2, 2, 32), std::vector<unsigned char>(15, 0), &image), PngPlugin::kBadBlocks);
+    EXPECT_EQ(Convert(Header(3, 2, 24), std::vector<unsigned char>(23, 0), &image), PngPlugin::kBadBlocks);
+    EXPECT_EQ(Convert(Header(0, 2, 32), fourPixels, &image), PngPlugin::kBadBlocks);
+    EXPECT_EQ(Convert(Header(-2, 2, 32), fourPixels, &image), PngPlugin::kBadBlocks);
+    EXPECT_EQ(Convert(Header(2, 0, 32), fourPixels, &image), PngPlugin::kBadBlocks);
+    EXPECT_EQ(Convert(Header(2, INT32_MIN, 32), fourPixels, &image), PngPlugin::kBadBlocks);
+    EXPECT_EQ(Convert(Header(INT32_MAX, INT32_MAX, 32), fourPixels, &image), PngPlugin::kUnsupported);
+    EXPECT_EQ(Convert(Header(2, 2, 32, 0, 44), fourPixels, &image), PngPlugin::kBadBlocks);  // biSize > block
     std::vector<unsigned char> shortInfo = Header(2, 2, 32);
     shortInfo.resize(39);
-    EXPECT_EQ(Convert(shortInfo, fourPixels, &image), PNGLOAD::kBadBlocks);
-    EXPECT_EQ(Convert(Header(2, 2, 8), fourPixels, &image), PNGLOAD::kUnsupported);
-    EXPECT_EQ(Convert(Header(2, 2, 32, 3), fourPixels, &image), PNGLOAD::kUnsupported);  // bitfields
+    EXPECT_EQ(Convert(shortInfo, fourPixels, &image), PngPlugin::kBadBlocks);
+    EXPECT_EQ(Convert(Header(2, 2, 8), fourPixels, &image), PngPlugin::kUnsupported);
+    EXPECT_EQ(Convert(Header(2, 2, 32, 3), fourPixels, &image), PngPlugin::kUnsupported);  // bitfields
     EXPECT_EQ(image, untouched);
 }
 
-TEST(PngLoadPlugin, LoadsThroughDlopenFromTheWorkingDirectory) {
+TEST(PngPluginLoading, LoadsThroughDlopenFromTheWorkingDirectory) {
     TempDir program;
     TempDir pictures;
     WorkingDirectory cwd(program.path());
@@ -123,7 +123,7 @@ TEST(PngLoadPlugin, LoadsThroughDlopenFromTheWorkingDirectory) {
     target.fill(Qt::blue);
     const QImage before = target;
     pictures.write("a.png", QByteArray("\x89PNG"));
-    EXPECT_EQ(PNGLOAD::LoadPngWithPlugin(&target, pictures.file("a.png")), PNGLOAD::kPluginMissing);
+    EXPECT_EQ(PngPlugin::LoadPngWithPlugin(&target, pictures.file("a.png")), PngPlugin::kPluginMissing);
     EXPECT_EQ(target, before);
 
     ASSERT_TRUE(QDir(program.path()).mkdir("dll"));
@@ -132,13 +132,13 @@ TEST(PngLoadPlugin, LoadsThroughDlopenFromTheWorkingDirectory) {
     ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
     auto load = std::async(std::launch::async, [&] {
         QImage scratch;
-        return PNGLOAD::LoadPngWithPlugin(&scratch, pictures.file("a.png"));
+        return PngPlugin::LoadPngWithPlugin(&scratch, pictures.file("a.png"));
     });
     if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         ADD_FAILURE() << "the plug-in's open is blocked on a named pipe";
         close(open(fifo.constData(), O_WRONLY | O_NONBLOCK));  // a writer releases it
     }
-    EXPECT_EQ(load.get(), PNGLOAD::kPluginMissing);
+    EXPECT_EQ(load.get(), PngPlugin::kPluginMissing);
     ASSERT_EQ(unlink(fifo.constData()), 0);
 
     ASSERT_TRUE(QFile::copy(QStringLiteral(ORVANE_PROGRAM_DIR "/dll/ifPNG.spi"), program.file("dll/ifPNG.spi")));
@@ -154,20 +154,20 @@ TEST(PngLoadPlugin, LoadsThroughDlopenFromTheWorkingDirectory) {
     const QString name = pictures.file(QStringLiteral("写真 1.PNG"));
     pictures.write(QStringLiteral("写真 1.PNG"), QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())));
 
-    ASSERT_EQ(PNGLOAD::LoadPngWithPlugin(&target, name), 0);
+    ASSERT_EQ(PngPlugin::LoadPngWithPlugin(&target, name), 0);
     ASSERT_EQ(target.size(), QSize(3, 2));
     EXPECT_EQ(target.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(target.pixel(1, 0), qRgb(0, 255, 0));
-    EXPECT_EQ(target.pixel(2, 0), PNGLOAD::kBackground);
+    EXPECT_EQ(target.pixel(2, 0), PngPlugin::kBackground);
     EXPECT_EQ(target.pixel(0, 1), qRgb(0, 0, 255));
     EXPECT_EQ(target.pixel(2, 1), qRgb(9, 9, 9));
 
     // A broken file: the plug-in's own code comes back and the previous picture stays.
     const QImage loaded = target;
     pictures.write("broken.png", QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()) - 20));
-    const int16_t code = PNGLOAD::LoadPngWithPlugin(&target, pictures.file("broken.png"));
+    const int16_t code = PngPlugin::LoadPngWithPlugin(&target, pictures.file("broken.png"));
     EXPECT_GT(code, 0);
     EXPECT_EQ(target, loaded);
-    EXPECT_GT(PNGLOAD::LoadPngWithPlugin(&target, pictures.file("missing.png")), 0);
+    EXPECT_GT(PngPlugin::LoadPngWithPlugin(&target, pictures.file("missing.png")), 0);
     EXPECT_EQ(target, loaded);
 }

@@ -1,6 +1,6 @@
-#include "VirtualKeys.h"
+#include "KeyCodes.h"
 
-namespace VirtualKeys {
+namespace KeyCodes {
 
 int FromQt(int qtKey, quint32 scan, Qt::KeyboardModifiers modifiers, int mainPageKey) {
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
@@ -44,4 +44,4 @@ int16_t ShiftState(Qt::KeyboardModifiers modifiers) {
     return bits;
 }
 
-}  // namespace VirtualKeys
+}  // namespace KeyCodes

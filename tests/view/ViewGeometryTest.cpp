@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "ViewMath.h"
+#include "ViewGeometry.h"
 
-using namespace ViewMath;
+using namespace ViewGeometry;
 
-TEST(ViewMath, RoundHalfEvenGoesToTheEvenNeighbour) {
+TEST(ViewGeometry, RoundHalfEvenGoesToTheEvenNeighbour) {
     EXPECT_EQ(RoundHalfEven(2.5), 2);
     EXPECT_EQ(RoundHalfEven(3.5), 4);
     EXPECT_EQ(RoundHalfEven(-2.5), -2);
@@ -13,7 +13,7 @@ TEST(ViewMath, RoundHalfEvenGoesToTheEvenNeighbour) {
     EXPECT_EQ(RoundHalfEven(-0.6), -1);
 }
 
-TEST(ViewMath, StretchFillsWidthOrHeightKeepingTheRatio) {
+TEST(ViewGeometry, StretchFillsWidthOrHeightKeepingTheRatio) {
     // View relatively taller or equal: fill the width.
     EXPECT_EQ(StretchSize(2000, 1000, 500, 500), QSize(500, 250));
     // Relatively wider: fill the height.
@@ -29,13 +29,13 @@ TEST(ViewMath, StretchFillsWidthOrHeightKeepingTheRatio) {
     EXPECT_EQ(StretchSize(1, 2, 100, 5), QSize(2, 5));
 }
 
-TEST(ViewMath, StretchDrawsNothingForAZeroWidth) {
+TEST(ViewGeometry, StretchDrawsNothingForAZeroWidth) {
     EXPECT_FALSE(StretchSize(0, 100, 500, 500).has_value());
     EXPECT_FALSE(StretchSize(100, 100, 0, 500).has_value());
     EXPECT_EQ(StretchSize(100, 100, 500, 0), QSize(0, 0));
 }
 
-TEST(ViewMath, KeySlidesStepAndClampToTheFarEdge) {
+TEST(ViewGeometry, KeySlidesStepAndClampToTheFarEdge) {
     // 800 wide in a 500-wide view: limit -300.
     int32_t x = 0;
     const int32_t expected[] = {-30, -60, -90, -120, -150, -180, -210, -240, -270, -300, -300};
@@ -58,7 +58,7 @@ TEST(ViewMath, KeySlidesStepAndClampToTheFarEdge) {
     EXPECT_EQ(SlideAxis(0, false, true, 30, 100, 500), 0);
 }
 
-TEST(ViewMath, DragFollowsTheMouseAndMovesTheAnchorAtLimits) {
+TEST(ViewGeometry, DragFollowsTheMouseAndMovesTheAnchorAtLimits) {
     // 800 in 500: range -300..0. Press at 200 with offset -100.
     DragAxis a{-100, 200, -100};
     a = DragMoveAxis(a, 150.0, 800, 500);
@@ -87,7 +87,7 @@ TEST(ViewMath, DragFollowsTheMouseAndMovesTheAnchorAtLimits) {
     EXPECT_EQ(DragMoveAxis(c, 500.0, 500, 500).slide, 0);
 }
 
-TEST(ViewMath, ResizeClampPullsTheFarEdgeBack) {
+TEST(ViewGeometry, ResizeClampPullsTheFarEdgeBack) {
     // Image 800 slid to -300 in a 500 view. Enlarging to 600 -> -200; to 900 -> 0.
     EXPECT_EQ(ResizeClampAxis(-300, 800, 600), -200);
     EXPECT_EQ(ResizeClampAxis(-300, 800, 900), 0);
@@ -97,25 +97,25 @@ TEST(ViewMath, ResizeClampPullsTheFarEdgeBack) {
     EXPECT_EQ(ResizeClampAxis(-7, 500, 500), -7);
 }
 
-TEST(ViewMath, LayoutHasTheDesignedNumbers) {
+TEST(ViewGeometry, LayoutHasTheDesignedNumbers) {
     const MainLayout l = ComputeLayout(639, 451);
-    EXPECT_EQ(l.text1, QRect(4, 0, 145, 430));
-    EXPECT_EQ(l.display, QRect(153, 0, 639 - 157, 430));
-    EXPECT_EQ(l.display.right(), 639 - 5);
-    EXPECT_EQ(l.bar, QRect(4, 431, 630, 17));
-    EXPECT_EQ(l.bar.right(), 639 - 6);
-    EXPECT_EQ(l.bar.bottom(), 451 - 4);
+    EXPECT_EQ(l.overview, QRect(4, 0, 145, 430));
+    EXPECT_EQ(l.view, QRect(153, 0, 639 - 157, 430));
+    EXPECT_EQ(l.view.right(), 639 - 5);
+    EXPECT_EQ(l.status, QRect(4, 431, 630, 17));
+    EXPECT_EQ(l.status.right(), 639 - 6);
+    EXPECT_EQ(l.status.bottom(), 451 - 4);
     // One empty row between the view and the bar.
-    EXPECT_EQ(l.bar.top() - (l.display.bottom() + 1), 1);
+    EXPECT_EQ(l.status.top() - (l.view.bottom() + 1), 1);
 }
 
-TEST(ViewMath, LayoutClampsAtTinySizes) {
+TEST(ViewGeometry, LayoutClampsAtTinySizes) {
     const MainLayout narrow = ComputeLayout(157, 100);
-    EXPECT_EQ(narrow.display.width(), 0);
-    EXPECT_EQ(ComputeLayout(100, 100).display.width(), 0);
+    EXPECT_EQ(narrow.view.width(), 0);
+    EXPECT_EQ(ComputeLayout(100, 100).view.width(), 0);
     const MainLayout low = ComputeLayout(639, 21);
-    EXPECT_EQ(low.display.height(), 0);
-    EXPECT_EQ(low.text1.height(), 0);
-    EXPECT_EQ(ComputeLayout(5, 10).bar.width(), 0);
-    EXPECT_EQ(ComputeLayout(5, 10).bar.top(), -10);
+    EXPECT_EQ(low.view.height(), 0);
+    EXPECT_EQ(low.overview.height(), 0);
+    EXPECT_EQ(ComputeLayout(5, 10).status.width(), 0);
+    EXPECT_EQ(ComputeLayout(5, 10).status.top(), -10);
 }

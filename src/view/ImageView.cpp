@@ -1,15 +1,15 @@
-#include "DisplayWidget.h"
+#include "ImageView.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
-DisplayWidget::DisplayWidget(QWidget* parent) : QWidget(parent) {
+ImageView::ImageView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void DisplayWidget::ensureBacking() {
+void ImageView::ensureBacking() {
     const QSize want = size().expandedTo(QSize(1, 1));
     if (backing_.size() == want) return;
     QPixmap grown(want);
@@ -21,20 +21,20 @@ void DisplayWidget::ensureBacking() {
     backing_ = grown;
 }
 
-void DisplayWidget::clearBacking() {
+void ImageView::clearBacking() {
     ensureBacking();
     backing_.fill(Background());
     update();
 }
 
-void DisplayWidget::drawActualSize(const QImage& image, int x, int y) {
+void ImageView::drawActualSize(const QImage& image, int x, int y) {
     ensureBacking();
     QPainter p(&backing_);
     p.drawImage(QPoint(x, y), image);
     update();
 }
 
-void DisplayWidget::drawStretched(const QImage& image, const QSize& size) {
+void ImageView::drawStretched(const QImage& image, const QSize& size) {
     ensureBacking();
     if (size.width() <= 0 || size.height() <= 0 || image.isNull()) return;
     if (scaled_.size() != size || scaledKey_ != image.cacheKey()) {
@@ -46,7 +46,7 @@ void DisplayWidget::drawStretched(const QImage& image, const QSize& size) {
     update();
 }
 
-int DisplayWidget::ButtonBits(Qt::MouseButtons buttons) {
+int ImageView::ButtonBits(Qt::MouseButtons buttons) {
     int bits = 0;
     if (buttons & Qt::LeftButton) bits |= 1;
     if (buttons & Qt::RightButton) bits |= 2;
@@ -54,7 +54,7 @@ int DisplayWidget::ButtonBits(Qt::MouseButtons buttons) {
     return bits;
 }
 
-int DisplayWidget::ShiftBits(Qt::KeyboardModifiers modifiers) {
+int ImageView::ShiftBits(Qt::KeyboardModifiers modifiers) {
     int bits = 0;
     if (modifiers & Qt::ShiftModifier) bits |= 1;
     if (modifiers & Qt::ControlModifier) bits |= 2;
@@ -62,29 +62,29 @@ int DisplayWidget::ShiftBits(Qt::KeyboardModifiers modifiers) {
     return bits;
 }
 
-void DisplayWidget::paintEvent(QPaintEvent*) {
+void ImageView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Background());
     if (!backing_.isNull()) p.drawPixmap(0, 0, backing_);
 }
 
-void DisplayWidget::resizeEvent(QResizeEvent* event) {
+void ImageView::resizeEvent(QResizeEvent* event) {
     // Keep what was drawn; a larger view shows background where nothing was drawn yet.
     ensureBacking();
     QWidget::resizeEvent(event);
 }
 
-void DisplayWidget::mousePressEvent(QMouseEvent* event) {
+void ImageView::mousePressEvent(QMouseEvent* event) {
     emit mouseDown(ButtonBits(event->button()), ShiftBits(event->modifiers()),
                    event->position().x(), event->position().y());
 }
 
-void DisplayWidget::mouseMoveEvent(QMouseEvent* event) {
+void ImageView::mouseMoveEvent(QMouseEvent* event) {
     emit mouseMove(ButtonBits(event->buttons()), ShiftBits(event->modifiers()),
                    event->position().x(), event->position().y());
 }
 
-void DisplayWidget::mouseReleaseEvent(QMouseEvent* event) {
+void ImageView::mouseReleaseEvent(QMouseEvent* event) {
     emit mouseUp(ButtonBits(event->button()), ShiftBits(event->modifiers()),
                  event->position().x(), event->position().y());
 }

@@ -5,11 +5,11 @@
 #include <deque>
 #include <optional>
 
-#include "ShellDialogs.h"
+#include "Pickers.h"
 
 // Answers the file and folder pickers from a script and records what each was asked. An empty
 // script answers as a cancel.
-class FakeShellDialogs : public ShellDialogs {
+class FakePickers : public Pickers {
 public:
     std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title) override;
     QString GetOpenFileName(QWidget* owner, const QString& filter) override;

@@ -24,7 +24,7 @@ TEST(Desktop, QtTextsAreJapanese) {
     EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
     EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
     EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("OK"));
-    const auto browser = QtShellDialogs::MakeFolderBrowser(nullptr, QStringLiteral("フォルダを選択してください"));
+    const auto browser = QtPickers::MakeFolderBrowser(nullptr, QStringLiteral("フォルダを選択してください"));
     EXPECT_EQ(browser->labelText(QFileDialog::LookIn), QStringLiteral("アドレス:"));
 }
 
@@ -46,8 +46,8 @@ TEST(Desktop, PickersOpenAtTheUsersFolders) {
     QDir(home.path()).mkdir(QStringLiteral("Pictures"));
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(home.path()));
-    const auto browser = QtShellDialogs::MakeFolderBrowser(nullptr, QStringLiteral("フォルダを選択してください"));
-    const auto open = QtShellDialogs().MakeOpenFileDialog(nullptr, QStringLiteral("イメージファイル (*.jpg)"));
+    const auto browser = QtPickers::MakeFolderBrowser(nullptr, QStringLiteral("フォルダを選択してください"));
+    const auto open = QtPickers().MakeOpenFileDialog(nullptr, QStringLiteral("イメージファイル (*.jpg)"));
     qputenv("HOME", oldHome);
     EXPECT_EQ(browser->directory().absolutePath(), home.file(QStringLiteral("Desktop")));
     EXPECT_EQ(browser->fileMode(), QFileDialog::Directory);

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QString>
 
-namespace PictureFile {
+namespace PictureDecoder {
 
 // The most memory decoding one picture may take at its peak: the picture at 4 bytes a pixel,
 // plus for a JPEG the larger of the decoder's working memory (JpegHeader::WorkingBytes) and
@@ -41,4 +41,4 @@ Outcome Decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
 // shown turned by 90 degrees (EXIF orientation 5 to 8).
 QSize ReducedSize(const QSize& stored, bool rotated, const QSize& coverView);
 
-}  // namespace PictureFile
+}  // namespace PictureDecoder

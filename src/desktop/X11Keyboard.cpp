@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "VirtualKeys.h"
+#include "KeyCodes.h"
 
 X11Keyboard::X11Keyboard() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -87,8 +87,8 @@ int X11Keyboard::PageKey(quint32 keycode, quint32 nativeModifiers) {
         const int n = xkb_keymap_key_get_syms_by_level(keymap, keycode, layout, level, &syms);
         return n > 0 && std::find(syms, syms + n, sym) != syms + n;
     };
-    if (types(0, XKB_KEY_minus)) return VirtualKeys::OemMinus;
-    if (types(0, XKB_KEY_plus) || types(1, XKB_KEY_plus)) return VirtualKeys::OemPlus;
+    if (types(0, XKB_KEY_minus)) return KeyCodes::OemMinus;
+    if (types(0, XKB_KEY_plus) || types(1, XKB_KEY_plus)) return KeyCodes::OemPlus;
     return 0;
 }
 

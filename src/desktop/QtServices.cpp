@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "CommonProc.h"
+#include "DesktopFolders.h"
 
 namespace {
 // `path` when it is an existing folder, else the home folder.
@@ -44,15 +44,15 @@ int QtMsgBox::Show(const QString& text, const QString& title, MsgButtons buttons
     return set.back().answer;
 }
 
-std::unique_ptr<QFileDialog> QtShellDialogs::MakeFolderBrowser(QWidget* owner, const QString& title) {
+std::unique_ptr<QFileDialog> QtPickers::MakeFolderBrowser(QWidget* owner, const QString& title) {
     auto browser = std::make_unique<QFileDialog>(
-        owner, title, ExistingFolderOrHome(CommonProc::DesktopFolderPath()));
+        owner, title, ExistingFolderOrHome(DesktopFolders::DesktopFolderPath()));
     browser->setFileMode(QFileDialog::Directory);
     browser->setOption(QFileDialog::ShowDirsOnly);
     return browser;
 }
 
-std::optional<QString> QtShellDialogs::BrowseForFolder(QWidget* owner, const QString& title) {
+std::optional<QString> QtPickers::BrowseForFolder(QWidget* owner, const QString& title) {
     const std::unique_ptr<QFileDialog> browser = MakeFolderBrowser(owner, title);
     if (browser->exec() != QDialog::Accepted || browser->selectedFiles().isEmpty()) return std::nullopt;
     const QString dir = browser->selectedFiles().constFirst();
@@ -60,16 +60,16 @@ std::optional<QString> QtShellDialogs::BrowseForFolder(QWidget* owner, const QSt
     return dir;
 }
 
-std::unique_ptr<QFileDialog> QtShellDialogs::MakeOpenFileDialog(QWidget* owner, const QString& filter) const {
+std::unique_ptr<QFileDialog> QtPickers::MakeOpenFileDialog(QWidget* owner, const QString& filter) const {
     const QString folder = !lastFileFolder_.isEmpty() && QFileInfo(lastFileFolder_).isDir()
                                ? lastFileFolder_
-                               : ExistingFolderOrHome(CommonProc::PicturesFolderPath());
+                               : ExistingFolderOrHome(DesktopFolders::PicturesFolderPath());
     auto dialog = std::make_unique<QFileDialog>(owner, QString(), folder, filter);
     dialog->setFileMode(QFileDialog::ExistingFile);
     return dialog;
 }
 
-QString QtShellDialogs::GetOpenFileName(QWidget* owner, const QString& filter) {
+QString QtPickers::GetOpenFileName(QWidget* owner, const QString& filter) {
     const std::unique_ptr<QFileDialog> dialog = MakeOpenFileDialog(owner, filter);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return QString();
     const QString name = dialog->selectedFiles().constFirst();

@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "MsgBox.h"
-#include "ShellDialogs.h"
+#include "Pickers.h"
 
 class QFileDialog;
 class QWidget;
@@ -19,7 +19,7 @@ private:
     QWidget* parent_;
 };
 
-class QtShellDialogs : public ShellDialogs {
+class QtPickers : public Pickers {
 public:
     std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title) override;
     QString GetOpenFileName(QWidget* owner, const QString& filter) override;

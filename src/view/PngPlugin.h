@@ -7,7 +7,7 @@
 //
 // Memory: the plug-in hands back at most 400 MiB of rows and holds at most 64 MiB of its own
 // while decoding; with the picture built from the rows a PNG takes at most 864 MiB, within the
-// bound every decode keeps (PictureFile::kAllocationLimitMB).
+// bound every decode keeps (PictureDecoder::kAllocationLimitMB).
 
 #include <QImage>
 #include <QString>
@@ -15,7 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace PNGLOAD {
+namespace PngPlugin {
 
 // The library path, relative to the working directory (the program's directory).
 inline constexpr const char* kPluginPath = "dll/ifPNG.spi";
@@ -44,4 +44,4 @@ int16_t LoadPngWithPlugin(QImage* target, const QString& path);
 int16_t ImageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
                      QImage* out);
 
-}  // namespace PNGLOAD
+}  // namespace PngPlugin

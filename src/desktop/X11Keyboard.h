@@ -23,8 +23,8 @@ public:
     bool ReleaseWhileHeld(quint32 keycode);
 
     // The main keyboard's page key the physical key `keycode` is in the layout active for an
-    // event with X state `nativeModifiers`: VirtualKeys::OemMinus for the key that types "-"
-    // unshifted, VirtualKeys::OemPlus for one that types "+" on its first or second level, 0
+    // event with X state `nativeModifiers`: KeyCodes::OemMinus for the key that types "-"
+    // unshifted, KeyCodes::OemPlus for one that types "+" on its first or second level, 0
     // for any other key; -1 when the layout is not known.
     int PageKey(quint32 keycode, quint32 nativeModifiers);
 

@@ -6,9 +6,9 @@
 class QWidget;
 
 // The file and folder pickers, behind an interface so that tests answer them.
-class ShellDialogs {
+class Pickers {
 public:
-    virtual ~ShellDialogs() = default;
+    virtual ~Pickers() = default;
     // The chosen folder's path, or nothing when the user cancelled.
     virtual std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title) = 0;
     // The chosen file's path, or empty when the user cancelled.

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // The key codes and modifier bits the key map speaks, translated from Qt's key events.
-namespace VirtualKeys {
+namespace KeyCodes {
 
 enum Code : int {
     Back = 8, Return = 13, Shift = 16, Control = 17, Menu = 18, Space = 32,
@@ -26,4 +26,4 @@ int FromQt(int qtKey, quint32 nativeScanCode, Qt::KeyboardModifiers modifiers,
 // Modifier bits: 1 Shift, 2 Ctrl, 4 Alt. The keypad flag is not a modifier.
 int16_t ShiftState(Qt::KeyboardModifiers modifiers);
 
-}  // namespace VirtualKeys
+}  // namespace KeyCodes

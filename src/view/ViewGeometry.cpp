@@ -1,10 +1,10 @@
-#include "ViewMath.h"
+#include "ViewGeometry.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-namespace ViewMath {
+namespace ViewGeometry {
 namespace {
 int32_t ToInt32(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
@@ -83,17 +83,17 @@ int32_t ResizeClampAxis(int32_t offset, int imageSize, int viewSize) {
     return offset;
 }
 
-MainLayout ComputeLayout(int W, int H, int text1Width, int barHeight) {
+MainLayout ComputeLayout(int W, int H, int overviewWidth, int statusHeight) {
     MainLayout l;
-    const int text1Left = 4;
-    const int displayLeft = text1Left + text1Width + 4;
-    const int displayWidth = std::max(0, W - displayLeft - 4);
-    const int height = std::max(0, H - 4 - barHeight);
-    l.text1 = QRect(text1Left, 0, text1Width, height);
-    l.display = QRect(displayLeft, 0, displayWidth, height);
+    const int overviewLeft = 4;
+    const int viewLeft = overviewLeft + overviewWidth + 4;
+    const int viewWidth = std::max(0, W - viewLeft - 4);
+    const int height = std::max(0, H - 4 - statusHeight);
+    l.overview = QRect(overviewLeft, 0, overviewWidth, height);
+    l.view = QRect(viewLeft, 0, viewWidth, height);
     // Nine, not eight: the label ends one pixel further from the right edge than the view.
-    l.bar = QRect(4, H - 20, std::max(0, W - 9), barHeight);
+    l.status = QRect(4, H - 20, std::max(0, W - 9), statusHeight);
     return l;
 }
 
-}  // namespace ViewMath
+}  // namespace ViewGeometry

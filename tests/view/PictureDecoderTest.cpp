@@ -6,21 +6,21 @@
 
 #include <sys/stat.h>
 
-#include "PictureFile.h"
+#include "PictureDecoder.h"
 #include "TestImages.h"
 #include "TestSupport.h"
 
-using PictureFile::Outcome;
+using PictureDecoder::Outcome;
 
 namespace {
 Outcome DecodeBytes(const TempDir& dir, const QString& name, const QByteArray& bytes,
                     QImage* out) {
     dir.write(name, bytes);
-    return PictureFile::Decode(dir.file(name), out);
+    return PictureDecoder::Decode(dir.file(name), out);
 }
 }  // namespace
 
-TEST(PictureFile, DecodesBitmapJpegAndGifAtNaturalSize) {
+TEST(PictureDecoder, DecodesBitmapJpegAndGifAtNaturalSize) {
     TempDir dir;
     QImage img;
     ASSERT_EQ(DecodeBytes(dir, "a.bmp", TestImages::Encode(7, 5, "BMP"), &img), Outcome::Decoded);
@@ -31,7 +31,7 @@ TEST(PictureFile, DecodesBitmapJpegAndGifAtNaturalSize) {
     EXPECT_EQ(img.size(), QSize(1, 1));
 }
 
-TEST(PictureFile, TheContentDecidesNotTheEnding) {
+TEST(PictureDecoder, TheContentDecidesNotTheEnding) {
     TempDir dir;
     QImage img;
     // A bitmap named .jpg is still a picture.
@@ -44,7 +44,7 @@ TEST(PictureFile, TheContentDecidesNotTheEnding) {
     EXPECT_EQ(img, before);
 }
 
-TEST(PictureFile, JpegOrientationIsApplied) {
+TEST(PictureDecoder, JpegOrientationIsApplied) {
     TempDir dir;
     QImage img;
     const QByteArray jpeg = TestImages::JpegWithOrientation6(TestImages::Encode(16, 8, "JPG"));
@@ -52,7 +52,7 @@ TEST(PictureFile, JpegOrientationIsApplied) {
     EXPECT_EQ(img.size(), QSize(8, 16));
 }
 
-TEST(PictureFile, TransparentPixelsShowTheViewBackground) {
+TEST(PictureDecoder, TransparentPixelsShowTheViewBackground) {
     // The picture is opaque, as a PNG's is, so drawing it over the view at a new offset is a
     // plain copy that leaves nothing of the earlier drawing showing through.
     TempDir dir;
@@ -64,21 +64,21 @@ TEST(PictureFile, TransparentPixelsShowTheViewBackground) {
     EXPECT_EQ(img.pixel(1, 0), qRgb(255, 224, 192));
 }
 
-TEST(PictureFile, BadFilesGiveAClearOutcomeAndLeaveTheTargetAlone) {
+TEST(PictureDecoder, BadFilesGiveAClearOutcomeAndLeaveTheTargetAlone) {
     TempDir dir;
     const QImage sentinel(2, 2, QImage::Format_RGB32);
     QImage img = sentinel;
     EXPECT_EQ(DecodeBytes(dir, "empty.jpg", QByteArray(), &img), Outcome::NotAPicture);
     EXPECT_EQ(DecodeBytes(dir, "text.jpg", "just some words\n", &img), Outcome::NotAPicture);
     EXPECT_EQ(DecodeBytes(dir, "junk.bmp", QByteArray(5000, '\x5a'), &img), Outcome::NotAPicture);
-    EXPECT_EQ(PictureFile::Decode(dir.file("missing.jpg"), &img), Outcome::NotAFile);
-    EXPECT_EQ(PictureFile::Decode(QString(), &img), Outcome::NotAFile);
+    EXPECT_EQ(PictureDecoder::Decode(dir.file("missing.jpg"), &img), Outcome::NotAFile);
+    EXPECT_EQ(PictureDecoder::Decode(QString(), &img), Outcome::NotAFile);
     QDir(dir.path()).mkdir("folder.jpg");
-    EXPECT_EQ(PictureFile::Decode(dir.file("folder.jpg"), &img), Outcome::NotAFile);
+    EXPECT_EQ(PictureDecoder::Decode(dir.file("folder.jpg"), &img), Outcome::NotAFile);
     EXPECT_EQ(img.cacheKey(), sentinel.cacheKey());
 }
 
-TEST(PictureFile, TruncatedFilesNeverCrash) {
+TEST(PictureDecoder, TruncatedFilesNeverCrash) {
     TempDir dir;
     for (const char* format : {"JPG", "BMP"}) {
         const QByteArray whole = TestImages::Encode(64, 64, format);
@@ -96,7 +96,7 @@ TEST(PictureFile, TruncatedFilesNeverCrash) {
     EXPECT_NE(gif, Outcome::Decoded);
 }
 
-TEST(PictureFile, HugeImagesAreRefusedQuickly) {
+TEST(PictureDecoder, HugeImagesAreRefusedQuickly) {
     TempDir dir;
     QElapsedTimer timer;
     timer.start();
@@ -113,7 +113,7 @@ TEST(PictureFile, HugeImagesAreRefusedQuickly) {
 // A progressive JPEG of a few kilobytes claiming 16384 x 16384 pixels: the picture alone fits
 // the bound, but the decoder would also hold 0.8 to 1.5 GB of coefficients. Refused from its
 // headers. A 50-megapixel progressive photo needs a third of the bound and decodes.
-TEST(PictureFile, TheDecodersWorkingMemoryCountsAgainstTheBound) {
+TEST(PictureDecoder, TheDecodersWorkingMemoryCountsAgainstTheBound) {
     TempDir dir;
     QImage img;
     const QByteArray progressive = TestImages::ProgressiveJpeg(16, 16);
@@ -123,16 +123,16 @@ TEST(PictureFile, TheDecodersWorkingMemoryCountsAgainstTheBound) {
     EXPECT_TRUE(img.isNull());
     dir.write("50mp.jpg", TestImages::JpegClaiming(progressive, 8688, 5792));
     QSize natural;
-    EXPECT_EQ(PictureFile::Decode(dir.file("50mp.jpg"), &img, QSize(800, 600), &natural),
+    EXPECT_EQ(PictureDecoder::Decode(dir.file("50mp.jpg"), &img, QSize(800, 600), &natural),
               Outcome::Decoded);
     EXPECT_EQ(natural, QSize(8688, 5792));
 }
 
-TEST(PictureFile, ANamedPipeIsNeverOpened) {
+TEST(PictureDecoder, ANamedPipeIsNeverOpened) {
     TempDir dir;
     const QString fifo = dir.file("pipe.jpg");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QImage img;
     // Opening it for reading would block for ever: the outcome must come at once.
-    EXPECT_EQ(PictureFile::Decode(fifo, &img), Outcome::NotAFile);
+    EXPECT_EQ(PictureDecoder::Decode(fifo, &img), Outcome::NotAFile);
 }

@@ -1,6 +1,6 @@
-#include "FakeShellDialogs.h"
+#include "FakePickers.h"
 
-std::optional<QString> FakeShellDialogs::BrowseForFolder(QWidget*, const QString& title) {
+std::optional<QString> FakePickers::BrowseForFolder(QWidget*, const QString& title) {
     folderTitles << title;
     if (folderAnswers.empty()) return std::nullopt;
     std::optional<QString> a = folderAnswers.front();
@@ -8,7 +8,7 @@ std::optional<QString> FakeShellDialogs::BrowseForFolder(QWidget*, const QString
     return a;
 }
 
-QString FakeShellDialogs::GetOpenFileName(QWidget*, const QString& filter) {
+QString FakePickers::GetOpenFileName(QWidget*, const QString& filter) {
     fileFilters << filter;
     if (fileAnswers.empty()) return QString();
     QString a = fileAnswers.front();

@@ -1,4 +1,4 @@
-#include "PictureFile.h"
+#include "PictureDecoder.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -6,20 +6,19 @@
 #include <QImageReader>
 #include <QPainter>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
+#include "FileSystem.h"
 #include "JpegHeader.h"
-#include "PNGLOAD.h"
-#include "ViewMath.h"
+#include "PngPlugin.h"
+#include "ViewGeometry.h"
 
-namespace PictureFile {
+namespace PictureDecoder {
 
 QSize ReducedSize(const QSize& stored, bool rotated, const QSize& coverView) {
     if (!stored.isValid() || !coverView.isValid() || stored.isEmpty()) return stored;
     const QSize natural = rotated ? stored.transposed() : stored;
-    const std::optional<QSize> dest = ViewMath::StretchSize(natural.width(), natural.height(),
+    const std::optional<QSize> dest = ViewGeometry::StretchSize(natural.width(), natural.height(),
                                                             coverView.width(), coverView.height());
     if (!dest) return stored;
     for (int d : {8, 4, 2}) {
@@ -49,11 +48,9 @@ Outcome Decode(const QString& path, QImage* out) {
 }
 
 Outcome Decode(const QString& path, QImage* out, const QSize& coverView, QSize* naturalSize) {
-    struct stat st;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
-        !S_ISREG(st.st_mode))
-        return Outcome::NotAFile;
-    if (st.st_size == 0) return Outcome::NotAPicture;
+    FileStatus st;
+    if (!PosixFileSystem().Stat(path, &st, nullptr) || !st.isRegular) return Outcome::NotAFile;
+    if (st.size == 0) return Outcome::NotAPicture;
 
     // The reader refuses larger allocations itself; the size check below says why first.
     QImageReader::setAllocationLimit(kAllocationLimitMB);
@@ -96,7 +93,7 @@ Outcome Decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
         // so drawing it over the view (a slide, a resize) is a plain copy and nothing drawn
         // there before shows through.
         QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(QColor::fromRgb(PNGLOAD::kBackground));
+        flat.fill(QColor::fromRgb(PngPlugin::kBackground));
         QPainter(&flat).drawImage(0, 0, image);
         image = std::move(flat);
     }
@@ -105,4 +102,4 @@ Outcome Decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
     return Outcome::Decoded;
 }
 
-}  // namespace PictureFile
+}  // namespace PictureDecoder

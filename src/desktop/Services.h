@@ -6,13 +6,13 @@
 
 class MsgBox;
 class FileSystem;
-class ShellDialogs;
+class Pickers;
 
 // The platform services a window needs. main.cpp passes the real ones; tests pass fakes.
 struct Services {
     MsgBox* msgBox = nullptr;
     FileSystem* fileSystem = nullptr;
-    ShellDialogs* dialogs = nullptr;
+    Pickers* pickers = nullptr;
     // Lists a folder's image files as FileList::ListImageFiles does (which runs when this is
     // empty); tests put a slow one here to stand for a network share.
     std::function<QStringList(const QString& folder, bool pngPluginAvailable)> listFolder;

@@ -1,0 +1,26 @@
+#include "DesktopFolders.h"
+
+#include <QStandardPaths>
+
+#include "FileSystem.h"
+#include "Pickers.h"
+
+namespace DesktopFolders {
+
+QString DocumentsFolderPath() {
+    return FsPath::WithSlash(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+}
+
+QString PicturesFolderPath() {
+    return FsPath::WithSlash(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+}
+
+QString DesktopFolderPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
+
+std::optional<QString> BrowseForFolderPath(Pickers& pickers, QWidget* owner) {
+    return pickers.BrowseForFolder(owner, QStringLiteral("フォルダを選択してください"));
+}
+
+}  // namespace DesktopFolders

@@ -1,0 +1,22 @@
+#pragma once
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+class Pickers;
+
+// The user's folders as the desktop names them, and the folder browser.
+namespace DesktopFolders {
+
+// The user's documents folder with a final "/" (the first-run default of slot 0).
+QString DocumentsFolderPath();
+// The user's pictures folder with a final "/" (the first-run default of slot 1).
+QString PicturesFolderPath();
+// The desktop folder, without a final "/".
+QString DesktopFolderPath();
+
+// The folder browser titled "フォルダを選択してください". Nothing on cancel; no "/" appended.
+std::optional<QString> BrowseForFolderPath(Pickers& pickers, QWidget* owner);
+
+}  // namespace DesktopFolders

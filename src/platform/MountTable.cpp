@@ -1,0 +1,153 @@
+#include "MountTable.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
+DriveType TypeOfMount(const MountEntry& m) {
+    if (m.fsType == "iso9660" || m.fsType == "udf") return DriveType::CdRom;
+    if (m.source.startsWith("/dev/sr") || m.source.startsWith("/dev/cdrom")) return DriveType::CdRom;
+    return DriveType::Other;
+}
+
+namespace {
+
+// "\040" and friends in /proc/self/mountinfo stand for blank, tab, newline and backslash.
+QByteArray Unescape(const QByteArray& s) {
+    QByteArray out;
+    for (int i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 3 < s.size()) {
+            bool ok = false;
+            const int v = s.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok) {
+                out += char(v);
+                i += 3;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+QList<MountEntry> ReadMounts() {
+    QList<MountEntry> mounts;
+    QFile f(QStringLiteral("/proc/self/mountinfo"));
+    if (!f.open(QIODevice::ReadOnly)) return mounts;
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        const QList<QByteArray> fields = line.split(' ');
+        const int dash = fields.indexOf("-");
+        if (fields.size() < 5 || dash < 0 || dash + 2 >= fields.size()) continue;
+        MountEntry m{Unescape(fields[4]), Unescape(fields[dash + 1]), Unescape(fields[dash + 2]), 0};
+        const QList<QByteArray> majorMinor = fields[2].split(':');
+        bool okMajor = false, okMinor = false;
+        if (majorMinor.size() == 2) {
+            const uint major = majorMinor[0].toUInt(&okMajor), minor = majorMinor[1].toUInt(&okMinor);
+            if (okMajor && okMinor) m.device = makedev(major, minor);
+        }
+        mounts.append(m);
+    }
+    return mounts;
+}
+
+}  // namespace
+
+MountTable& MountTable::Instance() {
+    // Never destroyed: the watcher may still be waiting in poll(2) when the program ends.
+    static MountTable* table = new MountTable;
+    return *table;
+}
+
+QList<MountEntry> MountTable::Entries() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    RefreshIfChanged();
+    return entries_;
+}
+
+bool MountTable::TypeOfDevice(dev_t device, DriveType* type) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (read_ && watching_.load(std::memory_order_acquire)) {
+        // Cleared before the reading, so a change during it marks the table again.
+        if (watcherSawChange_.load(std::memory_order_acquire) &&
+            watcherSawChange_.exchange(false, std::memory_order_acq_rel))
+            Read();
+        if (Lookup(device, type)) return true;
+    }
+    RefreshIfChanged();
+    return Lookup(device, type);
+}
+
+// Opened before the first reading, so no change after it goes unnoticed.
+MountTable::MountTable() : fd_(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC)) {
+    const int watched = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+    if (watched < 0) return;
+    try {
+        std::thread(&MountTable::Watch, this, watched).detach();
+        watching_ = true;
+    } catch (const std::system_error&) {
+        ::close(watched);
+    }
+}
+
+// Its own descriptor: each open file of mountinfo keeps its own record of the last change
+// it reported, so the polls of the questions do not swallow the watcher's.
+void MountTable::Watch(int fd) {
+    for (;;) {
+        pollfd p{fd, POLLPRI, 0};
+        const int r = ::poll(&p, 1, -1);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0 || (p.revents & POLLNVAL)) break;
+        if (p.revents & (POLLPRI | POLLERR)) watcherSawChange_.store(true, std::memory_order_release);
+    }
+    // Blind from here on: every question polls for itself.
+    watching_.store(false, std::memory_order_release);
+    ::close(fd);
+}
+
+bool MountTable::Lookup(dev_t device, DriveType* type) const {
+    const auto it = std::lower_bound(byDevice_.begin(), byDevice_.end(),
+                                     std::make_pair(device, INT_MIN));
+    if (it == byDevice_.end() || it->first != device || it->second == kUnknown) return false;
+    *type = DriveType(it->second);
+    return true;
+}
+
+bool MountTable::Changed() {
+    if (fd_ < 0 || !read_) return true;
+    pollfd p{fd_, POLLPRI, 0};
+    const int r = ::poll(&p, 1, 0);
+    return r != 0;  // an error counts as a change: the table is read again
+}
+
+void MountTable::RefreshIfChanged() {
+    if (Changed()) Read();
+}
+
+void MountTable::Read() {
+    entries_ = ReadMounts();
+    // Sorted pairs rather than a hash: one short block of memory for the lookup a move makes.
+    byDevice_.clear();
+    for (const MountEntry& m : entries_) byDevice_.emplace_back(m.device, int(TypeOfMount(m)));
+    std::sort(byDevice_.begin(), byDevice_.end());
+    // A device whose mounts disagree about its kind is asked by path.
+    std::vector<std::pair<dev_t, int>> merged;
+    for (const auto& d : byDevice_) {
+        if (!merged.empty() && merged.back().first == d.first) {
+            if (merged.back().second != d.second) merged.back().second = kUnknown;
+        } else {
+            merged.push_back(d);
+        }
+    }
+    byDevice_.swap(merged);
+    read_ = true;
+}
