@@ -256,6 +256,7 @@ void Prefetcher::Run() {
             continue;
         }
         const bool png = pngPlugin_;
+        const uint64_t myTurn = turnsGiven_++;
         inFlight_.push_back(job);
         lock.unlock();
 
@@ -265,12 +266,15 @@ void Prefetcher::Run() {
         const int64_t estimate = EstimateBytes(job.path, job.coverView);
         bool fits = true;
         int64_t reserved = 0;
+        lock.lock();
+        turn_.wait(lock, [&] { return turnsTaken_ == myTurn; });
         if (estimate >= 0) {
-            lock.lock();
             fits = MakeRoom(estimate, PriorityOf(job.path));
             if (fits) reservedBytes_ += reserved = estimate;
-            lock.unlock();
         }
+        ++turnsTaken_;
+        turn_.notify_all();
+        lock.unlock();
         DecodedPicture decoded;
         if (fits) decoded = DecodePictureFile(job.path, png, job.coverView);
 

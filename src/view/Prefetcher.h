@@ -121,6 +121,12 @@ private:
     std::map<QString, Entry> held_;
     int64_t heldBytes_ = 0;
     int64_t reservedBytes_ = 0;  // room kept for the pictures being decoded
+    // Jobs claim their room in the order they left the queue, which is the order they are
+    // wanted in: one whose header is read sooner never takes the room of a more wanted one
+    // whose worker is still reading.
+    uint64_t turnsGiven_ = 0;   // one per job that left the queue to be decoded
+    uint64_t turnsTaken_ = 0;   // those that have claimed their room (or found none)
+    std::condition_variable turn_;
     uint64_t clock_ = 0;
     int decodes_ = 0;
     bool stop_ = false;

@@ -471,11 +471,10 @@ TEST_F(Form1Files, LayoutColoursAndFocus) {
     EXPECT_EQ(f.Bar()->palette().color(QPalette::Window), kBackground);
 
     f.activateWindow();
-    if (QTest::qWaitForWindowActive(&f)) {
-        f.Text1()->setFocus();
-        QApplication::processEvents();
-        EXPECT_TRUE(f.display()->hasFocus());
-    }
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f)) << "the window was never made active";
+    f.Text1()->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(f.display()->hasFocus());
 }
 
 TEST_F(Form1Files, ActualSizeStretchAndTheRightButton) {
