@@ -24,7 +24,7 @@
 
 #include "BenchData.h"
 #include "ImageView.h"
-#include "FileList.h"
+#include "ImageList.h"
 #include "FileSystem.h"
 #include "Form1.h"
 #include "MsgBox.h"
@@ -323,7 +323,7 @@ int main(int argc, char** argv) {
         // deliver them (every press due while the window was busy comes at once).
         b.Settle();
         {
-            const int32_t startIndex = b.form->state().CurrentIndex;
+            const int32_t startIndex = b.form->session().list().position();
             std::vector<double> stepped;
             int presses = 0, steps = 0;
             Clock t;
@@ -335,12 +335,12 @@ int main(int argc, char** argv) {
             while (next < hold) {
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
                 while (t.nsecsElapsed() >= next && next < hold) {
-                    const int32_t before = b.form->state().CurrentIndex;
+                    const int32_t before = b.form->session().list().position();
                     const qint64 due = base + next;
                     b.Key(QEvent::KeyRelease, Qt::Key_Space, " ", true);
                     b.Key(QEvent::KeyPress, Qt::Key_Space, " ", true);
                     ++presses;
-                    if (b.form->state().CurrentIndex != before) {
+                    if (b.form->session().list().position() != before) {
                         ++steps;
                         const qint64 end = b.WaitPaint(b.paint.clock.nsecsElapsed() - 1, 2000);
                         if (end > 0) stepped.push_back(Ms(end - due));
@@ -355,7 +355,7 @@ int main(int argc, char** argv) {
             // Settled: the release handled and the last file stepped to on screen.
             const double settle = Ms(std::max(b.paint.lastPaintNs, b.paint.clock.nsecsElapsed() - 5000000) - releaseDue);
             std::printf("  held: %d presses, %d steps (from %d to %d)\n", presses, steps, startIndex,
-                        b.form->state().CurrentIndex);
+                        b.form->session().list().position());
             AddRow(QStringLiteral("Space held 5 s (%1 repeats, %2 steps), repeat to painted, median").arg(presses).arg(steps),
                    Median(stepped), "one frame", 16.7, 0);
             AddRow("Space held 5 s, repeat to painted, p95", P95(stepped), "one frame", 16.7, 0);
@@ -400,10 +400,10 @@ int main(int argc, char** argv) {
             b.form->OpenFolder(pics.folder50k);
             ours.push_back(Ms(t.nsecsElapsed()));
             t.restart();
-            FileList::ListImageFiles(pics.folder50k, true);
+            ImageList::listFolder(pics.folder50k, true);
             listing.push_back(Ms(t.nsecsElapsed()));
         }
-        std::printf("  listed %d\n", b.form->state().FileCount);
+        std::printf("  listed %d\n", b.form->session().list().count());
         AddRow(QStringLiteral("Open folder of %1 files (list, sort, first show)").arg(BenchData::kFolderFiles),
                Median(ours), "readdir loop", Median(ref), 3.0);
         AddRow("  of which listing and sorting alone", Median(listing), "readdir loop", Median(ref), 0);

@@ -11,11 +11,16 @@
 
 Form1::Form1(const Services& services, const QString& programDir, const QString& startPath,
              QWidget* parent)
-    : QMainWindow(parent), services_(services), programDir_(programDir), startPath_(startPath) {
+    : QMainWindow(parent),
+      services_(services),
+      programDir_(programDir),
+      startPath_(startPath),
+      session_(services.fileSystem) {
     setWindowTitle(QStringLiteral("Orvane"));
     BuildWidgets();
     BuildMenus();
     ConnectView();
+    ConnectSession();
     InstallDropHandling();
     InstallKeyRouting();
     InstallPrefetch();
@@ -66,6 +71,15 @@ void Form1::BuildMenus() {
     file->addAction(m_Quit_);
     connect(m_Quit_, &QAction::triggered, this, &QWidget::close);
     BuildSupportMenus();
+}
+
+void Form1::ConnectSession() {
+    session_.setLister([this](const QString& folder, bool png) { return ListFolderResponsively(folder, png); });
+    connect(&session_, &SortingSession::shownFileChanged, this, &Form1::ShowShownFile);
+    connect(&session_, &SortingSession::statusChanged, this, &Form1::UpdateStatusBar);
+    connect(&session_, &SortingSession::pageChanged, this, &Form1::ShowPageOverview);
+    connect(&session_, &SortingSession::fitModeChanged, this, [this] { DrawImage(0); });
+    connect(&session_, &SortingSession::resultReady, this, &Form1::ShowResult);
 }
 
 void Form1::changeEvent(QEvent* event) {

@@ -8,12 +8,12 @@
 #include <memory>
 #include <optional>
 
-#include "Form1State.h"
-#include "FolderLibrary.h"
 #include "OptionFiles.h"
-#include "Options.h"
 #include "PictureBuffer.h"
 #include "Services.h"
+#include "SortingSession.h"
+
+#include <array>
 
 class ImageView;
 class QAction;
@@ -52,18 +52,12 @@ public:
     // Opens `path` as a folder when it is one, else as a single image file; then DrawImage(0).
     void OpenPath(const QString& path);
 
-    // The image list (Form1Files.cpp). Each leaves CurrentIndex inside 1..FileCount, or 0 with
-    // an empty list; a file that fails to decode is handled as stepping handles it.
-    // OpenFile ignores names failing IsImageFileName; shows the first entry when the file is not
-    // in the rebuilt list.
+    // Opening (Form1Files.cpp): the session lists and picks the file; the window decodes it.
     void OpenFile(const QString& path);
     void OpenFolder(const QString& path);
-    void BuildFileList();
     // Wrap-around steps; nothing when the list is empty. They update the status bar.
     void StepToNextFile();
     void StepToPreviousFile();
-    // Drops the current entry (after a move or delete) and shows the one taking its place.
-    void RemoveCurrentFromList();
 
     // The key map (Form1Keys.cpp). Every key event of the window, Display, Text1 and Bar comes
     // here once. Down runs again on auto-repeat; up runs once per physical press, and only
@@ -71,20 +65,21 @@ public:
     void Picture1_KeyDown(int keyCode, int16_t shift);
     void Picture1_KeyUp(int keyCode, int16_t shift);
 
-    // Transfer and delete (Form1Transfer.cpp). Send the shown file to slot `d` of the
-    // current page, by copy or move; delete the shown file.
+    // Transfer and delete (Form1Transfer.cpp): the session's commands, asked through message
+    // boxes, the outcome shown from its result.
     void TransferToSlot(int16_t d);
     void DeleteCurrentFile();
 
     // The view (Form1View.cpp). LoadImageFile("") empties the picture and the view and changes
     // nothing else. For a named file it returns false when decoding failed: the picture is then
-    // empty and the caller ends as stepping does (see ShowLoadFailure).
+    // empty and the caller ends as stepping does (see ShowLoadFailure). Tells the session
+    // when the picture is shown.
     bool LoadImageFile(const QString& path);
     // 0 after a load or a mode toggle (clear first), 1 after a resize, 2 after a slide.
     void DrawImage(int32_t RedrawKind);
     // One slide step by the arrow keys held in SlideKeys (Shift: 90, else 30), then DrawImage(2).
     void SlideImage();
-    // Inverts the fit mode (Options::fitToView) and redraws (Enter, right click).
+    // Inverts the fit mode (Options::fitToView); the session's signal redraws (Enter, right click).
     void ToggleFullMode();
     void Display_MouseDown(int button, int shift, double x, double y);
     void Display_MouseMove(int button, int shift, double x, double y);
@@ -101,6 +96,7 @@ public:
     const PictureBuffer& Picture1() const { return picture1_; }
     // Decodes the neighbours of the shown file ahead (Form1Prefetch.cpp).
     Prefetcher& prefetcher() const;
+    std::array<bool, 5> SlideKeys{};  // held: Left, Up, Right, Down, Shift
     int32_t SlideX = 0;
     int32_t SlideY = 0;
     int32_t DragStartX = 0;
@@ -112,13 +108,13 @@ public:
 
     // The preferences and the pages of slots, owned here and lent to the dialogs, which
     // edit copies and hand them back.
-    Options& options() { return options_; }
-    const Options& options() const { return options_; }
-    FolderLibrary& library() { return library_; }
-    const FolderLibrary& library() const { return library_; }
+    Options& options() { return session_.options(); }
+    const Options& options() const { return session_.options(); }
+    FolderLibrary& library() { return session_.library(); }
+    const FolderLibrary& library() const { return session_.library(); }
 
-    Form1State& state() { return state_; }
-    const Form1State& state() const { return state_; }
+    SortingSession& session() { return session_; }
+    const SortingSession& session() const { return session_; }
     QLabel* Bar() const { return bar_; }
     QPlainTextEdit* Text1() const { return text1_; }
     ImageView* display() const { return display_; }
@@ -152,6 +148,10 @@ private:
     void AddDefaultPage();
     void Form_Resize();
     void ConnectView();
+    void ConnectSession();
+    // Decodes and shows the session's shown file, or empties the view when there is none.
+    void ShowShownFile();
+    void ShowResult(const Transfer::Result& result);
     void InstallDropHandling();
     void InstallKeyRouting();
     // After a failed decode: ImageShown false, picture and view empty, copied mark cleared,
@@ -176,9 +176,8 @@ private:
     Services services_;
     QString programDir_;
     QString startPath_;
-    Form1State state_;
-    Options options_;
-    FolderLibrary library_;
+    SortingSession session_;
+    std::array<bool, 257> keyIsDown_{};
     // The page the options file remembered, settled against the library by InitEnvironment.
     int32_t rememberedPage_ = 0;
 
@@ -193,15 +192,13 @@ private:
     // The picture of `path` for the current mode: decoded ahead when it still matches the
     // file, else decoded now. Fills *out; true when decoded.
     bool ObtainPicture(const QString& path, DecodedPicture* out);
-    // Asks for the neighbours of CurrentIndex, the direction of travel first.
+    // Asks for the neighbours of the shown file, the direction of travel first.
     void PrefetchAround();
     // Makes the picture's pixels full size (dest null) or covering `dest`, from the same file.
     void EnsurePixels(const QSize* dest);
     // A step repeated by a held key while its picture is still being decoded ahead is passed
     // over, so a held key never piles up work (the latest step wins).
     bool SkipHeldStep(int direction);
-    // Shows entry 1 of the list, or empties the view when the list is empty.
-    void ShowFirstFile();
     // One step forwards (+1) or backwards (-1) with wrap-around.
     void StepFile(int direction);
     QAction* m_OpenFile_ = nullptr;
@@ -214,5 +211,5 @@ private:
     // opening another waits, and a close asked for meanwhile comes once the list is there.
     bool listing_ = false;
     bool closeWaiting_ = false;
-    QStringList ListFolderResponsively(const QString& folder);
+    QStringList ListFolderResponsively(const QString& folder, bool pngPluginAvailable);
 };

@@ -8,7 +8,7 @@
 
 #include "FileSystem.h"
 #include "ImageView.h"
-#include "FileList.h"
+#include "ImageList.h"
 #include "Form1.h"
 
 namespace {
@@ -79,9 +79,9 @@ void Form1::InstallDropHandling() {
 
 bool Form1::AcceptsDrop(const QMimeData* data) const {
     const QString path = FirstDroppedPath(data);
-    if (path.isEmpty() || !PosixFileSystem().Exists(path)) return false;
-    return FileList::IsDirectory(path) ||
-           FileList::IsImageFileName(path, state_.PngPluginAvailable);
+    PosixFileSystem fs;
+    if (path.isEmpty() || !fs.Exists(path)) return false;
+    return fs.IsDirectory(path) || ImageList::isImageFileName(path, session_.pngPluginAvailable());
 }
 
 void Form1::DropData(const QMimeData* data) {

@@ -9,18 +9,12 @@
 #include <system_error>
 
 #include "DesktopFolders.h"
-#include "FileList.h"
+#include "FileSystem.h"
+#include "ImageList.h"
 #include "Form1.h"
 #include "MsgBox.h"
 #include "Pickers.h"
 
-namespace {
-// Relative paths name places under the working directory (the program's directory); the list
-// and its comparisons work on absolute ones.
-QString Absolute(const QString& path) {
-    return path.startsWith(QLatin1Char('/')) ? path : QDir::current().absoluteFilePath(path);
-}
-}  // namespace
 
 void Form1::OpenCommandLineTarget() { OpenGivenPath(startPath_); }
 
@@ -49,9 +43,10 @@ void Form1::OpenHandedWhenFree() {
 
 void Form1::OpenGivenPath(QString path) {
     if (path.isEmpty()) return;
-    if (!FileList::IsRegularFile(path)) {
-        path = FileList::WithSlash(path);
-        if (!FileList::IsDirectory(path)) {
+    PosixFileSystem fs;
+    if (!fs.IsRegularFile(path)) {
+        path = FsPath::WithSlash(path);
+        if (!fs.IsDirectory(path)) {
             if (services_.msgBox)
                 services_.msgBox->Show(QStringLiteral("指定のパスが見つかりません"),
                                        QStringLiteral("パラメータ判定"), MsgButtons::Ok);
@@ -63,59 +58,24 @@ void Form1::OpenGivenPath(QString path) {
 
 void Form1::OpenPath(const QString& path) {
     if (listing_) return;  // a drop while a slow folder is read: that folder comes first
-    if (FileList::IsDirectory(path))
+    if (PosixFileSystem().IsDirectory(path))
         OpenFolder(path);
     else
         OpenFile(path);
     DrawImage(0);
 }
 
-void Form1::OpenFile(const QString& given) {
-    if (listing_) return;
-    if (given.isEmpty() || !FileList::IsImageFileName(given, state_.PngPluginAvailable)) return;
-    const QString path = Absolute(given);
-    state_.CurrentFolder = FileList::ParentFolder(path);
-    BuildFileList();
-    const QString position = FileList::FindInFileList(state_, path);
-    if (!position.isEmpty()) {
-        state_.CurrentIndex = position.toInt();
-        LoadOrShowFailure(path);
-    } else {
-        // Not in the list (another letter case, not a regular file, gone): the first entry,
-        // as opening the folder shows, so the position always names a listed file.
-        ShowFirstFile();
-    }
+void Form1::OpenFile(const QString& path) {
+    if (!listing_) session_.openFile(path);
 }
 
-void Form1::ShowFirstFile() {
-    if (state_.FileCount > 0) {
-        state_.CurrentIndex = 1;
-        LoadOrShowFailure(state_.CurrentPath());
-    } else {
-        state_.CurrentIndex = 0;
-        state_.ImageShown = false;
-        LoadImageFile(QString());
-    }
+void Form1::OpenFolder(const QString& path) {
+    if (!listing_) session_.openFolder(path);
 }
 
-void Form1::OpenFolder(const QString& given) {
-    // An empty path names no folder (an unassigned slot); the open folder stays.
-    if (given.isEmpty() || listing_) return;
-    state_.CurrentFolder = FileList::WithSlash(Absolute(given));
-    BuildFileList();
-    ShowFirstFile();
-}
-
-void Form1::BuildFileList() {
-    state_.CurrentFolder = FileList::WithSlash(state_.CurrentFolder);
-    state_.FileList = ListFolderResponsively(state_.CurrentFolder);
-    state_.FileCount = static_cast<int32_t>(state_.FileList.size());
-}
-
-QStringList Form1::ListFolderResponsively(const QString& folder) {
-    const bool png = state_.PngPluginAvailable;
+QStringList Form1::ListFolderResponsively(const QString& folder, bool png) {
     auto lister = services_.listFolder;
-    if (!lister) lister = [](const QString& f, bool p) { return FileList::ListImageFiles(f, p); };
+    if (!lister) lister = &ImageList::listFolder;
     std::future<QStringList> listed;
     try {
         listed = std::async(std::launch::async, lister, folder, png);
@@ -149,37 +109,17 @@ void Form1::StepToNextFile() { StepFile(+1); }
 void Form1::StepToPreviousFile() { StepFile(-1); }
 
 void Form1::StepFile(int direction) {
-    if (state_.FileCount <= 0) return;
+    if (session_.list().count() <= 0) return;
     if (SkipHeldStep(direction)) return;
-    if (state_.CopiedFlag) {
-        state_.CopiedFlag = false;
-        UpdateStatusBar();
-    }
-    // The status bar is painted before a slow decode starts, without running other events.
-    bar_->repaint();
-    state_.CurrentIndex = direction > 0 ? FileList::NextIndex(state_.CurrentIndex, state_.FileCount)
-                                        : FileList::PreviousIndex(state_.CurrentIndex, state_.FileCount);
-    if (!LoadImageFile(state_.CurrentPath())) {
-        ShowLoadFailure();
-        return;
-    }
-    state_.ImageShown = true;
-    UpdateStatusBar();
-}
-
-void Form1::RemoveCurrentFromList() {
-    const QString next = FileList::RemoveCurrent(state_);
-    if (!next.isEmpty()) {
-        LoadOrShowFailure(next);
-    } else if (state_.FileCount == 0) {
-        state_.ImageShown = false;
-        LoadImageFile(QString());
-    }
+    if (direction > 0)
+        session_.nextFile();
+    else
+        session_.previousFile();
 }
 
 void Form1::m_OpenFile() {
     if (!services_.pickers) return;
-    const QString filter = state_.PngPluginAvailable
+    const QString filter = session_.pngPluginAvailable()
                                ? QStringLiteral("イメージファイル (*.bmp *.jpg *.gif *.png)")
                                : QStringLiteral("イメージファイル (*.bmp *.jpg *.gif)");
     const QString name = services_.pickers->GetOpenFileName(this, filter);

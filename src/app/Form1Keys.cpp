@@ -53,66 +53,48 @@ void Form1::InstallKeyRouting() {
 
 void Form1::Picture1_KeyDown(int k, int16_t shift) {
     if (k < 0 || k > 256) return;
-    state_.KeyIsDown[k] = true;
-    const int16_t mode = options_.arrowKeyMode;
-    const int32_t files = state_.FileCount;
+    keyIsDown_[k] = true;
+    const int16_t mode = options().arrowKeyMode;
+    const int32_t files = session_.list().count();
     if (k == Shift) {
-        state_.SlideKeys[4] = true;
+        SlideKeys[4] = true;
     } else if (k == KeyM) {
-        state_.CopiedFlag = false;
-        state_.TransferMode = 0;
-        UpdateStatusBar();
+        session_.setMoveMode();
     } else if (k == KeyC) {
-        state_.TransferMode = 1;
-        UpdateStatusBar();
+        session_.setCopyMode();
     } else if (KeyMatches(kNextFile, k, shift, mode, files)) {
         StepToNextFile();
     } else if (KeyMatches(kPreviousFile, k, shift, mode, files)) {
         StepToPreviousFile();
     } else if (KeyMatches(kNextPage, k, shift, mode, files)) {
-        if (state_.CopiedFlag) {
-            state_.CopiedFlag = false;
-            UpdateStatusBar();
-        }
-        library_.stepPage(+1);
-        if (state_.OverviewRow < 7) ++state_.OverviewRow;
-        ShowPageOverview();
+        session_.nextPage();
     } else if (KeyMatches(kPreviousPage, k, shift, mode, files)) {
-        if (state_.CopiedFlag) {
-            state_.CopiedFlag = false;
-            UpdateStatusBar();
-        }
-        library_.stepPage(-1);
-        if (state_.OverviewRow > 2) --state_.OverviewRow;
-        ShowPageOverview();
+        session_.previousPage();
     } else if (KeyMatches(kSlide, k, shift, mode, files)) {
-        state_.SlideKeys[k - Left] = true;
+        SlideKeys[k - Left] = true;
         SlideImage();
     }
 }
 
 void Form1::Picture1_KeyUp(int k, int16_t shift) {
     if (k < 0 || k > 256) return;
-    if (k == Shift) state_.SlideKeys[4] = false;
+    if (k == Shift) SlideKeys[4] = false;
     // A release whose press happened elsewhere (the key that closed a dialog) does nothing.
-    if (!state_.KeyIsDown[k]) return;
-    const int16_t mode = options_.arrowKeyMode;
-    const int32_t files = state_.FileCount;
+    if (!keyIsDown_[k]) return;
+    const int16_t mode = options().arrowKeyMode;
+    const int32_t files = session_.list().count();
     if (k == Delete) {
-        if (!state_.TransferLocked) DeleteCurrentFile();
+        DeleteCurrentFile();
     } else if (KeyMatches(kTransfer, k, shift, mode, files)) {
-        if (!state_.TransferLocked) TransferToSlot(static_cast<int16_t>(SlotDigit(k)));
+        TransferToSlot(static_cast<int16_t>(SlotDigit(k)));
     } else if (KeyMatches(kOpenSlotFolder, k, shift, mode, files)) {
-        if (library_.hasPage(library_.currentPage()))
-            OpenFolder(library_.current().folderSlots[static_cast<size_t>(SlotDigit(k))].folder);
-        UpdateStatusBar();
+        session_.openSlotFolder(SlotDigit(k));
     } else if (k == Return) {
         ToggleFullMode();
     } else if (k >= Left && k <= Down) {
-        state_.SlideKeys[k - Left] = false;
+        SlideKeys[k - Left] = false;
     } else if (k == KeyL) {
-        state_.TransferLocked = !state_.TransferLocked;
-        UpdateStatusBar();
+        session_.toggleLock();
     }
-    state_.KeyIsDown[k] = false;
+    keyIsDown_[k] = false;
 }

@@ -52,7 +52,7 @@ void Form1::m_usage() {
                    QStringLiteral("Enter  ... 画像枠内伸長") + br + br +
                    QStringLiteral("数字キー = 割り当てたフォルダに転送") + br +
                    QStringLiteral("Ctrl+数字キー = 割り当てたフォルダを開く") + br + br;
-    if (options_.arrowKeyMode == 1)
+    if (options().arrowKeyMode == 1)
         text += QStringLiteral("方向キー ... 下：次ページ、上：前ページ、左：前ファイル、右：次ファイル") + br +
                 QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)") + br + br;
     else
@@ -70,28 +70,28 @@ void Form1::m_assaign() {
 
 void Form1::m_SetFolder() {
     {
-        Form2 editor(services_, programDir_, library_, options_, this);
+        Form2 editor(services_, programDir_, library(), options(), this);
         if (RunModal)
             RunModal(editor);
         else
             editor.exec();
         // The editor has no cancel: what it stored is the library from now on.
-        library_ = editor.library();
+        library() = editor.library();
     }
     // Page names, slot titles and the current page may all have changed.
     ShowPageOverview();
 }
 
 void Form1::m_Option() {
-    OptionWnd dialog(services_, programDir_, options_, library_, [this] { return CurrentPlacement(); },
+    OptionWnd dialog(services_, programDir_, options(), library(), [this] { return CurrentPlacement(); },
                      this);
     if (RunModal)
         RunModal(dialog);
     else
         dialog.exec();
     if (dialog.result() == QDialog::Accepted) {
-        options_ = dialog.options();
-        library_ = dialog.library();
+        options() = dialog.options();
+        library() = dialog.library();
     }
     // Nothing is refreshed: each option takes effect where it is next read.
 }

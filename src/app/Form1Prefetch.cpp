@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 
 #include "ImageView.h"
-#include "FileList.h"
 #include "Form1.h"
 #include "Prefetcher.h"
 
@@ -67,12 +66,12 @@ Prefetcher& Form1::prefetcher() const { return prefetch_->prefetcher; }
 
 bool Form1::ObtainPicture(const QString& path, DecodedPicture* out) {
     PrefetchState& ps = *prefetch_;
-    const QSize cover = CoverView(display_, options_.fitToView);
+    const QSize cover = CoverView(display_, options().fitToView);
     // Being decoded ahead already: waiting costs less than a second decode beside it.
     if (ps.prefetcher.StatusOf(path, cover) == Prefetcher::Status::Pending)
         ps.prefetcher.AwaitPending(path, 60000);
     if (!ps.prefetcher.Take(path, cover, out)) {
-        *out = DecodePictureFile(path, state_.PngPluginAvailable, cover);
+        *out = DecodePictureFile(path, session_.pngPluginAvailable(), cover);
         if (out->ok) ps.prefetcher.Keep(path, *out);
     }
     ps.path = path;
@@ -81,29 +80,28 @@ bool Form1::ObtainPicture(const QString& path, DecodedPicture* out) {
 }
 
 void Form1::PrefetchAround() {
-    const int32_t count = state_.FileCount;
-    const int32_t i = state_.CurrentIndex;
+    const ImageList& list = session_.list();
+    const int32_t count = list.count();
+    const int32_t i = list.position();
     if (count <= 0 || i < 1 || i > count) return;
     const int dir = prefetch_->direction;
-    auto step = [count](int32_t at, int d) {
-        return d > 0 ? FileList::NextIndex(at, count) : FileList::PreviousIndex(at, count);
-    };
-    const QSize cover = CoverView(display_, options_.fitToView);
+    auto step = [&list](int32_t at, int d) { return d > 0 ? list.after(at) : list.before(at); };
+    const QSize cover = CoverView(display_, options().fitToView);
     const int32_t ahead = step(i, dir);
     std::vector<Prefetcher::Job> jobs;
     for (int32_t j : {ahead, step(i, -dir), step(ahead, dir)})
-        if (j != i) jobs.push_back({state_.CurrentFolder + state_.FileAt(j), cover});
-    prefetch_->prefetcher.Request(state_.CurrentPath(), jobs, state_.PngPluginAvailable);
+        if (j != i) jobs.push_back({list.pathAt(j), cover});
+    prefetch_->prefetcher.Request(list.shownPath(), jobs, session_.pngPluginAvailable());
 }
 
 void Form1::EnsurePixels(const QSize* dest) {
     if (!picture1_.isReduced()) return;
     if (dest && picture1_.covers(*dest)) return;
     PrefetchState& ps = *prefetch_;
-    const QSize cover = dest ? CoverView(display_, options_.fitToView) : QSize();
+    const QSize cover = dest ? CoverView(display_, options().fitToView) : QSize();
     DecodedPicture d;
     if (!ps.prefetcher.Take(ps.path, cover, &d))
-        d = DecodePictureFile(ps.path, state_.PngPluginAvailable, cover);
+        d = DecodePictureFile(ps.path, session_.pngPluginAvailable(), cover);
     const bool sameFile = d.ok && d.stamp == ps.stamp && d.picture.size() == picture1_.size();
     if (sameFile && (dest ? d.picture.covers(*dest) : !d.picture.isReduced())) {
         picture1_ = d.picture;
@@ -123,10 +121,9 @@ bool Form1::SkipHeldStep(int direction) {
     const bool held = ps.heldKey;
     ps.heldKey = false;
     ps.direction = direction;
-    if (!held || state_.FileCount <= 0) return false;
-    const int32_t target = direction > 0
-                               ? FileList::NextIndex(state_.CurrentIndex, state_.FileCount)
-                               : FileList::PreviousIndex(state_.CurrentIndex, state_.FileCount);
-    return ps.prefetcher.StatusOf(state_.CurrentFolder + state_.FileAt(target),
-                                  CoverView(display_, options_.fitToView)) == Prefetcher::Status::Pending;
+    const ImageList& list = session_.list();
+    if (!held || list.count() <= 0) return false;
+    const int32_t target = direction > 0 ? list.after(list.position()) : list.before(list.position());
+    return ps.prefetcher.StatusOf(list.pathAt(target),
+                                  CoverView(display_, options().fitToView)) == Prefetcher::Status::Pending;
 }

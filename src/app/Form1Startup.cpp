@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "DesktopFolders.h"
-#include "FileList.h"
 #include "FileSystem.h"
 #include "Form1.h"
 #include "Form3.h"
@@ -19,18 +18,19 @@
 void Form1::Form_Load() {
     // Every relative path of the program (config/, dll/ifPNG.spi) resolves against its folder.
     QDir::setCurrent(programDir_);
-    library_ = FolderLibrary();
-    LibraryFiles::loadPages(programDir_, library_);
-    LibraryFiles::loadFolders(programDir_, library_);
+    FolderLibrary& library = session_.library();
+    library = FolderLibrary();
+    LibraryFiles::loadPages(programDir_, library);
+    LibraryFiles::loadFolders(programDir_, library);
     // Made before the renaming file is read, which may hold settings for its slots.
-    if (library_.pageCount() < 1) AddDefaultPage();
-    options_ = Options();
-    library_.resetRenaming();
+    if (library.pageCount() < 1) AddDefaultPage();
+    session_.options() = Options();
+    library.resetRenaming();
     LastRun lastRun;
-    OptionFiles::loadOptions(programDir_, options_, &lastRun);
+    OptionFiles::loadOptions(programDir_, session_.options(), &lastRun);
     rememberedPage_ = lastRun.currentPage.value_or(0);
     if (lastRun.placement) ApplyPlacement(*lastRun.placement);
-    OptionFiles::loadRenaming(programDir_, library_);
+    OptionFiles::loadRenaming(programDir_, library);
     InitEnvironment();
     OpenCommandLineTarget();
     UpdateStatusBar();
@@ -38,21 +38,18 @@ void Form1::Form_Load() {
 }
 
 void Form1::InitEnvironment() {
-    state_.CopiedFlag = false;
-    state_.CopiedSlot = 0;
-    state_.TransferLocked = false;
-    state_.OverviewRow = 3;
+    PosixFileSystem fs;
     // Only a regular file can be loaded; anything else there (a folder, a pipe) is no plug-in.
-    state_.PngPluginAvailable = FileList::IsRegularFile(QStringLiteral("dll/ifPNG.spi"));
-    if (!PosixFileSystem().Exists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
+    session_.resetModes(fs.IsRegularFile(QStringLiteral("dll/ifPNG.spi")));
+    if (!fs.Exists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
 
-    if (library_.pageCount() < 1) AddDefaultPage();
-    library_.settleCurrentPage(rememberedPage_);
+    if (library().pageCount() < 1) AddDefaultPage();
+    library().settleCurrentPage(rememberedPage_);
 }
 
 void Form1::AddDefaultPage() {
-    library_.appendPage(QStringLiteral("新規ページ"));
-    Page& page = library_.page(library_.pageCount() - 1);
+    library().appendPage(QStringLiteral("新規ページ"));
+    Page& page = library().page(library().pageCount() - 1);
     page.folderSlots[0].title = QStringLiteral("マイドキュメント");
     page.folderSlots[0].folder = DesktopFolders::DocumentsFolderPath();
     page.folderSlots[1].title = QStringLiteral("マイピクチャー");
@@ -65,9 +62,9 @@ void Form1::Form_Unload() {
     unloaded_ = true;
     Form3::UnloadAll();
     MsgBox& msg = *services_.msgBox;
-    ReportSaveFailure(msg, OptionFiles::saveOptions(programDir_, options_, library_.currentPage(),
+    ReportSaveFailure(msg, OptionFiles::saveOptions(programDir_, options(), library().currentPage(),
                                                     CurrentPlacement()));
-    ReportSaveFailure(msg, OptionFiles::saveRenaming(programDir_, library_));
+    ReportSaveFailure(msg, OptionFiles::saveRenaming(programDir_, library()));
 }
 
 WindowPlacement Form1::CurrentPlacement() const {

@@ -14,6 +14,16 @@ void Form1::ConnectView() {
     connect(display_, &ImageView::mouseUp, this, &Form1::Display_MouseUp);
 }
 
+void Form1::ShowShownFile() {
+    // The status bar is painted before a slow decode starts, without running other events.
+    bar_->repaint();
+    const QString path = session_.list().shownPath();
+    if (path.isEmpty())
+        LoadImageFile(QString());
+    else
+        LoadOrShowFailure(path);
+}
+
 bool Form1::LoadImageFile(const QString& path) {
     if (path.isEmpty()) {
         picture1_ = PictureBuffer();
@@ -28,13 +38,9 @@ bool Form1::LoadImageFile(const QString& path) {
     // rules either way.
     bool decoded;
     DecodedPicture picture;
-    if (path.right(3).compare(QLatin1String("png"), Qt::CaseInsensitive) != 0) {
-        // Set before decoding, as it always was; a failure is undone by the caller.
-        state_.ImageShown = true;
+    if (path.right(3).compare(QLatin1String("png"), Qt::CaseInsensitive) != 0 ||
+        session_.pngPluginAvailable()) {
         decoded = ObtainPicture(path, &picture);
-    } else if (state_.PngPluginAvailable) {
-        decoded = ObtainPicture(path, &picture);
-        state_.ImageShown = decoded;
     } else {
         // Nothing can decode it: a failure like any other, so the digit keys never act on a
         // file that is not on screen.
@@ -46,15 +52,14 @@ bool Form1::LoadImageFile(const QString& path) {
         return false;
     }
     picture1_ = picture.picture;
+    session_.pictureShown();
     DrawImage(0);
-    state_.CopiedFlag = false;
     PrefetchAround();
     return true;
 }
 
 void Form1::ShowLoadFailure() {
-    state_.ImageShown = false;
-    state_.CopiedFlag = false;
+    session_.pictureFailed();
     LoadImageFile(QString());
     UpdateStatusBar();
 }
@@ -64,9 +69,9 @@ void Form1::LoadOrShowFailure(const QString& path) {
 }
 
 void Form1::DrawImage(int32_t RedrawKind) {
-    if (!state_.ImageShown) return;
+    if (!session_.imageShown()) return;
     if (RedrawKind == 0) display_->clearBacking();
-    if (options_.fitToView) {
+    if (options().fitToView) {
         const Qt::WindowStates ws = windowState();
         if (!(ws & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
             display_->clearBacking();
@@ -86,20 +91,17 @@ void Form1::DrawImage(int32_t RedrawKind) {
 }
 
 void Form1::SlideImage() {
-    const auto& k = state_.SlideKeys;  // Left, Up, Right, Down, Shift
+    const auto& k = SlideKeys;  // Left, Up, Right, Down, Shift
     const int32_t step = k[4] ? 90 : 30;
     SlideX = ViewGeometry::SlideAxis(SlideX, k[0], k[2], step, picture1_.width(), display_->width());
     SlideY = ViewGeometry::SlideAxis(SlideY, k[1], k[3], step, picture1_.height(), display_->height());
     DrawImage(2);
 }
 
-void Form1::ToggleFullMode() {
-    options_.fitToView = !options_.fitToView;
-    DrawImage(0);
-}
+void Form1::ToggleFullMode() { session_.toggleFitMode(); }
 
 void Form1::Display_MouseDown(int, int, double x, double y) {
-    if (options_.fitToView) return;
+    if (options().fitToView) return;
     DragStartSlideX = SlideX;
     DragStartSlideY = SlideY;
     DragStartX = static_cast<int32_t>(ViewGeometry::RoundHalfEven(x));
@@ -107,7 +109,7 @@ void Form1::Display_MouseDown(int, int, double x, double y) {
 }
 
 void Form1::Display_MouseMove(int button, int, double x, double y) {
-    if (options_.fitToView || button != 1) return;
+    if (options().fitToView || button != 1) return;
     ViewGeometry::DragAxis h{SlideX, DragStartX, DragStartSlideX};
     h = ViewGeometry::DragMoveAxis(h, x, picture1_.width(), display_->width());
     SlideX = h.slide;

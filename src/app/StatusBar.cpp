@@ -1,6 +1,6 @@
 #include "StatusBar.h"
 
-#include "Form1State.h"
+#include "SortingSession.h"
 
 QString FormatFileSize(int64_t bytes) {
     if (bytes < 0) bytes = 0;
@@ -24,17 +24,17 @@ QString FormatFileSize(int64_t bytes) {
     return text + QLatin1String(kUnits[u]);
 }
 
-QString StatusBarText(const Form1State& s, int64_t shownFileSize,
-                      const QString& copiedSlotTitle) {
-    QString text = s.TransferMode != 0 ? QStringLiteral("[コピー] ") : QStringLiteral("[移動] ");
-    text += QString::number(s.CurrentIndex) + QLatin1Char('/') + QString::number(s.FileCount) +
+QString StatusBarText(const SortingSession& s, int64_t shownFileSize) {
+    const ImageList& list = s.list();
+    QString text = s.copyMode() ? QStringLiteral("[コピー] ") : QStringLiteral("[移動] ");
+    text += QString::number(list.position()) + QLatin1Char('/') + QString::number(list.count()) +
             QLatin1Char(' ');
-    if (s.FileCount > 0 && s.ImageShown) {
-        text += s.FileAt(s.CurrentIndex);
+    if (list.count() > 0 && s.imageShown()) {
+        text += list.shownName();
         text += FormatFileSize(shownFileSize);
     }
-    if (s.TransferLocked) text += QStringLiteral(" < 転送・削除ロック > ");
-    if (s.CopiedFlag) text += QStringLiteral("< ") + copiedSlotTitle + QStringLiteral(" へコピー済>");
+    if (s.locked()) text += QStringLiteral(" < 転送・削除ロック > ");
+    if (s.copied()) text += QStringLiteral("< ") + s.copiedSlotTitle() + QStringLiteral(" へコピー済>");
     return text;
 }
 

@@ -3,16 +3,14 @@
 
 #include <cstdint>
 
-struct Form1State;
+class SortingSession;
 
 // A file size as the status bar shows it: bytes below 1 KB with two leading blanks, larger
 // sizes cut (not rounded) to two decimals in KB, MB, GB or TB with one leading blank.
 QString FormatFileSize(int64_t bytes);
 
-// The status bar text for `state`; `shownFileSize` is the size of the shown file and
-// `copiedSlotTitle` the title of the slot the shown file was copied to.
-QString StatusBarText(const Form1State& state, int64_t shownFileSize,
-                      const QString& copiedSlotTitle);
+// The status bar text for `session`; `shownFileSize` is the size of the shown file.
+QString StatusBarText(const SortingSession& session, int64_t shownFileSize);
 
 // The caption after an update: "Orvane [ folder ]", left as it is when it already ends in
 // the folder part or when no folder is open.

@@ -48,7 +48,7 @@ TEST_F(Form1Startup, FirstRunCreatesConfigAndTheDefaultPageAndClosingWritesBothF
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Orvane"));
     EXPECT_TRUE(form->Text1()->toPlainText().startsWith(QStringLiteral("<< 新規ページ >>")));
     EXPECT_TRUE(form->Text1()->toPlainText().contains(QStringLiteral("\uFF1E新規ページ")));
-    EXPECT_FALSE(form->state().PngPluginAvailable);
+    EXPECT_FALSE(form->session().pngPluginAvailable());
 
     // Nothing is written until the window closes.
     EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
@@ -76,7 +76,7 @@ TEST_F(Form1Startup, StoredStateIsRestoredAndOutOfRangePagesReset) {
     EXPECT_EQ(form->library().currentPage(), 2);
     EXPECT_TRUE(form->options().fitToView);
     EXPECT_EQ(form->library().page(1).folderSlots[4].nextNumber, 41);
-    EXPECT_TRUE(form->state().PngPluginAvailable);
+    EXPECT_TRUE(form->session().pngPluginAvailable());
     EXPECT_EQ(form->geometry().size(), QSize(700, 500));
     form->close();
     EXPECT_TRUE(File0().contains("\"CurrentPageNum\",2\r\n\"CurrentFullMode\",-1\r\n"));

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Form1State.h"
 #include "PageOverview.h"
+#include "SortingSession.h"
 #include "StatusBar.h"
 
 namespace {
@@ -20,35 +20,39 @@ TEST(FormatFileSize, CutsToTwoDecimals) {
     EXPECT_EQ(FormatFileSize(INT64_MAX), QStringLiteral(" 8388607.99TB"));
 }
 
-Form1State ThirdOfTwelve() {
-    Form1State s;
-    s.CurrentFolder = QStringLiteral("/p/");
-    for (int i = 1; i <= 12; ++i) s.FileList << (i == 3 ? QStringLiteral("a.jpg") : QStringLiteral("f%1.jpg").arg(i));
-    s.FileCount = 12;
-    s.CurrentIndex = 3;
-    s.ImageShown = true;
-    return s;
+// A session showing the third of twelve files of /p/, with one page whose slot 4 is "Holiday".
+void ShowThirdOfTwelve(SortingSession& s) {
+    s.setLister([](const QString&, bool) {
+        QStringList names;
+        for (int i = 1; i <= 12; ++i) names << (i == 3 ? QStringLiteral("a.jpg") : QStringLiteral("f%1.jpg").arg(i));
+        return names;
+    });
+    s.library().appendPage(QStringLiteral("p"));
+    s.library().current().folderSlots[4].title = QStringLiteral("Holiday");
+    s.openFolder(QStringLiteral("/p/"));
+    s.nextFile();
+    s.nextFile();
+    s.pictureShown();
 }
 
 TEST(StatusBarText, ModePositionFileAndMarks) {
-    Form1State empty;
-    EXPECT_EQ(StatusBarText(empty, 0, QString()), QStringLiteral("[移動] 0/0 "));
+    SortingSession s(nullptr);
+    EXPECT_EQ(StatusBarText(s, 0), QStringLiteral("[移動] 0/0 "));
 
-    Form1State s = ThirdOfTwelve();
-    EXPECT_EQ(StatusBarText(s, 1536, QString()), QStringLiteral("[移動] 3/12 a.jpg 1.5KB"));
-    s.TransferLocked = true;
-    EXPECT_EQ(StatusBarText(s, 1023, QString()), QStringLiteral("[移動] 3/12 a.jpg  1023B < 転送・削除ロック > "));
-    s.TransferLocked = false;
-    s.TransferMode = 1;
-    s.CopiedFlag = true;
-    s.CopiedSlot = 4;
-    EXPECT_EQ(StatusBarText(s, 1536, QStringLiteral("Holiday")),
-              QStringLiteral("[コピー] 3/12 a.jpg 1.5KB< Holiday へコピー済>"));
+    ShowThirdOfTwelve(s);
+    EXPECT_EQ(StatusBarText(s, 1536), QStringLiteral("[移動] 3/12 a.jpg 1.5KB"));
+    s.toggleLock();
+    EXPECT_EQ(StatusBarText(s, 1023), QStringLiteral("[移動] 3/12 a.jpg  1023B < 転送・削除ロック > "));
+    s.toggleLock();
+    s.setCopyMode();
+    s.markCopied(4);
+    EXPECT_EQ(StatusBarText(s, 1536), QStringLiteral("[コピー] 3/12 a.jpg 1.5KB< Holiday へコピー済>"));
     // A file that failed to load shows only the mode, the position and the marks.
-    s.ImageShown = false;
-    s.TransferLocked = true;
-    EXPECT_EQ(StatusBarText(s, 1536, QStringLiteral("H")),
-              QStringLiteral("[コピー] 3/12  < 転送・削除ロック > < H へコピー済>"));
+    s.pictureFailed();
+    s.markCopied(4);
+    s.toggleLock();
+    EXPECT_EQ(StatusBarText(s, 1536),
+              QStringLiteral("[コピー] 3/12  < 転送・削除ロック > < Holiday へコピー済>"));
 }
 
 TEST(CaptionFor, RewritesOnlyWhenTheFolderPartChanges) {

@@ -23,7 +23,7 @@
 
 #include "ImageView.h"
 #include "FakePickers.h"
-#include "FileList.h"
+#include "ImageList.h"
 #include "Form1.h"
 #include "TestImages.h"
 #include "WorkingDirectoryGuard.h"
@@ -101,7 +101,7 @@ TEST_F(Form1Files, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
     services.listFolder = [&](const QString& folder, bool png) {
         ++listings;
         QThread::msleep(delayMs.load());
-        return FileList::ListImageFiles(folder, png);
+        return ImageList::listFolder(folder, png);
     };
     Form1& f = Start();
     f.show();
@@ -125,9 +125,9 @@ TEST_F(Form1Files, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
     ticker.stop();
     EXPECT_GE(ticks, 10);
     EXPECT_EQ(listings.load(), 2);  // the open asked for meanwhile was passed over
-    EXPECT_EQ(f.state().CurrentFolder, Folder());
-    EXPECT_EQ(f.state().FileCount, 5);
-    EXPECT_EQ(f.state().CurrentIndex, 1);
+    EXPECT_EQ(f.session().list().folder(), Folder());
+    EXPECT_EQ(f.session().list().count(), 5);
+    EXPECT_EQ(f.session().list().position(), 1);
     EXPECT_TRUE(f.isVisible());
     EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
 
@@ -138,30 +138,29 @@ TEST_F(Form1Files, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
 
 TEST_F(Form1Files, CommandLineFolderOpensTheFirstImageAndStepsWrapAround) {
     Form1& f = Start(pics.path());  // no final slash: it is appended before the folder test
-    const Form1State& s = f.state();
-    EXPECT_EQ(s.CurrentFolder, Folder());
-    EXPECT_EQ(s.FileList, (QStringList{"a1.bmp", "a2.jpg", "a10.gif", "broken.jpg", "UP.JPG"}));
-    EXPECT_EQ(s.FileCount, 5);
-    EXPECT_EQ(s.CurrentIndex, 1);
-    EXPECT_TRUE(s.ImageShown);
+    const ImageList& list = f.session().list();
+    EXPECT_EQ(list.folder(), Folder());
+    EXPECT_EQ(list.names(), (QStringList{"a1.bmp", "a2.jpg", "a10.gif", "broken.jpg", "UP.JPG"}));
+    EXPECT_EQ(list.position(), 1);
+    EXPECT_TRUE(f.session().imageShown());
     EXPECT_EQ(f.Picture1().size(), QSize(7, 5));
     EXPECT_EQ(f.Bar()->text(), BarFor(1, 5, "a1.bmp"));
     EXPECT_EQ(f.windowTitle(), Caption());
     EXPECT_TRUE(msg.shown.empty());
 
     f.StepToNextFile();
-    EXPECT_EQ(s.CurrentIndex, 2);
+    EXPECT_EQ(list.position(), 2);
     EXPECT_EQ(f.Picture1().size(), QSize(16, 8));
     EXPECT_EQ(f.Bar()->text(), BarFor(2, 5, "a2.jpg"));
 
     f.StepToPreviousFile();
     f.StepToPreviousFile();  // from 1 to the last
-    EXPECT_EQ(s.CurrentIndex, 5);
-    EXPECT_TRUE(s.ImageShown);
+    EXPECT_EQ(list.position(), 5);
+    EXPECT_TRUE(f.session().imageShown());
     EXPECT_EQ(f.Bar()->text(), BarFor(5, 5, "UP.JPG"));
 
     f.StepToNextFile();  // from the last to 1
-    EXPECT_EQ(s.CurrentIndex, 1);
+    EXPECT_EQ(list.position(), 1);
     EXPECT_EQ(f.windowTitle(), Caption());
 }
 
@@ -169,59 +168,59 @@ TEST_F(Form1Files, StepOntoABrokenFileShowsNothingAndTheNextStepGoesOn) {
     Form1& f = Start(pics.path());
     f.StepToNextFile();
     f.StepToNextFile();
-    f.state().CopiedFlag = true;
+    f.session().markCopied(0);
     f.StepToNextFile();  // broken.jpg
-    EXPECT_EQ(f.state().CurrentIndex, 4);
-    EXPECT_FALSE(f.state().ImageShown);
-    EXPECT_FALSE(f.state().CopiedFlag);
+    EXPECT_EQ(f.session().list().position(), 4);
+    EXPECT_FALSE(f.session().imageShown());
+    EXPECT_FALSE(f.session().copied());
     EXPECT_TRUE(f.Picture1().isNull());
     EXPECT_TRUE(ViewIsClear());
     EXPECT_EQ(f.Bar()->text(), BarFor(4, 5, QString()));
     f.StepToNextFile();
-    EXPECT_EQ(f.state().CurrentIndex, 5);
-    EXPECT_TRUE(f.state().ImageShown);
+    EXPECT_EQ(f.session().list().position(), 5);
+    EXPECT_TRUE(f.session().imageShown());
 }
 
 TEST_F(Form1Files, EveryRouteHandlesADecodeFailureAsSteppingDoes) {
     pics.write("huge.jpg", TestImages::JpegClaiming(TestImages::Encode(16, 16, "JPG"), 30000, 30000));
     // Command line naming the broken file: listed, positioned, nothing shown.
     Form1& f = Start(pics.file("broken.jpg"));
-    EXPECT_EQ(f.state().CurrentIndex, 4);
-    EXPECT_FALSE(f.state().ImageShown);
+    EXPECT_EQ(f.session().list().position(), 4);
+    EXPECT_FALSE(f.session().imageShown());
     EXPECT_EQ(f.Bar()->text(), BarFor(4, 6, QString()));
     // A 30000 x 30000 picture is refused, not decoded.
     f.OpenFile(pics.file("huge.jpg"));
-    EXPECT_EQ(f.state().CurrentIndex, 5);
-    EXPECT_FALSE(f.state().ImageShown);
+    EXPECT_EQ(f.session().list().position(), 5);
+    EXPECT_FALSE(f.session().imageShown());
     EXPECT_TRUE(f.Picture1().isNull());
     // Removal onto a broken entry: the shown image goes, nothing else is shown.
     f.OpenFile(pics.file("a10.gif"));
-    ASSERT_TRUE(f.state().ImageShown);
+    ASSERT_TRUE(f.session().imageShown());
     ASSERT_FALSE(ViewIsClear());
-    f.RemoveCurrentFromList();  // broken.jpg takes its place
-    EXPECT_EQ(f.state().CurrentIndex, 3);
-    EXPECT_EQ(f.state().FileAt(3), "broken.jpg");
-    EXPECT_FALSE(f.state().ImageShown);
+    f.session().removeShown();  // broken.jpg takes its place
+    EXPECT_EQ(f.session().list().position(), 3);
+    EXPECT_EQ(f.session().list().nameAt(3), "broken.jpg");
+    EXPECT_FALSE(f.session().imageShown());
     EXPECT_TRUE(ViewIsClear());
 }
 
 TEST_F(Form1Files, CommandLineTargets) {
     {
         Form1& f = Start(pics.file("a2.jpg"));
-        EXPECT_EQ(f.state().CurrentIndex, 2);
+        EXPECT_EQ(f.session().list().position(), 2);
     }
     {
         // Blanks and double quotes are name characters: the path is used as it stands.
         QDir(pics.path()).mkdir("my \"best\" pics");
         pics.write("my \"best\" pics/in.bmp", TestImages::Encode(2, 2, "BMP"));
         Form1& f = Start(pics.file("my \"best\" pics"));
-        EXPECT_EQ(f.state().CurrentFolder, pics.file("my \"best\" pics/"));
-        EXPECT_EQ(f.state().FileCount, 1);
+        EXPECT_EQ(f.session().list().folder(), pics.file("my \"best\" pics/"));
+        EXPECT_EQ(f.session().list().count(), 1);
     }
     for (const QString& quiet : {pics.file("UP.JPG"), pics.file("notes.txt")}) {
         // Exact-case test fails, or not an image: nothing, no message.
         Form1& f = Start(quiet);
-        EXPECT_EQ(f.state().FileCount, 0) << quiet.toStdString();
+        EXPECT_EQ(f.session().list().count(), 0) << quiet.toStdString();
         EXPECT_EQ(f.windowTitle(), "Orvane");
         EXPECT_TRUE(msg.shown.empty());
     }
@@ -230,7 +229,7 @@ TEST_F(Form1Files, CommandLineTargets) {
     EXPECT_EQ(msg.shown[0].text, QStringLiteral("指定のパスが見つかりません"));
     EXPECT_EQ(msg.shown[0].title, QStringLiteral("パラメータ判定"));
     EXPECT_EQ(msg.shown[0].buttons, MsgButtons::Ok);
-    EXPECT_EQ(f.state().FileCount, 0);
+    EXPECT_EQ(f.session().list().count(), 0);
     EXPECT_EQ(f.Bar()->text(), QStringLiteral("[移動] 0/0 "));
 }
 
@@ -244,10 +243,10 @@ TEST_F(Form1Files, HandedPathWaitsForAnOpenQuestionThenOpens) {
     question.setModal(true);
     question.show();
     f.OpenHandedPath(pics.file("other"));
-    EXPECT_EQ(f.state().CurrentFolder, Folder());
-    EXPECT_EQ(f.state().CurrentIndex, 2);
+    EXPECT_EQ(f.session().list().folder(), Folder());
+    EXPECT_EQ(f.session().list().position(), 2);
     question.hide();
-    QTRY_COMPARE_WITH_TIMEOUT(f.state().CurrentFolder, pics.file("other/"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.session().list().folder(), pics.file("other/"), 5000);
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Orvane [ ") + pics.file("other/") + QStringLiteral(" ]"));
 }
 
@@ -256,15 +255,15 @@ TEST_F(Form1Files, OpenFileNotInTheListShowsTheFirstEntry) {
     QDir(pics.path()).mkdir("x.jpg");
     Form1& f = Start();
     f.OpenPath(pics.file("y.jpg"));  // a pipe: never listed, never opened
-    EXPECT_EQ(f.state().FileCount, 5);
-    EXPECT_EQ(f.state().CurrentIndex, 1);
-    EXPECT_TRUE(f.state().ImageShown);
+    EXPECT_EQ(f.session().list().count(), 5);
+    EXPECT_EQ(f.session().list().position(), 1);
+    EXPECT_TRUE(f.session().imageShown());
     // A folder named like an image opens as a folder.
     f.OpenPath(pics.file("x.jpg"));
-    EXPECT_EQ(f.state().CurrentFolder, pics.file("x.jpg/"));
-    EXPECT_EQ(f.state().FileCount, 0);
-    EXPECT_EQ(f.state().CurrentIndex, 0);
-    EXPECT_FALSE(f.state().ImageShown);
+    EXPECT_EQ(f.session().list().folder(), pics.file("x.jpg/"));
+    EXPECT_EQ(f.session().list().count(), 0);
+    EXPECT_EQ(f.session().list().position(), 0);
+    EXPECT_FALSE(f.session().imageShown());
     EXPECT_TRUE(ViewIsClear());
 }
 
@@ -277,11 +276,11 @@ TEST_F(Form1Files, OpenFileMenuUsesTheFilterAndCancelChangesNothing) {
     action->trigger();  // cancelled
     ASSERT_EQ(dialogs.fileFilters.size(), 1);
     EXPECT_EQ(dialogs.fileFilters[0], QStringLiteral("イメージファイル (*.bmp *.jpg *.gif)"));
-    EXPECT_EQ(f.state().CurrentIndex, 2);
+    EXPECT_EQ(f.session().list().position(), 2);
 
     dialogs.fileAnswers.push_back(pics.file("a10.gif"));
     action->trigger();
-    EXPECT_EQ(f.state().CurrentIndex, 3);
+    EXPECT_EQ(f.session().list().position(), 3);
     EXPECT_EQ(f.Bar()->text(), BarFor(3, 5, "a10.gif"));
 }
 
@@ -293,12 +292,12 @@ TEST_F(Form1Files, OpenFolderMenu) {
     dialogs.folderAnswers.push_back(std::nullopt);
     action->trigger();
     EXPECT_EQ(dialogs.folderTitles, QStringList{QStringLiteral("フォルダを選択してください")});
-    EXPECT_EQ(f.state().CurrentFolder, QString());
+    EXPECT_EQ(f.session().list().folder(), QString());
     EXPECT_EQ(f.windowTitle(), "Orvane");
 
     dialogs.folderAnswers.push_back(pics.path());
     action->trigger();
-    EXPECT_EQ(f.state().CurrentFolder, Folder());
+    EXPECT_EQ(f.session().list().folder(), Folder());
     EXPECT_EQ(f.Bar()->text(), BarFor(1, 5, "a1.bmp"));
     EXPECT_EQ(f.windowTitle(), Caption());
 
@@ -358,7 +357,7 @@ TEST_F(Form1Files, DropOpensOnlyTheFirstPath) {
     ASSERT_TRUE(DragAccepted(f.Bar(), three.get()));
     QDropEvent drop(QPointF(2, 2), Qt::CopyAction, three.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(f.Bar(), &drop);
-    EXPECT_EQ(f.state().CurrentIndex, 3);
+    EXPECT_EQ(f.session().list().position(), 3);
     EXPECT_EQ(f.Bar()->text(), BarFor(3, 5, "a10.gif"));
     EXPECT_EQ(f.windowTitle(), Caption());
 
@@ -366,7 +365,7 @@ TEST_F(Form1Files, DropOpensOnlyTheFirstPath) {
     EXPECT_FALSE(DragAccepted(f.display(), text.get()));
     QDropEvent refused(QPointF(2, 2), Qt::CopyAction, text.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(f.display(), &refused);
-    EXPECT_EQ(f.state().CurrentIndex, 3);
+    EXPECT_EQ(f.session().list().position(), 3);
 }
 
 TEST_F(Form1Files, RemovingEntries) {
@@ -374,53 +373,53 @@ TEST_F(Form1Files, RemovingEntries) {
     for (const char* n : {"1.bmp", "2.bmp", "3.bmp"}) three.write(n, TestImages::Encode(3, 3, "BMP"));
     Form1& f = Start(three.path());
     f.StepToPreviousFile();  // 3 of 3
-    f.RemoveCurrentFromList();
-    EXPECT_EQ(f.state().CurrentIndex, 1);
-    EXPECT_EQ(f.state().FileCount, 2);
-    EXPECT_TRUE(f.state().ImageShown);
-    f.RemoveCurrentFromList();
-    EXPECT_EQ(f.state().FileList, QStringList{"2.bmp"});
-    f.RemoveCurrentFromList();
-    EXPECT_EQ(f.state().CurrentIndex, 0);
-    EXPECT_EQ(f.state().FileCount, 0);
-    EXPECT_FALSE(f.state().ImageShown);
+    f.session().removeShown();
+    EXPECT_EQ(f.session().list().position(), 1);
+    EXPECT_EQ(f.session().list().count(), 2);
+    EXPECT_TRUE(f.session().imageShown());
+    f.session().removeShown();
+    EXPECT_EQ(f.session().list().names(), QStringList{"2.bmp"});
+    f.session().removeShown();
+    EXPECT_EQ(f.session().list().position(), 0);
+    EXPECT_EQ(f.session().list().count(), 0);
+    EXPECT_FALSE(f.session().imageShown());
     EXPECT_TRUE(f.Picture1().isNull());
     EXPECT_TRUE(ViewIsClear());
     f.UpdateStatusBar();
     EXPECT_EQ(f.Bar()->text(), QStringLiteral("[移動] 0/0 "));
     // Nothing to remove or step: nothing happens.
-    f.RemoveCurrentFromList();
+    f.session().removeShown();
     f.StepToNextFile();
-    EXPECT_EQ(f.state().CurrentIndex, 0);
+    EXPECT_EQ(f.session().list().position(), 0);
 }
 
 TEST_F(Form1Files, LoadingTheEmptyPathChangesNoFlag) {
     Form1& f = Start(pics.path());
     f.SlideX = -5;
     f.SlideY = -7;
-    f.state().CopiedFlag = true;
+    f.session().markCopied(0);
     EXPECT_TRUE(f.LoadImageFile(QString()));
     EXPECT_TRUE(f.Picture1().isNull());
     EXPECT_TRUE(ViewIsClear());
-    EXPECT_TRUE(f.state().ImageShown);
-    EXPECT_TRUE(f.state().CopiedFlag);
+    EXPECT_TRUE(f.session().imageShown());
+    EXPECT_TRUE(f.session().copied());
     EXPECT_EQ(f.SlideX, -5);
     EXPECT_EQ(f.SlideY, -7);
     // A named load resets the offsets and the copied mark.
     EXPECT_TRUE(f.LoadImageFile(pics.file("a2.jpg")));
     EXPECT_EQ(f.SlideX, 0);
     EXPECT_EQ(f.SlideY, 0);
-    EXPECT_FALSE(f.state().CopiedFlag);
+    EXPECT_FALSE(f.session().copied());
 }
 
 TEST_F(Form1Files, PngNeedsThePlugin) {
     pics.write("p.png", TestImages::Encode(6, 3, "PNG"));
     {
         Form1& f = Start(pics.path());
-        EXPECT_FALSE(f.state().PngPluginAvailable);
-        EXPECT_FALSE(f.state().FileList.contains("p.png"));
+        EXPECT_FALSE(f.session().pngPluginAvailable());
+        EXPECT_FALSE(f.session().list().names().contains("p.png"));
         f.OpenFile(pics.file("p.png"));
-        EXPECT_EQ(f.state().CurrentIndex, 1);  // unchanged
+        EXPECT_EQ(f.session().list().position(), 1);  // unchanged
         std::unique_ptr<QMimeData> png(Files({pics.file("p.png")}));
         EXPECT_FALSE(DragAccepted(f.Bar(), png.get()));
         // Called directly, a png without the plug-in is a failure like any other.
@@ -430,19 +429,19 @@ TEST_F(Form1Files, PngNeedsThePlugin) {
     pics.write("Q.PNG", TestImages::Encode(5, 5, "PNG"));
     pics.write("r.png", TestImages::Encode(64, 64, "PNG").left(60));
     Form1& f = Start(pics.file("p.png"));
-    ASSERT_TRUE(f.state().PngPluginAvailable);
-    EXPECT_TRUE(f.state().ImageShown);
+    ASSERT_TRUE(f.session().pngPluginAvailable());
+    EXPECT_TRUE(f.session().imageShown());
     EXPECT_EQ(f.Picture1().size(), QSize(6, 3));
-    EXPECT_EQ(f.Bar()->text(), BarFor(f.state().CurrentIndex, 8, "p.png"));
+    EXPECT_EQ(f.Bar()->text(), BarFor(f.session().list().position(), 8, "p.png"));
     // Capital PNG takes the plug-in route too.
-    ASSERT_EQ(f.state().FileAt(f.state().CurrentIndex + 1), "Q.PNG");
+    ASSERT_EQ(f.session().list().nameAt(f.session().list().position() + 1), "Q.PNG");
     f.StepToNextFile();
-    EXPECT_TRUE(f.state().ImageShown);
+    EXPECT_TRUE(f.session().imageShown());
     EXPECT_EQ(f.Picture1().size(), QSize(5, 5));
     // A truncated PNG: nothing shown, view cleared.
     f.StepToNextFile();
-    EXPECT_EQ(f.state().FileAt(f.state().CurrentIndex), "r.png");
-    EXPECT_FALSE(f.state().ImageShown);
+    EXPECT_EQ(f.session().list().nameAt(f.session().list().position()), "r.png");
+    EXPECT_FALSE(f.session().imageShown());
     EXPECT_TRUE(ViewIsClear());
     dialogs.fileAnswers.push_back(QString());
     f.findChild<QAction*>("m_OpenFile")->trigger();
@@ -506,7 +505,7 @@ TEST_F(Form1Files, ActualSizeStretchAndTheRightButton) {
 
     // With nothing shown the right button still toggles, and the view is not touched.
     f.OpenFile(pics.file("broken.jpg"));
-    ASSERT_FALSE(f.state().ImageShown);
+    ASSERT_FALSE(f.session().imageShown());
     QTest::mouseClick(f.display(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_TRUE(form->options().fitToView);
     EXPECT_TRUE(ViewIsClear());
@@ -522,7 +521,7 @@ TEST_F(Form1Files, SlidingByKeysDragAndResize) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     const int viewW = f.display()->width();  // 482
 
-    auto& keys = f.state().SlideKeys;
+    auto& keys = f.SlideKeys;
     keys[2] = true;  // Right
     f.SlideImage();
     EXPECT_EQ(f.SlideX, -30);

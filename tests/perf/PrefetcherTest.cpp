@@ -278,8 +278,8 @@ TEST_F(Form1Prefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne) {
     EXPECT_EQ(f.Picture1().size(), QSize(3200, 2400));
     ASSERT_TRUE(f.prefetcher().WaitIdle(20000));
     f.StepToNextFile();
-    EXPECT_EQ(f.state().CurrentIndex, 2);
-    EXPECT_TRUE(f.state().ImageShown);
+    EXPECT_EQ(f.session().list().position(), 2);
+    EXPECT_TRUE(f.session().imageShown());
     // Natural size reported, fewer pixels held.
     EXPECT_EQ(f.Picture1().size(), QSize(3200, 2400));
     EXPECT_TRUE(f.Picture1().isReduced());
@@ -294,6 +294,6 @@ TEST_F(Form1Prefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne) {
     EXPECT_EQ(view.pixel(5, 5), f.Picture1().pixels().pixel(5, 5));
     f.ToggleFullMode();
     f.StepToPreviousFile();
-    EXPECT_EQ(f.state().CurrentIndex, 1);
+    EXPECT_EQ(f.session().list().position(), 1);
     EXPECT_EQ(f.Picture1().size(), QSize(3200, 2400));
 }

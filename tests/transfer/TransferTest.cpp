@@ -56,8 +56,8 @@ protected:
         }
         form->OpenFolder(work.file("src"));
         form->UpdateStatusBar();
-        ASSERT_EQ(form->state().FileCount, files);
-        ASSERT_TRUE(form->state().ImageShown);
+        ASSERT_EQ(form->session().list().count(), files);
+        ASSERT_TRUE(form->session().imageShown());
     }
     QWidget* Target() { return form->display(); }
     void Press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyPress(Target(), key, mods); }
@@ -75,7 +75,7 @@ protected:
     QStringList Files(const char* folder) const {
         return QDir(work.file(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
-    QString Shown() const { return form->state().FileAt(form->state().CurrentIndex); }
+    QString Shown() const { return form->session().list().nameAt(form->session().list().position()); }
 
     TempDir program;
     TempDir work;
@@ -97,7 +97,7 @@ TEST_F(Sorting, DigitMovesOnReleaseAndTheNextFileTakesThePlace) {
     Release(Qt::Key_3);
     EXPECT_EQ(Files("s3"), QStringList{"p2.jpg"});
     EXPECT_EQ(Files("src"), (QStringList{"p1.jpg", "p3.jpg"}));
-    EXPECT_EQ(form->state().CurrentIndex, 2);
+    EXPECT_EQ(form->session().list().position(), 2);
     EXPECT_EQ(Shown(), QStringLiteral("p3.jpg"));
     EXPECT_TRUE(form->Bar()->text().startsWith(QStringLiteral("[移動] 2/2 p3.jpg ")));
     // Moving the last entry wraps to the first; moving the only one empties the view.
@@ -106,7 +106,7 @@ TEST_F(Sorting, DigitMovesOnReleaseAndTheNextFileTakesThePlace) {
     Tap(Qt::Key_3);
     EXPECT_EQ(Files("s3"), (QStringList{"p1.jpg", "p2.jpg", "p3.jpg"}));
     EXPECT_EQ(form->Bar()->text(), QStringLiteral("[移動] 0/0 "));
-    EXPECT_FALSE(form->state().ImageShown);
+    EXPECT_FALSE(form->session().imageShown());
     EXPECT_TRUE(msg.shown.empty());
 }
 
@@ -126,7 +126,7 @@ TEST_F(Sorting, HeldDigitTransfersOnceAndHeldSpaceStepsOnEveryRepeat) {
     ASSERT_TRUE(form->prefetcher().WaitIdle(10000));
     Repeat(Qt::Key_Space);
     Release(Qt::Key_Space);
-    EXPECT_EQ(form->state().CurrentIndex, 1);  // 1 -> 2 -> 3 -> 1 around three files
+    EXPECT_EQ(form->session().list().position(), 1);  // 1 -> 2 -> 3 -> 1 around three files
 }
 
 TEST_F(Sorting, TheModifiersAtReleaseDecideCtrlDigit) {
@@ -139,7 +139,7 @@ TEST_F(Sorting, TheModifiersAtReleaseDecideCtrlDigit) {
     EXPECT_EQ(Files("s2"), QStringList{"p1.jpg"});
     // Ctrl held through the release: the slot's folder becomes the list.
     Tap(Qt::Key_2, Qt::ControlModifier);
-    EXPECT_EQ(form->state().CurrentFolder, work.file("s2") + QLatin1Char('/'));
+    EXPECT_EQ(form->session().list().folder(), work.file("s2") + QLatin1Char('/'));
     EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
     // Shift, Alt and Ctrl+Shift with a digit do nothing.
     for (auto mods : {Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::KeyboardModifiers(Qt::AltModifier),
@@ -163,7 +163,7 @@ TEST_F(Sorting, LockBlocksDigitsAndDeleteButNotCtrlDigitOrStepping) {
     Tap(Qt::Key_Delete);
     EXPECT_EQ(Files("src").size(), 3);
     Tap(Qt::Key_Space);
-    EXPECT_EQ(form->state().CurrentIndex, 2);
+    EXPECT_EQ(form->session().list().position(), 2);
     Photo("s4/other.jpg");
     Tap(Qt::Key_4, Qt::ControlModifier);
     EXPECT_EQ(Shown(), QStringLiteral("other.jpg"));
@@ -228,7 +228,7 @@ TEST_F(Sorting, AFailedMoveIsReportedAndTheListAndViewStay) {
     EXPECT_EQ(msg.shown[0].title, QStringLiteral("Orvane"));
     EXPECT_EQ(Files("src"), (QStringList{"p1.jpg", "p2.jpg"}));
     EXPECT_EQ(Files("s1"), QStringList());
-    EXPECT_EQ(form->state().FileCount, 2);
+    EXPECT_EQ(form->session().list().count(), 2);
     EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
 }
 
@@ -262,7 +262,7 @@ TEST_F(Sorting, DeleteAsksWhenToldAndCancelIsTheDefault) {
     fs.failKinds = {FakeFileSystem::Call::Unlink};
     Tap(Qt::Key_Delete);
     EXPECT_TRUE(msg.texts().last().startsWith(QStringLiteral("ファイルを削除できませんでした")));
-    EXPECT_EQ(form->state().FileCount, 2);
+    EXPECT_EQ(form->session().list().count(), 2);
     EXPECT_EQ(Files("src"), (QStringList{"p2.jpg", "p3.jpg"}));
 }
 
@@ -272,9 +272,9 @@ TEST_F(Sorting, PageKeysWrapAndMoveTheOverviewRow) {
     form->library().page(0).name = QStringLiteral("P0");
     for (int i = 0; i < 10; ++i) Tap(Qt::Key_Down);
     EXPECT_EQ(form->library().currentPage(), 10);
-    EXPECT_EQ(form->state().OverviewRow, 7);
+    EXPECT_EQ(form->session().overviewRow(), 7);
     Tap(Qt::Key_Minus);
-    EXPECT_EQ(form->state().OverviewRow, 6);
+    EXPECT_EQ(form->session().overviewRow(), 6);
     form->library().selectPage(19);
     Tap(Qt::Key_Plus, Qt::KeypadModifier);
     EXPECT_EQ(form->library().currentPage(), 0);

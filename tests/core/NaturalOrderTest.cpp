@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "FileList.h"
+#include "NaturalOrder.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ QStringList ByCollator(QStringList names) {
     return names;
 }
 
-TEST(FileOrder, AsciiNamesSortExactlyAsTheCollatorSortsThem) {
+TEST(NaturalOrder, AsciiNamesSortExactlyAsTheCollatorSortsThem) {
     // Punctuation, blanks, digit runs with leading zeros, both cases: the fast order must be
     // the collator's, or lists would change order with the characters in one name.
     const QString alphabet = QStringLiteral("aAbBzZ0012789 _-.()~!#$%&'+,;=@[]^`{}");
@@ -49,20 +49,20 @@ TEST(FileOrder, AsciiNamesSortExactlyAsTheCollatorSortsThem) {
     }
     names << "img2.jpg" << "img10.jpg" << "IMG1.jpg" << "img01.jpg" << "img001.jpg" << "a b.jpg" << "ab.jpg";
     QStringList fast = names;
-    FileList::SortLikeAFileManager(&fast);
+    NaturalOrder::sort(&fast);
     const QStringList slow = ByCollator(names);
     ASSERT_EQ(fast.size(), slow.size());
     for (int i = 0; i < fast.size(); ++i)
         ASSERT_EQ(fast.at(i), slow.at(i)) << "position " << i;
 }
 
-TEST(FileOrder, NumbersCompareByValueAndCaseIsIgnored) {
+TEST(NaturalOrder, NumbersCompareByValueAndCaseIsIgnored) {
     QStringList names{"img10.jpg", "IMG2.jpg", "img1.jpg", "Img3.jpg"};
-    FileList::SortLikeAFileManager(&names);
+    NaturalOrder::sort(&names);
     EXPECT_EQ(names, (QStringList{"img1.jpg", "IMG2.jpg", "Img3.jpg", "img10.jpg"}));
     // A name outside ASCII takes the collator's path for the whole list, in the same order.
     QStringList mixed{"img10.jpg", "写真.jpg", "img2.jpg"};
-    FileList::SortLikeAFileManager(&mixed);
+    NaturalOrder::sort(&mixed);
     EXPECT_EQ(mixed.indexOf("img2.jpg") + 1, mixed.indexOf("img10.jpg"));
 }
 

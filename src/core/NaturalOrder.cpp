@@ -1,31 +1,16 @@
-#include "FileList.h"
+#include "NaturalOrder.h"
 
 #include <QCollator>
 #include <QFile>
 #include <QLocale>
 
 #include <algorithm>
-#include <cstring>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include "Form1State.h"
-
-namespace FileList {
 namespace {
-bool EndsWithImageExtension(QStringView name, bool png, Qt::CaseSensitivity cs) {
-    if (name.size() < 4) return false;
-    const QStringView tail = name.right(4);
-    return tail.compare(QLatin1String(".bmp"), cs) == 0 ||
-           tail.compare(QLatin1String(".jpg"), cs) == 0 ||
-           tail.compare(QLatin1String(".gif"), cs) == 0 ||
-           (png && tail.compare(QLatin1String(".png"), cs) == 0);
-}
 
 // The user's collation; the C locale has no numeric mode, so English stands in for it there.
 QCollator FileManagerCollator() {
@@ -97,40 +82,35 @@ private:
     int weight_[128] = {};
 };
 
-// HasImageExtension on the last four bytes of a name.
-bool EndsWithImageBytes(const char* tail, bool png) {
-    char t[4];
-    // ASCII folding: the C library's tolower follows the locale (Turkish has no dotted I).
-    for (int i = 0; i < 4; ++i) t[i] = (tail[i] >= 'A' && tail[i] <= 'Z') ? char(tail[i] + 32) : tail[i];
-    return std::memcmp(t, ".bmp", 4) == 0 || std::memcmp(t, ".jpg", 4) == 0 ||
-           std::memcmp(t, ".gif", 4) == 0 || (png && std::memcmp(t, ".png", 4) == 0);
-}
-
-bool StatPath(const QString& path, struct stat* st) {
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), st) == 0;
-}
-}  // namespace
-
-bool HasImageExtension(const QString& name, bool png) {
-    return EndsWithImageExtension(name, png, Qt::CaseInsensitive);
-}
-
-bool IsImageFileName(const QString& path, bool png) {
-    return EndsWithImageExtension(path, png, Qt::CaseSensitive);
-}
-
-namespace {
-
 const AsciiOrder& TheAsciiOrder() {
     static const AsciiOrder order(FileManagerCollator());
     return order;
 }
 
+void SortByCollator(QStringList* names) {
+    const QCollator collator = FileManagerCollator();
+    struct Keyed {
+        QCollatorSortKey key;
+        QString name;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(size_t(names->size()));
+    for (const QString& n : *names) keyed.push_back({collator.sortKey(n), n});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        const int c = a.key.compare(b.key);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    names->clear();
+    for (const Keyed& k : keyed) names->push_back(k.name);
+}
+
+}  // namespace
+
 // Names of printable ASCII gathered for sorting in the collator's order, ties broken by the
 // exact text. Names and keys sit in two flat buffers and the sort moves only small records
 // that carry the first 16 key bytes as numbers, which settle nearly every comparison: a folder
 // of 50,000 names sorts in a few milliseconds, with no allocation per name.
-class AsciiNames {
+class NaturalOrder::Collector::AsciiNames {
 public:
     AsciiNames() : order_(TheAsciiOrder()) {}
 
@@ -200,66 +180,13 @@ private:
     std::vector<Entry> entries_;
 };
 
-void SortByCollator(QStringList* names) {
-    const QCollator collator = FileManagerCollator();
-    struct Keyed {
-        QCollatorSortKey key;
-        QString name;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(size_t(names->size()));
-    for (const QString& n : *names) keyed.push_back({collator.sortKey(n), n});
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        const int c = a.key.compare(b.key);
-        return c != 0 ? c < 0 : a.name < b.name;
-    });
-    names->clear();
-    for (const Keyed& k : keyed) names->push_back(k.name);
-}
+namespace NaturalOrder {
 
-}  // namespace
-
-QStringList ListImageFiles(const QString& folder, bool png) {
-    // Names of printable ASCII (nearly every camera's) stay bytes until they are sorted.
-    AsciiNames ascii;
-    QStringList other;
-    DIR* dir = ::opendir(QFile::encodeName(WithSlash(folder)).constData());
-    if (!dir) return other;
-    const int fd = ::dirfd(dir);
-    while (const dirent* e = ::readdir(dir)) {
-        // The four-character ending is ASCII, so the bytes can be tested before any decoding.
-        const size_t len = std::strlen(e->d_name);
-        if (len < 4 || !EndsWithImageBytes(e->d_name + len - 4, png)) continue;
-        // The entry's type answers for most entries without a further look-up; a link (to a
-        // regular file it counts) and a file system that gives no type are asked with stat,
-        // which never opens anything, so a pipe named y.jpg is passed over without blocking.
-        if (e->d_type != DT_REG) {
-            if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) continue;
-            struct stat st;
-            if (::fstatat(fd, e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
-        }
-        if (AsciiOrder::Applies(e->d_name, len)) {
-            ascii.Add(e->d_name, len);
-            continue;
-        }
-        const QByteArray raw(e->d_name, static_cast<qsizetype>(len));
-        const QString name = QFile::decodeName(raw);
-        if (QFile::encodeName(name) != raw) continue;
-        other.push_back(name);
-    }
-    ::closedir(dir);
-
-    if (other.isEmpty()) return ascii.Sorted();
-    ascii.AppendTo(&other);
-    SortByCollator(&other);
-    return other;
-}
-
-void SortLikeAFileManager(QStringList* names) {
+void sort(QStringList* names) {
     // Equal names under the collator fall back to the exact text, so the order never depends
     // on the order the folder was read in.
     if (std::all_of(names->begin(), names->end(), [](const QString& n) { return AsciiOrder::Applies(n); })) {
-        AsciiNames ascii;
+        Collector::AsciiNames ascii;
         ascii.Reserve(size_t(names->size()));
         for (const QString& n : *names) {
             const QByteArray latin = n.toLatin1();
@@ -271,51 +198,26 @@ void SortLikeAFileManager(QStringList* names) {
     SortByCollator(names);
 }
 
-QString WithSlash(const QString& folder) {
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
+Collector::Collector() : ascii_(std::make_unique<AsciiNames>()) {}
+Collector::~Collector() = default;
 
-QString ParentFolder(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0) return QString();
-    if (slash == 0) return QStringLiteral("/");
-    return path.left(slash);
-}
-
-bool IsRegularFile(const QString& path) {
-    struct stat st;
-    return StatPath(path, &st) && S_ISREG(st.st_mode);
-}
-
-bool IsDirectory(const QString& path) {
-    struct stat st;
-    return StatPath(path, &st) && S_ISDIR(st.st_mode);
-}
-
-QString FindInFileList(const Form1State& s, const QString& path) {
-    for (int32_t i = 1; i <= s.FileCount; ++i)
-        if (s.CurrentFolder + s.FileAt(i) == path) return QString::number(i);
-    return QString();
-}
-
-int32_t NextIndex(int32_t current, int32_t count) { return current < count ? current + 1 : 1; }
-
-int32_t PreviousIndex(int32_t current, int32_t count) {
-    return current <= 1 || current > count ? count : current - 1;
-}
-
-QString RemoveCurrent(Form1State& s) {
-    if (s.CurrentIndex < 1 || s.CurrentIndex > s.FileCount || s.CurrentIndex > s.FileList.size())
-        return QString();
-    s.FileList.removeAt(s.CurrentIndex - 1);
-    if (s.FileCount == s.CurrentIndex) s.CurrentIndex = 1;
-    s.FileCount -= 1;
-    if (s.FileCount == 0) {
-        s.CurrentIndex = 0;
-        s.ImageShown = false;
-        return QString();
+void Collector::add(const char* bytes, size_t length) {
+    if (AsciiOrder::Applies(bytes, length)) {
+        ascii_->Add(bytes, length);
+        return;
     }
-    return s.CurrentFolder + s.FileAt(s.CurrentIndex);
+    const QByteArray raw(bytes, static_cast<qsizetype>(length));
+    const QString name = QFile::decodeName(raw);
+    if (QFile::encodeName(name) != raw) return;
+    other_.push_back(name);
 }
 
-}  // namespace FileList
+QStringList Collector::sorted() {
+    if (other_.isEmpty()) return ascii_->Sorted();
+    QStringList all = other_;
+    ascii_->AppendTo(&all);
+    SortByCollator(&all);
+    return all;
+}
+
+}  // namespace NaturalOrder
