@@ -26,7 +26,7 @@
 #include "ImageView.h"
 #include "ImageList.h"
 #include "FileSystem.h"
-#include "Form1.h"
+#include "MainWindow.h"
 #include "MsgBox.h"
 #include "PngPlugin.h"
 #include "Prefetcher.h"
@@ -178,25 +178,25 @@ struct Bench {
     SilentMsgBox msg;
     PosixFileSystem fs;
     Services services;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
     PaintClock paint;
 
     void Start() {
         services.msgBox = &msg;
         services.fileSystem = &fs;
-        form = std::make_unique<Form1>(services, programDir, QString());
-        form->Form_Load();
+        form = std::make_unique<MainWindow>(services, programDir, QString());
+        form->startUp();
         form->options().fitToView = true;
-        form->display()->installEventFilter(&paint);
+        form->imageView()->installEventFilter(&paint);
         paint.clock.start();
         // A 1920 x 1080 view.
         form->resize(1920 + 157, 1080 + 21 + 30);
         form->show();
         Pump(50);
-        const QSize d = form->display()->size();
+        const QSize d = form->imageView()->size();
         form->resize(form->width() + 1920 - d.width(), form->height() + 1080 - d.height());
         Pump(50);
-        std::printf("  view %dx%d\n", form->display()->width(), form->display()->height());
+        std::printf("  view %dx%d\n", form->imageView()->width(), form->imageView()->height());
     }
     void Pump(int ms) {
         Clock t;
@@ -214,7 +214,7 @@ struct Bench {
     }
     void Key(QEvent::Type type, int key, const QString& text, bool repeat = false) {
         QKeyEvent e(type, key, Qt::NoModifier, text, repeat);
-        QApplication::sendEvent(form->display(), &e);
+        QApplication::sendEvent(form->imageView(), &e);
     }
     // A full press and release; the time from the press (or release, for keys that act on
     // release) to the painted frame.
@@ -277,7 +277,7 @@ int main(int argc, char** argv) {
             std::vector<double> ours, ref;
             for (int run = 0; run < 3; ++run) {
                 ref.push_back(LibjpegFullDecodeMs(file));
-                b.form->OpenFolder(work.path());  // an empty view between runs
+                b.form->openFolderAt(work.path());  // an empty view between runs
                 b.form->prefetcher().Clear();
                 b.Pump(10);
                 const qint64 t0 = b.paint.clock.nsecsElapsed();
@@ -298,7 +298,7 @@ int main(int argc, char** argv) {
         LinkInto(stepFolder, sources[i % 4], QStringLiteral("s%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
     if (Wanted("stepping")) {
         std::printf("stepping\n");
-        b.form->OpenFolder(stepFolder);
+        b.form->openFolderAt(stepFolder);
         b.Settle();
         std::vector<double> human;
         for (int i = 0; i < 40; ++i) {
@@ -376,7 +376,7 @@ int main(int argc, char** argv) {
             QFile::copy(sources[i % 4], moveFolder + QStringLiteral("/m%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
         b.form->library().current().folderSlots[1].folder = dest;
         b.form->library().current().folderSlots[1].renaming = 0;
-        b.form->OpenFolder(moveFolder);
+        b.form->openFolderAt(moveFolder);
         b.Settle();
         std::vector<double> digit;
         for (int i = 0; i < 10; ++i) {
@@ -397,7 +397,7 @@ int main(int argc, char** argv) {
             ref.push_back(ReaddirMs(pics.folder50k));
             Clock t;
             t.start();
-            b.form->OpenFolder(pics.folder50k);
+            b.form->openFolderAt(pics.folder50k);
             ours.push_back(Ms(t.nsecsElapsed()));
             t.restart();
             ImageList::listFolder(pics.folder50k, true);
@@ -502,7 +502,7 @@ int main(int argc, char** argv) {
     // 7. Peak memory over 200 steps, stretched mode, 24 MP pictures.
     if (Wanted("memory")) {
         std::printf("memory\n");
-        b.form->OpenFolder(stepFolder);
+        b.form->openFolderAt(stepFolder);
         b.Settle();
         QFile clear(QStringLiteral("/proc/self/clear_refs"));
         const bool reset = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
