@@ -31,7 +31,8 @@ void SortingSession::resetModes(bool pngPluginAvailable) {
     pngPlugin_ = pngPluginAvailable;
 }
 
-void SortingSession::listFolder(const QString& folder) {
+void SortingSession::listFolder(const QString& given) {
+    const QString folder = FsPath::WithSlash(given);
     listing_ = true;
     const QStringList names = lister_ ? lister_(folder, pngPlugin_) : ImageList::listFolder(folder, pngPlugin_);
     listing_ = false;
@@ -40,7 +41,7 @@ void SortingSession::listFolder(const QString& folder) {
 
 void SortingSession::openFolder(const QString& path) {
     if (path.isEmpty() || listing_) return;
-    listFolder(FsPath::WithSlash(Absolute(path)));
+    listFolder(Absolute(path));
     showFirst();
 }
 

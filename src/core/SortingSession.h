@@ -105,7 +105,7 @@ signals:
 private:
     void stepFile(int direction);
     void stepPage(int direction);
-    // Reads `folder` through the lister into the list.
+    // Reads `folder` (given a final "/") through the lister into the list.
     void listFolder(const QString& folder);
     void showFirst();
     bool clearCopied();
