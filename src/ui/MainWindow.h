@@ -153,7 +153,7 @@ private:
     void ShowResult(const Transfer::Result& result);
     void InstallDropHandling();
     void InstallKeyRouting();
-    // After a failed decode: ImageShown false, picture and view empty, copied mark cleared,
+    // After a failed decode: nothing counts as shown, picture and view empty, copied mark cleared,
     // status bar updated; the position and the list stay.
     void ShowLoadFailure();
     // loadPicture for a named file, with ShowLoadFailure on failure.
