@@ -77,9 +77,9 @@ private:
             }
             if (ok && e->type() == QEvent::Drop) {
                 if (onTitle)
-                    form_->fTitle_OLEDragDrop(i, e->mimeData());
+                    form_->titleDropped(i, e->mimeData());
                 else
-                    form_->fNameLabel_OLEDragDrop(i, e->mimeData());
+                    form_->folderDropped(i, e->mimeData());
             }
             // The boxes never take dragged text: a folder is the only thing they accept.
             return true;
@@ -99,7 +99,7 @@ private:
             return true;
         }
         for (int i = 0; i < FolderEditorDialog::kRows; ++i)
-            if (watched == form_->PriNum(i)) return !form_->PriNum_KeyPress(i, ch);
+            if (watched == form_->PriNum(i)) return !form_->nextNumberKeyPress(i, ch);
         return false;
     }
 
@@ -156,14 +156,14 @@ void FolderEditorDialog::BuildWidgets() {
     main->addLayout(bottom);
 
     LineBreakGuard::Attach(pageTitle_, services_.msgBox);
-    connect(pageTitle_, &QLineEdit::textChanged, this, [this] { PageTitle_Change(); });
+    connect(pageTitle_, &QLineEdit::textChanged, this, [this] { pageTitleChanged(); });
     connect(pageList_, &QListWidget::currentRowChanged, this, [this] { pageListClicked(); });
     pageList_->installEventFilter(events);
-    connect(swapFoward_, &QPushButton::clicked, this, [this] { Com_SwapFoward_Click(); });
-    connect(swapNext_, &QPushButton::clicked, this, [this] { Com_SwapNext_Click(); });
-    connect(addPage_, &QPushButton::clicked, this, [this] { Com_AddPage_Click(); });
-    connect(delPage_, &QPushButton::clicked, this, [this] { Com_DelPage_Click(); });
-    connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(swapFoward_, &QPushButton::clicked, this, [this] { movePageUpClicked(); });
+    connect(swapNext_, &QPushButton::clicked, this, [this] { movePageDownClicked(); });
+    connect(addPage_, &QPushButton::clicked, this, [this] { addPageClicked(); });
+    connect(delPage_, &QPushButton::clicked, this, [this] { deletePageClicked(); });
+    connect(command1_, &QPushButton::clicked, this, [this] { closeClicked(); });
 
     for (int i = 0; i < kRows; ++i) {
         Row& r = rows_[i];
@@ -172,11 +172,11 @@ void FolderEditorDialog::BuildWidgets() {
         r.title->installEventFilter(events);
         r.path->installEventFilter(events);
         r.priNum->installEventFilter(events);
-        connect(r.seqSwitch, &QCheckBox::clicked, this, [this, i] { SeqSwitch_Click(i); });
-        connect(r.seqName, &QLineEdit::textChanged, this, [this, i] { fSeqName_Change(i); });
-        connect(r.priNum, &QLineEdit::textChanged, this, [this, i] { PriNum_Change(i); });
-        connect(r.clearBtn, &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
-        connect(r.getBtn, &QPushButton::clicked, this, [this, i] { GetBtn_Click(i); });
+        connect(r.seqSwitch, &QCheckBox::clicked, this, [this, i] { renamingClicked(i); });
+        connect(r.seqName, &QLineEdit::textChanged, this, [this, i] { fixedNameChanged(i); });
+        connect(r.priNum, &QLineEdit::textChanged, this, [this, i] { nextNumberChanged(i); });
+        connect(r.clearBtn, &QPushButton::clicked, this, [this, i] { clearClicked(i); });
+        connect(r.getBtn, &QPushButton::clicked, this, [this, i] { browseClicked(i); });
     }
 }
 

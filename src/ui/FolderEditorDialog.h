@@ -37,31 +37,31 @@ public:
     void storePage();
 
     // Slot-row events, given the row (slot) index 0..9.
-    void SeqSwitch_Click(int i);  // the switch rule: enabled states, colours, SeqSwitch
-    void fSeqName_Change(int i);
+    void renamingClicked(int i);  // the switch rule: enabled states, colours, SeqSwitch
+    void fixedNameChanged(int i);
     // False when the typed character is discarded: only "0".."9" and Backspace pass.
-    bool PriNum_KeyPress(int i, QChar ch) const;
-    void PriNum_Change(int i);
-    void Command2_Click(int i);  // "クリア"
-    void GetBtn_Click(int i);    // "参照"
+    bool nextNumberKeyPress(int i, QChar ch) const;
+    void nextNumberChanged(int i);
+    void clearClicked(int i);   // "クリア"
+    void browseClicked(int i);  // "参照"
     // Whether a drag over the box may be dropped: a file list whose first entry is an
     // existing folder.
     bool fTitle_OLEDragOver(int i, const QMimeData* data) const;
     bool fNameLabel_OLEDragOver(int i, const QMimeData* data) const;
-    void fTitle_OLEDragDrop(int i, const QMimeData* data);
-    void fNameLabel_OLEDragDrop(int i, const QMimeData* data);
+    void titleDropped(int i, const QMimeData* data);
+    void folderDropped(int i, const QMimeData* data);
 
     // Page-side events.
     void pageListClicked();
     // A character typed into the list: "-" and "+" step the selection; every character is
     // discarded afterwards.
     void pageListKeyPressed(QChar ch);
-    void PageTitle_Change();
-    void Com_AddPage_Click();     // "新規"
-    void Com_DelPage_Click();     // "削除"
-    void Com_SwapFoward_Click();  // "▲"
-    void Com_SwapNext_Click();    // "▼"
-    void Command1_Click();        // "閉じる"
+    void pageTitleChanged();
+    void addPageClicked();       // "新規"
+    void deletePageClicked();    // "削除"
+    void movePageUpClicked();    // "▲"
+    void movePageDownClicked();  // "▼"
+    void closeClicked();         // "閉じる"
 
     bool EditorUpdating() const { return editorUpdating_; }
     // The library as edited so far: after closing, everything the editor stored and saved.

@@ -49,12 +49,12 @@ void FolderEditorDialog::pageListKeyPressed(QChar ch) {
         pageList_->setCurrentRow(s + 1);
 }
 
-void FolderEditorDialog::PageTitle_Change() {
+void FolderEditorDialog::pageTitleChanged() {
     if (editorUpdating_) return;
     if (QListWidgetItem* item = pageList_->item(library_.currentPage())) item->setText(pageTitle_->text());
 }
 
-void FolderEditorDialog::Com_AddPage_Click() {
+void FolderEditorDialog::addPageClicked() {
     storePage();
     if (!PageChangeDone(library_.addPage(library_.currentPage()))) return;
     editorUpdating_ = true;
@@ -68,7 +68,7 @@ void FolderEditorDialog::Com_AddPage_Click() {
     showPage();
 }
 
-void FolderEditorDialog::Com_DelPage_Click() {
+void FolderEditorDialog::deletePageClicked() {
     storePage();
     const int32_t k = library_.currentPage();
     if (!PageChangeDone(library_.deletePage(k))) return;
@@ -85,7 +85,7 @@ void FolderEditorDialog::Com_DelPage_Click() {
     showPage();
 }
 
-void FolderEditorDialog::Com_SwapFoward_Click() {
+void FolderEditorDialog::movePageUpClicked() {
     const int32_t k = library_.currentPage();
     if (k <= 0) return;
     storePage();
@@ -103,7 +103,7 @@ void FolderEditorDialog::Com_SwapFoward_Click() {
     showPage();
 }
 
-void FolderEditorDialog::Com_SwapNext_Click() {
+void FolderEditorDialog::movePageDownClicked() {
     const int32_t k = library_.currentPage();
     if (k >= library_.pageCount() - 1) return;
     storePage();
@@ -121,7 +121,7 @@ void FolderEditorDialog::Com_SwapNext_Click() {
     showPage();
 }
 
-void FolderEditorDialog::Command1_Click() {
+void FolderEditorDialog::closeClicked() {
     close();
 }
 

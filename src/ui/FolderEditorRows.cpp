@@ -72,7 +72,7 @@ void FolderEditorDialog::showPage() {
         r.title->setText(slot.title);
         r.path->setText(slot.folder);
         r.seqSwitch->setChecked(slot.renames());
-        SeqSwitch_Click(i);
+        renamingClicked(i);
         r.seqName->setText(slot.fixedName);
         r.priNum->setText(QString::number(slot.nextNumber));
     }
@@ -91,7 +91,7 @@ void FolderEditorDialog::storePage() {
     library_.current().name = pageTitle_->text();
 }
 
-void FolderEditorDialog::SeqSwitch_Click(int i) {
+void FolderEditorDialog::renamingClicked(int i) {
     Row& r = rows_[i];
     const bool on = r.seqSwitch->isChecked();
     SetBoxState(r.seqName, on);
@@ -99,15 +99,15 @@ void FolderEditorDialog::SeqSwitch_Click(int i) {
     if (library_.hasPage(library_.currentPage())) ShownSlot(i).renaming = on ? 1 : 0;
 }
 
-void FolderEditorDialog::fSeqName_Change(int i) {
+void FolderEditorDialog::fixedNameChanged(int i) {
     if (library_.hasPage(library_.currentPage())) ShownSlot(i).fixedName = rows_[i].seqName->text();
 }
 
-bool FolderEditorDialog::PriNum_KeyPress(int, QChar ch) const {
+bool FolderEditorDialog::nextNumberKeyPress(int, QChar ch) const {
     return (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) || ch == QChar(8);
 }
 
-void FolderEditorDialog::PriNum_Change(int i) {
+void FolderEditorDialog::nextNumberChanged(int i) {
     QLineEdit* box = rows_[i].priNum;
     const QString text = box->text();
     const QString normal = NextNumberText(text);
@@ -118,7 +118,7 @@ void FolderEditorDialog::PriNum_Change(int i) {
     box->setCursorPosition(qBound(0, int(normal.size()) - fromEnd, int(normal.size())));
 }
 
-void FolderEditorDialog::Command2_Click(int i) {
+void FolderEditorDialog::clearClicked(int i) {
     Row& r = rows_[i];
     ShownSlot(i).folder.clear();
     ShownSlot(i).title.clear();
@@ -127,10 +127,10 @@ void FolderEditorDialog::Command2_Click(int i) {
     r.seqName->clear();
     r.seqSwitch->setChecked(false);
     r.priNum->setText(QStringLiteral("0"));
-    SeqSwitch_Click(i);
+    renamingClicked(i);
 }
 
-void FolderEditorDialog::GetBtn_Click(int i) {
+void FolderEditorDialog::browseClicked(int i) {
     if (!services_.pickers) return;
     const std::optional<QString> chosen = DesktopFolders::BrowseForFolderPath(*services_.pickers, this);
     if (!chosen) return;
@@ -161,7 +161,7 @@ QString FolderEditorDialog::DroppedFolder(const QMimeData* data) {
     return path;
 }
 
-void FolderEditorDialog::fTitle_OLEDragDrop(int i, const QMimeData* data) {
+void FolderEditorDialog::titleDropped(int i, const QMimeData* data) {
     QString path = DroppedFolder(data);
     if (path.isEmpty()) return;
     rows_[i].title->setText(Paths::lastPathComponent(path));
@@ -169,7 +169,7 @@ void FolderEditorDialog::fTitle_OLEDragDrop(int i, const QMimeData* data) {
     rows_[i].path->setText(path);
 }
 
-void FolderEditorDialog::fNameLabel_OLEDragDrop(int i, const QMimeData* data) {
+void FolderEditorDialog::folderDropped(int i, const QMimeData* data) {
     const QString path = DroppedFolder(data);
     if (path.isEmpty()) return;
     ShownSlot(i).folder = path;

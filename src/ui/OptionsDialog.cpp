@@ -91,15 +91,15 @@ void OptionsDialog::BuildWidgets() {
         command1_[i]->setObjectName(QStringLiteral("Command1_") + QString::number(i));
         command1_[i]->setAutoDefault(false);
         command1_[i]->setGeometry(256 + 80 * i, 240, 73, 25);
-        connect(command1_[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        connect(command1_[i], &QPushButton::clicked, this, [this, i] { buttonClicked(i); });
     }
 
     connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
-        if (item) TreeView1_NodeClick(item->data(0, Qt::UserRole).toString());
+        if (item) optionPageChosen(item->data(0, Qt::UserRole).toString());
     });
     // Keyboard moves in the tree choose a node as a click does.
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        if (item) TreeView1_NodeClick(item->data(0, Qt::UserRole).toString());
+        if (item) optionPageChosen(item->data(0, Qt::UserRole).toString());
     });
 }
 
@@ -255,12 +255,12 @@ void OptionsDialog::StoreOptionPage() {
     }
 }
 
-void OptionsDialog::TreeView1_NodeClick(const QString& key) {
+void OptionsDialog::optionPageChosen(const QString& key) {
     StoreOptionPage();
     ShowOptionPage(key);
 }
 
-void OptionsDialog::Command1_Click(int index) {
+void OptionsDialog::buttonClicked(int index) {
     if (index != 0) {
         reject();
         return;

@@ -42,9 +42,9 @@ public:
     // Reads the page on display into WorkingOptions. A list showing no entry (its stored value
     // lies outside the list) keeps the working value.
     void StoreOptionPage();
-    void TreeView1_NodeClick(const QString& key);
+    void optionPageChosen(const QString& key);
     // 0 "決定", 1 "キャンセル".
-    void Command1_Click(int index);
+    void buttonClicked(int index);
 
     const Working& WorkingOptions() const { return working_; }
     // The options and the library as "決定" left them (as given before it).

@@ -35,7 +35,7 @@ PageReportWindow::PageReportWindow(const FolderLibrary& library, QWidget* parent
     reportText_->setObjectName(QStringLiteral("reportText"));
     reportText_->setGeometry(Px(0), Px(360), Px(6975), Px(3135));
     resize(Px(6960), Px(3795));
-    connect(command1_, &QPushButton::clicked, this, &PageReportWindow::Command1_Click);
+    connect(command1_, &QPushButton::clicked, this, &PageReportWindow::writeReport);
 }
 
 QString PageReportWindow::ReportText(const FolderLibrary& library) {
@@ -45,7 +45,7 @@ QString PageReportWindow::ReportText(const FolderLibrary& library) {
            QStringLiteral("現在のページ(gs_PageName)：") + name + QStringLiteral("\r\n");
 }
 
-void PageReportWindow::Command1_Click() {
+void PageReportWindow::writeReport() {
     reportText_->setPlainText(ReportText(library_));
 }
 

@@ -15,7 +15,7 @@ public:
     explicit PageReportWindow(const FolderLibrary& library, QWidget* parent = nullptr);
 
     // Replaces the text of the report box with the two report lines, each ending in CR LF.
-    void Command1_Click();
+    void writeReport();
     // The report Command1 writes.
     static QString ReportText(const FolderLibrary& library);
     // Closes every open inspection window (the main window's unload).

@@ -87,21 +87,21 @@ TEST_F(FolderEditorDialogTest, EveryPageChangeStoresTheRowsFirst) {
     ExpectShows(*f, 1);
 
     f->fNameLabel(5)->setText(QStringLiteral("/typed"));
-    f->Com_AddPage_Click();
+    f->addPageClicked();
     EXPECT_EQ(Edited().page(2).folderSlots[5].folder, QStringLiteral("/typed"));  // B moved to index 2
 
     f->PageTitle()->setText(QStringLiteral("new name"));
-    f->Com_DelPage_Click();  // the store reaches the page that is then deleted: no harm
+    f->deletePageClicked();  // the store reaches the page that is then deleted: no harm
     EXPECT_EQ(Edited().page(1).name, QStringLiteral("B"));
 
     f->fTitle(1)->setText(QStringLiteral("x"));
-    f->Com_SwapFoward_Click();
+    f->movePageUpClicked();
     EXPECT_EQ(Edited().page(0).folderSlots[1].title, QStringLiteral("x"));  // B, now at index 0
 }
 
 TEST_F(FolderEditorDialogTest, NewPageIsInsertedBeforeTheCurrentOneAndBecomesCurrent) {
     auto f = Open();
-    f->Com_AddPage_Click();
+    f->addPageClicked();
     EXPECT_EQ(Entries(*f), (QStringList{"A", "新しいページ", "B", "C"}));
     ExpectShows(*f, 1);
     EXPECT_TRUE(f->fTitle(0)->text().isEmpty());
@@ -111,7 +111,7 @@ TEST_F(FolderEditorDialogTest, NewPageIsInsertedBeforeTheCurrentOneAndBecomesCur
 TEST_F(FolderEditorDialogTest, AddAtTheLimitShowsTheMessageAndChangesNothing) {
     while (library.pageCount() < 250) library.appendPage(QStringLiteral("more"));
     auto f = Open();
-    f->Com_AddPage_Click();
+    f->addPageClicked();
     EXPECT_EQ(msg.texts(), QStringList{"ページはこれ以上追加できません"});
     EXPECT_EQ(msg.shown[0].title, QStringLiteral("Orvane"));
     EXPECT_EQ(msg.shown[0].buttons, MsgButtons::Ok);
@@ -122,7 +122,7 @@ TEST_F(FolderEditorDialogTest, AddAtTheLimitShowsTheMessageAndChangesNothing) {
 TEST_F(FolderEditorDialogTest, DeleteKeepsTheListAndTheCurrentPageInStep) {
     library.selectPage(2);
     auto f = Open();
-    f->Com_DelPage_Click();  // the last page: the new last one is current
+    f->deletePageClicked();  // the last page: the new last one is current
     EXPECT_EQ(Entries(*f), (QStringList{"A", "B"}));
     ExpectShows(*f, 1);
 
@@ -131,12 +131,12 @@ TEST_F(FolderEditorDialogTest, DeleteKeepsTheListAndTheCurrentPageInStep) {
     library = f->library();
     library.selectPage(0);
     auto g = Open();
-    g->Com_DelPage_Click();
+    g->deletePageClicked();
     EXPECT_EQ(Entries(*g), QStringList{"B"});
     ExpectShows(*g, 0);
     EXPECT_EQ(g->fTitle(0)->text(), QStringLiteral("t1"));
 
-    g->Com_DelPage_Click();
+    g->deletePageClicked();
     EXPECT_EQ(msg.texts(), QStringList{"ページはこれ以上削除できません"});
     EXPECT_EQ(Entries(*g), QStringList{"B"});
     ExpectShows(*g, 0);
@@ -146,13 +146,13 @@ TEST_F(FolderEditorDialogTest, MovesAtTheEndsDoNothingNotEvenAStore) {
     library.selectPage(0);
     auto f = Open();
     f->fTitle(0)->setText(QStringLiteral("unsaved"));
-    f->Com_SwapFoward_Click();
+    f->movePageUpClicked();
     EXPECT_EQ(Edited().page(0).folderSlots[0].title, QStringLiteral("t0"));
     EXPECT_EQ(Entries(*f), (QStringList{"A", "B", "C"}));
 
     f->pageList()->setCurrentRow(2);
     f->fTitle(0)->setText(QStringLiteral("unsaved"));
-    f->Com_SwapNext_Click();
+    f->movePageDownClicked();
     EXPECT_EQ(Edited().page(2).folderSlots[0].title, QStringLiteral("t2"));
     EXPECT_EQ(Edited().currentPage(), 2);
     EXPECT_EQ(f->pageList()->currentRow(), 2);
@@ -162,15 +162,15 @@ TEST_F(FolderEditorDialogTest, MovesAtTheEndsDoNothingNotEvenAStore) {
 TEST_F(FolderEditorDialogTest, MovedPageStaysCurrentAndShown) {
     library.selectPage(2);
     auto f = Open();
-    f->Com_SwapFoward_Click();
+    f->movePageUpClicked();
     EXPECT_EQ(Entries(*f), (QStringList{"A", "C", "B"}));
     ExpectShows(*f, 1);
     EXPECT_EQ(f->fTitle(0)->text(), QStringLiteral("t2"));
-    f->Com_SwapNext_Click();
+    f->movePageDownClicked();
     EXPECT_EQ(Entries(*f), (QStringList{"A", "B", "C"}));
     ExpectShows(*f, 2);
-    f->Com_SwapFoward_Click();
-    f->Com_SwapFoward_Click();
+    f->movePageUpClicked();
+    f->movePageUpClicked();
     EXPECT_EQ(Entries(*f), (QStringList{"C", "A", "B"}));
     ExpectShows(*f, 0);
 }
@@ -209,7 +209,7 @@ TEST_F(FolderEditorDialogTest, ClosingStoresTheShownPageAndWritesTheThreeFiles) 
     f->fTitle(3)->setText(QStringLiteral("Cats"));
     f->fNameLabel(3)->setText(QStringLiteral("/pics/cats"));
     f->PriNum(3)->setText(QStringLiteral("42"));
-    f->Command1_Click();
+    f->closeClicked();
     EXPECT_EQ(Edited().page(1).folderSlots[3].title, QStringLiteral("Cats"));
     EXPECT_EQ(Edited().page(1).folderSlots[3].nextNumber, 42);
     EXPECT_EQ(Lines(program.read("config/設定_ページ.ini")), 3);
@@ -361,7 +361,7 @@ TEST_F(FolderEditorDialogTest, DroppedFolderSetsTitleAndPathOnTheTitleBoxAndOnly
 
     auto three = Urls({place.file("trip/day1"), place.file("second"), place.file("photo.jpg")});
     EXPECT_TRUE(f->fTitle_OLEDragOver(4, three.get()));
-    f->fTitle_OLEDragDrop(4, three.get());
+    f->titleDropped(4, three.get());
     EXPECT_EQ(f->fTitle(4)->text(), QStringLiteral("day1"));
     EXPECT_EQ(Edited().page(1).folderSlots[4].folder, place.file("trip/day1") + QLatin1Char('/'));
     EXPECT_EQ(f->fNameLabel(4)->text(), place.file("trip/day1/"));
@@ -369,15 +369,15 @@ TEST_F(FolderEditorDialogTest, DroppedFolderSetsTitleAndPathOnTheTitleBoxAndOnly
 
     f->fTitle(5)->setText(QStringLiteral("mine"));
     auto second = Urls({place.file("second/")});
-    f->fNameLabel_OLEDragDrop(5, second.get());
+    f->folderDropped(5, second.get());
     EXPECT_EQ(f->fTitle(5)->text(), QStringLiteral("mine"));
     EXPECT_EQ(Edited().page(1).folderSlots[5].folder, place.file("second/"));
 
     for (const auto& refused : {Urls({place.file("photo.jpg")}), Urls({place.file("gone")}),
                                 std::make_unique<QMimeData>()}) {
         EXPECT_FALSE(f->fNameLabel_OLEDragOver(6, refused.get()));
-        f->fTitle_OLEDragDrop(6, refused.get());
-        f->fNameLabel_OLEDragDrop(6, refused.get());
+        f->titleDropped(6, refused.get());
+        f->folderDropped(6, refused.get());
     }
     EXPECT_TRUE(f->fTitle(6)->text().isEmpty());
     EXPECT_TRUE(Edited().page(1).folderSlots[6].folder.isEmpty());
@@ -415,7 +415,7 @@ TEST_F(FolderEditorDialogTest, LineBreaksAreRefusedWithAMessageWhereverTheyEnter
     auto f = Open();
     auto data = Urls({place.file("two\nlines")});
     EXPECT_TRUE(f->fTitle_OLEDragOver(0, data.get()));
-    f->fTitle_OLEDragDrop(0, data.get());
+    f->titleDropped(0, data.get());
     EXPECT_EQ(f->fTitle(0)->text(), QStringLiteral("t1"));
     EXPECT_EQ(Edited().page(1).folderSlots[0].folder, QStringLiteral("/p1/"));
 

@@ -126,11 +126,11 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
     Trigger("showKeys");
     form->RunModal = [](QDialog& d) {
         auto& editor = dynamic_cast<FolderEditorDialog&>(d);
-        editor.Com_AddPage_Click();
+        editor.addPageClicked();
         editor.PageTitle()->setText(QStringLiteral("Holiday"));
         QTest::keyClicks(editor.fNameLabel(2), QStringLiteral("/srv/pics"));
         QTest::keyClicks(editor.fTitle(2), QStringLiteral("Pics"));
-        editor.Command1_Click();
+        editor.closeClicked();
     };
     Trigger("editFolders");
     EXPECT_EQ(form->library().pageCount(), 2);
@@ -152,9 +152,9 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
 TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
     form->RunModal = [](QDialog& d) {
         auto& options = dynamic_cast<OptionsDialog&>(d);
-        options.TreeView1_NodeClick(QStringLiteral("interface"));
+        options.optionPageChosen(QStringLiteral("interface"));
         options.Combo1(0)->setCurrentIndex(0);
-        options.Command1_Click(0);
+        options.buttonClicked(0);
     };
     Trigger("showKeys");
     const QString before = overviewPanel();
@@ -163,7 +163,7 @@ TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
     EXPECT_EQ(overviewPanel(), before);
     EXPECT_EQ(program.read("config/設定_オプション.ini").count("\r\n"), 11);
 
-    form->RunModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).Command1_Click(1); };
+    form->RunModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).buttonClicked(1); };
     QFile::remove(program.file("config/設定_オプション.ini"));
     Trigger("editOptions");
     EXPECT_FALSE(program.exists("config/設定_オプション.ini"));

@@ -98,7 +98,7 @@ TEST_F(OptionsDialogTest, EachPageBuildsItsOwnMembersOfThePool) {
     options.confirmDelete = 1;
     options.arrowKeyMode = 0;
     auto w = Open();
-    w->TreeView1_NodeClick(QStringLiteral("delete"));
+    w->optionPageChosen(QStringLiteral("delete"));
     EXPECT_EQ(w->Label2()->text(), QStringLiteral("削除処理設定"));
     EXPECT_EQ(w->Label1(1)->text(), QStringLiteral("削除警告"));
     EXPECT_EQ(w->Combo1(1)->geometry().topLeft(), QPoint(168, 108));
@@ -109,14 +109,14 @@ TEST_F(OptionsDialogTest, EachPageBuildsItsOwnMembersOfThePool) {
     EXPECT_TRUE(w->Check1()->isHidden());
     EXPECT_TRUE(w->Combo1(2)->isHidden());
 
-    w->TreeView1_NodeClick(QStringLiteral("interface"));
+    w->optionPageChosen(QStringLiteral("interface"));
     EXPECT_EQ(w->Label2()->text(), QStringLiteral("操作設定"));
     EXPECT_EQ(w->Label1(0)->text(), QStringLiteral("カーソルキーの設定"));
     EXPECT_EQ(Items(w->Combo1(0)), (QStringList{"画像のスライド", "↑↓：グループ移動、←→：画像選択"}));
     EXPECT_EQ(w->Combo1(0)->currentIndex(), 0);
     EXPECT_TRUE(w->Combo1(1)->isHidden());
 
-    w->TreeView1_NodeClick(QStringLiteral("elsewhere"));
+    w->optionPageChosen(QStringLiteral("elsewhere"));
     EXPECT_EQ(w->CurrentPageKey(), QStringLiteral("interface"));
 }
 
@@ -130,9 +130,9 @@ TEST_F(OptionsDialogTest, EditsSurvivePageSwitchesAndTheSameNodeStoresItsPage) {
     EXPECT_EQ(w->WorkingOptions().numberDigitsChoice, 5);  // "6" digits
     EXPECT_EQ(w->Combo1(0)->currentIndex(), 2);
 
-    w->TreeView1_NodeClick(QStringLiteral("delete"));
+    w->optionPageChosen(QStringLiteral("delete"));
     Pick(w->Combo1(0), 1);
-    w->TreeView1_NodeClick(QStringLiteral("update"));
+    w->optionPageChosen(QStringLiteral("update"));
     EXPECT_EQ(w->Combo1(0)->currentIndex(), 2);
     EXPECT_EQ(w->Combo1(1)->currentIndex(), 5);
     EXPECT_EQ(Chosen().collisionMode, 0);  // only the working copy so far
@@ -154,7 +154,7 @@ TEST_F(OptionsDialogTest, CancelChangesAndWritesNothing) {
     Pick(w->Combo1(2), 0);
     w->Check1()->click();
     w->connectorBox()->setText(QStringLiteral("-"));
-    w->TreeView1_NodeClick(QStringLiteral("delete"));
+    w->optionPageChosen(QStringLiteral("delete"));
     Pick(w->Combo1(0), 1);
     w->Command1(1)->click();
     EXPECT_EQ(Chosen().firstNumber, 1);
@@ -176,7 +176,7 @@ TEST_F(OptionsDialogTest, NewStartMovesOnlyIdleCountersAndForgettingClearsEveryC
     auto w = Open();
     EXPECT_TRUE(w->Check1()->isChecked());
     Pick(w->Combo1(2), 0);
-    w->Command1_Click(0);
+    w->buttonClicked(0);
     EXPECT_EQ(Edited().page(0).folderSlots[0].nextNumber, 0);
     EXPECT_EQ(Edited().page(0).folderSlots[1].nextNumber, 3);
     EXPECT_EQ(Edited().page(2).folderSlots[2].nextNumber, 1);
@@ -188,7 +188,7 @@ TEST_F(OptionsDialogTest, NewStartMovesOnlyIdleCountersAndForgettingClearsEveryC
     auto v = Open();
     v->Check1()->click();
     Pick(v->Combo1(2), 2);
-    v->Command1_Click(0);
+    v->buttonClicked(0);
     EXPECT_EQ(Chosen().continueNumbers, 0);
     for (int p = 0; p < 3; ++p)
         for (int s = 0; s < 10; ++s) EXPECT_EQ(Edited().page(p).folderSlots[s].nextNumber, 0) << p << "," << s;
@@ -201,10 +201,10 @@ TEST_F(OptionsDialogTest, ValuesOutsideTheListsShowNoEntryAndSurvive) {
     auto w = Open();
     EXPECT_EQ(w->Combo1(1)->currentIndex(), -1);
     EXPECT_EQ(w->Check1()->checkState(), Qt::PartiallyChecked);
-    w->TreeView1_NodeClick(QStringLiteral("delete"));
+    w->optionPageChosen(QStringLiteral("delete"));
     EXPECT_EQ(w->Combo1(0)->currentIndex(), -1);
-    w->TreeView1_NodeClick(QStringLiteral("update"));
-    w->Command1_Click(0);
+    w->optionPageChosen(QStringLiteral("update"));
+    w->buttonClicked(0);
     EXPECT_EQ(Chosen().deleteMode, 5);
     EXPECT_EQ(Chosen().numberDigitsChoice, 9);
     EXPECT_EQ(Chosen().continueNumbers, 2);
@@ -214,9 +214,9 @@ TEST_F(OptionsDialogTest, ValuesOutsideTheListsShowNoEntryAndSurvive) {
     auto v = Open();
     v->Check1()->click();
     EXPECT_EQ(v->Check1()->checkState(), Qt::Checked);
-    v->TreeView1_NodeClick(QStringLiteral("delete"));
+    v->optionPageChosen(QStringLiteral("delete"));
     Pick(v->Combo1(0), 0);
-    v->Command1_Click(0);
+    v->buttonClicked(0);
     EXPECT_EQ(Chosen().deleteMode, 0);
     EXPECT_EQ(Chosen().continueNumbers, 1);
 }
@@ -227,7 +227,7 @@ TEST_F(OptionsDialogTest, ConnectorTextIsTakenAsTypedButNeverWithALineBreak) {
     QTest::keyClicks(w->connectorBox(), QStringLiteral("*?"));
     w->connectorBox()->insert(QStringLiteral("\n"));
     EXPECT_EQ(msg.texts(), QStringList{LineBreakGuard::Message()});
-    w->Command1_Click(0);
+    w->buttonClicked(0);
     EXPECT_EQ(Chosen().connector, QStringLiteral("*?"));
 }
 
@@ -243,7 +243,7 @@ TEST_F(OptionsDialogTest, ConnectorRefusesQuotesSlashesAndDots) {
     QTest::keyClick(box, Qt::Key_Period);
     EXPECT_EQ(box->text(), QStringLiteral("_"));
     EXPECT_EQ(msg.texts(), (QStringList{NamePart::Refusal("\""), NamePart::Refusal("/"), NamePart::Refusal(".")}));
-    w->Command1_Click(0);
+    w->buttonClicked(0);
     EXPECT_EQ(Chosen().connector, QStringLiteral("_"));
 }
 
