@@ -24,9 +24,9 @@
 
 #include "BenchData.h"
 #include "ImageView.h"
-#include "FileList.h"
+#include "ImageList.h"
 #include "FileSystem.h"
-#include "Form1.h"
+#include "MainWindow.h"
 #include "MsgBox.h"
 #include "PngPlugin.h"
 #include "Prefetcher.h"
@@ -178,25 +178,25 @@ struct Bench {
     SilentMsgBox msg;
     PosixFileSystem fs;
     Services services;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
     PaintClock paint;
 
     void Start() {
         services.msgBox = &msg;
         services.fileSystem = &fs;
-        form = std::make_unique<Form1>(services, programDir, QString());
-        form->Form_Load();
+        form = std::make_unique<MainWindow>(services, programDir, QString());
+        form->startUp();
         form->options().fitToView = true;
-        form->display()->installEventFilter(&paint);
+        form->imageView()->installEventFilter(&paint);
         paint.clock.start();
         // A 1920 x 1080 view.
         form->resize(1920 + 157, 1080 + 21 + 30);
         form->show();
         Pump(50);
-        const QSize d = form->display()->size();
+        const QSize d = form->imageView()->size();
         form->resize(form->width() + 1920 - d.width(), form->height() + 1080 - d.height());
         Pump(50);
-        std::printf("  view %dx%d\n", form->display()->width(), form->display()->height());
+        std::printf("  view %dx%d\n", form->imageView()->width(), form->imageView()->height());
     }
     void Pump(int ms) {
         Clock t;
@@ -214,7 +214,7 @@ struct Bench {
     }
     void Key(QEvent::Type type, int key, const QString& text, bool repeat = false) {
         QKeyEvent e(type, key, Qt::NoModifier, text, repeat);
-        QApplication::sendEvent(form->display(), &e);
+        QApplication::sendEvent(form->imageView(), &e);
     }
     // A full press and release; the time from the press (or release, for keys that act on
     // release) to the painted frame.
@@ -277,7 +277,7 @@ int main(int argc, char** argv) {
             std::vector<double> ours, ref;
             for (int run = 0; run < 3; ++run) {
                 ref.push_back(LibjpegFullDecodeMs(file));
-                b.form->OpenFolder(work.path());  // an empty view between runs
+                b.form->openFolderAt(work.path());  // an empty view between runs
                 b.form->prefetcher().Clear();
                 b.Pump(10);
                 const qint64 t0 = b.paint.clock.nsecsElapsed();
@@ -298,7 +298,7 @@ int main(int argc, char** argv) {
         LinkInto(stepFolder, sources[i % 4], QStringLiteral("s%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
     if (Wanted("stepping")) {
         std::printf("stepping\n");
-        b.form->OpenFolder(stepFolder);
+        b.form->openFolderAt(stepFolder);
         b.Settle();
         std::vector<double> human;
         for (int i = 0; i < 40; ++i) {
@@ -323,7 +323,7 @@ int main(int argc, char** argv) {
         // deliver them (every press due while the window was busy comes at once).
         b.Settle();
         {
-            const int32_t startIndex = b.form->state().CurrentIndex;
+            const int32_t startIndex = b.form->session().list().position();
             std::vector<double> stepped;
             int presses = 0, steps = 0;
             Clock t;
@@ -335,12 +335,12 @@ int main(int argc, char** argv) {
             while (next < hold) {
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
                 while (t.nsecsElapsed() >= next && next < hold) {
-                    const int32_t before = b.form->state().CurrentIndex;
+                    const int32_t before = b.form->session().list().position();
                     const qint64 due = base + next;
                     b.Key(QEvent::KeyRelease, Qt::Key_Space, " ", true);
                     b.Key(QEvent::KeyPress, Qt::Key_Space, " ", true);
                     ++presses;
-                    if (b.form->state().CurrentIndex != before) {
+                    if (b.form->session().list().position() != before) {
                         ++steps;
                         const qint64 end = b.WaitPaint(b.paint.clock.nsecsElapsed() - 1, 2000);
                         if (end > 0) stepped.push_back(Ms(end - due));
@@ -355,7 +355,7 @@ int main(int argc, char** argv) {
             // Settled: the release handled and the last file stepped to on screen.
             const double settle = Ms(std::max(b.paint.lastPaintNs, b.paint.clock.nsecsElapsed() - 5000000) - releaseDue);
             std::printf("  held: %d presses, %d steps (from %d to %d)\n", presses, steps, startIndex,
-                        b.form->state().CurrentIndex);
+                        b.form->session().list().position());
             AddRow(QStringLiteral("Space held 5 s (%1 repeats, %2 steps), repeat to painted, median").arg(presses).arg(steps),
                    Median(stepped), "one frame", 16.7, 0);
             AddRow("Space held 5 s, repeat to painted, p95", P95(stepped), "one frame", 16.7, 0);
@@ -376,7 +376,7 @@ int main(int argc, char** argv) {
             QFile::copy(sources[i % 4], moveFolder + QStringLiteral("/m%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
         b.form->library().current().folderSlots[1].folder = dest;
         b.form->library().current().folderSlots[1].renaming = 0;
-        b.form->OpenFolder(moveFolder);
+        b.form->openFolderAt(moveFolder);
         b.Settle();
         std::vector<double> digit;
         for (int i = 0; i < 10; ++i) {
@@ -397,13 +397,13 @@ int main(int argc, char** argv) {
             ref.push_back(ReaddirMs(pics.folder50k));
             Clock t;
             t.start();
-            b.form->OpenFolder(pics.folder50k);
+            b.form->openFolderAt(pics.folder50k);
             ours.push_back(Ms(t.nsecsElapsed()));
             t.restart();
-            FileList::ListImageFiles(pics.folder50k, true);
+            ImageList::listFolder(pics.folder50k, true);
             listing.push_back(Ms(t.nsecsElapsed()));
         }
-        std::printf("  listed %d\n", b.form->state().FileCount);
+        std::printf("  listed %d\n", b.form->session().list().count());
         AddRow(QStringLiteral("Open folder of %1 files (list, sort, first show)").arg(BenchData::kFolderFiles),
                Median(ours), "readdir loop", Median(ref), 3.0);
         AddRow("  of which listing and sorting alone", Median(listing), "readdir loop", Median(ref), 0);
@@ -502,7 +502,7 @@ int main(int argc, char** argv) {
     // 7. Peak memory over 200 steps, stretched mode, 24 MP pictures.
     if (Wanted("memory")) {
         std::printf("memory\n");
-        b.form->OpenFolder(stepFolder);
+        b.form->openFolderAt(stepFolder);
         b.Settle();
         QFile clear(QStringLiteral("/proc/self/clear_refs"));
         const bool reset = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;

@@ -4,7 +4,7 @@
 
 #include "Appearance.h"
 #include "FileSystem.h"
-#include "Form1.h"
+#include "MainWindow.h"
 #include "Paths.h"
 #include "QtServices.h"
 #include "SingleInstance.h"
@@ -43,11 +43,11 @@ int main(int argc, char** argv) {
     services.msgBox = &msgBox;
     services.pickers = &dialogs;
     services.fileSystem = &fileSystem;
-    Form1 form(services, programDir, path);
+    MainWindow form(services, programDir, path);
     msgBox.setParent(&form);
     instance.setTakesPaths([&form] { return form.TakesHandedPaths(); });
-    QObject::connect(&instance, &SingleInstance::pathHanded, &form, &Form1::OpenHandedPath);
-    form.Form_Load();
+    QObject::connect(&instance, &SingleInstance::pathHanded, &form, &MainWindow::OpenHandedPath);
+    form.startUp();
     form.ShowAsPlaced();
     return app.exec();
 }

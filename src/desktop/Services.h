@@ -13,7 +13,7 @@ struct Services {
     MsgBox* msgBox = nullptr;
     FileSystem* fileSystem = nullptr;
     Pickers* pickers = nullptr;
-    // Lists a folder's image files as FileList::ListImageFiles does (which runs when this is
+    // Lists a folder's image files as ImageList::listFolder does (which runs when this is
     // empty); tests put a slow one here to stand for a network share.
     std::function<QStringList(const QString& folder, bool pngPluginAvailable)> listFolder;
 };

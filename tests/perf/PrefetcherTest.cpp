@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 
 #include "ImageView.h"
-#include "Form1.h"
+#include "MainWindow.h"
 #include "PictureDecoder.h"
 #include "Prefetcher.h"
 #include "TestImages.h"
@@ -264,7 +264,7 @@ TEST_F(PrefetcherTest, FailuresAreReportedAsOnDemand) {
 }
 
 // The real window, shown, in stretched mode: stepping onto pictures decoded ahead, reduced.
-class Form1Prefetch : public ::testing::Test {
+class MainWindowPrefetch : public ::testing::Test {
 protected:
     WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
@@ -280,36 +280,36 @@ protected:
     TempDir pics;
     FakeMsgBox msg;
     Services services;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
 };
 
-TEST_F(Form1Prefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne) {
-    form = std::make_unique<Form1>(services, program.path(), QString());
-    form->Form_Load();
+TEST_F(MainWindowPrefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne) {
+    form = std::make_unique<MainWindow>(services, program.path(), QString());
+    form->startUp();
     form->options().fitToView = true;
     form->resize(800, 600);
     form->show();
-    form->OpenFolder(pics.path());
-    Form1& f = *form;
-    EXPECT_EQ(f.Picture1().size(), QSize(3200, 2400));
+    form->openFolderAt(pics.path());
+    MainWindow& f = *form;
+    EXPECT_EQ(f.picture().size(), QSize(3200, 2400));
     ASSERT_TRUE(f.prefetcher().WaitIdle(20000));
-    f.StepToNextFile();
-    EXPECT_EQ(f.state().CurrentIndex, 2);
-    EXPECT_TRUE(f.state().ImageShown);
+    f.nextFile();
+    EXPECT_EQ(f.session().list().position(), 2);
+    EXPECT_TRUE(f.session().imageShown());
     // Natural size reported, fewer pixels held.
-    EXPECT_EQ(f.Picture1().size(), QSize(3200, 2400));
-    EXPECT_TRUE(f.Picture1().isReduced());
+    EXPECT_EQ(f.picture().size(), QSize(3200, 2400));
+    EXPECT_TRUE(f.picture().isReduced());
     EXPECT_LE(f.prefetcher().HeldBytes(), f.prefetcher().Budget());
 
     // Enter: actual size, the full-resolution picture of the same file.
-    f.ToggleFullMode();
-    EXPECT_EQ(f.Picture1().size(), QSize(3200, 2400));
-    EXPECT_FALSE(f.Picture1().isReduced());
-    EXPECT_EQ(f.Picture1().pixels(), PlainDecode(pics.file("b.jpg")));
-    const QImage view = f.display()->backing().toImage();
-    EXPECT_EQ(view.pixel(5, 5), f.Picture1().pixels().pixel(5, 5));
-    f.ToggleFullMode();
-    f.StepToPreviousFile();
-    EXPECT_EQ(f.state().CurrentIndex, 1);
-    EXPECT_EQ(f.Picture1().size(), QSize(3200, 2400));
+    f.toggleFitMode();
+    EXPECT_EQ(f.picture().size(), QSize(3200, 2400));
+    EXPECT_FALSE(f.picture().isReduced());
+    EXPECT_EQ(f.picture().pixels(), PlainDecode(pics.file("b.jpg")));
+    const QImage view = f.imageView()->backing().toImage();
+    EXPECT_EQ(view.pixel(5, 5), f.picture().pixels().pixel(5, 5));
+    f.toggleFitMode();
+    f.previousFile();
+    EXPECT_EQ(f.session().list().position(), 1);
+    EXPECT_EQ(f.picture().size(), QSize(3200, 2400));
 }

@@ -1,0 +1,67 @@
+#include "ImageList.h"
+
+#include "FileSystem.h"
+
+namespace {
+bool EndsWithImageExtension(QStringView name, bool png, Qt::CaseSensitivity cs) {
+    if (name.size() < 4) return false;
+    const QStringView tail = name.right(4);
+    return tail.compare(QLatin1String(".bmp"), cs) == 0 ||
+           tail.compare(QLatin1String(".jpg"), cs) == 0 ||
+           tail.compare(QLatin1String(".gif"), cs) == 0 ||
+           (png && tail.compare(QLatin1String(".png"), cs) == 0);
+}
+}  // namespace
+
+bool ImageList::hasImageExtension(const QString& name, bool png) {
+    return EndsWithImageExtension(name, png, Qt::CaseInsensitive);
+}
+
+bool ImageList::isImageFileName(const QString& path, bool png) {
+    return EndsWithImageExtension(path, png, Qt::CaseSensitive);
+}
+
+void ImageList::assign(const QString& folder, const QStringList& names) {
+    folder_ = FsPath::WithSlash(folder);
+    names_ = names;
+    position_ = 0;
+}
+
+QString ImageList::nameAt(int32_t i) const {
+    return (i >= 1 && i <= count()) ? names_.at(i - 1) : QString();
+}
+
+QString ImageList::pathAt(int32_t i) const {
+    const QString name = nameAt(i);
+    return name.isEmpty() ? QString() : folder_ + name;
+}
+
+int32_t ImageList::find(const QString& path) const {
+    for (int32_t i = 1; i <= count(); ++i)
+        if (folder_ + names_.at(i - 1) == path) return i;
+    return 0;
+}
+
+void ImageList::setPosition(int32_t position) {
+    if (position >= 0 && position <= count()) position_ = position;
+}
+
+int32_t ImageList::after(int32_t from) const {
+    if (count() <= 0) return 0;
+    return from < count() ? from + 1 : 1;
+}
+
+int32_t ImageList::before(int32_t from) const {
+    if (count() <= 0) return 0;
+    return from <= 1 || from > count() ? count() : from - 1;
+}
+
+void ImageList::step(int direction) { position_ = direction > 0 ? after(position_) : before(position_); }
+
+bool ImageList::removeShown() {
+    if (position_ < 1 || position_ > count()) return false;
+    names_.removeAt(position_ - 1);
+    if (position_ == count() + 1) position_ = 1;
+    if (names_.isEmpty()) position_ = 0;
+    return true;
+}

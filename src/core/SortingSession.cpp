@@ -1,0 +1,184 @@
+#include "SortingSession.h"
+
+#include <QDir>
+
+#include "FileSystem.h"
+#include "Transfer.h"
+
+namespace {
+// Relative paths name places under the working directory (the program's directory); the list
+// and its comparisons work on absolute ones.
+QString Absolute(const QString& path) {
+    return path.startsWith(QLatin1Char('/')) ? path : QDir::current().absoluteFilePath(path);
+}
+}  // namespace
+
+SortingSession::SortingSession(FileSystem* fileSystem, QObject* parent)
+    : QObject(parent), fs_(fileSystem) {}
+
+QString SortingSession::copiedSlotTitle() const {
+    if (!copied_ || !library_.hasPage(library_.currentPage()) || copiedSlot_ < 0 ||
+        copiedSlot_ >= FolderLibrary::kSlots)
+        return QString();
+    return library_.current().folderSlots[static_cast<size_t>(copiedSlot_)].title;
+}
+
+void SortingSession::resetModes(bool pngPluginAvailable) {
+    copied_ = false;
+    copiedSlot_ = 0;
+    locked_ = false;
+    overviewRow_ = 3;
+    pngPlugin_ = pngPluginAvailable;
+}
+
+void SortingSession::listFolder(const QString& given) {
+    const QString folder = FsPath::WithSlash(given);
+    listing_ = true;
+    const QStringList names = lister_ ? lister_(folder, pngPlugin_) : ImageList::listFolder(folder, pngPlugin_);
+    listing_ = false;
+    list_.assign(folder, names);
+}
+
+void SortingSession::openFolder(const QString& path) {
+    if (path.isEmpty() || listing_) return;
+    listFolder(Absolute(path));
+    showFirst();
+}
+
+void SortingSession::openFile(const QString& given) {
+    if (listing_ || given.isEmpty() || !ImageList::isImageFileName(given, pngPlugin_)) return;
+    const QString path = Absolute(given);
+    listFolder(FsPath::FolderOf(path));
+    const int32_t position = list_.find(path);
+    if (position == 0) {
+        // Not in the list: the first entry, as opening the folder shows, so the position
+        // always names a listed file.
+        showFirst();
+        return;
+    }
+    list_.setPosition(position);
+    emit shownFileChanged();
+}
+
+void SortingSession::openSlotFolder(int slot) {
+    if (library_.hasPage(library_.currentPage()) && slot >= 0 && slot < FolderLibrary::kSlots)
+        openFolder(library_.current().folderSlots[static_cast<size_t>(slot)].folder);
+    emit statusChanged();
+}
+
+void SortingSession::showFirst() {
+    if (list_.count() > 0) {
+        list_.setPosition(1);
+    } else {
+        list_.setPosition(0);
+        imageShown_ = false;
+    }
+    emit shownFileChanged();
+}
+
+bool SortingSession::clearCopied() {
+    if (!copied_) return false;
+    copied_ = false;
+    return true;
+}
+
+void SortingSession::nextFile() { stepFile(+1); }
+void SortingSession::previousFile() { stepFile(-1); }
+
+void SortingSession::stepFile(int direction) {
+    if (list_.count() <= 0) return;
+    if (clearCopied()) emit statusChanged();
+    list_.step(direction);
+    emit shownFileChanged();
+    if (imageShown_) emit statusChanged();
+}
+
+void SortingSession::nextPage() { stepPage(+1); }
+void SortingSession::previousPage() { stepPage(-1); }
+
+void SortingSession::stepPage(int direction) {
+    if (clearCopied()) emit statusChanged();
+    library_.stepPage(direction);
+    if (direction > 0 && overviewRow_ < 7) ++overviewRow_;
+    if (direction < 0 && overviewRow_ > 2) --overviewRow_;
+    emit pageChanged();
+}
+
+void SortingSession::sendToSlot(int d, TransferQuestions& questions) {
+    if (locked_ || !imageShown_ || list_.count() <= 0) return;
+    if (copied_ && d == copiedSlot_) return;
+    if (d < 0 || d >= FolderLibrary::kSlots || !library_.hasPage(library_.currentPage())) return;
+    Slot& slot = library_.current().folderSlots[static_cast<size_t>(d)];
+
+    const Transfer::Plan plan = Transfer::makePlan(*fs_, list_.folder(), list_.shownName(), slot, options_);
+    // Stored before the transfer, so a failed one never reuses the number.
+    if (plan.nextNumber) slot.nextNumber = *plan.nextNumber;
+    const bool copy = copyMode_;
+    const Transfer::Result result =
+        Transfer::carryOut(*fs_, questions, plan, copy ? Transfer::Kind::Copy : Transfer::Kind::Move,
+                           Transfer::deletionOf(options_));
+    emit resultReady(result);
+    if (!result.done()) return;
+    if (copy) {
+        copied_ = true;
+        copiedSlot_ = static_cast<int16_t>(d);
+    } else {
+        // The entry that followed takes the moved one's place and is shown.
+        removeShown();
+    }
+    emit statusChanged();
+}
+
+void SortingSession::deleteShown(TransferQuestions& questions) {
+    if (locked_ || list_.count() <= 0) return;
+    const QString target = list_.shownPath();
+    if (target.isEmpty()) return;
+    const Transfer::Result result = Transfer::deleteFile(*fs_, questions, target, options_);
+    emit resultReady(result);
+    if (!result.done()) return;
+    removeShown();
+    copied_ = false;
+    emit statusChanged();
+}
+
+void SortingSession::removeShown() {
+    const bool removed = list_.removeShown();
+    if (list_.count() == 0) imageShown_ = false;
+    if (removed || list_.count() == 0) emit shownFileChanged();
+}
+
+void SortingSession::setMoveMode() {
+    copied_ = false;
+    copyMode_ = false;
+    emit statusChanged();
+}
+
+void SortingSession::setCopyMode() {
+    copyMode_ = true;
+    emit statusChanged();
+}
+
+void SortingSession::toggleLock() {
+    locked_ = !locked_;
+    emit statusChanged();
+}
+
+void SortingSession::toggleFitMode() {
+    options_.fitToView = !options_.fitToView;
+    emit fitModeChanged();
+}
+
+void SortingSession::markCopied(int16_t slot) {
+    copied_ = true;
+    copiedSlot_ = slot;
+}
+
+void SortingSession::pictureShown() {
+    imageShown_ = true;
+    copied_ = false;
+}
+
+void SortingSession::pictureFailed() {
+    imageShown_ = false;
+    copied_ = false;
+}

@@ -1,0 +1,126 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+
+#include "FolderLibrary.h"
+#include "ImageList.h"
+#include "Options.h"
+#include "TransferResult.h"
+
+class FileSystem;
+class TransferQuestions;
+
+// Sorting without a window: the open folder's image list, the pages of slots, the options and
+// the mode flags, and the commands a key runs on them. It decodes nothing: whoever shows the
+// pictures listens to shownFileChanged and says whether the file could be shown
+// (pictureShown / pictureFailed), which the rules for sending and the status depend on.
+class SortingSession : public QObject {
+    Q_OBJECT
+public:
+    // Lists a folder's image files in order (ImageList::listFolder by default). A window puts
+    // one here that keeps painting while a slow folder is read.
+    using Lister = std::function<QStringList(const QString& folder, bool pngPluginAvailable)>;
+
+    explicit SortingSession(FileSystem* fileSystem, QObject* parent = nullptr);
+
+    const ImageList& list() const { return list_; }
+    Options& options() { return options_; }
+    const Options& options() const { return options_; }
+    FolderLibrary& library() { return library_; }
+    const FolderLibrary& library() const { return library_; }
+
+    bool imageShown() const { return imageShown_; }
+    bool copyMode() const { return copyMode_; }
+    bool locked() const { return locked_; }
+    // The shown file was copied to slot copiedSlot() of the current page, and is not copied
+    // there again until the mark is cleared (by a step, a page step, move mode or a new picture).
+    bool copied() const { return copied_; }
+    int16_t copiedSlot() const { return copiedSlot_; }
+    // The title of the slot the shown file was copied to; empty without the mark.
+    QString copiedSlotTitle() const;
+    // Where the current page stands in the overview's ten-line window of pages (2..7).
+    int16_t overviewRow() const { return overviewRow_; }
+    bool pngPluginAvailable() const { return pngPlugin_; }
+    // A folder is being listed: open commands are ignored meanwhile.
+    bool listing() const { return listing_; }
+
+    void setLister(Lister lister) { lister_ = std::move(lister); }
+    // The state of a fresh start: move mode, no mark, unlocked, overview row 3.
+    void resetModes(bool pngPluginAvailable);
+
+    // Opens `path` (relative paths name places under the working directory) as a folder: lists
+    // it and shows its first file. Empty (an unassigned slot) changes nothing.
+    void openFolder(const QString& path);
+    // Opens the folder of the image file `path` and shows it; when the file is not in the list
+    // (another letter case, no regular file, gone) the first entry. Names failing
+    // ImageList::isImageFileName are ignored.
+    void openFile(const QString& path);
+    // Opens the folder of slot `slot` of the current page.
+    void openSlotFolder(int slot);
+
+    // One file forwards / backwards with wrap-around; nothing when the list is empty.
+    void nextFile();
+    void previousFile();
+    // One page forwards / backwards with wrap-around; clears the copied mark.
+    void nextPage();
+    void previousPage();
+
+    // Sends the shown file to slot `slot` of the current page, by copy or move as the mode
+    // says; refused silently while locked, with nothing shown, or to the slot the file was
+    // just copied to. resultReady comes before the list changes.
+    void sendToSlot(int slot, TransferQuestions& questions);
+    // Deletes the shown file (unless locked), as the options say.
+    void deleteShown(TransferQuestions& questions);
+
+    void setMoveMode();  // and clears the copied mark
+    void setCopyMode();
+    void toggleLock();
+    // Stretch to the view or actual size (Options::fitToView).
+    void toggleFitMode();
+    // The shown file was copied to `slot`.
+    void markCopied(int16_t slot);
+
+    // What the viewer reports after shownFileChanged: the picture is on screen (the copied
+    // mark goes), or it could not be decoded (nothing counts as shown; the position stays).
+    void pictureShown();
+    void pictureFailed();
+    // Drops the shown entry (after it was moved or deleted) and shows the one taking its place.
+    void removeShown();
+
+signals:
+    // Another file (or none: an empty list()) is to be shown.
+    void shownFileChanged();
+    // The mode, the position or a mark changed: the status text is to be redrawn.
+    void statusChanged();
+    // The current page changed.
+    void pageChanged();
+    void fitModeChanged();
+    // A transfer or delete was tried; sent before the list changes.
+    void resultReady(const Transfer::Result& result);
+
+private:
+    void stepFile(int direction);
+    void stepPage(int direction);
+    // Reads `folder` (given a final "/") through the lister into the list.
+    void listFolder(const QString& folder);
+    void showFirst();
+    bool clearCopied();
+
+    FileSystem* fs_;
+    Lister lister_;
+    ImageList list_;
+    Options options_;
+    FolderLibrary library_;
+    bool imageShown_ = false;
+    bool copyMode_ = false;
+    bool locked_ = false;
+    bool copied_ = false;
+    int16_t copiedSlot_ = 0;
+    int16_t overviewRow_ = 3;
+    bool pngPlugin_ = false;
+    bool listing_ = false;
+};

@@ -1,0 +1,134 @@
+#pragma once
+#include <QDialog>
+#include <QString>
+
+#include <array>
+
+#include "FolderLibrary.h"
+#include "Options.h"
+#include "Services.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMimeData;
+class QPushButton;
+
+// The shortcut-folder editor: the page list and page operations at the left, the ten folder
+// slots of the current page as ten rows at the right. It edits its own copy of the library,
+// which its owner takes back once the editor is done (there is no cancel); closing, however it
+// happens, stores the shown page and writes the page, folder and renaming files.
+class FolderEditorDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kRows = 10;
+
+    // Builds the window and loads a copy of `library` into it (the list, the current page's
+    // rows). `options` decides whether the next numbers can be edited.
+    FolderEditorDialog(const Services& services, const QString& programDir, const FolderLibrary& library,
+          const Options& options, QWidget* parent = nullptr);
+    ~FolderEditorDialog() override;
+
+    // Fills the page-count label, the title and the ten rows from the current page.
+    void showPage();
+    // Writes the title and the rows' display names, paths and next numbers into the current
+    // page. The switch and the fixed name are written through as they change.
+    void storePage();
+
+    // Slot-row events, given the row (slot) index 0..9.
+    void renamingClicked(int i);  // the switch rule: enabled states, colours, SeqSwitch
+    void fixedNameChanged(int i);
+    // False when the typed character is discarded: only "0".."9" and Backspace pass.
+    bool nextNumberKeyPress(int i, QChar ch) const;
+    void nextNumberChanged(int i);
+    void clearClicked(int i);   // "クリア"
+    void browseClicked(int i);  // "参照"
+    // Whether a drag over the box may be dropped: a file list whose first entry is an
+    // existing folder.
+    bool fTitle_OLEDragOver(int i, const QMimeData* data) const;
+    bool fNameLabel_OLEDragOver(int i, const QMimeData* data) const;
+    void titleDropped(int i, const QMimeData* data);
+    void folderDropped(int i, const QMimeData* data);
+
+    // Page-side events.
+    void pageListClicked();
+    // A character typed into the list: "-" and "+" step the selection; every character is
+    // discarded afterwards.
+    void pageListKeyPressed(QChar ch);
+    void pageTitleChanged();
+    void addPageClicked();       // "新規"
+    void deletePageClicked();    // "削除"
+    void movePageUpClicked();    // "▲"
+    void movePageDownClicked();  // "▼"
+    void closeClicked();         // "閉じる"
+
+    bool EditorUpdating() const { return editorUpdating_; }
+    // The library as edited so far: after closing, everything the editor stored and saved.
+    const FolderLibrary& library() const { return library_; }
+
+    // The text a next-number box holds after its change rule: the value of its leading
+    // digits modulo 1000001, computed exactly however many digits were pasted; "0" for none.
+    static QString NextNumberText(const QString& text);
+    // "ページ数 5 / 250" for five pages: each number after one sign blank.
+    static QString PageNumCaption(int pageCount);
+
+    // The controls, for the main window's tests and the layout.
+    QLineEdit* fTitle(int i) const { return rows_[i].title; }
+    QLineEdit* fNameLabel(int i) const { return rows_[i].path; }
+    QCheckBox* SeqSwitch(int i) const { return rows_[i].seqSwitch; }
+    QLineEdit* fSeqName(int i) const { return rows_[i].seqName; }
+    QLineEdit* PriNum(int i) const { return rows_[i].priNum; }
+    QPushButton* GetBtn(int i) const { return rows_[i].getBtn; }
+    QPushButton* Command2(int i) const { return rows_[i].clearBtn; }
+    QListWidget* pageList() const { return pageList_; }
+    QLineEdit* PageTitle() const { return pageTitle_; }
+    QLabel* PageNumLabel() const { return pageNumLabel_; }
+
+protected:
+    void done(int result) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct Row {
+        QLabel* number = nullptr;
+        QLineEdit* title = nullptr;
+        QPushButton* getBtn = nullptr;
+        QPushButton* clearBtn = nullptr;
+        QLineEdit* path = nullptr;
+        QCheckBox* seqSwitch = nullptr;
+        QLineEdit* seqName = nullptr;
+        QLineEdit* priNum = nullptr;
+    };
+
+    void BuildWidgets();
+    QWidget* BuildRows();
+    QWidget* BuildPageSide();
+    void startUp();
+    void shutDown();
+    // Applies the list's selection after the editor changed the list with its signals
+    // blocked: the selected entry becomes the current page.
+    void ApplyListSelection();
+    // Slot `i` of the page shown.
+    Slot& ShownSlot(int i) { return library_.current().folderSlots[static_cast<size_t>(i)]; }
+    // Shows the message for a refused page operation; true when it was done.
+    bool PageChangeDone(FolderLibrary::PageChange change);
+    // A dropped folder path, ending in "/", or empty when the drop must change nothing.
+    QString DroppedFolder(const QMimeData* data);
+
+    Services services_;
+    QString programDir_;
+    FolderLibrary library_;
+    Options options_;
+    std::array<Row, kRows> rows_{};
+    QListWidget* pageList_ = nullptr;
+    QLineEdit* pageTitle_ = nullptr;
+    QLabel* pageNumLabel_ = nullptr;
+    QPushButton* swapFoward_ = nullptr;
+    QPushButton* swapNext_ = nullptr;
+    QPushButton* addPage_ = nullptr;
+    QPushButton* delPage_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    bool editorUpdating_ = false;
+    bool unloaded_ = false;
+};

@@ -1,0 +1,177 @@
+// The editor's ten slot rows: showing and storing a page, the switch rule, the next-number
+// rule, "クリア", "参照" and folder drops.
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPalette>
+#include <QUrl>
+
+#include "DesktopFolders.h"
+#include "FileSystem.h"
+#include "FolderEditorDialog.h"
+#include "LineBreakGuard.h"
+#include "MsgBox.h"
+#include "Paths.h"
+
+namespace {
+
+constexpr int kNextNumberModulus = 1000001;
+
+// The first entry of a dropped file list as a local path; empty for anything else.
+QString FirstDroppedPath(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return QString();
+    const QList<QUrl> urls = data->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return QString();
+    return urls.first().toLocalFile();
+}
+
+bool IsExistingFolder(const QString& path) {
+    return !path.isEmpty() && PosixFileSystem().Exists(path) && QFileInfo(path).isDir();
+}
+
+// The normal input background, or the greyed one of a box that cannot be edited; the same
+// in every colour group so that a disabled box shows it too.
+void SetBoxState(QLineEdit* box, bool enabled) {
+    box->setEnabled(enabled);
+    QPalette pal = box->palette();
+    const QPalette standard = QApplication::palette(box);
+    const QColor colour = enabled ? standard.color(QPalette::Active, QPalette::Base)
+                                  : standard.color(QPalette::Active, QPalette::Button);
+    pal.setColor(QPalette::Base, colour);
+    box->setPalette(pal);
+}
+
+}  // namespace
+
+QString FolderEditorDialog::NextNumberText(const QString& text) {
+    // Exact remainder over the digits, so a pasted number of any length reduces correctly.
+    int64_t value = 0;
+    for (QChar ch : text) {
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) break;
+        value = (value * 10 + (ch.unicode() - '0')) % kNextNumberModulus;
+    }
+    return QString::number(value);
+}
+
+QString FolderEditorDialog::PageNumCaption(int pageCount) {
+    return QStringLiteral("ページ数 ") + QString::number(pageCount) + QStringLiteral(" / ") +
+           QString::number(FolderLibrary::kMaxPages);
+}
+
+void FolderEditorDialog::showPage() {
+    pageNumLabel_->setText(PageNumCaption(library_.pageCount()));
+    if (!library_.hasPage(library_.currentPage())) return;
+    pageTitle_->setText(library_.current().name);
+    for (int i = 0; i < kRows; ++i) {
+        Row& r = rows_[i];
+        // Read before the rows write through: setting the switch stores it at once.
+        const Slot slot = ShownSlot(i);
+        r.title->setText(slot.title);
+        r.path->setText(slot.folder);
+        r.seqSwitch->setChecked(slot.renames());
+        renamingClicked(i);
+        r.seqName->setText(slot.fixedName);
+        r.priNum->setText(QString::number(slot.nextNumber));
+    }
+}
+
+void FolderEditorDialog::storePage() {
+    if (!library_.hasPage(library_.currentPage())) return;
+    for (int i = 0; i < kRows; ++i) {
+        const Row& r = rows_[i];
+        Slot& slot = ShownSlot(i);
+        slot.title = r.title->text();
+        slot.folder = r.path->text();
+        // The box holds 0..1000000 after its change rule.
+        slot.nextNumber = NextNumberText(r.priNum->text()).toInt();
+    }
+    library_.current().name = pageTitle_->text();
+}
+
+void FolderEditorDialog::renamingClicked(int i) {
+    Row& r = rows_[i];
+    const bool on = r.seqSwitch->isChecked();
+    SetBoxState(r.seqName, on);
+    SetBoxState(r.priNum, on && options_.continueNumbers == 1);
+    if (library_.hasPage(library_.currentPage())) ShownSlot(i).renaming = on ? 1 : 0;
+}
+
+void FolderEditorDialog::fixedNameChanged(int i) {
+    if (library_.hasPage(library_.currentPage())) ShownSlot(i).fixedName = rows_[i].seqName->text();
+}
+
+bool FolderEditorDialog::nextNumberKeyPress(int, QChar ch) const {
+    return (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) || ch == QChar(8);
+}
+
+void FolderEditorDialog::nextNumberChanged(int i) {
+    QLineEdit* box = rows_[i].priNum;
+    const QString text = box->text();
+    const QString normal = NextNumberText(text);
+    if (normal == text) return;
+    // The caret keeps its distance from the end, so typing in the middle stays in place.
+    const int fromEnd = text.size() - box->cursorPosition();
+    box->setText(normal);  // a change itself: the next pass finds it settled
+    box->setCursorPosition(qBound(0, int(normal.size()) - fromEnd, int(normal.size())));
+}
+
+void FolderEditorDialog::clearClicked(int i) {
+    Row& r = rows_[i];
+    ShownSlot(i).folder.clear();
+    ShownSlot(i).title.clear();
+    r.title->clear();
+    r.path->clear();
+    r.seqName->clear();
+    r.seqSwitch->setChecked(false);
+    r.priNum->setText(QStringLiteral("0"));
+    renamingClicked(i);
+}
+
+void FolderEditorDialog::browseClicked(int i) {
+    if (!services_.pickers) return;
+    const std::optional<QString> chosen = DesktopFolders::BrowseForFolderPath(*services_.pickers, this);
+    if (!chosen) return;
+    if (LineBreakGuard::HasLineBreak(*chosen)) {
+        if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::Message());
+        return;
+    }
+    ShownSlot(i).folder = *chosen;
+    rows_[i].path->setText(*chosen);
+}
+
+bool FolderEditorDialog::fTitle_OLEDragOver(int i, const QMimeData* data) const {
+    return fNameLabel_OLEDragOver(i, data);
+}
+
+bool FolderEditorDialog::fNameLabel_OLEDragOver(int, const QMimeData* data) const {
+    return IsExistingFolder(FirstDroppedPath(data));
+}
+
+QString FolderEditorDialog::DroppedFolder(const QMimeData* data) {
+    QString path = FirstDroppedPath(data);
+    if (!IsExistingFolder(path)) return QString();
+    if (LineBreakGuard::HasLineBreak(path)) {
+        if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::Message());
+        return QString();
+    }
+    Paths::lastPathComponent(path);  // for its final "/"
+    return path;
+}
+
+void FolderEditorDialog::titleDropped(int i, const QMimeData* data) {
+    QString path = DroppedFolder(data);
+    if (path.isEmpty()) return;
+    rows_[i].title->setText(Paths::lastPathComponent(path));
+    ShownSlot(i).folder = path;
+    rows_[i].path->setText(path);
+}
+
+void FolderEditorDialog::folderDropped(int i, const QMimeData* data) {
+    const QString path = DroppedFolder(data);
+    if (path.isEmpty()) return;
+    ShownSlot(i).folder = path;
+    rows_[i].path->setText(path);
+}

@@ -1,0 +1,48 @@
+#include "KeyTable.h"
+
+#include "KeyCodes.h"
+
+using namespace KeyCodes;
+
+namespace {
+bool IsDigitKey(int k) { return (k >= 48 && k <= 57) || (k >= 96 && k <= 105); }
+}  // namespace
+
+namespace {
+bool Selects(int16_t command, int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
+    // Shift alone turns the arrows back into sliding keys.
+    const int mode = (cursorKeyMode == 1 && shift == 1) ? 0 : cursorKeyMode;
+    switch (command) {
+        case kNextFile:
+            return fileCount > 0 && ((k == Space && shift == 0) || (k == Right && mode == 1));
+        case kPreviousFile:
+            return fileCount > 0 &&
+                   (k == Back || (k == Space && shift == 1) || (k == Left && mode == 1));
+        case kNextPage:
+            return k == Add || (k == OemPlus && shift == 1) || (k == Down && mode == 1);
+        case kPreviousPage:
+            return k == Subtract || k == OemMinus || (k == Up && mode == 1);
+        case kSlide:
+            return mode == 0 && k >= Left && k <= Down;
+        case kTransfer:
+            return shift == 0 && IsDigitKey(k);
+        case kOpenSlotFolder:
+            return shift == 2 && IsDigitKey(k);
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+KeyCommand commandFor(int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
+    for (KeyCommand c : {kNextFile, kPreviousFile, kNextPage, kPreviousPage, kSlide, kTransfer, kOpenSlotFolder})
+        if (Selects(c, k, shift, cursorKeyMode, fileCount)) return c;
+    return kNoCommand;
+}
+
+int SlotDigit(int k) {
+    if (k >= 48 && k <= 57) return k - 48;
+    if (k >= 96 && k <= 105) return k - 96;
+    return -1;
+}

@@ -1,0 +1,103 @@
+// The menus 補助機能 and 設定: the usage text, the page overview, the two settings windows and
+// the version box.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "MainWindow.h"
+#include "FolderEditorDialog.h"
+#include "OptionFiles.h"
+#include "MsgBox.h"
+#include "OptionsDialog.h"
+
+namespace {
+
+QAction* AddItem(QMenu* menu, const QString& caption, const QString& name) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+}  // namespace
+
+void MainWindow::BuildSupportMenus() {
+    QMenu* support = menuBar()->addMenu(QStringLiteral("補助機能(&S)"));
+    support->setObjectName(QStringLiteral("support"));
+    connect(AddItem(support, QStringLiteral("操作方法を表示(&P)"), QStringLiteral("showKeys")),
+            &QAction::triggered, this, &MainWindow::showKeys);
+    connect(AddItem(support, QStringLiteral("割り当てフォルダを表示(&A)"), QStringLiteral("showSlots")),
+            &QAction::triggered, this, &MainWindow::showSlots);
+
+    QMenu* setting = menuBar()->addMenu(QStringLiteral("設定(&O)"));
+    setting->setObjectName(QStringLiteral("settings"));
+    connect(AddItem(setting, QStringLiteral("フォルダ設定(&F)"), QStringLiteral("editFolders")),
+            &QAction::triggered, this, &MainWindow::editFolders);
+    connect(AddItem(setting, QStringLiteral("オプション(&O)"), QStringLiteral("editOptions")),
+            &QAction::triggered, this, &MainWindow::editOptions);
+    setting->addSeparator()->setObjectName(QStringLiteral("settingsSeparator"));
+    connect(AddItem(setting, QStringLiteral("バージョン情報(&V)"), QStringLiteral("about")),
+            &QAction::triggered, this, &MainWindow::about);
+}
+
+void MainWindow::showKeys() {
+    const QString br = QStringLiteral("\r\n");
+    QString text = QStringLiteral("<< 操作方法 >>") + br + br +
+                   QStringLiteral("C ... コピーモード") + br +
+                   QStringLiteral("M ... 移動モード") + br +
+                   QStringLiteral("L ... 転送・削除のロック") + br + br +
+                   QStringLiteral("Space  ... 次ファイル") + br +
+                   QStringLiteral("Shift+Space .. 前ファイル") + br +
+                   QStringLiteral("BkSpace .. 前ファイル") + br +
+                   QStringLiteral("Delete ... ファイル削除") + br +
+                   QStringLiteral("Enter  ... 画像枠内伸長") + br + br +
+                   QStringLiteral("数字キー = 割り当てたフォルダに転送") + br +
+                   QStringLiteral("Ctrl+数字キー = 割り当てたフォルダを開く") + br + br;
+    if (options().arrowKeyMode == 1)
+        text += QStringLiteral("方向キー ... 下：次ページ、上：前ページ、左：前ファイル、右：次ファイル") + br +
+                QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)") + br + br;
+    else
+        text += QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)") + br + br;
+    text += QStringLiteral("+ ... 次のページ") + br +
+            QStringLiteral("- ... 前のページ") + br + br +
+            QStringLiteral("画像右クリック ... 画像枠内伸長") + br +
+            QStringLiteral("画像をドラッグ ... 画像スライド") + br + br;
+    overviewPanel_->setPlainText(text);
+}
+
+void MainWindow::showSlots() {
+    showOverview();
+}
+
+void MainWindow::editFolders() {
+    {
+        FolderEditorDialog editor(services_, programDir_, library(), options(), this);
+        if (RunModal)
+            RunModal(editor);
+        else
+            editor.exec();
+        // The editor has no cancel: what it stored is the library from now on.
+        library() = editor.library();
+    }
+    // Page names, slot titles and the current page may all have changed.
+    showOverview();
+}
+
+void MainWindow::editOptions() {
+    OptionsDialog dialog(services_, programDir_, options(), library(), [this] { return CurrentPlacement(); },
+                     this);
+    if (RunModal)
+        RunModal(dialog);
+    else
+        dialog.exec();
+    if (dialog.result() == QDialog::Accepted) {
+        options() = dialog.options();
+        library() = dialog.library();
+    }
+    // Nothing is refreshed: each option takes effect where it is next read.
+}
+
+void MainWindow::about() {
+    services_.msgBox->Show(QStringLiteral("Orvane ver1.02\n"
+                                          "(C) Brindlewick  キーボードで画像を振り分けるツール"),
+                           QStringLiteral("Orvane(Brindlewick)"), MsgButtons::Ok);
+}

@@ -1,0 +1,21 @@
+// Sending the shown file to a slot's folder, and deleting it: the session's commands, asked
+// through message boxes, the outcome shown from its result.
+#include "MainWindow.h"
+#include "MsgBox.h"
+#include "QuestionBoxes.h"
+#include "TransferMessages.h"
+
+void MainWindow::sendToSlot(int16_t d) {
+    QuestionBoxes questions(*services_.msgBox);
+    session_.sendToSlot(d, questions);
+}
+
+void MainWindow::deleteShown() {
+    QuestionBoxes questions(*services_.msgBox);
+    session_.deleteShown(questions);
+}
+
+void MainWindow::ShowResult(const Transfer::Result& result) {
+    const QString text = Transfer::messageFor(result);
+    if (!text.isEmpty()) services_.msgBox->Show(text);
+}

@@ -1,0 +1,286 @@
+#include "OptionsDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+#include "LibraryMessages.h"
+#include "LineBreakGuard.h"
+#include "MsgBox.h"
+
+namespace {
+
+constexpr int kClientWidth = 416;
+constexpr int kClientHeight = 271;
+constexpr int kPooledWidth = 225;
+constexpr int kComboHeight = 22;
+constexpr int kTextHeight = 21;
+constexpr int kLabelHeight = 17;
+
+const QString kUpdate = QStringLiteral("update");
+const QString kDelete = QStringLiteral("delete");
+const QString kInterface = QStringLiteral("interface");
+
+}  // namespace
+
+OptionsDialog::OptionsDialog(const Services& services, const QString& programDir, const Options& options,
+                     const FolderLibrary& library, std::function<WindowPlacement()> placement,
+                     QWidget* parent)
+    : QDialog(parent),
+      services_(services),
+      programDir_(programDir),
+      options_(options),
+      library_(library),
+      placement_(std::move(placement)) {
+    setObjectName(QStringLiteral("OptionsDialog"));
+    BuildWidgets();
+    startUp();
+}
+
+OptionsDialog::~OptionsDialog() = default;
+
+void OptionsDialog::BuildWidgets() {
+    setFixedSize(kClientWidth, kClientHeight);
+
+    tree_ = new QTreeWidget(this);
+    tree_->setObjectName(QStringLiteral("TreeView1"));
+    tree_->setGeometry(8, 8, 137, 241);
+    tree_->setHeaderHidden(true);
+    tree_->setColumnCount(1);
+    tree_->setRootIsDecorated(false);
+
+    heading_ = new QLabel(this);
+    heading_->setObjectName(QStringLiteral("Label2_0"));
+    heading_->setGeometry(160, 8, 249, kLabelHeight + 2);
+    heading_->setIndent(4);
+    heading_->setAutoFillBackground(true);
+    QPalette band = heading_->palette();
+    band.setColor(QPalette::Window, band.color(QPalette::Highlight));
+    band.setColor(QPalette::WindowText, band.color(QPalette::HighlightedText));
+    heading_->setPalette(band);
+    QFont bold = heading_->font();
+    bold.setBold(true);
+    heading_->setFont(bold);
+
+    // The pool: member 0 of each array, then the copies the pages share.
+    for (int i = 0; i < 6; ++i) {
+        label1_[i] = new QLabel(this);
+        label1_[i]->setObjectName(QStringLiteral("Label1_") + QString::number(i));
+    }
+    for (int i = 0; i < 3; ++i) {
+        combo1_[i] = new QComboBox(this);
+        combo1_[i]->setObjectName(QStringLiteral("Combo1_") + QString::number(i));
+        combo1_[i]->setEditable(false);
+    }
+    connectorBox_ = new QLineEdit(this);
+    connectorBox_->setObjectName(QStringLiteral("connector"));
+    LineBreakGuard::AttachNamePart(connectorBox_, services_.msgBox);
+    check1_ = new QCheckBox(this);
+    check1_->setObjectName(QStringLiteral("Check1_0"));
+    // A value other than 0 and 1 shows as the third state; once clicked the box is two-state.
+    connect(check1_, &QCheckBox::clicked, this, [this] { check1_->setTristate(false); });
+
+    const QString captions[2] = {QStringLiteral("決定"), QStringLiteral("キャンセル")};
+    for (int i = 0; i < 2; ++i) {
+        command1_[i] = new QPushButton(captions[i], this);
+        command1_[i]->setObjectName(QStringLiteral("Command1_") + QString::number(i));
+        command1_[i]->setAutoDefault(false);
+        command1_[i]->setGeometry(256 + 80 * i, 240, 73, 25);
+        connect(command1_[i], &QPushButton::clicked, this, [this, i] { buttonClicked(i); });
+    }
+
+    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (item) optionPageChosen(item->data(0, Qt::UserRole).toString());
+    });
+    // Keyboard moves in the tree choose a node as a click does.
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item) optionPageChosen(item->data(0, Qt::UserRole).toString());
+    });
+}
+
+void OptionsDialog::startUp() {
+    working_ = options_;
+
+    currentPageKey_.clear();
+    ShowOptionPage(kUpdate);
+    BuildOptionTree();
+    {
+        const QSignalBlocker block(tree_);
+        tree_->setCurrentItem(tree_->topLevelItem(0));
+    }
+    setWindowTitle(QStringLiteral("オプション"));
+}
+
+void OptionsDialog::BuildOptionTree() {
+    const std::pair<QString, QString> nodes[] = {
+        {kUpdate, QStringLiteral("転送処理")},
+        {kDelete, QStringLiteral("削除処理")},
+        {kInterface, QStringLiteral("操作")},
+    };
+    for (const auto& [key, caption] : nodes) {
+        auto* item = new QTreeWidgetItem(tree_, QStringList{caption});
+        item->setData(0, Qt::UserRole, key);
+    }
+}
+
+void OptionsDialog::ResetOptionPage() {
+    heading_->setText(QString());
+    // Not with signals blocked: the guard of the box must see the text it may go back to.
+    connectorBox_->setText(QString());
+    connectorBox_->hide();
+    connectorBox_->setEnabled(true);
+    connectorBox_->resize(kPooledWidth, kTextHeight);
+    check1_->setText(QString());
+    check1_->hide();
+    check1_->setTristate(false);
+    check1_->setChecked(false);
+    for (QLabel* label : label1_) {
+        label->hide();
+        label->setEnabled(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    for (QComboBox* combo : combo1_) {
+        combo->hide();
+        combo->setEnabled(true);
+        combo->resize(kPooledWidth, kComboHeight);
+    }
+}
+
+void OptionsDialog::PlaceLabel(int i, const QString& text, int left, int top, int width, bool right) {
+    QLabel* label = label1_[i];
+    label->setText(text);
+    if (right) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Labels without a listed width take their text's width; a right-aligned text wider than
+    // its listed width grows to the left, so its right edge stays where it was designed.
+    const int needed = label->sizeHint().width();
+    if (width <= 0) {
+        width = needed;
+    } else if (right && needed > width) {
+        left -= needed - width;
+        width = needed;
+    }
+    label->setGeometry(left, top, width, kLabelHeight);
+    label->show();
+}
+
+void OptionsDialog::PlaceCombo(int i, const QStringList& entries, int value, int left, int top, int width) {
+    QComboBox* combo = combo1_[i];
+    combo->clear();
+    combo->addItems(entries);
+    // A stored value outside the list shows no entry and stays as it is unless one is picked.
+    combo->setCurrentIndex(value >= 0 && value < entries.size() ? value : -1);
+    // A list whose longest entry does not fit the designed width (fonts differ from the
+    // design's) grows to the right, up to the dialog's margin.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    const int needed = combo->sizeHint().width();
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
+    width = qMax(width, qMin(needed, kClientWidth - 8 - left));
+    combo->setGeometry(left, top, width, kComboHeight);
+    combo->show();
+}
+
+void OptionsDialog::ShowOptionPage(const QString& key) {
+    if (key == currentPageKey_) return;
+    if (key != kUpdate && key != kDelete && key != kInterface) return;
+    currentPageKey_ = key;
+    ResetOptionPage();
+    const Working& w = working_;
+    if (key == kUpdate) {
+        heading_->setText(QStringLiteral("転送処理設定"));
+        PlaceLabel(0, QStringLiteral("同名ファイルの処理"), 168, 40, 0, false);
+        PlaceCombo(0,
+                   {QStringLiteral("上書きの問い合わせダイアログを表示"), QStringLiteral("強制的に上書き"),
+                    QStringLiteral("末尾に連番を付けて保存")},
+                   w.collisionMode, 168, 58, 225);
+        PlaceLabel(1, QStringLiteral("連番転送設定(個別連番転送を含む)"), 168, 98, 200, false);
+        PlaceLabel(2, QStringLiteral("接続文字："), 178, 123, 80, true);
+        connectorBox_->setText(w.connector);
+        connectorBox_->setGeometry(260, 120, 40, kTextHeight);
+        connectorBox_->show();
+        PlaceLabel(3, QStringLiteral("0の桁数："), 178, 148, 80, true);
+        PlaceCombo(1,
+                   {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+                    QStringLiteral("5"), QStringLiteral("6")},
+                   w.numberDigitsChoice, 260, 145, 40);
+        PlaceLabel(4, QStringLiteral("連番開始番号："), 178, 173, 80, true);
+        PlaceCombo(2, {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, w.firstNumber, 260,
+                   170, 40);
+        check1_->setText(QStringLiteral("個別連番転送の最後の番号を記憶"));
+        check1_->setGeometry(178, 198, 300, kLabelHeight + 4);  // the window clips it
+        if (w.continueNumbers == 0 || w.continueNumbers == 1) {
+            check1_->setChecked(w.continueNumbers == 1);
+        } else {
+            check1_->setTristate(true);
+            check1_->setCheckState(Qt::PartiallyChecked);
+        }
+        check1_->show();
+    } else if (key == kDelete) {
+        heading_->setText(QStringLiteral("削除処理設定"));
+        PlaceLabel(0, QStringLiteral("削除時の動作"), 168, 40, 0, false);
+        PlaceCombo(0, {QStringLiteral("ごみ箱の設定に準拠"), QStringLiteral("直接削除")}, w.deleteMode, 168, 58,
+                   225);
+        PlaceLabel(1, QStringLiteral("削除警告"), 168, 90, 0, false);
+        PlaceCombo(1, {QStringLiteral("なし"), QStringLiteral("あり")}, w.confirmDelete, 168, 108, 225);
+    } else {
+        heading_->setText(QStringLiteral("操作設定"));
+        PlaceLabel(0, QStringLiteral("カーソルキーの設定"), 168, 40, 0, false);
+        PlaceCombo(0, {QStringLiteral("画像のスライド"), QStringLiteral("↑↓：グループ移動、←→：画像選択")},
+                   w.arrowKeyMode, 168, 58, 225);
+    }
+}
+
+int16_t OptionsDialog::PickedValue(int i, int16_t keep) const {
+    const int index = combo1_[i]->currentIndex();
+    return index >= 0 ? int16_t(index) : keep;
+}
+
+void OptionsDialog::StoreOptionPage() {
+    Working& w = working_;
+    if (currentPageKey_ == kUpdate) {
+        w.collisionMode = PickedValue(0, w.collisionMode);
+        w.connector = connectorBox_->text();
+        w.numberDigitsChoice = PickedValue(1, w.numberDigitsChoice);
+        w.firstNumber = PickedValue(2, w.firstNumber);
+        if (check1_->checkState() != Qt::PartiallyChecked) w.continueNumbers = check1_->isChecked() ? 1 : 0;
+    } else if (currentPageKey_ == kDelete) {
+        w.deleteMode = PickedValue(0, w.deleteMode);
+        w.confirmDelete = PickedValue(1, w.confirmDelete);
+    } else if (currentPageKey_ == kInterface) {
+        w.arrowKeyMode = PickedValue(0, w.arrowKeyMode);
+    }
+}
+
+void OptionsDialog::optionPageChosen(const QString& key) {
+    StoreOptionPage();
+    ShowOptionPage(key);
+}
+
+void OptionsDialog::buttonClicked(int index) {
+    if (index != 0) {
+        reject();
+        return;
+    }
+    StoreOptionPage();
+    Options& o = options_;
+    const bool fitMode = o.fitToView;  // not the dialog's to change
+    o = working_;
+    o.fitToView = fitMode;
+
+    // Counters still at a start value follow the new start; running ones are kept.
+    for (int p = 0; p < library_.pageCount(); ++p)
+        for (Slot& slot : library_.page(p).folderSlots) {
+            if (slot.nextNumber <= 2 && slot.renaming == 0 && slot.nextNumber != o.firstNumber)
+                slot.nextNumber = o.firstNumber;
+            if (o.continueNumbers != 1) slot.nextNumber = 0;
+        }
+
+    ReportSaveFailure(*services_.msgBox,
+                      OptionFiles::saveOptions(programDir_, o, library_.currentPage(),
+                                               placement_ ? placement_() : WindowPlacement()));
+    accept();
+}

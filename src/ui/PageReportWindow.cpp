@@ -1,0 +1,67 @@
+#include "PageReportWindow.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+
+namespace {
+// The window was designed in twips; 15 twips make one pixel at 96 dots per inch.
+constexpr int Px(int twips) { return (twips + 7) / 15; }
+
+// Only spaces, half- or full-width, are cut from the name's ends; a tab is part of it.
+bool IsBlank(QChar ch) {
+    return ch == QLatin1Char(' ') || ch == QChar(0x3000);
+}
+
+QString TrimBlanks(const QString& text) {
+    int begin = 0;
+    int end = text.size();
+    while (begin < end && IsBlank(text.at(begin))) ++begin;
+    while (end > begin && IsBlank(text.at(end - 1))) --end;
+    return text.mid(begin, end - begin);
+}
+}  // namespace
+
+PageReportWindow::PageReportWindow(const FolderLibrary& library, QWidget* parent)
+    : QWidget(parent, Qt::Window), library_(library) {
+    setObjectName(QStringLiteral("PageReportWindow"));
+    // The title, the button and the box keep the texts they have always shown.
+    setWindowTitle(QStringLiteral("Form3"));
+    command1_ = new QPushButton(QStringLiteral("Command1"), this);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    command1_->setGeometry(Px(120), Px(0), Px(1335), Px(255));
+    reportText_ = new QPlainTextEdit(QStringLiteral("Text1"), this);
+    reportText_->setObjectName(QStringLiteral("reportText"));
+    reportText_->setGeometry(Px(0), Px(360), Px(6975), Px(3135));
+    resize(Px(6960), Px(3795));
+    connect(command1_, &QPushButton::clicked, this, &PageReportWindow::writeReport);
+}
+
+QString PageReportWindow::ReportText(const FolderLibrary& library) {
+    const int32_t p = library.currentPage();
+    const QString name = library.hasPage(p) ? TrimBlanks(library.page(p).name) : QString();
+    return QStringLiteral("現在のページ(gl_PageNum)：") + QString::number(p) + QStringLiteral("\r\n") +
+           QStringLiteral("現在のページ(gs_PageName)：") + name + QStringLiteral("\r\n");
+}
+
+void PageReportWindow::writeReport() {
+    reportText_->setPlainText(ReportText(library_));
+}
+
+void PageReportWindow::UnloadAll() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* form = qobject_cast<PageReportWindow*>(w)) form->close();
+}
+
+void PageReportWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void PageReportWindow::layOut() {
+    // Sizes follow the outer window; a window too small for them gives an empty box, not a
+    // negative one.
+    const QRect outer = frameGeometry();
+    reportText_->resize(qMax(0, outer.width() - Px(200)), qMax(0, outer.height() - Px(600)));
+}

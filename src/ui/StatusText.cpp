@@ -1,0 +1,46 @@
+#include "StatusText.h"
+
+#include "SortingSession.h"
+
+QString FormatFileSize(int64_t bytes) {
+    if (bytes < 0) bytes = 0;
+    if (bytes < 1024) return QStringLiteral("  %1B").arg(bytes);
+    static const char* const kUnits[] = {"KB", "MB", "GB", "TB"};
+    int64_t unit = 1024;
+    int u = 0;
+    while (u < 3 && bytes >= unit * 1024) {
+        unit *= 1024;
+        ++u;
+    }
+    // Integer arithmetic keeps the cut exact for every 64-bit size.
+    const int64_t whole = bytes / unit;
+    const int64_t hundredths = (bytes % unit) * 100 / unit;
+    QString text = QStringLiteral(" ") + QString::number(whole);
+    if (hundredths != 0) {
+        QString frac = QStringLiteral("%1").arg(hundredths, 2, 10, QLatin1Char('0'));
+        if (frac.endsWith(QLatin1Char('0'))) frac.chop(1);
+        text += QLatin1Char('.') + frac;
+    }
+    return text + QLatin1String(kUnits[u]);
+}
+
+QString StatusText(const SortingSession& s, int64_t shownFileSize) {
+    const ImageList& list = s.list();
+    QString text = s.copyMode() ? QStringLiteral("[コピー] ") : QStringLiteral("[移動] ");
+    text += QString::number(list.position()) + QLatin1Char('/') + QString::number(list.count()) +
+            QLatin1Char(' ');
+    if (list.count() > 0 && s.imageShown()) {
+        text += list.shownName();
+        text += FormatFileSize(shownFileSize);
+    }
+    if (s.locked()) text += QStringLiteral(" < 転送・削除ロック > ");
+    if (s.copied()) text += QStringLiteral("< ") + s.copiedSlotTitle() + QStringLiteral(" へコピー済>");
+    return text;
+}
+
+QString CaptionFor(const QString& currentCaption, const QString& currentFolder) {
+    if (currentFolder.isEmpty()) return currentCaption;
+    const QString tail = QStringLiteral(" [ ") + currentFolder + QStringLiteral(" ]");
+    if (currentCaption.endsWith(tail)) return currentCaption;
+    return QStringLiteral("Orvane") + tail;
+}

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QComboBox>
+#include <QTest>
+
+#include "FakePickers.h"
+#include "MainWindow.h"
+#include "FolderEditorDialog.h"
+#include "PageReportWindow.h"
+#include "OptionsDialog.h"
+#include "WorkingDirectoryGuard.h"
+#include "TestSupport.h"
+
+namespace {
+
+class MenusTest : public ::testing::Test {
+protected:
+    WorkingDirectoryGuard workingDirectory;  // first: undone last
+    void SetUp() override {
+        services.msgBox = &msg;
+        services.pickers = &dialogs;
+        form = std::make_unique<MainWindow>(services, program.path(), QString());
+        form->startUp();
+    }
+    void TearDown() override {
+        form.reset();
+    }
+
+    void Trigger(const char* name) {
+        QAction* action = form->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(action, nullptr) << name;
+        action->trigger();
+    }
+    QString overviewPanel() const { return form->overviewPanel()->toPlainText(); }
+    static int LineCount(const QString& text) {
+        QString t = text;
+        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        return int(t.count(QLatin1Char('\n')));
+    }
+
+    TempDir program;
+    FakeMsgBox msg;
+    FakePickers dialogs;
+    Services services;
+    std::unique_ptr<MainWindow> form;
+};
+
+TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
+    QStringList tops;
+    for (QAction* a : form->menuBar()->actions()) tops << a->text();
+    EXPECT_EQ(tops, (QStringList{"ファイル(&F)", "補助機能(&S)", "設定(&O)"}));
+
+    auto items = [this](const char* menu) {
+        QStringList out;
+        for (QAction* a : form->findChild<QMenu*>(QString::fromLatin1(menu))->actions())
+            out << (a->isSeparator() ? QStringLiteral("-") : a->text() + QLatin1Char('|') + a->objectName());
+        return out;
+    };
+    EXPECT_EQ(items("support"),
+              (QStringList{"操作方法を表示(&P)|showKeys", "割り当てフォルダを表示(&A)|showSlots"}));
+    EXPECT_EQ(items("settings"), (QStringList{"フォルダ設定(&F)|editFolders", "オプション(&O)|editOptions", "-",
+                                               "バージョン情報(&V)|about"}));
+    for (QAction* a : form->findChildren<QAction*>()) EXPECT_TRUE(a->shortcut().isEmpty());
+}
+
+TEST_F(MenusTest, UsageTextHasOneArrowKeyLineOrTwoByCursorKeyMode) {
+    form->options().arrowKeyMode = 1;
+    Trigger("showKeys");
+    const QString pages = overviewPanel();
+    EXPECT_TRUE(pages.startsWith(QStringLiteral("<< 操作方法 >>")));
+    EXPECT_TRUE(pages.contains(QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)")));
+    EXPECT_EQ(LineCount(pages), 24);
+
+    form->options().arrowKeyMode = 0;
+    Trigger("showKeys");
+    const QString slide = overviewPanel();
+    EXPECT_TRUE(slide.contains(QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)")));
+    EXPECT_FALSE(slide.contains(QStringLiteral("下：次ページ")));
+    EXPECT_EQ(LineCount(slide), 23);
+    EXPECT_TRUE(slide.contains(QStringLiteral("画像をドラッグ ... 画像スライド")));
+
+    Trigger("showSlots");
+    EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< 新規ページ >>")));
+}
+
+TEST_F(MenusTest, UsageTextReadsLineForLine) {
+    const QString head = QStringLiteral(
+        "<< 操作方法 >>\n\nC ... コピーモード\nM ... 移動モード\nL ... 転送・削除のロック\n\n"
+        "Space  ... 次ファイル\nShift+Space .. 前ファイル\nBkSpace .. 前ファイル\nDelete ... ファイル削除\n"
+        "Enter  ... 画像枠内伸長\n\n数字キー = 割り当てたフォルダに転送\nCtrl+数字キー = 割り当てたフォルダを開く\n\n");
+    const QString tail = QStringLiteral(
+        "+ ... 次のページ\n- ... 前のページ\n\n画像右クリック ... 画像枠内伸長\n画像をドラッグ ... 画像スライド\n\n");
+    auto shown = [this] {
+        QString t = overviewPanel();
+        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        return t;
+    };
+    form->options().arrowKeyMode = 1;
+    Trigger("showKeys");
+    EXPECT_EQ(shown(), head +
+                           QStringLiteral("方向キー ... 下：次ページ、上：前ページ、左：前ファイル、右：次ファイル\n"
+                                          "shift+方向キー ... 画像のスライド(三倍速)\n\n") +
+                           tail);
+    form->options().arrowKeyMode = 0;
+    Trigger("showKeys");
+    EXPECT_EQ(shown(), head + QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)\n\n") + tail);
+}
+
+TEST_F(MenusTest, VersionBoxNamesTheProgramAndItsVersion) {
+    Trigger("about");
+    ASSERT_EQ(msg.shown.size(), 1u);
+    EXPECT_EQ(msg.shown[0].title, QStringLiteral("Orvane(Brindlewick)"));
+    EXPECT_EQ(msg.shown[0].buttons, MsgButtons::Ok);
+    const QStringList lines = msg.shown[0].text.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Orvane ver1.02"));
+    EXPECT_FALSE(lines[1].isEmpty());
+}
+
+TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
+    Trigger("showKeys");
+    form->RunModal = [](QDialog& d) {
+        auto& editor = dynamic_cast<FolderEditorDialog&>(d);
+        editor.addPageClicked();
+        editor.PageTitle()->setText(QStringLiteral("Holiday"));
+        QTest::keyClicks(editor.fNameLabel(2), QStringLiteral("/srv/pics"));
+        QTest::keyClicks(editor.fTitle(2), QStringLiteral("Pics"));
+        editor.closeClicked();
+    };
+    Trigger("editFolders");
+    EXPECT_EQ(form->library().pageCount(), 2);
+    EXPECT_EQ(form->library().currentPage(), 0);
+    EXPECT_EQ(form->library().page(0).folderSlots[2].folder, QStringLiteral("/srv/pics"));
+    EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< Holiday >>")));
+    EXPECT_TRUE(overviewPanel().contains(QStringLiteral("2.Pics")));
+    EXPECT_EQ(program.read("config/設定_ページ.ini").count("\r\n"), 2);
+    EXPECT_TRUE(program.read("config/設定_フォルダ.ini").contains("/srv/pics"));
+    EXPECT_EQ(program.read("config/設定_個別転送.ini").count("\r\n"), 20);
+
+    // Closing the editor without changes still brings the overview back.
+    Trigger("showKeys");
+    form->RunModal = [](QDialog& d) { d.close(); };
+    Trigger("editFolders");
+    EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< Holiday >>")));
+}
+
+TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
+    form->RunModal = [](QDialog& d) {
+        auto& options = dynamic_cast<OptionsDialog&>(d);
+        options.optionPageChosen(QStringLiteral("interface"));
+        options.Combo1(0)->setCurrentIndex(0);
+        options.buttonClicked(0);
+    };
+    Trigger("showKeys");
+    const QString before = overviewPanel();
+    Trigger("editOptions");
+    EXPECT_EQ(form->options().arrowKeyMode, 0);
+    EXPECT_EQ(overviewPanel(), before);
+    EXPECT_EQ(program.read("config/設定_オプション.ini").count("\r\n"), 11);
+
+    form->RunModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).buttonClicked(1); };
+    QFile::remove(program.file("config/設定_オプション.ini"));
+    Trigger("editOptions");
+    EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
+}
+
+TEST_F(MenusTest, ClosingTheMainWindowClosesTheInspectionWindow) {
+    PageReportWindow inspection(form->library());
+    inspection.show();
+    form->close();
+    EXPECT_FALSE(inspection.isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "DialogTestSupport.h"
+#include "LineBreakGuard.h"
+#include "NamePart.h"
+#include "OptionsDialog.h"
+
+namespace {
+
+class OptionsDialogTest : public DialogTest {
+protected:
+    std::unique_ptr<OptionsDialog> Open() {
+        auto dialog = std::make_unique<OptionsDialog>(services, program.path(), options, library, [this] {
+            ++placementAsked;
+            WindowPlacement p;
+            p.left = 11;
+            p.top = 22;
+            p.right = 333;
+            p.bottom = 444;
+            return p;
+        });
+        opened_ = dialog.get();
+        return dialog;
+    }
+    // What the dialog opened last hands back.
+    const Options& Chosen() const { return opened_->options(); }
+    const FolderLibrary& Edited() const { return opened_->library(); }
+    static QStringList Items(QComboBox* c) {
+        QStringList out;
+        for (int i = 0; i < c->count(); ++i) out << c->itemText(i);
+        return out;
+    }
+    // Chooses entry `index` as the user does.
+    static void Pick(QComboBox* c, int index) { c->setCurrentIndex(index); }
+    static QTreeWidgetItem* Node(OptionsDialog& w, int i) { return w.TreeView1()->topLevelItem(i); }
+    QByteArray File0() const { return program.read("config/設定_オプション.ini"); }
+
+    int placementAsked = 0;
+
+private:
+    OptionsDialog* opened_ = nullptr;
+};
+
+TEST_F(OptionsDialogTest, OpensOnTheTransferPageWithTheListedLayout) {
+    auto w = Open();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("オプション"));
+    EXPECT_EQ(w->size(), QSize(416, 271));
+    ASSERT_EQ(w->TreeView1()->topLevelItemCount(), 3);
+    EXPECT_EQ(Node(*w, 0)->text(0), QStringLiteral("転送処理"));
+    EXPECT_EQ(Node(*w, 1)->text(0), QStringLiteral("削除処理"));
+    EXPECT_EQ(Node(*w, 2)->text(0), QStringLiteral("操作"));
+    EXPECT_EQ(w->TreeView1()->currentItem(), Node(*w, 0));
+    EXPECT_EQ(w->TreeView1()->geometry(), QRect(8, 8, 137, 241));
+    EXPECT_EQ(w->Command1(0)->text(), QStringLiteral("決定"));
+    EXPECT_EQ(w->Command1(1)->text(), QStringLiteral("キャンセル"));
+    EXPECT_EQ(w->Command1(0)->geometry(), QRect(256, 240, 73, 25));
+    EXPECT_EQ(w->Command1(1)->geometry(), QRect(336, 240, 73, 25));
+
+    EXPECT_EQ(w->CurrentPageKey(), QStringLiteral("update"));
+    EXPECT_EQ(w->Label2()->text(), QStringLiteral("転送処理設定"));
+    EXPECT_EQ(w->Label2()->geometry().topLeft(), QPoint(160, 8));
+    EXPECT_EQ(w->Label1(0)->text(), QStringLiteral("同名ファイルの処理"));
+    EXPECT_EQ(w->Label1(1)->text(), QStringLiteral("連番転送設定(個別連番転送を含む)"));
+    EXPECT_EQ(w->Label1(2)->text(), QStringLiteral("接続文字："));
+    EXPECT_TRUE(w->Label1(2)->alignment() & Qt::AlignRight);
+    EXPECT_EQ(w->Label1(3)->text(), QStringLiteral("0の桁数："));
+    EXPECT_EQ(w->Label1(4)->text(), QStringLiteral("連番開始番号："));
+    EXPECT_EQ(w->Check1()->text(), QStringLiteral("個別連番転送の最後の番号を記憶"));
+    EXPECT_EQ(w->Combo1(0)->geometry().topLeft(), QPoint(168, 58));
+    // At least the designed width; wider only as far as the longest entry needs.
+    EXPECT_GE(w->Combo1(0)->width(), 225);
+    EXPECT_LE(w->Combo1(0)->geometry().right(), 416 - 8);
+    EXPECT_EQ(w->connectorBox()->geometry().topLeft(), QPoint(260, 120));
+    EXPECT_EQ(w->connectorBox()->width(), 40);
+    EXPECT_EQ(w->Combo1(2)->geometry().topLeft(), QPoint(260, 170));
+    EXPECT_EQ(w->Check1()->geometry().topLeft(), QPoint(178, 198));
+    EXPECT_TRUE(w->Label1(5)->isHidden());
+
+    EXPECT_EQ(Items(w->Combo1(0)), (QStringList{"上書きの問い合わせダイアログを表示", "強制的に上書き",
+                                                "末尾に連番を付けて保存"}));
+    EXPECT_EQ(Items(w->Combo1(1)), (QStringList{"1", "2", "3", "4", "5", "6"}));
+    EXPECT_EQ(Items(w->Combo1(2)), (QStringList{"0", "1", "2"}));
+    EXPECT_EQ(w->Combo1(1)->currentIndex(), 2);  // defaults: three digits, start at 1
+    EXPECT_EQ(w->Combo1(2)->currentIndex(), 1);
+    EXPECT_EQ(w->connectorBox()->text(), QStringLiteral("_"));
+    EXPECT_FALSE(w->Check1()->isChecked());
+}
+
+TEST_F(OptionsDialogTest, EachPageBuildsItsOwnMembersOfThePool) {
+    options.confirmDelete = 1;
+    options.arrowKeyMode = 0;
+    auto w = Open();
+    w->optionPageChosen(QStringLiteral("delete"));
+    EXPECT_EQ(w->Label2()->text(), QStringLiteral("削除処理設定"));
+    EXPECT_EQ(w->Label1(1)->text(), QStringLiteral("削除警告"));
+    EXPECT_EQ(w->Combo1(1)->geometry().topLeft(), QPoint(168, 108));
+    EXPECT_EQ(Items(w->Combo1(0)), (QStringList{"ごみ箱の設定に準拠", "直接削除"}));
+    EXPECT_EQ(Items(w->Combo1(1)), (QStringList{"なし", "あり"}));
+    EXPECT_EQ(w->Combo1(1)->currentIndex(), 1);
+    EXPECT_TRUE(w->connectorBox()->isHidden());
+    EXPECT_TRUE(w->Check1()->isHidden());
+    EXPECT_TRUE(w->Combo1(2)->isHidden());
+
+    w->optionPageChosen(QStringLiteral("interface"));
+    EXPECT_EQ(w->Label2()->text(), QStringLiteral("操作設定"));
+    EXPECT_EQ(w->Label1(0)->text(), QStringLiteral("カーソルキーの設定"));
+    EXPECT_EQ(Items(w->Combo1(0)), (QStringList{"画像のスライド", "↑↓：グループ移動、←→：画像選択"}));
+    EXPECT_EQ(w->Combo1(0)->currentIndex(), 0);
+    EXPECT_TRUE(w->Combo1(1)->isHidden());
+
+    w->optionPageChosen(QStringLiteral("elsewhere"));
+    EXPECT_EQ(w->CurrentPageKey(), QStringLiteral("interface"));
+}
+
+TEST_F(OptionsDialogTest, EditsSurvivePageSwitchesAndTheSameNodeStoresItsPage) {
+    auto w = Open();
+    Pick(w->Combo1(0), 2);
+    Pick(w->Combo1(1), 5);
+    QTest::mouseClick(w->TreeView1()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      w->TreeView1()->visualItemRect(Node(*w, 0)).center());
+    EXPECT_EQ(w->WorkingOptions().collisionMode, 2);
+    EXPECT_EQ(w->WorkingOptions().numberDigitsChoice, 5);  // "6" digits
+    EXPECT_EQ(w->Combo1(0)->currentIndex(), 2);
+
+    w->optionPageChosen(QStringLiteral("delete"));
+    Pick(w->Combo1(0), 1);
+    w->optionPageChosen(QStringLiteral("update"));
+    EXPECT_EQ(w->Combo1(0)->currentIndex(), 2);
+    EXPECT_EQ(w->Combo1(1)->currentIndex(), 5);
+    EXPECT_EQ(Chosen().collisionMode, 0);  // only the working copy so far
+
+    w->Command1(0)->click();
+    EXPECT_EQ(Chosen().collisionMode, 2);
+    EXPECT_EQ(Chosen().numberDigitsChoice, 5);
+    EXPECT_EQ(Chosen().deleteMode, 1);
+    EXPECT_EQ(placementAsked, 1);
+    const QByteArray file0 = File0();
+    EXPECT_EQ(file0.count("\r\n"), 11);
+    EXPECT_TRUE(file0.contains("11") && file0.contains("444"));
+    EXPECT_EQ(w->result(), QDialog::Accepted);
+}
+
+TEST_F(OptionsDialogTest, CancelChangesAndWritesNothing) {
+    library.page(0).folderSlots[3].nextNumber = 2;
+    auto w = Open();
+    Pick(w->Combo1(2), 0);
+    w->Check1()->click();
+    w->connectorBox()->setText(QStringLiteral("-"));
+    w->optionPageChosen(QStringLiteral("delete"));
+    Pick(w->Combo1(0), 1);
+    w->Command1(1)->click();
+    EXPECT_EQ(Chosen().firstNumber, 1);
+    EXPECT_EQ(Chosen().continueNumbers, 0);
+    EXPECT_EQ(Chosen().connector, QStringLiteral("_"));
+    EXPECT_EQ(Chosen().deleteMode, 0);
+    EXPECT_EQ(Edited().page(0).folderSlots[3].nextNumber, 2);
+    EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
+    EXPECT_EQ(placementAsked, 0);
+    EXPECT_EQ(w->result(), QDialog::Rejected);
+}
+
+TEST_F(OptionsDialogTest, NewStartMovesOnlyIdleCountersAndForgettingClearsEveryCounter) {
+    options.continueNumbers = 1;
+    library.page(0).folderSlots[0].nextNumber = 1;  // switch off, at the old start: follows
+    library.page(0).folderSlots[1].nextNumber = 3;  // has run past 2: kept
+    library.page(2).folderSlots[2].nextNumber = 1;
+    library.page(2).folderSlots[2].renaming = 1;  // switch on: kept
+    auto w = Open();
+    EXPECT_TRUE(w->Check1()->isChecked());
+    Pick(w->Combo1(2), 0);
+    w->buttonClicked(0);
+    EXPECT_EQ(Edited().page(0).folderSlots[0].nextNumber, 0);
+    EXPECT_EQ(Edited().page(0).folderSlots[1].nextNumber, 3);
+    EXPECT_EQ(Edited().page(2).folderSlots[2].nextNumber, 1);
+    EXPECT_EQ(Edited().page(1).folderSlots[9].nextNumber, 0);
+
+    // Unchecking the memory sets every counter of every page to 0, switch or not.
+    options = Chosen();
+    library = Edited();
+    auto v = Open();
+    v->Check1()->click();
+    Pick(v->Combo1(2), 2);
+    v->buttonClicked(0);
+    EXPECT_EQ(Chosen().continueNumbers, 0);
+    for (int p = 0; p < 3; ++p)
+        for (int s = 0; s < 10; ++s) EXPECT_EQ(Edited().page(p).folderSlots[s].nextNumber, 0) << p << "," << s;
+}
+
+TEST_F(OptionsDialogTest, ValuesOutsideTheListsShowNoEntryAndSurvive) {
+    options.deleteMode = 5;
+    options.numberDigitsChoice = 9;
+    options.continueNumbers = 2;
+    auto w = Open();
+    EXPECT_EQ(w->Combo1(1)->currentIndex(), -1);
+    EXPECT_EQ(w->Check1()->checkState(), Qt::PartiallyChecked);
+    w->optionPageChosen(QStringLiteral("delete"));
+    EXPECT_EQ(w->Combo1(0)->currentIndex(), -1);
+    w->optionPageChosen(QStringLiteral("update"));
+    w->buttonClicked(0);
+    EXPECT_EQ(Chosen().deleteMode, 5);
+    EXPECT_EQ(Chosen().numberDigitsChoice, 9);
+    EXPECT_EQ(Chosen().continueNumbers, 2);
+
+    // Picking an entry replaces the odd value.
+    options = Chosen();
+    auto v = Open();
+    v->Check1()->click();
+    EXPECT_EQ(v->Check1()->checkState(), Qt::Checked);
+    v->optionPageChosen(QStringLiteral("delete"));
+    Pick(v->Combo1(0), 0);
+    v->buttonClicked(0);
+    EXPECT_EQ(Chosen().deleteMode, 0);
+    EXPECT_EQ(Chosen().continueNumbers, 1);
+}
+
+TEST_F(OptionsDialogTest, ConnectorTextIsTakenAsTypedButNeverWithALineBreak) {
+    auto w = Open();
+    w->connectorBox()->clear();
+    QTest::keyClicks(w->connectorBox(), QStringLiteral("*?"));
+    w->connectorBox()->insert(QStringLiteral("\n"));
+    EXPECT_EQ(msg.texts(), QStringList{LineBreakGuard::Message()});
+    w->buttonClicked(0);
+    EXPECT_EQ(Chosen().connector, QStringLiteral("*?"));
+}
+
+// A double quote cannot be kept in the quoted field; a "/", or a connector that is "." or "..",
+// would lead out of a slot's folder. Each is refused as typed and the text stays as it was,
+// the first edit after the page was built too.
+TEST_F(OptionsDialogTest, ConnectorRefusesQuotesSlashesAndDots) {
+    auto w = Open();
+    QLineEdit* box = w->connectorBox();
+    QTest::keyClicks(box, QStringLiteral("\"/"));
+    EXPECT_EQ(box->text(), QStringLiteral("_"));
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Period);
+    EXPECT_EQ(box->text(), QStringLiteral("_"));
+    EXPECT_EQ(msg.texts(), (QStringList{NamePart::Refusal("\""), NamePart::Refusal("/"), NamePart::Refusal(".")}));
+    w->buttonClicked(0);
+    EXPECT_EQ(Chosen().connector, QStringLiteral("_"));
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include "OverviewText.h"
+#include "SortingSession.h"
+#include "StatusText.h"
+
+namespace {
+
+TEST(FormatFileSize, CutsToTwoDecimals) {
+    EXPECT_EQ(FormatFileSize(0), QStringLiteral("  0B"));
+    EXPECT_EQ(FormatFileSize(1023), QStringLiteral("  1023B"));
+    EXPECT_EQ(FormatFileSize(1024), QStringLiteral(" 1KB"));
+    EXPECT_EQ(FormatFileSize(1536), QStringLiteral(" 1.5KB"));
+    EXPECT_EQ(FormatFileSize(1034), QStringLiteral(" 1KB"));      // 1.0097 cuts to 1
+    EXPECT_EQ(FormatFileSize(1035), QStringLiteral(" 1.01KB"));
+    EXPECT_EQ(FormatFileSize(1048575), QStringLiteral(" 1023.99KB"));
+    EXPECT_EQ(FormatFileSize(1048576), QStringLiteral(" 1MB"));
+    EXPECT_EQ(FormatFileSize(5LL * 1024 * 1024 * 1024 + 1024LL * 1024 * 1024 / 2), QStringLiteral(" 5.5GB"));
+    EXPECT_EQ(FormatFileSize(1LL << 40), QStringLiteral(" 1TB"));
+    EXPECT_EQ(FormatFileSize(INT64_MAX), QStringLiteral(" 8388607.99TB"));
+}
+
+// A session showing the third of twelve files of /p/, with one page whose slot 4 is "Holiday".
+void ShowThirdOfTwelve(SortingSession& s) {
+    s.setLister([](const QString&, bool) {
+        QStringList names;
+        for (int i = 1; i <= 12; ++i) names << (i == 3 ? QStringLiteral("a.jpg") : QStringLiteral("f%1.jpg").arg(i));
+        return names;
+    });
+    s.library().appendPage(QStringLiteral("p"));
+    s.library().current().folderSlots[4].title = QStringLiteral("Holiday");
+    s.openFolder(QStringLiteral("/p/"));
+    s.nextFile();
+    s.nextFile();
+    s.pictureShown();
+}
+
+TEST(StatusText, ModePositionFileAndMarks) {
+    SortingSession s(nullptr);
+    EXPECT_EQ(StatusText(s, 0), QStringLiteral("[移動] 0/0 "));
+
+    ShowThirdOfTwelve(s);
+    EXPECT_EQ(StatusText(s, 1536), QStringLiteral("[移動] 3/12 a.jpg 1.5KB"));
+    s.toggleLock();
+    EXPECT_EQ(StatusText(s, 1023), QStringLiteral("[移動] 3/12 a.jpg  1023B < 転送・削除ロック > "));
+    s.toggleLock();
+    s.setCopyMode();
+    s.markCopied(4);
+    EXPECT_EQ(StatusText(s, 1536), QStringLiteral("[コピー] 3/12 a.jpg 1.5KB< Holiday へコピー済>"));
+    // A file that failed to load shows only the mode, the position and the marks.
+    s.pictureFailed();
+    s.markCopied(4);
+    s.toggleLock();
+    EXPECT_EQ(StatusText(s, 1536),
+              QStringLiteral("[コピー] 3/12  < 転送・削除ロック > < Holiday へコピー済>"));
+}
+
+TEST(CaptionFor, RewritesOnlyWhenTheFolderPartChanges) {
+    EXPECT_EQ(CaptionFor(QStringLiteral("Orvane"), QString()), QStringLiteral("Orvane"));
+    EXPECT_EQ(CaptionFor(QStringLiteral("Orvane"), QStringLiteral("/a/")), QStringLiteral("Orvane [ /a/ ]"));
+    EXPECT_EQ(CaptionFor(QStringLiteral("custom [ /a/ ]"), QStringLiteral("/a/")), QStringLiteral("custom [ /a/ ]"));
+    EXPECT_EQ(CaptionFor(QStringLiteral("Orvane [ /a/ ]"), QStringLiteral("/b/")), QStringLiteral("Orvane [ /b/ ]"));
+}
+
+class Overview : public ::testing::Test {
+protected:
+    void Pages(int n) {
+        for (int i = 0; i < n; ++i) library.appendPage(QStringLiteral("P%1").arg(i));
+    }
+    // The overview with page `current` current.
+    QString Text(int current, int16_t overviewRow) {
+        library.selectPage(current);
+        return OverviewText(library, overviewRow);
+    }
+    // The page lines: the lines after "<< ページ一覧 >>" and the empty line.
+    static QStringList PageLines(const QString& text) {
+        QStringList lines = text.split(QStringLiteral("\r\n"));
+        const int at = lines.indexOf(QStringLiteral("<< ページ一覧 >>"));
+        lines = lines.mid(at + 2);
+        if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+        return lines;
+    }
+    FolderLibrary library;
+};
+
+TEST_F(Overview, OnePageWithTwoTitledSlots) {
+    library.appendPage(QStringLiteral("新規ページ"));
+    library.page(0).folderSlots[0].title = QStringLiteral("マイドキュメント");
+    library.page(0).folderSlots[1].title = QStringLiteral("マイピクチャー");
+    EXPECT_EQ(Text(0, 3),
+              QStringLiteral("<< 新規ページ >>\r\n\r\n0.マイドキュメント\r\n1.マイピクチャー\r\n2.\r\n3.\r\n"
+                             "4.\r\n5.\r\n6.\r\n7.\r\n8.\r\n9.\r\n\r\n\r\n\r\n\r\n<< ページ一覧 >>\r\n\r\n"
+                             "\uFF1E新規ページ\r\n"));
+}
+
+TEST_F(Overview, TenPagesAreAllListed) {
+    Pages(10);
+    const QStringList lines = PageLines(Text(9, 3));
+    ASSERT_EQ(lines.size(), 10);
+    EXPECT_EQ(lines.first(), QStringLiteral("\u3000 P0"));
+    EXPECT_EQ(lines.last(), QStringLiteral("\uFF1EP9"));
+}
+
+TEST_F(Overview, TwentyPagesScrollAroundTheCurrentOne) {
+    Pages(20);
+    QStringList lines = PageLines(Text(0, 3));
+    EXPECT_EQ(lines, (QStringList{"\u3000 P17", "\u3000 P18", "\u3000 P19", "\uFF1EP0", "\u3000 P1",
+                                  "\u3000 P2", "\u3000 P3", "\u3000 P4", "\u3000 P5", "\u3000 P6"}));
+    lines = PageLines(Text(1, 4));
+    EXPECT_EQ(lines, (QStringList{"\u3000 P17", "\u3000 P18", "\u3000 P19", "\u3000 P0", "\uFF1EP1",
+                                  "\u3000 P2", "\u3000 P3", "\u3000 P4", "\u3000 P5", "\u3000 P6"}));
+    lines = PageLines(Text(18, 7));
+    EXPECT_EQ(lines.at(7), QStringLiteral("\uFF1EP18"));
+    EXPECT_EQ(lines.at(8), QStringLiteral("\u3000 P19"));
+    EXPECT_EQ(lines.at(9), QStringLiteral("\u3000 P0"));
+}
+
+TEST_F(Overview, ElevenPagesLeaveOneOut) {
+    Pages(11);
+    const QStringList lines = PageLines(Text(5, 2));
+    ASSERT_EQ(lines.size(), 10);
+    EXPECT_FALSE(lines.contains(QStringLiteral("\u3000 P2")));
+    EXPECT_EQ(lines.at(2), QStringLiteral("\uFF1EP5"));
+}
+
+}  // namespace
