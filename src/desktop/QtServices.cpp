@@ -6,8 +6,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <vector>
-
 #include "DesktopFolders.h"
 
 namespace {
@@ -24,24 +22,30 @@ int QtMsgBox::Show(const QString& text, const QString& title, MsgButtons buttons
         QMessageBox::StandardButton standard;
         int answer;
     };
-    std::vector<Button> set;
+    // A plain array: assigning brace lists to a vector here set off a false -Wnonnull in
+    // GCC's optimised builds.
+    Button set[2];
+    int count = 0;
+    auto add = [&](QMessageBox::StandardButton standard, int answer) { set[count++] = {standard, answer}; };
     switch (buttons) {
-        case MsgButtons::Ok: set = {{QMessageBox::Ok, vbOK}}; break;
-        case MsgButtons::OkCancel: set = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
-        case MsgButtons::YesNo: set = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
+        case MsgButtons::OkCancel: add(QMessageBox::Ok, vbOK); add(QMessageBox::Cancel, vbCancel); break;
+        case MsgButtons::YesNo: add(QMessageBox::Yes, vbYes); add(QMessageBox::No, vbNo); break;
+        case MsgButtons::Ok: break;
     }
-    for (const auto& b : set) {
-        box.addButton(b.standard);
-        if (b.answer == defaultAnswer) box.setDefaultButton(b.standard);
+    if (count == 0) add(QMessageBox::Ok, vbOK);
+    const Button* const end = set + count;
+    for (const Button* b = set; b != end; ++b) {
+        box.addButton(b->standard);
+        if (b->answer == defaultAnswer) box.setDefaultButton(b->standard);
     }
-    if (defaultAnswer == 0) box.setDefaultButton(set.front().standard);
+    if (defaultAnswer == 0) box.setDefaultButton(set[0].standard);
     // Escape answers the last button (Cancel, No) or OK alone.
-    box.setEscapeButton(set.back().standard);
+    box.setEscapeButton(end[-1].standard);
     box.exec();
     const auto clicked = box.standardButton(box.clickedButton());
-    for (const auto& b : set)
-        if (b.standard == clicked) return b.answer;
-    return set.back().answer;
+    for (const Button* b = set; b != end; ++b)
+        if (b->standard == clicked) return b->answer;
+    return end[-1].answer;
 }
 
 std::unique_ptr<QFileDialog> QtPickers::MakeFolderBrowser(QWidget* owner, const QString& title) {
