@@ -66,6 +66,8 @@ void DisplayWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Background());
     if (!backing_.isNull()) p.drawPixmap(0, 0, backing_);
+    p.end();
+    emit painted();
 }
 
 void DisplayWidget::resizeEvent(QResizeEvent* event) {
