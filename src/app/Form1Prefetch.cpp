@@ -1,7 +1,11 @@
 // Decoding ahead: the neighbours of the shown file are decoded on worker threads, so a step
 // finds its picture ready. Nothing here changes a flag, a text or the order of drawing.
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
 
 #include <cstdio>
 #include <ctime>
@@ -11,6 +15,7 @@
 #include "Form1.h"
 #include "GlobalParam.h"
 #include "Prefetcher.h"
+#include "ViewMath.h"
 
 struct Form1::PrefetchState {
     Prefetcher prefetcher;
@@ -18,6 +23,12 @@ struct Form1::PrefetchState {
     FileStamp stamp;      // and how it looked then
     bool heldKey = false; // the key event being handled repeats a held key
     int direction = 1;    // of the last step: +1 forwards, -1 backwards
+    // The neighbours asked for wait until the view has painted the shown picture, so its decode
+    // and its first paint never share the cores with theirs.
+    bool startPending = false;
+    QSize plannedCover;   // the view they were asked for
+    QTimer startAnyway;   // a window that does not paint (minimised) starts them after all
+    QSize expectedView;   // while loading, before the window is shown: the view it will have
 };
 
 namespace {
@@ -38,11 +49,12 @@ private:
 };
 
 // The view a reduced decode must cover: stretched mode in a view on screen. Before the window
-// is shown its size is not yet the real one, so the full picture is decoded then.
-QSize CoverView(const DisplayWidget* display) {
-    if (!GlobalParam::Options.CurrentFullMode || !display->isVisible() || display->width() <= 0 ||
-        display->height() <= 0)
-        return QSize();
+// is shown its size is not yet the real one: the full picture is decoded then, but while
+// loading, when the size the view will have is `expected`.
+QSize CoverView(const DisplayWidget* display, const QSize& expected) {
+    if (!GlobalParam::Options.CurrentFullMode) return QSize();
+    if (!display->isVisible()) return expected;
+    if (display->width() <= 0 || display->height() <= 0) return QSize();
     return display->size();
 }
 
@@ -65,8 +77,15 @@ void NoteFirstPaints(bool holdsPicture) {
 
 void Form1::InstallPrefetch() {
     prefetch_ = std::make_shared<PrefetchState>();
-    connect(display_, &DisplayWidget::painted, this,
-            [this] { NoteFirstPaints(state_.ImageShown && !picture1_.isNull()); });
+    connect(display_, &DisplayWidget::painted, this, [this] {
+        NoteFirstPaints(state_.ImageShown && !picture1_.isNull());
+        // Once the frame is on screen, after the rest of this paint.
+        if (prefetch_->startPending)
+            QMetaObject::invokeMethod(this, &Form1::StartPrefetch, Qt::QueuedConnection);
+    });
+    prefetch_->startAnyway.setSingleShot(true);
+    prefetch_->startAnyway.setInterval(250);
+    connect(&prefetch_->startAnyway, &QTimer::timeout, this, &Form1::StartPrefetch);
     auto* watch = new HeldKeyWatch(this, &prefetch_->heldKey);
     installEventFilter(watch);
     for (QWidget* w : {static_cast<QWidget*>(text1_), static_cast<QWidget*>(display_),
@@ -76,9 +95,35 @@ void Form1::InstallPrefetch() {
 
 Prefetcher& Form1::prefetcher() const { return prefetch_->prefetcher; }
 
+void Form1::ExpectViewWhileLoading(bool loading) {
+    QSize view;
+    if (loading) {
+        // The window's client area below the menu bar, as the layout will divide it; a window
+        // that starts maximised gets at most the screen's.
+        QSize client = size();
+        if (startMaximized_)
+            if (const QScreen* screen = QGuiApplication::primaryScreen())
+                client = screen->availableGeometry().size();
+        client.rheight() -= menuBar()->sizeHint().height();
+        view = ViewMath::ComputeLayout(client.width(), client.height()).display.size();
+        if (view.isEmpty()) view = QSize();
+    }
+    prefetch_->expectedView = view;
+}
+
+void Form1::StartPrefetch() {
+    PrefetchState& ps = *prefetch_;
+    if (!ps.startPending) return;
+    // Asked for before the view had its size (while loading): asked for again at the real one.
+    if (CoverView(display_, ps.expectedView) != ps.plannedCover) PrefetchAround();
+    ps.startPending = false;
+    ps.startAnyway.stop();
+    ps.prefetcher.Start();
+}
+
 bool Form1::ObtainPicture(const QString& path, DecodedPicture* out) {
     PrefetchState& ps = *prefetch_;
-    const QSize cover = CoverView(display_);
+    const QSize cover = CoverView(display_, ps.expectedView);
     // Being decoded ahead already: waiting costs less than a second decode beside it.
     if (ps.prefetcher.StatusOf(path, cover) == Prefetcher::Status::Pending)
         ps.prefetcher.AwaitPending(path, 60000);
@@ -99,19 +144,23 @@ void Form1::PrefetchAround() {
     auto step = [count](int32_t at, int d) {
         return d > 0 ? FileList::NextIndex(at, count) : FileList::PreviousIndex(at, count);
     };
-    const QSize cover = CoverView(display_);
+    PrefetchState& ps = *prefetch_;
+    const QSize cover = CoverView(display_, ps.expectedView);
     const int32_t ahead = step(i, dir);
     std::vector<Prefetcher::Job> jobs;
     for (int32_t j : {ahead, step(i, -dir), step(ahead, dir)})
         if (j != i) jobs.push_back({state_.CurrentFolder + state_.FileAt(j), cover});
-    prefetch_->prefetcher.Request(state_.CurrentPath(), jobs, state_.PngPluginAvailable);
+    ps.prefetcher.Request(state_.CurrentPath(), jobs, state_.PngPluginAvailable, false);
+    ps.plannedCover = cover;
+    ps.startPending = true;
+    ps.startAnyway.start();
 }
 
 void Form1::EnsurePixels(const QSize* dest) {
     if (!picture1_.isReduced()) return;
     if (dest && picture1_.covers(*dest)) return;
     PrefetchState& ps = *prefetch_;
-    const QSize cover = dest ? CoverView(display_) : QSize();
+    const QSize cover = dest ? CoverView(display_, ps.expectedView) : QSize();
     DecodedPicture d;
     if (!ps.prefetcher.Take(ps.path, cover, &d))
         d = DecodePictureFile(ps.path, state_.PngPluginAvailable, cover);
@@ -139,5 +188,5 @@ bool Form1::SkipHeldStep(int direction) {
                                ? FileList::NextIndex(state_.CurrentIndex, state_.FileCount)
                                : FileList::PreviousIndex(state_.CurrentIndex, state_.FileCount);
     return ps.prefetcher.StatusOf(state_.CurrentFolder + state_.FileAt(target),
-                                  CoverView(display_)) == Prefetcher::Status::Pending;
+                                  CoverView(display_, ps.expectedView)) == Prefetcher::Status::Pending;
 }

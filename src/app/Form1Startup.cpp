@@ -21,7 +21,9 @@ void Form1::Form_Load() {
     if (placement) ApplyPlacement(*placement);
     GlobalParam::LoadSettings(1, programDir_);
     InitEnvironment();
+    ExpectViewWhileLoading(true);
     OpenCommandLineTarget();
+    ExpectViewWhileLoading(false);
     UpdateStatusBar();
     ShowPageOverview();
 }
