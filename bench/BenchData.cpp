@@ -16,10 +16,10 @@ namespace {
 
 // Something with the detail of a photograph: smooth shading, edges and fine grain, so the
 // entropy decoding weighs as it does on real pictures.
-QImage Photo(int w, int h, int seed, bool alpha) {
+QImage Photo(int w, int h, int seed, bool alpha, int grainAmount = 18) {
     QImage img(w, h, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> grain(-18, 18);
+    std::uniform_int_distribution<int> grain(-grainAmount, grainAmount);
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
         const double fy = double(y) / h;
@@ -68,11 +68,12 @@ QByteArray Encode(const QImage& img, const char* format, int quality, bool progr
     return bytes;
 }
 
-void MakeJpeg(const QString& path, int w, int h, int seed, bool progressive, bool rotated) {
+void MakeJpeg(const QString& path, int w, int h, int seed, bool progressive, bool rotated,
+              int grain = 18, int quality = 90) {
     if (QFileInfo::exists(path)) return;
     std::printf("  making %s\n", qPrintable(path));
     std::fflush(stdout);
-    QByteArray jpeg = Encode(Photo(w, h, seed, false), "jpeg", 90, progressive);
+    QByteArray jpeg = Encode(Photo(w, h, seed, false, grain), "jpeg", quality, progressive);
     if (rotated) jpeg = WithOrientation6(jpeg);
     WriteFile(path, jpeg);
 }
@@ -95,6 +96,7 @@ Pictures Generate(const QString& root) {
     p.jpeg24BaselineRot = root + "/p24_baseline_rot6.jpg";
     p.jpeg24Progressive = root + "/p24_progressive.jpg";
     p.jpeg24ProgressiveRot = root + "/p24_progressive_rot6.jpg";
+    p.jpeg24Detailed = root + "/p24_detailed.jpg";
     p.jpeg50Baseline = root + "/p50_baseline.jpg";
     p.jpeg50ProgressiveRot = root + "/p50_progressive_rot6.jpg";
     p.png24Rgb = root + "/p24_rgb.png";
@@ -104,6 +106,7 @@ Pictures Generate(const QString& root) {
     MakeJpeg(p.jpeg24BaselineRot, 6000, 4000, 2, false, true);
     MakeJpeg(p.jpeg24Progressive, 6000, 4000, 3, true, false);
     MakeJpeg(p.jpeg24ProgressiveRot, 6000, 4000, 4, true, true);
+    MakeJpeg(p.jpeg24Detailed, 6000, 4000, 10, false, false, 100, 97);
     MakeJpeg(p.jpeg50Baseline, 8640, 5760, 5, false, false);
     MakeJpeg(p.jpeg50ProgressiveRot, 8640, 5760, 6, true, true);
     MakePng(p.png24Rgb, 6000, 4000, 7, false);

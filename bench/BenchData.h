@@ -13,6 +13,7 @@ struct Pictures {
     QString jpeg24BaselineRot;   // 6000 x 4000, EXIF orientation 6
     QString jpeg24Progressive;   // 6000 x 4000, progressive, orientation 1
     QString jpeg24ProgressiveRot;
+    QString jpeg24Detailed;      // 6000 x 4000, heavy grain: as costly to decode as a detailed photo
     QString jpeg50Baseline;      // 8640 x 5760, orientation 1
     QString jpeg50ProgressiveRot;
     QString png24Rgb;            // 6000 x 4000

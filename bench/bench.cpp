@@ -26,6 +26,7 @@
 #include "ImageView.h"
 #include "ImageList.h"
 #include "FileSystem.h"
+#include "Launch.h"
 #include "MainWindow.h"
 #include "MsgBox.h"
 #include "PngPlugin.h"
@@ -59,8 +60,8 @@ struct Row {
 };
 std::vector<Row> g_rows;
 
-// ORVANE_BENCH_ONLY="open moves" runs only those parts (cold, stepping, digit, open, moves,
-// png, memory); unset, all of them.
+// ORVANE_BENCH_ONLY="open moves" runs only those parts (launch, cold, stepping, pace, digit,
+// open, moves, png, memory); unset, all of them.
 bool Wanted(const char* part) {
     QByteArray only = qgetenv("ORVANE_BENCH_ONLY");
     if (only.isEmpty()) return true;
@@ -73,8 +74,8 @@ void AddRow(const QString& what, double ours, const QString& refName, double ref
     Row r;
     r.what = what;
     r.orvane = QString::number(ours, 'f', 1) + ' ' + unit;
-    r.reference = refName + ' ' + QString::number(ref, 'f', 1) + ' ' + unit;
-    r.ratio = QString::number(ratio, 'f', 2) + QStringLiteral(" x");
+    r.reference = ref > 0 ? refName + ' ' + QString::number(ref, 'f', 1) + ' ' + unit : refName;
+    r.ratio = ref > 0 ? QString::number(ratio, 'f', 2) + QStringLiteral(" x") : QStringLiteral("-");
     r.target = targetRatio > 0 ? QStringLiteral("<= %1 x").arg(targetRatio) : QStringLiteral("-");
     r.met = targetRatio > 0 ? (ratio <= targetRatio ? QStringLiteral("yes") : QStringLiteral("NO"))
                             : QStringLiteral("-");
@@ -256,6 +257,44 @@ int main(int argc, char** argv) {
     QDir(program.path()).mkpath("dll");
     QFile::copy(QStringLiteral(ORVANE_BENCH_PLUGIN), program.path() + "/dll/ifPNG.spi");
 
+    // 0. Launch: the real program started on a folder whose first file is a detailed photo,
+    // against the same program started on an empty folder plus a plain decode of that photo.
+    if (Wanted("launch")) {
+        std::printf("launch\n");
+        std::fflush(stdout);
+        const QString empty = work.path() + "/launch-empty";
+        QDir().mkpath(empty);
+        const QString photos = work.path() + "/launch-photos";
+        LinkInto(photos, pics.jpeg24Detailed, QStringLiteral("a0.jpg"));
+        const QStringList others = {pics.jpeg24Baseline, pics.jpeg24Progressive, pics.jpeg24BaselineRot,
+                                    pics.jpeg24ProgressiveRot, pics.jpeg24Detailed};
+        for (int i = 0; i < others.size(); ++i) LinkInto(photos, others[i], QStringLiteral("a%1.jpg").arg(i + 1));
+        const QSize window(1200, 900);
+        Launcher launcher(work.path(), QStringLiteral(ORVANE_BENCH_PROGRAM), QStringLiteral(ORVANE_BENCH_PLUGIN),
+                          window);
+        const bool feh = launcher.CanRun(QStringLiteral("feh"));
+        launcher.TimeToPaint(photos, true);  // once untimed: the caches of the system warm
+        std::vector<double> shell, picture, decode, other;
+        for (int run = 0; run < 7; ++run) {
+            shell.push_back(launcher.TimeToPaint(empty, false));
+            picture.push_back(launcher.TimeToPaint(photos, true));
+            decode.push_back(LibjpegFullDecodeMs(pics.jpeg24Detailed));
+            if (feh)
+                other.push_back(launcher.TimeToWindow(
+                    QStringLiteral("feh"), {"--geometry", "1200x900", "--scale-down", photos}, QStringLiteral("feh")));
+        }
+        const QString where = QStringLiteral("%1, window %2 x %3").arg(launcher.Platform()).arg(window.width()).arg(window.height());
+        AddRow("Launch to the empty window painted (" + where + ")", Median(shell), "-", 0, 0);
+        AddRow(QStringLiteral("Launch to first picture painted (24 MP, %1 MB, fit mode)")
+                   .arg(QFileInfo(pics.jpeg24Detailed).size() / 1e6, 0, 'f', 0),
+               Median(picture), QStringLiteral("empty window %1 ms + libjpeg full decode").arg(Median(shell), 0, 'f', 1),
+               Median(shell) + Median(decode), 1.1);
+        if (feh)
+            AddRow("  the same, beside feh (launch to its window shown)", Median(picture), "feh", Median(other), 1.0);
+        else
+            g_rows.push_back({"  the same, beside feh", "-", "feh not installed", "-", "<= 1 x", "-"});
+    }
+
     Bench b;
     b.programDir = program.path();
     b.Start();
@@ -361,6 +400,29 @@ int main(int argc, char** argv) {
             AddRow("Space held 5 s, repeat to painted, p95", P95(stepped), "one frame", 16.7, 0);
             AddRow("Space held 5 s, release to settled (backlog)", std::max(0.0, settle), "cold show 24 MP", cold24, 1.0);
         }
+    }
+
+    // 2b. Space at a slow pace, each step starting the decode of a further neighbour: the
+    // step's paint must not wait behind that decoding.
+    if (Wanted("pace")) {
+        std::printf("pace\n");
+        const QString paceFolder = work.path() + "/pace";
+        const QStringList paceSources = {pics.jpeg24Detailed, pics.jpeg24Baseline, pics.jpeg24Detailed,
+                                         pics.jpeg24Progressive};
+        for (int i = 0; i < 12; ++i)
+            LinkInto(paceFolder, paceSources[i % 4], QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
+        b.form->openFolderAt(paceFolder);
+        b.Settle();
+        std::vector<double> paced;
+        for (int i = 0; i < 30; ++i) {
+            Clock pace;
+            pace.start();
+            paced.push_back(b.PressMs(Qt::Key_Space, " "));
+            while (pace.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        AddRow("Space at 1 step/s (30 steps, neighbours decoded meanwhile), press to painted, median",
+               Median(paced), "one frame", 16.7, 0);
+        AddRow("Space at 1 step/s, press to painted, p95", P95(paced), "one frame", 16.7, 1.0);
     }
 
     // 3. A digit in move mode: released to the next picture painted.

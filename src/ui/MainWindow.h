@@ -191,8 +191,13 @@ private:
     // The picture of `path` for the current mode: decoded ahead when it still matches the
     // file, else decoded now. Fills *out; true when decoded.
     bool ObtainPicture(const QString& path, DecodedPicture* out);
-    // Asks for the neighbours of the shown file, the direction of travel first.
+    // Asks for the neighbours of the shown file, the direction of travel first; they are
+    // decoded once the view has painted (StartPrefetch).
     void PrefetchAround();
+    void StartPrefetch();
+    // While loading (before the window is shown) pictures are decoded for the view the window
+    // will have; `loading` false ends that.
+    void ExpectViewWhileLoading(bool loading);
     // Makes the picture's pixels full size (dest null) or covering `dest`, from the same file.
     void EnsurePixels(const QSize* dest);
     // A step repeated by a held key while its picture is still being decoded ahead is passed

@@ -1,11 +1,19 @@
 // Decoding ahead: the neighbours of the shown file are decoded on worker threads, so a step
 // finds its picture ready. Nothing here changes a flag, a text or the order of drawing.
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+#include <ctime>
 
 #include "ImageView.h"
 #include "MainWindow.h"
 #include "Prefetcher.h"
+#include "ViewGeometry.h"
 
 struct MainWindow::PrefetchState {
     Prefetcher prefetcher;
@@ -13,6 +21,12 @@ struct MainWindow::PrefetchState {
     FileStamp stamp;      // and how it looked then
     bool heldKey = false; // the key event being handled repeats a held key
     int direction = 1;    // of the last step: +1 forwards, -1 backwards
+    // The neighbours asked for wait until the view has painted the shown picture, so its decode
+    // and its first paint never share the cores with theirs.
+    bool startPending = false;
+    QSize plannedCover;   // the view they were asked for
+    QTimer startAnyway;   // a window that does not paint (minimised) starts them after all
+    QSize expectedView;   // while loading, before the window is shown: the view it will have
 };
 
 namespace {
@@ -43,18 +57,43 @@ private:
 };
 
 // The view a reduced decode must cover: stretched mode in a view on screen. Before the window
-// is shown its size is not yet the real one, so the full picture is decoded then.
-QSize CoverView(const ImageView* display, bool fitToView) {
-    if (!fitToView || !display->isVisible() || display->width() <= 0 ||
-        display->height() <= 0)
-        return QSize();
+// is shown its size is not yet the real one: the full picture is decoded then, but while
+// loading, when the size the view will have is `expected`.
+QSize CoverView(const ImageView* display, bool fitToView, const QSize& expected) {
+    if (!fitToView) return QSize();
+    if (!display->isVisible()) return expected;
+    if (display->width() <= 0 || display->height() <= 0) return QSize();
     return display->size();
+}
+
+// `make bench` times the start from outside: with ORVANE_BENCH_PAINT_CLOCK set, the first paint
+// of the view and the first one holding a picture print the monotonic clock on stderr.
+void NoteFirstPaints(bool holdsPicture) {
+    static const bool wanted = qEnvironmentVariableIsSet("ORVANE_BENCH_PAINT_CLOCK");
+    static bool window = false, picture = false;
+    if (!wanted || (window && (picture || !holdsPicture))) return;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long ns = static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    if (!window) std::fprintf(stderr, "orvane-paint-clock window %lld\n", ns);
+    if (holdsPicture && !picture) std::fprintf(stderr, "orvane-paint-clock picture %lld\n", ns);
+    window = true;
+    picture = picture || holdsPicture;
 }
 
 }  // namespace
 
 void MainWindow::InstallPrefetch() {
     prefetch_ = std::make_shared<PrefetchState>();
+    connect(imageView_, &ImageView::painted, this, [this] {
+        NoteFirstPaints(session_.imageShown() && !picture_.isNull());
+        // Once the frame is on screen, after the rest of this paint.
+        if (prefetch_->startPending)
+            QMetaObject::invokeMethod(this, &MainWindow::StartPrefetch, Qt::QueuedConnection);
+    });
+    prefetch_->startAnyway.setSingleShot(true);
+    prefetch_->startAnyway.setInterval(250);
+    connect(&prefetch_->startAnyway, &QTimer::timeout, this, &MainWindow::StartPrefetch);
     auto* watch = new HeldKeyWatch(this, &prefetch_->heldKey);
     installEventFilter(watch);
     for (QWidget* w : {static_cast<QWidget*>(overviewPanel_), static_cast<QWidget*>(imageView_),
@@ -64,9 +103,36 @@ void MainWindow::InstallPrefetch() {
 
 Prefetcher& MainWindow::prefetcher() const { return prefetch_->prefetcher; }
 
+void MainWindow::ExpectViewWhileLoading(bool loading) {
+    QSize view;
+    if (loading) {
+        // The window's client area below the menu bar, as the layout will divide it; a window
+        // that starts maximised gets at most the screen's.
+        QSize client = size();
+        if (startMaximized_)
+            if (const QScreen* screen = QGuiApplication::primaryScreen())
+                client = screen->availableGeometry().size();
+        client.rheight() -= menuBar()->sizeHint().height();
+        view = ViewGeometry::ComputeLayout(client.width(), client.height()).view.size();
+        if (view.isEmpty()) view = QSize();
+    }
+    prefetch_->expectedView = view;
+}
+
+void MainWindow::StartPrefetch() {
+    PrefetchState& ps = *prefetch_;
+    if (!ps.startPending) return;
+    // Asked for before the view had its size (while loading): asked for again at the real one.
+    if (CoverView(imageView_, options().fitToView, ps.expectedView) != ps.plannedCover)
+        PrefetchAround();
+    ps.startPending = false;
+    ps.startAnyway.stop();
+    ps.prefetcher.Start();
+}
+
 bool MainWindow::ObtainPicture(const QString& path, DecodedPicture* out) {
     PrefetchState& ps = *prefetch_;
-    const QSize cover = CoverView(imageView_, options().fitToView);
+    const QSize cover = CoverView(imageView_, options().fitToView, ps.expectedView);
     // Being decoded ahead already: waiting costs less than a second decode beside it.
     if (ps.prefetcher.StatusOf(path, cover) == Prefetcher::Status::Pending)
         ps.prefetcher.AwaitPending(path, 60000);
@@ -86,19 +152,23 @@ void MainWindow::PrefetchAround() {
     if (count <= 0 || i < 1 || i > count) return;
     const int dir = prefetch_->direction;
     auto step = [&list](int32_t at, int d) { return d > 0 ? list.after(at) : list.before(at); };
-    const QSize cover = CoverView(imageView_, options().fitToView);
+    PrefetchState& ps = *prefetch_;
+    const QSize cover = CoverView(imageView_, options().fitToView, ps.expectedView);
     const int32_t ahead = step(i, dir);
     std::vector<Prefetcher::Job> jobs;
     for (int32_t j : {ahead, step(i, -dir), step(ahead, dir)})
         if (j != i) jobs.push_back({list.pathAt(j), cover});
-    prefetch_->prefetcher.Request(list.shownPath(), jobs, session_.pngPluginAvailable());
+    ps.prefetcher.Request(list.shownPath(), jobs, session_.pngPluginAvailable(), false);
+    ps.plannedCover = cover;
+    ps.startPending = true;
+    ps.startAnyway.start();
 }
 
 void MainWindow::EnsurePixels(const QSize* dest) {
     if (!picture_.isReduced()) return;
     if (dest && picture_.covers(*dest)) return;
     PrefetchState& ps = *prefetch_;
-    const QSize cover = dest ? CoverView(imageView_, options().fitToView) : QSize();
+    const QSize cover = dest ? CoverView(imageView_, options().fitToView, ps.expectedView) : QSize();
     DecodedPicture d;
     if (!ps.prefetcher.Take(ps.path, cover, &d))
         d = DecodePictureFile(ps.path, session_.pngPluginAvailable(), cover);
@@ -125,5 +195,6 @@ bool MainWindow::SkipHeldStep(int direction) {
     if (!held || list.count() <= 0) return false;
     const int32_t target = direction > 0 ? list.after(list.position()) : list.before(list.position());
     return ps.prefetcher.StatusOf(list.pathAt(target),
-                                  CoverView(imageView_, options().fitToView)) == Prefetcher::Status::Pending;
+                                  CoverView(imageView_, options().fitToView, ps.expectedView)) ==
+           Prefetcher::Status::Pending;
 }

@@ -32,7 +32,9 @@ void MainWindow::startUp() {
     if (lastRun.placement) ApplyPlacement(*lastRun.placement);
     OptionFiles::loadRenaming(programDir_, library);
     InitEnvironment();
+    ExpectViewWhileLoading(true);
     OpenCommandLineTarget();
+    ExpectViewWhileLoading(false);
     updateStatusText();
     showOverview();
 }

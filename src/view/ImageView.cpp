@@ -66,6 +66,8 @@ void ImageView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Background());
     if (!backing_.isNull()) p.drawPixmap(0, 0, backing_);
+    p.end();
+    emit painted();
 }
 
 void ImageView::resizeEvent(QResizeEvent* event) {

@@ -29,6 +29,8 @@ public:
     static int ShiftBits(Qt::KeyboardModifiers modifiers);
 
 signals:
+    // At the end of each paint of the view.
+    void painted();
     // `button` is the button pressed or released; for a move, the buttons held.
     void mouseDown(int button, int shift, double x, double y);
     void mouseMove(int button, int shift, double x, double y);

@@ -148,9 +148,11 @@ void Prefetcher::Insert(const QString& path, const DecodedPicture& decoded) {
     heldBytes_ += bytes;
 }
 
-void Prefetcher::Request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin) {
+void Prefetcher::Request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin,
+                         bool startNow) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        started_ = startNow;
         pngPlugin_ = pngPlugin;
         wanted_.clear();
         wanted_.push_back(shown);
@@ -162,6 +164,15 @@ void Prefetcher::Request(const QString& shown, const std::vector<Job>& ahead, bo
             wanted_.push_back(job.path);
             queue_.push_back(job);
         }
+    }
+    wake_.notify_all();
+}
+
+void Prefetcher::Start() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (started_) return;
+        started_ = true;
     }
     wake_.notify_all();
 }
@@ -210,6 +221,10 @@ bool Prefetcher::AwaitPending(const QString& path, int timeoutMs) {
         queue_.erase(it);
         queue_.push_front(job);
     }
+    if (!started_) {
+        started_ = true;
+        wake_.notify_all();
+    }
     return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
         return !InFlight(path) && queued() == queue_.end();
     });
@@ -225,6 +240,10 @@ void Prefetcher::Clear() {
 
 bool Prefetcher::WaitIdle(int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
+    if (!started_) {
+        started_ = true;
+        wake_.notify_all();
+    }
     return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                           [this] { return queue_.empty() && inFlight_.empty(); });
 }
@@ -242,7 +261,7 @@ int Prefetcher::DecodeCount() const {
 void Prefetcher::Run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+        wake_.wait(lock, [this] { return stop_ || (started_ && !queue_.empty()); });
         if (stop_) return;
         const Job job = queue_.front();
         queue_.pop_front();

@@ -75,8 +75,12 @@ public:
 
     // The wanted files, most wanted first: `shown` (held when present, never decoded here),
     // then `ahead` (decoded in order). Pictures of other files are dropped first when room is
-    // needed; a queued job of an earlier request is forgotten.
-    void Request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin);
+    // needed; a queued job of an earlier request is forgotten. Without `startNow` the jobs are
+    // pending but wait for Start (or for AwaitPending or WaitIdle), so the shown picture can be
+    // painted before any neighbour is decoded beside it.
+    void Request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin,
+                 bool startNow = true);
+    void Start();
     // Holds a picture the interface decoded itself (the shown one), so coming back is free.
     void Keep(const QString& path, const DecodedPicture& decoded);
     // A held picture of `path` usable for `coverView` (full size when invalid; a reduced one
@@ -129,6 +133,7 @@ private:
     std::condition_variable turn_;
     uint64_t clock_ = 0;
     int decodes_ = 0;
+    bool started_ = true;  // queued jobs may be taken
     bool stop_ = false;
     std::vector<std::thread> workers_;
 };

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 #include <QThread>
 
 #include <fcntl.h>
@@ -117,6 +118,23 @@ TEST_F(PrefetcherTest, DecodesAheadWithThePlainDecodesPixels) {
     // The shown file is held, never decoded ahead.
     EXPECT_EQ(p.StatusOf(Path(0), QSize()), Prefetcher::Status::NotPlanned);
     EXPECT_EQ(p.DecodeCount(), 2);
+}
+
+// The shown picture is decoded and painted first: neighbours asked to wait are not decoded
+// beside it, yet count as pending (a held key passes over them) until they are started.
+TEST_F(PrefetcherTest, NeighboursAskedToWaitAreDecodedOnlyOnceStarted) {
+    Prefetcher p;
+    p.Request(Path(0), Jobs({1, 2}), false, false);
+    dir.write("shown.jpg", DetailedJpeg(2000, 1500));
+    ASSERT_TRUE(DecodePictureFile(dir.file("shown.jpg"), false, QSize()).ok);
+    EXPECT_EQ(p.DecodeCount(), 0);
+    EXPECT_EQ(p.StatusOf(Path(1), QSize()), Prefetcher::Status::Pending);
+    p.Start();
+    QElapsedTimer waited;
+    waited.start();
+    while (p.DecodeCount() < 2 && waited.elapsed() < 10000) QThread::msleep(1);
+    EXPECT_EQ(p.StatusOf(Path(1), QSize()), Prefetcher::Status::Ready);
+    EXPECT_EQ(p.StatusOf(Path(2), QSize()), Prefetcher::Status::Ready);
 }
 
 TEST_F(PrefetcherTest, TheLatestRequestWins) {
@@ -282,6 +300,21 @@ protected:
     Services services;
     std::unique_ptr<MainWindow> form;
 };
+
+// Started on a folder in fit mode, the first picture is decoded for the view the window will
+// have, not whole, and the window once shown draws it without decoding it again.
+TEST_F(MainWindowPrefetch, TheFirstPictureIsDecodedForTheViewTheWindowWillHave) {
+    program.write("config/設定_オプション.ini",
+                  "\"CurrentFullMode\",-1\r\n\"StateWndMain\",0,0,800,600,1\r\n");
+    form = std::make_unique<MainWindow>(services, program.path(), pics.path());
+    form->startUp();
+    EXPECT_EQ(form->picture().size(), QSize(3200, 2400));
+    EXPECT_TRUE(form->picture().isReduced());
+    const qint64 decoded = form->picture().pixels().cacheKey();
+    form->ShowAsPlaced();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_EQ(form->picture().pixels().cacheKey(), decoded);
+}
 
 TEST_F(MainWindowPrefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne) {
     form = std::make_unique<MainWindow>(services, program.path(), QString());
