@@ -93,7 +93,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (listing_) {
+    if (session_.listing()) {
         // The list being read belongs to this window; the close follows it.
         closeWaiting_ = true;
         event->ignore();

@@ -211,9 +211,9 @@ private:
 
     bool startMaximized_ = false;
     bool unloaded_ = false;
-    // A folder is being listed on a worker while the window keeps painting (MainWindowFiles.cpp);
-    // opening another waits, and a close asked for meanwhile comes once the list is there.
-    bool listing_ = false;
+    // While the session lists a slow folder the window keeps painting (MainWindowFiles.cpp);
+    // a close asked for meanwhile comes once the list is there.
     bool closeWaiting_ = false;
+    // The session's lister: past 150 ms the window paints on while a worker reads.
     QStringList ListFolderResponsively(const QString& folder, bool pngPluginAvailable);
 };

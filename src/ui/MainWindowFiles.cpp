@@ -27,7 +27,7 @@ void MainWindow::OpenHandedWhenFree() {
     if (!handedPath_ || unloaded_) return;
     // A transfer waiting on the overwrite question must find the list as it left it; a modal
     // dialog or a folder being listed likewise comes first. Checked again shortly.
-    if (listing_ || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+    if (session_.listing() || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
         QTimer::singleShot(100, this, &MainWindow::OpenHandedWhenFree);
         return;
     }
@@ -57,7 +57,7 @@ void MainWindow::OpenGivenPath(QString path) {
 }
 
 void MainWindow::OpenPath(const QString& path) {
-    if (listing_) return;  // a drop while a slow folder is read: that folder comes first
+    if (session_.listing()) return;  // a drop while a slow folder is read: that folder comes first
     if (PosixFileSystem().IsDirectory(path))
         openFolderAt(path);
     else
@@ -66,11 +66,11 @@ void MainWindow::OpenPath(const QString& path) {
 }
 
 void MainWindow::openFileAt(const QString& path) {
-    if (!listing_) session_.openFile(path);
+    session_.openFile(path);
 }
 
 void MainWindow::openFolderAt(const QString& path) {
-    if (!listing_) session_.openFolder(path);
+    session_.openFolder(path);
 }
 
 QStringList MainWindow::ListFolderResponsively(const QString& folder, bool png) {
@@ -89,14 +89,12 @@ QStringList MainWindow::ListFolderResponsively(const QString& folder, bool png) 
     // Slow storage (a network share, a waking disk): the window goes on painting, resizing and
     // being moved while the worker reads. Keys and clicks wait in the queue until the list is
     // there, as they would for a window that was busy; nothing else of the window's runs.
-    listing_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     while (listed.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 15);
         listed.wait_for(std::chrono::milliseconds(15));
     }
     QApplication::restoreOverrideCursor();
-    listing_ = false;
     if (closeWaiting_) {
         closeWaiting_ = false;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
