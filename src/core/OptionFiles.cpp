@@ -47,7 +47,11 @@ QString renamingFilePath(const QString& programDir) {
 
 void applyOptionsLine(int16_t count, const QString fields[7], Options& options, LastRun* lastRun) {
     const QString key = fields[0].toLower();
-    // Keys are compared in this order and the first match wins.
+    if (key == QLatin1String("owconnecttext")) {
+        // A connector that would lead out of a slot's folder is not taken.
+        if (NamePart::Refusal(fields[1]).isEmpty()) options.connector = fields[1];
+        return;
+    }
     struct Int16Key {
         const char* name;
         int16_t* target;
@@ -57,24 +61,11 @@ void applyOptionsLine(int16_t count, const QString fields[7], Options& options, 
         {"delcaution", &options.confirmDelete},
         {"cursorkeymode", &options.arrowKeyMode},
         {"owmode", &options.collisionMode},
-    };
-    for (const auto& k : ints) {
-        if (key == QLatin1String(k.name)) {
-            if (auto v = int16Of(fields[1])) *k.target = *v;
-            return;
-        }
-    }
-    if (key == QLatin1String("owconnecttext")) {
-        // A connector that would lead out of a slot's folder is not taken.
-        if (NamePart::Refusal(fields[1]).isEmpty()) options.connector = fields[1];
-        return;
-    }
-    const Int16Key more[] = {
         {"owsequencenum", &options.numberDigitsChoice},
         {"owseqstart", &options.firstNumber},
         {"owmemindseqnum", &options.continueNumbers},
     };
-    for (const auto& k : more) {
+    for (const auto& k : ints) {
         if (key == QLatin1String(k.name)) {
             if (auto v = int16Of(fields[1])) *k.target = *v;
             return;
