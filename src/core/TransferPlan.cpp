@@ -36,7 +36,7 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
     if (slotPath.isEmpty()) return Refused(plan, Refusal::NoFolderSet);
     // A path naming a file instead of a folder is as good as a missing folder.
     if (!fs.IsDirectory(slotPath)) return Refused(plan, Refusal::FolderNotFound);
-    const QString folder = slotPath.endsWith(QLatin1Char('/')) ? slotPath : slotPath + QLatin1Char('/');
+    const QString folder = FsPath::WithSlash(slotPath);
 
     if (slot.renames()) {
         const int32_t start = options.continueNumbers == 1 ? slot.nextNumber : options.firstNumber;

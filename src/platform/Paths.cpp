@@ -1,10 +1,9 @@
 #include "Paths.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
+#include "FileSystem.h"
 
 namespace Paths {
 
@@ -12,14 +11,15 @@ QString commandLinePath(const QString& given, const QString& startDir) {
     if (given.isEmpty()) return given;
     const QString absolute =
         given.startsWith(QLatin1Char('/')) ? given : startDir + QLatin1Char('/') + given;
-    struct stat named;
-    if (::stat(QFile::encodeName(absolute).constData(), &named) != 0) return absolute;
+    PosixFileSystem fs;
+    FileStatus named;
+    FsError err;
+    if (!fs.Stat(absolute, &named, &err)) return absolute;
     // Taken out by text, "x/.." is the folder holding x; the system goes through x when it is
     // a link. Where the two differ the path is resolved instead, so the same file opens.
     const QString tidy = QDir::cleanPath(absolute);
-    struct stat tidied;
-    if (::stat(QFile::encodeName(tidy).constData(), &tidied) == 0 && tidied.st_dev == named.st_dev &&
-        tidied.st_ino == named.st_ino)
+    FileStatus tidied;
+    if (fs.Stat(tidy, &tidied, &err) && tidied.device == named.device && tidied.inode == named.inode)
         return tidy;
     const QString resolved = QFileInfo(absolute).canonicalFilePath();
     return resolved.isEmpty() ? absolute : resolved;
