@@ -86,9 +86,9 @@ void AddRow(const QString& what, double ours, const QString& refName, double ref
 
 class SilentMsgBox : public MsgBox {
 public:
-    int Show(const QString& text, const QString&, MsgButtons, int defaultAnswer) override {
+    MsgAnswer Show(const QString& text, const QString&, MsgButtons, MsgAnswer defaultAnswer) override {
         std::printf("  (message: %s)\n", qPrintable(text));
-        return defaultAnswer ? defaultAnswer : vbOK;
+        return defaultAnswer != MsgAnswer::None ? defaultAnswer : MsgAnswer::Ok;
     }
 };
 

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
         msgBox.Show(QStringLiteral("このフォルダの Orvane は既に起動していますが、応答がありません。\n"
                                    "そのウィンドウを閉じてから、もう一度開いてください。\n") +
                         programDir,
-                    QStringLiteral("Orvane"), MsgButtons::Ok, vbOK);
+                    QStringLiteral("Orvane"), MsgButtons::Ok, MsgAnswer::Ok);
         return 1;
     case SingleInstance::Outcome::First:
     case SingleInstance::Outcome::Alone:

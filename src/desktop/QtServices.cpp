@@ -15,30 +15,30 @@ QString ExistingFolderOrHome(const QString& path) {
 }
 }  // namespace
 
-int QtMsgBox::Show(const QString& text, const QString& title, MsgButtons buttons,
-                   int defaultAnswer) {
+MsgAnswer QtMsgBox::Show(const QString& text, const QString& title, MsgButtons buttons,
+                   MsgAnswer defaultAnswer) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent_);
     struct Button {
         QMessageBox::StandardButton standard;
-        int answer;
+        MsgAnswer answer;
     };
     // A plain array: assigning brace lists to a vector here set off a false -Wnonnull in
     // GCC's optimised builds.
     Button set[2];
     int count = 0;
-    auto add = [&](QMessageBox::StandardButton standard, int answer) { set[count++] = {standard, answer}; };
+    auto add = [&](QMessageBox::StandardButton standard, MsgAnswer answer) { set[count++] = {standard, answer}; };
     switch (buttons) {
-        case MsgButtons::OkCancel: add(QMessageBox::Ok, vbOK); add(QMessageBox::Cancel, vbCancel); break;
-        case MsgButtons::YesNo: add(QMessageBox::Yes, vbYes); add(QMessageBox::No, vbNo); break;
+        case MsgButtons::OkCancel: add(QMessageBox::Ok, MsgAnswer::Ok); add(QMessageBox::Cancel, MsgAnswer::Cancel); break;
+        case MsgButtons::YesNo: add(QMessageBox::Yes, MsgAnswer::Yes); add(QMessageBox::No, MsgAnswer::No); break;
         case MsgButtons::Ok: break;
     }
-    if (count == 0) add(QMessageBox::Ok, vbOK);
+    if (count == 0) add(QMessageBox::Ok, MsgAnswer::Ok);
     const Button* const end = set + count;
     for (const Button* b = set; b != end; ++b) {
         box.addButton(b->standard);
         if (b->answer == defaultAnswer) box.setDefaultButton(b->standard);
     }
-    if (defaultAnswer == 0) box.setDefaultButton(set[0].standard);
+    if (defaultAnswer == MsgAnswer::None) box.setDefaultButton(set[0].standard);
     // Escape answers the last button (Cancel, No) or OK alone.
     box.setEscapeButton(end[-1].standard);
     box.exec();

@@ -12,8 +12,8 @@ class QtMsgBox : public MsgBox {
 public:
     explicit QtMsgBox(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
-    int Show(const QString& text, const QString& title, MsgButtons buttons,
-             int defaultAnswer) override;
+    MsgAnswer Show(const QString& text, const QString& title, MsgButtons buttons,
+             MsgAnswer defaultAnswer) override;
 
 private:
     QWidget* parent_;

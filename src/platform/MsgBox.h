@@ -3,13 +3,13 @@
 
 // The button sets the program uses, and the answers a message box gives back.
 enum class MsgButtons { Ok, OkCancel, YesNo };
-enum MsgAnswer : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+enum class MsgAnswer { None = 0, Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
 // Every message box the program shows goes through this interface, so tests can read the
-// text and give the answer. `defaultAnswer` is the button that Enter chooses (0: the first).
+// text and give the answer. `defaultAnswer` is the button that Enter chooses (None: the first).
 class MsgBox {
 public:
     virtual ~MsgBox() = default;
-    virtual int Show(const QString& text, const QString& title = QStringLiteral("Orvane"),
-                     MsgButtons buttons = MsgButtons::Ok, int defaultAnswer = 0) = 0;
+    virtual MsgAnswer Show(const QString& text, const QString& title = QStringLiteral("Orvane"),
+                     MsgButtons buttons = MsgButtons::Ok, MsgAnswer defaultAnswer = MsgAnswer::None) = 0;
 };

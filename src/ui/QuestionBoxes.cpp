@@ -4,10 +4,10 @@
 
 bool QuestionBoxes::confirmOverwrite(const FileStatus& source, const FileStatus& destination) {
     return msg_.Show(Transfer::overwriteQuestion(source, destination), QStringLiteral("上書き確認"),
-                     MsgButtons::YesNo, vbYes) != vbNo;
+                     MsgButtons::YesNo, MsgAnswer::Yes) != MsgAnswer::No;
 }
 
 bool QuestionBoxes::confirmDelete(const QString& path) {
     return msg_.Show(Transfer::deleteQuestion(path), QStringLiteral("Orvane"), MsgButtons::OkCancel,
-                     vbCancel) == vbOK;
+                     MsgAnswer::Cancel) == MsgAnswer::Ok;
 }

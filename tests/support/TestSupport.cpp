@@ -26,21 +26,21 @@ QByteArray TempDir::read(const QString& name) const {
 
 bool TempDir::exists(const QString& name) const { return QFileInfo::exists(file(name)); }
 
-int FakeMsgBox::Show(const QString& text, const QString& title, MsgButtons buttons,
-                     int defaultAnswer) {
+MsgAnswer FakeMsgBox::Show(const QString& text, const QString& title, MsgButtons buttons,
+                     MsgAnswer defaultAnswer) {
     shown.push_back({text, title, buttons, defaultAnswer});
     if (!answers.empty()) {
-        int a = answers.front();
+        MsgAnswer a = answers.front();
         answers.pop_front();
         return a;
     }
-    if (defaultAnswer != 0) return defaultAnswer;
+    if (defaultAnswer != MsgAnswer::None) return defaultAnswer;
     switch (buttons) {
-        case MsgButtons::Ok: return vbOK;
-        case MsgButtons::OkCancel: return vbOK;
-        case MsgButtons::YesNo: return vbYes;
+        case MsgButtons::Ok: return MsgAnswer::Ok;
+        case MsgButtons::OkCancel: return MsgAnswer::Ok;
+        case MsgButtons::YesNo: return MsgAnswer::Yes;
     }
-    return vbOK;
+    return MsgAnswer::Ok;
 }
 
 QStringList FakeMsgBox::texts() const {

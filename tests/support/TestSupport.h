@@ -35,13 +35,13 @@ public:
         QString text;
         QString title;
         MsgButtons buttons;
-        int defaultAnswer;
+        MsgAnswer defaultAnswer;
     };
-    int Show(const QString& text, const QString& title, MsgButtons buttons,
-             int defaultAnswer) override;
+    MsgAnswer Show(const QString& text, const QString& title, MsgButtons buttons,
+             MsgAnswer defaultAnswer) override;
 
     std::vector<Shown> shown;
-    std::deque<int> answers;
+    std::deque<MsgAnswer> answers;
 
     QStringList texts() const;
 };
