@@ -38,9 +38,9 @@ protected:
         EXPECT_EQ(f.library().currentPage(), page);
         EXPECT_EQ(f.pageList()->currentRow(), page);
         EXPECT_EQ(f.pageList()->count(), f.library().pageCount());
-        EXPECT_EQ(f.PageTitle()->text(), f.library().page(page).name);
-        EXPECT_EQ(f.fTitle(0)->text(), f.library().page(page).folderSlots[0].title);
-        EXPECT_FALSE(f.EditorUpdating());
+        EXPECT_EQ(f.pageNameBox()->text(), f.library().page(page).name);
+        EXPECT_EQ(f.titleBox(0)->text(), f.library().page(page).folderSlots[0].title);
+        EXPECT_FALSE(f.fillingFromLibrary());
     }
     static int Lines(const QByteArray& bytes) { return int(bytes.count("\r\n")); }
 
@@ -53,13 +53,13 @@ TEST_F(FolderEditorDialogTest, OpensOnTheCurrentPageWithEveryText) {
     EXPECT_EQ(f->windowTitle(), QStringLiteral("ショートカットフォルダ設定"));
     EXPECT_EQ(Entries(*f), (QStringList{"A", "B", "C"}));
     ExpectShows(*f, 1);
-    EXPECT_EQ(f->PageNumLabel()->text(), QStringLiteral("ページ数 3 / 250"));
-    EXPECT_EQ(FolderEditorDialog::PageNumCaption(5), QStringLiteral("ページ数 5 / 250"));
-    EXPECT_EQ(f->fNameLabel(0)->text(), QStringLiteral("/p1/"));
-    EXPECT_EQ(f->PriNum(3)->text(), QStringLiteral("1"));
-    EXPECT_EQ(f->GetBtn(0)->text(), QStringLiteral("参照"));
-    EXPECT_EQ(f->Command2(9)->text(), QStringLiteral("クリア"));
-    EXPECT_TRUE(f->SeqSwitch(0)->text().isEmpty());
+    EXPECT_EQ(f->pageCountLabel()->text(), QStringLiteral("ページ数 3 / 250"));
+    EXPECT_EQ(FolderEditorDialog::PageCountCaption(5), QStringLiteral("ページ数 5 / 250"));
+    EXPECT_EQ(f->folderBox(0)->text(), QStringLiteral("/p1/"));
+    EXPECT_EQ(f->nextNumberBox(3)->text(), QStringLiteral("1"));
+    EXPECT_EQ(f->browseButton(0)->text(), QStringLiteral("参照"));
+    EXPECT_EQ(f->clearButton(9)->text(), QStringLiteral("クリア"));
+    EXPECT_TRUE(f->renamingSwitch(0)->text().isEmpty());
     const QStringList texts = {"ページ名", "ページ一覧", "表示名", "フォルダパス ", "固定名", "次番号",
                                "┌──　個別連番転送　──┐", "0.", "9.",
                                "「表示名」と「フォルダパス」はエクスプローラからのドロップに対応しています"};
@@ -76,25 +76,25 @@ TEST_F(FolderEditorDialogTest, OpensOnTheCurrentPageWithEveryText) {
 
 TEST_F(FolderEditorDialogTest, EveryPageChangeStoresTheRowsFirst) {
     auto f = Open();
-    f->fTitle(0)->setText(QStringLiteral("edited B"));
+    f->titleBox(0)->setText(QStringLiteral("edited B"));
     f->pageList()->setCurrentRow(2);  // as a click does
     EXPECT_EQ(Edited().page(1).folderSlots[0].title, QStringLiteral("edited B"));
     ExpectShows(*f, 2);
 
-    f->PriNum(4)->setText(QStringLiteral("77"));
+    f->nextNumberBox(4)->setText(QStringLiteral("77"));
     QTest::keyClick(f->pageList(), Qt::Key_Minus, Qt::NoModifier);
     EXPECT_EQ(Edited().page(2).folderSlots[4].nextNumber, 77);
     ExpectShows(*f, 1);
 
-    f->fNameLabel(5)->setText(QStringLiteral("/typed"));
+    f->folderBox(5)->setText(QStringLiteral("/typed"));
     f->addPageClicked();
     EXPECT_EQ(Edited().page(2).folderSlots[5].folder, QStringLiteral("/typed"));  // B moved to index 2
 
-    f->PageTitle()->setText(QStringLiteral("new name"));
+    f->pageNameBox()->setText(QStringLiteral("new name"));
     f->deletePageClicked();  // the store reaches the page that is then deleted: no harm
     EXPECT_EQ(Edited().page(1).name, QStringLiteral("B"));
 
-    f->fTitle(1)->setText(QStringLiteral("x"));
+    f->titleBox(1)->setText(QStringLiteral("x"));
     f->movePageUpClicked();
     EXPECT_EQ(Edited().page(0).folderSlots[1].title, QStringLiteral("x"));  // B, now at index 0
 }
@@ -104,8 +104,8 @@ TEST_F(FolderEditorDialogTest, NewPageIsInsertedBeforeTheCurrentOneAndBecomesCur
     f->addPageClicked();
     EXPECT_EQ(Entries(*f), (QStringList{"A", "新しいページ", "B", "C"}));
     ExpectShows(*f, 1);
-    EXPECT_TRUE(f->fTitle(0)->text().isEmpty());
-    EXPECT_EQ(f->PageNumLabel()->text(), QStringLiteral("ページ数 4 / 250"));
+    EXPECT_TRUE(f->titleBox(0)->text().isEmpty());
+    EXPECT_EQ(f->pageCountLabel()->text(), QStringLiteral("ページ数 4 / 250"));
 }
 
 TEST_F(FolderEditorDialogTest, AddAtTheLimitShowsTheMessageAndChangesNothing) {
@@ -134,7 +134,7 @@ TEST_F(FolderEditorDialogTest, DeleteKeepsTheListAndTheCurrentPageInStep) {
     g->deletePageClicked();
     EXPECT_EQ(Entries(*g), QStringList{"B"});
     ExpectShows(*g, 0);
-    EXPECT_EQ(g->fTitle(0)->text(), QStringLiteral("t1"));
+    EXPECT_EQ(g->titleBox(0)->text(), QStringLiteral("t1"));
 
     g->deletePageClicked();
     EXPECT_EQ(msg.texts(), QStringList{"ページはこれ以上削除できません"});
@@ -145,18 +145,18 @@ TEST_F(FolderEditorDialogTest, DeleteKeepsTheListAndTheCurrentPageInStep) {
 TEST_F(FolderEditorDialogTest, MovesAtTheEndsDoNothingNotEvenAStore) {
     library.selectPage(0);
     auto f = Open();
-    f->fTitle(0)->setText(QStringLiteral("unsaved"));
+    f->titleBox(0)->setText(QStringLiteral("unsaved"));
     f->movePageUpClicked();
     EXPECT_EQ(Edited().page(0).folderSlots[0].title, QStringLiteral("t0"));
     EXPECT_EQ(Entries(*f), (QStringList{"A", "B", "C"}));
 
     f->pageList()->setCurrentRow(2);
-    f->fTitle(0)->setText(QStringLiteral("unsaved"));
+    f->titleBox(0)->setText(QStringLiteral("unsaved"));
     f->movePageDownClicked();
     EXPECT_EQ(Edited().page(2).folderSlots[0].title, QStringLiteral("t2"));
     EXPECT_EQ(Edited().currentPage(), 2);
     EXPECT_EQ(f->pageList()->currentRow(), 2);
-    EXPECT_EQ(f->fTitle(0)->text(), QStringLiteral("unsaved"));
+    EXPECT_EQ(f->titleBox(0)->text(), QStringLiteral("unsaved"));
 }
 
 TEST_F(FolderEditorDialogTest, MovedPageStaysCurrentAndShown) {
@@ -165,7 +165,7 @@ TEST_F(FolderEditorDialogTest, MovedPageStaysCurrentAndShown) {
     f->movePageUpClicked();
     EXPECT_EQ(Entries(*f), (QStringList{"A", "C", "B"}));
     ExpectShows(*f, 1);
-    EXPECT_EQ(f->fTitle(0)->text(), QStringLiteral("t2"));
+    EXPECT_EQ(f->titleBox(0)->text(), QStringLiteral("t2"));
     f->movePageDownClicked();
     EXPECT_EQ(Entries(*f), (QStringList{"A", "B", "C"}));
     ExpectShows(*f, 2);
@@ -177,8 +177,8 @@ TEST_F(FolderEditorDialogTest, MovedPageStaysCurrentAndShown) {
 
 TEST_F(FolderEditorDialogTest, RenamingShowsInTheListAtOnceAndIsKeptAcrossPages) {
     auto f = Open();
-    f->PageTitle()->selectAll();
-    QTest::keyClicks(f->PageTitle(), QStringLiteral("Trips"));
+    f->pageNameBox()->selectAll();
+    QTest::keyClicks(f->pageNameBox(), QStringLiteral("Trips"));
     EXPECT_EQ(f->pageList()->item(1)->text(), QStringLiteral("Trips"));
     EXPECT_EQ(Edited().page(1).name, QStringLiteral("B"));  // stored at the next store
     f->pageList()->setCurrentRow(0);
@@ -186,7 +186,7 @@ TEST_F(FolderEditorDialogTest, RenamingShowsInTheListAtOnceAndIsKeptAcrossPages)
     EXPECT_EQ(f->pageList()->item(1)->text(), QStringLiteral("Trips"));
     EXPECT_EQ(f->pageList()->item(0)->text(), QStringLiteral("A"));
 
-    f->PageTitle()->clear();  // an empty name gives an empty entry
+    f->pageNameBox()->clear();  // an empty name gives an empty entry
     EXPECT_TRUE(f->pageList()->item(0)->text().isEmpty());
 }
 
@@ -206,9 +206,9 @@ TEST_F(FolderEditorDialogTest, ListTakesPlusAndMinusAndDiscardsEveryOtherCharact
 
 TEST_F(FolderEditorDialogTest, ClosingStoresTheShownPageAndWritesTheThreeFiles) {
     auto f = Open();
-    f->fTitle(3)->setText(QStringLiteral("Cats"));
-    f->fNameLabel(3)->setText(QStringLiteral("/pics/cats"));
-    f->PriNum(3)->setText(QStringLiteral("42"));
+    f->titleBox(3)->setText(QStringLiteral("Cats"));
+    f->folderBox(3)->setText(QStringLiteral("/pics/cats"));
+    f->nextNumberBox(3)->setText(QStringLiteral("42"));
     f->closeClicked();
     EXPECT_EQ(Edited().page(1).folderSlots[3].title, QStringLiteral("Cats"));
     EXPECT_EQ(Edited().page(1).folderSlots[3].nextNumber, 42);
@@ -223,7 +223,7 @@ TEST_F(FolderEditorDialogTest, ClosingStoresTheShownPageAndWritesTheThreeFiles) 
 
 TEST_F(FolderEditorDialogTest, EscapeClosesAndSavesTooButOnlyOnce) {
     auto f = Open();
-    f->fTitle(0)->setText(QStringLiteral("via escape"));
+    f->titleBox(0)->setText(QStringLiteral("via escape"));
     QTest::keyClick(f.get(), Qt::Key_Escape);
     EXPECT_EQ(Edited().page(1).folderSlots[0].title, QStringLiteral("via escape"));
     EXPECT_TRUE(program.exists("config/設定_フォルダ.ini"));
@@ -235,8 +235,8 @@ TEST_F(FolderEditorDialogTest, EscapeClosesAndSavesTooButOnlyOnce) {
 TEST_F(FolderEditorDialogTest, NextNumberTakesDigitsAndBackspaceAndReducesModulo1000001) {
     options.continueNumbers = 1;  // so that the box takes keys
     auto f = Open();
-    QLineEdit* box = f->PriNum(2);
-    f->SeqSwitch(2)->click();
+    QLineEdit* box = f->nextNumberBox(2);
+    f->renamingSwitch(2)->click();
     ASSERT_TRUE(box->isEnabled());
     box->setText(QString());
     EXPECT_EQ(box->text(), QStringLiteral("0"));
@@ -267,7 +267,7 @@ TEST_F(FolderEditorDialogTest, NextNumberTakesDigitsAndBackspaceAndReducesModulo
 TEST_F(FolderEditorDialogTest, StoredNumberAboveTheRangeIsShownReducedAndStoredSo) {
     library.page(1).folderSlots[6].nextNumber = 2000000;
     auto f = Open();
-    EXPECT_EQ(f->PriNum(6)->text(), QStringLiteral("999999"));
+    EXPECT_EQ(f->nextNumberBox(6)->text(), QStringLiteral("999999"));
     EXPECT_EQ(Edited().page(1).folderSlots[6].nextNumber, 2000000);
     f->storePage();
     EXPECT_EQ(Edited().page(1).folderSlots[6].nextNumber, 999999);
@@ -275,41 +275,41 @@ TEST_F(FolderEditorDialogTest, StoredNumberAboveTheRangeIsShownReducedAndStoredS
 
 TEST_F(FolderEditorDialogTest, SwitchRuleSetsEnabledStatesColoursAndTheSlot) {
     auto f = Open();
-    const QColor normal = f->fTitle(0)->palette().color(QPalette::Base);
+    const QColor normal = f->titleBox(0)->palette().color(QPalette::Base);
     auto base = [](QLineEdit* e) { return e->palette().color(QPalette::Base); };
-    EXPECT_FALSE(f->fSeqName(0)->isEnabled());
-    EXPECT_FALSE(f->PriNum(0)->isEnabled());
-    EXPECT_NE(base(f->fSeqName(0)), normal);
+    EXPECT_FALSE(f->fixedNameBox(0)->isEnabled());
+    EXPECT_FALSE(f->nextNumberBox(0)->isEnabled());
+    EXPECT_NE(base(f->fixedNameBox(0)), normal);
 
-    f->fSeqName(0)->setText(QStringLiteral("keep"));
-    f->SeqSwitch(0)->click();  // owMemIndSeqNum is 0
+    f->fixedNameBox(0)->setText(QStringLiteral("keep"));
+    f->renamingSwitch(0)->click();  // owMemIndSeqNum is 0
     EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, 1);
-    EXPECT_TRUE(f->fSeqName(0)->isEnabled());
-    EXPECT_EQ(base(f->fSeqName(0)), normal);
-    EXPECT_FALSE(f->PriNum(0)->isEnabled());
-    EXPECT_NE(base(f->PriNum(0)), normal);
+    EXPECT_TRUE(f->fixedNameBox(0)->isEnabled());
+    EXPECT_EQ(base(f->fixedNameBox(0)), normal);
+    EXPECT_FALSE(f->nextNumberBox(0)->isEnabled());
+    EXPECT_NE(base(f->nextNumberBox(0)), normal);
 
-    f->SeqSwitch(0)->click();
+    f->renamingSwitch(0)->click();
     EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, 0);
-    EXPECT_FALSE(f->fSeqName(0)->isEnabled());
-    EXPECT_EQ(f->fSeqName(0)->text(), QStringLiteral("keep"));
+    EXPECT_FALSE(f->fixedNameBox(0)->isEnabled());
+    EXPECT_EQ(f->fixedNameBox(0)->text(), QStringLiteral("keep"));
 
     options.continueNumbers = 1;
     library.page(2).folderSlots[4].renaming = 1;
     library.page(2).folderSlots[5].renaming = 7;  // any value but 1 is off
     auto g = Open();
     g->pageList()->setCurrentRow(2);
-    EXPECT_TRUE(g->SeqSwitch(4)->isChecked());
-    EXPECT_TRUE(g->PriNum(4)->isEnabled());
-    EXPECT_EQ(base(g->PriNum(4)), normal);
-    EXPECT_FALSE(g->SeqSwitch(5)->isChecked());
+    EXPECT_TRUE(g->renamingSwitch(4)->isChecked());
+    EXPECT_TRUE(g->nextNumberBox(4)->isEnabled());
+    EXPECT_EQ(base(g->nextNumberBox(4)), normal);
+    EXPECT_FALSE(g->renamingSwitch(5)->isChecked());
     EXPECT_EQ(Edited().page(2).folderSlots[5].renaming, 0);
 }
 
 TEST_F(FolderEditorDialogTest, FixedNameIsWrittenThroughOnEveryChange) {
     auto f = Open();
-    f->SeqSwitch(7)->click();
-    QTest::keyClicks(f->fSeqName(7), QStringLiteral("ab "));
+    f->renamingSwitch(7)->click();
+    QTest::keyClicks(f->fixedNameBox(7), QStringLiteral("ab "));
     EXPECT_EQ(Edited().page(1).folderSlots[7].fixedName, QStringLiteral("ab "));
     f->pageList()->setCurrentRow(0);
     EXPECT_EQ(Edited().page(1).folderSlots[7].fixedName, QStringLiteral("ab "));
@@ -321,13 +321,13 @@ TEST_F(FolderEditorDialogTest, ClearEmptiesTheSlot) {
     library.page(1).folderSlots[0].fixedName = QStringLiteral("name");
     library.page(1).folderSlots[0].nextNumber = 55;
     auto f = Open();
-    f->Command2(0)->click();
+    f->clearButton(0)->click();
     EXPECT_TRUE(Edited().page(1).folderSlots[0].title.isEmpty());
     EXPECT_TRUE(Edited().page(1).folderSlots[0].folder.isEmpty());
     EXPECT_TRUE(Edited().page(1).folderSlots[0].fixedName.isEmpty());
     EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, 0);
-    EXPECT_EQ(f->PriNum(0)->text(), QStringLiteral("0"));
-    EXPECT_FALSE(f->fSeqName(0)->isEnabled());
+    EXPECT_EQ(f->nextNumberBox(0)->text(), QStringLiteral("0"));
+    EXPECT_FALSE(f->fixedNameBox(0)->isEnabled());
     EXPECT_EQ(Edited().page(1).folderSlots[0].nextNumber, 55);
     f->storePage();
     EXPECT_EQ(Edited().page(1).folderSlots[0].nextNumber, 0);
@@ -335,19 +335,19 @@ TEST_F(FolderEditorDialogTest, ClearEmptiesTheSlot) {
 
 TEST_F(FolderEditorDialogTest, BrowseSetsThePathAsReturnedAndCancelChangesNothing) {
     auto f = Open();
-    f->GetBtn(2)->click();  // the fake cancels
+    f->browseButton(2)->click();  // the fake cancels
     EXPECT_EQ(dialogs.folderTitles, QStringList{"フォルダを選択してください"});
-    EXPECT_TRUE(f->fNameLabel(2)->text().isEmpty());
+    EXPECT_TRUE(f->folderBox(2)->text().isEmpty());
 
     dialogs.folderAnswers.push_back(QStringLiteral("/home/u/Pictures"));
-    f->fTitle(2)->setText(QStringLiteral("title"));
-    f->GetBtn(2)->click();
+    f->titleBox(2)->setText(QStringLiteral("title"));
+    f->browseButton(2)->click();
     EXPECT_EQ(Edited().page(1).folderSlots[2].folder, QStringLiteral("/home/u/Pictures"));
-    EXPECT_EQ(f->fNameLabel(2)->text(), QStringLiteral("/home/u/Pictures"));
-    EXPECT_EQ(f->fTitle(2)->text(), QStringLiteral("title"));
+    EXPECT_EQ(f->folderBox(2)->text(), QStringLiteral("/home/u/Pictures"));
+    EXPECT_EQ(f->titleBox(2)->text(), QStringLiteral("title"));
 
     dialogs.folderAnswers.push_back(QStringLiteral("/odd\nname"));
-    f->GetBtn(2)->click();
+    f->browseButton(2)->click();
     EXPECT_EQ(msg.texts(), QStringList{LineBreakGuard::Message()});
     EXPECT_EQ(Edited().page(1).folderSlots[2].folder, QStringLiteral("/home/u/Pictures"));
 }
@@ -360,26 +360,26 @@ TEST_F(FolderEditorDialogTest, DroppedFolderSetsTitleAndPathOnTheTitleBoxAndOnly
     auto f = Open();
 
     auto three = Urls({place.file("trip/day1"), place.file("second"), place.file("photo.jpg")});
-    EXPECT_TRUE(f->fTitle_OLEDragOver(4, three.get()));
+    EXPECT_TRUE(f->titleAcceptsDrop(4, three.get()));
     f->titleDropped(4, three.get());
-    EXPECT_EQ(f->fTitle(4)->text(), QStringLiteral("day1"));
+    EXPECT_EQ(f->titleBox(4)->text(), QStringLiteral("day1"));
     EXPECT_EQ(Edited().page(1).folderSlots[4].folder, place.file("trip/day1") + QLatin1Char('/'));
-    EXPECT_EQ(f->fNameLabel(4)->text(), place.file("trip/day1/"));
+    EXPECT_EQ(f->folderBox(4)->text(), place.file("trip/day1/"));
     EXPECT_EQ(Edited().page(1).folderSlots[4].title, QString());  // typed titles wait for the store
 
-    f->fTitle(5)->setText(QStringLiteral("mine"));
+    f->titleBox(5)->setText(QStringLiteral("mine"));
     auto second = Urls({place.file("second/")});
     f->folderDropped(5, second.get());
-    EXPECT_EQ(f->fTitle(5)->text(), QStringLiteral("mine"));
+    EXPECT_EQ(f->titleBox(5)->text(), QStringLiteral("mine"));
     EXPECT_EQ(Edited().page(1).folderSlots[5].folder, place.file("second/"));
 
     for (const auto& refused : {Urls({place.file("photo.jpg")}), Urls({place.file("gone")}),
                                 std::make_unique<QMimeData>()}) {
-        EXPECT_FALSE(f->fNameLabel_OLEDragOver(6, refused.get()));
+        EXPECT_FALSE(f->folderAcceptsDrop(6, refused.get()));
         f->titleDropped(6, refused.get());
         f->folderDropped(6, refused.get());
     }
-    EXPECT_TRUE(f->fTitle(6)->text().isEmpty());
+    EXPECT_TRUE(f->titleBox(6)->text().isEmpty());
     EXPECT_TRUE(Edited().page(1).folderSlots[6].folder.isEmpty());
     EXPECT_TRUE(msg.shown.empty());
 }
@@ -389,7 +389,7 @@ TEST_F(FolderEditorDialogTest, DropEventsReachTheBoxesAndTextIsNeverTaken) {
     QDir().mkpath(place.file("shots"));
     auto f = Open();
     auto data = Urls({place.file("shots")});
-    QLineEdit* box = f->fTitle(8);
+    QLineEdit* box = f->titleBox(8);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton,
                           Qt::NoModifier);
     QApplication::sendEvent(box, &enter);
@@ -402,11 +402,11 @@ TEST_F(FolderEditorDialogTest, DropEventsReachTheBoxesAndTextIsNeverTaken) {
     QMimeData text;
     text.setText(QStringLiteral("dragged words"));
     QDragEnterEvent textEnter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(f->fNameLabel(8), &textEnter);
+    QApplication::sendEvent(f->folderBox(8), &textEnter);
     EXPECT_FALSE(textEnter.isAccepted());
     QDropEvent textDrop(QPointF(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(f->fNameLabel(8), &textDrop);
-    EXPECT_EQ(f->fNameLabel(8)->text(), place.file("shots/"));
+    QApplication::sendEvent(f->folderBox(8), &textDrop);
+    EXPECT_EQ(f->folderBox(8)->text(), place.file("shots/"));
 }
 
 TEST_F(FolderEditorDialogTest, LineBreaksAreRefusedWithAMessageWhereverTheyEnter) {
@@ -414,20 +414,20 @@ TEST_F(FolderEditorDialogTest, LineBreaksAreRefusedWithAMessageWhereverTheyEnter
     ASSERT_TRUE(QDir().mkpath(place.file("two\nlines")));
     auto f = Open();
     auto data = Urls({place.file("two\nlines")});
-    EXPECT_TRUE(f->fTitle_OLEDragOver(0, data.get()));
+    EXPECT_TRUE(f->titleAcceptsDrop(0, data.get()));
     f->titleDropped(0, data.get());
-    EXPECT_EQ(f->fTitle(0)->text(), QStringLiteral("t1"));
+    EXPECT_EQ(f->titleBox(0)->text(), QStringLiteral("t1"));
     EXPECT_EQ(Edited().page(1).folderSlots[0].folder, QStringLiteral("/p1/"));
 
-    f->fNameLabel(0)->setCursorPosition(2);
-    f->fNameLabel(0)->insert(QStringLiteral("x\ny"));  // as a paste does
-    EXPECT_EQ(f->fNameLabel(0)->text(), QStringLiteral("/p1/"));
-    f->SeqSwitch(0)->click();
-    f->fSeqName(0)->insert(QStringLiteral("a\r\nb"));
-    EXPECT_TRUE(f->fSeqName(0)->text().isEmpty());
+    f->folderBox(0)->setCursorPosition(2);
+    f->folderBox(0)->insert(QStringLiteral("x\ny"));  // as a paste does
+    EXPECT_EQ(f->folderBox(0)->text(), QStringLiteral("/p1/"));
+    f->renamingSwitch(0)->click();
+    f->fixedNameBox(0)->insert(QStringLiteral("a\r\nb"));
+    EXPECT_TRUE(f->fixedNameBox(0)->text().isEmpty());
     EXPECT_TRUE(Edited().page(1).folderSlots[0].fixedName.isEmpty());
-    f->PageTitle()->insert(QStringLiteral("\n"));
-    EXPECT_EQ(f->PageTitle()->text(), QStringLiteral("B"));
+    f->pageNameBox()->insert(QStringLiteral("\n"));
+    EXPECT_EQ(f->pageNameBox()->text(), QStringLiteral("B"));
     EXPECT_EQ(f->pageList()->item(1)->text(), QStringLiteral("B"));
     EXPECT_EQ(msg.texts(), QStringList(4, LineBreakGuard::Message()));
 }
@@ -436,8 +436,8 @@ TEST_F(FolderEditorDialogTest, LineBreaksAreRefusedWithAMessageWhereverTheyEnter
 // name that is "." or ".." are refused as typed, with a message, and never stored.
 TEST_F(FolderEditorDialogTest, FixedNameRefusesQuotesSlashesAndDots) {
     auto f = Open();
-    f->SeqSwitch(0)->click();
-    QLineEdit* box = f->fSeqName(0);
+    f->renamingSwitch(0)->click();
+    QLineEdit* box = f->fixedNameBox(0);
     QTest::keyClicks(box, QStringLiteral("a\"/"));
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Period);
