@@ -37,7 +37,7 @@ public:
     void storePage();
 
     // Slot-row events, given the row (slot) index 0..9.
-    void renamingClicked(int i);  // the switch rule: enabled states, colours, the slot's switch
+    void renamingClicked(int i);  // the switch rule: boxes enabled and coloured, slot's renaming
     void fixedNameChanged(int i);
     // False when the typed character is discarded: only "0".."9" and Backspace pass.
     bool nextNumberKeyPress(int i, QChar ch) const;
@@ -75,7 +75,7 @@ public:
     // "ページ数 5 / 250" for five pages: each number after one sign blank.
     static QString PageCountCaption(int pageCount);
 
-    // The controls, for the tests and the layout; a row is a slot index 0..9.
+    // The controls, for the event routing and the tests; a row is a slot index 0..9.
     QLineEdit* titleBox(int row) const { return rows_[row].title; }
     QLineEdit* folderBox(int row) const { return rows_[row].folder; }
     QCheckBox* renamingSwitch(int row) const { return rows_[row].renaming; }
