@@ -1,5 +1,6 @@
 // The shortcut-folder editor's window: its controls, their arrangement and the routing of
-// their events. The slot rows' logic is in FolderEditorDialogRows.cpp, the page side's in FolderEditorDialogPages.cpp.
+// their events. The slot rows' logic is in FolderEditorRows.cpp, the page side's in
+// FolderEditorPages.cpp.
 #include "FolderEditorDialog.h"
 
 #include <QCheckBox>
@@ -46,7 +47,7 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
 // in the page list.
 class FolderEditorDialogEvents : public QObject {
 public:
-    explicit FolderEditorDialogEvents(FolderEditorDialog* form) : QObject(form), form_(form) {}
+    explicit FolderEditorDialogEvents(FolderEditorDialog* editor) : QObject(editor), editor_(editor) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
@@ -64,10 +65,10 @@ public:
 private:
     bool Drag(QObject* watched, QDropEvent* e) {
         for (int i = 0; i < FolderEditorDialog::kRows; ++i) {
-            const bool onTitle = watched == form_->fTitle(i);
-            if (!onTitle && watched != form_->fNameLabel(i)) continue;
-            const bool ok = onTitle ? form_->fTitle_OLEDragOver(i, e->mimeData())
-                                    : form_->fNameLabel_OLEDragOver(i, e->mimeData());
+            const bool onTitle = watched == editor_->titleBox(i);
+            if (!onTitle && watched != editor_->folderBox(i)) continue;
+            const bool ok = onTitle ? editor_->titleAcceptsDrop(i, e->mimeData())
+                                    : editor_->folderAcceptsDrop(i, e->mimeData());
             if (ok) {
                 e->setDropAction(Qt::CopyAction);
                 e->accept();
@@ -77,9 +78,9 @@ private:
             }
             if (ok && e->type() == QEvent::Drop) {
                 if (onTitle)
-                    form_->titleDropped(i, e->mimeData());
+                    editor_->titleDropped(i, e->mimeData());
                 else
-                    form_->folderDropped(i, e->mimeData());
+                    editor_->folderDropped(i, e->mimeData());
             }
             // The boxes never take dragged text: a folder is the only thing they accept.
             return true;
@@ -94,16 +95,16 @@ private:
         const QChar ch = text.at(0);
         // Only typed characters count; Tab, Enter and the like keep their usual work.
         if (!ch.isPrint() && ch != QChar(8)) return false;
-        if (watched == form_->pageList()) {
-            form_->pageListKeyPressed(ch);
+        if (watched == editor_->pageList()) {
+            editor_->pageListKeyPressed(ch);
             return true;
         }
         for (int i = 0; i < FolderEditorDialog::kRows; ++i)
-            if (watched == form_->PriNum(i)) return !form_->nextNumberKeyPress(i, ch);
+            if (watched == editor_->nextNumberBox(i)) return !editor_->nextNumberKeyPress(i, ch);
         return false;
     }
 
-    FolderEditorDialog* form_;
+    FolderEditorDialog* editor_;
 };
 
 }  // namespace
@@ -123,18 +124,18 @@ void FolderEditorDialog::BuildWidgets() {
     auto* events = new FolderEditorDialogEvents(this);
 
     auto* top = new QHBoxLayout;
-    auto* label2 = MakeLabel(QStringLiteral("ページ名"), QStringLiteral("Label2"), this);
-    QFont big = label2->font();
+    auto* pageNameCaption = MakeLabel(QStringLiteral("ページ名"), QStringLiteral("pageNameCaption"), this);
+    QFont big = pageNameCaption->font();
     big.setPointSize(12);
-    label2->setFont(big);
-    pageTitle_ = MakeEdit(QStringLiteral("PageTitle"), this);
-    top->addWidget(label2);
-    top->addWidget(pageTitle_, 1);
+    pageNameCaption->setFont(big);
+    pageNameBox_ = MakeEdit(QStringLiteral("pageName"), this);
+    top->addWidget(pageNameCaption);
+    top->addWidget(pageNameBox_, 1);
 
-    auto* line1 = new QFrame(this);
-    line1->setObjectName(QStringLiteral("Line1"));
-    line1->setFrameShape(QFrame::HLine);
-    line1->setFrameShadow(QFrame::Sunken);
+    auto* separator = new QFrame(this);
+    separator->setObjectName(QStringLiteral("separator"));
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Sunken);
 
     auto* body = new QHBoxLayout;
     body->addWidget(BuildPageSide());
@@ -142,41 +143,41 @@ void FolderEditorDialog::BuildWidgets() {
     body->addWidget(BuildRows(), 1);
 
     auto* bottom = new QHBoxLayout;
-    pageNumLabel_ = MakeLabel(QString(), QStringLiteral("PageNumLabel"), this);
-    command1_ = MakeButton(QStringLiteral("閉じる"), QStringLiteral("Command1"), this);
-    command1_->setMinimumWidth(88);
-    bottom->addWidget(pageNumLabel_);
+    pageCountLabel_ = MakeLabel(QString(), QStringLiteral("pageCount"), this);
+    closeButton_ = MakeButton(QStringLiteral("閉じる"), QStringLiteral("close"), this);
+    closeButton_->setMinimumWidth(88);
+    bottom->addWidget(pageCountLabel_);
     bottom->addStretch(1);
-    bottom->addWidget(command1_);
+    bottom->addWidget(closeButton_);
 
     auto* main = new QVBoxLayout(this);
     main->addLayout(top);
-    main->addWidget(line1);
+    main->addWidget(separator);
     main->addLayout(body, 1);
     main->addLayout(bottom);
 
-    LineBreakGuard::Attach(pageTitle_, services_.msgBox);
-    connect(pageTitle_, &QLineEdit::textChanged, this, [this] { pageTitleChanged(); });
+    LineBreakGuard::Attach(pageNameBox_, services_.msgBox);
+    connect(pageNameBox_, &QLineEdit::textChanged, this, [this] { pageNameChanged(); });
     connect(pageList_, &QListWidget::currentRowChanged, this, [this] { pageListClicked(); });
     pageList_->installEventFilter(events);
-    connect(swapFoward_, &QPushButton::clicked, this, [this] { movePageUpClicked(); });
-    connect(swapNext_, &QPushButton::clicked, this, [this] { movePageDownClicked(); });
-    connect(addPage_, &QPushButton::clicked, this, [this] { addPageClicked(); });
-    connect(delPage_, &QPushButton::clicked, this, [this] { deletePageClicked(); });
-    connect(command1_, &QPushButton::clicked, this, [this] { closeClicked(); });
+    connect(moveUpButton_, &QPushButton::clicked, this, [this] { movePageUpClicked(); });
+    connect(moveDownButton_, &QPushButton::clicked, this, [this] { movePageDownClicked(); });
+    connect(addPageButton_, &QPushButton::clicked, this, [this] { addPageClicked(); });
+    connect(deletePageButton_, &QPushButton::clicked, this, [this] { deletePageClicked(); });
+    connect(closeButton_, &QPushButton::clicked, this, [this] { closeClicked(); });
 
     for (int i = 0; i < kRows; ++i) {
         Row& r = rows_[i];
-        for (QLineEdit* edit : {r.title, r.path}) LineBreakGuard::Attach(edit, services_.msgBox);
-        LineBreakGuard::AttachNamePart(r.seqName, services_.msgBox);
+        for (QLineEdit* edit : {r.title, r.folder}) LineBreakGuard::Attach(edit, services_.msgBox);
+        LineBreakGuard::AttachNamePart(r.fixedName, services_.msgBox);
         r.title->installEventFilter(events);
-        r.path->installEventFilter(events);
-        r.priNum->installEventFilter(events);
-        connect(r.seqSwitch, &QCheckBox::clicked, this, [this, i] { renamingClicked(i); });
-        connect(r.seqName, &QLineEdit::textChanged, this, [this, i] { fixedNameChanged(i); });
-        connect(r.priNum, &QLineEdit::textChanged, this, [this, i] { nextNumberChanged(i); });
-        connect(r.clearBtn, &QPushButton::clicked, this, [this, i] { clearClicked(i); });
-        connect(r.getBtn, &QPushButton::clicked, this, [this, i] { browseClicked(i); });
+        r.folder->installEventFilter(events);
+        r.nextNumber->installEventFilter(events);
+        connect(r.renaming, &QCheckBox::clicked, this, [this, i] { renamingClicked(i); });
+        connect(r.fixedName, &QLineEdit::textChanged, this, [this, i] { fixedNameChanged(i); });
+        connect(r.nextNumber, &QLineEdit::textChanged, this, [this, i] { nextNumberChanged(i); });
+        connect(r.clear, &QPushButton::clicked, this, [this, i] { clearClicked(i); });
+        connect(r.browse, &QPushButton::clicked, this, [this, i] { browseClicked(i); });
     }
 }
 
@@ -184,7 +185,7 @@ QWidget* FolderEditorDialog::BuildPageSide() {
     auto* side = new QWidget(this);
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(MakeLabel(QStringLiteral("ページ一覧"), QStringLiteral("Label1_5"), side));
+    layout->addWidget(MakeLabel(QStringLiteral("ページ一覧"), QStringLiteral("pageListCaption"), side));
     pageList_ = new QListWidget(side);
     pageList_->setObjectName(QStringLiteral("pageList"));
     pageList_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -194,17 +195,17 @@ QWidget* FolderEditorDialog::BuildPageSide() {
     layout->addWidget(pageList_, 1);
 
     auto* move = new QHBoxLayout;
-    swapFoward_ = MakeButton(QStringLiteral("▲"), QStringLiteral("Com_SwapFoward"), side);
-    swapNext_ = MakeButton(QStringLiteral("▼"), QStringLiteral("Com_SwapNext"), side);
-    move->addWidget(swapFoward_);
-    move->addWidget(swapNext_);
+    moveUpButton_ = MakeButton(QStringLiteral("▲"), QStringLiteral("movePageUp"), side);
+    moveDownButton_ = MakeButton(QStringLiteral("▼"), QStringLiteral("movePageDown"), side);
+    move->addWidget(moveUpButton_);
+    move->addWidget(moveDownButton_);
     layout->addLayout(move);
 
     auto* edit = new QHBoxLayout;
-    addPage_ = MakeButton(QStringLiteral("新規"), QStringLiteral("Com_AddPage"), side);
-    delPage_ = MakeButton(QStringLiteral("削除"), QStringLiteral("Com_DelPage"), side);
-    edit->addWidget(addPage_);
-    edit->addWidget(delPage_);
+    addPageButton_ = MakeButton(QStringLiteral("新規"), QStringLiteral("addPage"), side);
+    deletePageButton_ = MakeButton(QStringLiteral("削除"), QStringLiteral("deletePage"), side);
+    edit->addWidget(addPageButton_);
+    edit->addWidget(deletePageButton_);
     layout->addLayout(edit);
     return side;
 }
@@ -218,47 +219,47 @@ QWidget* FolderEditorDialog::BuildRows() {
 
     // Columns: 0 digit, 1 display name, 2 "参照", 3 "クリア", 4 path, 5 switch, 6 fixed name,
     // 7 next number.
-    auto* bracket = MakeLabel(QStringLiteral("┌──　個別連番転送　──┐"), QStringLiteral("Label1_4"), panel);
+    auto* bracket = MakeLabel(QStringLiteral("┌──　個別連番転送　──┐"), QStringLiteral("renamingCaption"), panel);
     bracket->setAlignment(Qt::AlignCenter);
     grid->addWidget(bracket, 0, 5, 1, 3);
-    grid->addWidget(MakeLabel(QStringLiteral("表示名"), QStringLiteral("Label1_0"), panel), 1, 1);
-    grid->addWidget(MakeLabel(QStringLiteral("フォルダパス "), QStringLiteral("Label1_1"), panel), 1, 4);
-    grid->addWidget(MakeLabel(QStringLiteral("固定名"), QStringLiteral("Label1_2"), panel), 1, 6);
-    grid->addWidget(MakeLabel(QStringLiteral("次番号"), QStringLiteral("Label1_3"), panel), 1, 7);
+    grid->addWidget(MakeLabel(QStringLiteral("表示名"), QStringLiteral("titleCaption"), panel), 1, 1);
+    grid->addWidget(MakeLabel(QStringLiteral("フォルダパス "), QStringLiteral("folderCaption"), panel), 1, 4);
+    grid->addWidget(MakeLabel(QStringLiteral("固定名"), QStringLiteral("fixedNameCaption"), panel), 1, 6);
+    grid->addWidget(MakeLabel(QStringLiteral("次番号"), QStringLiteral("nextNumberCaption"), panel), 1, 7);
 
     for (int i = 0; i < kRows; ++i) {
         const QString n = QString::number(i);
         Row& r = rows_[i];
-        r.number = MakeLabel(n + QLatin1Char('.'), QStringLiteral("FolderNumLabel_") + n, panel);
-        r.title = MakeEdit(QStringLiteral("fTitle_") + n, panel);
+        r.number = MakeLabel(n + QLatin1Char('.'), QStringLiteral("slotNumber_") + n, panel);
+        r.title = MakeEdit(QStringLiteral("title_") + n, panel);
         r.title->setMinimumWidth(120);
-        r.getBtn = MakeButton(QStringLiteral("参照"), QStringLiteral("GetBtn_") + n, panel);
-        r.clearBtn = MakeButton(QStringLiteral("クリア"), QStringLiteral("Command2_") + n, panel);
-        r.path = MakeEdit(QStringLiteral("fNameLabel_") + n, panel);
-        r.path->setMinimumWidth(240);
-        r.seqSwitch = new QCheckBox(panel);
-        r.seqSwitch->setObjectName(QStringLiteral("SeqSwitch_") + n);
-        r.seqName = MakeEdit(QStringLiteral("fSeqName_") + n, panel);
-        r.seqName->setMinimumWidth(110);
-        r.priNum = MakeEdit(QStringLiteral("PriNum_") + n, panel);
-        r.priNum->setFixedWidth(72);
-        r.priNum->setAlignment(Qt::AlignRight);
-        r.priNum->setInputMethodHints(Qt::ImhDigitsOnly);
+        r.browse = MakeButton(QStringLiteral("参照"), QStringLiteral("browse_") + n, panel);
+        r.clear = MakeButton(QStringLiteral("クリア"), QStringLiteral("clear_") + n, panel);
+        r.folder = MakeEdit(QStringLiteral("folder_") + n, panel);
+        r.folder->setMinimumWidth(240);
+        r.renaming = new QCheckBox(panel);
+        r.renaming->setObjectName(QStringLiteral("renaming_") + n);
+        r.fixedName = MakeEdit(QStringLiteral("fixedName_") + n, panel);
+        r.fixedName->setMinimumWidth(110);
+        r.nextNumber = MakeEdit(QStringLiteral("nextNumber_") + n, panel);
+        r.nextNumber->setFixedWidth(72);
+        r.nextNumber->setAlignment(Qt::AlignRight);
+        r.nextNumber->setInputMethodHints(Qt::ImhDigitsOnly);
         // Digits only: composed (input-method) text would bypass the typed-character rule.
-        r.priNum->setAttribute(Qt::WA_InputMethodEnabled, false);
+        r.nextNumber->setAttribute(Qt::WA_InputMethodEnabled, false);
         // Narrow buttons, as wide as their captions: the row's room belongs to the boxes.
-        for (QPushButton* b : {r.getBtn, r.clearBtn})
+        for (QPushButton* b : {r.browse, r.clear})
             b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) + 20);
 
         const int row = i + 2;
         grid->addWidget(r.number, row, 0);
         grid->addWidget(r.title, row, 1);
-        grid->addWidget(r.getBtn, row, 2);
-        grid->addWidget(r.clearBtn, row, 3);
-        grid->addWidget(r.path, row, 4);
-        grid->addWidget(r.seqSwitch, row, 5);
-        grid->addWidget(r.seqName, row, 6);
-        grid->addWidget(r.priNum, row, 7);
+        grid->addWidget(r.browse, row, 2);
+        grid->addWidget(r.clear, row, 3);
+        grid->addWidget(r.folder, row, 4);
+        grid->addWidget(r.renaming, row, 5);
+        grid->addWidget(r.fixedName, row, 6);
+        grid->addWidget(r.nextNumber, row, 7);
     }
     grid->setColumnStretch(1, 2);
     grid->setColumnStretch(4, 4);
@@ -266,7 +267,7 @@ QWidget* FolderEditorDialog::BuildRows() {
 
     auto* note = MakeLabel(
         QStringLiteral("「表示名」と「フォルダパス」はエクスプローラからのドロップに対応しています"),
-        QStringLiteral("Label3"), panel);
+        QStringLiteral("dropNote"), panel);
     grid->addWidget(note, kRows + 2, 0, 1, 8);
     grid->setRowStretch(kRows + 3, 1);
     return panel;

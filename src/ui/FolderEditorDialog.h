@@ -37,7 +37,7 @@ public:
     void storePage();
 
     // Slot-row events, given the row (slot) index 0..9.
-    void renamingClicked(int i);  // the switch rule: enabled states, colours, SeqSwitch
+    void renamingClicked(int i);  // the switch rule: boxes enabled and coloured, slot's renaming
     void fixedNameChanged(int i);
     // False when the typed character is discarded: only "0".."9" and Backspace pass.
     bool nextNumberKeyPress(int i, QChar ch) const;
@@ -46,8 +46,8 @@ public:
     void browseClicked(int i);  // "参照"
     // Whether a drag over the box may be dropped: a file list whose first entry is an
     // existing folder.
-    bool fTitle_OLEDragOver(int i, const QMimeData* data) const;
-    bool fNameLabel_OLEDragOver(int i, const QMimeData* data) const;
+    bool titleAcceptsDrop(int i, const QMimeData* data) const;
+    bool folderAcceptsDrop(int i, const QMimeData* data) const;
     void titleDropped(int i, const QMimeData* data);
     void folderDropped(int i, const QMimeData* data);
 
@@ -56,14 +56,16 @@ public:
     // A character typed into the list: "-" and "+" step the selection; every character is
     // discarded afterwards.
     void pageListKeyPressed(QChar ch);
-    void pageTitleChanged();
+    void pageNameChanged();
     void addPageClicked();       // "新規"
     void deletePageClicked();    // "削除"
     void movePageUpClicked();    // "▲"
     void movePageDownClicked();  // "▼"
     void closeClicked();         // "閉じる"
 
-    bool EditorUpdating() const { return editorUpdating_; }
+    // True while the editor itself fills the list and the rows: their change signals then
+    // come from the library, not from the user.
+    bool fillingFromLibrary() const { return fillingFromLibrary_; }
     // The library as edited so far: after closing, everything the editor stored and saved.
     const FolderLibrary& library() const { return library_; }
 
@@ -71,19 +73,19 @@ public:
     // digits modulo 1000001, computed exactly however many digits were pasted; "0" for none.
     static QString NextNumberText(const QString& text);
     // "ページ数 5 / 250" for five pages: each number after one sign blank.
-    static QString PageNumCaption(int pageCount);
+    static QString PageCountCaption(int pageCount);
 
-    // The controls, for the main window's tests and the layout.
-    QLineEdit* fTitle(int i) const { return rows_[i].title; }
-    QLineEdit* fNameLabel(int i) const { return rows_[i].path; }
-    QCheckBox* SeqSwitch(int i) const { return rows_[i].seqSwitch; }
-    QLineEdit* fSeqName(int i) const { return rows_[i].seqName; }
-    QLineEdit* PriNum(int i) const { return rows_[i].priNum; }
-    QPushButton* GetBtn(int i) const { return rows_[i].getBtn; }
-    QPushButton* Command2(int i) const { return rows_[i].clearBtn; }
+    // The controls, for the event routing and the tests; a row is a slot index 0..9.
+    QLineEdit* titleBox(int row) const { return rows_[row].title; }
+    QLineEdit* folderBox(int row) const { return rows_[row].folder; }
+    QCheckBox* renamingSwitch(int row) const { return rows_[row].renaming; }
+    QLineEdit* fixedNameBox(int row) const { return rows_[row].fixedName; }
+    QLineEdit* nextNumberBox(int row) const { return rows_[row].nextNumber; }
+    QPushButton* browseButton(int row) const { return rows_[row].browse; }
+    QPushButton* clearButton(int row) const { return rows_[row].clear; }
     QListWidget* pageList() const { return pageList_; }
-    QLineEdit* PageTitle() const { return pageTitle_; }
-    QLabel* PageNumLabel() const { return pageNumLabel_; }
+    QLineEdit* pageNameBox() const { return pageNameBox_; }
+    QLabel* pageCountLabel() const { return pageCountLabel_; }
 
 protected:
     void done(int result) override;
@@ -93,12 +95,12 @@ private:
     struct Row {
         QLabel* number = nullptr;
         QLineEdit* title = nullptr;
-        QPushButton* getBtn = nullptr;
-        QPushButton* clearBtn = nullptr;
-        QLineEdit* path = nullptr;
-        QCheckBox* seqSwitch = nullptr;
-        QLineEdit* seqName = nullptr;
-        QLineEdit* priNum = nullptr;
+        QPushButton* browse = nullptr;
+        QPushButton* clear = nullptr;
+        QLineEdit* folder = nullptr;
+        QCheckBox* renaming = nullptr;
+        QLineEdit* fixedName = nullptr;
+        QLineEdit* nextNumber = nullptr;
     };
 
     void BuildWidgets();
@@ -122,13 +124,13 @@ private:
     Options options_;
     std::array<Row, kRows> rows_{};
     QListWidget* pageList_ = nullptr;
-    QLineEdit* pageTitle_ = nullptr;
-    QLabel* pageNumLabel_ = nullptr;
-    QPushButton* swapFoward_ = nullptr;
-    QPushButton* swapNext_ = nullptr;
-    QPushButton* addPage_ = nullptr;
-    QPushButton* delPage_ = nullptr;
-    QPushButton* command1_ = nullptr;
-    bool editorUpdating_ = false;
+    QLineEdit* pageNameBox_ = nullptr;
+    QLabel* pageCountLabel_ = nullptr;
+    QPushButton* moveUpButton_ = nullptr;
+    QPushButton* moveDownButton_ = nullptr;
+    QPushButton* addPageButton_ = nullptr;
+    QPushButton* deletePageButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    bool fillingFromLibrary_ = false;
     bool unloaded_ = false;
 };

@@ -10,7 +10,7 @@
 #include "OptionFiles.h"
 
 void FolderEditorDialog::startUp() {
-    editorUpdating_ = true;
+    fillingFromLibrary_ = true;
     {
         // Qt reports selection changes made from code; the list's own signals stay quiet while
         // the editor rebuilds it, and the resulting selection is applied below.
@@ -21,7 +21,7 @@ void FolderEditorDialog::startUp() {
     }
     ApplyListSelection();
     showPage();
-    editorUpdating_ = false;
+    fillingFromLibrary_ = false;
 }
 
 void FolderEditorDialog::ApplyListSelection() {
@@ -36,7 +36,7 @@ bool FolderEditorDialog::PageChangeDone(FolderLibrary::PageChange change) {
 }
 
 void FolderEditorDialog::pageListClicked() {
-    if (!editorUpdating_) storePage();
+    if (!fillingFromLibrary_) storePage();
     if (!library_.selectPage(pageList_->currentRow())) return;
     showPage();
 }
@@ -49,22 +49,22 @@ void FolderEditorDialog::pageListKeyPressed(QChar ch) {
         pageList_->setCurrentRow(s + 1);
 }
 
-void FolderEditorDialog::pageTitleChanged() {
-    if (editorUpdating_) return;
-    if (QListWidgetItem* item = pageList_->item(library_.currentPage())) item->setText(pageTitle_->text());
+void FolderEditorDialog::pageNameChanged() {
+    if (fillingFromLibrary_) return;
+    if (QListWidgetItem* item = pageList_->item(library_.currentPage())) item->setText(pageNameBox_->text());
 }
 
 void FolderEditorDialog::addPageClicked() {
     storePage();
     if (!PageChangeDone(library_.addPage(library_.currentPage()))) return;
-    editorUpdating_ = true;
+    fillingFromLibrary_ = true;
     {
         const QSignalBlocker block(pageList_);
         pageList_->insertItem(library_.currentPage(), library_.current().name);
         pageList_->setCurrentRow(library_.currentPage());
     }
     ApplyListSelection();
-    editorUpdating_ = false;
+    fillingFromLibrary_ = false;
     showPage();
 }
 
@@ -72,7 +72,7 @@ void FolderEditorDialog::deletePageClicked() {
     storePage();
     const int32_t k = library_.currentPage();
     if (!PageChangeDone(library_.deletePage(k))) return;
-    editorUpdating_ = true;
+    fillingFromLibrary_ = true;
     {
         // Removing the current row makes Qt select a neighbour on its own; that must not
         // move the current page, which the library has already settled.
@@ -81,7 +81,7 @@ void FolderEditorDialog::deletePageClicked() {
         pageList_->setCurrentRow(library_.currentPage());
     }
     ApplyListSelection();
-    editorUpdating_ = false;
+    fillingFromLibrary_ = false;
     showPage();
 }
 
@@ -90,7 +90,7 @@ void FolderEditorDialog::movePageUpClicked() {
     if (k <= 0) return;
     storePage();
     library_.swapPages(k, k - 1);
-    editorUpdating_ = true;
+    fillingFromLibrary_ = true;
     {
         const QSignalBlocker block(pageList_);
         delete pageList_->takeItem(k - 1);
@@ -98,7 +98,7 @@ void FolderEditorDialog::movePageUpClicked() {
         pageList_->setCurrentRow(k - 1);
     }
     ApplyListSelection();
-    editorUpdating_ = false;
+    fillingFromLibrary_ = false;
     library_.selectPage(k - 1);
     showPage();
 }
@@ -108,7 +108,7 @@ void FolderEditorDialog::movePageDownClicked() {
     if (k >= library_.pageCount() - 1) return;
     storePage();
     library_.swapPages(k, k + 1);
-    editorUpdating_ = true;
+    fillingFromLibrary_ = true;
     {
         const QSignalBlocker block(pageList_);
         delete pageList_->takeItem(k + 1);
@@ -116,7 +116,7 @@ void FolderEditorDialog::movePageDownClicked() {
         pageList_->setCurrentRow(k + 1);
     }
     ApplyListSelection();
-    editorUpdating_ = false;
+    fillingFromLibrary_ = false;
     library_.selectPage(k + 1);
     showPage();
 }

@@ -56,25 +56,25 @@ QString FolderEditorDialog::NextNumberText(const QString& text) {
     return QString::number(value);
 }
 
-QString FolderEditorDialog::PageNumCaption(int pageCount) {
+QString FolderEditorDialog::PageCountCaption(int pageCount) {
     return QStringLiteral("ページ数 ") + QString::number(pageCount) + QStringLiteral(" / ") +
            QString::number(FolderLibrary::kMaxPages);
 }
 
 void FolderEditorDialog::showPage() {
-    pageNumLabel_->setText(PageNumCaption(library_.pageCount()));
+    pageCountLabel_->setText(PageCountCaption(library_.pageCount()));
     if (!library_.hasPage(library_.currentPage())) return;
-    pageTitle_->setText(library_.current().name);
+    pageNameBox_->setText(library_.current().name);
     for (int i = 0; i < kRows; ++i) {
         Row& r = rows_[i];
         // Read before the rows write through: setting the switch stores it at once.
         const Slot slot = ShownSlot(i);
         r.title->setText(slot.title);
-        r.path->setText(slot.folder);
-        r.seqSwitch->setChecked(slot.renames());
+        r.folder->setText(slot.folder);
+        r.renaming->setChecked(slot.renames());
         renamingClicked(i);
-        r.seqName->setText(slot.fixedName);
-        r.priNum->setText(QString::number(slot.nextNumber));
+        r.fixedName->setText(slot.fixedName);
+        r.nextNumber->setText(QString::number(slot.nextNumber));
     }
 }
 
@@ -84,23 +84,23 @@ void FolderEditorDialog::storePage() {
         const Row& r = rows_[i];
         Slot& slot = ShownSlot(i);
         slot.title = r.title->text();
-        slot.folder = r.path->text();
+        slot.folder = r.folder->text();
         // The box holds 0..1000000 after its change rule.
-        slot.nextNumber = NextNumberText(r.priNum->text()).toInt();
+        slot.nextNumber = NextNumberText(r.nextNumber->text()).toInt();
     }
-    library_.current().name = pageTitle_->text();
+    library_.current().name = pageNameBox_->text();
 }
 
 void FolderEditorDialog::renamingClicked(int i) {
     Row& r = rows_[i];
-    const bool on = r.seqSwitch->isChecked();
-    SetBoxState(r.seqName, on);
-    SetBoxState(r.priNum, on && options_.continueNumbers == 1);
+    const bool on = r.renaming->isChecked();
+    SetBoxState(r.fixedName, on);
+    SetBoxState(r.nextNumber, on && options_.continueNumbers == 1);
     if (library_.hasPage(library_.currentPage())) ShownSlot(i).renaming = on ? 1 : 0;
 }
 
 void FolderEditorDialog::fixedNameChanged(int i) {
-    if (library_.hasPage(library_.currentPage())) ShownSlot(i).fixedName = rows_[i].seqName->text();
+    if (library_.hasPage(library_.currentPage())) ShownSlot(i).fixedName = rows_[i].fixedName->text();
 }
 
 bool FolderEditorDialog::nextNumberKeyPress(int, QChar ch) const {
@@ -108,7 +108,7 @@ bool FolderEditorDialog::nextNumberKeyPress(int, QChar ch) const {
 }
 
 void FolderEditorDialog::nextNumberChanged(int i) {
-    QLineEdit* box = rows_[i].priNum;
+    QLineEdit* box = rows_[i].nextNumber;
     const QString text = box->text();
     const QString normal = NextNumberText(text);
     if (normal == text) return;
@@ -123,10 +123,10 @@ void FolderEditorDialog::clearClicked(int i) {
     ShownSlot(i).folder.clear();
     ShownSlot(i).title.clear();
     r.title->clear();
-    r.path->clear();
-    r.seqName->clear();
-    r.seqSwitch->setChecked(false);
-    r.priNum->setText(QStringLiteral("0"));
+    r.folder->clear();
+    r.fixedName->clear();
+    r.renaming->setChecked(false);
+    r.nextNumber->setText(QStringLiteral("0"));
     renamingClicked(i);
 }
 
@@ -139,14 +139,14 @@ void FolderEditorDialog::browseClicked(int i) {
         return;
     }
     ShownSlot(i).folder = *chosen;
-    rows_[i].path->setText(*chosen);
+    rows_[i].folder->setText(*chosen);
 }
 
-bool FolderEditorDialog::fTitle_OLEDragOver(int i, const QMimeData* data) const {
-    return fNameLabel_OLEDragOver(i, data);
+bool FolderEditorDialog::titleAcceptsDrop(int i, const QMimeData* data) const {
+    return folderAcceptsDrop(i, data);
 }
 
-bool FolderEditorDialog::fNameLabel_OLEDragOver(int, const QMimeData* data) const {
+bool FolderEditorDialog::folderAcceptsDrop(int, const QMimeData* data) const {
     return IsExistingFolder(FirstDroppedPath(data));
 }
 
@@ -166,12 +166,12 @@ void FolderEditorDialog::titleDropped(int i, const QMimeData* data) {
     if (path.isEmpty()) return;
     rows_[i].title->setText(Paths::lastPathComponent(path));
     ShownSlot(i).folder = path;
-    rows_[i].path->setText(path);
+    rows_[i].folder->setText(path);
 }
 
 void FolderEditorDialog::folderDropped(int i, const QMimeData* data) {
     const QString path = DroppedFolder(data);
     if (path.isEmpty()) return;
     ShownSlot(i).folder = path;
-    rows_[i].path->setText(path);
+    rows_[i].folder->setText(path);
 }

@@ -47,58 +47,60 @@ OptionsDialog::~OptionsDialog() = default;
 void OptionsDialog::BuildWidgets() {
     setFixedSize(kClientWidth, kClientHeight);
 
-    tree_ = new QTreeWidget(this);
-    tree_->setObjectName(QStringLiteral("TreeView1"));
-    tree_->setGeometry(8, 8, 137, 241);
-    tree_->setHeaderHidden(true);
-    tree_->setColumnCount(1);
-    tree_->setRootIsDecorated(false);
+    pageTree_ = new QTreeWidget(this);
+    pageTree_->setObjectName(QStringLiteral("pageTree"));
+    pageTree_->setGeometry(8, 8, 137, 241);
+    pageTree_->setHeaderHidden(true);
+    pageTree_->setColumnCount(1);
+    pageTree_->setRootIsDecorated(false);
 
-    heading_ = new QLabel(this);
-    heading_->setObjectName(QStringLiteral("Label2_0"));
-    heading_->setGeometry(160, 8, 249, kLabelHeight + 2);
-    heading_->setIndent(4);
-    heading_->setAutoFillBackground(true);
-    QPalette band = heading_->palette();
+    pageHeading_ = new QLabel(this);
+    pageHeading_->setObjectName(QStringLiteral("pageHeading"));
+    pageHeading_->setGeometry(160, 8, 249, kLabelHeight + 2);
+    pageHeading_->setIndent(4);
+    pageHeading_->setAutoFillBackground(true);
+    QPalette band = pageHeading_->palette();
     band.setColor(QPalette::Window, band.color(QPalette::Highlight));
     band.setColor(QPalette::WindowText, band.color(QPalette::HighlightedText));
-    heading_->setPalette(band);
-    QFont bold = heading_->font();
+    pageHeading_->setPalette(band);
+    QFont bold = pageHeading_->font();
     bold.setBold(true);
-    heading_->setFont(bold);
+    pageHeading_->setFont(bold);
 
-    // The pool: member 0 of each array, then the copies the pages share.
+    // The captions and lists the three pages share; each page places the ones it uses.
     for (int i = 0; i < 6; ++i) {
-        label1_[i] = new QLabel(this);
-        label1_[i]->setObjectName(QStringLiteral("Label1_") + QString::number(i));
+        captions_[i] = new QLabel(this);
+        captions_[i]->setObjectName(QStringLiteral("caption_") + QString::number(i));
     }
     for (int i = 0; i < 3; ++i) {
-        combo1_[i] = new QComboBox(this);
-        combo1_[i]->setObjectName(QStringLiteral("Combo1_") + QString::number(i));
-        combo1_[i]->setEditable(false);
+        lists_[i] = new QComboBox(this);
+        lists_[i]->setObjectName(QStringLiteral("list_") + QString::number(i));
+        lists_[i]->setEditable(false);
     }
     connectorBox_ = new QLineEdit(this);
     connectorBox_->setObjectName(QStringLiteral("connector"));
     LineBreakGuard::AttachNamePart(connectorBox_, services_.msgBox);
-    check1_ = new QCheckBox(this);
-    check1_->setObjectName(QStringLiteral("Check1_0"));
+    continueNumbersBox_ = new QCheckBox(this);
+    continueNumbersBox_->setObjectName(QStringLiteral("continueNumbers"));
     // A value other than 0 and 1 shows as the third state; once clicked the box is two-state.
-    connect(check1_, &QCheckBox::clicked, this, [this] { check1_->setTristate(false); });
+    connect(continueNumbersBox_, &QCheckBox::clicked, this,
+            [this] { continueNumbersBox_->setTristate(false); });
 
-    const QString captions[2] = {QStringLiteral("決定"), QStringLiteral("キャンセル")};
-    for (int i = 0; i < 2; ++i) {
-        command1_[i] = new QPushButton(captions[i], this);
-        command1_[i]->setObjectName(QStringLiteral("Command1_") + QString::number(i));
-        command1_[i]->setAutoDefault(false);
-        command1_[i]->setGeometry(256 + 80 * i, 240, 73, 25);
-        connect(command1_[i], &QPushButton::clicked, this, [this, i] { buttonClicked(i); });
-    }
+    okButton_ = new QPushButton(QStringLiteral("決定"), this);
+    okButton_->setObjectName(QStringLiteral("ok"));
+    okButton_->setGeometry(256, 240, 73, 25);
+    connect(okButton_, &QPushButton::clicked, this, [this] { okClicked(); });
+    cancelButton_ = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancelButton_->setObjectName(QStringLiteral("cancel"));
+    cancelButton_->setGeometry(336, 240, 73, 25);
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { cancelClicked(); });
+    for (QPushButton* button : {okButton_, cancelButton_}) button->setAutoDefault(false);
 
-    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+    connect(pageTree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         if (item) optionPageChosen(item->data(0, Qt::UserRole).toString());
     });
     // Keyboard moves in the tree choose a node as a click does.
-    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+    connect(pageTree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item) optionPageChosen(item->data(0, Qt::UserRole).toString());
     });
 }
@@ -110,8 +112,8 @@ void OptionsDialog::startUp() {
     ShowOptionPage(kUpdate);
     BuildOptionTree();
     {
-        const QSignalBlocker block(tree_);
-        tree_->setCurrentItem(tree_->topLevelItem(0));
+        const QSignalBlocker block(pageTree_);
+        pageTree_->setCurrentItem(pageTree_->topLevelItem(0));
     }
     setWindowTitle(QStringLiteral("オプション"));
 }
@@ -123,36 +125,36 @@ void OptionsDialog::BuildOptionTree() {
         {kInterface, QStringLiteral("操作")},
     };
     for (const auto& [key, caption] : nodes) {
-        auto* item = new QTreeWidgetItem(tree_, QStringList{caption});
+        auto* item = new QTreeWidgetItem(pageTree_, QStringList{caption});
         item->setData(0, Qt::UserRole, key);
     }
 }
 
 void OptionsDialog::ResetOptionPage() {
-    heading_->setText(QString());
+    pageHeading_->setText(QString());
     // Not with signals blocked: the guard of the box must see the text it may go back to.
     connectorBox_->setText(QString());
     connectorBox_->hide();
     connectorBox_->setEnabled(true);
     connectorBox_->resize(kPooledWidth, kTextHeight);
-    check1_->setText(QString());
-    check1_->hide();
-    check1_->setTristate(false);
-    check1_->setChecked(false);
-    for (QLabel* label : label1_) {
+    continueNumbersBox_->setText(QString());
+    continueNumbersBox_->hide();
+    continueNumbersBox_->setTristate(false);
+    continueNumbersBox_->setChecked(false);
+    for (QLabel* label : captions_) {
         label->hide();
         label->setEnabled(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     }
-    for (QComboBox* combo : combo1_) {
+    for (QComboBox* combo : lists_) {
         combo->hide();
         combo->setEnabled(true);
         combo->resize(kPooledWidth, kComboHeight);
     }
 }
 
-void OptionsDialog::PlaceLabel(int i, const QString& text, int left, int top, int width, bool right) {
-    QLabel* label = label1_[i];
+void OptionsDialog::PlaceCaption(int i, const QString& text, int left, int top, int width, bool right) {
+    QLabel* label = captions_[i];
     label->setText(text);
     if (right) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Labels without a listed width take their text's width; a right-aligned text wider than
@@ -168,8 +170,8 @@ void OptionsDialog::PlaceLabel(int i, const QString& text, int left, int top, in
     label->show();
 }
 
-void OptionsDialog::PlaceCombo(int i, const QStringList& entries, int value, int left, int top, int width) {
-    QComboBox* combo = combo1_[i];
+void OptionsDialog::PlaceList(int i, const QStringList& entries, int value, int left, int top, int width) {
+    QComboBox* combo = lists_[i];
     combo->clear();
     combo->addItems(entries);
     // A stored value outside the list shows no entry and stays as it is unless one is picked.
@@ -191,51 +193,51 @@ void OptionsDialog::ShowOptionPage(const QString& key) {
     ResetOptionPage();
     const Working& w = working_;
     if (key == kUpdate) {
-        heading_->setText(QStringLiteral("転送処理設定"));
-        PlaceLabel(0, QStringLiteral("同名ファイルの処理"), 168, 40, 0, false);
-        PlaceCombo(0,
-                   {QStringLiteral("上書きの問い合わせダイアログを表示"), QStringLiteral("強制的に上書き"),
-                    QStringLiteral("末尾に連番を付けて保存")},
-                   w.collisionMode, 168, 58, 225);
-        PlaceLabel(1, QStringLiteral("連番転送設定(個別連番転送を含む)"), 168, 98, 200, false);
-        PlaceLabel(2, QStringLiteral("接続文字："), 178, 123, 80, true);
+        pageHeading_->setText(QStringLiteral("転送処理設定"));
+        PlaceCaption(0, QStringLiteral("同名ファイルの処理"), 168, 40, 0, false);
+        PlaceList(0,
+                  {QStringLiteral("上書きの問い合わせダイアログを表示"), QStringLiteral("強制的に上書き"),
+                   QStringLiteral("末尾に連番を付けて保存")},
+                  w.collisionMode, 168, 58, 225);
+        PlaceCaption(1, QStringLiteral("連番転送設定(個別連番転送を含む)"), 168, 98, 200, false);
+        PlaceCaption(2, QStringLiteral("接続文字："), 178, 123, 80, true);
         connectorBox_->setText(w.connector);
         connectorBox_->setGeometry(260, 120, 40, kTextHeight);
         connectorBox_->show();
-        PlaceLabel(3, QStringLiteral("0の桁数："), 178, 148, 80, true);
-        PlaceCombo(1,
-                   {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
-                    QStringLiteral("5"), QStringLiteral("6")},
-                   w.numberDigitsChoice, 260, 145, 40);
-        PlaceLabel(4, QStringLiteral("連番開始番号："), 178, 173, 80, true);
-        PlaceCombo(2, {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, w.firstNumber, 260,
-                   170, 40);
-        check1_->setText(QStringLiteral("個別連番転送の最後の番号を記憶"));
-        check1_->setGeometry(178, 198, 300, kLabelHeight + 4);  // the window clips it
+        PlaceCaption(3, QStringLiteral("0の桁数："), 178, 148, 80, true);
+        PlaceList(1,
+                  {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+                   QStringLiteral("5"), QStringLiteral("6")},
+                  w.numberDigitsChoice, 260, 145, 40);
+        PlaceCaption(4, QStringLiteral("連番開始番号："), 178, 173, 80, true);
+        PlaceList(2, {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, w.firstNumber, 260,
+                  170, 40);
+        continueNumbersBox_->setText(QStringLiteral("個別連番転送の最後の番号を記憶"));
+        continueNumbersBox_->setGeometry(178, 198, 300, kLabelHeight + 4);  // the window clips it
         if (w.continueNumbers == 0 || w.continueNumbers == 1) {
-            check1_->setChecked(w.continueNumbers == 1);
+            continueNumbersBox_->setChecked(w.continueNumbers == 1);
         } else {
-            check1_->setTristate(true);
-            check1_->setCheckState(Qt::PartiallyChecked);
+            continueNumbersBox_->setTristate(true);
+            continueNumbersBox_->setCheckState(Qt::PartiallyChecked);
         }
-        check1_->show();
+        continueNumbersBox_->show();
     } else if (key == kDelete) {
-        heading_->setText(QStringLiteral("削除処理設定"));
-        PlaceLabel(0, QStringLiteral("削除時の動作"), 168, 40, 0, false);
-        PlaceCombo(0, {QStringLiteral("ごみ箱の設定に準拠"), QStringLiteral("直接削除")}, w.deleteMode, 168, 58,
-                   225);
-        PlaceLabel(1, QStringLiteral("削除警告"), 168, 90, 0, false);
-        PlaceCombo(1, {QStringLiteral("なし"), QStringLiteral("あり")}, w.confirmDelete, 168, 108, 225);
+        pageHeading_->setText(QStringLiteral("削除処理設定"));
+        PlaceCaption(0, QStringLiteral("削除時の動作"), 168, 40, 0, false);
+        PlaceList(0, {QStringLiteral("ごみ箱の設定に準拠"), QStringLiteral("直接削除")}, w.deleteMode, 168, 58,
+                  225);
+        PlaceCaption(1, QStringLiteral("削除警告"), 168, 90, 0, false);
+        PlaceList(1, {QStringLiteral("なし"), QStringLiteral("あり")}, w.confirmDelete, 168, 108, 225);
     } else {
-        heading_->setText(QStringLiteral("操作設定"));
-        PlaceLabel(0, QStringLiteral("カーソルキーの設定"), 168, 40, 0, false);
-        PlaceCombo(0, {QStringLiteral("画像のスライド"), QStringLiteral("↑↓：グループ移動、←→：画像選択")},
-                   w.arrowKeyMode, 168, 58, 225);
+        pageHeading_->setText(QStringLiteral("操作設定"));
+        PlaceCaption(0, QStringLiteral("カーソルキーの設定"), 168, 40, 0, false);
+        PlaceList(0, {QStringLiteral("画像のスライド"), QStringLiteral("↑↓：グループ移動、←→：画像選択")},
+                  w.arrowKeyMode, 168, 58, 225);
     }
 }
 
 int16_t OptionsDialog::PickedValue(int i, int16_t keep) const {
-    const int index = combo1_[i]->currentIndex();
+    const int index = lists_[i]->currentIndex();
     return index >= 0 ? int16_t(index) : keep;
 }
 
@@ -246,7 +248,8 @@ void OptionsDialog::StoreOptionPage() {
         w.connector = connectorBox_->text();
         w.numberDigitsChoice = PickedValue(1, w.numberDigitsChoice);
         w.firstNumber = PickedValue(2, w.firstNumber);
-        if (check1_->checkState() != Qt::PartiallyChecked) w.continueNumbers = check1_->isChecked() ? 1 : 0;
+        if (continueNumbersBox_->checkState() != Qt::PartiallyChecked)
+            w.continueNumbers = continueNumbersBox_->isChecked() ? 1 : 0;
     } else if (currentPageKey_ == kDelete) {
         w.deleteMode = PickedValue(0, w.deleteMode);
         w.confirmDelete = PickedValue(1, w.confirmDelete);
@@ -260,11 +263,11 @@ void OptionsDialog::optionPageChosen(const QString& key) {
     ShowOptionPage(key);
 }
 
-void OptionsDialog::buttonClicked(int index) {
-    if (index != 0) {
-        reject();
-        return;
-    }
+void OptionsDialog::cancelClicked() {
+    reject();
+}
+
+void OptionsDialog::okClicked() {
     StoreOptionPage();
     Options& o = options_;
     const bool fitMode = o.fitToView;  // not the dialog's to change

@@ -43,8 +43,10 @@ public:
     // lies outside the list) keeps the working value.
     void StoreOptionPage();
     void optionPageChosen(const QString& key);
-    // 0 "決定", 1 "キャンセル".
-    void buttonClicked(int index);
+    // "決定": takes the edits, adjusts the next numbers, writes the options file, accepts.
+    void okClicked();
+    // "キャンセル": changes and writes nothing.
+    void cancelClicked();
 
     const Working& WorkingOptions() const { return working_; }
     // The options and the library as "決定" left them (as given before it).
@@ -52,20 +54,29 @@ public:
     const FolderLibrary& library() const { return library_; }
     const QString& CurrentPageKey() const { return currentPageKey_; }
 
-    QTreeWidget* TreeView1() const { return tree_; }
-    QLabel* Label2() const { return heading_; }
-    QLabel* Label1(int i) const { return label1_[i]; }
-    QComboBox* Combo1(int i) const { return combo1_[i]; }
+    QTreeWidget* pageTree() const { return pageTree_; }
+    QLabel* pageHeading() const { return pageHeading_; }
+    // The page's captions from the top, 0..5; those it does not use are hidden.
+    QLabel* caption(int i) const { return captions_[i]; }
+    // The pages share three lists: each accessor gives the one its page shows, which means
+    // that option while that page is on display.
+    QComboBox* collisionModeBox() const { return lists_[0]; }    // "update"
+    QComboBox* numberDigitsBox() const { return lists_[1]; }     // "update"
+    QComboBox* firstNumberBox() const { return lists_[2]; }      // "update"
+    QComboBox* deleteModeBox() const { return lists_[0]; }       // "delete"
+    QComboBox* confirmDeleteBox() const { return lists_[1]; }    // "delete"
+    QComboBox* arrowKeysBox() const { return lists_[0]; }        // "interface"
     QLineEdit* connectorBox() const { return connectorBox_; }
-    QCheckBox* Check1() const { return check1_; }
-    QPushButton* Command1(int i) const { return command1_[i]; }
+    QCheckBox* continueNumbersBox() const { return continueNumbersBox_; }
+    QPushButton* okButton() const { return okButton_; }
+    QPushButton* cancelButton() const { return cancelButton_; }
 
 private:
     void startUp();
     void BuildOptionTree();
     void BuildWidgets();
-    void PlaceLabel(int i, const QString& text, int left, int top, int width, bool right);
-    void PlaceCombo(int i, const QStringList& entries, int value, int left, int top, int width);
+    void PlaceCaption(int i, const QString& text, int left, int top, int width, bool right);
+    void PlaceList(int i, const QStringList& entries, int value, int left, int top, int width);
     int16_t PickedValue(int i, int16_t keep) const;
 
     Services services_;
@@ -76,11 +87,12 @@ private:
     Working working_;
     QString currentPageKey_;
 
-    QTreeWidget* tree_ = nullptr;
-    QLabel* heading_ = nullptr;
-    std::array<QLabel*, 6> label1_{};
-    std::array<QComboBox*, 3> combo1_{};
+    QTreeWidget* pageTree_ = nullptr;
+    QLabel* pageHeading_ = nullptr;
+    std::array<QLabel*, 6> captions_{};
+    std::array<QComboBox*, 3> lists_{};
     QLineEdit* connectorBox_ = nullptr;
-    QCheckBox* check1_ = nullptr;
-    std::array<QPushButton*, 2> command1_{};
+    QCheckBox* continueNumbersBox_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
 };

@@ -28,14 +28,14 @@ PageReportWindow::PageReportWindow(const FolderLibrary& library, QWidget* parent
     setObjectName(QStringLiteral("PageReportWindow"));
     // The title, the button and the box keep the texts they have always shown.
     setWindowTitle(QStringLiteral("Form3"));
-    command1_ = new QPushButton(QStringLiteral("Command1"), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(Px(120), Px(0), Px(1335), Px(255));
+    reportButton_ = new QPushButton(QStringLiteral("Command1"), this);
+    reportButton_->setObjectName(QStringLiteral("reportButton"));
+    reportButton_->setGeometry(Px(120), Px(0), Px(1335), Px(255));
     reportText_ = new QPlainTextEdit(QStringLiteral("Text1"), this);
     reportText_->setObjectName(QStringLiteral("reportText"));
     reportText_->setGeometry(Px(0), Px(360), Px(6975), Px(3135));
     resize(Px(6960), Px(3795));
-    connect(command1_, &QPushButton::clicked, this, &PageReportWindow::writeReport);
+    connect(reportButton_, &QPushButton::clicked, this, &PageReportWindow::writeReport);
 }
 
 QString PageReportWindow::ReportText(const FolderLibrary& library) {
@@ -51,7 +51,7 @@ void PageReportWindow::writeReport() {
 
 void PageReportWindow::UnloadAll() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* form = qobject_cast<PageReportWindow*>(w)) form->close();
+        if (auto* window = qobject_cast<PageReportWindow*>(w)) window->close();
 }
 
 void PageReportWindow::resizeEvent(QResizeEvent* event) {

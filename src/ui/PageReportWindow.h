@@ -16,13 +16,13 @@ public:
 
     // Replaces the text of the report box with the two report lines, each ending in CR LF.
     void writeReport();
-    // The report Command1 writes.
+    // The report the button writes.
     static QString ReportText(const FolderLibrary& library);
     // Closes every open inspection window (the main window's unload).
     static void UnloadAll();
 
     QPlainTextEdit* reportText() const { return reportText_; }
-    QPushButton* Command1() const { return command1_; }
+    QPushButton* reportButton() const { return reportButton_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -32,6 +32,6 @@ private:
 
     const FolderLibrary& library_;
 
-    QPushButton* command1_ = nullptr;
+    QPushButton* reportButton_ = nullptr;
     QPlainTextEdit* reportText_ = nullptr;
 };

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <fcntl.h>
@@ -98,15 +97,12 @@ TEST(ImageListBuild, MoreThan32767Files) {
     const int n = 33000;
     const QByteArray base = QFile::encodeName(dir.path()) + "/f";
     for (int i = 0; i < n; ++i) Touch(base + QByteArray::number(i) + ".gif");
-    QElapsedTimer t;
-    t.start();
     const QStringList list = ImageList::listFolder(dir.path(), false);
     ASSERT_EQ(list.size(), n);
     EXPECT_EQ(list.first(), "f0.gif");
     EXPECT_EQ(list.at(9), "f9.gif");
     EXPECT_EQ(list.at(10), "f10.gif");
     EXPECT_EQ(list.last(), "f32999.gif");
-    EXPECT_LT(t.elapsed(), 10000);
 }
 
 namespace {

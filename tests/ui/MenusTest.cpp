@@ -127,9 +127,9 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
     form->RunModal = [](QDialog& d) {
         auto& editor = dynamic_cast<FolderEditorDialog&>(d);
         editor.addPageClicked();
-        editor.PageTitle()->setText(QStringLiteral("Holiday"));
-        QTest::keyClicks(editor.fNameLabel(2), QStringLiteral("/srv/pics"));
-        QTest::keyClicks(editor.fTitle(2), QStringLiteral("Pics"));
+        editor.pageNameBox()->setText(QStringLiteral("Holiday"));
+        QTest::keyClicks(editor.folderBox(2), QStringLiteral("/srv/pics"));
+        QTest::keyClicks(editor.titleBox(2), QStringLiteral("Pics"));
         editor.closeClicked();
     };
     Trigger("editFolders");
@@ -153,8 +153,8 @@ TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
     form->RunModal = [](QDialog& d) {
         auto& options = dynamic_cast<OptionsDialog&>(d);
         options.optionPageChosen(QStringLiteral("interface"));
-        options.Combo1(0)->setCurrentIndex(0);
-        options.buttonClicked(0);
+        options.arrowKeysBox()->setCurrentIndex(0);
+        options.okClicked();
     };
     Trigger("showKeys");
     const QString before = overviewPanel();
@@ -163,7 +163,7 @@ TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
     EXPECT_EQ(overviewPanel(), before);
     EXPECT_EQ(program.read("config/設定_オプション.ini").count("\r\n"), 11);
 
-    form->RunModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).buttonClicked(1); };
+    form->RunModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).cancelClicked(); };
     QFile::remove(program.file("config/設定_オプション.ini"));
     Trigger("editOptions");
     EXPECT_FALSE(program.exists("config/設定_オプション.ini"));

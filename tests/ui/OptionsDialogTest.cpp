@@ -40,7 +40,7 @@ protected:
     }
     // Chooses entry `index` as the user does.
     static void Pick(QComboBox* c, int index) { c->setCurrentIndex(index); }
-    static QTreeWidgetItem* Node(OptionsDialog& w, int i) { return w.TreeView1()->topLevelItem(i); }
+    static QTreeWidgetItem* Node(OptionsDialog& w, int i) { return w.pageTree()->topLevelItem(i); }
     QByteArray File0() const { return program.read("config/設定_オプション.ini"); }
 
     int placementAsked = 0;
@@ -53,45 +53,45 @@ TEST_F(OptionsDialogTest, OpensOnTheTransferPageWithTheListedLayout) {
     auto w = Open();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("オプション"));
     EXPECT_EQ(w->size(), QSize(416, 271));
-    ASSERT_EQ(w->TreeView1()->topLevelItemCount(), 3);
+    ASSERT_EQ(w->pageTree()->topLevelItemCount(), 3);
     EXPECT_EQ(Node(*w, 0)->text(0), QStringLiteral("転送処理"));
     EXPECT_EQ(Node(*w, 1)->text(0), QStringLiteral("削除処理"));
     EXPECT_EQ(Node(*w, 2)->text(0), QStringLiteral("操作"));
-    EXPECT_EQ(w->TreeView1()->currentItem(), Node(*w, 0));
-    EXPECT_EQ(w->TreeView1()->geometry(), QRect(8, 8, 137, 241));
-    EXPECT_EQ(w->Command1(0)->text(), QStringLiteral("決定"));
-    EXPECT_EQ(w->Command1(1)->text(), QStringLiteral("キャンセル"));
-    EXPECT_EQ(w->Command1(0)->geometry(), QRect(256, 240, 73, 25));
-    EXPECT_EQ(w->Command1(1)->geometry(), QRect(336, 240, 73, 25));
+    EXPECT_EQ(w->pageTree()->currentItem(), Node(*w, 0));
+    EXPECT_EQ(w->pageTree()->geometry(), QRect(8, 8, 137, 241));
+    EXPECT_EQ(w->okButton()->text(), QStringLiteral("決定"));
+    EXPECT_EQ(w->cancelButton()->text(), QStringLiteral("キャンセル"));
+    EXPECT_EQ(w->okButton()->geometry(), QRect(256, 240, 73, 25));
+    EXPECT_EQ(w->cancelButton()->geometry(), QRect(336, 240, 73, 25));
 
     EXPECT_EQ(w->CurrentPageKey(), QStringLiteral("update"));
-    EXPECT_EQ(w->Label2()->text(), QStringLiteral("転送処理設定"));
-    EXPECT_EQ(w->Label2()->geometry().topLeft(), QPoint(160, 8));
-    EXPECT_EQ(w->Label1(0)->text(), QStringLiteral("同名ファイルの処理"));
-    EXPECT_EQ(w->Label1(1)->text(), QStringLiteral("連番転送設定(個別連番転送を含む)"));
-    EXPECT_EQ(w->Label1(2)->text(), QStringLiteral("接続文字："));
-    EXPECT_TRUE(w->Label1(2)->alignment() & Qt::AlignRight);
-    EXPECT_EQ(w->Label1(3)->text(), QStringLiteral("0の桁数："));
-    EXPECT_EQ(w->Label1(4)->text(), QStringLiteral("連番開始番号："));
-    EXPECT_EQ(w->Check1()->text(), QStringLiteral("個別連番転送の最後の番号を記憶"));
-    EXPECT_EQ(w->Combo1(0)->geometry().topLeft(), QPoint(168, 58));
+    EXPECT_EQ(w->pageHeading()->text(), QStringLiteral("転送処理設定"));
+    EXPECT_EQ(w->pageHeading()->geometry().topLeft(), QPoint(160, 8));
+    EXPECT_EQ(w->caption(0)->text(), QStringLiteral("同名ファイルの処理"));
+    EXPECT_EQ(w->caption(1)->text(), QStringLiteral("連番転送設定(個別連番転送を含む)"));
+    EXPECT_EQ(w->caption(2)->text(), QStringLiteral("接続文字："));
+    EXPECT_TRUE(w->caption(2)->alignment() & Qt::AlignRight);
+    EXPECT_EQ(w->caption(3)->text(), QStringLiteral("0の桁数："));
+    EXPECT_EQ(w->caption(4)->text(), QStringLiteral("連番開始番号："));
+    EXPECT_EQ(w->continueNumbersBox()->text(), QStringLiteral("個別連番転送の最後の番号を記憶"));
+    EXPECT_EQ(w->collisionModeBox()->geometry().topLeft(), QPoint(168, 58));
     // At least the designed width; wider only as far as the longest entry needs.
-    EXPECT_GE(w->Combo1(0)->width(), 225);
-    EXPECT_LE(w->Combo1(0)->geometry().right(), 416 - 8);
+    EXPECT_GE(w->collisionModeBox()->width(), 225);
+    EXPECT_LE(w->collisionModeBox()->geometry().right(), 416 - 8);
     EXPECT_EQ(w->connectorBox()->geometry().topLeft(), QPoint(260, 120));
     EXPECT_EQ(w->connectorBox()->width(), 40);
-    EXPECT_EQ(w->Combo1(2)->geometry().topLeft(), QPoint(260, 170));
-    EXPECT_EQ(w->Check1()->geometry().topLeft(), QPoint(178, 198));
-    EXPECT_TRUE(w->Label1(5)->isHidden());
+    EXPECT_EQ(w->firstNumberBox()->geometry().topLeft(), QPoint(260, 170));
+    EXPECT_EQ(w->continueNumbersBox()->geometry().topLeft(), QPoint(178, 198));
+    EXPECT_TRUE(w->caption(5)->isHidden());
 
-    EXPECT_EQ(Items(w->Combo1(0)), (QStringList{"上書きの問い合わせダイアログを表示", "強制的に上書き",
+    EXPECT_EQ(Items(w->collisionModeBox()), (QStringList{"上書きの問い合わせダイアログを表示", "強制的に上書き",
                                                 "末尾に連番を付けて保存"}));
-    EXPECT_EQ(Items(w->Combo1(1)), (QStringList{"1", "2", "3", "4", "5", "6"}));
-    EXPECT_EQ(Items(w->Combo1(2)), (QStringList{"0", "1", "2"}));
-    EXPECT_EQ(w->Combo1(1)->currentIndex(), 2);  // defaults: three digits, start at 1
-    EXPECT_EQ(w->Combo1(2)->currentIndex(), 1);
+    EXPECT_EQ(Items(w->numberDigitsBox()), (QStringList{"1", "2", "3", "4", "5", "6"}));
+    EXPECT_EQ(Items(w->firstNumberBox()), (QStringList{"0", "1", "2"}));
+    EXPECT_EQ(w->numberDigitsBox()->currentIndex(), 2);  // defaults: three digits, start at 1
+    EXPECT_EQ(w->firstNumberBox()->currentIndex(), 1);
     EXPECT_EQ(w->connectorBox()->text(), QStringLiteral("_"));
-    EXPECT_FALSE(w->Check1()->isChecked());
+    EXPECT_FALSE(w->continueNumbersBox()->isChecked());
 }
 
 TEST_F(OptionsDialogTest, EachPageBuildsItsOwnMembersOfThePool) {
@@ -99,22 +99,22 @@ TEST_F(OptionsDialogTest, EachPageBuildsItsOwnMembersOfThePool) {
     options.arrowKeyMode = 0;
     auto w = Open();
     w->optionPageChosen(QStringLiteral("delete"));
-    EXPECT_EQ(w->Label2()->text(), QStringLiteral("削除処理設定"));
-    EXPECT_EQ(w->Label1(1)->text(), QStringLiteral("削除警告"));
-    EXPECT_EQ(w->Combo1(1)->geometry().topLeft(), QPoint(168, 108));
-    EXPECT_EQ(Items(w->Combo1(0)), (QStringList{"ごみ箱の設定に準拠", "直接削除"}));
-    EXPECT_EQ(Items(w->Combo1(1)), (QStringList{"なし", "あり"}));
-    EXPECT_EQ(w->Combo1(1)->currentIndex(), 1);
+    EXPECT_EQ(w->pageHeading()->text(), QStringLiteral("削除処理設定"));
+    EXPECT_EQ(w->caption(1)->text(), QStringLiteral("削除警告"));
+    EXPECT_EQ(w->confirmDeleteBox()->geometry().topLeft(), QPoint(168, 108));
+    EXPECT_EQ(Items(w->deleteModeBox()), (QStringList{"ごみ箱の設定に準拠", "直接削除"}));
+    EXPECT_EQ(Items(w->confirmDeleteBox()), (QStringList{"なし", "あり"}));
+    EXPECT_EQ(w->confirmDeleteBox()->currentIndex(), 1);
     EXPECT_TRUE(w->connectorBox()->isHidden());
-    EXPECT_TRUE(w->Check1()->isHidden());
-    EXPECT_TRUE(w->Combo1(2)->isHidden());
+    EXPECT_TRUE(w->continueNumbersBox()->isHidden());
+    EXPECT_TRUE(w->firstNumberBox()->isHidden());
 
     w->optionPageChosen(QStringLiteral("interface"));
-    EXPECT_EQ(w->Label2()->text(), QStringLiteral("操作設定"));
-    EXPECT_EQ(w->Label1(0)->text(), QStringLiteral("カーソルキーの設定"));
-    EXPECT_EQ(Items(w->Combo1(0)), (QStringList{"画像のスライド", "↑↓：グループ移動、←→：画像選択"}));
-    EXPECT_EQ(w->Combo1(0)->currentIndex(), 0);
-    EXPECT_TRUE(w->Combo1(1)->isHidden());
+    EXPECT_EQ(w->pageHeading()->text(), QStringLiteral("操作設定"));
+    EXPECT_EQ(w->caption(0)->text(), QStringLiteral("カーソルキーの設定"));
+    EXPECT_EQ(Items(w->arrowKeysBox()), (QStringList{"画像のスライド", "↑↓：グループ移動、←→：画像選択"}));
+    EXPECT_EQ(w->arrowKeysBox()->currentIndex(), 0);
+    EXPECT_TRUE(w->confirmDeleteBox()->isHidden());
 
     w->optionPageChosen(QStringLiteral("elsewhere"));
     EXPECT_EQ(w->CurrentPageKey(), QStringLiteral("interface"));
@@ -122,22 +122,22 @@ TEST_F(OptionsDialogTest, EachPageBuildsItsOwnMembersOfThePool) {
 
 TEST_F(OptionsDialogTest, EditsSurvivePageSwitchesAndTheSameNodeStoresItsPage) {
     auto w = Open();
-    Pick(w->Combo1(0), 2);
-    Pick(w->Combo1(1), 5);
-    QTest::mouseClick(w->TreeView1()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      w->TreeView1()->visualItemRect(Node(*w, 0)).center());
+    Pick(w->collisionModeBox(), 2);
+    Pick(w->numberDigitsBox(), 5);
+    QTest::mouseClick(w->pageTree()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      w->pageTree()->visualItemRect(Node(*w, 0)).center());
     EXPECT_EQ(w->WorkingOptions().collisionMode, 2);
     EXPECT_EQ(w->WorkingOptions().numberDigitsChoice, 5);  // "6" digits
-    EXPECT_EQ(w->Combo1(0)->currentIndex(), 2);
+    EXPECT_EQ(w->collisionModeBox()->currentIndex(), 2);
 
     w->optionPageChosen(QStringLiteral("delete"));
-    Pick(w->Combo1(0), 1);
+    Pick(w->deleteModeBox(), 1);
     w->optionPageChosen(QStringLiteral("update"));
-    EXPECT_EQ(w->Combo1(0)->currentIndex(), 2);
-    EXPECT_EQ(w->Combo1(1)->currentIndex(), 5);
+    EXPECT_EQ(w->collisionModeBox()->currentIndex(), 2);
+    EXPECT_EQ(w->numberDigitsBox()->currentIndex(), 5);
     EXPECT_EQ(Chosen().collisionMode, 0);  // only the working copy so far
 
-    w->Command1(0)->click();
+    w->okButton()->click();
     EXPECT_EQ(Chosen().collisionMode, 2);
     EXPECT_EQ(Chosen().numberDigitsChoice, 5);
     EXPECT_EQ(Chosen().deleteMode, 1);
@@ -151,12 +151,12 @@ TEST_F(OptionsDialogTest, EditsSurvivePageSwitchesAndTheSameNodeStoresItsPage) {
 TEST_F(OptionsDialogTest, CancelChangesAndWritesNothing) {
     library.page(0).folderSlots[3].nextNumber = 2;
     auto w = Open();
-    Pick(w->Combo1(2), 0);
-    w->Check1()->click();
+    Pick(w->firstNumberBox(), 0);
+    w->continueNumbersBox()->click();
     w->connectorBox()->setText(QStringLiteral("-"));
     w->optionPageChosen(QStringLiteral("delete"));
-    Pick(w->Combo1(0), 1);
-    w->Command1(1)->click();
+    Pick(w->deleteModeBox(), 1);
+    w->cancelButton()->click();
     EXPECT_EQ(Chosen().firstNumber, 1);
     EXPECT_EQ(Chosen().continueNumbers, 0);
     EXPECT_EQ(Chosen().connector, QStringLiteral("_"));
@@ -174,9 +174,9 @@ TEST_F(OptionsDialogTest, NewStartMovesOnlyIdleCountersAndForgettingClearsEveryC
     library.page(2).folderSlots[2].nextNumber = 1;
     library.page(2).folderSlots[2].renaming = 1;  // switch on: kept
     auto w = Open();
-    EXPECT_TRUE(w->Check1()->isChecked());
-    Pick(w->Combo1(2), 0);
-    w->buttonClicked(0);
+    EXPECT_TRUE(w->continueNumbersBox()->isChecked());
+    Pick(w->firstNumberBox(), 0);
+    w->okClicked();
     EXPECT_EQ(Edited().page(0).folderSlots[0].nextNumber, 0);
     EXPECT_EQ(Edited().page(0).folderSlots[1].nextNumber, 3);
     EXPECT_EQ(Edited().page(2).folderSlots[2].nextNumber, 1);
@@ -186,9 +186,9 @@ TEST_F(OptionsDialogTest, NewStartMovesOnlyIdleCountersAndForgettingClearsEveryC
     options = Chosen();
     library = Edited();
     auto v = Open();
-    v->Check1()->click();
-    Pick(v->Combo1(2), 2);
-    v->buttonClicked(0);
+    v->continueNumbersBox()->click();
+    Pick(v->firstNumberBox(), 2);
+    v->okClicked();
     EXPECT_EQ(Chosen().continueNumbers, 0);
     for (int p = 0; p < 3; ++p)
         for (int s = 0; s < 10; ++s) EXPECT_EQ(Edited().page(p).folderSlots[s].nextNumber, 0) << p << "," << s;
@@ -199,12 +199,12 @@ TEST_F(OptionsDialogTest, ValuesOutsideTheListsShowNoEntryAndSurvive) {
     options.numberDigitsChoice = 9;
     options.continueNumbers = 2;
     auto w = Open();
-    EXPECT_EQ(w->Combo1(1)->currentIndex(), -1);
-    EXPECT_EQ(w->Check1()->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(w->numberDigitsBox()->currentIndex(), -1);
+    EXPECT_EQ(w->continueNumbersBox()->checkState(), Qt::PartiallyChecked);
     w->optionPageChosen(QStringLiteral("delete"));
-    EXPECT_EQ(w->Combo1(0)->currentIndex(), -1);
+    EXPECT_EQ(w->deleteModeBox()->currentIndex(), -1);
     w->optionPageChosen(QStringLiteral("update"));
-    w->buttonClicked(0);
+    w->okClicked();
     EXPECT_EQ(Chosen().deleteMode, 5);
     EXPECT_EQ(Chosen().numberDigitsChoice, 9);
     EXPECT_EQ(Chosen().continueNumbers, 2);
@@ -212,11 +212,11 @@ TEST_F(OptionsDialogTest, ValuesOutsideTheListsShowNoEntryAndSurvive) {
     // Picking an entry replaces the odd value.
     options = Chosen();
     auto v = Open();
-    v->Check1()->click();
-    EXPECT_EQ(v->Check1()->checkState(), Qt::Checked);
+    v->continueNumbersBox()->click();
+    EXPECT_EQ(v->continueNumbersBox()->checkState(), Qt::Checked);
     v->optionPageChosen(QStringLiteral("delete"));
-    Pick(v->Combo1(0), 0);
-    v->buttonClicked(0);
+    Pick(v->deleteModeBox(), 0);
+    v->okClicked();
     EXPECT_EQ(Chosen().deleteMode, 0);
     EXPECT_EQ(Chosen().continueNumbers, 1);
 }
@@ -227,7 +227,7 @@ TEST_F(OptionsDialogTest, ConnectorTextIsTakenAsTypedButNeverWithALineBreak) {
     QTest::keyClicks(w->connectorBox(), QStringLiteral("*?"));
     w->connectorBox()->insert(QStringLiteral("\n"));
     EXPECT_EQ(msg.texts(), QStringList{LineBreakGuard::Message()});
-    w->buttonClicked(0);
+    w->okClicked();
     EXPECT_EQ(Chosen().connector, QStringLiteral("*?"));
 }
 
@@ -243,7 +243,7 @@ TEST_F(OptionsDialogTest, ConnectorRefusesQuotesSlashesAndDots) {
     QTest::keyClick(box, Qt::Key_Period);
     EXPECT_EQ(box->text(), QStringLiteral("_"));
     EXPECT_EQ(msg.texts(), (QStringList{NamePart::Refusal("\""), NamePart::Refusal("/"), NamePart::Refusal(".")}));
-    w->buttonClicked(0);
+    w->okClicked();
     EXPECT_EQ(Chosen().connector, QStringLiteral("_"));
 }
 

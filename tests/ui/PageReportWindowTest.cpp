@@ -15,12 +15,12 @@ TEST(PageReportWindowTest, ReportsTheCurrentPageOnceHoweverOftenAsked) {
     library.appendPage(QStringLiteral("新規ページ"));
     PageReportWindow f(library);
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Form3"));
-    EXPECT_EQ(f.Command1()->text(), QStringLiteral("Command1"));
+    EXPECT_EQ(f.reportButton()->text(), QStringLiteral("Command1"));
     EXPECT_EQ(f.reportText()->toPlainText(), QStringLiteral("Text1"));
     const QString expected = QStringLiteral("現在のページ(gl_PageNum)：0\r\n現在のページ(gs_PageName)：新規ページ\r\n");
     EXPECT_EQ(PageReportWindow::ReportText(library), expected);
-    f.Command1()->click();
-    f.Command1()->click();
+    f.reportButton()->click();
+    f.reportButton()->click();
     EXPECT_EQ(f.reportText()->toPlainText().count(QStringLiteral("現在のページ")), 2);
 
     library.appendPage(QString());
