@@ -188,6 +188,24 @@ TEST_F(UndoFaultTest, WhatStandsInTheWayIsToldAndNothingMoves) {
     EXPECT_EQ(RawContents(TrashFolder() + "/files").size(), 1u);
 }
 
+// The trash already holds a file of that name: the entry made is found all the same, and the
+// other one stays.
+TEST_F(UndoFaultTest, TheTrashedFileIsFoundAmongOthersOfItsName) {
+    PosixFileSystem fs;
+    Done(Op::Copy, tmp.path());
+    const QString source = src_ + "/" + kName;
+    WriteRaw(QFile::encodeName(source), kOld);
+    ASSERT_TRUE(Transfer::remove(fs, source, Deletion::ToTrash).done());
+    WriteRaw(QFile::encodeName(source), kNew);
+    const Result trashed = Transfer::remove(fs, source, Deletion::ToTrash);
+    ASSERT_TRUE(trashed.done());
+    EXPECT_TRUE(Transfer::undo(fs, trashed).done());
+    EXPECT_EQ(RawContents(src_), (Contents{{QFile::encodeName(kName), kNew}}));
+    const Contents trash = RawContents(TrashFolder() + "/files");
+    ASSERT_EQ(trash.size(), 1u);
+    EXPECT_EQ(trash.begin()->second, kOld);
+}
+
 // A full disk and a read-only folder where the photo came from: the undo fails, says why, and
 // the photo stays where it was.
 TEST_F(UndoFaultTest, AFullOrReadOnlyFolderOfOriginFails) {
