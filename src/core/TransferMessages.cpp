@@ -52,7 +52,7 @@ QString messageFor(const UndoResult& result) {
         case Status::CopyChanged:
             return QStringLiteral("コピーしたファイルが変更されているため、削除せずに残しました") + br + result.path;
         case Status::OriginalMissing:
-            return QStringLiteral("コピー元のファイルが見当たらないため、コピーを削除せずに残しました") + br +
+            return QStringLiteral("コピー元のファイルが見当たらないか変更されているため、コピーを削除せずに残しました") + br +
                    result.path;
         case Status::NotInTrash:
             return QStringLiteral("ごみ箱にファイルが見当たらないため元に戻せません") + br + result.path;
