@@ -1,6 +1,7 @@
 #include "ImageList.h"
 
 #include "FileSystem.h"
+#include "NaturalOrder.h"
 
 namespace {
 bool EndsWithImageExtension(QStringView name, bool png, Qt::CaseSensitivity cs) {
@@ -64,4 +65,36 @@ bool ImageList::removeShown() {
     if (position_ == count() + 1) position_ = 1;
     if (names_.isEmpty()) position_ = 0;
     return true;
+}
+
+void ImageList::insertAndShow(const QString& name) {
+    int32_t at = names_.indexOf(name) + 1;
+    if (at == 0) {
+        // The first entry the name sorts before; the others keep their places.
+        auto before = [](const QString& a, const QString& b) {
+            QStringList pair{b, a};
+            NaturalOrder::sort(&pair);
+            return pair.first() == a;
+        };
+        qsizetype low = 0, high = names_.size();
+        while (low < high) {
+            const qsizetype mid = (low + high) / 2;
+            if (before(name, names_.at(mid)))
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        names_.insert(low, name);
+        at = int32_t(low) + 1;
+    }
+    position_ = at;
+}
+
+bool ImageList::removeName(const QString& name) {
+    const int32_t at = names_.indexOf(name) + 1;
+    if (at == 0) return false;
+    if (at == position_) return removeShown();
+    names_.removeAt(at - 1);
+    if (at < position_) --position_;
+    return false;
 }

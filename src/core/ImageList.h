@@ -45,6 +45,11 @@ public:
     // wraps to the first, removing the only one leaves position 0. False (nothing changes) when
     // no entry is shown.
     bool removeShown();
+    // Puts `name` back at its place in the order (when it is not listed yet) and shows it.
+    void insertAndShow(const QString& name);
+    // Drops the entry `name` if listed; the shown entry stays shown unless it is the one
+    // dropped, which removeShown's rule then replaces. True when the shown entry was dropped.
+    bool removeName(const QString& name);
 
 private:
     QString folder_;

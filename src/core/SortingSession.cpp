@@ -111,6 +111,9 @@ void SortingSession::sendToSlot(int d, TransferQuestions& questions) {
     Slot& slot = library_.current().folderSlots[static_cast<size_t>(d)];
 
     const Transfer::Plan plan = Transfer::makePlan(*fs_, list_.folder(), list_.shownName(), slot, options_);
+    std::optional<History::Number> number;
+    if (plan.nextNumber)
+        number = History::Number{library_.currentPage(), d, slot.folder, slot.nextNumber, *plan.nextNumber};
     // Stored before the transfer, so a failed one never reuses the number.
     if (plan.nextNumber) slot.nextNumber = *plan.nextNumber;
     const bool copy = copyMode_;
@@ -119,6 +122,7 @@ void SortingSession::sendToSlot(int d, TransferQuestions& questions) {
                            Transfer::deletionOf(options_));
     emit resultReady(result);
     if (!result.done()) return;
+    history_.push({result, number});
     if (copy) {
         copied_ = true;
         copiedSlot_ = static_cast<int16_t>(d);
@@ -136,9 +140,51 @@ void SortingSession::deleteShown(TransferQuestions& questions) {
     const Transfer::Result result = Transfer::deleteFile(*fs_, questions, target, options_);
     emit resultReady(result);
     if (!result.done()) return;
+    history_.push({result, std::nullopt});
     removeShown();
     copied_ = false;
     emit statusChanged();
+}
+
+void SortingSession::undoLast() {
+    if (locked_ || listing_ || history_.empty()) return;
+    const History::Entry entry = history_.last();
+    const Transfer::UndoResult undone = Transfer::undo(*fs_, entry.done);
+    if (!undone.keepsAction()) history_.dropLast();
+    // The slot's number steps back once the numbered name is free again.
+    if (undone.goneFromDestination && entry.number) {
+        const History::Number& n = *entry.number;
+        if (library_.hasPage(n.page)) {
+            Slot& slot = library_.page(n.page).folderSlots[static_cast<size_t>(n.slot)];
+            if (slot.folder == n.folder && slot.nextNumber == n.after) slot.nextNumber = n.before;
+        }
+    }
+    emit undoReady(undone);
+    settleListAfterUndo(entry.done, undone);
+    emit statusChanged();
+}
+
+void SortingSession::settleListAfterUndo(const Transfer::Result& done, const Transfer::UndoResult& undone) {
+    const bool copy = done.action == Transfer::Action::Copied || done.action == Transfer::Action::CopiedOver;
+    if (copy && undone.goneFromDestination) copied_ = false;
+    const QString shownFolder = list_.folder();
+    bool showAnew = false;
+    if (undone.goneFromDestination && FsPath::WithSlash(FsPath::FolderOf(done.destination)) == shownFolder) {
+        const QString name = FsPath::NameOf(done.destination);
+        // A replaced file that came back has the name again.
+        const bool refilled = undone.done() && done.action != Transfer::Action::Copied &&
+                              done.action != Transfer::Action::Moved;
+        if (refilled)
+            showAnew = list_.shownName() == name;
+        else
+            showAnew = list_.removeName(name);
+        if (list_.count() == 0) imageShown_ = false;
+    }
+    if (undone.backAtSource && FsPath::WithSlash(FsPath::FolderOf(done.source)) == shownFolder) {
+        list_.insertAndShow(FsPath::NameOf(done.source));
+        showAnew = true;
+    }
+    if (showAnew) emit shownFileChanged();
 }
 
 void SortingSession::removeShown() {

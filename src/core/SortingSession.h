@@ -7,9 +7,11 @@
 #include <functional>
 
 #include "FolderLibrary.h"
+#include "History.h"
 #include "ImageList.h"
 #include "Options.h"
 #include "TransferResult.h"
+#include "Undo.h"
 
 class FileSystem;
 class TransferQuestions;
@@ -76,6 +78,13 @@ public:
     // Deletes the shown file (unless locked), as the options say.
     void deleteShown(TransferQuestions& questions);
 
+    // Takes back the latest transfer or delete of this run still on the history (Transfer::undo),
+    // whatever page is current; nothing while locked or while a folder is listed. A file that
+    // comes back into the shown folder is listed at its place and shown; one that leaves it is
+    // dropped from the list. A slot's next number steps back with the action that moved it on.
+    // undoReady comes before the list changes.
+    void undoLast();
+
     void setMoveMode();  // and clears the copied mark
     void setCopyMode();
     void toggleLock();
@@ -101,6 +110,8 @@ signals:
     void fitModeChanged();
     // A transfer or delete was tried; sent before the list changes.
     void resultReady(const Transfer::Result& result);
+    // An undo was tried (not sent when there was nothing to undo).
+    void undoReady(const Transfer::UndoResult& result);
 
 private:
     void stepFile(int direction);
@@ -109,12 +120,15 @@ private:
     void listFolder(const QString& folder);
     void showFirst();
     bool clearCopied();
+    // After an undo: the shown list as if the action had never been.
+    void settleListAfterUndo(const Transfer::Result& done, const Transfer::UndoResult& undone);
 
     FileSystem* fs_;
     Lister lister_;
     ImageList list_;
     Options options_;
     FolderLibrary library_;
+    History history_;
     bool imageShown_ = false;
     bool copyMode_ = false;
     bool locked_ = false;

@@ -11,23 +11,20 @@ bool OnCdRom(FileSystem& fs, const QString& path, const FileStatus* status = nul
     return fs.DriveOf(path, status) == DriveType::CdRom;
 }
 
-// A copy or move takes regular files only (a folder named "a.jpg" is never transferred).
-bool SourceIsRegular(FileSystem& fs, const QString& source, FsError* err) {
-    FileStatus st;
-    if (!fs.Stat(source, &st, err)) return false;
-    if (!st.isRegular) {
-        *err = FsPath::NotRegularError(st);
-        return false;
-    }
-    return true;
-}
-
 // Refusals of copying to, or moving from and to, a CD-ROM: the first that applies, or None.
 Refusal MediaRefusal(FileSystem& fs, Kind kind, const QString& source, const QString& destination) {
     if (kind == Kind::Copy) return OnCdRom(fs, destination) ? Refusal::CopyToCdRom : Refusal::None;
     if (OnCdRom(fs, source)) return Refusal::MoveFromCdRom;
     if (OnCdRom(fs, destination)) return Refusal::MoveToCdRom;
     return Refusal::None;
+}
+
+// The status of `path`, or none when it cannot be looked at (the action is done all the same).
+std::optional<FileStatus> StatusOf(FileSystem& fs, const QString& path) {
+    FileStatus st;
+    FsError ignored;
+    if (!fs.Stat(path, &st, &ignored)) return std::nullopt;
+    return st;
 }
 
 Result TransferFailed(const FsError& e) { return Result::failed(Refusal::TransferFailed, e); }
@@ -54,8 +51,12 @@ Result copy(FileSystem& fs, const QString& source, const QString& destination, b
     if (media != Refusal::None) return Result::refused(media);
     const QString target = resolveDestination(source, destination);
     FsError e;
-    if (!fs.Copy(source, target, &e, replace)) return TransferFailed(e);
-    return Result::made(Action::Copied, source, target);
+    FileStatus before;
+    if (!fs.Copy(source, target, &e, replace, &before)) return TransferFailed(e);
+    Result r = Result::made(Action::Copied, source, target);
+    r.sourceStatus = before;
+    r.written = StatusOf(fs, target);
+    return r;
 }
 
 Result move(FileSystem& fs, const QString& source, const QString& destination,
@@ -74,8 +75,13 @@ Result move(FileSystem& fs, const QString& source, const QString& destination,
         found = fs.Stat(source, &st, &e);
     if (OnCdRom(fs, source, found ? &st : nullptr)) return Result::refused(Refusal::MoveFromCdRom);
     const QString target = resolveDestination(source, destination);
+    Result r = Result::made(Action::Moved, source, target);
+    r.sourceStatus = st;
     if (found && st.isRegular) {
-        if (fs.RenameNoReplace(source, target, &e)) return Result::made(Action::Moved, source, target);
+        if (fs.RenameNoReplace(source, target, &e)) {
+            r.written = st;  // renamed: the same file
+            return r;
+        }
     } else if (found) {
         e = FsPath::NotRegularError(st);
     }
@@ -83,7 +89,8 @@ Result move(FileSystem& fs, const QString& source, const QString& destination,
     // Across file systems the rename said EXDEV, and Move copies instead.
     if (!found || !st.isRegular || e.code != EXDEV || !fs.Move(source, target, &e))
         return TransferFailed(e);
-    return Result::made(Action::Moved, source, target);
+    r.written = StatusOf(fs, target);
+    return r;
 }
 
 Result remove(FileSystem& fs, const QString& path, Deletion deletion) {
@@ -96,9 +103,13 @@ Result remove(FileSystem& fs, const QString& path, Deletion deletion) {
         e = FsPath::NotRegularError(st);
         ok = false;
     }
-    if (ok) ok = deletion == Deletion::ToTrash ? fs.Trash(path, &e) : fs.Unlink(path, &e);
+    TrashEntry entry;
+    if (ok) ok = deletion == Deletion::ToTrash ? fs.Trash(path, &entry, &e) : fs.Unlink(path, &e);
     if (!ok) return DeleteFailed(e);
-    return Result::made(deletion == Deletion::ToTrash ? Action::Trashed : Action::Deleted, path, QString());
+    Result r = Result::made(deletion == Deletion::ToTrash ? Action::Trashed : Action::Deleted, path, QString());
+    r.sourceStatus = st;
+    r.trashEntry = entry;
+    return r;
 }
 
 bool isSameFile(FileSystem& fs, const QString& a, const QString& b) {
@@ -114,8 +125,10 @@ Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString
     if (media != Refusal::None) return Result::refused(media);
     if (isSameFile(fs, source, destination)) return Result::refused(Refusal::SameFile);
     FsError e;
-    FileStatus old;
-    if (!SourceIsRegular(fs, source, &e)) return TransferFailed(e);
+    FileStatus old, before;
+    // A copy or move takes regular files only (a folder named "a.jpg" is never transferred).
+    if (!fs.Stat(source, &before, &e)) return TransferFailed(e);
+    if (!before.isRegular) return TransferFailed(FsPath::NotRegularError(before));
     if (!fs.Stat(destination, &old, &e) || !old.isRegular) {
         if (e.code == 0) e = FsPath::NotRegularError(old);
         return DeleteFailed(e);
@@ -163,8 +176,9 @@ Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString
     }
 
     // 2. and 3. The old destination goes, the new file takes its name.
+    TrashEntry replaced;
     if (deletion == Deletion::ToTrash) {
-        if (!fs.Trash(destination, &e)) {
+        if (!fs.Trash(destination, &replaced, &e)) {
             undoStaging();
             return DeleteFailed(e);
         }
@@ -177,7 +191,12 @@ Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString
         undoStaging();
         return TransferFailed(e);
     }
-    return Result::made(kind == Kind::Copy ? Action::CopiedOver : Action::MovedOver, source, destination);
+    Result r = Result::made(kind == Kind::Copy ? Action::CopiedOver : Action::MovedOver, source, destination);
+    r.sourceStatus = before;
+    r.written = renamedSource ? std::optional<FileStatus>(before) : StatusOf(fs, destination);
+    r.trashEntry = replaced;
+    r.replacedForGood = deletion == Deletion::Directly;
+    return r;
 }
 
 Result carryOut(FileSystem& fs, TransferQuestions& questions, const Plan& plan, Kind kind,

@@ -37,6 +37,34 @@ QString messageFor(const Result& result) {
     return QString();
 }
 
+QString messageFor(const UndoResult& result) {
+    using Status = UndoResult::Status;
+    const QString br = QStringLiteral("\n");
+    switch (result.status) {
+        case Status::Done: return QString();
+        case Status::DeletedForGood: return QStringLiteral("完全に削除したファイルは元に戻せません");
+        case Status::ReplacedForGood:
+            return QStringLiteral("上書きで完全に削除したファイルは元に戻せません") + br + result.path;
+        case Status::NameTaken:
+            return QStringLiteral("元の場所に同じ名前のファイルがあるため元に戻せません") + br + result.path;
+        case Status::Missing:
+            return QStringLiteral("元に戻すファイルが見当たりません") + br + result.path;
+        case Status::CopyChanged:
+            return QStringLiteral("コピーしたファイルが変更されているため、削除せずに残しました") + br + result.path;
+        case Status::OriginalMissing:
+            return QStringLiteral("コピー元のファイルが見当たらないか変更されているため、コピーを削除せずに残しました") + br +
+                   result.path;
+        case Status::NotInTrash:
+            return QStringLiteral("ごみ箱にファイルが見当たらないため元に戻せません") + br + result.path;
+        case Status::TrashEntryUnknown:
+            return QStringLiteral("ごみ箱から自動では元に戻せません。ごみ箱から戻してください") + br + result.path;
+        case Status::Failed: return QStringLiteral("元に戻せませんでした") + br + result.error.reason;
+        case Status::ReplacedNotRestored:
+            return QStringLiteral("上書きされたファイルをごみ箱から戻せませんでした") + br + result.error.reason;
+    }
+    return QString();
+}
+
 QString overwriteQuestion(const FileStatus& source, const FileStatus& destination) {
     return QStringLiteral("同ファイル名が存在。上書き？\n転送元 ") + Describe(source) +
            QStringLiteral("\n転送先 ") + Describe(destination);

@@ -3,12 +3,17 @@
 
 #include "FileSystem.h"
 #include "TransferResult.h"
+#include "Undo.h"
 
 namespace Transfer {
 
 // The text the window shows for `result` in an OK box titled "Orvane"; empty when there is
 // nothing to say (done, or declined by the user).
 QString messageFor(const Result& result);
+
+// The text for an undo that did not go through (empty when it did), in an OK box titled
+// "Orvane": what stands in the way, then the file or the reason on a second line.
+QString messageFor(const UndoResult& result);
 
 // The overwrite question: "同ファイル名が存在。上書き？\n転送元 <size>bytes <date>\n転送先 ..."
 // (sizes in plain decimal, mtimes in the locale's short date-and-time form).

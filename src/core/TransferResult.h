@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include <optional>
+
 #include "FileSystem.h"
 #include "Options.h"
 
@@ -49,6 +51,16 @@ struct Result {
     QString destination;  // where it went (empty for a delete)
     FsError error;        // TransferFailed, DeleteFailed
     QString outsideName;  // NameLeavesFolder: the name past the slot's folder
+
+    // What taking the action back needs.
+    FileStatus sourceStatus;  // the source as it was just before
+    // The file left at the destination, as it was right after (a move keeps the source's
+    // device and inode); empty when it could not be looked at.
+    std::optional<FileStatus> written;
+    // Trashed: the deleted file's entry; CopiedOver, MovedOver: the replaced file's. Empty when
+    // the trash's entry was not found, or nothing went to the trash.
+    TrashEntry trashEntry;
+    bool replacedForGood = false;  // CopiedOver, MovedOver: the replaced file was deleted directly
 
     bool done() const { return refusal == Refusal::None; }
 

@@ -162,6 +162,13 @@ bool FileSystem::ListRegularFiles(const QString& folder, QStringList* names, FsE
     return true;
 }
 
+bool FileSystem::RestoreFromTrash(const TrashEntry& entry, const QString& path, FsError* err) {
+    if (!RenameNoReplace(entry.file, path, err)) return false;
+    FsError ignored;
+    Unlink(entry.info, &ignored);
+    return true;
+}
+
 bool FileSystem::UnchangedSince(const QString& path, const FileStatus& before, FsError* err) {
     FileStatus now;
     if (!Stat(path, &now, err)) return false;
@@ -229,9 +236,9 @@ bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
 }
 
 bool FileSystem::Copy(const QString& source, const QString& destination, FsError* err,
-                      bool replace) {
+                      bool replace, FileStatus* copied) {
     QString tmp;
-    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err)) return false;
+    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err, copied)) return false;
     if (!(replace ? RenameReplace(tmp, destination, err) : RenameNoReplace(tmp, destination, err))) {
         FsError ignored;
         Unlink(tmp, &ignored);

@@ -27,6 +27,17 @@ struct FileStatus {
     uint64_t inode = 0;
 };
 
+// The entry the trash made for a file: its path in the trash's files/ folder, its .trashinfo in
+// the info/ folder beside it, and the identity of the trashed file (the trash renames within
+// the file's own file system, so device and inode stay). Empty when it could not be found.
+struct TrashEntry {
+    QString file;
+    QString info;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool known() const { return !file.isEmpty(); }
+};
+
 // Only CD-ROM matters to the callers: it is refused as a source of moves and deletes and as a
 // destination of copies and moves. Everything else is "Other".
 enum class DriveType { Other, CdRom };
@@ -69,8 +80,10 @@ public:
     // rename(2): atomically replaces an existing `to`.
     virtual bool RenameReplace(const QString& from, const QString& to, FsError* err) = 0;
     virtual bool Unlink(const QString& path, FsError* err) = 0;
-    // To the freedesktop.org trash. A trash that fails leaves the file where it was.
-    virtual bool Trash(const QString& path, FsError* err) = 0;
+    // To the freedesktop.org trash. A trash that fails leaves the file where it was. `entry`,
+    // when given, receives the entry made, or stays empty when it cannot be found (the file is
+    // in the trash all the same).
+    virtual bool Trash(const QString& path, TrashEntry* entry, FsError* err) = 0;
     // The mount point holding `path` (its nearest existing parent when it does not exist), with
     // no final "/" except for the root "/" itself.
     virtual QString MountPoint(const QString& path) = 0;
@@ -87,8 +100,10 @@ public:
     // mode where allowed, are fsynced, and the temporary is renamed over the destination. On
     // failure the destination is untouched and no temporary remains.
     // With `replace` false an existing `destination` (even one that appeared after the caller
-    // looked) is left alone and the copy fails with EEXIST.
-    bool Copy(const QString& source, const QString& destination, FsError* err, bool replace = true);
+    // looked) is left alone and the copy fails with EEXIST. `*copied`, when given, receives the
+    // source's status taken before its bytes were read.
+    bool Copy(const QString& source, const QString& destination, FsError* err, bool replace = true,
+              FileStatus* copied = nullptr);
     // Moves `source` to the full path `destination`, never replacing an existing file (EEXIST).
     // Across file systems: copy as above into place, then remove the source, but only if it is
     // still the file that was copied (UnchangedSince); if it changed or cannot be removed the
@@ -104,6 +119,11 @@ public:
     // modification and change time. A file another program is still writing (a download, a
     // camera import) fails this, and then *err says so (ChangedWhileCopied).
     bool UnchangedSince(const QString& path, const FileStatus& before, FsError* err);
+    // Puts the trashed file of `entry` back at `path` as a file manager's restore does: renamed
+    // back without ever replacing a file there (EEXIST), then its .trashinfo removed (a stale
+    // .trashinfo names no file and is no failure). The caller makes sure the entry is still the
+    // file it trashed.
+    bool RestoreFromTrash(const TrashEntry& entry, const QString& path, FsError* err);
     // Regular files of `folder` (symlinks to regular files included), in readdir order.
     bool ListRegularFiles(const QString& folder, QStringList* names, FsError* err);
     // Whether `path` names a regular file / a directory (false when it cannot be looked up).
@@ -137,7 +157,7 @@ public:
     bool RenameNoReplace(const QString& from, const QString& to, FsError* err) override;
     bool RenameReplace(const QString& from, const QString& to, FsError* err) override;
     bool Unlink(const QString& path, FsError* err) override;
-    bool Trash(const QString& path, FsError* err) override;
+    bool Trash(const QString& path, TrashEntry* entry, FsError* err) override;
     QString MountPoint(const QString& path) override;
     DriveType TypeOfDrive(const QString& mountPoint) override;
     // From the device number, through a copy of the mount table that is read again after a

@@ -217,14 +217,77 @@ bool PosixFileSystem::Unlink(const QString& path, FsError* err) {
     return true;
 }
 
-bool PosixFileSystem::Trash(const QString& path, FsError* err) {
+namespace {
+
+// The entry in `trash`/files of the file that was (device, inode) and was called `name`: the
+// trash renamed it within its file system, so it keeps its identity. Entries are matched by
+// readdir's inode first; where a file system reports other numbers there, the names the trash
+// makes from the old one ("a.jpg", "a.2.jpg") are looked at.
+bool FindTrashEntry(const QByteArray& trash, dev_t device, ino_t inode, const QByteArray& name,
+                    TrashEntry* entry) {
+    const QByteArray files = trash + "/files";
+    struct stat st;
+    if (::stat(files.constData(), &st) != 0 || st.st_dev != device) return false;
+    DIR* dir = opendir(files.constData());
+    if (!dir) return false;
+    const QByteArray stem = name.left(name.indexOf('.') < 0 ? name.size() : name.indexOf('.'));
+    QByteArray found;
+    std::vector<QByteArray> likely;
+    while (const dirent* e = readdir(dir)) {
+        const QByteArray entryName(e->d_name);
+        if (entryName == "." || entryName == "..") continue;
+        if (e->d_ino == inode) {
+            if (::fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == device &&
+                st.st_ino == inode) {
+                found = entryName;
+                break;
+            }
+        } else if (entryName.startsWith(stem)) {
+            likely.push_back(entryName);
+        }
+    }
+    for (size_t k = 0; found.isEmpty() && k < likely.size(); ++k) {
+        if (::fstatat(dirfd(dir), likely[k].constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            st.st_dev == device && st.st_ino == inode)
+            found = likely[k];
+    }
+    closedir(dir);
+    if (found.isEmpty()) return false;
+    entry->file = FsPath::DecodeName(files + '/' + found);
+    entry->info = FsPath::DecodeName(trash + "/info/" + found + ".trashinfo");
+    entry->device = uint64_t(device);
+    entry->inode = uint64_t(inode);
+    return true;
+}
+
+}  // namespace
+
+bool PosixFileSystem::Trash(const QString& path, TrashEntry* entry, FsError* err) {
     NativePath p;
     if (!p.Set(path, err)) return false;
+    if (entry) *entry = TrashEntry();
+    // The file's identity, to find its entry afterwards: the trash says nothing of it.
+    struct stat before;
+    const bool known = entry && ::lstat(p.constData(), &before) == 0;
     GFile* file = g_file_new_for_path(p.constData());
     GError* error = nullptr;
     const gboolean ok = g_file_trash(file, nullptr, &error);
     g_object_unref(file);
-    if (ok) return true;
+    if (ok) {
+        if (!known) return true;
+        // The home trash when the file lives on its file system, else the trash at the top of
+        // the file's own mount (.Trash/<uid> or .Trash-<uid>).
+        const QByteArray encoded(p.constData());
+        const QByteArray name = encoded.mid(encoded.lastIndexOf('/') + 1);
+        const QByteArray top = FsPath::EncodePath(MountPoint(FsPath::FolderOf(path)));
+        const QByteArray base = top == "/" ? QByteArray() : top;
+        const QByteArray uid = QByteArray::number(qulonglong(::getuid()));
+        for (const QByteArray& trash : {QByteArray(g_get_user_data_dir()) + "/Trash",
+                                        base + "/.Trash/" + uid, base + "/.Trash-" + uid}) {
+            if (FindTrashEntry(trash, before.st_dev, before.st_ino, name, entry)) break;
+        }
+        return true;
+    }
     // The common causes get the same English wording as the other calls.
     int code = 0;
     if (error && error->domain == G_IO_ERROR) {

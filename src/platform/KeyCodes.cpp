@@ -28,6 +28,7 @@ int FromQt(int qtKey, quint32 scan, Qt::KeyboardModifiers modifiers, int mainPag
         case Qt::Key_C: return KeyC;
         case Qt::Key_L: return KeyL;
         case Qt::Key_M: return KeyM;
+        case Qt::Key_Z: return KeyZ;
         case Qt::Key_Plus:
         case Qt::Key_Equal: return keypad ? Add : notPageKey ? 0 : OemPlus;
         case Qt::Key_Minus:

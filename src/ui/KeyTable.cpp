@@ -28,6 +28,8 @@ bool Selects(int16_t command, int k, int16_t shift, int16_t cursorKeyMode, int32
             return shift == 0 && IsDigitKey(k);
         case kOpenSlotFolder:
             return shift == 2 && IsDigitKey(k);
+        case kUndo:
+            return shift == 2 && k == KeyZ;
         default:
             return false;
     }
@@ -36,7 +38,7 @@ bool Selects(int16_t command, int k, int16_t shift, int16_t cursorKeyMode, int32
 }  // namespace
 
 KeyCommand commandFor(int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
-    for (KeyCommand c : {kNextFile, kPreviousFile, kNextPage, kPreviousPage, kSlide, kTransfer, kOpenSlotFolder})
+    for (KeyCommand c : {kNextFile, kPreviousFile, kNextPage, kPreviousPage, kSlide, kTransfer, kOpenSlotFolder, kUndo})
         if (Selects(c, k, shift, cursorKeyMode, fileCount)) return c;
     return kNoCommand;
 }

@@ -4,7 +4,7 @@
 // Commands of the key table.
 enum KeyCommand : int16_t {
     kNoCommand = 0, kNextFile = 100, kPreviousFile = 101, kNextPage = 102, kPreviousPage = 103,
-    kSlide = 104, kTransfer = 105, kOpenSlotFolder = 106,
+    kSlide = 104, kTransfer = 105, kOpenSlotFolder = 106, kUndo = 107,
 };
 
 // The command `keyCode` with modifier bits `shift` selects, given the option arrow-key mode and

@@ -80,6 +80,7 @@ void MainWindow::ConnectSession() {
     connect(&session_, &SortingSession::pageChanged, this, &MainWindow::showOverview);
     connect(&session_, &SortingSession::fitModeChanged, this, [this] { drawPicture(0); });
     connect(&session_, &SortingSession::resultReady, this, &MainWindow::ShowResult);
+    connect(&session_, &SortingSession::undoReady, this, &MainWindow::ShowUndoResult);
 }
 
 void MainWindow::changeEvent(QEvent* event) {

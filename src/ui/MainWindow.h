@@ -68,6 +68,8 @@ public:
     // boxes, the outcome shown from its result.
     void sendToSlot(int16_t d);
     void deleteShown();
+    // Takes back the latest transfer or delete (Ctrl+Z, the menu); a failure is told in a box.
+    void undoLast();
 
     // The view (MainWindowView.cpp). loadPicture("") empties the picture and the view and changes
     // nothing else. For a named file it returns false when decoding failed: the picture is then
@@ -151,6 +153,7 @@ private:
     // Decodes and shows the session's shown file, or empties the view when there is none.
     void ShowShownFile();
     void ShowResult(const Transfer::Result& result);
+    void ShowUndoResult(const Transfer::UndoResult& result);
     void InstallDropHandling();
     void InstallKeyRouting();
     // After a failed decode: nothing counts as shown, picture and view empty, copied mark cleared,

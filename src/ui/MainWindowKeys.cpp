@@ -91,6 +91,8 @@ void MainWindow::onKeyRelease(int k, int16_t shift) {
         sendToSlot(static_cast<int16_t>(SlotDigit(k)));
     } else if (command == kOpenSlotFolder) {
         session_.openSlotFolder(SlotDigit(k));
+    } else if (command == kUndo) {
+        undoLast();
     } else if (k == Return) {
         toggleFitMode();
     } else if (k >= Left && k <= Down) {

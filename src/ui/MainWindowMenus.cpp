@@ -27,6 +27,9 @@ void MainWindow::BuildSupportMenus() {
             &QAction::triggered, this, &MainWindow::showKeys);
     connect(AddItem(support, QStringLiteral("割り当てフォルダを表示(&A)"), QStringLiteral("showSlots")),
             &QAction::triggered, this, &MainWindow::showSlots);
+    // Ctrl+Z is shown, not bound: the key table runs it on release, like the other file commands.
+    connect(AddItem(support, QStringLiteral("元に戻す(&U)\tCtrl+Z"), QStringLiteral("undo")),
+            &QAction::triggered, this, &MainWindow::undoLast);
 
     QMenu* setting = menuBar()->addMenu(QStringLiteral("設定(&O)"));
     setting->setObjectName(QStringLiteral("settings"));
@@ -49,6 +52,7 @@ void MainWindow::showKeys() {
                    QStringLiteral("Shift+Space .. 前ファイル") + br +
                    QStringLiteral("BkSpace .. 前ファイル") + br +
                    QStringLiteral("Delete ... ファイル削除") + br +
+                   QStringLiteral("Ctrl+Z ... 元に戻す") + br +
                    QStringLiteral("Enter  ... 画像枠内伸長") + br + br +
                    QStringLiteral("数字キー = 割り当てたフォルダに転送") + br +
                    QStringLiteral("Ctrl+数字キー = 割り当てたフォルダを開く") + br + br;

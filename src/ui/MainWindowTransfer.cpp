@@ -15,6 +15,13 @@ void MainWindow::deleteShown() {
     session_.deleteShown(questions);
 }
 
+void MainWindow::undoLast() { session_.undoLast(); }
+
+void MainWindow::ShowUndoResult(const Transfer::UndoResult& result) {
+    const QString text = Transfer::messageFor(result);
+    if (!text.isEmpty()) services_.msgBox->Show(text);
+}
+
 void MainWindow::ShowResult(const Transfer::Result& result) {
     const QString text = Transfer::messageFor(result);
     if (!text.isEmpty()) services_.msgBox->Show(text);

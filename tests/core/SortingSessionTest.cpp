@@ -2,10 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <map>
 
 #include "SortingSession.h"
 #include "TestSupport.h"
 #include "TransferQuestions.h"
+#include "Undo.h"
 
 namespace {
 
@@ -81,6 +86,99 @@ TEST_F(SortingSessionTest, OpeningAFileNotInTheListShowsTheFirst) {
     EXPECT_EQ(session.list().position(), 1);
     session.openFile(work.file("src/p3.txt"));  // no image name: ignored
     EXPECT_EQ(session.list().position(), 1);
+}
+
+// --- undo --------------------------------------------------------------------------------
+
+// The trash of this process in a home of its own: GLib reads XDG_DATA_HOME once, before any test.
+class TrashHome : public ::testing::Environment {
+public:
+    void SetUp() override { qputenv("XDG_DATA_HOME", QFile::encodeName(home.path())); }
+    QTemporaryDir home;
+};
+[[maybe_unused]] ::testing::Environment* const kTrashHome = ::testing::AddGlobalTestEnvironment(new TrashHome);
+
+class SessionUndoTest : public SortingSessionTest {
+protected:
+    void SetUp() override {
+        SortingSessionTest::SetUp();
+        QDir().mkpath(work.file("trip"));
+        Slot& trip = session.library().current().folderSlots[1];
+        trip.folder = work.file("trip");
+        trip.renaming = 1;
+        trip.fixedName = "trip";
+        trip.nextNumber = 41;
+        session.options().continueNumbers = 1;
+        QObject::connect(&session, &SortingSession::undoReady, [this](const Transfer::UndoResult& u) {
+            undone.push_back(u.status);
+        });
+    }
+    // Names and bytes of every file under the work folder.
+    std::map<QString, QByteArray> Disk() const {
+        std::map<QString, QByteArray> out;
+        for (const char* folder : {"src", "dst", "trip"})
+            for (const QString& n : QDir(work.file(folder)).entryList(QDir::Files | QDir::Hidden))
+                out[QString(folder) + "/" + n] = work.read(QString(folder) + "/" + n);
+        return out;
+    }
+    std::vector<Transfer::UndoResult::Status> undone;
+};
+
+TEST_F(SessionUndoTest, EachUndoTakesBackOneActionAndTheListFollows) {
+    session.options().deleteMode = 0;
+    const auto before = Disk();
+    session.sendToSlot(1, yes);  // p1 -> trip_041.jpg
+    session.setCopyMode();
+    session.sendToSlot(0, yes);  // p2 copied
+    ASSERT_TRUE(session.copied());
+    session.setMoveMode();
+    session.deleteShown(yes);    // p2 to the trash
+    ASSERT_EQ(session.list().names(), QStringList{"p3.jpg"});
+    EXPECT_EQ(session.library().current().folderSlots[1].nextNumber, 42);
+
+    session.undoLast();
+    EXPECT_EQ(session.list().names(), (QStringList{"p2.jpg", "p3.jpg"}));
+    EXPECT_EQ(session.list().shownName(), "p2.jpg");
+    session.setCopyMode();
+    session.markCopied(0);
+    session.undoLast();  // the copy goes, and its mark
+    EXPECT_FALSE(work.exists("dst/p2.jpg"));
+    EXPECT_FALSE(session.copied());
+    session.nextPage();  // any page
+    session.undoLast();
+    EXPECT_EQ(session.list().names(), (QStringList{"p1.jpg", "p2.jpg", "p3.jpg"}));
+    EXPECT_EQ(session.list().shownName(), "p1.jpg");
+    EXPECT_EQ(session.library().page(0).folderSlots[1].nextNumber, 41);
+    EXPECT_EQ(Disk(), before);
+    session.undoLast();  // nothing left
+    EXPECT_EQ(undone.size(), 3u);
+}
+
+TEST_F(SessionUndoTest, LockBlocksUndoAndADirectDeleteStopsTheHistory) {
+    session.sendToSlot(0, yes);
+    session.deleteShown(yes);  // p2, directly
+    session.toggleLock();
+    session.undoLast();
+    EXPECT_TRUE(undone.empty());
+    session.toggleLock();
+    session.undoLast();
+    session.undoLast();
+    using S = Transfer::UndoResult::Status;
+    EXPECT_EQ(undone, (std::vector<S>{S::DeletedForGood, S::DeletedForGood}));
+    EXPECT_TRUE(work.exists("dst/p1.jpg"));
+}
+
+// With the slot's folder shown, the file taken back leaves its list; p1 goes home.
+TEST_F(SessionUndoTest, AFileTakenBackLeavesTheShownSlotFolder) {
+    session.sendToSlot(0, yes);
+    work.write("dst/p0.jpg", "p0");
+    session.openSlotFolder(0);
+    session.nextFile();
+    ASSERT_EQ(session.list().shownName(), "p1.jpg");
+    session.undoLast();
+    EXPECT_EQ(session.list().names(), QStringList{"p0.jpg"});
+    EXPECT_EQ(session.list().shownName(), "p0.jpg");
+    EXPECT_TRUE(work.exists("src/p1.jpg"));
 }
 
 }  // namespace

@@ -673,6 +673,57 @@ def second_start_hands_its_path_to_the_running_window(s):
 
 
 
+def tree(d):
+    """Relative path -> bytes of every file below `d` (empty when `d` is missing)."""
+    out = {}
+    for root, _, files in os.walk(d):
+        for n in files:
+            with open(os.path.join(root, n), "rb") as f:
+                out[os.path.relpath(os.path.join(root, n), d)] = f.read()
+    return out
+
+
+@case
+def ctrl_z_takes_back_each_action_in_turn(s):
+    src = photos(s, ["a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"])
+    one, trip, three = slot_dirs(s, "one", "trip", "three")
+    library(s, ["P"], {(0, 1): ("one", one + "/"), (0, 2): ("trip", trip + "/"), (0, 3): ("three", three + "/")})
+    options(s, owMemIndSeqNum=1)
+    numbers = "".join('"IndividualTrans",0,%d,%s\n' % (n, '1,"trip",41' if n == 2 else '0,"",1')
+                      for n in range(10))
+    s.write_config("設定_個別転送.ini", numbers)
+    stored = read_config(s, "設定_個別転送.ini")
+    trash = os.path.join(s.home, ".local/share/Trash")
+
+    def disk():
+        return {"src": tree(src), "sorted": tree(s.path("sorted")), "trash": tree(trash)}
+
+    before = disk()
+    s.start(src)
+    # a -> one, b -> trip_041.jpg, c copied to three, d to the trash, e -> three.
+    s.keys("1", "2", "c", "3", "m", "space", "Delete", "3")
+    wait_for(lambda: listing(src) == ["c.jpg"] and listing(three) == ["c.jpg", "e.jpg"], "five actions")
+    check(listing(trip) == ["trip_041.jpg"] and listing(one) == ["a.jpg"], "moved: %r" % disk()["sorted"].keys())
+    check(os.listdir(os.path.join(trash, "files")) == ["d.jpg"], "d.jpg in the trash")
+    for _ in range(3):
+        chord(s, "ctrl", "z")
+    wait_for(lambda: listing(src) == ["c.jpg", "d.jpg", "e.jpg"] and listing(three) == [], "three taken back")
+    with BusyCores():
+        s.xdo("keydown", "ctrl", "keydown", "z")
+        time.sleep(1.5)  # held: the server repeats it
+        s.xdo("keyup", "z", "keyup", "ctrl")
+        s.keys("1")  # a transfer after it: once it is done, every event before it was handled
+        wait_for(lambda: len(listing(one)) == 2, "the 1 after the held Ctrl+Z")
+    check(listing(trip) == [] and listing(one) == ["a.jpg", "b.jpg"],
+          "a held Ctrl+Z took back one action: %r %r" % (listing(trip), listing(one)))
+    chord(s, "ctrl", "z")                    # the 1
+    chord(s, "ctrl", "z")                    # a
+    wait_for(lambda: disk() == before, "the source, the slots and the trash as before")
+    s.close()
+    check(read_config(s, "設定_個別転送.ini") == stored, "the next numbers as before: %r" % read_config(
+        s, "設定_個別転送.ini"))
+
+
 def click(s, window, x, y, button="1"):
     s.xdo("mousemove", "--window", window, str(x), str(y))
     s.xdo("click", button)

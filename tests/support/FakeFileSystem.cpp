@@ -96,8 +96,10 @@ bool FakeFileSystem::Unlink(const QString& path, FsError* err) {
     return !Fails(Call::Unlink, path, err) && real_.Unlink(path, err);
 }
 
-bool FakeFileSystem::Trash(const QString& path, FsError* err) {
-    return !Fails(Call::Trash, path, err) && real_.Trash(path, err);
+bool FakeFileSystem::Trash(const QString& path, TrashEntry* entry, FsError* err) {
+    if (Fails(Call::Trash, path, err) || !real_.Trash(path, entry, err)) return false;
+    if (loseTrashEntries && entry) *entry = TrashEntry();
+    return true;
 }
 
 QString FakeFileSystem::MountPoint(const QString& path) {

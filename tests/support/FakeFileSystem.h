@@ -32,6 +32,8 @@ public:
     int failAt = 0;  // 1-based number of the call to fail; 0: none
     std::set<Call> failKinds;
     int failErrno = EIO;
+    // The trash does its work but its entry is not found, as where the trash lies elsewhere.
+    bool loseTrashEntries = false;
     QStringList cdRoms;  // mount points (no final "/") reported as CD-ROM drives
     // Runs before each call is passed on (or failed), e.g. to create a file in its way.
     std::function<void(Call, const QString&)> beforeCall;
@@ -54,7 +56,7 @@ public:
     bool RenameNoReplace(const QString& from, const QString& to, FsError* err) override;
     bool RenameReplace(const QString& from, const QString& to, FsError* err) override;
     bool Unlink(const QString& path, FsError* err) override;
-    bool Trash(const QString& path, FsError* err) override;
+    bool Trash(const QString& path, TrashEntry* entry, FsError* err) override;
     QString MountPoint(const QString& path) override;
     DriveType TypeOfDrive(const QString& mountPoint) override;
 

@@ -62,7 +62,8 @@ TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
         return out;
     };
     EXPECT_EQ(items("support"),
-              (QStringList{"操作方法を表示(&P)|showKeys", "割り当てフォルダを表示(&A)|showSlots"}));
+              (QStringList{"操作方法を表示(&P)|showKeys", "割り当てフォルダを表示(&A)|showSlots",
+                           "元に戻す(&U)\tCtrl+Z|undo"}));
     EXPECT_EQ(items("settings"), (QStringList{"フォルダ設定(&F)|editFolders", "オプション(&O)|editOptions", "-",
                                                "バージョン情報(&V)|about"}));
     for (QAction* a : form->findChildren<QAction*>()) EXPECT_TRUE(a->shortcut().isEmpty());
@@ -74,14 +75,14 @@ TEST_F(MenusTest, UsageTextHasOneArrowKeyLineOrTwoByCursorKeyMode) {
     const QString pages = overviewPanel();
     EXPECT_TRUE(pages.startsWith(QStringLiteral("<< 操作方法 >>")));
     EXPECT_TRUE(pages.contains(QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)")));
-    EXPECT_EQ(LineCount(pages), 24);
+    EXPECT_EQ(LineCount(pages), 25);
 
     form->options().arrowKeyMode = 0;
     Trigger("showKeys");
     const QString slide = overviewPanel();
     EXPECT_TRUE(slide.contains(QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)")));
     EXPECT_FALSE(slide.contains(QStringLiteral("下：次ページ")));
-    EXPECT_EQ(LineCount(slide), 23);
+    EXPECT_EQ(LineCount(slide), 24);
     EXPECT_TRUE(slide.contains(QStringLiteral("画像をドラッグ ... 画像スライド")));
 
     Trigger("showSlots");
@@ -92,6 +93,7 @@ TEST_F(MenusTest, UsageTextReadsLineForLine) {
     const QString head = QStringLiteral(
         "<< 操作方法 >>\n\nC ... コピーモード\nM ... 移動モード\nL ... 転送・削除のロック\n\n"
         "Space  ... 次ファイル\nShift+Space .. 前ファイル\nBkSpace .. 前ファイル\nDelete ... ファイル削除\n"
+        "Ctrl+Z ... 元に戻す\n"
         "Enter  ... 画像枠内伸長\n\n数字キー = 割り当てたフォルダに転送\nCtrl+数字キー = 割り当てたフォルダを開く\n\n");
     const QString tail = QStringLiteral(
         "+ ... 次のページ\n- ... 前のページ\n\n画像右クリック ... 画像枠内伸長\n画像をドラッグ ... 画像スライド\n\n");

@@ -3,6 +3,7 @@
 // plans and does is tested in the core; here: keys, the list, the view and the boxes shown.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -146,6 +147,37 @@ TEST_F(Sorting, TheModifiersAtReleaseDecideCtrlDigit) {
                       Qt::ControlModifier | Qt::ShiftModifier})
         Tap(Qt::Key_4, mods);
     EXPECT_EQ(Files("s4"), QStringList());
+}
+
+// Ctrl+Z takes back one action per press, on release, held or not, locked never; a failure is
+// told and the menu item does the same.
+TEST_F(Sorting, CtrlZUndoesOnceOnReleaseAndTellsWhatStandsInTheWay) {
+    Start(3);
+    Tap(Qt::Key_1);
+    Tap(Qt::Key_2);
+    ASSERT_EQ(Files("src"), QStringList{"p3.jpg"});
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier, QString(), true);
+        QApplication::sendEvent(Target(), &repeat);
+    }
+    EXPECT_EQ(Files("src"), QStringList{"p3.jpg"});
+    Release(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Files("src"), (QStringList{"p2.jpg", "p3.jpg"}));
+    EXPECT_TRUE(form->statusLabel()->text().startsWith(QStringLiteral("[移動] 1/2 p2.jpg ")));
+    Tap(Qt::Key_Z);
+    Tap(Qt::Key_L);
+    Tap(Qt::Key_Z, Qt::ControlModifier);
+    Tap(Qt::Key_L);
+    EXPECT_EQ(Files("s1"), QStringList{"p1.jpg"});
+    work.write("src/p1.jpg", "taken");
+    Tap(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(msg.texts(), QStringList{QStringLiteral("元の場所に同じ名前のファイルがあるため元に戻せません\n") +
+                                       work.file("src/p1.jpg")});
+    ASSERT_TRUE(QFile::remove(work.file("src/p1.jpg")));
+    form->findChild<QAction*>(QStringLiteral("undo"))->trigger();
+    EXPECT_EQ(Files("s1"), QStringList());
+    EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
 }
 
 TEST_F(Sorting, AReleaseWithoutItsPressDoesNothing) {
