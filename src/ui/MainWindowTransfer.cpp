@@ -15,7 +15,7 @@ void MainWindow::deleteShown() {
     session_.deleteShown(questions);
 }
 
-void MainWindow::ShowResult(const Transfer::Result& result) {
+void MainWindow::showResult(const Transfer::Result& result) {
     const QString text = Transfer::messageFor(result);
     if (!text.isEmpty()) services_.msgBox->Show(text);
 }

@@ -25,6 +25,7 @@
 #include "FakePickers.h"
 #include "ImageList.h"
 #include "MainWindow.h"
+#include "PictureFeed.h"
 #include "TestImages.h"
 #include "WorkingDirectoryGuard.h"
 #include "TestSupport.h"
@@ -143,14 +144,14 @@ TEST_F(MainWindowFiles, CommandLineFolderOpensTheFirstImageAndStepsWrapAround) {
     EXPECT_EQ(list.names(), (QStringList{"a1.bmp", "a2.jpg", "a10.gif", "broken.jpg", "UP.JPG"}));
     EXPECT_EQ(list.position(), 1);
     EXPECT_TRUE(f.session().imageShown());
-    EXPECT_EQ(f.picture().size(), QSize(7, 5));
+    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(7, 5));
     EXPECT_EQ(f.statusLabel()->text(), BarFor(1, 5, "a1.bmp"));
     EXPECT_EQ(f.windowTitle(), Caption());
     EXPECT_TRUE(msg.shown.empty());
 
     f.nextFile();
     EXPECT_EQ(list.position(), 2);
-    EXPECT_EQ(f.picture().size(), QSize(16, 8));
+    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(16, 8));
     EXPECT_EQ(f.statusLabel()->text(), BarFor(2, 5, "a2.jpg"));
 
     f.previousFile();
@@ -173,7 +174,7 @@ TEST_F(MainWindowFiles, StepOntoABrokenFileShowsNothingAndTheNextStepGoesOn) {
     EXPECT_EQ(f.session().list().position(), 4);
     EXPECT_FALSE(f.session().imageShown());
     EXPECT_FALSE(f.session().copied());
-    EXPECT_TRUE(f.picture().isNull());
+    EXPECT_TRUE(f.pictureFeed().picture().isNull());
     EXPECT_TRUE(ViewIsClear());
     EXPECT_EQ(f.statusLabel()->text(), BarFor(4, 5, QString()));
     f.nextFile();
@@ -192,7 +193,7 @@ TEST_F(MainWindowFiles, EveryRouteHandlesADecodeFailureAsSteppingDoes) {
     f.openFileAt(pics.file("huge.jpg"));
     EXPECT_EQ(f.session().list().position(), 5);
     EXPECT_FALSE(f.session().imageShown());
-    EXPECT_TRUE(f.picture().isNull());
+    EXPECT_TRUE(f.pictureFeed().picture().isNull());
     // Removal onto a broken entry: the shown image goes, nothing else is shown.
     f.openFileAt(pics.file("a10.gif"));
     ASSERT_TRUE(f.session().imageShown());
@@ -242,7 +243,7 @@ TEST_F(MainWindowFiles, HandedPathWaitsForAnOpenQuestionThenOpens) {
     QDialog question(&f);
     question.setModal(true);
     question.show();
-    f.OpenHandedPath(pics.file("other"));
+    f.openHandedPath(pics.file("other"));
     EXPECT_EQ(f.session().list().folder(), Folder());
     EXPECT_EQ(f.session().list().position(), 2);
     question.hide();
@@ -254,12 +255,12 @@ TEST_F(MainWindowFiles, OpenFileNotInTheListShowsTheFirstEntry) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(pics.file("y.jpg")).constData(), 0600), 0);
     QDir(pics.path()).mkdir("x.jpg");
     MainWindow& f = Start();
-    f.OpenPath(pics.file("y.jpg"));  // a pipe: never listed, never opened
+    f.openPath(pics.file("y.jpg"));  // a pipe: never listed, never opened
     EXPECT_EQ(f.session().list().count(), 5);
     EXPECT_EQ(f.session().list().position(), 1);
     EXPECT_TRUE(f.session().imageShown());
     // A folder named like an image opens as a folder.
-    f.OpenPath(pics.file("x.jpg"));
+    f.openPath(pics.file("x.jpg"));
     EXPECT_EQ(f.session().list().folder(), pics.file("x.jpg/"));
     EXPECT_EQ(f.session().list().count(), 0);
     EXPECT_EQ(f.session().list().position(), 0);
@@ -383,7 +384,7 @@ TEST_F(MainWindowFiles, RemovingEntries) {
     EXPECT_EQ(f.session().list().position(), 0);
     EXPECT_EQ(f.session().list().count(), 0);
     EXPECT_FALSE(f.session().imageShown());
-    EXPECT_TRUE(f.picture().isNull());
+    EXPECT_TRUE(f.pictureFeed().picture().isNull());
     EXPECT_TRUE(ViewIsClear());
     f.updateStatusText();
     EXPECT_EQ(f.statusLabel()->text(), QStringLiteral("[移動] 0/0 "));
@@ -395,20 +396,19 @@ TEST_F(MainWindowFiles, RemovingEntries) {
 
 TEST_F(MainWindowFiles, LoadingTheEmptyPathChangesNoFlag) {
     MainWindow& f = Start(pics.path());
-    f.SlideX = -5;
-    f.SlideY = -7;
+    f.pictureFeed().offset().moveTo(-5, -7);
     f.session().markCopied(0);
-    EXPECT_TRUE(f.loadPicture(QString()));
-    EXPECT_TRUE(f.picture().isNull());
+    EXPECT_TRUE(f.pictureFeed().load(QString()));
+    EXPECT_TRUE(f.pictureFeed().picture().isNull());
     EXPECT_TRUE(ViewIsClear());
     EXPECT_TRUE(f.session().imageShown());
     EXPECT_TRUE(f.session().copied());
-    EXPECT_EQ(f.SlideX, -5);
-    EXPECT_EQ(f.SlideY, -7);
+    EXPECT_EQ(f.pictureFeed().offset().x(), -5);
+    EXPECT_EQ(f.pictureFeed().offset().y(), -7);
     // A named load resets the offsets and the copied mark.
-    EXPECT_TRUE(f.loadPicture(pics.file("a2.jpg")));
-    EXPECT_EQ(f.SlideX, 0);
-    EXPECT_EQ(f.SlideY, 0);
+    EXPECT_TRUE(f.pictureFeed().load(pics.file("a2.jpg")));
+    EXPECT_EQ(f.pictureFeed().offset().x(), 0);
+    EXPECT_EQ(f.pictureFeed().offset().y(), 0);
     EXPECT_FALSE(f.session().copied());
 }
 
@@ -423,7 +423,7 @@ TEST_F(MainWindowFiles, PngNeedsThePlugin) {
         std::unique_ptr<QMimeData> png(Files({pics.file("p.png")}));
         EXPECT_FALSE(DragAccepted(f.statusLabel(), png.get()));
         // Called directly, a png without the plug-in is a failure like any other.
-        EXPECT_FALSE(f.loadPicture(pics.file("p.png")));
+        EXPECT_FALSE(f.pictureFeed().load(pics.file("p.png")));
     }
     if (!InstallPlugin()) GTEST_SKIP() << "dll/ifPNG.spi was not built in " ORVANE_PROGRAM_DIR;
     pics.write("Q.PNG", TestImages::Encode(5, 5, "PNG"));
@@ -431,13 +431,13 @@ TEST_F(MainWindowFiles, PngNeedsThePlugin) {
     MainWindow& f = Start(pics.file("p.png"));
     ASSERT_TRUE(f.session().pngPluginAvailable());
     EXPECT_TRUE(f.session().imageShown());
-    EXPECT_EQ(f.picture().size(), QSize(6, 3));
+    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(6, 3));
     EXPECT_EQ(f.statusLabel()->text(), BarFor(f.session().list().position(), 8, "p.png"));
     // Capital PNG takes the plug-in route too.
     ASSERT_EQ(f.session().list().nameAt(f.session().list().position() + 1), "Q.PNG");
     f.nextFile();
     EXPECT_TRUE(f.session().imageShown());
-    EXPECT_EQ(f.picture().size(), QSize(5, 5));
+    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(5, 5));
     // A truncated PNG: nothing shown, view cleared.
     f.nextFile();
     EXPECT_EQ(f.session().list().nameAt(f.session().list().position()), "r.png");
@@ -483,7 +483,7 @@ TEST_F(MainWindowFiles, ActualSizeStretchAndTheRightButton) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     const QSize view = f.imageView()->size();
     ASSERT_EQ(view, QSize(639 - 157, 430));
-    f.drawPicture(0);
+    f.pictureFeed().draw(0);
     EXPECT_EQ(ViewPixel(0, 0), QColor(Qt::red));
     EXPECT_EQ(ViewPixel(6, 4), QColor(Qt::red));
     EXPECT_EQ(ViewPixel(7, 0), kBackground);
@@ -495,9 +495,9 @@ TEST_F(MainWindowFiles, ActualSizeStretchAndTheRightButton) {
     EXPECT_EQ(ViewPixel(view.width() - 1, 343), QColor(Qt::red));
     EXPECT_EQ(ViewPixel(0, 344), kBackground);
     // Pressing and dragging in stretched mode moves nothing.
-    f.onMouseDown(1, 0, 100, 100);
-    f.onMouseMove(1, 0, 50, 50);
-    EXPECT_EQ(f.SlideX, 0);
+    f.pictureFeed().onMouseDown(1, 0, 100, 100);
+    f.pictureFeed().onMouseMove(1, 0, 50, 50);
+    EXPECT_EQ(f.pictureFeed().offset().x(), 0);
     QTest::mouseClick(f.imageView(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_FALSE(form->options().fitToView);
     EXPECT_EQ(ViewPixel(7, 0), kBackground);
@@ -520,17 +520,17 @@ TEST_F(MainWindowFiles, SlidingByKeysDragAndResize) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     const int viewW = f.imageView()->width();  // 482
 
-    auto& keys = f.SlideKeys;
+    PictureOffset::HeldKeys keys{};
     keys[2] = true;  // Right
-    f.slidePicture();
-    EXPECT_EQ(f.SlideX, -30);
+    f.pictureFeed().slide(keys);
+    EXPECT_EQ(f.pictureFeed().offset().x(), -30);
     keys[4] = true;  // Shift
-    for (int i = 0; i < 5; ++i) f.slidePicture();
-    EXPECT_EQ(f.SlideX, viewW - 800);
+    for (int i = 0; i < 5; ++i) f.pictureFeed().slide(keys);
+    EXPECT_EQ(f.pictureFeed().offset().x(), viewW - 800);
     keys = {};
     keys[3] = true;  // Down
-    f.slidePicture();
-    EXPECT_EQ(f.SlideY, -30);
+    f.pictureFeed().slide(keys);
+    EXPECT_EQ(f.pictureFeed().offset().y(), -30);
     keys = {};
 
     // Drag with the left button alone: the image follows the mouse.
@@ -540,28 +540,28 @@ TEST_F(MainWindowFiles, SlidingByKeysDragAndResize) {
     };
     send(QEvent::MouseButtonPress, QPointF(100, 100), Qt::LeftButton, Qt::LeftButton);
     send(QEvent::MouseMove, QPointF(150, 90), Qt::NoButton, Qt::LeftButton);
-    EXPECT_EQ(f.SlideX, viewW - 800 + 50);
-    EXPECT_EQ(f.SlideY, -40);
+    EXPECT_EQ(f.pictureFeed().offset().x(), viewW - 800 + 50);
+    EXPECT_EQ(f.pictureFeed().offset().y(), -40);
     // With the right button held as well: no slide.
     send(QEvent::MouseMove, QPointF(160, 80), Qt::NoButton, Qt::LeftButton | Qt::RightButton);
-    EXPECT_EQ(f.SlideX, viewW - 800 + 50);
+    EXPECT_EQ(f.pictureFeed().offset().x(), viewW - 800 + 50);
     send(QEvent::MouseButtonRelease, QPointF(150, 90), Qt::LeftButton, Qt::NoButton);
     EXPECT_FALSE(form->options().fitToView);
     // The top-left of the view shows the image at the offset.
     EXPECT_EQ(ViewPixel(0, 0), QColor(Qt::blue));
 
     // Enlarging the window pulls the far edge back: view 700 wide gives -100.
-    f.SlideX = viewW - 800;
+    f.pictureFeed().offset().moveTo(viewW - 800, f.pictureFeed().offset().y());
     const int chrome = f.height() - f.centralWidget()->height();
     f.resize(700 + 157, 430 + 21 + chrome);
     QApplication::processEvents();
     ASSERT_EQ(f.imageView()->width(), 700);
-    EXPECT_EQ(f.SlideX, -100);
-    EXPECT_EQ(f.SlideY, -40);
+    EXPECT_EQ(f.pictureFeed().offset().x(), -100);
+    EXPECT_EQ(f.pictureFeed().offset().y(), -40);
     f.resize(900 + 157, 700 + 21 + chrome);
     QApplication::processEvents();
-    EXPECT_EQ(f.SlideX, 0);
-    EXPECT_EQ(f.SlideY, 0);
+    EXPECT_EQ(f.pictureFeed().offset().x(), 0);
+    EXPECT_EQ(f.pictureFeed().offset().y(), 0);
 }
 
 TEST_F(MainWindowFiles, StretchedRedrawsClearOnlyInTheNormalState) {
@@ -581,17 +581,17 @@ TEST_F(MainWindowFiles, StretchedRedrawsClearOnlyInTheNormalState) {
 
     // Normal window, stretched: resizes and slides clear as loads do.
     form->options().fitToView = true;
-    f.drawPicture(0);
+    f.pictureFeed().draw(0);
     for (int kind : {1, 2}) {
         const QPoint spot = markOutside();
-        f.drawPicture(kind);
+        f.pictureFeed().draw(kind);
         EXPECT_EQ(ViewPixel(spot.x(), spot.y()), kBackground) << "kind " << kind;
     }
     // Actual size: a slide draws over what the view shows.
     form->options().fitToView = false;
-    f.drawPicture(0);
+    f.pictureFeed().draw(0);
     QPainter(&f.imageView()->backing()).fillRect(QRect(100, 100, 1, 1), Qt::green);
-    f.drawPicture(2);
+    f.pictureFeed().draw(2);
     EXPECT_EQ(ViewPixel(100, 100), QColor(Qt::green));
 
     // Maximised, stretched: only kind 0 clears.
@@ -599,14 +599,14 @@ TEST_F(MainWindowFiles, StretchedRedrawsClearOnlyInTheNormalState) {
     f.showMaximized();
     QApplication::processEvents();
     if (!(f.windowState() & Qt::WindowMaximized)) GTEST_SKIP() << "the platform did not maximise";
-    f.drawPicture(0);
+    f.pictureFeed().draw(0);
     for (int kind : {1, 2}) {
         const QPoint spot = markOutside();
-        f.drawPicture(kind);
+        f.pictureFeed().draw(kind);
         EXPECT_EQ(ViewPixel(spot.x(), spot.y()), QColor(Qt::green)) << "kind " << kind;
     }
     const QPoint spot = markOutside();
-    f.drawPicture(0);
+    f.pictureFeed().draw(0);
     EXPECT_EQ(ViewPixel(spot.x(), spot.y()), kBackground);
 }
 

@@ -124,7 +124,7 @@ TEST_F(MenusTest, VersionBoxNamesTheProgramAndItsVersion) {
 
 TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
     Trigger("showKeys");
-    form->RunModal = [](QDialog& d) {
+    form->runModal = [](QDialog& d) {
         auto& editor = dynamic_cast<FolderEditorDialog&>(d);
         editor.addPageClicked();
         editor.PageTitle()->setText(QStringLiteral("Holiday"));
@@ -144,13 +144,13 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
 
     // Closing the editor without changes still brings the overview back.
     Trigger("showKeys");
-    form->RunModal = [](QDialog& d) { d.close(); };
+    form->runModal = [](QDialog& d) { d.close(); };
     Trigger("editFolders");
     EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< Holiday >>")));
 }
 
 TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
-    form->RunModal = [](QDialog& d) {
+    form->runModal = [](QDialog& d) {
         auto& options = dynamic_cast<OptionsDialog&>(d);
         options.optionPageChosen(QStringLiteral("interface"));
         options.Combo1(0)->setCurrentIndex(0);
@@ -163,7 +163,7 @@ TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
     EXPECT_EQ(overviewPanel(), before);
     EXPECT_EQ(program.read("config/設定_オプション.ini").count("\r\n"), 11);
 
-    form->RunModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).buttonClicked(1); };
+    form->runModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).buttonClicked(1); };
     QFile::remove(program.file("config/設定_オプション.ini"));
     Trigger("editOptions");
     EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
