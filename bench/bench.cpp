@@ -555,7 +555,7 @@ int main(int argc, char** argv) {
             QImage img;
             Clock t;
             t.start();
-            const int16_t rc = PngPlugin::LoadPngWithPlugin(&img, file);
+            const int16_t rc = PngPlugin::loadPngWithPlugin(&img, file);
             ours.push_back(rc == 0 ? Ms(t.nsecsElapsed()) : -1);
         }
         AddRow("PNG plug-in decode, " + label, Median(ours), "libpng simplified API", Median(ref), 0);

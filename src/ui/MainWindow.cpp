@@ -73,7 +73,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildWidgets() {
     auto* central = new QWidget(this);
     QPalette pal = central->palette();
-    pal.setColor(QPalette::Window, ImageView::Background());
+    pal.setColor(QPalette::Window, ImageView::background());
     central->setPalette(pal);
     central->setAutoFillBackground(true);
     setCentralWidget(central);
@@ -135,7 +135,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::layOut() {
     if (!isMinimized()) {
         QWidget* client = centralWidget();
-        const ViewGeometry::MainLayout l = ViewGeometry::ComputeLayout(client->width(), client->height());
+        const ViewGeometry::MainLayout l = ViewGeometry::computeLayout(client->width(), client->height());
         statusLabel_->setGeometry(l.status);
         overviewPanel_->setGeometry(l.overview);
         imageView_->setGeometry(l.view);

@@ -40,7 +40,7 @@ QSize MainWindow::expectedViewSize() const {
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             client = screen->availableGeometry().size();
     client.rheight() -= menuBar()->sizeHint().height();
-    return ViewGeometry::ComputeLayout(client.width(), client.height()).view.size();
+    return ViewGeometry::computeLayout(client.width(), client.height()).view.size();
 }
 
 void MainWindow::showAsPlaced() {

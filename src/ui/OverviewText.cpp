@@ -11,7 +11,7 @@ QString PageName(const FolderLibrary& library, int32_t page) {
 }
 }  // namespace
 
-QString OverviewText(const FolderLibrary& library, int16_t overviewRow) {
+QString overviewText(const FolderLibrary& library, int16_t overviewRow) {
     const int32_t pageNum = library.currentPage();
     const int pageCount = library.pageCount();
     QString text = QStringLiteral("<< ") + PageName(library, pageNum) + QStringLiteral(" >>") + kBreak + kBreak;

@@ -134,7 +134,7 @@ void PictureFeed::draw(int32_t redrawKind) {
         const Qt::WindowStates ws = window_.windowState();
         if (!(ws & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
             view_.clearBacking();
-        const std::optional<QSize> dest = ViewGeometry::StretchSize(
+        const std::optional<QSize> dest = ViewGeometry::stretchSize(
             picture_.width(), picture_.height(), view_.width(), view_.height());
         if (!dest) return;
         ensurePixels(&*dest);
@@ -197,7 +197,7 @@ bool PictureFeed::obtain(const QString& path, DecodedPicture* out) {
     if (prefetcher_.StatusOf(path, cover) == Prefetcher::Status::Pending)
         prefetcher_.AwaitPending(path, 60000);
     if (!prefetcher_.Take(path, cover, out)) {
-        *out = DecodePictureFile(path, session_.pngPluginAvailable(), cover);
+        *out = decodePictureFile(path, session_.pngPluginAvailable(), cover);
         if (out->ok) prefetcher_.Keep(path, *out);
     }
     path_ = path;
@@ -229,7 +229,7 @@ void PictureFeed::ensurePixels(const QSize* dest) {
     const QSize cover = dest ? coverView() : QSize();
     DecodedPicture d;
     if (!prefetcher_.Take(path_, cover, &d))
-        d = DecodePictureFile(path_, session_.pngPluginAvailable(), cover);
+        d = decodePictureFile(path_, session_.pngPluginAvailable(), cover);
     const bool sameFile = d.ok && d.stamp == stamp_ && d.picture.size() == picture_.size();
     if (sameFile && (dest ? d.picture.covers(*dest) : !d.picture.isReduced())) {
         picture_ = d.picture;

@@ -38,7 +38,7 @@ int64_t RoundUp(int64_t value, int64_t multiple) { return (value + multiple - 1)
 
 }  // namespace
 
-int64_t WorkingBytes(QIODevice* device) {
+int64_t workingBytes(QIODevice* device) {
     int b0, b1;
     if (!ReadByte(device, &b0) || !ReadByte(device, &b1) || b0 != 0xFF || b1 != 0xD8) return -1;
     int width = 0, height = 0;

@@ -60,7 +60,7 @@ inline int Blend(int channel, int background, int alpha) {
 
 }  // namespace
 
-int16_t ImageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
+int16_t imageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
                      QImage* out) {
     if (info == nullptr || bits == nullptr || infoSize < 40) return kBadBlocks;
     const auto* raw = static_cast<const unsigned char*>(info);
@@ -108,7 +108,7 @@ int16_t ImageFromDib(const void* info, size_t infoSize, const void* bits, size_t
     return 0;
 }
 
-int16_t LoadPngWithPlugin(QImage* target, const QString& path) {
+int16_t loadPngWithPlugin(QImage* target, const QString& path) {
     GetPictureProc getPicture = LoadPlugin();
     if (getPicture == nullptr) return kPluginMissing;
 
@@ -125,7 +125,7 @@ int16_t LoadPngWithPlugin(QImage* target, const QString& path) {
     void* bits = LocalLock(bitsBlock);
     QImage image;
     const int16_t result =
-        ImageFromDib(info, LocalSize(infoBlock), bits, LocalSize(bitsBlock), &image);
+        imageFromDib(info, LocalSize(infoBlock), bits, LocalSize(bitsBlock), &image);
     LocalUnlock(infoBlock);
     LocalUnlock(bitsBlock);
     LocalFree(infoBlock);

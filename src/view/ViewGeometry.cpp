@@ -12,7 +12,7 @@ int32_t ToInt32(int64_t v) {
 }
 }  // namespace
 
-int64_t RoundHalfEven(double value) {
+int64_t roundHalfEven(double value) {
     if (!std::isfinite(value)) return 0;
     // Far beyond any pixel count; keeps the conversion defined.
     value = std::clamp(value, -9.0e15, 9.0e15);
@@ -28,7 +28,7 @@ int64_t RoundHalfEven(double value) {
     return static_cast<int64_t>(r);
 }
 
-std::optional<QSize> StretchSize(int imageW, int imageH, int viewW, int viewH) {
+std::optional<QSize> stretchSize(int imageW, int imageH, int viewW, int viewH) {
     if (imageW == 0) return std::nullopt;
     const double r = static_cast<double>(imageH) / static_cast<double>(imageW);
     if (viewW == 0) return std::nullopt;
@@ -36,15 +36,15 @@ std::optional<QSize> StretchSize(int imageW, int imageH, int viewW, int viewH) {
     int64_t w, h;
     if (v >= r) {
         w = viewW;
-        h = RoundHalfEven(static_cast<double>(w) * r);
+        h = roundHalfEven(static_cast<double>(w) * r);
     } else {
         h = viewH;
-        w = RoundHalfEven(static_cast<double>(h) / r);
+        w = roundHalfEven(static_cast<double>(h) / r);
     }
     return QSize(ToInt32(w), ToInt32(h));
 }
 
-int32_t SlideAxis(int32_t offset, bool towardsOrigin, bool away, int32_t step, int imageSize,
+int32_t slideAxis(int32_t offset, bool towardsOrigin, bool away, int32_t step, int imageSize,
                   int viewSize) {
     if (imageSize <= viewSize) return offset;
     int64_t o = offset;
@@ -57,10 +57,10 @@ int32_t SlideAxis(int32_t offset, bool towardsOrigin, bool away, int32_t step, i
     return ToInt32(o);
 }
 
-DragAxis DragMoveAxis(DragAxis a, double mouse, int imageSize, int viewSize) {
+DragAxis dragMoveAxis(DragAxis a, double mouse, int imageSize, int viewSize) {
     if (imageSize <= viewSize) return a;
-    const int64_t m = RoundHalfEven(mouse);
-    const int64_t slide = RoundHalfEven(static_cast<double>(a.dragStartSlide) -
+    const int64_t m = roundHalfEven(mouse);
+    const int64_t slide = roundHalfEven(static_cast<double>(a.dragStartSlide) -
                                         (static_cast<double>(a.dragStart) - mouse));
     if (slide > 0) {
         a.slide = 0;
@@ -76,14 +76,14 @@ DragAxis DragMoveAxis(DragAxis a, double mouse, int imageSize, int viewSize) {
     return a;
 }
 
-int32_t ResizeClampAxis(int32_t offset, int imageSize, int viewSize) {
+int32_t resizeClampAxis(int32_t offset, int imageSize, int viewSize) {
     if (imageSize > viewSize && static_cast<int64_t>(imageSize) + offset < viewSize)
         offset = ToInt32(static_cast<int64_t>(viewSize) - imageSize);
     if (imageSize < viewSize) offset = 0;
     return offset;
 }
 
-MainLayout ComputeLayout(int W, int H, int overviewWidth, int statusHeight) {
+MainLayout computeLayout(int W, int H, int overviewWidth, int statusHeight) {
     MainLayout l;
     const int overviewLeft = 4;
     const int viewLeft = overviewLeft + overviewWidth + 4;

@@ -47,7 +47,7 @@ QByteArray WithSlowHeader(const QByteArray& jpeg, int markers) {
 
 QImage PlainDecode(const QString& path) {
     QImage img;
-    EXPECT_EQ(PictureDecoder::Decode(path, &img), PictureDecoder::Outcome::Decoded);
+    EXPECT_EQ(PictureDecoder::decode(path, &img), PictureDecoder::Outcome::Decoded);
     return img;
 }
 
@@ -55,15 +55,15 @@ QImage PlainDecode(const QString& path) {
 
 TEST(ReducedDecode, PicksTheSmallestScaleThatCoversTheStretchedRectangle) {
     // 6000 x 4000 in 1920 x 1080: stretched to 1620 x 1080; 1/2 covers it, 1/4 does not.
-    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, false, {1920, 1080}), QSize(3000, 2000));
+    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, false, {1920, 1080}), QSize(3000, 2000));
     // Turned by 90 degrees it is 4000 x 6000 on screen, stretched to 720 x 1080: 1/4 covers.
-    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, true, {1920, 1080}), QSize(1500, 1000));
-    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, false, {640, 400}), QSize(750, 500));
+    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, true, {1920, 1080}), QSize(1500, 1000));
+    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, false, {640, 400}), QSize(750, 500));
     // Sizes round up as the decoder rounds them.
-    EXPECT_EQ(PictureDecoder::ReducedSize({6001, 4001}, false, {640, 400}), QSize(751, 501));
+    EXPECT_EQ(PictureDecoder::reducedSize({6001, 4001}, false, {640, 400}), QSize(751, 501));
     // An image the view enlarges, or no view, is decoded whole.
-    EXPECT_EQ(PictureDecoder::ReducedSize({800, 600}, false, {1920, 1080}), QSize(800, 600));
-    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, false, QSize()), QSize(6000, 4000));
+    EXPECT_EQ(PictureDecoder::reducedSize({800, 600}, false, {1920, 1080}), QSize(800, 600));
+    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, false, QSize()), QSize(6000, 4000));
 }
 
 TEST(ReducedDecode, KeepsTheNaturalSizeAndOrientationAndFullSizeIsThePlainDecode) {
@@ -71,19 +71,19 @@ TEST(ReducedDecode, KeepsTheNaturalSizeAndOrientationAndFullSizeIsThePlainDecode
     dir.write("r.jpg", TestImages::JpegWithOrientation6(DetailedJpeg(1600, 1200)));
     QImage pixels;
     QSize natural;
-    ASSERT_EQ(PictureDecoder::Decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
+    ASSERT_EQ(PictureDecoder::decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
               PictureDecoder::Outcome::Decoded);
     EXPECT_EQ(natural, QSize(1200, 1600));
     // Stretched 225 x 300; 1/4 gives 300 x 400, 1/8 would give 150 x 200.
     EXPECT_EQ(pixels.size(), QSize(300, 400));
 
     const QImage full = PlainDecode(dir.file("r.jpg"));
-    ASSERT_EQ(PictureDecoder::Decode(dir.file("r.jpg"), &pixels, QSize(), &natural),
+    ASSERT_EQ(PictureDecoder::decode(dir.file("r.jpg"), &pixels, QSize(), &natural),
               PictureDecoder::Outcome::Decoded);
     EXPECT_EQ(natural, QSize(1200, 1600));
     EXPECT_EQ(pixels, full);
     // A reduced picture looks like the whole one shrunk: same orientation, close colours.
-    ASSERT_EQ(PictureDecoder::Decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
+    ASSERT_EQ(PictureDecoder::decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
               PictureDecoder::Outcome::Decoded);
     const QImage shrunk = full.scaled(pixels.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const QRgb a = pixels.pixel(10, 390), b = shrunk.pixel(10, 390);
@@ -127,7 +127,7 @@ TEST_F(PrefetcherTest, NeighboursAskedToWaitAreDecodedOnlyOnceStarted) {
     Prefetcher p;
     p.Request(Path(0), Jobs({1, 2}), false, false);
     dir.write("shown.jpg", DetailedJpeg(2000, 1500));
-    ASSERT_TRUE(DecodePictureFile(dir.file("shown.jpg"), false, QSize()).ok);
+    ASSERT_TRUE(decodePictureFile(dir.file("shown.jpg"), false, QSize()).ok);
     EXPECT_EQ(p.DecodeCount(), 0);
     EXPECT_EQ(p.StatusOf(Path(1), QSize()), Prefetcher::Status::Pending);
     p.Start();
@@ -207,7 +207,7 @@ TEST_F(PrefetcherTest, StaysWithinItsBudgetKeepingTheMostWanted) {
     EXPECT_FALSE(p.Take(Path(3), QSize(), &d));
     EXPECT_EQ(p.StatusOf(Path(4), QSize()), Prefetcher::Status::NotPlanned);
     // The shown picture comes first: keeping it pushes out the least wanted.
-    p.Keep(Path(0), DecodePictureFile(Path(0), false, QSize()));
+    p.Keep(Path(0), decodePictureFile(Path(0), false, QSize()));
     EXPECT_TRUE(p.Take(Path(0), QSize(), &d));
     EXPECT_TRUE(p.Take(Path(1), QSize(), &d));
     EXPECT_FALSE(p.Take(Path(2), QSize(), &d));
@@ -265,13 +265,13 @@ TEST_F(PrefetcherTest, AReducedPictureServesOnlyViewsItCovers) {
 TEST_F(PrefetcherTest, FailuresAreReportedAsOnDemand) {
     dir.write("broken.jpg", "no picture");
     dir.write("x.png", TestImages::Encode(4, 4, "PNG"));
-    DecodedPicture d = DecodePictureFile(dir.file("broken.jpg"), false, QSize());
+    DecodedPicture d = decodePictureFile(dir.file("broken.jpg"), false, QSize());
     EXPECT_FALSE(d.ok);
     EXPECT_EQ(d.outcome, PictureDecoder::Outcome::NotAPicture);
-    d = DecodePictureFile(dir.file("missing.jpg"), false, QSize());
+    d = decodePictureFile(dir.file("missing.jpg"), false, QSize());
     EXPECT_EQ(d.outcome, PictureDecoder::Outcome::NotAFile);
     // Without the plug-in a png name is never decoded, whatever its bytes.
-    d = DecodePictureFile(dir.file("x.png"), false, QSize());
+    d = decodePictureFile(dir.file("x.png"), false, QSize());
     EXPECT_FALSE(d.ok);
     EXPECT_TRUE(d.pngRoute);
     Prefetcher p;

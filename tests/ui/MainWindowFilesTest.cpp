@@ -455,7 +455,7 @@ TEST_F(MainWindowFiles, LayoutColoursAndFocus) {
     EXPECT_EQ(f.centralWidget()->size(), QSize(639, 451));
     auto check = [&] {
         const QSize c = f.centralWidget()->size();
-        const ViewGeometry::MainLayout l = ViewGeometry::ComputeLayout(c.width(), c.height());
+        const ViewGeometry::MainLayout l = ViewGeometry::computeLayout(c.width(), c.height());
         EXPECT_EQ(f.overviewPanel()->geometry(), l.overview);
         EXPECT_EQ(f.imageView()->geometry(), l.view);
         EXPECT_EQ(f.statusLabel()->geometry(), l.status);
@@ -571,7 +571,7 @@ TEST_F(MainWindowFiles, StretchedRedrawsClearOnlyInTheNormalState) {
     // A spot of the view outside the stretched rectangle, marked green before each redraw.
     auto markOutside = [&]() -> QPoint {
         const QSize view = f.imageView()->size();
-        const QSize dest = *ViewGeometry::StretchSize(7, 5, view.width(), view.height());
+        const QSize dest = *ViewGeometry::stretchSize(7, 5, view.width(), view.height());
         const QPoint spot = dest.width() < view.width() ? QPoint(view.width() - 2, 1)
                                                         : QPoint(1, view.height() - 2);
         QPainter p(&f.imageView()->backing());
