@@ -8,27 +8,18 @@
 #include <QComboBox>
 #include <QTest>
 
-#include "FakePickers.h"
-#include "MainWindow.h"
+#include "MainWindowFixture.h"
 #include "FolderEditorDialog.h"
 #include "PageReportWindow.h"
 #include "OptionsDialog.h"
-#include "WorkingDirectoryGuard.h"
-#include "TestSupport.h"
 
 namespace {
 
-class MenusTest : public ::testing::Test {
+class MenusTest : public MainWindowFixture {
 protected:
-    WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
-        services.msgBox = &msg;
-        services.pickers = &dialogs;
-        form = std::make_unique<MainWindow>(services, program.path(), QString());
-        form->startUp();
-    }
-    void TearDown() override {
-        form.reset();
+        MainWindowFixture::SetUp();
+        Start();
     }
 
     void Trigger(const char* name) {
@@ -43,11 +34,6 @@ protected:
         return int(t.count(QLatin1Char('\n')));
     }
 
-    TempDir program;
-    FakeMsgBox msg;
-    FakePickers dialogs;
-    Services services;
-    std::unique_ptr<MainWindow> form;
 };
 
 TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
