@@ -9,8 +9,8 @@
 #include "FileSystem.h"
 #include "ImageList.h"
 
-FileDrops::FileDrops(std::function<bool()> pngPluginAvailable, Open open, QObject* parent)
-    : QObject(parent), pngPluginAvailable_(std::move(pngPluginAvailable)), open_(std::move(open)) {}
+FileDrops::FileDrops(std::function<bool()> pngPluginAvailable, Open open)
+    : pngPluginAvailable_(std::move(pngPluginAvailable)), open_(std::move(open)) {}
 
 void FileDrops::takeDropsOn(QWidget* target) {
     target->setAcceptDrops(true);

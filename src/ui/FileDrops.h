@@ -13,7 +13,7 @@ class QWidget;
 class FileDrops : public QObject {
 public:
     using Open = std::function<void(const QString& path)>;
-    FileDrops(std::function<bool()> pngPluginAvailable, Open open, QObject* parent = nullptr);
+    FileDrops(std::function<bool()> pngPluginAvailable, Open open);
 
     // Makes `target` take drops through this object.
     void takeDropsOn(QWidget* target);

@@ -40,17 +40,16 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
     buildWidgets();
     buildMenus();
     feed_ = std::make_unique<PictureFeed>(session_, *imageView_, *this);
-    opener_ = new PathOpener(session_, *feed_, *this, services_.msgBox, [this] { updateStatusText(); });
-    opener_->setParent(this);
+    opener_ = std::make_unique<PathOpener>(session_, *feed_, *this, services_.msgBox,
+                                           [this] { updateStatusText(); });
     connectSession();
     // One filter serves the window and every control (and the panel's viewport, which is what
     // receives a text box's drag events), so every one of them takes the same drops.
-    drops_ = new FileDrops([this] { return session_.pngPluginAvailable(); },
-                           [this](const QString& path) {
-                               openPath(path);
-                               updateStatusText();
-                           },
-                           this);
+    drops_ = std::make_unique<FileDrops>([this] { return session_.pngPluginAvailable(); },
+                                         [this](const QString& path) {
+                                             openPath(path);
+                                             updateStatusText();
+                                         });
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(statusLabel_),
                        static_cast<QWidget*>(imageView_), static_cast<QWidget*>(overviewPanel_),
                        overviewPanel_->viewport()})

@@ -128,9 +128,10 @@ private:
     QPlainTextEdit* overviewPanel_ = nullptr;
     ImageView* imageView_ = nullptr;
     QLabel* statusLabel_ = nullptr;
+    // Members rather than children: they go before the session and the widgets they use.
     std::unique_ptr<PictureFeed> feed_;
-    PathOpener* opener_ = nullptr;
-    FileDrops* drops_ = nullptr;
+    std::unique_ptr<PathOpener> opener_;
+    std::unique_ptr<FileDrops> drops_;
 
     std::array<bool, 257> keyIsDown_{};
     PictureOffset::HeldKeys slideKeys_{};  // Left, Up, Right, Down, Shift
