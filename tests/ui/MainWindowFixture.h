@@ -31,7 +31,7 @@ protected:
     void TearDown() override { form.reset(); }
 
     // A new window on `commandLine` (empty: none) after its start-up; the previous one goes.
-    MainWindow& Start(const QString& commandLine = QString()) {
+    MainWindow& start(const QString& commandLine = QString()) {
         form.reset();
         form = std::make_unique<MainWindow>(services, program.path(), commandLine);
         form->startUp();
@@ -61,26 +61,26 @@ protected:
         pics.write("notes.txt", "text");
     }
 
-    QString Folder() const { return pics.path() + '/'; }
+    QString folder() const { return pics.path() + '/'; }
     // The status bar in move mode at `index` of `count`, showing `name` (empty: nothing shown).
-    QString BarFor(int index, int count, const QString& name) const {
+    QString barFor(int index, int count, const QString& name) const {
         QString text = QStringLiteral("[移動] %1/%2 ").arg(index).arg(count);
         if (!name.isEmpty())
             text += name + QStringLiteral("  %1B").arg(QFileInfo(pics.file(name)).size());
         return text;
     }
-    QString Caption() const { return QStringLiteral("Orvane [ ") + Folder() + QStringLiteral(" ]"); }
+    QString caption() const { return QStringLiteral("Orvane [ ") + folder() + QStringLiteral(" ]"); }
     // True when every pixel of the view's backing pixmap is the background colour.
-    bool ViewIsClear() const {
+    bool viewIsClear() const {
         const QImage img = form->imageView()->backing().toImage();
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x)
                 if (img.pixelColor(x, y) != kBackground) return false;
         return true;
     }
-    QColor ViewPixel(int x, int y) const { return form->imageView()->backing().toImage().pixelColor(x, y); }
+    QColor viewPixel(int x, int y) const { return form->imageView()->backing().toImage().pixelColor(x, y); }
     // The plug-in as the build made it, placed where start-up looks for it.
-    bool InstallPlugin() {
+    bool installPlugin() {
         const QString built = QStringLiteral(ORVANE_PROGRAM_DIR) + "/dll/ifPNG.spi";
         if (!QFileInfo::exists(built)) return false;
         QDir(program.path()).mkpath("dll");
@@ -91,7 +91,7 @@ protected:
 };
 
 // A drag payload of local paths, as a file manager sends it.
-inline std::unique_ptr<QMimeData> Files(const QStringList& paths) {
+inline std::unique_ptr<QMimeData> files(const QStringList& paths) {
     auto m = std::make_unique<QMimeData>();
     QList<QUrl> urls;
     for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
@@ -100,7 +100,7 @@ inline std::unique_ptr<QMimeData> Files(const QStringList& paths) {
 }
 
 // Whether `target` takes a drag of `data` entering it, as a copy.
-inline bool DragAccepted(QWidget* target, const QMimeData* data) {
+inline bool dragAccepted(QWidget* target, const QMimeData* data) {
     QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
                           Qt::NoModifier);
     QApplication::sendEvent(target, &enter);

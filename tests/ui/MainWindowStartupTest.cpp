@@ -9,14 +9,14 @@ namespace {
 
 class MainWindowStartup : public MainWindowFixture {
 protected:
-    QByteArray File0() const { return program.read("config/設定_オプション.ini"); }
-    QByteArray File1() const { return program.read("config/設定_個別転送.ini"); }
+    QByteArray optionsFile() const { return program.read("config/設定_オプション.ini"); }
+    QByteArray renamingFile() const { return program.read("config/設定_個別転送.ini"); }
 };
 
 TEST_F(MainWindowStartup, FirstRunCreatesConfigAndTheDefaultPageAndClosingWritesBothFiles) {
     // A folder in the plug-in's place is no plug-in: PNG files must not be offered.
     ASSERT_TRUE(QDir(program.path()).mkpath(QStringLiteral("dll/ifPNG.spi")));
-    MainWindow& f = Start();
+    MainWindow& f = start();
     EXPECT_TRUE(QDir(program.file("config")).exists());
     EXPECT_EQ(QDir::currentPath(), QDir(program.path()).canonicalPath());
     EXPECT_EQ(f.library().pageCount(), 1);
@@ -36,11 +36,11 @@ TEST_F(MainWindowStartup, FirstRunCreatesConfigAndTheDefaultPageAndClosingWrites
     // Nothing is written until the window closes.
     EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
     f.close();
-    const QByteArray file0 = File0();
+    const QByteArray file0 = optionsFile();
     EXPECT_EQ(file0.count("\r\n"), 11);
     EXPECT_TRUE(file0.startsWith("\"DelTrash\",0\r\n"));
     EXPECT_TRUE(file0.contains("\"StateWndMain\","));
-    const QByteArray file1 = File1();
+    const QByteArray file1 = renamingFile();
     EXPECT_EQ(file1.count("\r\n"), 10);
     EXPECT_TRUE(file1.startsWith("\"IndividualTrans\",0,0,0,\"\",1\r\n"));
     // The library files are the editor's to write, not the main window's.
@@ -54,7 +54,7 @@ TEST_F(MainWindowStartup, StoredStateIsRestoredAndOutOfRangePagesReset) {
                   "\"CurrentPageNum\",2\r\n\"CurrentFullMode\",-1\r\n\"StateWndMain\",30,40,730,540,1\r\n");
     program.write("config/設定_個別転送.ini", "\"IndividualTrans\",1,4,1,\"trip\",41\r\n");
     program.write("dll/ifPNG.spi", "present");
-    MainWindow& f = Start();
+    MainWindow& f = start();
     EXPECT_EQ(f.library().pageCount(), 3);
     EXPECT_EQ(f.library().currentPage(), 2);
     EXPECT_TRUE(f.options().fitToView);
@@ -62,12 +62,12 @@ TEST_F(MainWindowStartup, StoredStateIsRestoredAndOutOfRangePagesReset) {
     EXPECT_TRUE(f.session().pngPluginAvailable());
     EXPECT_EQ(f.geometry().size(), QSize(700, 500));
     f.close();
-    EXPECT_TRUE(File0().contains("\"CurrentPageNum\",2\r\n\"CurrentFullMode\",-1\r\n"));
-    EXPECT_TRUE(File1().contains("\"IndividualTrans\",1,4,1,\"trip\",41\r\n"));
+    EXPECT_TRUE(optionsFile().contains("\"CurrentPageNum\",2\r\n\"CurrentFullMode\",-1\r\n"));
+    EXPECT_TRUE(renamingFile().contains("\"IndividualTrans\",1,4,1,\"trip\",41\r\n"));
 
     for (const char* stored : {"250", "3", "-1"}) {
         program.write("config/設定_オプション.ini", QByteArray("\"CurrentPageNum\",") + stored + "\r\n");
-        MainWindow& again = Start();
+        MainWindow& again = start();
         EXPECT_EQ(again.library().currentPage(), 0) << stored;
         again.close();
     }
@@ -77,7 +77,7 @@ TEST_F(MainWindowStartup, StoredStateIsRestoredAndOutOfRangePagesReset) {
 // the first page is its.
 TEST_F(MainWindowStartup, TheDefaultPageTakesTheRenamingKeptForTheFirstPage) {
     program.write("config/設定_個別転送.ini", "\"IndividualTrans\",0,2,1,\"trip\",5\r\n");
-    MainWindow& f = Start();
+    MainWindow& f = start();
     const Slot& slot = f.library().page(0).folderSlots[2];
     EXPECT_EQ(slot.renaming, 1);
     EXPECT_EQ(slot.fixedName, QStringLiteral("trip"));
@@ -91,16 +91,16 @@ TEST_F(MainWindowStartup, BrokenConfigurationNeverStopsStartUpAndIsRewrittenSoun
     program.write("config/設定_オプション.ini",
                   "\"owMode\",1e999\r\n\"StateWndMain\",,,,,\r\n\"CurrentPageNum\",1e12\r\n");
     program.write("config/設定_個別転送.ini", QByteArray("\"IndividualTrans\",99999,-3,1,\"x\",1\r\n,,,,,,,,,,\r\n"));
-    MainWindow& f = Start();
+    MainWindow& f = start();
     EXPECT_EQ(f.library().pageCount(), 2);
     EXPECT_EQ(f.options().collisionMode, 0);
     f.close();
-    EXPECT_EQ(File0().count("\r\n"), 11);
-    EXPECT_EQ(File1().count("\r\n"), 20);
+    EXPECT_EQ(optionsFile().count("\r\n"), 11);
+    EXPECT_EQ(renamingFile().count("\r\n"), 20);
 }
 
 TEST_F(MainWindowStartup, UnwritableConfigIsReportedAndNothingCrashes) {
-    MainWindow& f = Start();
+    MainWindow& f = start();
     QDir(program.file("config")).removeRecursively();
     program.write("config", "a file where the folder should be");
     f.close();

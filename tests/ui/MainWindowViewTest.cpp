@@ -13,12 +13,12 @@ namespace {
 using MainWindowView = MainWindowWithPictures;
 
 TEST_F(MainWindowView, LoadingTheEmptyPathChangesNoFlag) {
-    MainWindow& f = Start(pics.path());
+    MainWindow& f = start(pics.path());
     f.pictureFeed().offset().moveTo(-5, -7);
     f.session().markCopied(0);
     EXPECT_TRUE(f.pictureFeed().load(QString()));
     EXPECT_TRUE(f.pictureFeed().picture().isNull());
-    EXPECT_TRUE(ViewIsClear());
+    EXPECT_TRUE(viewIsClear());
     EXPECT_TRUE(f.session().imageShown());
     EXPECT_TRUE(f.session().copied());
     EXPECT_EQ(f.pictureFeed().offset().x(), -5);
@@ -31,7 +31,7 @@ TEST_F(MainWindowView, LoadingTheEmptyPathChangesNoFlag) {
 }
 
 TEST_F(MainWindowView, LayoutColoursAndFocus) {
-    MainWindow& f = Start();
+    MainWindow& f = start();
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     EXPECT_EQ(f.centralWidget()->size(), QSize(639, 451));
@@ -60,36 +60,36 @@ TEST_F(MainWindowView, LayoutColoursAndFocus) {
 
 TEST_F(MainWindowView, ActualSizeStretchAndTheRightButton) {
     pics.write("wide.bmp", TestImages::Encode(800, 600, "BMP", Qt::blue));
-    MainWindow& f = Start(pics.file("a1.bmp"));
+    MainWindow& f = start(pics.file("a1.bmp"));
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     const QSize view = f.imageView()->size();
     ASSERT_EQ(view, QSize(639 - 157, 430));
     f.pictureFeed().draw(0);
-    EXPECT_EQ(ViewPixel(0, 0), QColor(Qt::red));
-    EXPECT_EQ(ViewPixel(6, 4), QColor(Qt::red));
-    EXPECT_EQ(ViewPixel(7, 0), kBackground);
+    EXPECT_EQ(viewPixel(0, 0), QColor(Qt::red));
+    EXPECT_EQ(viewPixel(6, 4), QColor(Qt::red));
+    EXPECT_EQ(viewPixel(7, 0), kBackground);
 
     // Right-button release toggles the fit, drawn from the top-left: 7 x 5 in 482 x 430 gives
     // 482 x 344 (344.29 rounded).
     QTest::mouseClick(f.imageView(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_TRUE(form->options().fitToView);
-    EXPECT_EQ(ViewPixel(view.width() - 1, 343), QColor(Qt::red));
-    EXPECT_EQ(ViewPixel(0, 344), kBackground);
+    EXPECT_EQ(viewPixel(view.width() - 1, 343), QColor(Qt::red));
+    EXPECT_EQ(viewPixel(0, 344), kBackground);
     // Pressing and dragging in stretched mode moves nothing.
     f.pictureFeed().onMouseDown(1, 0, 100, 100);
     f.pictureFeed().onMouseMove(1, 0, 50, 50);
     EXPECT_EQ(f.pictureFeed().offset().x(), 0);
     QTest::mouseClick(f.imageView(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_FALSE(form->options().fitToView);
-    EXPECT_EQ(ViewPixel(7, 0), kBackground);
+    EXPECT_EQ(viewPixel(7, 0), kBackground);
 
     // With nothing shown the right button still toggles, and the view is not touched.
     f.openFileAt(pics.file("broken.jpg"));
     ASSERT_FALSE(f.session().imageShown());
     QTest::mouseClick(f.imageView(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_TRUE(form->options().fitToView);
-    EXPECT_TRUE(ViewIsClear());
+    EXPECT_TRUE(viewIsClear());
     // Left clicks do not toggle.
     QTest::mouseClick(f.imageView(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_TRUE(form->options().fitToView);
@@ -97,7 +97,7 @@ TEST_F(MainWindowView, ActualSizeStretchAndTheRightButton) {
 
 TEST_F(MainWindowView, SlidingByKeysDragAndResize) {
     pics.write("wide.bmp", TestImages::Encode(800, 600, "BMP", Qt::blue));
-    MainWindow& f = Start(pics.file("wide.bmp"));
+    MainWindow& f = start(pics.file("wide.bmp"));
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     const int viewW = f.imageView()->width();  // 482
@@ -130,7 +130,7 @@ TEST_F(MainWindowView, SlidingByKeysDragAndResize) {
     send(QEvent::MouseButtonRelease, QPointF(150, 90), Qt::LeftButton, Qt::NoButton);
     EXPECT_FALSE(form->options().fitToView);
     // The top-left of the view shows the image at the offset.
-    EXPECT_EQ(ViewPixel(0, 0), QColor(Qt::blue));
+    EXPECT_EQ(viewPixel(0, 0), QColor(Qt::blue));
 
     // Enlarging the window pulls the far edge back: view 700 wide gives -100.
     f.pictureFeed().offset().moveTo(viewW - 800, f.pictureFeed().offset().y());
@@ -147,7 +147,7 @@ TEST_F(MainWindowView, SlidingByKeysDragAndResize) {
 }
 
 TEST_F(MainWindowView, StretchedRedrawsClearOnlyInTheNormalState) {
-    MainWindow& f = Start(pics.file("a1.bmp"));  // 7 x 5, red
+    MainWindow& f = start(pics.file("a1.bmp"));  // 7 x 5, red
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     // A spot of the view outside the stretched rectangle, marked green before each redraw.
@@ -167,14 +167,14 @@ TEST_F(MainWindowView, StretchedRedrawsClearOnlyInTheNormalState) {
     for (int kind : {1, 2}) {
         const QPoint spot = markOutside();
         f.pictureFeed().draw(kind);
-        EXPECT_EQ(ViewPixel(spot.x(), spot.y()), kBackground) << "kind " << kind;
+        EXPECT_EQ(viewPixel(spot.x(), spot.y()), kBackground) << "kind " << kind;
     }
     // Actual size: a slide draws over what the view shows.
     form->options().fitToView = false;
     f.pictureFeed().draw(0);
     QPainter(&f.imageView()->backing()).fillRect(QRect(100, 100, 1, 1), Qt::green);
     f.pictureFeed().draw(2);
-    EXPECT_EQ(ViewPixel(100, 100), QColor(Qt::green));
+    EXPECT_EQ(viewPixel(100, 100), QColor(Qt::green));
 
     // Maximised, stretched: only kind 0 clears.
     form->options().fitToView = true;
@@ -185,11 +185,11 @@ TEST_F(MainWindowView, StretchedRedrawsClearOnlyInTheNormalState) {
     for (int kind : {1, 2}) {
         const QPoint spot = markOutside();
         f.pictureFeed().draw(kind);
-        EXPECT_EQ(ViewPixel(spot.x(), spot.y()), QColor(Qt::green)) << "kind " << kind;
+        EXPECT_EQ(viewPixel(spot.x(), spot.y()), QColor(Qt::green)) << "kind " << kind;
     }
     const QPoint spot = markOutside();
     f.pictureFeed().draw(0);
-    EXPECT_EQ(ViewPixel(spot.x(), spot.y()), kBackground);
+    EXPECT_EQ(viewPixel(spot.x(), spot.y()), kBackground);
 }
 
 }  // namespace

@@ -19,16 +19,16 @@ class MenusTest : public MainWindowFixture {
 protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
-        Start();
+        start();
     }
 
-    void Trigger(const char* name) {
+    void trigger(const char* name) {
         QAction* action = form->findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
         action->trigger();
     }
     QString overviewPanel() const { return form->overviewPanel()->toPlainText(); }
-    static int LineCount(const QString& text) {
+    static int lineCount(const QString& text) {
         QString t = text;
         t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         return int(t.count(QLatin1Char('\n')));
@@ -56,21 +56,21 @@ TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
 
 TEST_F(MenusTest, UsageTextHasOneArrowKeyLineOrTwoByCursorKeyMode) {
     form->options().arrowKeyMode = 1;
-    Trigger("showKeys");
+    trigger("showKeys");
     const QString pages = overviewPanel();
     EXPECT_TRUE(pages.startsWith(QStringLiteral("<< 操作方法 >>")));
     EXPECT_TRUE(pages.contains(QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)")));
-    EXPECT_EQ(LineCount(pages), 24);
+    EXPECT_EQ(lineCount(pages), 24);
 
     form->options().arrowKeyMode = 0;
-    Trigger("showKeys");
+    trigger("showKeys");
     const QString slide = overviewPanel();
     EXPECT_TRUE(slide.contains(QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)")));
     EXPECT_FALSE(slide.contains(QStringLiteral("下：次ページ")));
-    EXPECT_EQ(LineCount(slide), 23);
+    EXPECT_EQ(lineCount(slide), 23);
     EXPECT_TRUE(slide.contains(QStringLiteral("画像をドラッグ ... 画像スライド")));
 
-    Trigger("showSlots");
+    trigger("showSlots");
     EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< 新規ページ >>")));
 }
 
@@ -87,18 +87,18 @@ TEST_F(MenusTest, UsageTextReadsLineForLine) {
         return t;
     };
     form->options().arrowKeyMode = 1;
-    Trigger("showKeys");
+    trigger("showKeys");
     EXPECT_EQ(shown(), head +
                            QStringLiteral("方向キー ... 下：次ページ、上：前ページ、左：前ファイル、右：次ファイル\n"
                                           "shift+方向キー ... 画像のスライド(三倍速)\n\n") +
                            tail);
     form->options().arrowKeyMode = 0;
-    Trigger("showKeys");
+    trigger("showKeys");
     EXPECT_EQ(shown(), head + QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)\n\n") + tail);
 }
 
 TEST_F(MenusTest, VersionBoxNamesTheProgramAndItsVersion) {
-    Trigger("about");
+    trigger("about");
     ASSERT_EQ(msg.shown.size(), 1u);
     EXPECT_EQ(msg.shown[0].title, QStringLiteral("Orvane(Brindlewick)"));
     EXPECT_EQ(msg.shown[0].buttons, MsgButtons::Ok);
@@ -109,7 +109,7 @@ TEST_F(MenusTest, VersionBoxNamesTheProgramAndItsVersion) {
 }
 
 TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
-    Trigger("showKeys");
+    trigger("showKeys");
     form->runModal = [](QDialog& d) {
         auto& editor = dynamic_cast<FolderEditorDialog&>(d);
         editor.addPageClicked();
@@ -118,7 +118,7 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
         QTest::keyClicks(editor.fTitle(2), QStringLiteral("Pics"));
         editor.closeClicked();
     };
-    Trigger("editFolders");
+    trigger("editFolders");
     EXPECT_EQ(form->library().pageCount(), 2);
     EXPECT_EQ(form->library().currentPage(), 0);
     EXPECT_EQ(form->library().page(0).folderSlots[2].folder, QStringLiteral("/srv/pics"));
@@ -129,9 +129,9 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
     EXPECT_EQ(program.read("config/設定_個別転送.ini").count("\r\n"), 20);
 
     // Closing the editor without changes still brings the overview back.
-    Trigger("showKeys");
+    trigger("showKeys");
     form->runModal = [](QDialog& d) { d.close(); };
-    Trigger("editFolders");
+    trigger("editFolders");
     EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< Holiday >>")));
 }
 
@@ -142,16 +142,16 @@ TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
         options.Combo1(0)->setCurrentIndex(0);
         options.buttonClicked(0);
     };
-    Trigger("showKeys");
+    trigger("showKeys");
     const QString before = overviewPanel();
-    Trigger("editOptions");
+    trigger("editOptions");
     EXPECT_EQ(form->options().arrowKeyMode, 0);
     EXPECT_EQ(overviewPanel(), before);
     EXPECT_EQ(program.read("config/設定_オプション.ini").count("\r\n"), 11);
 
     form->runModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).buttonClicked(1); };
     QFile::remove(program.file("config/設定_オプション.ini"));
-    Trigger("editOptions");
+    trigger("editOptions");
     EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
 }
 

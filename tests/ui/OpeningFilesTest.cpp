@@ -30,7 +30,7 @@ TEST_F(OpeningFiles, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
         QThread::msleep(delayMs.load());
         return ImageList::listFolder(folder, png);
     };
-    MainWindow& f = Start();
+    MainWindow& f = start();
     f.show();
     int ticks = 0;
     QTimer ticker;
@@ -52,7 +52,7 @@ TEST_F(OpeningFiles, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
     ticker.stop();
     EXPECT_GE(ticks, 10);
     EXPECT_EQ(listings.load(), 2);  // the open asked for meanwhile was passed over
-    EXPECT_EQ(f.session().list().folder(), Folder());
+    EXPECT_EQ(f.session().list().folder(), folder());
     EXPECT_EQ(f.session().list().count(), 5);
     EXPECT_EQ(f.session().list().position(), 1);
     EXPECT_TRUE(f.isVisible());
@@ -64,35 +64,35 @@ TEST_F(OpeningFiles, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
 }
 
 TEST_F(OpeningFiles, CommandLineFolderOpensTheFirstImageAndStepsWrapAround) {
-    MainWindow& f = Start(pics.path());  // no final slash: it is appended before the folder test
+    MainWindow& f = start(pics.path());  // no final slash: it is appended before the folder test
     const ImageList& list = f.session().list();
-    EXPECT_EQ(list.folder(), Folder());
+    EXPECT_EQ(list.folder(), folder());
     EXPECT_EQ(list.names(), (QStringList{"a1.bmp", "a2.jpg", "a10.gif", "broken.jpg", "UP.JPG"}));
     EXPECT_EQ(list.position(), 1);
     EXPECT_TRUE(f.session().imageShown());
     EXPECT_EQ(f.pictureFeed().picture().size(), QSize(7, 5));
-    EXPECT_EQ(f.statusLabel()->text(), BarFor(1, 5, "a1.bmp"));
-    EXPECT_EQ(f.windowTitle(), Caption());
+    EXPECT_EQ(f.statusLabel()->text(), barFor(1, 5, "a1.bmp"));
+    EXPECT_EQ(f.windowTitle(), caption());
     EXPECT_TRUE(msg.shown.empty());
 
     f.nextFile();
     EXPECT_EQ(list.position(), 2);
     EXPECT_EQ(f.pictureFeed().picture().size(), QSize(16, 8));
-    EXPECT_EQ(f.statusLabel()->text(), BarFor(2, 5, "a2.jpg"));
+    EXPECT_EQ(f.statusLabel()->text(), barFor(2, 5, "a2.jpg"));
 
     f.previousFile();
     f.previousFile();  // from 1 to the last
     EXPECT_EQ(list.position(), 5);
     EXPECT_TRUE(f.session().imageShown());
-    EXPECT_EQ(f.statusLabel()->text(), BarFor(5, 5, "UP.JPG"));
+    EXPECT_EQ(f.statusLabel()->text(), barFor(5, 5, "UP.JPG"));
 
     f.nextFile();  // from the last to 1
     EXPECT_EQ(list.position(), 1);
-    EXPECT_EQ(f.windowTitle(), Caption());
+    EXPECT_EQ(f.windowTitle(), caption());
 }
 
 TEST_F(OpeningFiles, StepOntoABrokenFileShowsNothingAndTheNextStepGoesOn) {
-    MainWindow& f = Start(pics.path());
+    MainWindow& f = start(pics.path());
     f.nextFile();
     f.nextFile();
     f.session().markCopied(0);
@@ -101,8 +101,8 @@ TEST_F(OpeningFiles, StepOntoABrokenFileShowsNothingAndTheNextStepGoesOn) {
     EXPECT_FALSE(f.session().imageShown());
     EXPECT_FALSE(f.session().copied());
     EXPECT_TRUE(f.pictureFeed().picture().isNull());
-    EXPECT_TRUE(ViewIsClear());
-    EXPECT_EQ(f.statusLabel()->text(), BarFor(4, 5, QString()));
+    EXPECT_TRUE(viewIsClear());
+    EXPECT_EQ(f.statusLabel()->text(), barFor(4, 5, QString()));
     f.nextFile();
     EXPECT_EQ(f.session().list().position(), 5);
     EXPECT_TRUE(f.session().imageShown());
@@ -111,10 +111,10 @@ TEST_F(OpeningFiles, StepOntoABrokenFileShowsNothingAndTheNextStepGoesOn) {
 TEST_F(OpeningFiles, EveryRouteHandlesADecodeFailureAsSteppingDoes) {
     pics.write("huge.jpg", TestImages::JpegClaiming(TestImages::Encode(16, 16, "JPG"), 30000, 30000));
     // Command line naming the broken file: listed, positioned, nothing shown.
-    MainWindow& f = Start(pics.file("broken.jpg"));
+    MainWindow& f = start(pics.file("broken.jpg"));
     EXPECT_EQ(f.session().list().position(), 4);
     EXPECT_FALSE(f.session().imageShown());
-    EXPECT_EQ(f.statusLabel()->text(), BarFor(4, 6, QString()));
+    EXPECT_EQ(f.statusLabel()->text(), barFor(4, 6, QString()));
     // A 30000 x 30000 picture is refused, not decoded.
     f.openFileAt(pics.file("huge.jpg"));
     EXPECT_EQ(f.session().list().position(), 5);
@@ -123,35 +123,35 @@ TEST_F(OpeningFiles, EveryRouteHandlesADecodeFailureAsSteppingDoes) {
     // Removal onto a broken entry: the shown image goes, nothing else is shown.
     f.openFileAt(pics.file("a10.gif"));
     ASSERT_TRUE(f.session().imageShown());
-    ASSERT_FALSE(ViewIsClear());
+    ASSERT_FALSE(viewIsClear());
     f.session().removeShown();  // broken.jpg takes its place
     EXPECT_EQ(f.session().list().position(), 3);
     EXPECT_EQ(f.session().list().nameAt(3), "broken.jpg");
     EXPECT_FALSE(f.session().imageShown());
-    EXPECT_TRUE(ViewIsClear());
+    EXPECT_TRUE(viewIsClear());
 }
 
 TEST_F(OpeningFiles, CommandLineTargets) {
     {
-        MainWindow& f = Start(pics.file("a2.jpg"));
+        MainWindow& f = start(pics.file("a2.jpg"));
         EXPECT_EQ(f.session().list().position(), 2);
     }
     {
         // Blanks and double quotes are name characters: the path is used as it stands.
         QDir(pics.path()).mkdir("my \"best\" pics");
         pics.write("my \"best\" pics/in.bmp", TestImages::Encode(2, 2, "BMP"));
-        MainWindow& f = Start(pics.file("my \"best\" pics"));
+        MainWindow& f = start(pics.file("my \"best\" pics"));
         EXPECT_EQ(f.session().list().folder(), pics.file("my \"best\" pics/"));
         EXPECT_EQ(f.session().list().count(), 1);
     }
     for (const QString& quiet : {pics.file("UP.JPG"), pics.file("notes.txt")}) {
         // Exact-case test fails, or not an image: nothing, no message.
-        MainWindow& f = Start(quiet);
+        MainWindow& f = start(quiet);
         EXPECT_EQ(f.session().list().count(), 0) << quiet.toStdString();
         EXPECT_EQ(f.windowTitle(), "Orvane");
         EXPECT_TRUE(msg.shown.empty());
     }
-    MainWindow& f = Start(pics.file("nothing-here"));
+    MainWindow& f = start(pics.file("nothing-here"));
     ASSERT_EQ(msg.shown.size(), 1u);
     EXPECT_EQ(msg.shown[0].text, QStringLiteral("指定のパスが見つかりません"));
     EXPECT_EQ(msg.shown[0].title, QStringLiteral("パラメータ判定"));
@@ -165,12 +165,12 @@ TEST_F(OpeningFiles, CommandLineTargets) {
 TEST_F(OpeningFiles, HandedPathWaitsForAnOpenQuestionThenOpens) {
     QDir(pics.path()).mkdir("other");
     pics.write("other/o.bmp", TestImages::Encode(2, 2, "BMP"));
-    MainWindow& f = Start(pics.file("a2.jpg"));
+    MainWindow& f = start(pics.file("a2.jpg"));
     QDialog question(&f);
     question.setModal(true);
     question.show();
     f.openHandedPath(pics.file("other"));
-    EXPECT_EQ(f.session().list().folder(), Folder());
+    EXPECT_EQ(f.session().list().folder(), folder());
     EXPECT_EQ(f.session().list().position(), 2);
     question.hide();
     QTRY_COMPARE_WITH_TIMEOUT(f.session().list().folder(), pics.file("other/"), 5000);
@@ -180,7 +180,7 @@ TEST_F(OpeningFiles, HandedPathWaitsForAnOpenQuestionThenOpens) {
 TEST_F(OpeningFiles, OpenFileNotInTheListShowsTheFirstEntry) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(pics.file("y.jpg")).constData(), 0600), 0);
     QDir(pics.path()).mkdir("x.jpg");
-    MainWindow& f = Start();
+    MainWindow& f = start();
     f.openPath(pics.file("y.jpg"));  // a pipe: never listed, never opened
     EXPECT_EQ(f.session().list().count(), 5);
     EXPECT_EQ(f.session().list().position(), 1);
@@ -191,11 +191,11 @@ TEST_F(OpeningFiles, OpenFileNotInTheListShowsTheFirstEntry) {
     EXPECT_EQ(f.session().list().count(), 0);
     EXPECT_EQ(f.session().list().position(), 0);
     EXPECT_FALSE(f.session().imageShown());
-    EXPECT_TRUE(ViewIsClear());
+    EXPECT_TRUE(viewIsClear());
 }
 
 TEST_F(OpeningFiles, OpenFileMenuUsesTheFilterAndCancelChangesNothing) {
-    MainWindow& f = Start(pics.path());
+    MainWindow& f = start(pics.path());
     f.nextFile();
     auto* action = f.findChild<QAction*>("openFile");
     ASSERT_NE(action, nullptr);
@@ -208,11 +208,11 @@ TEST_F(OpeningFiles, OpenFileMenuUsesTheFilterAndCancelChangesNothing) {
     dialogs.fileAnswers.push_back(pics.file("a10.gif"));
     action->trigger();
     EXPECT_EQ(f.session().list().position(), 3);
-    EXPECT_EQ(f.statusLabel()->text(), BarFor(3, 5, "a10.gif"));
+    EXPECT_EQ(f.statusLabel()->text(), barFor(3, 5, "a10.gif"));
 }
 
 TEST_F(OpeningFiles, OpenFolderMenu) {
-    MainWindow& f = Start();
+    MainWindow& f = start();
     auto* action = f.findChild<QAction*>("openFolder");
     ASSERT_NE(action, nullptr);
     EXPECT_EQ(action->text(), QStringLiteral("フォルダを開く(&H)"));
@@ -224,9 +224,9 @@ TEST_F(OpeningFiles, OpenFolderMenu) {
 
     dialogs.folderAnswers.push_back(pics.path());
     action->trigger();
-    EXPECT_EQ(f.session().list().folder(), Folder());
-    EXPECT_EQ(f.statusLabel()->text(), BarFor(1, 5, "a1.bmp"));
-    EXPECT_EQ(f.windowTitle(), Caption());
+    EXPECT_EQ(f.session().list().folder(), folder());
+    EXPECT_EQ(f.statusLabel()->text(), barFor(1, 5, "a1.bmp"));
+    EXPECT_EQ(f.windowTitle(), caption());
 
     // The menu: open file, open folder, a separator, quit.
     const QList<QAction*> items = f.menuBar()->actions().first()->menu()->actions();
@@ -240,7 +240,7 @@ TEST_F(OpeningFiles, OpenFolderMenu) {
 TEST_F(OpeningFiles, RemovingEntries) {
     TempDir three;
     for (const char* n : {"1.bmp", "2.bmp", "3.bmp"}) three.write(n, TestImages::Encode(3, 3, "BMP"));
-    MainWindow& f = Start(three.path());
+    MainWindow& f = start(three.path());
     f.previousFile();  // 3 of 3
     f.session().removeShown();
     EXPECT_EQ(f.session().list().position(), 1);
@@ -253,7 +253,7 @@ TEST_F(OpeningFiles, RemovingEntries) {
     EXPECT_EQ(f.session().list().count(), 0);
     EXPECT_FALSE(f.session().imageShown());
     EXPECT_TRUE(f.pictureFeed().picture().isNull());
-    EXPECT_TRUE(ViewIsClear());
+    EXPECT_TRUE(viewIsClear());
     f.updateStatusText();
     EXPECT_EQ(f.statusLabel()->text(), QStringLiteral("[移動] 0/0 "));
     // Nothing to remove or step: nothing happens.
@@ -265,24 +265,24 @@ TEST_F(OpeningFiles, RemovingEntries) {
 TEST_F(OpeningFiles, PngNeedsThePlugin) {
     pics.write("p.png", TestImages::Encode(6, 3, "PNG"));
     {
-        MainWindow& f = Start(pics.path());
+        MainWindow& f = start(pics.path());
         EXPECT_FALSE(f.session().pngPluginAvailable());
         EXPECT_FALSE(f.session().list().names().contains("p.png"));
         f.openFileAt(pics.file("p.png"));
         EXPECT_EQ(f.session().list().position(), 1);  // unchanged
-        const std::unique_ptr<QMimeData> png = Files({pics.file("p.png")});
-        EXPECT_FALSE(DragAccepted(f.statusLabel(), png.get()));
+        const std::unique_ptr<QMimeData> png = files({pics.file("p.png")});
+        EXPECT_FALSE(dragAccepted(f.statusLabel(), png.get()));
         // Called directly, a png without the plug-in is a failure like any other.
         EXPECT_FALSE(f.pictureFeed().load(pics.file("p.png")));
     }
-    if (!InstallPlugin()) GTEST_SKIP() << "dll/ifPNG.spi was not built in " ORVANE_PROGRAM_DIR;
+    if (!installPlugin()) GTEST_SKIP() << "dll/ifPNG.spi was not built in " ORVANE_PROGRAM_DIR;
     pics.write("Q.PNG", TestImages::Encode(5, 5, "PNG"));
     pics.write("r.png", TestImages::Encode(64, 64, "PNG").left(60));
-    MainWindow& f = Start(pics.file("p.png"));
+    MainWindow& f = start(pics.file("p.png"));
     ASSERT_TRUE(f.session().pngPluginAvailable());
     EXPECT_TRUE(f.session().imageShown());
     EXPECT_EQ(f.pictureFeed().picture().size(), QSize(6, 3));
-    EXPECT_EQ(f.statusLabel()->text(), BarFor(f.session().list().position(), 8, "p.png"));
+    EXPECT_EQ(f.statusLabel()->text(), barFor(f.session().list().position(), 8, "p.png"));
     // Capital PNG takes the plug-in route too.
     ASSERT_EQ(f.session().list().nameAt(f.session().list().position() + 1), "Q.PNG");
     f.nextFile();
@@ -292,7 +292,7 @@ TEST_F(OpeningFiles, PngNeedsThePlugin) {
     f.nextFile();
     EXPECT_EQ(f.session().list().nameAt(f.session().list().position()), "r.png");
     EXPECT_FALSE(f.session().imageShown());
-    EXPECT_TRUE(ViewIsClear());
+    EXPECT_TRUE(viewIsClear());
     dialogs.fileAnswers.push_back(QString());
     f.findChild<QAction*>("openFile")->trigger();
     EXPECT_EQ(dialogs.fileFilters.last(), QStringLiteral("イメージファイル (*.bmp *.jpg *.gif *.png)"));
