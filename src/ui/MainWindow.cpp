@@ -1,3 +1,5 @@
+// The main window: its widgets and the menu ファイル, the parts it wires together, its layout
+// and its close.
 #include "MainWindow.h"
 
 #include <QAction>
