@@ -40,7 +40,7 @@ private:
 
 // `make bench` times the start from outside: with ORVANE_BENCH_PAINT_CLOCK set, the first paint
 // of the view and the first one holding a picture print the monotonic clock on stderr.
-void NoteFirstPaints(bool holdsPicture) {
+void noteFirstPaints(bool holdsPicture) {
     static const bool wanted = qEnvironmentVariableIsSet("ORVANE_BENCH_PAINT_CLOCK");
     static bool window = false, picture = false;
     if (!wanted || (window && (picture || !holdsPicture))) return;
@@ -77,7 +77,7 @@ void PictureFeed::expectViewWhileLoading(const QSize& size) {
 }
 
 void PictureFeed::viewPainted() {
-    NoteFirstPaints(session_.imageShown() && !picture_.isNull());
+    noteFirstPaints(session_.imageShown() && !picture_.isNull());
     // Once the frame is on screen, after the rest of this paint.
     if (startPending_)
         QMetaObject::invokeMethod(this, &PictureFeed::startPrefetch, Qt::QueuedConnection);

@@ -11,7 +11,7 @@
 namespace {
 
 // Appends the page a first start gets: "新規ページ" with the documents and pictures folders.
-void AddDefaultPage(FolderLibrary& library) {
+void addDefaultPage(FolderLibrary& library) {
     library.appendPage(QStringLiteral("新規ページ"));
     Page& page = library.page(library.pageCount() - 1);
     page.folderSlots[0].title = QStringLiteral("マイドキュメント");
@@ -29,7 +29,7 @@ std::optional<WindowPlacement> SessionSettings::load(const QString& programDir, 
     LibraryFiles::loadPages(programDir, library);
     LibraryFiles::loadFolders(programDir, library);
     // Made before the renaming file is read, which may hold settings for its slots.
-    if (library.pageCount() < 1) AddDefaultPage(library);
+    if (library.pageCount() < 1) addDefaultPage(library);
     session.options() = Options();
     library.resetRenaming();
     LastRun lastRun;
@@ -40,7 +40,7 @@ std::optional<WindowPlacement> SessionSettings::load(const QString& programDir, 
     // Only a regular file can be loaded; anything else there (a folder, a pipe) is no plug-in.
     session.resetModes(fs.IsRegularFile(QStringLiteral("dll/ifPNG.spi")));
     if (!fs.Exists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
-    if (library.pageCount() < 1) AddDefaultPage(library);
+    if (library.pageCount() < 1) addDefaultPage(library);
     library.settleCurrentPage(lastRun.currentPage.value_or(0));
     return lastRun.placement;
 }

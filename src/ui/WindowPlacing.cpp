@@ -11,7 +11,7 @@ namespace {
 
 // Overlap of two rectangles given by their edges (right and bottom exclusive), in 64 bits:
 // a stored placement may hold any 32-bit numbers.
-int64_t Overlap(int64_t l, int64_t t, int64_t r, int64_t b, const QRect& area) {
+int64_t overlap(int64_t l, int64_t t, int64_t r, int64_t b, const QRect& area) {
     const int64_t w = std::min<int64_t>(r, int64_t(area.x()) + area.width()) - std::max<int64_t>(l, area.x());
     const int64_t h = std::min<int64_t>(b, int64_t(area.y()) + area.height()) - std::max<int64_t>(t, area.y());
     return (w > 0 && h > 0) ? w * h : 0;
@@ -39,7 +39,7 @@ QRect WindowPlacing::rectOnScreens(const WindowPlacement& p, const QList<QRect>&
     QRect area = primary;
     int64_t best = 0;
     for (const QRect& a : areas) {
-        const int64_t o = Overlap(l, t, r, b, a);
+        const int64_t o = overlap(l, t, r, b, a);
         if (o > best) {
             best = o;
             area = a;

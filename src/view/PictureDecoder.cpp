@@ -32,7 +32,7 @@ QSize reducedSize(const QSize& stored, bool rotated, const QSize& coverView) {
 namespace {
 
 // The peak memory of a decode (see kAllocationLimitMB); `size` in the stored orientation.
-int64_t PeakBytes(const QSize& size, const QByteArray& format, bool rotated,
+int64_t peakBytes(const QSize& size, const QByteArray& format, bool rotated,
                   int64_t decoderWorkingBytes) {
     const int64_t pixels = int64_t(size.width()) * size.height() * 4;
     if (format != "jpeg") return 2 * pixels;
@@ -70,7 +70,7 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
             QFile file(path);
             if (file.open(QIODevice::ReadOnly)) working = JpegHeader::workingBytes(&file);
         }
-        if (PeakBytes(size, format, rotated, working) > int64_t(kAllocationLimitMB) * 1024 * 1024)
+        if (peakBytes(size, format, rotated, working) > int64_t(kAllocationLimitMB) * 1024 * 1024)
             return Outcome::TooLarge;
     }
     bool reducing = false;

@@ -12,18 +12,18 @@
 #include "ViewGeometry.h"
 
 namespace {
-std::mutex& PluginMutex() {
+std::mutex& pluginMutex() {
     static std::mutex m;
     return m;
 }
 
-bool IsPngName(const QString& path) {
+bool isPngName(const QString& path) {
     return path.right(3).compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
 }
 
 // Bytes a decode of `path` for `coverView` will take, from the header alone; -1 when unknown.
-int64_t EstimateBytes(const QString& path, const QSize& coverView) {
-    if (IsPngName(path)) return -1;
+int64_t estimateBytes(const QString& path, const QSize& coverView) {
+    if (isPngName(path)) return -1;
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     const QSize size = reader.size();
@@ -53,12 +53,12 @@ DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSiz
     DecodedPicture d;
     FileStamp before;
     const bool stamped = stampOf(path, &before);
-    d.pngRoute = IsPngName(path);
+    d.pngRoute = isPngName(path);
     if (d.pngRoute) {
         if (!pngPlugin) return d;
         QImage image;
         {
-            std::lock_guard<std::mutex> lock(PluginMutex());
+            std::lock_guard<std::mutex> lock(pluginMutex());
             d.pngCode = PngPlugin::loadPngWithPlugin(&image, path);
         }
         d.ok = (d.pngCode == 0);
@@ -282,7 +282,7 @@ void Prefetcher::Run() {
         // A picture that could never be held is not decoded at all. Its room is kept while it
         // is decoded, so the held pictures and those being decoded stay within the budget
         // together, however many workers there are.
-        const int64_t estimate = EstimateBytes(job.path, job.coverView);
+        const int64_t estimate = estimateBytes(job.path, job.coverView);
         bool fits = true;
         int64_t reserved = 0;
         lock.lock();

@@ -6,7 +6,7 @@
 
 namespace ViewGeometry {
 namespace {
-int32_t ToInt32(int64_t v) {
+int32_t toInt32(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }
@@ -41,7 +41,7 @@ std::optional<QSize> stretchSize(int imageW, int imageH, int viewW, int viewH) {
         h = viewH;
         w = roundHalfEven(static_cast<double>(h) / r);
     }
-    return QSize(ToInt32(w), ToInt32(h));
+    return QSize(toInt32(w), toInt32(h));
 }
 
 int32_t slideAxis(int32_t offset, bool towardsOrigin, bool away, int32_t step, int imageSize,
@@ -54,7 +54,7 @@ int32_t slideAxis(int32_t offset, bool towardsOrigin, bool away, int32_t step, i
         o = 0;
     else if (static_cast<int64_t>(imageSize) + o < viewSize)
         o = static_cast<int64_t>(viewSize) - imageSize;
-    return ToInt32(o);
+    return toInt32(o);
 }
 
 DragAxis dragMoveAxis(DragAxis a, double mouse, int imageSize, int viewSize) {
@@ -65,20 +65,20 @@ DragAxis dragMoveAxis(DragAxis a, double mouse, int imageSize, int viewSize) {
     if (slide > 0) {
         a.slide = 0;
         a.dragStartSlide = 0;
-        a.dragStart = ToInt32(m);
+        a.dragStart = toInt32(m);
     } else if (static_cast<int64_t>(imageSize) + slide < viewSize) {
-        a.slide = ToInt32(static_cast<int64_t>(viewSize) - imageSize);
+        a.slide = toInt32(static_cast<int64_t>(viewSize) - imageSize);
         a.dragStartSlide = a.slide;
-        a.dragStart = ToInt32(m);
+        a.dragStart = toInt32(m);
     } else {
-        a.slide = ToInt32(slide);
+        a.slide = toInt32(slide);
     }
     return a;
 }
 
 int32_t resizeClampAxis(int32_t offset, int imageSize, int viewSize) {
     if (imageSize > viewSize && static_cast<int64_t>(imageSize) + offset < viewSize)
-        offset = ToInt32(static_cast<int64_t>(viewSize) - imageSize);
+        offset = toInt32(static_cast<int64_t>(viewSize) - imageSize);
     if (imageSize < viewSize) offset = 0;
     return offset;
 }
