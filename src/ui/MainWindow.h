@@ -17,7 +17,6 @@ class ImageView;
 class PathOpener;
 class PictureFeed;
 class Prefetcher;
-class QAction;
 class QDialog;
 
 // The main window: shows one image of the open folder and sends it to a slot's folder at one
