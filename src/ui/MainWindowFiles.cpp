@@ -11,7 +11,7 @@ void MainWindow::openHandedPath(const QString& path) { opener_->openHanded(path)
 
 bool MainWindow::takesHandedPaths() const { return opener_->takesHandedPaths(); }
 
-void MainWindow::openPath(const QString& path) { opener_->open(path); }
+void MainWindow::openPath(const QString& path) { opener_->openPath(path); }
 
 void MainWindow::nextFile() {
     if (session_.list().count() <= 0 || feed_->skipsHeldStep(+1)) return;

@@ -53,7 +53,7 @@ void MainWindow::showAsPlaced() {
 void MainWindow::shutDown() {
     if (unloaded_) return;
     unloaded_ = true;
-    opener_->stop();
+    opener_->stopTakingHandedPaths();
     PageReportWindow::UnloadAll();
     SessionSettings::save(programDir_, session_, WindowPlacing::placementOf(*this), *services_.msgBox);
 }

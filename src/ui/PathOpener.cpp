@@ -14,7 +14,7 @@ PathOpener::PathOpener(SortingSession& session, PictureFeed& feed, QWidget& wind
     : session_(session), feed_(feed), window_(window), msgBox_(msgBox),
       statusChanged_(std::move(statusChanged)) {}
 
-void PathOpener::open(const QString& path) {
+void PathOpener::openPath(const QString& path) {
     if (session_.listing()) return;
     if (PosixFileSystem().IsDirectory(path))
         session_.openFolder(path);
@@ -35,7 +35,7 @@ void PathOpener::openGiven(QString path) {
             return;
         }
     }
-    open(path);
+    openPath(path);
 }
 
 void PathOpener::openHanded(const QString& path) {

@@ -21,7 +21,7 @@ public:
 
     // Opens `path` as a folder when it is one, else as a single image file; then draws. Passed
     // over while a folder is being listed: that folder comes first.
-    void open(const QString& path);
+    void openPath(const QString& path);
     // Opens a path given on the command line (empty: none); a path that is neither an existing
     // regular file nor an existing folder is reported ("指定のパスが見つかりません").
     void openGiven(QString path);
@@ -30,7 +30,7 @@ public:
     // the window comes to the front. The latest path wins.
     void openHanded(const QString& path);
     // The window has begun to close: it takes no handed path any more.
-    void stop() { stopped_ = true; }
+    void stopTakingHandedPaths() { stopped_ = true; }
     bool takesHandedPaths() const { return !stopped_; }
 
 private:
