@@ -320,7 +320,7 @@ int main(int argc, char** argv) {
                 b.form->prefetcher().Clear();
                 b.Pump(10);
                 const qint64 t0 = b.paint.clock.nsecsElapsed();
-                b.form->OpenPath(single);
+                b.form->openPath(single);
                 const qint64 t1 = b.WaitPaint(t0);
                 ours.push_back(t1 < 0 ? -1 : Ms(t1 - t0));
             }
@@ -555,7 +555,7 @@ int main(int argc, char** argv) {
             QImage img;
             Clock t;
             t.start();
-            const int16_t rc = PngPlugin::LoadPngWithPlugin(&img, file);
+            const int16_t rc = PngPlugin::loadPngWithPlugin(&img, file);
             ours.push_back(rc == 0 ? Ms(t.nsecsElapsed()) : -1);
         }
         AddRow("PNG plug-in decode, " + label, Median(ours), "libpng simplified API", Median(ref), 0);

@@ -45,9 +45,9 @@ int main(int argc, char** argv) {
     services.fileSystem = &fileSystem;
     MainWindow form(services, programDir, path);
     msgBox.setParent(&form);
-    instance.setTakesPaths([&form] { return form.TakesHandedPaths(); });
-    QObject::connect(&instance, &SingleInstance::pathHanded, &form, &MainWindow::OpenHandedPath);
+    instance.setTakesPaths([&form] { return form.takesHandedPaths(); });
+    QObject::connect(&instance, &SingleInstance::pathHanded, &form, &MainWindow::openHandedPath);
     form.startUp();
-    form.ShowAsPlaced();
+    form.showAsPlaced();
     return app.exec();
 }

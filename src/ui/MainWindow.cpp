@@ -1,3 +1,5 @@
+// The main window: its widgets and the menu ファイル, the parts it wires together, its layout
+// and its close.
 #include "MainWindow.h"
 
 #include <QAction>
@@ -5,9 +7,28 @@
 #include <QMenuBar>
 #include <QPalette>
 
+#include "FileDrops.h"
 #include "ImageView.h"
-#include "MsgBox.h"
+#include "PathOpener.h"
+#include "PictureFeed.h"
 #include "ViewGeometry.h"
+
+namespace {
+
+// The overview never keeps the keyboard: the view's keys carry the commands.
+class FocusHandOver : public QObject {
+public:
+    FocusHandOver(QObject* parent, QWidget* to) : QObject(parent), to_(to) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::FocusIn) to_->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+
+private:
+    QWidget* to_;
+};
+
+}  // namespace
 
 MainWindow::MainWindow(const Services& services, const QString& programDir, const QString& startPath,
                        QWidget* parent)
@@ -15,15 +36,33 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
       services_(services),
       programDir_(programDir),
       startPath_(startPath),
-      session_(services.fileSystem) {
+      session_(services.fileSystem),
+      lister_(services.listFolder, this) {
     setWindowTitle(QStringLiteral("Orvane"));
-    BuildWidgets();
-    BuildMenus();
-    ConnectView();
-    ConnectSession();
-    InstallDropHandling();
-    InstallKeyRouting();
-    InstallPrefetch();
+    buildWidgets();
+    buildMenus();
+    feed_ = std::make_unique<PictureFeed>(session_, *imageView_, *this);
+    opener_ = std::make_unique<PathOpener>(session_, *feed_, *this, services_.msgBox,
+                                           [this] { updateStatusText(); });
+    connectSession();
+    // One filter serves the window and every control (and the panel's viewport, which is what
+    // receives a text box's drag events), so every one of them takes the same drops.
+    drops_ = std::make_unique<FileDrops>([this] { return session_.pngPluginAvailable(); },
+                                         [this](const QString& path) {
+                                             openPath(path);
+                                             updateStatusText();
+                                         });
+    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(statusLabel_),
+                       static_cast<QWidget*>(imageView_), static_cast<QWidget*>(overviewPanel_),
+                       overviewPanel_->viewport()})
+        drops_->takeDropsOn(w);
+    overviewPanel_->installEventFilter(new FocusHandOver(this, imageView_));
+    installKeyRouting();
+    // The feed watches for held keys after the key routing, so it sees each key event first.
+    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(overviewPanel_),
+                       static_cast<QWidget*>(imageView_), static_cast<QWidget*>(statusLabel_),
+                       centralWidget()})
+        feed_->watchKeysOf(w);
     // The designed client size (below the menu bar); a saved placement replaces it while
     // loading.
     resize(ViewGeometry::kDesignedClientWidth,
@@ -32,10 +71,10 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::BuildWidgets() {
+void MainWindow::buildWidgets() {
     auto* central = new QWidget(this);
     QPalette pal = central->palette();
-    pal.setColor(QPalette::Window, ImageView::Background());
+    pal.setColor(QPalette::Window, ImageView::background());
     central->setPalette(pal);
     central->setAutoFillBackground(true);
     setCentralWidget(central);
@@ -54,34 +93,36 @@ void MainWindow::BuildWidgets() {
     statusLabel_->setPalette(pal);
 }
 
-void MainWindow::BuildMenus() {
+void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     file->setObjectName(QStringLiteral("file"));
-    openFileAction_ = new QAction(QStringLiteral("ファイルを開く(&O)"), this);
-    openFileAction_->setObjectName(QStringLiteral("openFile"));
-    file->addAction(openFileAction_);
-    connect(openFileAction_, &QAction::triggered, this, &MainWindow::openFile);
-    openFolderAction_ = new QAction(QStringLiteral("フォルダを開く(&H)"), this);
-    openFolderAction_->setObjectName(QStringLiteral("openFolder"));
-    file->addAction(openFolderAction_);
-    connect(openFolderAction_, &QAction::triggered, this, &MainWindow::openFolder);
+    QAction* openFile = file->addAction(QStringLiteral("ファイルを開く(&O)"));
+    openFile->setObjectName(QStringLiteral("openFile"));
+    connect(openFile, &QAction::triggered, this, &MainWindow::openFile);
+    QAction* openFolder = file->addAction(QStringLiteral("フォルダを開く(&H)"));
+    openFolder->setObjectName(QStringLiteral("openFolder"));
+    connect(openFolder, &QAction::triggered, this, &MainWindow::openFolder);
     file->addSeparator()->setObjectName(QStringLiteral("fileSeparator"));
-    quitAction_ = new QAction(QStringLiteral("閉じる(&Q)"), this);
-    quitAction_->setObjectName(QStringLiteral("quit"));
-    file->addAction(quitAction_);
-    connect(quitAction_, &QAction::triggered, this, &QWidget::close);
+    QAction* quit = file->addAction(QStringLiteral("閉じる(&Q)"));
+    quit->setObjectName(QStringLiteral("quit"));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
     BuildSupportMenus();
 }
 
-void MainWindow::ConnectSession() {
-    session_.setLister([this](const QString& folder, bool png) { return ListFolderResponsively(folder, png); });
-    connect(&session_, &SortingSession::shownFileChanged, this, &MainWindow::ShowShownFile);
+void MainWindow::connectSession() {
+    session_.setLister([this](const QString& folder, bool png) { return lister_.list(folder, png); });
+    connect(&session_, &SortingSession::shownFileChanged, this, [this] {
+        // The status bar is painted before a slow decode starts, without running other events.
+        statusLabel_->repaint();
+        if (!feed_->showShownFile()) updateStatusText();
+    });
     connect(&session_, &SortingSession::statusChanged, this, &MainWindow::updateStatusText);
     connect(&session_, &SortingSession::pageChanged, this, &MainWindow::showOverview);
-    connect(&session_, &SortingSession::fitModeChanged, this, [this] { drawPicture(0); });
-    connect(&session_, &SortingSession::resultReady, this, &MainWindow::ShowResult);
-    connect(&session_, &SortingSession::undoReady, this, &MainWindow::ShowUndoResult);
+    connect(&session_, &SortingSession::resultReady, this, &MainWindow::showResult);
+    connect(&session_, &SortingSession::undoReady, this, &MainWindow::showUndoResult);
 }
+
+Prefetcher& MainWindow::prefetcher() const { return feed_->prefetcher(); }
 
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
@@ -93,10 +134,22 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     layOut();
 }
 
+void MainWindow::layOut() {
+    if (!isMinimized()) {
+        QWidget* client = centralWidget();
+        const ViewGeometry::MainLayout l = ViewGeometry::computeLayout(client->width(), client->height());
+        statusLabel_->setGeometry(l.status);
+        overviewPanel_->setGeometry(l.overview);
+        imageView_->setGeometry(l.view);
+        feed_->fitOffsetToView();
+    }
+    feed_->draw(1);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (session_.listing()) {
         // The list being read belongs to this window; the close follows it.
-        closeWaiting_ = true;
+        lister_.closeWhenListed();
         event->ignore();
         return;
     }

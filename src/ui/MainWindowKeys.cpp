@@ -4,6 +4,7 @@
 
 #include "ImageView.h"
 #include "MainWindow.h"
+#include "PictureFeed.h"
 #include "KeyCodes.h"
 #include "KeyTable.h"
 #include "X11Keyboard.h"
@@ -43,7 +44,7 @@ private:
 
 }  // namespace
 
-void MainWindow::InstallKeyRouting() {
+void MainWindow::installKeyRouting() {
     auto* router = new KeyRouter(this);
     installEventFilter(router);
     for (QWidget* w : {static_cast<QWidget*>(overviewPanel_), static_cast<QWidget*>(imageView_),
@@ -57,7 +58,7 @@ void MainWindow::onKeyPress(int k, int16_t shift) {
     const int16_t mode = options().arrowKeyMode;
     const int32_t files = session_.list().count();
     if (k == Shift) {
-        SlideKeys[4] = true;
+        slideKeys_[4] = true;
     } else if (k == KeyM) {
         session_.setMoveMode();
     } else if (k == KeyC) {
@@ -69,8 +70,8 @@ void MainWindow::onKeyPress(int k, int16_t shift) {
             case kNextPage: session_.nextPage(); break;
             case kPreviousPage: session_.previousPage(); break;
             case kSlide:
-                SlideKeys[k - Left] = true;
-                slidePicture();
+                slideKeys_[k - Left] = true;
+                feed_->slide(slideKeys_);
                 break;
             default: break;
         }
@@ -79,7 +80,7 @@ void MainWindow::onKeyPress(int k, int16_t shift) {
 
 void MainWindow::onKeyRelease(int k, int16_t shift) {
     if (k < 0 || k > 256) return;
-    if (k == Shift) SlideKeys[4] = false;
+    if (k == Shift) slideKeys_[4] = false;
     // A release whose press happened elsewhere (the key that closed a dialog) does nothing.
     if (!keyIsDown_[k]) return;
     const int16_t mode = options().arrowKeyMode;
@@ -96,7 +97,7 @@ void MainWindow::onKeyRelease(int k, int16_t shift) {
     } else if (k == Return) {
         toggleFitMode();
     } else if (k >= Left && k <= Down) {
-        SlideKeys[k - Left] = false;
+        slideKeys_[k - Left] = false;
     } else if (k == KeyL) {
         session_.toggleLock();
     }

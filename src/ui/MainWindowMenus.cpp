@@ -9,6 +9,7 @@
 #include "OptionFiles.h"
 #include "MsgBox.h"
 #include "OptionsDialog.h"
+#include "WindowPlacing.h"
 
 namespace {
 
@@ -75,8 +76,8 @@ void MainWindow::showSlots() {
 void MainWindow::editFolders() {
     {
         FolderEditorDialog editor(services_, programDir_, library(), options(), this);
-        if (RunModal)
-            RunModal(editor);
+        if (runModal)
+            runModal(editor);
         else
             editor.exec();
         // The editor has no cancel: what it stored is the library from now on.
@@ -87,10 +88,10 @@ void MainWindow::editFolders() {
 }
 
 void MainWindow::editOptions() {
-    OptionsDialog dialog(services_, programDir_, options(), library(), [this] { return CurrentPlacement(); },
+    OptionsDialog dialog(services_, programDir_, options(), library(), [this] { return WindowPlacing::placementOf(*this); },
                      this);
-    if (RunModal)
-        RunModal(dialog);
+    if (runModal)
+        runModal(dialog);
     else
         dialog.exec();
     if (dialog.result() == QDialog::Accepted) {

@@ -9,11 +9,11 @@ void MainWindow::updateStatusText() {
     int64_t size = 0;
     if (session_.list().count() > 0 && session_.imageShown())
         size = QFileInfo(session_.list().shownPath()).size();
-    statusLabel_->setText(StatusText(session_, size));
-    const QString caption = CaptionFor(windowTitle(), session_.list().folder());
+    statusLabel_->setText(statusText(session_, size));
+    const QString caption = captionFor(windowTitle(), session_.list().folder());
     if (caption != windowTitle()) setWindowTitle(caption);
 }
 
 void MainWindow::showOverview() {
-    overviewPanel_->setPlainText(OverviewText(library(), session_.overviewRow()));
+    overviewPanel_->setPlainText(overviewText(library(), session_.overviewRow()));
 }

@@ -17,12 +17,12 @@ void MainWindow::deleteShown() {
 
 void MainWindow::undoLast() { session_.undoLast(); }
 
-void MainWindow::ShowUndoResult(const Transfer::UndoResult& result) {
+void MainWindow::showUndoResult(const Transfer::UndoResult& result) {
     const QString text = Transfer::messageFor(result);
     if (!text.isEmpty()) services_.msgBox->Show(text);
 }
 
-void MainWindow::ShowResult(const Transfer::Result& result) {
+void MainWindow::showResult(const Transfer::Result& result) {
     const QString text = Transfer::messageFor(result);
     if (!text.isEmpty()) services_.msgBox->Show(text);
 }

@@ -6,15 +6,15 @@ const QString kBreak = QStringLiteral("\r\n");
 const QString kMarked = QStringLiteral("\uFF1E");
 const QString kPlain = QStringLiteral("\u3000 ");
 
-QString PageName(const FolderLibrary& library, int32_t page) {
+QString pageName(const FolderLibrary& library, int32_t page) {
     return library.hasPage(page) ? library.page(page).name : QString();
 }
 }  // namespace
 
-QString OverviewText(const FolderLibrary& library, int16_t overviewRow) {
+QString overviewText(const FolderLibrary& library, int16_t overviewRow) {
     const int32_t pageNum = library.currentPage();
     const int pageCount = library.pageCount();
-    QString text = QStringLiteral("<< ") + PageName(library, pageNum) + QStringLiteral(" >>") + kBreak + kBreak;
+    QString text = QStringLiteral("<< ") + pageName(library, pageNum) + QStringLiteral(" >>") + kBreak + kBreak;
     const bool validPage = library.hasPage(pageNum);
     for (int i = 0; i < FolderLibrary::kSlots; ++i)
         text += QString::number(i) + QLatin1Char('.') +
@@ -22,13 +22,13 @@ QString OverviewText(const FolderLibrary& library, int16_t overviewRow) {
     text += kBreak + kBreak + kBreak + kBreak + QStringLiteral("<< ページ一覧 >>") + kBreak + kBreak;
     if (pageCount <= 10) {
         for (int i = 0; i < pageCount; ++i)
-            text += (i == pageNum ? kMarked : kPlain) + PageName(library, i) + kBreak;
+            text += (i == pageNum ? kMarked : kPlain) + pageName(library, i) + kBreak;
         return text;
     }
     for (int i = pageNum - overviewRow; i <= pageNum - 1; ++i)
-        text += kPlain + PageName(library, i < 0 ? i + pageCount : i) + kBreak;
-    text += kMarked + PageName(library, pageNum) + kBreak;
+        text += kPlain + pageName(library, i < 0 ? i + pageCount : i) + kBreak;
+    text += kMarked + pageName(library, pageNum) + kBreak;
     for (int i = pageNum + 1; i <= pageNum + 9 - overviewRow; ++i)
-        text += kPlain + PageName(library, i > pageCount - 1 ? i - pageCount : i) + kBreak;
+        text += kPlain + pageName(library, i > pageCount - 1 ? i - pageCount : i) + kBreak;
     return text;
 }

@@ -7,4 +7,4 @@
 
 // The page overview beside the image: the current page's name and slot titles, then the page
 // list (a ten-line circular window when there are more than ten pages), CR LF line ends.
-QString OverviewText(const FolderLibrary& library, int16_t overviewRow);
+QString overviewText(const FolderLibrary& library, int16_t overviewRow);

@@ -2,7 +2,7 @@
 
 #include "SortingSession.h"
 
-QString FormatFileSize(int64_t bytes) {
+QString formatFileSize(int64_t bytes) {
     if (bytes < 0) bytes = 0;
     if (bytes < 1024) return QStringLiteral("  %1B").arg(bytes);
     static const char* const kUnits[] = {"KB", "MB", "GB", "TB"};
@@ -24,21 +24,21 @@ QString FormatFileSize(int64_t bytes) {
     return text + QLatin1String(kUnits[u]);
 }
 
-QString StatusText(const SortingSession& s, int64_t shownFileSize) {
+QString statusText(const SortingSession& s, int64_t shownFileSize) {
     const ImageList& list = s.list();
     QString text = s.copyMode() ? QStringLiteral("[コピー] ") : QStringLiteral("[移動] ");
     text += QString::number(list.position()) + QLatin1Char('/') + QString::number(list.count()) +
             QLatin1Char(' ');
     if (list.count() > 0 && s.imageShown()) {
         text += list.shownName();
-        text += FormatFileSize(shownFileSize);
+        text += formatFileSize(shownFileSize);
     }
     if (s.locked()) text += QStringLiteral(" < 転送・削除ロック > ");
     if (s.copied()) text += QStringLiteral("< ") + s.copiedSlotTitle() + QStringLiteral(" へコピー済>");
     return text;
 }
 
-QString CaptionFor(const QString& currentCaption, const QString& currentFolder) {
+QString captionFor(const QString& currentCaption, const QString& currentFolder) {
     if (currentFolder.isEmpty()) return currentCaption;
     const QString tail = QStringLiteral(" [ ") + currentFolder + QStringLiteral(" ]");
     if (currentCaption.endsWith(tail)) return currentCaption;

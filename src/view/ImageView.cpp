@@ -13,7 +13,7 @@ void ImageView::ensureBacking() {
     const QSize want = size().expandedTo(QSize(1, 1));
     if (backing_.size() == want) return;
     QPixmap grown(want);
-    grown.fill(Background());
+    grown.fill(background());
     if (!backing_.isNull()) {
         QPainter p(&grown);
         p.drawPixmap(0, 0, backing_);
@@ -23,7 +23,7 @@ void ImageView::ensureBacking() {
 
 void ImageView::clearBacking() {
     ensureBacking();
-    backing_.fill(Background());
+    backing_.fill(background());
     update();
 }
 
@@ -46,7 +46,7 @@ void ImageView::drawStretched(const QImage& image, const QSize& size) {
     update();
 }
 
-int ImageView::ButtonBits(Qt::MouseButtons buttons) {
+int ImageView::buttonBits(Qt::MouseButtons buttons) {
     int bits = 0;
     if (buttons & Qt::LeftButton) bits |= 1;
     if (buttons & Qt::RightButton) bits |= 2;
@@ -54,7 +54,7 @@ int ImageView::ButtonBits(Qt::MouseButtons buttons) {
     return bits;
 }
 
-int ImageView::ShiftBits(Qt::KeyboardModifiers modifiers) {
+int ImageView::shiftBits(Qt::KeyboardModifiers modifiers) {
     int bits = 0;
     if (modifiers & Qt::ShiftModifier) bits |= 1;
     if (modifiers & Qt::ControlModifier) bits |= 2;
@@ -64,7 +64,7 @@ int ImageView::ShiftBits(Qt::KeyboardModifiers modifiers) {
 
 void ImageView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), Background());
+    p.fillRect(rect(), background());
     if (!backing_.isNull()) p.drawPixmap(0, 0, backing_);
     p.end();
     emit painted();
@@ -77,16 +77,16 @@ void ImageView::resizeEvent(QResizeEvent* event) {
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
-    emit mouseDown(ButtonBits(event->button()), ShiftBits(event->modifiers()),
+    emit mouseDown(buttonBits(event->button()), shiftBits(event->modifiers()),
                    event->position().x(), event->position().y());
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
-    emit mouseMove(ButtonBits(event->buttons()), ShiftBits(event->modifiers()),
+    emit mouseMove(buttonBits(event->buttons()), shiftBits(event->modifiers()),
                    event->position().x(), event->position().y());
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event) {
-    emit mouseUp(ButtonBits(event->button()), ShiftBits(event->modifiers()),
+    emit mouseUp(buttonBits(event->button()), shiftBits(event->modifiers()),
                  event->position().x(), event->position().y());
 }

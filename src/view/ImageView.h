@@ -11,7 +11,7 @@ public:
     explicit ImageView(QWidget* parent = nullptr);
 
     // The background colour of the window, the view and the status bar.
-    static QColor Background() { return QColor(255, 224, 192); }
+    static QColor background() { return QColor(255, 224, 192); }
 
     QPixmap& backing() { return backing_; }
     // Fills the backing pixmap with the background colour.
@@ -25,8 +25,8 @@ public:
 
     // Mouse buttons and modifiers as the handlers take them: button bits 1 left, 2 right,
     // 4 middle; modifier bits 1 Shift, 2 Ctrl, 4 Alt.
-    static int ButtonBits(Qt::MouseButtons buttons);
-    static int ShiftBits(Qt::KeyboardModifiers modifiers);
+    static int buttonBits(Qt::MouseButtons buttons);
+    static int shiftBits(Qt::KeyboardModifiers modifiers);
 
 signals:
     // At the end of each paint of the view.

@@ -14,6 +14,6 @@ namespace JpegHeader {
 // the 64 coefficients of every 8 x 8 block of every component (subsampled components at their
 // own size, as the decoder pads them). A file of one interleaved scan is decoded a few rows at a
 // time: 0. -1 when the headers cannot be read; the decoder then judges the file itself.
-int64_t WorkingBytes(QIODevice* device);
+int64_t workingBytes(QIODevice* device);
 
 }  // namespace JpegHeader

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QSize>
 
-// In stretched mode the pixels may come from a reduced decode (see PictureDecoder::Decode), so the
+// In stretched mode the pixels may come from a reduced decode (see PictureDecoder::decode), so the
 // size everything measures (sliding, the stretch rectangle, actual size) is kept apart from
 // them: size() is always the image's natural size. A copy already stretched for the view may
 // ride along, so drawing a picture decoded ahead costs no scaling on the interface thread.

@@ -15,10 +15,10 @@
 
 namespace PictureDecoder {
 
-QSize ReducedSize(const QSize& stored, bool rotated, const QSize& coverView) {
+QSize reducedSize(const QSize& stored, bool rotated, const QSize& coverView) {
     if (!stored.isValid() || !coverView.isValid() || stored.isEmpty()) return stored;
     const QSize natural = rotated ? stored.transposed() : stored;
-    const std::optional<QSize> dest = ViewGeometry::StretchSize(natural.width(), natural.height(),
+    const std::optional<QSize> dest = ViewGeometry::stretchSize(natural.width(), natural.height(),
                                                             coverView.width(), coverView.height());
     if (!dest) return stored;
     for (int d : {8, 4, 2}) {
@@ -32,7 +32,7 @@ QSize ReducedSize(const QSize& stored, bool rotated, const QSize& coverView) {
 namespace {
 
 // The peak memory of a decode (see kAllocationLimitMB); `size` in the stored orientation.
-int64_t PeakBytes(const QSize& size, const QByteArray& format, bool rotated,
+int64_t peakBytes(const QSize& size, const QByteArray& format, bool rotated,
                   int64_t decoderWorkingBytes) {
     const int64_t pixels = int64_t(size.width()) * size.height() * 4;
     if (format != "jpeg") return 2 * pixels;
@@ -42,12 +42,12 @@ int64_t PeakBytes(const QSize& size, const QByteArray& format, bool rotated,
 
 }  // namespace
 
-Outcome Decode(const QString& path, QImage* out) {
+Outcome decode(const QString& path, QImage* out) {
     QSize natural;
-    return Decode(path, out, QSize(), &natural);
+    return decode(path, out, QSize(), &natural);
 }
 
-Outcome Decode(const QString& path, QImage* out, const QSize& coverView, QSize* naturalSize) {
+Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* naturalSize) {
     FileStatus st;
     if (!PosixFileSystem().Stat(path, &st, nullptr) || !st.isRegular) return Outcome::NotAFile;
     if (st.size == 0) return Outcome::NotAPicture;
@@ -68,14 +68,14 @@ Outcome Decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
         int64_t working = 0;
         if (format == "jpeg") {
             QFile file(path);
-            if (file.open(QIODevice::ReadOnly)) working = JpegHeader::WorkingBytes(&file);
+            if (file.open(QIODevice::ReadOnly)) working = JpegHeader::workingBytes(&file);
         }
-        if (PeakBytes(size, format, rotated, working) > int64_t(kAllocationLimitMB) * 1024 * 1024)
+        if (peakBytes(size, format, rotated, working) > int64_t(kAllocationLimitMB) * 1024 * 1024)
             return Outcome::TooLarge;
     }
     bool reducing = false;
     if (format == "jpeg" && size.isValid() && coverView.isValid()) {
-        const QSize reduced = ReducedSize(size, rotated, coverView);
+        const QSize reduced = reducedSize(size, rotated, coverView);
         // The decoder reaches these sizes by its own DCT scaling, far cheaper than a full
         // decode followed by a reduction.
         if (reduced != size) {

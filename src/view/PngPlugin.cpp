@@ -31,13 +31,13 @@ struct DibHeader {
 };
 
 template <typename T>
-T ReadField(const unsigned char* p, size_t offset) {
+T readField(const unsigned char* p, size_t offset) {
     T value;
     std::memcpy(&value, p + offset, sizeof value);
     return value;
 }
 
-GetPictureProc LoadPlugin() {
+GetPictureProc loadPlugin() {
     // Decoding ahead may call from a worker thread while the window thread does too.
     static std::mutex mutex;
     static GetPictureProc proc = nullptr;
@@ -54,23 +54,23 @@ GetPictureProc LoadPlugin() {
     return proc;
 }
 
-inline int Blend(int channel, int background, int alpha) {
+inline int blend(int channel, int background, int alpha) {
     return (channel * alpha + background * (255 - alpha) + 127) / 255;
 }
 
 }  // namespace
 
-int16_t ImageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
+int16_t imageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
                      QImage* out) {
     if (info == nullptr || bits == nullptr || infoSize < 40) return kBadBlocks;
     const auto* raw = static_cast<const unsigned char*>(info);
     DibHeader h;
-    h.size = ReadField<uint32_t>(raw, 0);
-    h.width = ReadField<int32_t>(raw, 4);
-    h.height = ReadField<int32_t>(raw, 8);
-    h.planes = ReadField<uint16_t>(raw, 12);
-    h.bitCount = ReadField<uint16_t>(raw, 14);
-    h.compression = ReadField<uint32_t>(raw, 16);
+    h.size = readField<uint32_t>(raw, 0);
+    h.width = readField<int32_t>(raw, 4);
+    h.height = readField<int32_t>(raw, 8);
+    h.planes = readField<uint16_t>(raw, 12);
+    h.bitCount = readField<uint16_t>(raw, 14);
+    h.compression = readField<uint32_t>(raw, 16);
     if (h.size < 40 || h.size > infoSize) return kBadBlocks;
     if (h.width <= 0 || h.height == 0 || h.height == std::numeric_limits<int32_t>::min()) {
         return kBadBlocks;
@@ -100,16 +100,16 @@ int16_t ImageFromDib(const void* info, size_t infoSize, const void* bits, size_t
         auto* dst = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
         for (uint64_t x = 0; x < width; ++x, src += bytesPerPixel) {
             const int alpha = hasAlpha ? src[3] : 255;
-            dst[x] = qRgb(Blend(src[2], bg[2], alpha), Blend(src[1], bg[1], alpha),
-                          Blend(src[0], bg[0], alpha));
+            dst[x] = qRgb(blend(src[2], bg[2], alpha), blend(src[1], bg[1], alpha),
+                          blend(src[0], bg[0], alpha));
         }
     }
     *out = std::move(image);
     return 0;
 }
 
-int16_t LoadPngWithPlugin(QImage* target, const QString& path) {
-    GetPictureProc getPicture = LoadPlugin();
+int16_t loadPngWithPlugin(QImage* target, const QString& path) {
+    GetPictureProc getPicture = loadPlugin();
     if (getPicture == nullptr) return kPluginMissing;
 
     const QByteArray fileName = QFile::encodeName(path);
@@ -125,7 +125,7 @@ int16_t LoadPngWithPlugin(QImage* target, const QString& path) {
     void* bits = LocalLock(bitsBlock);
     QImage image;
     const int16_t result =
-        ImageFromDib(info, LocalSize(infoBlock), bits, LocalSize(bitsBlock), &image);
+        imageFromDib(info, LocalSize(infoBlock), bits, LocalSize(bitsBlock), &image);
     LocalUnlock(infoBlock);
     LocalUnlock(bitsBlock);
     LocalFree(infoBlock);

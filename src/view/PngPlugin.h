@@ -34,14 +34,14 @@ inline constexpr int16_t kPluginFailed = -5;    // non-zero code that reads 0 as
 // on failure returns the plug-in's non-zero code, or one of the codes above, and *target is
 // untouched. The plug-in is loaded on the first call and stays loaded; a failed load is tried
 // again on the next call. Safe to call from any thread (the plug-in keeps no shared state).
-int16_t LoadPngWithPlugin(QImage* target, const QString& path);
+int16_t loadPngWithPlugin(QImage* target, const QString& path);
 
-// The conversion step of LoadPngWithPlugin: checks a BITMAPINFO of `infoSize` bytes against
+// The conversion step of loadPngWithPlugin: checks a BITMAPINFO of `infoSize` bytes against
 // pixel rows of `bitsSize` bytes and builds the image. 32-bit (B, G, R, alpha) and 24-bit rows,
 // bottom-up (biHeight > 0) or top-down (biHeight < 0), rows padded to 4 bytes. The fourth byte
 // of 32-bit rows is straight alpha, as the plug-in writes it. Returns 0 or kBadBlocks /
 // kUnsupported / kNoMemory, *out untouched on failure.
-int16_t ImageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
+int16_t imageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
                      QImage* out);
 
 }  // namespace PngPlugin

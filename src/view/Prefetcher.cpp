@@ -12,18 +12,18 @@
 #include "ViewGeometry.h"
 
 namespace {
-std::mutex& PluginMutex() {
+std::mutex& pluginMutex() {
     static std::mutex m;
     return m;
 }
 
-bool IsPngName(const QString& path) {
+bool isPngName(const QString& path) {
     return path.right(3).compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
 }
 
 // Bytes a decode of `path` for `coverView` will take, from the header alone; -1 when unknown.
-int64_t EstimateBytes(const QString& path, const QSize& coverView) {
-    if (IsPngName(path)) return -1;
+int64_t estimateBytes(const QString& path, const QSize& coverView) {
+    if (isPngName(path)) return -1;
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     const QSize size = reader.size();
@@ -32,13 +32,13 @@ int64_t EstimateBytes(const QString& path, const QSize& coverView) {
     if (reader.format() == "jpeg" && coverView.isValid()) {
         const bool rotated =
             (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
-        pixels = PictureDecoder::ReducedSize(size, rotated, coverView);
+        pixels = PictureDecoder::reducedSize(size, rotated, coverView);
     }
     return int64_t(pixels.width()) * pixels.height() * 4;
 }
 }  // namespace
 
-bool StampOf(const QString& path, FileStamp* out) {
+bool stampOf(const QString& path, FileStamp* out) {
     FileStatus st;
     if (!PosixFileSystem().Stat(path, &st, nullptr) || !st.isRegular) return false;
     out->size = st.size;
@@ -49,34 +49,34 @@ bool StampOf(const QString& path, FileStamp* out) {
     return true;
 }
 
-DecodedPicture DecodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView) {
+DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView) {
     DecodedPicture d;
     FileStamp before;
-    const bool stamped = StampOf(path, &before);
-    d.pngRoute = IsPngName(path);
+    const bool stamped = stampOf(path, &before);
+    d.pngRoute = isPngName(path);
     if (d.pngRoute) {
         if (!pngPlugin) return d;
         QImage image;
         {
-            std::lock_guard<std::mutex> lock(PluginMutex());
-            d.pngCode = PngPlugin::LoadPngWithPlugin(&image, path);
+            std::lock_guard<std::mutex> lock(pluginMutex());
+            d.pngCode = PngPlugin::loadPngWithPlugin(&image, path);
         }
         d.ok = (d.pngCode == 0);
         if (d.ok) d.picture = PictureBuffer(std::move(image));
     } else {
         QImage image;
         QSize natural;
-        d.outcome = PictureDecoder::Decode(path, &image, coverView, &natural);
+        d.outcome = PictureDecoder::decode(path, &image, coverView, &natural);
         d.ok = (d.outcome == PictureDecoder::Outcome::Decoded);
         if (d.ok) d.picture = PictureBuffer(std::move(image), natural);
     }
     if (d.ok && coverView.isValid()) {
-        const std::optional<QSize> dest = ViewGeometry::StretchSize(
+        const std::optional<QSize> dest = ViewGeometry::stretchSize(
             d.picture.width(), d.picture.height(), coverView.width(), coverView.height());
         if (dest) d.picture.prepareStretched(*dest);
     }
     FileStamp after;
-    d.stable = stamped && StampOf(path, &after) && after == before;
+    d.stable = stamped && stampOf(path, &after) && after == before;
     d.stamp = before;
     return d;
 }
@@ -104,7 +104,7 @@ bool Prefetcher::InFlight(const QString& path) const {
 bool Prefetcher::Usable(const DecodedPicture& d, const QSize& coverView) {
     if (!d.ok) return false;
     if (!coverView.isValid()) return !d.picture.isReduced();
-    const std::optional<QSize> dest = ViewGeometry::StretchSize(
+    const std::optional<QSize> dest = ViewGeometry::stretchSize(
         d.picture.width(), d.picture.height(), coverView.width(), coverView.height());
     return !dest || d.picture.covers(*dest);
 }
@@ -187,7 +187,7 @@ bool Prefetcher::Take(const QString& path, const QSize& coverView, DecodedPictur
     const auto it = held_.find(path);
     if (it == held_.end() || !Usable(it->second.decoded, coverView)) return false;
     FileStamp now;
-    if (!StampOf(path, &now) || now != it->second.decoded.stamp) {
+    if (!stampOf(path, &now) || now != it->second.decoded.stamp) {
         // Changed on disk since it was decoded: decoded again by whoever needs it.
         heldBytes_ -= it->second.decoded.picture.bytes();
         held_.erase(it);
@@ -282,7 +282,7 @@ void Prefetcher::Run() {
         // A picture that could never be held is not decoded at all. Its room is kept while it
         // is decoded, so the held pictures and those being decoded stay within the budget
         // together, however many workers there are.
-        const int64_t estimate = EstimateBytes(job.path, job.coverView);
+        const int64_t estimate = estimateBytes(job.path, job.coverView);
         bool fits = true;
         int64_t reserved = 0;
         lock.lock();
@@ -295,7 +295,7 @@ void Prefetcher::Run() {
         turn_.notify_all();
         lock.unlock();
         DecodedPicture decoded;
-        if (fits) decoded = DecodePictureFile(job.path, png, job.coverView);
+        if (fits) decoded = decodePictureFile(job.path, png, job.coverView);
 
         lock.lock();
         reservedBytes_ -= reserved;

@@ -30,7 +30,7 @@ struct FileStamp {
     bool operator!=(const FileStamp& o) const { return !(*this == o); }
 };
 // False when `path` cannot be looked up (or is not a regular file).
-bool StampOf(const QString& path, FileStamp* out);
+bool stampOf(const QString& path, FileStamp* out);
 
 // One decode of one file, by the route its name selects.
 struct DecodedPicture {
@@ -45,10 +45,10 @@ struct DecodedPicture {
 
 // Decodes `path` as the view loads it: a name whose last three characters are "png" (any case)
 // through the plug-in, only when `pngPlugin` (else nothing is decoded and ok is false); every
-// other name through PictureDecoder, reduced for `coverView` when valid (see PictureDecoder::Decode).
+// other name through PictureDecoder, reduced for `coverView` when valid (see PictureDecoder::decode).
 // With a valid `coverView` the stretched copy for it is prepared too. Safe on any thread; calls
 // into the plug-in are serialised.
-DecodedPicture DecodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView);
+DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView);
 
 // Keeps decoded pictures of the files around the shown one, within a memory budget. The
 // interface thread says which files it wants (Request); workers take them in that order, so

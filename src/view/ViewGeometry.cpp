@@ -6,13 +6,13 @@
 
 namespace ViewGeometry {
 namespace {
-int32_t ToInt32(int64_t v) {
+int32_t toInt32(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }
 }  // namespace
 
-int64_t RoundHalfEven(double value) {
+int64_t roundHalfEven(double value) {
     if (!std::isfinite(value)) return 0;
     // Far beyond any pixel count; keeps the conversion defined.
     value = std::clamp(value, -9.0e15, 9.0e15);
@@ -28,7 +28,7 @@ int64_t RoundHalfEven(double value) {
     return static_cast<int64_t>(r);
 }
 
-std::optional<QSize> StretchSize(int imageW, int imageH, int viewW, int viewH) {
+std::optional<QSize> stretchSize(int imageW, int imageH, int viewW, int viewH) {
     if (imageW == 0) return std::nullopt;
     const double r = static_cast<double>(imageH) / static_cast<double>(imageW);
     if (viewW == 0) return std::nullopt;
@@ -36,15 +36,15 @@ std::optional<QSize> StretchSize(int imageW, int imageH, int viewW, int viewH) {
     int64_t w, h;
     if (v >= r) {
         w = viewW;
-        h = RoundHalfEven(static_cast<double>(w) * r);
+        h = roundHalfEven(static_cast<double>(w) * r);
     } else {
         h = viewH;
-        w = RoundHalfEven(static_cast<double>(h) / r);
+        w = roundHalfEven(static_cast<double>(h) / r);
     }
-    return QSize(ToInt32(w), ToInt32(h));
+    return QSize(toInt32(w), toInt32(h));
 }
 
-int32_t SlideAxis(int32_t offset, bool towardsOrigin, bool away, int32_t step, int imageSize,
+int32_t slideAxis(int32_t offset, bool towardsOrigin, bool away, int32_t step, int imageSize,
                   int viewSize) {
     if (imageSize <= viewSize) return offset;
     int64_t o = offset;
@@ -54,36 +54,36 @@ int32_t SlideAxis(int32_t offset, bool towardsOrigin, bool away, int32_t step, i
         o = 0;
     else if (static_cast<int64_t>(imageSize) + o < viewSize)
         o = static_cast<int64_t>(viewSize) - imageSize;
-    return ToInt32(o);
+    return toInt32(o);
 }
 
-DragAxis DragMoveAxis(DragAxis a, double mouse, int imageSize, int viewSize) {
+DragAxis dragMoveAxis(DragAxis a, double mouse, int imageSize, int viewSize) {
     if (imageSize <= viewSize) return a;
-    const int64_t m = RoundHalfEven(mouse);
-    const int64_t slide = RoundHalfEven(static_cast<double>(a.dragStartSlide) -
+    const int64_t m = roundHalfEven(mouse);
+    const int64_t slide = roundHalfEven(static_cast<double>(a.dragStartSlide) -
                                         (static_cast<double>(a.dragStart) - mouse));
     if (slide > 0) {
         a.slide = 0;
         a.dragStartSlide = 0;
-        a.dragStart = ToInt32(m);
+        a.dragStart = toInt32(m);
     } else if (static_cast<int64_t>(imageSize) + slide < viewSize) {
-        a.slide = ToInt32(static_cast<int64_t>(viewSize) - imageSize);
+        a.slide = toInt32(static_cast<int64_t>(viewSize) - imageSize);
         a.dragStartSlide = a.slide;
-        a.dragStart = ToInt32(m);
+        a.dragStart = toInt32(m);
     } else {
-        a.slide = ToInt32(slide);
+        a.slide = toInt32(slide);
     }
     return a;
 }
 
-int32_t ResizeClampAxis(int32_t offset, int imageSize, int viewSize) {
+int32_t resizeClampAxis(int32_t offset, int imageSize, int viewSize) {
     if (imageSize > viewSize && static_cast<int64_t>(imageSize) + offset < viewSize)
-        offset = ToInt32(static_cast<int64_t>(viewSize) - imageSize);
+        offset = toInt32(static_cast<int64_t>(viewSize) - imageSize);
     if (imageSize < viewSize) offset = 0;
     return offset;
 }
 
-MainLayout ComputeLayout(int W, int H, int overviewWidth, int statusHeight) {
+MainLayout computeLayout(int W, int H, int overviewWidth, int statusHeight) {
     MainLayout l;
     const int overviewLeft = 4;
     const int viewLeft = overviewLeft + overviewWidth + 4;

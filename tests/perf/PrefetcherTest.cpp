@@ -15,6 +15,7 @@
 
 #include "ImageView.h"
 #include "MainWindow.h"
+#include "PictureFeed.h"
 #include "PictureDecoder.h"
 #include "Prefetcher.h"
 #include "TestImages.h"
@@ -46,7 +47,7 @@ QByteArray WithSlowHeader(const QByteArray& jpeg, int markers) {
 
 QImage PlainDecode(const QString& path) {
     QImage img;
-    EXPECT_EQ(PictureDecoder::Decode(path, &img), PictureDecoder::Outcome::Decoded);
+    EXPECT_EQ(PictureDecoder::decode(path, &img), PictureDecoder::Outcome::Decoded);
     return img;
 }
 
@@ -54,15 +55,15 @@ QImage PlainDecode(const QString& path) {
 
 TEST(ReducedDecode, PicksTheSmallestScaleThatCoversTheStretchedRectangle) {
     // 6000 x 4000 in 1920 x 1080: stretched to 1620 x 1080; 1/2 covers it, 1/4 does not.
-    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, false, {1920, 1080}), QSize(3000, 2000));
+    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, false, {1920, 1080}), QSize(3000, 2000));
     // Turned by 90 degrees it is 4000 x 6000 on screen, stretched to 720 x 1080: 1/4 covers.
-    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, true, {1920, 1080}), QSize(1500, 1000));
-    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, false, {640, 400}), QSize(750, 500));
+    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, true, {1920, 1080}), QSize(1500, 1000));
+    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, false, {640, 400}), QSize(750, 500));
     // Sizes round up as the decoder rounds them.
-    EXPECT_EQ(PictureDecoder::ReducedSize({6001, 4001}, false, {640, 400}), QSize(751, 501));
+    EXPECT_EQ(PictureDecoder::reducedSize({6001, 4001}, false, {640, 400}), QSize(751, 501));
     // An image the view enlarges, or no view, is decoded whole.
-    EXPECT_EQ(PictureDecoder::ReducedSize({800, 600}, false, {1920, 1080}), QSize(800, 600));
-    EXPECT_EQ(PictureDecoder::ReducedSize({6000, 4000}, false, QSize()), QSize(6000, 4000));
+    EXPECT_EQ(PictureDecoder::reducedSize({800, 600}, false, {1920, 1080}), QSize(800, 600));
+    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, false, QSize()), QSize(6000, 4000));
 }
 
 TEST(ReducedDecode, KeepsTheNaturalSizeAndOrientationAndFullSizeIsThePlainDecode) {
@@ -70,19 +71,19 @@ TEST(ReducedDecode, KeepsTheNaturalSizeAndOrientationAndFullSizeIsThePlainDecode
     dir.write("r.jpg", TestImages::JpegWithOrientation6(DetailedJpeg(1600, 1200)));
     QImage pixels;
     QSize natural;
-    ASSERT_EQ(PictureDecoder::Decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
+    ASSERT_EQ(PictureDecoder::decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
               PictureDecoder::Outcome::Decoded);
     EXPECT_EQ(natural, QSize(1200, 1600));
     // Stretched 225 x 300; 1/4 gives 300 x 400, 1/8 would give 150 x 200.
     EXPECT_EQ(pixels.size(), QSize(300, 400));
 
     const QImage full = PlainDecode(dir.file("r.jpg"));
-    ASSERT_EQ(PictureDecoder::Decode(dir.file("r.jpg"), &pixels, QSize(), &natural),
+    ASSERT_EQ(PictureDecoder::decode(dir.file("r.jpg"), &pixels, QSize(), &natural),
               PictureDecoder::Outcome::Decoded);
     EXPECT_EQ(natural, QSize(1200, 1600));
     EXPECT_EQ(pixels, full);
     // A reduced picture looks like the whole one shrunk: same orientation, close colours.
-    ASSERT_EQ(PictureDecoder::Decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
+    ASSERT_EQ(PictureDecoder::decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
               PictureDecoder::Outcome::Decoded);
     const QImage shrunk = full.scaled(pixels.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const QRgb a = pixels.pixel(10, 390), b = shrunk.pixel(10, 390);
@@ -126,7 +127,7 @@ TEST_F(PrefetcherTest, NeighboursAskedToWaitAreDecodedOnlyOnceStarted) {
     Prefetcher p;
     p.Request(Path(0), Jobs({1, 2}), false, false);
     dir.write("shown.jpg", DetailedJpeg(2000, 1500));
-    ASSERT_TRUE(DecodePictureFile(dir.file("shown.jpg"), false, QSize()).ok);
+    ASSERT_TRUE(decodePictureFile(dir.file("shown.jpg"), false, QSize()).ok);
     EXPECT_EQ(p.DecodeCount(), 0);
     EXPECT_EQ(p.StatusOf(Path(1), QSize()), Prefetcher::Status::Pending);
     p.Start();
@@ -206,7 +207,7 @@ TEST_F(PrefetcherTest, StaysWithinItsBudgetKeepingTheMostWanted) {
     EXPECT_FALSE(p.Take(Path(3), QSize(), &d));
     EXPECT_EQ(p.StatusOf(Path(4), QSize()), Prefetcher::Status::NotPlanned);
     // The shown picture comes first: keeping it pushes out the least wanted.
-    p.Keep(Path(0), DecodePictureFile(Path(0), false, QSize()));
+    p.Keep(Path(0), decodePictureFile(Path(0), false, QSize()));
     EXPECT_TRUE(p.Take(Path(0), QSize(), &d));
     EXPECT_TRUE(p.Take(Path(1), QSize(), &d));
     EXPECT_FALSE(p.Take(Path(2), QSize(), &d));
@@ -264,13 +265,13 @@ TEST_F(PrefetcherTest, AReducedPictureServesOnlyViewsItCovers) {
 TEST_F(PrefetcherTest, FailuresAreReportedAsOnDemand) {
     dir.write("broken.jpg", "no picture");
     dir.write("x.png", TestImages::Encode(4, 4, "PNG"));
-    DecodedPicture d = DecodePictureFile(dir.file("broken.jpg"), false, QSize());
+    DecodedPicture d = decodePictureFile(dir.file("broken.jpg"), false, QSize());
     EXPECT_FALSE(d.ok);
     EXPECT_EQ(d.outcome, PictureDecoder::Outcome::NotAPicture);
-    d = DecodePictureFile(dir.file("missing.jpg"), false, QSize());
+    d = decodePictureFile(dir.file("missing.jpg"), false, QSize());
     EXPECT_EQ(d.outcome, PictureDecoder::Outcome::NotAFile);
     // Without the plug-in a png name is never decoded, whatever its bytes.
-    d = DecodePictureFile(dir.file("x.png"), false, QSize());
+    d = decodePictureFile(dir.file("x.png"), false, QSize());
     EXPECT_FALSE(d.ok);
     EXPECT_TRUE(d.pngRoute);
     Prefetcher p;
@@ -308,12 +309,12 @@ TEST_F(MainWindowPrefetch, TheFirstPictureIsDecodedForTheViewTheWindowWillHave) 
                   "\"CurrentFullMode\",-1\r\n\"StateWndMain\",0,0,800,600,1\r\n");
     form = std::make_unique<MainWindow>(services, program.path(), pics.path());
     form->startUp();
-    EXPECT_EQ(form->picture().size(), QSize(3200, 2400));
-    EXPECT_TRUE(form->picture().isReduced());
-    const qint64 decoded = form->picture().pixels().cacheKey();
-    form->ShowAsPlaced();
+    EXPECT_EQ(form->pictureFeed().picture().size(), QSize(3200, 2400));
+    EXPECT_TRUE(form->pictureFeed().picture().isReduced());
+    const qint64 decoded = form->pictureFeed().picture().pixels().cacheKey();
+    form->showAsPlaced();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    EXPECT_EQ(form->picture().pixels().cacheKey(), decoded);
+    EXPECT_EQ(form->pictureFeed().picture().pixels().cacheKey(), decoded);
 }
 
 TEST_F(MainWindowPrefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne) {
@@ -324,25 +325,25 @@ TEST_F(MainWindowPrefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne
     form->show();
     form->openFolderAt(pics.path());
     MainWindow& f = *form;
-    EXPECT_EQ(f.picture().size(), QSize(3200, 2400));
+    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(3200, 2400));
     ASSERT_TRUE(f.prefetcher().WaitIdle(20000));
     f.nextFile();
     EXPECT_EQ(f.session().list().position(), 2);
     EXPECT_TRUE(f.session().imageShown());
     // Natural size reported, fewer pixels held.
-    EXPECT_EQ(f.picture().size(), QSize(3200, 2400));
-    EXPECT_TRUE(f.picture().isReduced());
+    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(3200, 2400));
+    EXPECT_TRUE(f.pictureFeed().picture().isReduced());
     EXPECT_LE(f.prefetcher().HeldBytes(), f.prefetcher().Budget());
 
     // Enter: actual size, the full-resolution picture of the same file.
     f.toggleFitMode();
-    EXPECT_EQ(f.picture().size(), QSize(3200, 2400));
-    EXPECT_FALSE(f.picture().isReduced());
-    EXPECT_EQ(f.picture().pixels(), PlainDecode(pics.file("b.jpg")));
+    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(3200, 2400));
+    EXPECT_FALSE(f.pictureFeed().picture().isReduced());
+    EXPECT_EQ(f.pictureFeed().picture().pixels(), PlainDecode(pics.file("b.jpg")));
     const QImage view = f.imageView()->backing().toImage();
-    EXPECT_EQ(view.pixel(5, 5), f.picture().pixels().pixel(5, 5));
+    EXPECT_EQ(view.pixel(5, 5), f.pictureFeed().picture().pixels().pixel(5, 5));
     f.toggleFitMode();
     f.previousFile();
     EXPECT_EQ(f.session().list().position(), 1);
-    EXPECT_EQ(f.picture().size(), QSize(3200, 2400));
+    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(3200, 2400));
 }

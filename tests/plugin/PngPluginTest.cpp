@@ -35,7 +35,7 @@ std::vector<unsigned char> Header(int32_t width, int32_t height, uint16_t bitCou
 }
 
 int16_t Convert(const std::vector<unsigned char>& info, const std::vector<unsigned char>& bits, QImage* out) {
-    return PngPlugin::ImageFromDib(info.data(), info.size(), bits.data(), bits.size(), out);
+    return PngPlugin::imageFromDib(info.data(), info.size(), bits.data(), bits.size(), out);
 }
 
 // Makes `dir` the working directory for a scope, as start-up does with the program's directory.
@@ -123,7 +123,7 @@ TEST(PngPluginLoading, LoadsThroughDlopenFromTheWorkingDirectory) {
     target.fill(Qt::blue);
     const QImage before = target;
     pictures.write("a.png", QByteArray("\x89PNG"));
-    EXPECT_EQ(PngPlugin::LoadPngWithPlugin(&target, pictures.file("a.png")), PngPlugin::kPluginMissing);
+    EXPECT_EQ(PngPlugin::loadPngWithPlugin(&target, pictures.file("a.png")), PngPlugin::kPluginMissing);
     EXPECT_EQ(target, before);
 
     ASSERT_TRUE(QDir(program.path()).mkdir("dll"));
@@ -132,7 +132,7 @@ TEST(PngPluginLoading, LoadsThroughDlopenFromTheWorkingDirectory) {
     ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
     auto load = std::async(std::launch::async, [&] {
         QImage scratch;
-        return PngPlugin::LoadPngWithPlugin(&scratch, pictures.file("a.png"));
+        return PngPlugin::loadPngWithPlugin(&scratch, pictures.file("a.png"));
     });
     if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         ADD_FAILURE() << "the plug-in's open is blocked on a named pipe";
@@ -154,7 +154,7 @@ TEST(PngPluginLoading, LoadsThroughDlopenFromTheWorkingDirectory) {
     const QString name = pictures.file(QStringLiteral("写真 1.PNG"));
     pictures.write(QStringLiteral("写真 1.PNG"), QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())));
 
-    ASSERT_EQ(PngPlugin::LoadPngWithPlugin(&target, name), 0);
+    ASSERT_EQ(PngPlugin::loadPngWithPlugin(&target, name), 0);
     ASSERT_EQ(target.size(), QSize(3, 2));
     EXPECT_EQ(target.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(target.pixel(1, 0), qRgb(0, 255, 0));
@@ -165,9 +165,9 @@ TEST(PngPluginLoading, LoadsThroughDlopenFromTheWorkingDirectory) {
     // A broken file: the plug-in's own code comes back and the previous picture stays.
     const QImage loaded = target;
     pictures.write("broken.png", QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()) - 20));
-    const int16_t code = PngPlugin::LoadPngWithPlugin(&target, pictures.file("broken.png"));
+    const int16_t code = PngPlugin::loadPngWithPlugin(&target, pictures.file("broken.png"));
     EXPECT_GT(code, 0);
     EXPECT_EQ(target, loaded);
-    EXPECT_GT(PngPlugin::LoadPngWithPlugin(&target, pictures.file("missing.png")), 0);
+    EXPECT_GT(PngPlugin::loadPngWithPlugin(&target, pictures.file("missing.png")), 0);
     EXPECT_EQ(target, loaded);
 }

@@ -8,46 +8,32 @@
 #include <QComboBox>
 #include <QTest>
 
-#include "FakePickers.h"
-#include "MainWindow.h"
+#include "MainWindowFixture.h"
 #include "FolderEditorDialog.h"
 #include "PageReportWindow.h"
 #include "OptionsDialog.h"
-#include "WorkingDirectoryGuard.h"
-#include "TestSupport.h"
 
 namespace {
 
-class MenusTest : public ::testing::Test {
+class MenusTest : public MainWindowFixture {
 protected:
-    WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
-        services.msgBox = &msg;
-        services.pickers = &dialogs;
-        form = std::make_unique<MainWindow>(services, program.path(), QString());
-        form->startUp();
-    }
-    void TearDown() override {
-        form.reset();
+        MainWindowFixture::SetUp();
+        start();
     }
 
-    void Trigger(const char* name) {
+    void trigger(const char* name) {
         QAction* action = form->findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
         action->trigger();
     }
     QString overviewPanel() const { return form->overviewPanel()->toPlainText(); }
-    static int LineCount(const QString& text) {
+    static int lineCount(const QString& text) {
         QString t = text;
         t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         return int(t.count(QLatin1Char('\n')));
     }
 
-    TempDir program;
-    FakeMsgBox msg;
-    FakePickers dialogs;
-    Services services;
-    std::unique_ptr<MainWindow> form;
 };
 
 TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
@@ -71,21 +57,21 @@ TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
 
 TEST_F(MenusTest, UsageTextHasOneArrowKeyLineOrTwoByCursorKeyMode) {
     form->options().arrowKeyMode = 1;
-    Trigger("showKeys");
+    trigger("showKeys");
     const QString pages = overviewPanel();
     EXPECT_TRUE(pages.startsWith(QStringLiteral("<< 操作方法 >>")));
     EXPECT_TRUE(pages.contains(QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)")));
-    EXPECT_EQ(LineCount(pages), 25);
+    EXPECT_EQ(lineCount(pages), 25);
 
     form->options().arrowKeyMode = 0;
-    Trigger("showKeys");
+    trigger("showKeys");
     const QString slide = overviewPanel();
     EXPECT_TRUE(slide.contains(QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)")));
     EXPECT_FALSE(slide.contains(QStringLiteral("下：次ページ")));
-    EXPECT_EQ(LineCount(slide), 24);
+    EXPECT_EQ(lineCount(slide), 24);
     EXPECT_TRUE(slide.contains(QStringLiteral("画像をドラッグ ... 画像スライド")));
 
-    Trigger("showSlots");
+    trigger("showSlots");
     EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< 新規ページ >>")));
 }
 
@@ -103,18 +89,18 @@ TEST_F(MenusTest, UsageTextReadsLineForLine) {
         return t;
     };
     form->options().arrowKeyMode = 1;
-    Trigger("showKeys");
+    trigger("showKeys");
     EXPECT_EQ(shown(), head +
                            QStringLiteral("方向キー ... 下：次ページ、上：前ページ、左：前ファイル、右：次ファイル\n"
                                           "shift+方向キー ... 画像のスライド(三倍速)\n\n") +
                            tail);
     form->options().arrowKeyMode = 0;
-    Trigger("showKeys");
+    trigger("showKeys");
     EXPECT_EQ(shown(), head + QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)\n\n") + tail);
 }
 
 TEST_F(MenusTest, VersionBoxNamesTheProgramAndItsVersion) {
-    Trigger("about");
+    trigger("about");
     ASSERT_EQ(msg.shown.size(), 1u);
     EXPECT_EQ(msg.shown[0].title, QStringLiteral("Orvane(Brindlewick)"));
     EXPECT_EQ(msg.shown[0].buttons, MsgButtons::Ok);
@@ -125,8 +111,8 @@ TEST_F(MenusTest, VersionBoxNamesTheProgramAndItsVersion) {
 }
 
 TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
-    Trigger("showKeys");
-    form->RunModal = [](QDialog& d) {
+    trigger("showKeys");
+    form->runModal = [](QDialog& d) {
         auto& editor = dynamic_cast<FolderEditorDialog&>(d);
         editor.addPageClicked();
         editor.pageNameBox()->setText(QStringLiteral("Holiday"));
@@ -134,7 +120,7 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
         QTest::keyClicks(editor.titleBox(2), QStringLiteral("Pics"));
         editor.closeClicked();
     };
-    Trigger("editFolders");
+    trigger("editFolders");
     EXPECT_EQ(form->library().pageCount(), 2);
     EXPECT_EQ(form->library().currentPage(), 0);
     EXPECT_EQ(form->library().page(0).folderSlots[2].folder, QStringLiteral("/srv/pics"));
@@ -145,29 +131,29 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
     EXPECT_EQ(program.read("config/設定_個別転送.ini").count("\r\n"), 20);
 
     // Closing the editor without changes still brings the overview back.
-    Trigger("showKeys");
-    form->RunModal = [](QDialog& d) { d.close(); };
-    Trigger("editFolders");
+    trigger("showKeys");
+    form->runModal = [](QDialog& d) { d.close(); };
+    trigger("editFolders");
     EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< Holiday >>")));
 }
 
 TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
-    form->RunModal = [](QDialog& d) {
+    form->runModal = [](QDialog& d) {
         auto& options = dynamic_cast<OptionsDialog&>(d);
         options.optionPageChosen(QStringLiteral("interface"));
         options.arrowKeysBox()->setCurrentIndex(0);
         options.okClicked();
     };
-    Trigger("showKeys");
+    trigger("showKeys");
     const QString before = overviewPanel();
-    Trigger("editOptions");
+    trigger("editOptions");
     EXPECT_EQ(form->options().arrowKeyMode, 0);
     EXPECT_EQ(overviewPanel(), before);
     EXPECT_EQ(program.read("config/設定_オプション.ini").count("\r\n"), 11);
 
-    form->RunModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).cancelClicked(); };
+    form->runModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).cancelClicked(); };
     QFile::remove(program.file("config/設定_オプション.ini"));
-    Trigger("editOptions");
+    trigger("editOptions");
     EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
 }
 

@@ -7,17 +7,17 @@
 namespace {
 
 TEST(FormatFileSize, CutsToTwoDecimals) {
-    EXPECT_EQ(FormatFileSize(0), QStringLiteral("  0B"));
-    EXPECT_EQ(FormatFileSize(1023), QStringLiteral("  1023B"));
-    EXPECT_EQ(FormatFileSize(1024), QStringLiteral(" 1KB"));
-    EXPECT_EQ(FormatFileSize(1536), QStringLiteral(" 1.5KB"));
-    EXPECT_EQ(FormatFileSize(1034), QStringLiteral(" 1KB"));      // 1.0097 cuts to 1
-    EXPECT_EQ(FormatFileSize(1035), QStringLiteral(" 1.01KB"));
-    EXPECT_EQ(FormatFileSize(1048575), QStringLiteral(" 1023.99KB"));
-    EXPECT_EQ(FormatFileSize(1048576), QStringLiteral(" 1MB"));
-    EXPECT_EQ(FormatFileSize(5LL * 1024 * 1024 * 1024 + 1024LL * 1024 * 1024 / 2), QStringLiteral(" 5.5GB"));
-    EXPECT_EQ(FormatFileSize(1LL << 40), QStringLiteral(" 1TB"));
-    EXPECT_EQ(FormatFileSize(INT64_MAX), QStringLiteral(" 8388607.99TB"));
+    EXPECT_EQ(formatFileSize(0), QStringLiteral("  0B"));
+    EXPECT_EQ(formatFileSize(1023), QStringLiteral("  1023B"));
+    EXPECT_EQ(formatFileSize(1024), QStringLiteral(" 1KB"));
+    EXPECT_EQ(formatFileSize(1536), QStringLiteral(" 1.5KB"));
+    EXPECT_EQ(formatFileSize(1034), QStringLiteral(" 1KB"));      // 1.0097 cuts to 1
+    EXPECT_EQ(formatFileSize(1035), QStringLiteral(" 1.01KB"));
+    EXPECT_EQ(formatFileSize(1048575), QStringLiteral(" 1023.99KB"));
+    EXPECT_EQ(formatFileSize(1048576), QStringLiteral(" 1MB"));
+    EXPECT_EQ(formatFileSize(5LL * 1024 * 1024 * 1024 + 1024LL * 1024 * 1024 / 2), QStringLiteral(" 5.5GB"));
+    EXPECT_EQ(formatFileSize(1LL << 40), QStringLiteral(" 1TB"));
+    EXPECT_EQ(formatFileSize(INT64_MAX), QStringLiteral(" 8388607.99TB"));
 }
 
 // A session showing the third of twelve files of /p/, with one page whose slot 4 is "Holiday".
@@ -37,29 +37,29 @@ void ShowThirdOfTwelve(SortingSession& s) {
 
 TEST(StatusText, ModePositionFileAndMarks) {
     SortingSession s(nullptr);
-    EXPECT_EQ(StatusText(s, 0), QStringLiteral("[移動] 0/0 "));
+    EXPECT_EQ(statusText(s, 0), QStringLiteral("[移動] 0/0 "));
 
     ShowThirdOfTwelve(s);
-    EXPECT_EQ(StatusText(s, 1536), QStringLiteral("[移動] 3/12 a.jpg 1.5KB"));
+    EXPECT_EQ(statusText(s, 1536), QStringLiteral("[移動] 3/12 a.jpg 1.5KB"));
     s.toggleLock();
-    EXPECT_EQ(StatusText(s, 1023), QStringLiteral("[移動] 3/12 a.jpg  1023B < 転送・削除ロック > "));
+    EXPECT_EQ(statusText(s, 1023), QStringLiteral("[移動] 3/12 a.jpg  1023B < 転送・削除ロック > "));
     s.toggleLock();
     s.setCopyMode();
     s.markCopied(4);
-    EXPECT_EQ(StatusText(s, 1536), QStringLiteral("[コピー] 3/12 a.jpg 1.5KB< Holiday へコピー済>"));
+    EXPECT_EQ(statusText(s, 1536), QStringLiteral("[コピー] 3/12 a.jpg 1.5KB< Holiday へコピー済>"));
     // A file that failed to load shows only the mode, the position and the marks.
     s.pictureFailed();
     s.markCopied(4);
     s.toggleLock();
-    EXPECT_EQ(StatusText(s, 1536),
+    EXPECT_EQ(statusText(s, 1536),
               QStringLiteral("[コピー] 3/12  < 転送・削除ロック > < Holiday へコピー済>"));
 }
 
 TEST(CaptionFor, RewritesOnlyWhenTheFolderPartChanges) {
-    EXPECT_EQ(CaptionFor(QStringLiteral("Orvane"), QString()), QStringLiteral("Orvane"));
-    EXPECT_EQ(CaptionFor(QStringLiteral("Orvane"), QStringLiteral("/a/")), QStringLiteral("Orvane [ /a/ ]"));
-    EXPECT_EQ(CaptionFor(QStringLiteral("custom [ /a/ ]"), QStringLiteral("/a/")), QStringLiteral("custom [ /a/ ]"));
-    EXPECT_EQ(CaptionFor(QStringLiteral("Orvane [ /a/ ]"), QStringLiteral("/b/")), QStringLiteral("Orvane [ /b/ ]"));
+    EXPECT_EQ(captionFor(QStringLiteral("Orvane"), QString()), QStringLiteral("Orvane"));
+    EXPECT_EQ(captionFor(QStringLiteral("Orvane"), QStringLiteral("/a/")), QStringLiteral("Orvane [ /a/ ]"));
+    EXPECT_EQ(captionFor(QStringLiteral("custom [ /a/ ]"), QStringLiteral("/a/")), QStringLiteral("custom [ /a/ ]"));
+    EXPECT_EQ(captionFor(QStringLiteral("Orvane [ /a/ ]"), QStringLiteral("/b/")), QStringLiteral("Orvane [ /b/ ]"));
 }
 
 class Overview : public ::testing::Test {
@@ -70,7 +70,7 @@ protected:
     // The overview with page `current` current.
     QString Text(int current, int16_t overviewRow) {
         library.selectPage(current);
-        return OverviewText(library, overviewRow);
+        return overviewText(library, overviewRow);
     }
     // The page lines: the lines after "<< ページ一覧 >>" and the empty line.
     static QStringList PageLines(const QString& text) {

@@ -15,7 +15,7 @@ namespace {
 Outcome DecodeBytes(const TempDir& dir, const QString& name, const QByteArray& bytes,
                     QImage* out) {
     dir.write(name, bytes);
-    return PictureDecoder::Decode(dir.file(name), out);
+    return PictureDecoder::decode(dir.file(name), out);
 }
 }  // namespace
 
@@ -70,10 +70,10 @@ TEST(PictureDecoder, BadFilesGiveAClearOutcomeAndLeaveTheTargetAlone) {
     EXPECT_EQ(DecodeBytes(dir, "empty.jpg", QByteArray(), &img), Outcome::NotAPicture);
     EXPECT_EQ(DecodeBytes(dir, "text.jpg", "just some words\n", &img), Outcome::NotAPicture);
     EXPECT_EQ(DecodeBytes(dir, "junk.bmp", QByteArray(5000, '\x5a'), &img), Outcome::NotAPicture);
-    EXPECT_EQ(PictureDecoder::Decode(dir.file("missing.jpg"), &img), Outcome::NotAFile);
-    EXPECT_EQ(PictureDecoder::Decode(QString(), &img), Outcome::NotAFile);
+    EXPECT_EQ(PictureDecoder::decode(dir.file("missing.jpg"), &img), Outcome::NotAFile);
+    EXPECT_EQ(PictureDecoder::decode(QString(), &img), Outcome::NotAFile);
     QDir(dir.path()).mkdir("folder.jpg");
-    EXPECT_EQ(PictureDecoder::Decode(dir.file("folder.jpg"), &img), Outcome::NotAFile);
+    EXPECT_EQ(PictureDecoder::decode(dir.file("folder.jpg"), &img), Outcome::NotAFile);
     EXPECT_EQ(img.cacheKey(), sentinel.cacheKey());
 }
 
@@ -120,7 +120,7 @@ TEST(PictureDecoder, TheDecodersWorkingMemoryCountsAgainstTheBound) {
     EXPECT_TRUE(img.isNull());
     dir.write("50mp.jpg", TestImages::JpegClaiming(progressive, 8688, 5792));
     QSize natural;
-    EXPECT_EQ(PictureDecoder::Decode(dir.file("50mp.jpg"), &img, QSize(800, 600), &natural),
+    EXPECT_EQ(PictureDecoder::decode(dir.file("50mp.jpg"), &img, QSize(800, 600), &natural),
               Outcome::Decoded);
     EXPECT_EQ(natural, QSize(8688, 5792));
 }
@@ -131,5 +131,5 @@ TEST(PictureDecoder, ANamedPipeIsNeverOpened) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QImage img;
     // Opening it for reading would block for ever: the outcome must come at once.
-    EXPECT_EQ(PictureDecoder::Decode(fifo, &img), Outcome::NotAFile);
+    EXPECT_EQ(PictureDecoder::decode(fifo, &img), Outcome::NotAFile);
 }

@@ -1,0 +1,61 @@
+#include "FileDrops.h"
+
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <QWidget>
+
+#include "FileSystem.h"
+#include "ImageList.h"
+
+FileDrops::FileDrops(std::function<bool()> pngPluginAvailable, Open open)
+    : pngPluginAvailable_(std::move(pngPluginAvailable)), open_(std::move(open)) {}
+
+void FileDrops::takeDropsOn(QWidget* target) {
+    target->setAcceptDrops(true);
+    target->installEventFilter(this);
+}
+
+QString FileDrops::acceptedPath(const QMimeData* data, bool pngPluginAvailable) {
+    if (!data || !data->hasUrls()) return QString();
+    const QList<QUrl> urls = data->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return QString();
+    const QString path = urls.first().toLocalFile();
+    PosixFileSystem fs;
+    if (path.isEmpty() || !fs.Exists(path)) return QString();
+    if (fs.IsDirectory(path) || ImageList::isImageFileName(path, pngPluginAvailable)) return path;
+    return QString();
+}
+
+bool FileDrops::eventFilter(QObject*, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* e = static_cast<QDragMoveEvent*>(event);
+            if (!acceptedPath(e->mimeData(), pngPluginAvailable_()).isEmpty()) {
+                e->setDropAction(Qt::CopyAction);
+                e->accept();
+            } else {
+                e->setDropAction(Qt::IgnoreAction);
+                e->ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* e = static_cast<QDropEvent*>(event);
+            const QString path = acceptedPath(e->mimeData(), pngPluginAvailable_());
+            if (path.isEmpty()) {
+                e->ignore();
+                return true;
+            }
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            // Opening after accepting: the source's drag loop ends first.
+            open_(path);
+            return true;
+        }
+        default:
+            return false;
+    }
+}

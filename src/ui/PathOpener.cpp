@@ -1,0 +1,62 @@
+#include "PathOpener.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include "FileSystem.h"
+#include "MsgBox.h"
+#include "PictureFeed.h"
+#include "SortingSession.h"
+
+PathOpener::PathOpener(SortingSession& session, PictureFeed& feed, QWidget& window, MsgBox* msgBox,
+                       std::function<void()> statusChanged)
+    : session_(session), feed_(feed), window_(window), msgBox_(msgBox),
+      statusChanged_(std::move(statusChanged)) {}
+
+void PathOpener::openPath(const QString& path) {
+    if (session_.listing()) return;
+    if (PosixFileSystem().IsDirectory(path))
+        session_.openFolder(path);
+    else
+        session_.openFile(path);
+    feed_.draw(0);
+}
+
+void PathOpener::openGiven(QString path) {
+    if (path.isEmpty()) return;
+    PosixFileSystem fs;
+    if (!fs.IsRegularFile(path)) {
+        path = FsPath::WithSlash(path);
+        if (!fs.IsDirectory(path)) {
+            if (msgBox_)
+                msgBox_->Show(QStringLiteral("指定のパスが見つかりません"), QStringLiteral("パラメータ判定"),
+                              MsgButtons::Ok);
+            return;
+        }
+    }
+    openPath(path);
+}
+
+void PathOpener::openHanded(const QString& path) {
+    handedPath_ = path;
+    openHandedWhenFree();
+}
+
+void PathOpener::openHandedWhenFree() {
+    if (!handedPath_ || stopped_) return;
+    // A transfer waiting on the overwrite question must find the list as it left it; a modal
+    // dialog or a folder being listed likewise comes first. Checked again shortly.
+    if (session_.listing() || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        QTimer::singleShot(100, this, &PathOpener::openHandedWhenFree);
+        return;
+    }
+    const QString path = *handedPath_;
+    handedPath_.reset();
+    // Out of the task bar in the state it had (maximised stays maximised).
+    if (window_.isMinimized()) window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
+    window_.raise();
+    window_.activateWindow();
+    openGiven(path);
+    statusChanged_();
+}

@@ -1,0 +1,46 @@
+#pragma once
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class MsgBox;
+class PictureFeed;
+class QWidget;
+class SortingSession;
+
+// Opens the paths the window is given from outside: the command line's, one a second start of
+// the program hands over, a dropped one.
+class PathOpener : public QObject {
+public:
+    // `statusChanged` redraws the status bar after a handed path was opened; `msgBox` may be
+    // null (no message then).
+    PathOpener(SortingSession& session, PictureFeed& feed, QWidget& window, MsgBox* msgBox,
+               std::function<void()> statusChanged);
+
+    // Opens `path` as a folder when it is one, else as a single image file; then draws. Passed
+    // over while a folder is being listed: that folder comes first.
+    void openPath(const QString& path);
+    // Opens a path given on the command line (empty: none); a path that is neither an existing
+    // regular file nor an existing folder is reported ("指定のパスが見つかりません").
+    void openGiven(QString path);
+    // The same for a path a second start of the program handed over, once no question, dialog
+    // or listing is running, so nothing waiting on one finds the list changed under it; then
+    // the window comes to the front. The latest path wins.
+    void openHanded(const QString& path);
+    // The window has begun to close: it takes no handed path any more.
+    void stopTakingHandedPaths() { stopped_ = true; }
+    bool takesHandedPaths() const { return !stopped_; }
+
+private:
+    void openHandedWhenFree();
+
+    SortingSession& session_;
+    PictureFeed& feed_;
+    QWidget& window_;
+    MsgBox* msgBox_;
+    std::function<void()> statusChanged_;
+    std::optional<QString> handedPath_;
+    bool stopped_ = false;
+};

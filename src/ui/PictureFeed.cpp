@@ -1,0 +1,255 @@
+#include "PictureFeed.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QWidget>
+
+#include <cstdio>
+#include <ctime>
+
+#include "ImageView.h"
+#include "SortingSession.h"
+#include "ViewGeometry.h"
+
+namespace {
+
+// Notes whether the key press being handled is a repetition of a held key, and lets every
+// event through. An X server with detectable auto-repeat sends a held key as presses alone,
+// none flagged auto-repeat: a press of the key pressed last, with no release between, repeats
+// it too.
+class HeldKeyWatch : public QObject {
+public:
+    HeldKeyWatch(QObject* parent, bool* held) : QObject(parent), held_(held) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const quint32 id = key->nativeScanCode() ? key->nativeScanCode() : quint32(key->key());
+        if (event->type() == QEvent::KeyPress) {
+            *held_ = key->isAutoRepeat() || id == down_;
+            down_ = id;
+        } else if (!key->isAutoRepeat() && id == down_) {
+            down_ = 0;
+        }
+        return false;
+    }
+
+private:
+    bool* held_;
+    quint32 down_ = 0;  // the key pressed last, while it is down
+};
+
+// `make bench` times the start from outside: with ORVANE_BENCH_PAINT_CLOCK set, the first paint
+// of the view and the first one holding a picture print the monotonic clock on stderr.
+void noteFirstPaints(bool holdsPicture) {
+    static const bool wanted = qEnvironmentVariableIsSet("ORVANE_BENCH_PAINT_CLOCK");
+    static bool window = false, picture = false;
+    if (!wanted || (window && (picture || !holdsPicture))) return;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long ns = static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    if (!window) std::fprintf(stderr, "orvane-paint-clock window %lld\n", ns);
+    if (holdsPicture && !picture) std::fprintf(stderr, "orvane-paint-clock picture %lld\n", ns);
+    window = true;
+    picture = picture || holdsPicture;
+}
+
+}  // namespace
+
+PictureFeed::PictureFeed(SortingSession& session, ImageView& view, QWidget& window)
+    : session_(session), view_(view), window_(window) {
+    heldKeyWatch_ = new HeldKeyWatch(this, &heldKey_);
+    connect(&view_, &ImageView::painted, this, &PictureFeed::viewPainted);
+    connect(&view_, &ImageView::mouseDown, this, &PictureFeed::onMouseDown);
+    connect(&view_, &ImageView::mouseMove, this, &PictureFeed::onMouseMove);
+    connect(&view_, &ImageView::mouseUp, this, &PictureFeed::onMouseUp);
+    connect(&session_, &SortingSession::fitModeChanged, this, [this] { draw(0); });
+    startAnyway_.setSingleShot(true);
+    startAnyway_.setInterval(250);
+    connect(&startAnyway_, &QTimer::timeout, this, &PictureFeed::startPrefetch);
+}
+
+PictureFeed::~PictureFeed() = default;
+
+void PictureFeed::watchKeysOf(QWidget* widget) { widget->installEventFilter(heldKeyWatch_); }
+
+void PictureFeed::expectViewWhileLoading(const QSize& size) {
+    expectedView_ = size.isEmpty() ? QSize() : size;
+}
+
+void PictureFeed::viewPainted() {
+    noteFirstPaints(session_.imageShown() && !picture_.isNull());
+    // Once the frame is on screen, after the rest of this paint.
+    if (startPending_)
+        QMetaObject::invokeMethod(this, &PictureFeed::startPrefetch, Qt::QueuedConnection);
+}
+
+bool PictureFeed::showShownFile() {
+    const QString path = session_.list().shownPath();
+    if (path.isEmpty()) {
+        load(QString());
+        return true;
+    }
+    if (load(path)) return true;
+    session_.pictureFailed();
+    load(QString());
+    return false;
+}
+
+bool PictureFeed::load(const QString& path) {
+    if (path.isEmpty()) {
+        picture_ = PictureBuffer();
+        view_.clearBacking();
+        return true;
+    }
+    offset_.moveTo(0, 0);
+    picture_ = PictureBuffer();
+
+    // The picture may have been decoded ahead; the flags follow the same rules either way.
+    bool decoded;
+    DecodedPicture picture;
+    if (path.right(3).compare(QLatin1String("png"), Qt::CaseInsensitive) != 0 ||
+        session_.pngPluginAvailable()) {
+        decoded = obtain(path, &picture);
+    } else {
+        // Nothing can decode it: a failure like any other, so the digit keys never act on a
+        // file that is not on screen.
+        decoded = false;
+    }
+    if (!decoded) {
+        picture_ = PictureBuffer();
+        prefetchAround();
+        return false;
+    }
+    picture_ = picture.picture;
+    session_.pictureShown();
+    draw(0);
+    prefetchAround();
+    return true;
+}
+
+void PictureFeed::draw(int32_t redrawKind) {
+    if (!session_.imageShown()) return;
+    if (redrawKind == 0) view_.clearBacking();
+    if (session_.options().fitToView) {
+        const Qt::WindowStates ws = window_.windowState();
+        if (!(ws & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+            view_.clearBacking();
+        const std::optional<QSize> dest = ViewGeometry::stretchSize(
+            picture_.width(), picture_.height(), view_.width(), view_.height());
+        if (!dest) return;
+        ensurePixels(&*dest);
+        const QImage* ready = picture_.stretchedTo(*dest);
+        view_.drawStretched(ready ? *ready : picture_.pixels(), *dest);
+    } else {
+        // Actual size always shows the full-resolution picture.
+        ensurePixels(nullptr);
+        view_.drawActualSize(picture_.pixels(), offset_.x(), offset_.y());
+    }
+    // No pending events are run here: the repaint is scheduled, so key handlers never nest.
+    view_.update();
+}
+
+void PictureFeed::slide(const PictureOffset::HeldKeys& held) {
+    offset_.slide(held, picture_.size(), view_.size());
+    draw(2);
+}
+
+void PictureFeed::fitOffsetToView() { offset_.fitView(picture_.size(), view_.size()); }
+
+void PictureFeed::onMouseDown(int, int, double x, double y) {
+    if (session_.options().fitToView) return;
+    offset_.startDrag(x, y);
+}
+
+void PictureFeed::onMouseMove(int button, int, double x, double y) {
+    if (session_.options().fitToView || button != 1) return;
+    offset_.drag(x, y, picture_.size(), view_.size());
+    draw(2);
+}
+
+void PictureFeed::onMouseUp(int button, int, double, double) {
+    if (button != 2) return;
+    session_.toggleFitMode();
+}
+
+// The view a reduced decode must cover: stretched mode in a view on screen. Before the window
+// is shown its size is not yet the real one: the full picture is decoded then, but while
+// loading, when the size the view will have is expected.
+QSize PictureFeed::coverView() const {
+    if (!session_.options().fitToView) return QSize();
+    if (!view_.isVisible()) return expectedView_;
+    if (view_.width() <= 0 || view_.height() <= 0) return QSize();
+    return view_.size();
+}
+
+void PictureFeed::startPrefetch() {
+    if (!startPending_) return;
+    // Asked for before the view had its size (while loading): asked for again at the real one.
+    if (coverView() != plannedCover_) prefetchAround();
+    startPending_ = false;
+    startAnyway_.stop();
+    prefetcher_.Start();
+}
+
+bool PictureFeed::obtain(const QString& path, DecodedPicture* out) {
+    const QSize cover = coverView();
+    // Being decoded ahead already: waiting costs less than a second decode beside it.
+    if (prefetcher_.StatusOf(path, cover) == Prefetcher::Status::Pending)
+        prefetcher_.AwaitPending(path, 60000);
+    if (!prefetcher_.Take(path, cover, out)) {
+        *out = decodePictureFile(path, session_.pngPluginAvailable(), cover);
+        if (out->ok) prefetcher_.Keep(path, *out);
+    }
+    path_ = path;
+    stamp_ = out->stamp;
+    return out->ok;
+}
+
+void PictureFeed::prefetchAround() {
+    const ImageList& list = session_.list();
+    const int32_t count = list.count();
+    const int32_t i = list.position();
+    if (count <= 0 || i < 1 || i > count) return;
+    const int dir = direction_;
+    auto step = [&list](int32_t at, int d) { return d > 0 ? list.after(at) : list.before(at); };
+    const QSize cover = coverView();
+    const int32_t ahead = step(i, dir);
+    std::vector<Prefetcher::Job> jobs;
+    for (int32_t j : {ahead, step(i, -dir), step(ahead, dir)})
+        if (j != i) jobs.push_back({list.pathAt(j), cover});
+    prefetcher_.Request(list.shownPath(), jobs, session_.pngPluginAvailable(), false);
+    plannedCover_ = cover;
+    startPending_ = true;
+    startAnyway_.start();
+}
+
+void PictureFeed::ensurePixels(const QSize* dest) {
+    if (!picture_.isReduced()) return;
+    if (dest && picture_.covers(*dest)) return;
+    const QSize cover = dest ? coverView() : QSize();
+    DecodedPicture d;
+    if (!prefetcher_.Take(path_, cover, &d))
+        d = decodePictureFile(path_, session_.pngPluginAvailable(), cover);
+    const bool sameFile = d.ok && d.stamp == stamp_ && d.picture.size() == picture_.size();
+    if (sameFile && (dest ? d.picture.covers(*dest) : !d.picture.isReduced())) {
+        picture_ = d.picture;
+        prefetcher_.Keep(path_, d);
+        return;
+    }
+    // The file changed or vanished since it was shown: what was shown stays, enlarged to the
+    // natural size, as the full picture held in memory would have.
+    const QSize natural = picture_.size();
+    picture_ = PictureBuffer(
+        picture_.pixels().scaled(natural, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+        natural);
+}
+
+bool PictureFeed::skipsHeldStep(int direction) {
+    const bool held = heldKey_;
+    heldKey_ = false;
+    direction_ = direction;
+    const ImageList& list = session_.list();
+    if (!held || list.count() <= 0) return false;
+    const int32_t target = direction > 0 ? list.after(list.position()) : list.before(list.position());
+    return prefetcher_.StatusOf(list.pathAt(target), coverView()) == Prefetcher::Status::Pending;
+}

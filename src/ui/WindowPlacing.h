@@ -1,0 +1,24 @@
+#pragma once
+#include <QList>
+#include <QRect>
+
+#include "OptionFiles.h"
+
+class QWidget;
+
+// Where the main window goes: the placement saved in option file 0 held against the screens.
+namespace WindowPlacing {
+
+// The placement to save for `window`: its restored rectangle and its show state (1 normal,
+// 2 minimised, 3 maximised).
+WindowPlacement placementOf(const QWidget& window);
+
+// The rectangle a saved placement gets: inside the available area (of `areas`) it overlaps
+// most, or at the top left of `primary` when it overlaps none; never larger than that area.
+// Empty for an empty placement.
+QRect rectOnScreens(const WindowPlacement& placement, const QList<QRect>& areas, const QRect& primary);
+
+// rectOnScreens with the available areas of the screens connected now.
+QRect rectOnThisDesktop(const WindowPlacement& placement);
+
+}  // namespace WindowPlacing
