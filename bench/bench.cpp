@@ -229,7 +229,7 @@ struct Bench {
         return end < 0 ? -1 : Ms(end - start);
     }
     void Settle() {
-        form->prefetcher().WaitIdle(20000);
+        form->prefetcher().waitIdle(20000);
         Pump(20);
     }
 };
@@ -317,7 +317,7 @@ int main(int argc, char** argv) {
             for (int run = 0; run < 3; ++run) {
                 ref.push_back(LibjpegFullDecodeMs(file));
                 b.form->openFolderAt(work.path());  // an empty view between runs
-                b.form->prefetcher().Clear();
+                b.form->prefetcher().clear();
                 b.Pump(10);
                 const qint64 t0 = b.paint.clock.nsecsElapsed();
                 b.form->openPath(single);
@@ -572,7 +572,7 @@ int main(int argc, char** argv) {
         const qint64 baseKb = StatusKb("VmRSS:");
         for (int i = 0; i < 200; ++i) {
             b.PressMs(i % 10 == 9 ? Qt::Key_Backspace : Qt::Key_Space, i % 10 == 9 ? "\b" : " ");
-            b.form->prefetcher().WaitIdle(5000);
+            b.form->prefetcher().waitIdle(5000);
         }
         const qint64 peakKb = StatusKb("VmHWM:");
         const double peakMb = peakKb / 1024.0, baseMb = baseKb / 1024.0;

@@ -8,9 +8,9 @@ namespace NamePart {
 // Empty when `text` may be used; otherwise the message that refuses it: a double quote would
 // end its quoted field, and a "/" (or a text that is "." or "..") would name a place outside
 // the slot's folder.
-QString Refusal(const QString& text);
+QString refusal(const QString& text);
 
 // True when `name` is one entry of a folder: not empty, no "/" or NUL, not "." or "..".
-bool IsSingleEntry(const QString& name);
+bool isSingleEntry(const QString& name);
 
 }  // namespace NamePart

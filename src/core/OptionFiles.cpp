@@ -49,7 +49,7 @@ void applyOptionsLine(int16_t count, const QString fields[7], Options& options, 
     const QString key = fields[0].toLower();
     if (key == QLatin1String("owconnecttext")) {
         // A connector that would lead out of a slot's folder is not taken.
-        if (NamePart::Refusal(fields[1]).isEmpty()) options.connector = fields[1];
+        if (NamePart::refusal(fields[1]).isEmpty()) options.connector = fields[1];
         return;
     }
     struct Int16Key {
@@ -103,7 +103,7 @@ void applyRenamingLine(int16_t count, const QString fields[7], FolderLibrary& li
     auto nextNumber = int32Of(strictNumber(fields[5]));
     if (!page || !slot || !renaming || !nextNumber) return;
     // A fixed name that would lead out of the slot's folder is not taken.
-    if (!NamePart::Refusal(fields[4]).isEmpty()) return;
+    if (!NamePart::refusal(fields[4]).isEmpty()) return;
     if (!library.hasPage(*page) || *slot < 0 || *slot >= FolderLibrary::kSlots) return;
     Slot& s = library.page(*page).folderSlots[static_cast<size_t>(*slot)];
     s.renaming = *renaming;

@@ -7,20 +7,20 @@ namespace {
 constexpr int kMaxDigits = 64;
 }  // namespace
 
-QString SequenceNumberText(int32_t n, int16_t numberDigitsChoice) {
+QString sequenceNumberText(int32_t n, int16_t numberDigitsChoice) {
     const int width = qBound(1, numberDigitsChoice + 1, kMaxDigits);
     const QString digits = QString::number(qAbs(static_cast<int64_t>(n)));
     const QString padded = digits.rightJustified(width, QLatin1Char('0'));
     return n < 0 ? QLatin1Char('-') + padded : padded;
 }
 
-QString IndividualBaseName(const QString& seqName, const QString& connector, int32_t n,
+QString individualBaseName(const QString& seqName, const QString& connector, int32_t n,
                            int16_t numberDigitsChoice) {
     return seqName + (seqName.isEmpty() ? QString() : connector) +
-           SequenceNumberText(n, numberDigitsChoice);
+           sequenceNumberText(n, numberDigitsChoice);
 }
 
-int32_t FreeIndividualNumber(const QStringList& folderNames, const QString& seqName,
+int32_t freeIndividualNumber(const QStringList& folderNames, const QString& seqName,
                              const QString& connector, int16_t numberDigitsChoice, int32_t start) {
     // Every base a name occupies: the whole name and each part before one of its dots.
     QSet<QString> taken;
@@ -31,17 +31,17 @@ int32_t FreeIndividualNumber(const QStringList& folderNames, const QString& seqN
             taken.insert(lower.left(i));
     }
     for (int32_t n = start; n < kSequenceLimit; ++n) {
-        if (!taken.contains(IndividualBaseName(seqName, connector, n, numberDigitsChoice).toLower()))
+        if (!taken.contains(individualBaseName(seqName, connector, n, numberDigitsChoice).toLower()))
             return n;
     }
     return -1;
 }
 
-QString FreeNumberedName(const QString& stem, const QString& ending, const QString& connector,
+QString freeNumberedName(const QString& stem, const QString& ending, const QString& connector,
                          int16_t numberDigitsChoice, int32_t start,
                          const std::function<bool(const QString&)>& taken) {
     for (int32_t n = start; n < kSequenceLimit; ++n) {
-        const QString candidate = stem + connector + SequenceNumberText(n, numberDigitsChoice) + ending;
+        const QString candidate = stem + connector + sequenceNumberText(n, numberDigitsChoice) + ending;
         if (!taken(candidate)) return candidate;
     }
     return QString();

@@ -10,19 +10,19 @@ constexpr int32_t kSequenceLimit = 1000000;
 
 // `n` in decimal, zero-padded to numberDigitsChoice + 1 digits (at least one, whatever a
 // hand-edited file holds); longer numbers are written in full.
-QString SequenceNumberText(int32_t n, int16_t numberDigitsChoice);
+QString sequenceNumberText(int32_t n, int16_t numberDigitsChoice);
 
 // Individual sequence transfer: the first n from `start` up to 999999 for which no name in
 // `folderNames` (the regular files of the slot's folder) is base or base + "." + anything,
 // where base = seqName + (connector if seqName is not empty) + the number text; letter case
 // is ignored, as on the cards people sort from. -1 when none is free (or start > 999999).
-int32_t FreeIndividualNumber(const QStringList& folderNames, const QString& seqName,
+int32_t freeIndividualNumber(const QStringList& folderNames, const QString& seqName,
                              const QString& connector, int16_t numberDigitsChoice, int32_t start);
-QString IndividualBaseName(const QString& seqName, const QString& connector, int32_t n,
+QString individualBaseName(const QString& seqName, const QString& connector, int32_t n,
                            int16_t numberDigitsChoice);
 
 // Collision numbering: the first stem + connector + number + ending, n from `start` up to
 // 999999, that `taken` says is free; empty when none is.
-QString FreeNumberedName(const QString& stem, const QString& ending, const QString& connector,
+QString freeNumberedName(const QString& stem, const QString& ending, const QString& connector,
                          int16_t numberDigitsChoice, int32_t start,
                          const std::function<bool(const QString&)>& taken);

@@ -20,7 +20,7 @@ Refusal MediaRefusal(FileSystem& fs, Kind kind, const QString& source, const QSt
 }
 
 // The status of `path`, or none when it cannot be looked at (the action is done all the same).
-std::optional<FileStatus> StatusOf(FileSystem& fs, const QString& path) {
+std::optional<FileStatus> statusOf(FileSystem& fs, const QString& path) {
     FileStatus st;
     FsError ignored;
     if (!fs.Stat(path, &st, &ignored)) return std::nullopt;
@@ -55,7 +55,7 @@ Result copy(FileSystem& fs, const QString& source, const QString& destination, b
     if (!fs.Copy(source, target, &e, replace, &before)) return TransferFailed(e);
     Result r = Result::made(Action::Copied, source, target);
     r.sourceStatus = before;
-    r.written = StatusOf(fs, target);
+    r.written = statusOf(fs, target);
     return r;
 }
 
@@ -89,7 +89,7 @@ Result move(FileSystem& fs, const QString& source, const QString& destination,
     // Across file systems the rename said EXDEV, and Move copies instead.
     if (!found || !st.isRegular || e.code != EXDEV || !fs.Move(source, target, &e))
         return TransferFailed(e);
-    r.written = StatusOf(fs, target);
+    r.written = statusOf(fs, target);
     return r;
 }
 
@@ -193,7 +193,7 @@ Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString
     }
     Result r = Result::made(kind == Kind::Copy ? Action::CopiedOver : Action::MovedOver, source, destination);
     r.sourceStatus = before;
-    r.written = renamedSource ? std::optional<FileStatus>(before) : StatusOf(fs, destination);
+    r.written = renamedSource ? std::optional<FileStatus>(before) : statusOf(fs, destination);
     r.trashEntry = replaced;
     r.replacedForGood = deletion == Deletion::Directly;
     return r;

@@ -15,7 +15,7 @@ Plan Refused(Plan plan, Refusal why) {
 // A fixed name or connector that could lead out of the slot's folder is refused where it is
 // typed and when it is read; should one arrive by another road, nothing is sent outside.
 bool StaysInFolder(const QString& folder, const QString& destination) {
-    return destination.startsWith(folder) && NamePart::IsSingleEntry(destination.mid(folder.size()));
+    return destination.startsWith(folder) && NamePart::isSingleEntry(destination.mid(folder.size()));
 }
 
 Plan LeavesFolder(Plan plan, const QString& folder) {
@@ -43,11 +43,11 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
         QStringList names;
         FsError err;
         fs.ListRegularFiles(folder, &names, &err);
-        const int32_t n = FreeIndividualNumber(names, slot.fixedName, options.connector,
+        const int32_t n = freeIndividualNumber(names, slot.fixedName, options.connector,
                                                options.numberDigitsChoice, start);
         if (n < 0) return Refused(plan, Refusal::NoFreeNumber);
         plan.destination = folder +
-                           IndividualBaseName(slot.fixedName, options.connector, n, options.numberDigitsChoice) +
+                           individualBaseName(slot.fixedName, options.connector, n, options.numberDigitsChoice) +
                            (folder + name).right(4);
         if (!StaysInFolder(folder, plan.destination)) return LeavesFolder(plan, folder);
         if (options.continueNumbers == 1) plan.nextNumber = n + 1;
@@ -65,7 +65,7 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
         plan.collision = Collision::Replace;
     } else if (mode == 2) {
         const QString existing = plan.destination;
-        plan.destination = FreeNumberedName(existing.left(existing.size() - 4), existing.right(4),
+        plan.destination = freeNumberedName(existing.left(existing.size() - 4), existing.right(4),
                                             options.connector, options.numberDigitsChoice,
                                             options.firstNumber,
                                             [&fs](const QString& p) { return fs.IsRegularFile(p); });

@@ -21,7 +21,7 @@
 
 namespace {
 
-QLabel* MakeLabel(const QString& text, const QString& name, QWidget* parent) {
+QLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     return label;
@@ -36,7 +36,7 @@ QPushButton* MakeButton(const QString& text, const QString& name, QWidget* paren
     return button;
 }
 
-QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
+QLineEdit* makeEdit(const QString& name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     return edit;
@@ -114,21 +114,21 @@ FolderEditorDialog::FolderEditorDialog(const Services& services, const QString& 
     : QDialog(parent), services_(services), programDir_(programDir), library_(library), options_(options) {
     setObjectName(QStringLiteral("FolderEditorDialog"));
     setWindowTitle(QStringLiteral("ショートカットフォルダ設定"));
-    BuildWidgets();
+    buildWidgets();
     startUp();
 }
 
 FolderEditorDialog::~FolderEditorDialog() = default;
 
-void FolderEditorDialog::BuildWidgets() {
+void FolderEditorDialog::buildWidgets() {
     auto* events = new FolderEditorDialogEvents(this);
 
     auto* top = new QHBoxLayout;
-    auto* pageNameCaption = MakeLabel(QStringLiteral("ページ名"), QStringLiteral("pageNameCaption"), this);
+    auto* pageNameCaption = makeLabel(QStringLiteral("ページ名"), QStringLiteral("pageNameCaption"), this);
     QFont big = pageNameCaption->font();
     big.setPointSize(12);
     pageNameCaption->setFont(big);
-    pageNameBox_ = MakeEdit(QStringLiteral("pageName"), this);
+    pageNameBox_ = makeEdit(QStringLiteral("pageName"), this);
     top->addWidget(pageNameCaption);
     top->addWidget(pageNameBox_, 1);
 
@@ -138,12 +138,12 @@ void FolderEditorDialog::BuildWidgets() {
     separator->setFrameShadow(QFrame::Sunken);
 
     auto* body = new QHBoxLayout;
-    body->addWidget(BuildPageSide());
+    body->addWidget(buildPageSide());
     body->addSpacing(8);
-    body->addWidget(BuildRows(), 1);
+    body->addWidget(buildRows(), 1);
 
     auto* bottom = new QHBoxLayout;
-    pageCountLabel_ = MakeLabel(QString(), QStringLiteral("pageCount"), this);
+    pageCountLabel_ = makeLabel(QString(), QStringLiteral("pageCount"), this);
     closeButton_ = MakeButton(QStringLiteral("閉じる"), QStringLiteral("close"), this);
     closeButton_->setMinimumWidth(88);
     bottom->addWidget(pageCountLabel_);
@@ -156,7 +156,7 @@ void FolderEditorDialog::BuildWidgets() {
     main->addLayout(body, 1);
     main->addLayout(bottom);
 
-    LineBreakGuard::Attach(pageNameBox_, services_.msgBox);
+    LineBreakGuard::attach(pageNameBox_, services_.msgBox);
     connect(pageNameBox_, &QLineEdit::textChanged, this, [this] { pageNameChanged(); });
     connect(pageList_, &QListWidget::currentRowChanged, this, [this] { pageListClicked(); });
     pageList_->installEventFilter(events);
@@ -168,8 +168,8 @@ void FolderEditorDialog::BuildWidgets() {
 
     for (int i = 0; i < kRows; ++i) {
         Row& r = rows_[i];
-        for (QLineEdit* edit : {r.title, r.folder}) LineBreakGuard::Attach(edit, services_.msgBox);
-        LineBreakGuard::AttachNamePart(r.fixedName, services_.msgBox);
+        for (QLineEdit* edit : {r.title, r.folder}) LineBreakGuard::attach(edit, services_.msgBox);
+        LineBreakGuard::attachNamePart(r.fixedName, services_.msgBox);
         r.title->installEventFilter(events);
         r.folder->installEventFilter(events);
         r.nextNumber->installEventFilter(events);
@@ -181,11 +181,11 @@ void FolderEditorDialog::BuildWidgets() {
     }
 }
 
-QWidget* FolderEditorDialog::BuildPageSide() {
+QWidget* FolderEditorDialog::buildPageSide() {
     auto* side = new QWidget(this);
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(MakeLabel(QStringLiteral("ページ一覧"), QStringLiteral("pageListCaption"), side));
+    layout->addWidget(makeLabel(QStringLiteral("ページ一覧"), QStringLiteral("pageListCaption"), side));
     pageList_ = new QListWidget(side);
     pageList_->setObjectName(QStringLiteral("pageList"));
     pageList_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -210,7 +210,7 @@ QWidget* FolderEditorDialog::BuildPageSide() {
     return side;
 }
 
-QWidget* FolderEditorDialog::BuildRows() {
+QWidget* FolderEditorDialog::buildRows() {
     auto* panel = new QWidget(this);
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -219,29 +219,29 @@ QWidget* FolderEditorDialog::BuildRows() {
 
     // Columns: 0 digit, 1 display name, 2 "参照", 3 "クリア", 4 path, 5 switch, 6 fixed name,
     // 7 next number.
-    auto* bracket = MakeLabel(QStringLiteral("┌──　個別連番転送　──┐"), QStringLiteral("renamingCaption"), panel);
+    auto* bracket = makeLabel(QStringLiteral("┌──　個別連番転送　──┐"), QStringLiteral("renamingCaption"), panel);
     bracket->setAlignment(Qt::AlignCenter);
     grid->addWidget(bracket, 0, 5, 1, 3);
-    grid->addWidget(MakeLabel(QStringLiteral("表示名"), QStringLiteral("titleCaption"), panel), 1, 1);
-    grid->addWidget(MakeLabel(QStringLiteral("フォルダパス "), QStringLiteral("folderCaption"), panel), 1, 4);
-    grid->addWidget(MakeLabel(QStringLiteral("固定名"), QStringLiteral("fixedNameCaption"), panel), 1, 6);
-    grid->addWidget(MakeLabel(QStringLiteral("次番号"), QStringLiteral("nextNumberCaption"), panel), 1, 7);
+    grid->addWidget(makeLabel(QStringLiteral("表示名"), QStringLiteral("titleCaption"), panel), 1, 1);
+    grid->addWidget(makeLabel(QStringLiteral("フォルダパス "), QStringLiteral("folderCaption"), panel), 1, 4);
+    grid->addWidget(makeLabel(QStringLiteral("固定名"), QStringLiteral("fixedNameCaption"), panel), 1, 6);
+    grid->addWidget(makeLabel(QStringLiteral("次番号"), QStringLiteral("nextNumberCaption"), panel), 1, 7);
 
     for (int i = 0; i < kRows; ++i) {
         const QString n = QString::number(i);
         Row& r = rows_[i];
-        r.number = MakeLabel(n + QLatin1Char('.'), QStringLiteral("slotNumber_") + n, panel);
-        r.title = MakeEdit(QStringLiteral("title_") + n, panel);
+        r.number = makeLabel(n + QLatin1Char('.'), QStringLiteral("slotNumber_") + n, panel);
+        r.title = makeEdit(QStringLiteral("title_") + n, panel);
         r.title->setMinimumWidth(120);
         r.browse = MakeButton(QStringLiteral("参照"), QStringLiteral("browse_") + n, panel);
         r.clear = MakeButton(QStringLiteral("クリア"), QStringLiteral("clear_") + n, panel);
-        r.folder = MakeEdit(QStringLiteral("folder_") + n, panel);
+        r.folder = makeEdit(QStringLiteral("folder_") + n, panel);
         r.folder->setMinimumWidth(240);
         r.renaming = new QCheckBox(panel);
         r.renaming->setObjectName(QStringLiteral("renaming_") + n);
-        r.fixedName = MakeEdit(QStringLiteral("fixedName_") + n, panel);
+        r.fixedName = makeEdit(QStringLiteral("fixedName_") + n, panel);
         r.fixedName->setMinimumWidth(110);
-        r.nextNumber = MakeEdit(QStringLiteral("nextNumber_") + n, panel);
+        r.nextNumber = makeEdit(QStringLiteral("nextNumber_") + n, panel);
         r.nextNumber->setFixedWidth(72);
         r.nextNumber->setAlignment(Qt::AlignRight);
         r.nextNumber->setInputMethodHints(Qt::ImhDigitsOnly);
@@ -265,7 +265,7 @@ QWidget* FolderEditorDialog::BuildRows() {
     grid->setColumnStretch(4, 4);
     grid->setColumnStretch(6, 2);
 
-    auto* note = MakeLabel(
+    auto* note = makeLabel(
         QStringLiteral("「表示名」と「フォルダパス」はエクスプローラからのドロップに対応しています"),
         QStringLiteral("dropNote"), panel);
     grid->addWidget(note, kRows + 2, 0, 1, 8);

@@ -71,9 +71,9 @@ public:
 
     // The text a next-number box holds after its change rule: the value of its leading
     // digits modulo 1000001, computed exactly however many digits were pasted; "0" for none.
-    static QString NextNumberText(const QString& text);
+    static QString nextNumberText(const QString& text);
     // "ページ数 5 / 250" for five pages: each number after one sign blank.
-    static QString PageCountCaption(int pageCount);
+    static QString pageCountCaption(int pageCount);
 
     // The controls, for the event routing and the tests; a row is a slot index 0..9.
     QLineEdit* titleBox(int row) const { return rows_[row].title; }
@@ -103,20 +103,20 @@ private:
         QLineEdit* nextNumber = nullptr;
     };
 
-    void BuildWidgets();
-    QWidget* BuildRows();
-    QWidget* BuildPageSide();
+    void buildWidgets();
+    QWidget* buildRows();
+    QWidget* buildPageSide();
     void startUp();
     void shutDown();
     // Applies the list's selection after the editor changed the list with its signals
     // blocked: the selected entry becomes the current page.
-    void ApplyListSelection();
+    void applyListSelection();
     // Slot `i` of the page shown.
-    Slot& ShownSlot(int i) { return library_.current().folderSlots[static_cast<size_t>(i)]; }
+    Slot& shownSlot(int i) { return library_.current().folderSlots[static_cast<size_t>(i)]; }
     // Shows the message for a refused page operation; true when it was done.
-    bool PageChangeDone(FolderLibrary::PageChange change);
+    bool pageChangeDone(FolderLibrary::PageChange change);
     // A dropped folder path, ending in "/", or empty when the drop must change nothing.
-    QString DroppedFolder(const QMimeData* data);
+    QString droppedFolder(const QMimeData* data);
 
     Services services_;
     QString programDir_;

@@ -19,18 +19,18 @@ void FolderEditorDialog::startUp() {
         for (int k = 0; k < library_.pageCount(); ++k) pageList_->addItem(library_.page(k).name);
         pageList_->setCurrentRow(library_.currentPage());
     }
-    ApplyListSelection();
+    applyListSelection();
     showPage();
     fillingFromLibrary_ = false;
 }
 
-void FolderEditorDialog::ApplyListSelection() {
+void FolderEditorDialog::applyListSelection() {
     library_.selectPage(pageList_->currentRow());
 }
 
-bool FolderEditorDialog::PageChangeDone(FolderLibrary::PageChange change) {
+bool FolderEditorDialog::pageChangeDone(FolderLibrary::PageChange change) {
     if (change == FolderLibrary::PageChange::Done) return true;
-    const QString message = PageChangeMessage(change);
+    const QString message = pageChangeMessage(change);
     if (!message.isEmpty()) services_.msgBox->Show(message);
     return false;
 }
@@ -56,14 +56,14 @@ void FolderEditorDialog::pageNameChanged() {
 
 void FolderEditorDialog::addPageClicked() {
     storePage();
-    if (!PageChangeDone(library_.addPage(library_.currentPage()))) return;
+    if (!pageChangeDone(library_.addPage(library_.currentPage()))) return;
     fillingFromLibrary_ = true;
     {
         const QSignalBlocker block(pageList_);
         pageList_->insertItem(library_.currentPage(), library_.current().name);
         pageList_->setCurrentRow(library_.currentPage());
     }
-    ApplyListSelection();
+    applyListSelection();
     fillingFromLibrary_ = false;
     showPage();
 }
@@ -71,7 +71,7 @@ void FolderEditorDialog::addPageClicked() {
 void FolderEditorDialog::deletePageClicked() {
     storePage();
     const int32_t k = library_.currentPage();
-    if (!PageChangeDone(library_.deletePage(k))) return;
+    if (!pageChangeDone(library_.deletePage(k))) return;
     fillingFromLibrary_ = true;
     {
         // Removing the current row makes Qt select a neighbour on its own; that must not
@@ -80,7 +80,7 @@ void FolderEditorDialog::deletePageClicked() {
         delete pageList_->takeItem(k);
         pageList_->setCurrentRow(library_.currentPage());
     }
-    ApplyListSelection();
+    applyListSelection();
     fillingFromLibrary_ = false;
     showPage();
 }
@@ -97,7 +97,7 @@ void FolderEditorDialog::movePageUpClicked() {
         pageList_->insertItem(k, library_.page(k).name);
         pageList_->setCurrentRow(k - 1);
     }
-    ApplyListSelection();
+    applyListSelection();
     fillingFromLibrary_ = false;
     library_.selectPage(k - 1);
     showPage();
@@ -115,7 +115,7 @@ void FolderEditorDialog::movePageDownClicked() {
         pageList_->insertItem(k, library_.page(k).name);
         pageList_->setCurrentRow(k + 1);
     }
-    ApplyListSelection();
+    applyListSelection();
     fillingFromLibrary_ = false;
     library_.selectPage(k + 1);
     showPage();
@@ -130,7 +130,7 @@ void FolderEditorDialog::shutDown() {
     unloaded_ = true;
     storePage();
     MsgBox& msg = *services_.msgBox;
-    ReportSaveFailure(msg, LibraryFiles::saveFolders(programDir_, library_));
-    ReportSaveFailure(msg, LibraryFiles::savePages(programDir_, library_));
-    ReportSaveFailure(msg, OptionFiles::saveRenaming(programDir_, library_));
+    reportSaveFailure(msg, LibraryFiles::saveFolders(programDir_, library_));
+    reportSaveFailure(msg, LibraryFiles::savePages(programDir_, library_));
+    reportSaveFailure(msg, OptionFiles::saveRenaming(programDir_, library_));
 }

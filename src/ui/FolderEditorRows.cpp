@@ -46,7 +46,7 @@ void SetBoxState(QLineEdit* box, bool enabled) {
 
 }  // namespace
 
-QString FolderEditorDialog::NextNumberText(const QString& text) {
+QString FolderEditorDialog::nextNumberText(const QString& text) {
     // Exact remainder over the digits, so a pasted number of any length reduces correctly.
     int64_t value = 0;
     for (QChar ch : text) {
@@ -56,19 +56,19 @@ QString FolderEditorDialog::NextNumberText(const QString& text) {
     return QString::number(value);
 }
 
-QString FolderEditorDialog::PageCountCaption(int pageCount) {
+QString FolderEditorDialog::pageCountCaption(int pageCount) {
     return QStringLiteral("ページ数 ") + QString::number(pageCount) + QStringLiteral(" / ") +
            QString::number(FolderLibrary::kMaxPages);
 }
 
 void FolderEditorDialog::showPage() {
-    pageCountLabel_->setText(PageCountCaption(library_.pageCount()));
+    pageCountLabel_->setText(pageCountCaption(library_.pageCount()));
     if (!library_.hasPage(library_.currentPage())) return;
     pageNameBox_->setText(library_.current().name);
     for (int i = 0; i < kRows; ++i) {
         Row& r = rows_[i];
         // Read before the rows write through: setting the switch stores it at once.
-        const Slot slot = ShownSlot(i);
+        const Slot slot = shownSlot(i);
         r.title->setText(slot.title);
         r.folder->setText(slot.folder);
         r.renaming->setChecked(slot.renames());
@@ -82,11 +82,11 @@ void FolderEditorDialog::storePage() {
     if (!library_.hasPage(library_.currentPage())) return;
     for (int i = 0; i < kRows; ++i) {
         const Row& r = rows_[i];
-        Slot& slot = ShownSlot(i);
+        Slot& slot = shownSlot(i);
         slot.title = r.title->text();
         slot.folder = r.folder->text();
         // The box holds 0..1000000 after its change rule.
-        slot.nextNumber = NextNumberText(r.nextNumber->text()).toInt();
+        slot.nextNumber = nextNumberText(r.nextNumber->text()).toInt();
     }
     library_.current().name = pageNameBox_->text();
 }
@@ -96,11 +96,11 @@ void FolderEditorDialog::renamingClicked(int i) {
     const bool on = r.renaming->isChecked();
     SetBoxState(r.fixedName, on);
     SetBoxState(r.nextNumber, on && options_.continueNumbers == 1);
-    if (library_.hasPage(library_.currentPage())) ShownSlot(i).renaming = on ? 1 : 0;
+    if (library_.hasPage(library_.currentPage())) shownSlot(i).renaming = on ? 1 : 0;
 }
 
 void FolderEditorDialog::fixedNameChanged(int i) {
-    if (library_.hasPage(library_.currentPage())) ShownSlot(i).fixedName = rows_[i].fixedName->text();
+    if (library_.hasPage(library_.currentPage())) shownSlot(i).fixedName = rows_[i].fixedName->text();
 }
 
 bool FolderEditorDialog::nextNumberKeyPress(int, QChar ch) const {
@@ -110,7 +110,7 @@ bool FolderEditorDialog::nextNumberKeyPress(int, QChar ch) const {
 void FolderEditorDialog::nextNumberChanged(int i) {
     QLineEdit* box = rows_[i].nextNumber;
     const QString text = box->text();
-    const QString normal = NextNumberText(text);
+    const QString normal = nextNumberText(text);
     if (normal == text) return;
     // The caret keeps its distance from the end, so typing in the middle stays in place.
     const int fromEnd = text.size() - box->cursorPosition();
@@ -120,8 +120,8 @@ void FolderEditorDialog::nextNumberChanged(int i) {
 
 void FolderEditorDialog::clearClicked(int i) {
     Row& r = rows_[i];
-    ShownSlot(i).folder.clear();
-    ShownSlot(i).title.clear();
+    shownSlot(i).folder.clear();
+    shownSlot(i).title.clear();
     r.title->clear();
     r.folder->clear();
     r.fixedName->clear();
@@ -134,11 +134,11 @@ void FolderEditorDialog::browseClicked(int i) {
     if (!services_.pickers) return;
     const std::optional<QString> chosen = DesktopFolders::BrowseForFolderPath(*services_.pickers, this);
     if (!chosen) return;
-    if (LineBreakGuard::HasLineBreak(*chosen)) {
-        if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::Message());
+    if (LineBreakGuard::hasLineBreak(*chosen)) {
+        if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::message());
         return;
     }
-    ShownSlot(i).folder = *chosen;
+    shownSlot(i).folder = *chosen;
     rows_[i].folder->setText(*chosen);
 }
 
@@ -150,11 +150,11 @@ bool FolderEditorDialog::folderAcceptsDrop(int, const QMimeData* data) const {
     return IsExistingFolder(FirstDroppedPath(data));
 }
 
-QString FolderEditorDialog::DroppedFolder(const QMimeData* data) {
+QString FolderEditorDialog::droppedFolder(const QMimeData* data) {
     QString path = FirstDroppedPath(data);
     if (!IsExistingFolder(path)) return QString();
-    if (LineBreakGuard::HasLineBreak(path)) {
-        if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::Message());
+    if (LineBreakGuard::hasLineBreak(path)) {
+        if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::message());
         return QString();
     }
     Paths::lastPathComponent(path);  // for its final "/"
@@ -162,16 +162,16 @@ QString FolderEditorDialog::DroppedFolder(const QMimeData* data) {
 }
 
 void FolderEditorDialog::titleDropped(int i, const QMimeData* data) {
-    QString path = DroppedFolder(data);
+    QString path = droppedFolder(data);
     if (path.isEmpty()) return;
     rows_[i].title->setText(Paths::lastPathComponent(path));
-    ShownSlot(i).folder = path;
+    shownSlot(i).folder = path;
     rows_[i].folder->setText(path);
 }
 
 void FolderEditorDialog::folderDropped(int i, const QMimeData* data) {
-    const QString path = DroppedFolder(data);
+    const QString path = droppedFolder(data);
     if (path.isEmpty()) return;
-    ShownSlot(i).folder = path;
+    shownSlot(i).folder = path;
     rows_[i].folder->setText(path);
 }

@@ -43,7 +43,7 @@ KeyCommand commandFor(int k, int16_t shift, int16_t cursorKeyMode, int32_t fileC
     return kNoCommand;
 }
 
-int SlotDigit(int k) {
+int slotDigit(int k) {
     if (k >= 48 && k <= 57) return k - 48;
     if (k >= 96 && k <= 105) return k - 96;
     return -1;

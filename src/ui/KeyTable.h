@@ -12,4 +12,4 @@ enum KeyCommand : int16_t {
 KeyCommand commandFor(int keyCode, int16_t shift, int16_t cursorKeyMode, int32_t fileCount);
 
 // The slot digit of a digit-row or keypad digit key, or -1.
-int SlotDigit(int keyCode);
+int slotDigit(int keyCode);

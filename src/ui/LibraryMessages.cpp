@@ -2,13 +2,13 @@
 
 #include "MsgBox.h"
 
-bool ReportSaveFailure(MsgBox& msg, const std::optional<SaveFailure>& failure) {
+bool reportSaveFailure(MsgBox& msg, const std::optional<SaveFailure>& failure) {
     if (!failure) return true;
     msg.Show(QStringLiteral("設定ファイルを保存できませんでした。\n%1\n%2").arg(failure->path, failure->reason));
     return false;
 }
 
-QString PageChangeMessage(FolderLibrary::PageChange change) {
+QString pageChangeMessage(FolderLibrary::PageChange change) {
     switch (change) {
         case FolderLibrary::PageChange::TooManyPages:
             return QStringLiteral("ページはこれ以上追加できません");

@@ -12,8 +12,8 @@ class MsgBox;
 
 // Shows that a settings file could not be written, naming it and the reason; nothing when
 // `failure` is empty. True when there was nothing to show.
-bool ReportSaveFailure(MsgBox& msg, const std::optional<SaveFailure>& failure);
+bool reportSaveFailure(MsgBox& msg, const std::optional<SaveFailure>& failure);
 
 // The message for a refused page operation; empty for one that was done or that the editor
 // never asks for.
-QString PageChangeMessage(FolderLibrary::PageChange change);
+QString pageChangeMessage(FolderLibrary::PageChange change);

@@ -11,7 +11,7 @@ namespace LineBreakGuard {
 namespace {
 
 // `refusal` gives the message refusing a text, or empty for a text that may stay.
-void AttachRule(QLineEdit* edit, MsgBox* msg, QString (*refusal)(const QString&)) {
+void attachRule(QLineEdit* edit, MsgBox* msg, QString (*refusal)(const QString&)) {
     // The last text that may stay, to go back to. Shared by the two connections and freed
     // with the edit.
     auto last = std::make_shared<QString>(edit->text());
@@ -28,24 +28,24 @@ void AttachRule(QLineEdit* edit, MsgBox* msg, QString (*refusal)(const QString&)
     });
 }
 
-QString LineBreakRefusal(const QString& text) { return HasLineBreak(text) ? Message() : QString(); }
+QString lineBreakRefusal(const QString& text) { return hasLineBreak(text) ? message() : QString(); }
 
-QString NamePartRefusal(const QString& text) {
-    return HasLineBreak(text) ? Message() : NamePart::Refusal(text);
+QString namePartRefusal(const QString& text) {
+    return hasLineBreak(text) ? message() : NamePart::refusal(text);
 }
 
 }  // namespace
 
-QString Message() {
+QString message() {
     return QStringLiteral("改行を含む文字列は設定できません");
 }
 
-bool HasLineBreak(const QString& text) {
+bool hasLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
 }
 
-void Attach(QLineEdit* edit, MsgBox* msg) { AttachRule(edit, msg, LineBreakRefusal); }
+void attach(QLineEdit* edit, MsgBox* msg) { attachRule(edit, msg, lineBreakRefusal); }
 
-void AttachNamePart(QLineEdit* edit, MsgBox* msg) { AttachRule(edit, msg, NamePartRefusal); }
+void attachNamePart(QLineEdit* edit, MsgBox* msg) { attachRule(edit, msg, namePartRefusal); }
 
 }  // namespace LineBreakGuard

@@ -106,7 +106,7 @@ void MainWindow::buildMenus() {
     QAction* quit = file->addAction(QStringLiteral("閉じる(&Q)"));
     quit->setObjectName(QStringLiteral("quit"));
     connect(quit, &QAction::triggered, this, &QWidget::close);
-    BuildSupportMenus();
+    buildSupportMenus();
 }
 
 void MainWindow::connectSession() {

@@ -114,7 +114,7 @@ private:
     void openFile();
     void openFolder();
     // The menus 補助機能 and 設定 (MainWindowMenus.cpp).
-    void BuildSupportMenus();
+    void buildSupportMenus();
     void showKeys();
     void showSlots();
     void editFolders();

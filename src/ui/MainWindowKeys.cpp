@@ -89,9 +89,9 @@ void MainWindow::onKeyRelease(int k, int16_t shift) {
     if (k == Delete) {
         deleteShown();
     } else if (command == kTransfer) {
-        sendToSlot(static_cast<int16_t>(SlotDigit(k)));
+        sendToSlot(static_cast<int16_t>(slotDigit(k)));
     } else if (command == kOpenSlotFolder) {
-        session_.openSlotFolder(SlotDigit(k));
+        session_.openSlotFolder(slotDigit(k));
     } else if (command == kUndo) {
         undoLast();
     } else if (k == Return) {

@@ -13,7 +13,7 @@
 
 namespace {
 
-QAction* AddItem(QMenu* menu, const QString& caption, const QString& name) {
+QAction* addItem(QMenu* menu, const QString& caption, const QString& name) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     return action;
@@ -21,25 +21,25 @@ QAction* AddItem(QMenu* menu, const QString& caption, const QString& name) {
 
 }  // namespace
 
-void MainWindow::BuildSupportMenus() {
+void MainWindow::buildSupportMenus() {
     QMenu* support = menuBar()->addMenu(QStringLiteral("補助機能(&S)"));
     support->setObjectName(QStringLiteral("support"));
-    connect(AddItem(support, QStringLiteral("操作方法を表示(&P)"), QStringLiteral("showKeys")),
+    connect(addItem(support, QStringLiteral("操作方法を表示(&P)"), QStringLiteral("showKeys")),
             &QAction::triggered, this, &MainWindow::showKeys);
-    connect(AddItem(support, QStringLiteral("割り当てフォルダを表示(&A)"), QStringLiteral("showSlots")),
+    connect(addItem(support, QStringLiteral("割り当てフォルダを表示(&A)"), QStringLiteral("showSlots")),
             &QAction::triggered, this, &MainWindow::showSlots);
     // Ctrl+Z is shown, not bound: the key table runs it on release, like the other file commands.
-    connect(AddItem(support, QStringLiteral("元に戻す(&U)\tCtrl+Z"), QStringLiteral("undo")),
+    connect(addItem(support, QStringLiteral("元に戻す(&U)\tCtrl+Z"), QStringLiteral("undo")),
             &QAction::triggered, this, &MainWindow::undoLast);
 
     QMenu* setting = menuBar()->addMenu(QStringLiteral("設定(&O)"));
     setting->setObjectName(QStringLiteral("settings"));
-    connect(AddItem(setting, QStringLiteral("フォルダ設定(&F)"), QStringLiteral("editFolders")),
+    connect(addItem(setting, QStringLiteral("フォルダ設定(&F)"), QStringLiteral("editFolders")),
             &QAction::triggered, this, &MainWindow::editFolders);
-    connect(AddItem(setting, QStringLiteral("オプション(&O)"), QStringLiteral("editOptions")),
+    connect(addItem(setting, QStringLiteral("オプション(&O)"), QStringLiteral("editOptions")),
             &QAction::triggered, this, &MainWindow::editOptions);
     setting->addSeparator()->setObjectName(QStringLiteral("settingsSeparator"));
-    connect(AddItem(setting, QStringLiteral("バージョン情報(&V)"), QStringLiteral("about")),
+    connect(addItem(setting, QStringLiteral("バージョン情報(&V)"), QStringLiteral("about")),
             &QAction::triggered, this, &MainWindow::about);
 }
 

@@ -54,6 +54,6 @@ void MainWindow::shutDown() {
     if (unloaded_) return;
     unloaded_ = true;
     opener_->stopTakingHandedPaths();
-    PageReportWindow::UnloadAll();
+    PageReportWindow::unloadAll();
     SessionSettings::save(programDir_, session_, WindowPlacing::placementOf(*this), *services_.msgBox);
 }

@@ -38,13 +38,13 @@ OptionsDialog::OptionsDialog(const Services& services, const QString& programDir
       library_(library),
       placement_(std::move(placement)) {
     setObjectName(QStringLiteral("OptionsDialog"));
-    BuildWidgets();
+    buildWidgets();
     startUp();
 }
 
 OptionsDialog::~OptionsDialog() = default;
 
-void OptionsDialog::BuildWidgets() {
+void OptionsDialog::buildWidgets() {
     setFixedSize(kClientWidth, kClientHeight);
 
     pageTree_ = new QTreeWidget(this);
@@ -79,7 +79,7 @@ void OptionsDialog::BuildWidgets() {
     }
     connectorBox_ = new QLineEdit(this);
     connectorBox_->setObjectName(QStringLiteral("connector"));
-    LineBreakGuard::AttachNamePart(connectorBox_, services_.msgBox);
+    LineBreakGuard::attachNamePart(connectorBox_, services_.msgBox);
     continueNumbersBox_ = new QCheckBox(this);
     continueNumbersBox_->setObjectName(QStringLiteral("continueNumbers"));
     // A value other than 0 and 1 shows as the third state; once clicked the box is two-state.
@@ -109,8 +109,8 @@ void OptionsDialog::startUp() {
     working_ = options_;
 
     currentPageKey_.clear();
-    ShowOptionPage(kUpdate);
-    BuildOptionTree();
+    showOptionPage(kUpdate);
+    buildOptionTree();
     {
         const QSignalBlocker block(pageTree_);
         pageTree_->setCurrentItem(pageTree_->topLevelItem(0));
@@ -118,7 +118,7 @@ void OptionsDialog::startUp() {
     setWindowTitle(QStringLiteral("オプション"));
 }
 
-void OptionsDialog::BuildOptionTree() {
+void OptionsDialog::buildOptionTree() {
     const std::pair<QString, QString> nodes[] = {
         {kUpdate, QStringLiteral("転送処理")},
         {kDelete, QStringLiteral("削除処理")},
@@ -130,7 +130,7 @@ void OptionsDialog::BuildOptionTree() {
     }
 }
 
-void OptionsDialog::ResetOptionPage() {
+void OptionsDialog::resetOptionPage() {
     pageHeading_->setText(QString());
     // Not with signals blocked: the guard of the box must see the text it may go back to.
     connectorBox_->setText(QString());
@@ -153,7 +153,7 @@ void OptionsDialog::ResetOptionPage() {
     }
 }
 
-void OptionsDialog::PlaceCaption(int i, const QString& text, int left, int top, int width, bool right) {
+void OptionsDialog::placeCaption(int i, const QString& text, int left, int top, int width, bool right) {
     QLabel* label = captions_[i];
     label->setText(text);
     if (right) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -170,7 +170,7 @@ void OptionsDialog::PlaceCaption(int i, const QString& text, int left, int top, 
     label->show();
 }
 
-void OptionsDialog::PlaceList(int i, const QStringList& entries, int value, int left, int top, int width) {
+void OptionsDialog::placeList(int i, const QStringList& entries, int value, int left, int top, int width) {
     QComboBox* combo = lists_[i];
     combo->clear();
     combo->addItems(entries);
@@ -186,31 +186,31 @@ void OptionsDialog::PlaceList(int i, const QStringList& entries, int value, int 
     combo->show();
 }
 
-void OptionsDialog::ShowOptionPage(const QString& key) {
+void OptionsDialog::showOptionPage(const QString& key) {
     if (key == currentPageKey_) return;
     if (key != kUpdate && key != kDelete && key != kInterface) return;
     currentPageKey_ = key;
-    ResetOptionPage();
+    resetOptionPage();
     const Working& w = working_;
     if (key == kUpdate) {
         pageHeading_->setText(QStringLiteral("転送処理設定"));
-        PlaceCaption(0, QStringLiteral("同名ファイルの処理"), 168, 40, 0, false);
-        PlaceList(0,
+        placeCaption(0, QStringLiteral("同名ファイルの処理"), 168, 40, 0, false);
+        placeList(0,
                   {QStringLiteral("上書きの問い合わせダイアログを表示"), QStringLiteral("強制的に上書き"),
                    QStringLiteral("末尾に連番を付けて保存")},
                   w.collisionMode, 168, 58, 225);
-        PlaceCaption(1, QStringLiteral("連番転送設定(個別連番転送を含む)"), 168, 98, 200, false);
-        PlaceCaption(2, QStringLiteral("接続文字："), 178, 123, 80, true);
+        placeCaption(1, QStringLiteral("連番転送設定(個別連番転送を含む)"), 168, 98, 200, false);
+        placeCaption(2, QStringLiteral("接続文字："), 178, 123, 80, true);
         connectorBox_->setText(w.connector);
         connectorBox_->setGeometry(260, 120, 40, kTextHeight);
         connectorBox_->show();
-        PlaceCaption(3, QStringLiteral("0の桁数："), 178, 148, 80, true);
-        PlaceList(1,
+        placeCaption(3, QStringLiteral("0の桁数："), 178, 148, 80, true);
+        placeList(1,
                   {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
                    QStringLiteral("5"), QStringLiteral("6")},
                   w.numberDigitsChoice, 260, 145, 40);
-        PlaceCaption(4, QStringLiteral("連番開始番号："), 178, 173, 80, true);
-        PlaceList(2, {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, w.firstNumber, 260,
+        placeCaption(4, QStringLiteral("連番開始番号："), 178, 173, 80, true);
+        placeList(2, {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, w.firstNumber, 260,
                   170, 40);
         continueNumbersBox_->setText(QStringLiteral("個別連番転送の最後の番号を記憶"));
         continueNumbersBox_->setGeometry(178, 198, 300, kLabelHeight + 4);  // the window clips it
@@ -223,44 +223,44 @@ void OptionsDialog::ShowOptionPage(const QString& key) {
         continueNumbersBox_->show();
     } else if (key == kDelete) {
         pageHeading_->setText(QStringLiteral("削除処理設定"));
-        PlaceCaption(0, QStringLiteral("削除時の動作"), 168, 40, 0, false);
-        PlaceList(0, {QStringLiteral("ごみ箱の設定に準拠"), QStringLiteral("直接削除")}, w.deleteMode, 168, 58,
+        placeCaption(0, QStringLiteral("削除時の動作"), 168, 40, 0, false);
+        placeList(0, {QStringLiteral("ごみ箱の設定に準拠"), QStringLiteral("直接削除")}, w.deleteMode, 168, 58,
                   225);
-        PlaceCaption(1, QStringLiteral("削除警告"), 168, 90, 0, false);
-        PlaceList(1, {QStringLiteral("なし"), QStringLiteral("あり")}, w.confirmDelete, 168, 108, 225);
+        placeCaption(1, QStringLiteral("削除警告"), 168, 90, 0, false);
+        placeList(1, {QStringLiteral("なし"), QStringLiteral("あり")}, w.confirmDelete, 168, 108, 225);
     } else {
         pageHeading_->setText(QStringLiteral("操作設定"));
-        PlaceCaption(0, QStringLiteral("カーソルキーの設定"), 168, 40, 0, false);
-        PlaceList(0, {QStringLiteral("画像のスライド"), QStringLiteral("↑↓：グループ移動、←→：画像選択")},
+        placeCaption(0, QStringLiteral("カーソルキーの設定"), 168, 40, 0, false);
+        placeList(0, {QStringLiteral("画像のスライド"), QStringLiteral("↑↓：グループ移動、←→：画像選択")},
                   w.arrowKeyMode, 168, 58, 225);
     }
 }
 
-int16_t OptionsDialog::PickedValue(int i, int16_t keep) const {
+int16_t OptionsDialog::pickedValue(int i, int16_t keep) const {
     const int index = lists_[i]->currentIndex();
     return index >= 0 ? int16_t(index) : keep;
 }
 
-void OptionsDialog::StoreOptionPage() {
+void OptionsDialog::storeOptionPage() {
     Working& w = working_;
     if (currentPageKey_ == kUpdate) {
-        w.collisionMode = PickedValue(0, w.collisionMode);
+        w.collisionMode = pickedValue(0, w.collisionMode);
         w.connector = connectorBox_->text();
-        w.numberDigitsChoice = PickedValue(1, w.numberDigitsChoice);
-        w.firstNumber = PickedValue(2, w.firstNumber);
+        w.numberDigitsChoice = pickedValue(1, w.numberDigitsChoice);
+        w.firstNumber = pickedValue(2, w.firstNumber);
         if (continueNumbersBox_->checkState() != Qt::PartiallyChecked)
             w.continueNumbers = continueNumbersBox_->isChecked() ? 1 : 0;
     } else if (currentPageKey_ == kDelete) {
-        w.deleteMode = PickedValue(0, w.deleteMode);
-        w.confirmDelete = PickedValue(1, w.confirmDelete);
+        w.deleteMode = pickedValue(0, w.deleteMode);
+        w.confirmDelete = pickedValue(1, w.confirmDelete);
     } else if (currentPageKey_ == kInterface) {
-        w.arrowKeyMode = PickedValue(0, w.arrowKeyMode);
+        w.arrowKeyMode = pickedValue(0, w.arrowKeyMode);
     }
 }
 
 void OptionsDialog::optionPageChosen(const QString& key) {
-    StoreOptionPage();
-    ShowOptionPage(key);
+    storeOptionPage();
+    showOptionPage(key);
 }
 
 void OptionsDialog::cancelClicked() {
@@ -268,7 +268,7 @@ void OptionsDialog::cancelClicked() {
 }
 
 void OptionsDialog::okClicked() {
-    StoreOptionPage();
+    storeOptionPage();
     Options& o = options_;
     const bool fitMode = o.fitToView;  // not the dialog's to change
     o = working_;
@@ -282,7 +282,7 @@ void OptionsDialog::okClicked() {
             if (o.continueNumbers != 1) slot.nextNumber = 0;
         }
 
-    ReportSaveFailure(*services_.msgBox,
+    reportSaveFailure(*services_.msgBox,
                       OptionFiles::saveOptions(programDir_, o, library_.currentPage(),
                                                placement_ ? placement_() : WindowPlacement()));
     accept();

@@ -35,24 +35,24 @@ public:
               QWidget* parent = nullptr);
     ~OptionsDialog() override;
 
-    void ResetOptionPage();
+    void resetOptionPage();
     // Builds the page of "update", "delete" or "interface"; the page on display or any other
     // key changes nothing.
-    void ShowOptionPage(const QString& key);
+    void showOptionPage(const QString& key);
     // Reads the page on display into WorkingOptions. A list showing no entry (its stored value
     // lies outside the list) keeps the working value.
-    void StoreOptionPage();
+    void storeOptionPage();
     void optionPageChosen(const QString& key);
     // "決定": takes the edits, adjusts the next numbers, writes the options file, accepts.
     void okClicked();
     // "キャンセル": changes and writes nothing.
     void cancelClicked();
 
-    const Working& WorkingOptions() const { return working_; }
+    const Working& workingOptions() const { return working_; }
     // The options and the library as "決定" left them (as given before it).
     const Options& options() const { return options_; }
     const FolderLibrary& library() const { return library_; }
-    const QString& CurrentPageKey() const { return currentPageKey_; }
+    const QString& currentPageKey() const { return currentPageKey_; }
 
     QTreeWidget* pageTree() const { return pageTree_; }
     QLabel* pageHeading() const { return pageHeading_; }
@@ -73,11 +73,11 @@ public:
 
 private:
     void startUp();
-    void BuildOptionTree();
-    void BuildWidgets();
-    void PlaceCaption(int i, const QString& text, int left, int top, int width, bool right);
-    void PlaceList(int i, const QStringList& entries, int value, int left, int top, int width);
-    int16_t PickedValue(int i, int16_t keep) const;
+    void buildOptionTree();
+    void buildWidgets();
+    void placeCaption(int i, const QString& text, int left, int top, int width, bool right);
+    void placeList(int i, const QStringList& entries, int value, int left, int top, int width);
+    int16_t pickedValue(int i, int16_t keep) const;
 
     Services services_;
     QString programDir_;

@@ -38,7 +38,7 @@ PageReportWindow::PageReportWindow(const FolderLibrary& library, QWidget* parent
     connect(reportButton_, &QPushButton::clicked, this, &PageReportWindow::writeReport);
 }
 
-QString PageReportWindow::ReportText(const FolderLibrary& library) {
+QString PageReportWindow::reportText(const FolderLibrary& library) {
     const int32_t p = library.currentPage();
     const QString name = library.hasPage(p) ? TrimBlanks(library.page(p).name) : QString();
     return QStringLiteral("現在のページ(gl_PageNum)：") + QString::number(p) + QStringLiteral("\r\n") +
@@ -46,10 +46,10 @@ QString PageReportWindow::ReportText(const FolderLibrary& library) {
 }
 
 void PageReportWindow::writeReport() {
-    reportText_->setPlainText(ReportText(library_));
+    reportText_->setPlainText(reportText(library_));
 }
 
-void PageReportWindow::UnloadAll() {
+void PageReportWindow::unloadAll() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* window = qobject_cast<PageReportWindow*>(w)) window->close();
 }

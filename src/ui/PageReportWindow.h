@@ -17,9 +17,9 @@ public:
     // Replaces the text of the report box with the two report lines, each ending in CR LF.
     void writeReport();
     // The report the button writes.
-    static QString ReportText(const FolderLibrary& library);
+    static QString reportText(const FolderLibrary& library);
     // Closes every open inspection window (the main window's unload).
-    static void UnloadAll();
+    static void unloadAll();
 
     QPlainTextEdit* reportText() const { return reportText_; }
     QPushButton* reportButton() const { return reportButton_; }

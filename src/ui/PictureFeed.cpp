@@ -188,17 +188,17 @@ void PictureFeed::startPrefetch() {
     if (coverView() != plannedCover_) prefetchAround();
     startPending_ = false;
     startAnyway_.stop();
-    prefetcher_.Start();
+    prefetcher_.start();
 }
 
 bool PictureFeed::obtain(const QString& path, DecodedPicture* out) {
     const QSize cover = coverView();
     // Being decoded ahead already: waiting costs less than a second decode beside it.
-    if (prefetcher_.StatusOf(path, cover) == Prefetcher::Status::Pending)
-        prefetcher_.AwaitPending(path, 60000);
-    if (!prefetcher_.Take(path, cover, out)) {
+    if (prefetcher_.statusOf(path, cover) == Prefetcher::Status::Pending)
+        prefetcher_.awaitPending(path, 60000);
+    if (!prefetcher_.take(path, cover, out)) {
         *out = decodePictureFile(path, session_.pngPluginAvailable(), cover);
-        if (out->ok) prefetcher_.Keep(path, *out);
+        if (out->ok) prefetcher_.keep(path, *out);
     }
     path_ = path;
     stamp_ = out->stamp;
@@ -217,7 +217,7 @@ void PictureFeed::prefetchAround() {
     std::vector<Prefetcher::Job> jobs;
     for (int32_t j : {ahead, step(i, -dir), step(ahead, dir)})
         if (j != i) jobs.push_back({list.pathAt(j), cover});
-    prefetcher_.Request(list.shownPath(), jobs, session_.pngPluginAvailable(), false);
+    prefetcher_.request(list.shownPath(), jobs, session_.pngPluginAvailable(), false);
     plannedCover_ = cover;
     startPending_ = true;
     startAnyway_.start();
@@ -228,12 +228,12 @@ void PictureFeed::ensurePixels(const QSize* dest) {
     if (dest && picture_.covers(*dest)) return;
     const QSize cover = dest ? coverView() : QSize();
     DecodedPicture d;
-    if (!prefetcher_.Take(path_, cover, &d))
+    if (!prefetcher_.take(path_, cover, &d))
         d = decodePictureFile(path_, session_.pngPluginAvailable(), cover);
     const bool sameFile = d.ok && d.stamp == stamp_ && d.picture.size() == picture_.size();
     if (sameFile && (dest ? d.picture.covers(*dest) : !d.picture.isReduced())) {
         picture_ = d.picture;
-        prefetcher_.Keep(path_, d);
+        prefetcher_.keep(path_, d);
         return;
     }
     // The file changed or vanished since it was shown: what was shown stays, enlarged to the
@@ -251,5 +251,5 @@ bool PictureFeed::skipsHeldStep(int direction) {
     const ImageList& list = session_.list();
     if (!held || list.count() <= 0) return false;
     const int32_t target = direction > 0 ? list.after(list.position()) : list.before(list.position());
-    return prefetcher_.StatusOf(list.pathAt(target), coverView()) == Prefetcher::Status::Pending;
+    return prefetcher_.statusOf(list.pathAt(target), coverView()) == Prefetcher::Status::Pending;
 }

@@ -47,7 +47,7 @@ std::optional<WindowPlacement> SessionSettings::load(const QString& programDir, 
 
 void SessionSettings::save(const QString& programDir, const SortingSession& session,
                            const WindowPlacement& placement, MsgBox& msg) {
-    ReportSaveFailure(msg, OptionFiles::saveOptions(programDir, session.options(),
+    reportSaveFailure(msg, OptionFiles::saveOptions(programDir, session.options(),
                                                     session.library().currentPage(), placement));
-    ReportSaveFailure(msg, OptionFiles::saveRenaming(programDir, session.library()));
+    reportSaveFailure(msg, OptionFiles::saveRenaming(programDir, session.library()));
 }

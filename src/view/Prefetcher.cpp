@@ -81,10 +81,10 @@ DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSiz
     return d;
 }
 
-int Prefetcher::DefaultWorkers() { return std::thread::hardware_concurrency() >= 2 ? 2 : 1; }
+int Prefetcher::defaultWorkers() { return std::thread::hardware_concurrency() >= 2 ? 2 : 1; }
 
 Prefetcher::Prefetcher(int64_t budgetBytes, int workers) : budget_(budgetBytes) {
-    for (int i = 0; i < std::max(1, workers); ++i) workers_.emplace_back([this] { Run(); });
+    for (int i = 0; i < std::max(1, workers); ++i) workers_.emplace_back([this] { run(); });
 }
 
 Prefetcher::~Prefetcher() {
@@ -97,11 +97,11 @@ Prefetcher::~Prefetcher() {
     for (std::thread& worker : workers_) worker.join();
 }
 
-bool Prefetcher::InFlight(const QString& path) const {
+bool Prefetcher::inFlight(const QString& path) const {
     return std::any_of(inFlight_.begin(), inFlight_.end(), [&path](const Job& j) { return j.path == path; });
 }
 
-bool Prefetcher::Usable(const DecodedPicture& d, const QSize& coverView) {
+bool Prefetcher::usable(const DecodedPicture& d, const QSize& coverView) {
     if (!d.ok) return false;
     if (!coverView.isValid()) return !d.picture.isReduced();
     const std::optional<QSize> dest = ViewGeometry::stretchSize(
@@ -109,19 +109,19 @@ bool Prefetcher::Usable(const DecodedPicture& d, const QSize& coverView) {
     return !dest || d.picture.covers(*dest);
 }
 
-int Prefetcher::PriorityOf(const QString& path) const {
+int Prefetcher::priorityOf(const QString& path) const {
     const auto it = std::find(wanted_.begin(), wanted_.end(), path);
     return it == wanted_.end() ? INT_MAX : int(it - wanted_.begin());
 }
 
-bool Prefetcher::MakeRoom(int64_t bytes, int priority) {
+bool Prefetcher::makeRoom(int64_t bytes, int priority) {
     if (bytes > budget_) return false;
     while (heldBytes_ + reservedBytes_ + bytes > budget_) {
         // The least wanted, and among equals the longest unused, goes first.
         auto victim = held_.end();
         int victimPriority = -1;
         for (auto it = held_.begin(); it != held_.end(); ++it) {
-            const int p = PriorityOf(it->first);
+            const int p = priorityOf(it->first);
             if (p > victimPriority ||
                 (p == victimPriority && it->second.lastUse < victim->second.lastUse)) {
                 victim = it;
@@ -135,7 +135,7 @@ bool Prefetcher::MakeRoom(int64_t bytes, int priority) {
     return true;
 }
 
-void Prefetcher::Insert(const QString& path, const DecodedPicture& decoded) {
+void Prefetcher::insert(const QString& path, const DecodedPicture& decoded) {
     const auto old = held_.find(path);
     if (old != held_.end()) {
         heldBytes_ -= old->second.decoded.picture.bytes();
@@ -143,12 +143,12 @@ void Prefetcher::Insert(const QString& path, const DecodedPicture& decoded) {
     }
     if (!decoded.stable) return;
     const int64_t bytes = decoded.picture.bytes();
-    if (!MakeRoom(bytes, PriorityOf(path))) return;
+    if (!makeRoom(bytes, priorityOf(path))) return;
     held_[path] = Entry{decoded, ++clock_};
     heldBytes_ += bytes;
 }
 
-void Prefetcher::Request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin,
+void Prefetcher::request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin,
                          bool startNow) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -168,7 +168,7 @@ void Prefetcher::Request(const QString& shown, const std::vector<Job>& ahead, bo
     wake_.notify_all();
 }
 
-void Prefetcher::Start() {
+void Prefetcher::start() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (started_) return;
@@ -177,15 +177,15 @@ void Prefetcher::Start() {
     wake_.notify_all();
 }
 
-void Prefetcher::Keep(const QString& path, const DecodedPicture& decoded) {
+void Prefetcher::keep(const QString& path, const DecodedPicture& decoded) {
     std::lock_guard<std::mutex> lock(mutex_);
-    Insert(path, decoded);
+    insert(path, decoded);
 }
 
-bool Prefetcher::Take(const QString& path, const QSize& coverView, DecodedPicture* out) {
+bool Prefetcher::take(const QString& path, const QSize& coverView, DecodedPicture* out) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto it = held_.find(path);
-    if (it == held_.end() || !Usable(it->second.decoded, coverView)) return false;
+    if (it == held_.end() || !usable(it->second.decoded, coverView)) return false;
     FileStamp now;
     if (!stampOf(path, &now) || now != it->second.decoded.stamp) {
         // Changed on disk since it was decoded: decoded again by whoever needs it.
@@ -198,18 +198,18 @@ bool Prefetcher::Take(const QString& path, const QSize& coverView, DecodedPictur
     return true;
 }
 
-Prefetcher::Status Prefetcher::StatusOf(const QString& path, const QSize& coverView) {
+Prefetcher::Status Prefetcher::statusOf(const QString& path, const QSize& coverView) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto it = held_.find(path);
-    if (it != held_.end() && (!it->second.decoded.ok || Usable(it->second.decoded, coverView)))
+    if (it != held_.end() && (!it->second.decoded.ok || usable(it->second.decoded, coverView)))
         return Status::Ready;
-    if (InFlight(path)) return Status::Pending;
+    if (inFlight(path)) return Status::Pending;
     for (const Job& job : queue_)
         if (job.path == path) return Status::Pending;
     return Status::NotPlanned;
 }
 
-bool Prefetcher::AwaitPending(const QString& path, int timeoutMs) {
+bool Prefetcher::awaitPending(const QString& path, int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
     auto queued = [this, &path] {
         return std::find_if(queue_.begin(), queue_.end(),
@@ -226,11 +226,11 @@ bool Prefetcher::AwaitPending(const QString& path, int timeoutMs) {
         wake_.notify_all();
     }
     return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-        return !InFlight(path) && queued() == queue_.end();
+        return !inFlight(path) && queued() == queue_.end();
     });
 }
 
-void Prefetcher::Clear() {
+void Prefetcher::clear() {
     std::lock_guard<std::mutex> lock(mutex_);
     queue_.clear();
     wanted_.clear();
@@ -238,7 +238,7 @@ void Prefetcher::Clear() {
     heldBytes_ = 0;
 }
 
-bool Prefetcher::WaitIdle(int timeoutMs) {
+bool Prefetcher::waitIdle(int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (!started_) {
         started_ = true;
@@ -248,17 +248,17 @@ bool Prefetcher::WaitIdle(int timeoutMs) {
                           [this] { return queue_.empty() && inFlight_.empty(); });
 }
 
-int64_t Prefetcher::HeldBytes() const {
+int64_t Prefetcher::heldBytes() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return heldBytes_;
 }
 
-int Prefetcher::DecodeCount() const {
+int Prefetcher::decodeCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return decodes_;
 }
 
-void Prefetcher::Run() {
+void Prefetcher::run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || (started_ && !queue_.empty()); });
@@ -267,7 +267,7 @@ void Prefetcher::Run() {
         queue_.pop_front();
         const auto held = held_.find(job.path);
         const bool done = held != held_.end() &&
-                          (!held->second.decoded.ok || Usable(held->second.decoded, job.coverView));
+                          (!held->second.decoded.ok || usable(held->second.decoded, job.coverView));
         // Asked for again while the other worker decodes it: that decode serves.
         const bool running = std::find(inFlight_.begin(), inFlight_.end(), job) != inFlight_.end();
         if (done || running) {
@@ -288,7 +288,7 @@ void Prefetcher::Run() {
         lock.lock();
         turn_.wait(lock, [&] { return turnsTaken_ == myTurn; });
         if (estimate >= 0) {
-            fits = MakeRoom(estimate, PriorityOf(job.path));
+            fits = makeRoom(estimate, priorityOf(job.path));
             if (fits) reservedBytes_ += reserved = estimate;
         }
         ++turnsTaken_;
@@ -303,7 +303,7 @@ void Prefetcher::Run() {
         if (fits) {
             ++decodes_;
             // A newer request that no longer wants this file wins: the picture is dropped.
-            if (PriorityOf(job.path) != INT_MAX) Insert(job.path, decoded);
+            if (priorityOf(job.path) != INT_MAX) insert(job.path, decoded);
         }
         idle_.notify_all();
     }

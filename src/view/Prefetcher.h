@@ -67,8 +67,8 @@ public:
     enum class Status { Ready, Pending, NotPlanned };
 
     // Two workers where there are two cores or more, else one.
-    static int DefaultWorkers();
-    explicit Prefetcher(int64_t budgetBytes = kDefaultBudget, int workers = DefaultWorkers());
+    static int defaultWorkers();
+    explicit Prefetcher(int64_t budgetBytes = kDefaultBudget, int workers = defaultWorkers());
     ~Prefetcher();
     Prefetcher(const Prefetcher&) = delete;
     Prefetcher& operator=(const Prefetcher&) = delete;
@@ -76,43 +76,43 @@ public:
     // The wanted files, most wanted first: `shown` (held when present, never decoded here),
     // then `ahead` (decoded in order). Pictures of other files are dropped first when room is
     // needed; a queued job of an earlier request is forgotten. Without `startNow` the jobs are
-    // pending but wait for Start (or for AwaitPending or WaitIdle), so the shown picture can be
+    // pending but wait for start (or for AwaitPending or WaitIdle), so the shown picture can be
     // painted before any neighbour is decoded beside it.
-    void Request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin,
+    void request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin,
                  bool startNow = true);
-    void Start();
+    void start();
     // Holds a picture the interface decoded itself (the shown one), so coming back is free.
-    void Keep(const QString& path, const DecodedPicture& decoded);
+    void keep(const QString& path, const DecodedPicture& decoded);
     // A held picture of `path` usable for `coverView` (full size when invalid; a reduced one
     // must cover the stretched rectangle) whose file is unchanged. A stale one is dropped.
-    bool Take(const QString& path, const QSize& coverView, DecodedPicture* out);
+    bool take(const QString& path, const QSize& coverView, DecodedPicture* out);
     // Ready: a picture (or a failed decode) is held; Pending: queued or being decoded;
     // NotPlanned: neither.
-    Status StatusOf(const QString& path, const QSize& coverView);
+    Status statusOf(const QString& path, const QSize& coverView);
     // Waits, at most `timeoutMs`, for a queued or running decode of `path` (moved to the front
     // of the queue), so a step never decodes the same file a second time beside the worker.
     // True when no decode of it is pending any more.
-    bool AwaitPending(const QString& path, int timeoutMs);
+    bool awaitPending(const QString& path, int timeoutMs);
     // Drops every held picture and queued job (another folder was opened).
-    void Clear();
+    void clear();
 
     // For tests and measurements.
-    bool WaitIdle(int timeoutMs);
-    int64_t HeldBytes() const;
-    int64_t Budget() const { return budget_; }
-    int DecodeCount() const;
+    bool waitIdle(int timeoutMs);
+    int64_t heldBytes() const;
+    int64_t budget() const { return budget_; }
+    int decodeCount() const;
 
 private:
     struct Entry {
         DecodedPicture decoded;
         uint64_t lastUse = 0;
     };
-    static bool Usable(const DecodedPicture& d, const QSize& coverView);
-    bool InFlight(const QString& path) const;
-    int PriorityOf(const QString& path) const;  // lower is more wanted; INT_MAX unwanted
-    bool MakeRoom(int64_t bytes, int priority);
-    void Insert(const QString& path, const DecodedPicture& decoded);
-    void Run();
+    static bool usable(const DecodedPicture& d, const QSize& coverView);
+    bool inFlight(const QString& path) const;
+    int priorityOf(const QString& path) const;  // lower is more wanted; INT_MAX unwanted
+    bool makeRoom(int64_t bytes, int priority);
+    void insert(const QString& path, const DecodedPicture& decoded);
+    void run();
 
     const int64_t budget_;
     mutable std::mutex mutex_;

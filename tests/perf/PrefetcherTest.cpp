@@ -108,34 +108,34 @@ protected:
 
 TEST_F(PrefetcherTest, DecodesAheadWithThePlainDecodesPixels) {
     Prefetcher p;
-    p.Request(Path(0), Jobs({1, 2}), false);
-    ASSERT_TRUE(p.WaitIdle(10000));
+    p.request(Path(0), Jobs({1, 2}), false);
+    ASSERT_TRUE(p.waitIdle(10000));
     DecodedPicture d;
-    ASSERT_TRUE(p.Take(Path(1), QSize(), &d));
+    ASSERT_TRUE(p.take(Path(1), QSize(), &d));
     EXPECT_TRUE(d.ok);
     EXPECT_EQ(d.picture.pixels(), PlainDecode(Path(1)));
     EXPECT_EQ(d.picture.size(), QSize(400, 300));
-    EXPECT_EQ(p.StatusOf(Path(2), QSize()), Prefetcher::Status::Ready);
+    EXPECT_EQ(p.statusOf(Path(2), QSize()), Prefetcher::Status::Ready);
     // The shown file is held, never decoded ahead.
-    EXPECT_EQ(p.StatusOf(Path(0), QSize()), Prefetcher::Status::NotPlanned);
-    EXPECT_EQ(p.DecodeCount(), 2);
+    EXPECT_EQ(p.statusOf(Path(0), QSize()), Prefetcher::Status::NotPlanned);
+    EXPECT_EQ(p.decodeCount(), 2);
 }
 
 // The shown picture is decoded and painted first: neighbours asked to wait are not decoded
 // beside it, yet count as pending (a held key passes over them) until they are started.
 TEST_F(PrefetcherTest, NeighboursAskedToWaitAreDecodedOnlyOnceStarted) {
     Prefetcher p;
-    p.Request(Path(0), Jobs({1, 2}), false, false);
+    p.request(Path(0), Jobs({1, 2}), false, false);
     dir.write("shown.jpg", DetailedJpeg(2000, 1500));
     ASSERT_TRUE(decodePictureFile(dir.file("shown.jpg"), false, QSize()).ok);
-    EXPECT_EQ(p.DecodeCount(), 0);
-    EXPECT_EQ(p.StatusOf(Path(1), QSize()), Prefetcher::Status::Pending);
-    p.Start();
+    EXPECT_EQ(p.decodeCount(), 0);
+    EXPECT_EQ(p.statusOf(Path(1), QSize()), Prefetcher::Status::Pending);
+    p.start();
     QElapsedTimer waited;
     waited.start();
-    while (p.DecodeCount() < 2 && waited.elapsed() < 10000) QThread::msleep(1);
-    EXPECT_EQ(p.StatusOf(Path(1), QSize()), Prefetcher::Status::Ready);
-    EXPECT_EQ(p.StatusOf(Path(2), QSize()), Prefetcher::Status::Ready);
+    while (p.decodeCount() < 2 && waited.elapsed() < 10000) QThread::msleep(1);
+    EXPECT_EQ(p.statusOf(Path(1), QSize()), Prefetcher::Status::Ready);
+    EXPECT_EQ(p.statusOf(Path(2), QSize()), Prefetcher::Status::Ready);
 }
 
 TEST_F(PrefetcherTest, TheLatestRequestWins) {
@@ -146,18 +146,18 @@ TEST_F(PrefetcherTest, TheLatestRequestWins) {
     // hold of the lock, so once the small one is no longer pending the worker is busy.
     dir.write("first.jpg", DetailedJpeg(40, 30, 8));
     dir.write("slow.jpg", DetailedJpeg(4000, 3000, 9));
-    p.Request(Path(0), {{dir.file("first.jpg"), QSize()}, {dir.file("slow.jpg"), QSize()}}, false);
-    ASSERT_TRUE(p.AwaitPending(dir.file("first.jpg"), 10000));
+    p.request(Path(0), {{dir.file("first.jpg"), QSize()}, {dir.file("slow.jpg"), QSize()}}, false);
+    ASSERT_TRUE(p.awaitPending(dir.file("first.jpg"), 10000));
     // A burst of requests, as a held key makes: only what the last one wants is kept.
-    for (int i = 0; i < 5; ++i) p.Request(Path(i), Jobs({i + 1}), false);
-    p.Request(Path(0), Jobs({5, 4}), false);
-    ASSERT_TRUE(p.WaitIdle(10000));
+    for (int i = 0; i < 5; ++i) p.request(Path(i), Jobs({i + 1}), false);
+    p.request(Path(0), Jobs({5, 4}), false);
+    ASSERT_TRUE(p.waitIdle(10000));
     DecodedPicture d;
-    EXPECT_TRUE(p.Take(Path(5), QSize(), &d));
-    EXPECT_TRUE(p.Take(Path(4), QSize(), &d));
-    for (int i : {1, 2, 3}) EXPECT_FALSE(p.Take(Path(i), QSize(), &d)) << i;
+    EXPECT_TRUE(p.take(Path(5), QSize(), &d));
+    EXPECT_TRUE(p.take(Path(4), QSize(), &d));
+    for (int i : {1, 2, 3}) EXPECT_FALSE(p.take(Path(i), QSize(), &d)) << i;
     // Besides the two wanted, only the jobs begun before the burst ran.
-    EXPECT_LE(p.DecodeCount(), 4);
+    EXPECT_LE(p.decodeCount(), 4);
 }
 
 // A progressive photo takes far longer to decode than a baseline one; with two workers the
@@ -169,22 +169,22 @@ TEST_F(PrefetcherTest, ASlowPictureDoesNotHoldUpTheOneAfterIt) {
     const auto readyWithin10s = [&p](const QString& path) {
         QElapsedTimer waited;
         waited.start();
-        while (p.StatusOf(path, QSize()) != Prefetcher::Status::Ready && waited.elapsed() < 10000)
+        while (p.statusOf(path, QSize()) != Prefetcher::Status::Ready && waited.elapsed() < 10000)
             QThread::msleep(1);
-        return p.StatusOf(path, QSize()) == Prefetcher::Status::Ready;
+        return p.statusOf(path, QSize()) == Prefetcher::Status::Ready;
     };
-    p.Request(Path(0), {{slow, QSize()}, {Path(1), QSize()}}, false);
+    p.request(Path(0), {{slow, QSize()}, {Path(1), QSize()}}, false);
     EXPECT_TRUE(readyWithin10s(Path(1)));
-    EXPECT_EQ(p.StatusOf(slow, QSize()), Prefetcher::Status::Pending);
+    EXPECT_EQ(p.statusOf(slow, QSize()), Prefetcher::Status::Pending);
     // Asked for again while it is being decoded: the running decode serves.
-    p.Request(Path(0), {{slow, QSize()}, {Path(1), QSize()}, {Path(2), QSize()}}, false);
+    p.request(Path(0), {{slow, QSize()}, {Path(1), QSize()}, {Path(2), QSize()}}, false);
     EXPECT_TRUE(readyWithin10s(Path(2)));
-    EXPECT_EQ(p.StatusOf(slow, QSize()), Prefetcher::Status::Pending);
-    ASSERT_TRUE(p.AwaitPending(slow, 60000));
+    EXPECT_EQ(p.statusOf(slow, QSize()), Prefetcher::Status::Pending);
+    ASSERT_TRUE(p.awaitPending(slow, 60000));
     DecodedPicture d;
-    ASSERT_TRUE(p.Take(slow, QSize(), &d));
+    ASSERT_TRUE(p.take(slow, QSize(), &d));
     EXPECT_EQ(d.picture.size(), QSize(4000, 3000));
-    EXPECT_EQ(p.DecodeCount(), 3);
+    EXPECT_EQ(p.decodeCount(), 3);
 }
 
 TEST_F(PrefetcherTest, StaysWithinItsBudgetKeepingTheMostWanted) {
@@ -195,30 +195,30 @@ TEST_F(PrefetcherTest, StaysWithinItsBudgetKeepingTheMostWanted) {
     dir.write(Name(1), WithSlowHeader(DetailedJpeg(40, 30, 1), 1000000));
     const int64_t one = 40 * 30 * 4;
     Prefetcher p(one * 2 + one / 2, 2);
-    p.Request(Path(0), Jobs({1, 2, 3, 4}), false);
-    ASSERT_TRUE(p.WaitIdle(10000));
-    EXPECT_LE(p.HeldBytes(), p.Budget());
+    p.request(Path(0), Jobs({1, 2, 3, 4}), false);
+    ASSERT_TRUE(p.waitIdle(10000));
+    EXPECT_LE(p.heldBytes(), p.budget());
     // Two workers decoding 1 and 2 keep their room while they decode, so the third never
     // finds room to be decoded in, whichever finishes first.
-    EXPECT_EQ(p.DecodeCount(), 2);
+    EXPECT_EQ(p.decodeCount(), 2);
     DecodedPicture d;
-    EXPECT_TRUE(p.Take(Path(1), QSize(), &d));
-    EXPECT_TRUE(p.Take(Path(2), QSize(), &d));
-    EXPECT_FALSE(p.Take(Path(3), QSize(), &d));
-    EXPECT_EQ(p.StatusOf(Path(4), QSize()), Prefetcher::Status::NotPlanned);
+    EXPECT_TRUE(p.take(Path(1), QSize(), &d));
+    EXPECT_TRUE(p.take(Path(2), QSize(), &d));
+    EXPECT_FALSE(p.take(Path(3), QSize(), &d));
+    EXPECT_EQ(p.statusOf(Path(4), QSize()), Prefetcher::Status::NotPlanned);
     // The shown picture comes first: keeping it pushes out the least wanted.
-    p.Keep(Path(0), decodePictureFile(Path(0), false, QSize()));
-    EXPECT_TRUE(p.Take(Path(0), QSize(), &d));
-    EXPECT_TRUE(p.Take(Path(1), QSize(), &d));
-    EXPECT_FALSE(p.Take(Path(2), QSize(), &d));
-    EXPECT_LE(p.HeldBytes(), p.Budget());
+    p.keep(Path(0), decodePictureFile(Path(0), false, QSize()));
+    EXPECT_TRUE(p.take(Path(0), QSize(), &d));
+    EXPECT_TRUE(p.take(Path(1), QSize(), &d));
+    EXPECT_FALSE(p.take(Path(2), QSize(), &d));
+    EXPECT_LE(p.heldBytes(), p.budget());
 }
 
 TEST_F(PrefetcherTest, AFileChangedOnDiskIsDecodedAgain) {
     dir.write(Name(1), DetailedJpeg(400, 300, 1) + QByteArray(8192, '\0'));
     Prefetcher p;
-    p.Request(Path(0), Jobs({1}), false);
-    ASSERT_TRUE(p.WaitIdle(10000));
+    p.request(Path(0), Jobs({1}), false);
+    ASSERT_TRUE(p.waitIdle(10000));
     // Rewritten in place with another picture of the same length, the old modification time
     // put back: only the inode's change time tells.
     const QByteArray before = dir.read(Name(1));
@@ -231,28 +231,28 @@ TEST_F(PrefetcherTest, AFileChangedOnDiskIsDecodedAgain) {
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(Path(1)).constData(), times, 0), 0);
     DecodedPicture d;
-    EXPECT_FALSE(p.Take(Path(1), QSize(), &d));
-    p.Request(Path(0), Jobs({1}), false);
-    ASSERT_TRUE(p.WaitIdle(10000));
-    ASSERT_TRUE(p.Take(Path(1), QSize(), &d));
+    EXPECT_FALSE(p.take(Path(1), QSize(), &d));
+    p.request(Path(0), Jobs({1}), false);
+    ASSERT_TRUE(p.waitIdle(10000));
+    ASSERT_TRUE(p.take(Path(1), QSize(), &d));
     EXPECT_EQ(d.picture.pixels(), PlainDecode(Path(1)));
     dir.write("old.jpg", before);
     EXPECT_NE(d.picture.pixels(), PlainDecode(dir.file("old.jpg")));
     // A vanished file is never handed out.
     QFile::remove(Path(1));
-    EXPECT_FALSE(p.Take(Path(1), QSize(), &d));
+    EXPECT_FALSE(p.take(Path(1), QSize(), &d));
 }
 
 TEST_F(PrefetcherTest, AReducedPictureServesOnlyViewsItCovers) {
     dir.write("big.jpg", DetailedJpeg(1600, 1200));
     const QString big = dir.file("big.jpg");
     Prefetcher p;
-    p.Request(Path(0), {{big, QSize(300, 300)}}, false);
-    ASSERT_TRUE(p.WaitIdle(10000));
+    p.request(Path(0), {{big, QSize(300, 300)}}, false);
+    ASSERT_TRUE(p.waitIdle(10000));
     DecodedPicture d;
-    EXPECT_FALSE(p.Take(big, QSize(), &d));           // actual size needs every pixel
-    EXPECT_FALSE(p.Take(big, QSize(1000, 800), &d));  // a larger view needs more of them
-    ASSERT_TRUE(p.Take(big, QSize(300, 300), &d));
+    EXPECT_FALSE(p.take(big, QSize(), &d));           // actual size needs every pixel
+    EXPECT_FALSE(p.take(big, QSize(1000, 800), &d));  // a larger view needs more of them
+    ASSERT_TRUE(p.take(big, QSize(300, 300), &d));
     EXPECT_EQ(d.picture.size(), QSize(1600, 1200));
     EXPECT_EQ(d.picture.pixels().size(), QSize(400, 300));
     // Prepared with the view's own smooth scaling of the same pixels.
@@ -275,11 +275,11 @@ TEST_F(PrefetcherTest, FailuresAreReportedAsOnDemand) {
     EXPECT_FALSE(d.ok);
     EXPECT_TRUE(d.pngRoute);
     Prefetcher p;
-    p.Request(Path(0), {{dir.file("broken.jpg"), QSize()}}, false);
-    ASSERT_TRUE(p.WaitIdle(10000));
+    p.request(Path(0), {{dir.file("broken.jpg"), QSize()}}, false);
+    ASSERT_TRUE(p.waitIdle(10000));
     // Known to fail: a held key may step onto it, and the step decodes it as always.
-    EXPECT_EQ(p.StatusOf(dir.file("broken.jpg"), QSize()), Prefetcher::Status::Ready);
-    EXPECT_FALSE(p.Take(dir.file("broken.jpg"), QSize(), &d));
+    EXPECT_EQ(p.statusOf(dir.file("broken.jpg"), QSize()), Prefetcher::Status::Ready);
+    EXPECT_FALSE(p.take(dir.file("broken.jpg"), QSize(), &d));
 }
 
 // The real window, shown, in stretched mode: stepping onto pictures decoded ahead, reduced.
@@ -326,14 +326,14 @@ TEST_F(MainWindowPrefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne
     form->openFolderAt(pics.path());
     MainWindow& f = *form;
     EXPECT_EQ(f.pictureFeed().picture().size(), QSize(3200, 2400));
-    ASSERT_TRUE(f.prefetcher().WaitIdle(20000));
+    ASSERT_TRUE(f.prefetcher().waitIdle(20000));
     f.nextFile();
     EXPECT_EQ(f.session().list().position(), 2);
     EXPECT_TRUE(f.session().imageShown());
     // Natural size reported, fewer pixels held.
     EXPECT_EQ(f.pictureFeed().picture().size(), QSize(3200, 2400));
     EXPECT_TRUE(f.pictureFeed().picture().isReduced());
-    EXPECT_LE(f.prefetcher().HeldBytes(), f.prefetcher().Budget());
+    EXPECT_LE(f.prefetcher().heldBytes(), f.prefetcher().budget());
 
     // Enter: actual size, the full-resolution picture of the same file.
     f.toggleFitMode();

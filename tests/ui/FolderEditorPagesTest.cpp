@@ -19,7 +19,7 @@ TEST_F(FolderEditorDialogTest, OpensOnTheCurrentPageWithEveryText) {
     EXPECT_EQ(Entries(*f), (QStringList{"A", "B", "C"}));
     ExpectShows(*f, 1);
     EXPECT_EQ(f->pageCountLabel()->text(), QStringLiteral("ページ数 3 / 250"));
-    EXPECT_EQ(FolderEditorDialog::PageCountCaption(5), QStringLiteral("ページ数 5 / 250"));
+    EXPECT_EQ(FolderEditorDialog::pageCountCaption(5), QStringLiteral("ページ数 5 / 250"));
     EXPECT_EQ(f->folderBox(0)->text(), QStringLiteral("/p1/"));
     EXPECT_EQ(f->nextNumberBox(3)->text(), QStringLiteral("1"));
     EXPECT_EQ(f->browseButton(0)->text(), QStringLiteral("参照"));

@@ -38,10 +38,10 @@ TEST_F(FolderEditorDialogTest, NextNumberTakesDigitsAndBackspaceAndReducesModulo
     QTest::keyClicks(box, QStringLiteral("99999"));  // 1299999
     EXPECT_EQ(box->text(), QStringLiteral("299998"));
 
-    EXPECT_EQ(FolderEditorDialog::NextNumberText(QStringLiteral("9999990")), QStringLiteral("999981"));
-    EXPECT_EQ(FolderEditorDialog::NextNumberText(QStringLiteral("1000001")), QStringLiteral("0"));
-    EXPECT_EQ(FolderEditorDialog::NextNumberText(QStringLiteral("1000000")), QStringLiteral("1000000"));
-    EXPECT_EQ(FolderEditorDialog::NextNumberText(QStringLiteral("4294967296")), QStringLiteral("963002"));
+    EXPECT_EQ(FolderEditorDialog::nextNumberText(QStringLiteral("9999990")), QStringLiteral("999981"));
+    EXPECT_EQ(FolderEditorDialog::nextNumberText(QStringLiteral("1000001")), QStringLiteral("0"));
+    EXPECT_EQ(FolderEditorDialog::nextNumberText(QStringLiteral("1000000")), QStringLiteral("1000000"));
+    EXPECT_EQ(FolderEditorDialog::nextNumberText(QStringLiteral("4294967296")), QStringLiteral("963002"));
     box->selectAll();
     box->insert(QStringLiteral("99999999999999999999"));  // a paste far beyond 32 bits
     EXPECT_EQ(box->text(), QStringLiteral("999900"));
@@ -134,7 +134,7 @@ TEST_F(FolderEditorDialogTest, BrowseSetsThePathAsReturnedAndCancelChangesNothin
 
     dialogs.folderAnswers.push_back(QStringLiteral("/odd\nname"));
     f->browseButton(2)->click();
-    EXPECT_EQ(msg.texts(), QStringList{LineBreakGuard::Message()});
+    EXPECT_EQ(msg.texts(), QStringList{LineBreakGuard::message()});
     EXPECT_EQ(Edited().page(1).folderSlots[2].folder, QStringLiteral("/home/u/Pictures"));
 }
 
@@ -215,7 +215,7 @@ TEST_F(FolderEditorDialogTest, LineBreaksAreRefusedWithAMessageWhereverTheyEnter
     f->pageNameBox()->insert(QStringLiteral("\n"));
     EXPECT_EQ(f->pageNameBox()->text(), QStringLiteral("B"));
     EXPECT_EQ(f->pageList()->item(1)->text(), QStringLiteral("B"));
-    EXPECT_EQ(msg.texts(), QStringList(4, LineBreakGuard::Message()));
+    EXPECT_EQ(msg.texts(), QStringList(4, LineBreakGuard::message()));
 }
 
 // The fixed name becomes part of a file name in a quoted field: a double quote, a "/" and a
@@ -229,7 +229,7 @@ TEST_F(FolderEditorDialogTest, FixedNameRefusesQuotesSlashesAndDots) {
     QTest::keyClick(box, Qt::Key_Period);
     EXPECT_EQ(box->text(), QStringLiteral("a"));
     EXPECT_EQ(Edited().page(1).folderSlots[0].fixedName, QStringLiteral("a"));
-    EXPECT_EQ(msg.texts(), (QStringList{NamePart::Refusal("\""), NamePart::Refusal("/"), NamePart::Refusal(".")}));
+    EXPECT_EQ(msg.texts(), (QStringList{NamePart::refusal("\""), NamePart::refusal("/"), NamePart::refusal(".")}));
 }
 
 }  // namespace

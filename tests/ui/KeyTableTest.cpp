@@ -55,9 +55,9 @@ TEST(KeyTable, DigitsTransferOrOpenByExactModifiers) {
     EXPECT_FALSE(M(kOpenSlotFolder, 51, 3));  // Ctrl+Shift+digit does nothing
     EXPECT_FALSE(M(kTransfer, 58, 0));
     EXPECT_FALSE(M(99, 51, 0));
-    EXPECT_EQ(SlotDigit(48), 0);
-    EXPECT_EQ(SlotDigit(105), 9);
-    EXPECT_EQ(SlotDigit(95), -1);
+    EXPECT_EQ(slotDigit(48), 0);
+    EXPECT_EQ(slotDigit(105), 9);
+    EXPECT_EQ(slotDigit(95), -1);
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST_F(OptionsDialogTest, OpensOnTheTransferPageWithTheListedLayout) {
     EXPECT_EQ(w->okButton()->geometry(), QRect(256, 240, 73, 25));
     EXPECT_EQ(w->cancelButton()->geometry(), QRect(336, 240, 73, 25));
 
-    EXPECT_EQ(w->CurrentPageKey(), QStringLiteral("update"));
+    EXPECT_EQ(w->currentPageKey(), QStringLiteral("update"));
     EXPECT_EQ(w->pageHeading()->text(), QStringLiteral("転送処理設定"));
     EXPECT_EQ(w->pageHeading()->geometry().topLeft(), QPoint(160, 8));
     EXPECT_EQ(w->caption(0)->text(), QStringLiteral("同名ファイルの処理"));
@@ -117,7 +117,7 @@ TEST_F(OptionsDialogTest, EachPageBuildsItsOwnMembersOfThePool) {
     EXPECT_TRUE(w->confirmDeleteBox()->isHidden());
 
     w->optionPageChosen(QStringLiteral("elsewhere"));
-    EXPECT_EQ(w->CurrentPageKey(), QStringLiteral("interface"));
+    EXPECT_EQ(w->currentPageKey(), QStringLiteral("interface"));
 }
 
 TEST_F(OptionsDialogTest, EditsSurvivePageSwitchesAndTheSameNodeStoresItsPage) {
@@ -126,8 +126,8 @@ TEST_F(OptionsDialogTest, EditsSurvivePageSwitchesAndTheSameNodeStoresItsPage) {
     Pick(w->numberDigitsBox(), 5);
     QTest::mouseClick(w->pageTree()->viewport(), Qt::LeftButton, Qt::NoModifier,
                       w->pageTree()->visualItemRect(Node(*w, 0)).center());
-    EXPECT_EQ(w->WorkingOptions().collisionMode, 2);
-    EXPECT_EQ(w->WorkingOptions().numberDigitsChoice, 5);  // "6" digits
+    EXPECT_EQ(w->workingOptions().collisionMode, 2);
+    EXPECT_EQ(w->workingOptions().numberDigitsChoice, 5);  // "6" digits
     EXPECT_EQ(w->collisionModeBox()->currentIndex(), 2);
 
     w->optionPageChosen(QStringLiteral("delete"));
@@ -226,7 +226,7 @@ TEST_F(OptionsDialogTest, ConnectorTextIsTakenAsTypedButNeverWithALineBreak) {
     w->connectorBox()->clear();
     QTest::keyClicks(w->connectorBox(), QStringLiteral("*?"));
     w->connectorBox()->insert(QStringLiteral("\n"));
-    EXPECT_EQ(msg.texts(), QStringList{LineBreakGuard::Message()});
+    EXPECT_EQ(msg.texts(), QStringList{LineBreakGuard::message()});
     w->okClicked();
     EXPECT_EQ(Chosen().connector, QStringLiteral("*?"));
 }
@@ -242,7 +242,7 @@ TEST_F(OptionsDialogTest, ConnectorRefusesQuotesSlashesAndDots) {
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Period);
     EXPECT_EQ(box->text(), QStringLiteral("_"));
-    EXPECT_EQ(msg.texts(), (QStringList{NamePart::Refusal("\""), NamePart::Refusal("/"), NamePart::Refusal(".")}));
+    EXPECT_EQ(msg.texts(), (QStringList{NamePart::refusal("\""), NamePart::refusal("/"), NamePart::refusal(".")}));
     w->okClicked();
     EXPECT_EQ(Chosen().connector, QStringLiteral("_"));
 }

@@ -18,7 +18,7 @@ TEST(PageReportWindowTest, ReportsTheCurrentPageOnceHoweverOftenAsked) {
     EXPECT_EQ(f.reportButton()->text(), QStringLiteral("Command1"));
     EXPECT_EQ(f.reportText()->toPlainText(), QStringLiteral("Text1"));
     const QString expected = QStringLiteral("現在のページ(gl_PageNum)：0\r\n現在のページ(gs_PageName)：新規ページ\r\n");
-    EXPECT_EQ(PageReportWindow::ReportText(library), expected);
+    EXPECT_EQ(PageReportWindow::reportText(library), expected);
     f.reportButton()->click();
     f.reportButton()->click();
     EXPECT_EQ(f.reportText()->toPlainText().count(QStringLiteral("現在のページ")), 2);
@@ -26,11 +26,11 @@ TEST(PageReportWindowTest, ReportsTheCurrentPageOnceHoweverOftenAsked) {
     library.appendPage(QString());
     library.appendPage(QStringLiteral("  spaced  "));
     library.selectPage(2);
-    EXPECT_EQ(PageReportWindow::ReportText(library),
+    EXPECT_EQ(PageReportWindow::reportText(library),
               QStringLiteral("現在のページ(gl_PageNum)：2\r\n現在のページ(gs_PageName)：spaced\r\n"));
     // Spaces are removed, full-width ones too; a tab stays part of the name.
     library.page(2).name = QStringLiteral("\u3000 旅行\t \u3000");
-    EXPECT_EQ(PageReportWindow::ReportText(library),
+    EXPECT_EQ(PageReportWindow::reportText(library),
               QStringLiteral("現在のページ(gl_PageNum)：2\r\n現在のページ(gs_PageName)：旅行\t\r\n"));
 }
 
@@ -52,7 +52,7 @@ TEST(PageReportWindowTest, UnloadAllClosesEveryOpenInspectionWindow) {
     f->setAttribute(Qt::WA_DeleteOnClose);
     f->show();
     QPointer<PageReportWindow> alive(f);
-    PageReportWindow::UnloadAll();
+    PageReportWindow::unloadAll();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(alive.isNull() || !alive->isVisible());
 }

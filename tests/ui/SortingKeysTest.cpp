@@ -122,9 +122,9 @@ TEST_F(Sorting, HeldDigitTransfersOnceAndHeldSpaceStepsOnEveryRepeat) {
     // A repeat whose picture is still being decoded ahead is passed over; here each one
     // comes after the decoding caught up, so each one steps.
     Press(Qt::Key_Space);
-    ASSERT_TRUE(form->prefetcher().WaitIdle(10000));
+    ASSERT_TRUE(form->prefetcher().waitIdle(10000));
     Repeat(Qt::Key_Space);
-    ASSERT_TRUE(form->prefetcher().WaitIdle(10000));
+    ASSERT_TRUE(form->prefetcher().waitIdle(10000));
     Repeat(Qt::Key_Space);
     Release(Qt::Key_Space);
     EXPECT_EQ(form->session().list().position(), 1);  // 1 -> 2 -> 3 -> 1 around three files
