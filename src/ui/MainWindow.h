@@ -136,6 +136,8 @@ private:
     std::unique_ptr<FileDrops> drops_;
 
     std::array<bool, 257> keyIsDown_{};
+    // Z went down with Ctrl held: its release undoes, even when Ctrl came up first.
+    bool undoPressed_ = false;
     PictureOffset::HeldKeys slideKeys_{};  // Left, Up, Right, Down, Shift
 
     bool startMaximized_ = false;

@@ -64,7 +64,9 @@ void MainWindow::onKeyPress(int k, int16_t shift) {
     } else if (k == KeyC) {
         session_.setCopyMode();
     } else {
-        switch (commandFor(k, shift, mode, files)) {
+        const KeyCommand command = commandFor(k, shift, mode, files);
+        if (k == KeyZ) undoPressed_ = command == kUndo;
+        switch (command) {
             case kNextFile: nextFile(); break;
             case kPreviousFile: previousFile(); break;
             case kNextPage: session_.nextPage(); break;
@@ -92,7 +94,8 @@ void MainWindow::onKeyRelease(int k, int16_t shift) {
         sendToSlot(static_cast<int16_t>(slotDigit(k)));
     } else if (command == kOpenSlotFolder) {
         session_.openSlotFolder(slotDigit(k));
-    } else if (command == kUndo) {
+    } else if (k == KeyZ && undoPressed_) {
+        undoPressed_ = false;
         undoLast();
     } else if (k == Return) {
         toggleFitMode();
