@@ -158,22 +158,25 @@ def a_held_key_acts_once_on_a_busy_machine(s):
 
 
 @case
-def page_keys_of_the_main_keyboard_on_us_jis_and_german_layouts(s):
-    src = photos(s, ["a.jpg", "b.jpg", "c.jpg"])
+def page_keys_and_ctrl_z_on_us_jis_and_german_layouts(s):
+    src = photos(s, ["a.jpg", "b.jpg"])
     dirs = slot_dirs(s, "p0", "p1", "p2", "p3", "p4")
     library(s, ["P%d" % i for i in range(5)], {(i, 1): ("p%d" % i, d + "/") for i, d in enumerate(dirs)})
     s.start(src)
-    shift, one = 50, 10
-    # (layout, the key that types "+" on one of its levels, the key that types "-" unshifted)
-    for n, (layout, plus, minus) in enumerate([("us", 21, 20), ("jp", 47, 20), ("de", 35, 61)]):
+    shift, ctrl, one = 50, 37, 10
+    # (layout, the key that types "+" on one of its levels, the key that types "-" unshifted,
+    # the key that types "z")
+    for n, (layout, plus, minus, z) in enumerate([("us", 21, 20, 52), ("jp", 47, 20, 52), ("de", 35, 61, 29)]):
         subprocess.run(["setxkbmap", "-layout", layout], env=s.env, check=True)
         # Three pages on with Shift+plus, back one with Shift+minus and one with minus: one on.
         for keys in [(shift, plus)] * 3 + [(shift, minus), (minus,), (one,)]:
             xtest_keys(s, *keys)
-        photo = "abc"[n] + ".jpg"
-        wait_for(lambda: photo not in listing(src), photo + " sent")
-        where = [i for i, d in enumerate(dirs) if photo in listing(d)]
+        wait_for(lambda: "a.jpg" not in listing(src), "a.jpg sent")
+        where = [i for i, d in enumerate(dirs) if "a.jpg" in listing(d)]
         check(where == [n + 1], "%s: the page keys went to page %r, not %d" % (layout, where, n + 1))
+        # Ctrl+Z by the key that types "z" in this layout brings it back for the next layout.
+        xtest_keys(s, ctrl, z)
+        wait_for(lambda: "a.jpg" in listing(src), "%s: a.jpg back after Ctrl+Z" % layout)
     s.close()
 
 
