@@ -5,10 +5,23 @@
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+#include <ftw.h>
+#include <stdio.h>
 
 #include "TextFile.h"
 
 TempDir::TempDir() { EXPECT_TRUE(dir_.isValid()); }
+
+// Emptied by bytes first: QTemporaryDir cannot name, and so leaves behind, entries whose names
+// are not valid UTF-8, which several tests make on purpose.
+TempDir::~TempDir() {
+    if (!dir_.isValid()) return;
+    const QByteArray top = QFile::encodeName(dir_.path());
+    nftw(top.constData(), [](const char* path, const struct stat*, int, struct FTW* at) {
+        if (at->level > 0) ::remove(path);
+        return 0;
+    }, 16, FTW_DEPTH | FTW_PHYS);
+}
 
 void TempDir::write(const QString& name, const QByteArray& bytes) const {
     const QString full = file(name);

@@ -14,6 +14,9 @@
 class TempDir {
 public:
     TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
     // The folder's path, without a final "/".
     QString path() const { return dir_.path(); }
     // `name` below the folder.
