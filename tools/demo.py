@@ -13,8 +13,10 @@ import subprocess
 import sys
 import time
 
+# No __pycache__ in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-import e2e  # noqa: E402  (the Xvfb and window-closing helpers)
+import harness as e2e  # noqa: E402  (the Xvfb and window-closing helpers)
 
 KINDS = ["jpg", "png", "bmp", "gif"]
 COLORS = ["tomato", "gold", "seagreen", "steelblue", "orchid", "sienna", "slateblue", "coral"]
