@@ -4,7 +4,7 @@
 #include "NaturalOrder.h"
 
 namespace {
-bool EndsWithImageExtension(QStringView name, bool png, Qt::CaseSensitivity cs) {
+bool endsWithImageExtension(QStringView name, bool png, Qt::CaseSensitivity cs) {
     if (name.size() < 4) return false;
     const QStringView tail = name.right(4);
     return tail.compare(QLatin1String(".bmp"), cs) == 0 ||
@@ -15,11 +15,11 @@ bool EndsWithImageExtension(QStringView name, bool png, Qt::CaseSensitivity cs) 
 }  // namespace
 
 bool ImageList::hasImageExtension(const QString& name, bool png) {
-    return EndsWithImageExtension(name, png, Qt::CaseInsensitive);
+    return endsWithImageExtension(name, png, Qt::CaseInsensitive);
 }
 
 bool ImageList::isImageFileName(const QString& path, bool png) {
-    return EndsWithImageExtension(path, png, Qt::CaseSensitive);
+    return endsWithImageExtension(path, png, Qt::CaseSensitive);
 }
 
 void ImageList::assign(const QString& folder, const QStringList& names) {

@@ -14,7 +14,7 @@
 
 namespace {
 // hasImageExtension on the last four bytes of a name.
-bool EndsWithImageBytes(const char* tail, bool png) {
+bool endsWithImageBytes(const char* tail, bool png) {
     char t[4];
     // ASCII folding: the C library's tolower follows the locale (Turkish has no dotted I).
     for (int i = 0; i < 4; ++i) t[i] = (tail[i] >= 'A' && tail[i] <= 'Z') ? char(tail[i] + 32) : tail[i];
@@ -31,7 +31,7 @@ QStringList ImageList::listFolder(const QString& folder, bool png) {
     while (const dirent* e = ::readdir(dir)) {
         // The four-character ending is ASCII, so the bytes can be tested before any decoding.
         const size_t len = std::strlen(e->d_name);
-        if (len < 4 || !EndsWithImageBytes(e->d_name + len - 4, png)) continue;
+        if (len < 4 || !endsWithImageBytes(e->d_name + len - 4, png)) continue;
         // The entry's type answers for most entries without a further look-up; a link (to a
         // regular file it counts) and a file system that gives no type are asked with stat,
         // which never opens anything, so a pipe named y.jpg is passed over without blocking.

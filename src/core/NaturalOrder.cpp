@@ -13,7 +13,7 @@
 namespace {
 
 // The user's collation; the C locale has no numeric mode, so English stands in for it there.
-QCollator FileManagerCollator() {
+QCollator fileManagerCollator() {
     QLocale locale;
     if (locale.language() == QLocale::C) locale = QLocale(QLocale::English, QLocale::UnitedStates);
     QCollator c(locale);
@@ -42,7 +42,7 @@ public:
         }
     }
 
-    static bool Applies(const QString& name) {
+    static bool applies(const QString& name) {
         for (const QChar c : name)
             if (c.unicode() < 0x20 || c.unicode() >= 0x7F) return false;
         return true;
@@ -52,16 +52,16 @@ public:
     // of printable ASCII: each character becomes its weight, and each run of digits the digits'
     // weight, the count of its digits without leading zeros, then those digits, so runs compare
     // by value. No key byte is zero.
-    void AppendKey(const char* name, size_t n, std::string* key) const {
+    void appendKey(const char* name, size_t n, std::string* key) const {
         for (size_t i = 0; i < n;) {
             const char c = name[i];
-            if (!IsDigit(c)) {
+            if (!isDigit(c)) {
                 key->push_back(static_cast<char>(weight_[static_cast<unsigned char>(c)]));
                 ++i;
                 continue;
             }
             size_t end = i;
-            while (end < n && IsDigit(name[end])) ++end;
+            while (end < n && isDigit(name[end])) ++end;
             size_t start = i;
             while (start < end - 1 && name[start] == '0') ++start;
             key->push_back(static_cast<char>(weight_[static_cast<unsigned char>('0')]));
@@ -71,24 +71,24 @@ public:
         }
     }
 
-    static bool Applies(const char* s, size_t len) {
+    static bool applies(const char* s, size_t len) {
         for (size_t i = 0; i < len; ++i)
             if (s[i] < 0x20 || s[i] >= 0x7F) return false;
         return true;
     }
 
 private:
-    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
     int weight_[128] = {};
 };
 
-const AsciiOrder& TheAsciiOrder() {
-    static const AsciiOrder order(FileManagerCollator());
+const AsciiOrder& theAsciiOrder() {
+    static const AsciiOrder order(fileManagerCollator());
     return order;
 }
 
-void SortByCollator(QStringList* names) {
-    const QCollator collator = FileManagerCollator();
+void sortByCollator(QStringList* names) {
+    const QCollator collator = fileManagerCollator();
     struct Keyed {
         QCollatorSortKey key;
         QString name;
@@ -112,44 +112,44 @@ void SortByCollator(QStringList* names) {
 // of 50,000 names sorts in a few milliseconds, with no allocation per name.
 class NaturalOrder::Collector::AsciiNames {
 public:
-    AsciiNames() : order_(TheAsciiOrder()) {}
+    AsciiNames() : order_(theAsciiOrder()) {}
 
-    void Reserve(size_t count) {
+    void reserve(size_t count) {
         entries_.reserve(count);
         names_.reserve(count * 16);
         keys_.reserve(count * 20);
     }
 
-    void Add(const char* name, size_t len) {
+    void add(const char* name, size_t len) {
         Entry e;
         e.nameOff = uint32_t(names_.size());
         e.nameLen = uint32_t(len);
         names_.append(name, len);
         e.keyOff = uint32_t(keys_.size());
-        order_.AppendKey(name, len, &keys_);
+        order_.appendKey(name, len, &keys_);
         e.keyLen = uint32_t(keys_.size() - e.keyOff);
-        e.head0 = Pack(keys_.data() + e.keyOff, e.keyLen);
-        e.head1 = e.keyLen > 8 ? Pack(keys_.data() + e.keyOff + 8, e.keyLen - 8) : 0;
+        e.head0 = pack(keys_.data() + e.keyOff, e.keyLen);
+        e.head1 = e.keyLen > 8 ? pack(keys_.data() + e.keyOff + 8, e.keyLen - 8) : 0;
         entries_.push_back(e);
     }
 
     bool Empty() const { return entries_.empty(); }
 
-    QStringList Sorted() {
+    QStringList sorted() {
         std::sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) {
             if (a.head0 != b.head0) return a.head0 < b.head0;
             if (a.head1 != b.head1) return a.head1 < b.head1;
-            const int c = Tail(a).compare(Tail(b));
+            const int c = tail(a).compare(tail(b));
             if (c != 0) return c < 0;
-            return Name(a) < Name(b);
+            return name(a) < name(b);
         });
         QStringList out;
         out.reserve(qsizetype(entries_.size()));
-        AppendTo(&out);
+        appendTo(&out);
         return out;
     }
 
-    void AppendTo(QStringList* out) const {
+    void appendTo(QStringList* out) const {
         for (const Entry& e : entries_)
             out->push_back(QString::fromLatin1(names_.data() + e.nameOff, qsizetype(e.nameLen)));
     }
@@ -162,16 +162,16 @@ private:
 
     // Up to eight bytes as a big-endian number: numeric order is the bytes' order, and as no
     // key byte is zero, a shorter key comes first as it does in a byte comparison.
-    static uint64_t Pack(const char* p, size_t len) {
+    static uint64_t pack(const char* p, size_t len) {
         uint64_t v = 0;
         for (size_t i = 0; i < 8; ++i) v = (v << 8) | (i < len ? static_cast<unsigned char>(p[i]) : 0u);
         return v;
     }
-    std::string_view Tail(const Entry& e) const {
+    std::string_view tail(const Entry& e) const {
         return e.keyLen > 16 ? std::string_view(keys_.data() + e.keyOff + 16, e.keyLen - 16)
                              : std::string_view();
     }
-    std::string_view Name(const Entry& e) const {
+    std::string_view name(const Entry& e) const {
         return std::string_view(names_.data() + e.nameOff, e.nameLen);
     }
 
@@ -185,25 +185,25 @@ namespace NaturalOrder {
 void sort(QStringList* names) {
     // Equal names under the collator fall back to the exact text, so the order never depends
     // on the order the folder was read in.
-    if (std::all_of(names->begin(), names->end(), [](const QString& n) { return AsciiOrder::Applies(n); })) {
+    if (std::all_of(names->begin(), names->end(), [](const QString& n) { return AsciiOrder::applies(n); })) {
         Collector::AsciiNames ascii;
-        ascii.Reserve(size_t(names->size()));
+        ascii.reserve(size_t(names->size()));
         for (const QString& n : *names) {
             const QByteArray latin = n.toLatin1();
-            ascii.Add(latin.constData(), size_t(latin.size()));
+            ascii.add(latin.constData(), size_t(latin.size()));
         }
-        *names = ascii.Sorted();
+        *names = ascii.sorted();
         return;
     }
-    SortByCollator(names);
+    sortByCollator(names);
 }
 
 Collector::Collector() : ascii_(std::make_unique<AsciiNames>()) {}
 Collector::~Collector() = default;
 
 void Collector::add(const char* bytes, size_t length) {
-    if (AsciiOrder::Applies(bytes, length)) {
-        ascii_->Add(bytes, length);
+    if (AsciiOrder::applies(bytes, length)) {
+        ascii_->add(bytes, length);
         return;
     }
     const QByteArray raw(bytes, static_cast<qsizetype>(length));
@@ -213,10 +213,10 @@ void Collector::add(const char* bytes, size_t length) {
 }
 
 QStringList Collector::sorted() {
-    if (other_.isEmpty()) return ascii_->Sorted();
+    if (other_.isEmpty()) return ascii_->sorted();
     QStringList all = other_;
-    ascii_->AppendTo(&all);
-    SortByCollator(&all);
+    ascii_->appendTo(&all);
+    sortByCollator(&all);
     return all;
 }
 

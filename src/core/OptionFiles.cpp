@@ -13,19 +13,19 @@ namespace OptionFiles {
 
 namespace {
 
-QString Quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'); }
+QString quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'); }
 
 // Fields joined by commas. Texts are put in as they are: never through a format string, which
 // would read a "%1" a user typed as a place for the next value.
-QString Line(std::initializer_list<QString> fields) { return QStringList(fields).join(QLatin1Char(',')); }
+QString line(std::initializer_list<QString> fields) { return QStringList(fields).join(QLatin1Char(',')); }
 
-QString KeyLine(const char* key, int value) {
-    return Line({Quoted(QString::fromLatin1(key)), QString::number(value)});
+QString keyLine(const char* key, int value) {
+    return line({quoted(QString::fromLatin1(key)), QString::number(value)});
 }
 
 // Each line is split and applied in turn; a missing file changes nothing.
 template <typename Apply>
-void ApplyLines(const QString& path, Apply apply) {
+void applyLines(const QString& path, Apply apply) {
     QStringList lines;
     if (!TextFile::ReadLines(path, &lines)) return;
     for (const QString& line : lines) {
@@ -112,13 +112,13 @@ void applyRenamingLine(int16_t count, const QString fields[7], FolderLibrary& li
 }
 
 void loadOptions(const QString& programDir, Options& options, LastRun* lastRun) {
-    ApplyLines(optionsFilePath(programDir), [&](int16_t count, const QString fields[7]) {
+    applyLines(optionsFilePath(programDir), [&](int16_t count, const QString fields[7]) {
         applyOptionsLine(count, fields, options, lastRun);
     });
 }
 
 void loadRenaming(const QString& programDir, FolderLibrary& library) {
-    ApplyLines(renamingFilePath(programDir), [&](int16_t count, const QString fields[7]) {
+    applyLines(renamingFilePath(programDir), [&](int16_t count, const QString fields[7]) {
         applyRenamingLine(count, fields, library);
     });
 }
@@ -126,13 +126,13 @@ void loadRenaming(const QString& programDir, FolderLibrary& library) {
 std::optional<SaveFailure> saveOptions(const QString& programDir, const Options& o,
                                        int32_t currentPage, const WindowPlacement& placement) {
     QStringList lines;
-    lines << KeyLine("DelTrash", o.deleteMode) << KeyLine("DelCaution", o.confirmDelete)
-          << KeyLine("CursorKeyMode", o.arrowKeyMode) << KeyLine("owMode", o.collisionMode)
-          << Line({Quoted(QStringLiteral("owConnectText")), Quoted(o.connector)})
-          << KeyLine("owSequenceNum", o.numberDigitsChoice) << KeyLine("owSeqStart", o.firstNumber)
-          << KeyLine("owMemIndSeqNum", o.continueNumbers) << KeyLine("CurrentPageNum", currentPage)
-          << KeyLine("CurrentFullMode", o.fitToView ? -1 : 0)
-          << Line({Quoted(QStringLiteral("StateWndMain")), QString::number(placement.left),
+    lines << keyLine("DelTrash", o.deleteMode) << keyLine("DelCaution", o.confirmDelete)
+          << keyLine("CursorKeyMode", o.arrowKeyMode) << keyLine("owMode", o.collisionMode)
+          << line({quoted(QStringLiteral("owConnectText")), quoted(o.connector)})
+          << keyLine("owSequenceNum", o.numberDigitsChoice) << keyLine("owSeqStart", o.firstNumber)
+          << keyLine("owMemIndSeqNum", o.continueNumbers) << keyLine("CurrentPageNum", currentPage)
+          << keyLine("CurrentFullMode", o.fitToView ? -1 : 0)
+          << line({quoted(QStringLiteral("StateWndMain")), QString::number(placement.left),
                    QString::number(placement.top), QString::number(placement.right),
                    QString::number(placement.bottom), QString::number(placement.showCmd)});
     return LibraryFiles::saveLines(optionsFilePath(programDir), lines);
@@ -143,8 +143,8 @@ std::optional<SaveFailure> saveRenaming(const QString& programDir, const FolderL
     for (int p = 0; p < library.pageCount(); ++p)
         for (int s = 0; s < FolderLibrary::kSlots; ++s) {
             const Slot& slot = library.page(p).folderSlots[static_cast<size_t>(s)];
-            lines << Line({Quoted(QStringLiteral("IndividualTrans")), QString::number(p),
-                           QString::number(s), QString::number(slot.renaming), Quoted(slot.fixedName),
+            lines << line({quoted(QStringLiteral("IndividualTrans")), QString::number(p),
+                           QString::number(s), QString::number(slot.renaming), quoted(slot.fixedName),
                            QString::number(slot.nextNumber)});
         }
     return LibraryFiles::saveLines(renamingFilePath(programDir), lines);

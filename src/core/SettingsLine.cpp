@@ -8,33 +8,33 @@ namespace SettingsLine {
 
 namespace {
 
-bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
-bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 // Length of the longest decimal number at `from` ([sign] digits [. digits] [exponent]);
 // 0 when none starts there.
-int NumberLength(const QString& s, int from) {
+int numberLength(const QString& s, int from) {
     int i = from;
     const int n = s.size();
     if (i < n && (s[i] == QLatin1Char('+') || s[i] == QLatin1Char('-'))) ++i;
     int digits = 0;
-    while (i < n && IsDigit(s[i])) { ++i; ++digits; }
+    while (i < n && isDigit(s[i])) { ++i; ++digits; }
     if (i < n && s[i] == QLatin1Char('.')) {
         ++i;
-        while (i < n && IsDigit(s[i])) { ++i; ++digits; }
+        while (i < n && isDigit(s[i])) { ++i; ++digits; }
     }
     if (digits == 0) return 0;
     if (i < n && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E'))) {
         int j = i + 1;
         if (j < n && (s[j] == QLatin1Char('+') || s[j] == QLatin1Char('-'))) ++j;
         int expDigits = 0;
-        while (j < n && IsDigit(s[j])) { ++j; ++expDigits; }
+        while (j < n && isDigit(s[j])) { ++j; ++expDigits; }
         if (expDigits > 0) i = j;
     }
     return i - from;
 }
 
-std::optional<double> Rounded(const QString& number) {
+std::optional<double> rounded(const QString& number) {
     const std::string text = number.toStdString();
     const double value = std::strtod(text.c_str(), nullptr);
     if (!std::isfinite(value)) return std::nullopt;
@@ -64,21 +64,21 @@ int16_t split(const QString& line, QString fields[7]) {
 
 std::optional<double> numberOfField(const QString& field) {
     int i = 0;
-    while (i < field.size() && IsBlank(field[i])) ++i;
-    const int len = NumberLength(field, i);
+    while (i < field.size() && isBlank(field[i])) ++i;
+    const int len = numberLength(field, i);
     if (len == 0) return 0.0;
-    return Rounded(field.mid(i, len));
+    return rounded(field.mid(i, len));
 }
 
 std::optional<double> strictNumber(const QString& field) {
     int i = 0;
-    while (i < field.size() && IsBlank(field[i])) ++i;
-    const int len = NumberLength(field, i);
+    while (i < field.size() && isBlank(field[i])) ++i;
+    const int len = numberLength(field, i);
     if (len == 0) return std::nullopt;
     int end = i + len;
-    while (end < field.size() && IsBlank(field[end])) ++end;
+    while (end < field.size() && isBlank(field[end])) ++end;
     if (end != field.size()) return std::nullopt;
-    return Rounded(field.mid(i, len));
+    return rounded(field.mid(i, len));
 }
 
 std::optional<int16_t> int16Of(const QString& field) {

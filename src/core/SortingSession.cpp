@@ -8,7 +8,7 @@
 namespace {
 // Relative paths name places under the working directory (the program's directory); the list
 // and its comparisons work on absolute ones.
-QString Absolute(const QString& path) {
+QString absolute(const QString& path) {
     return path.startsWith(QLatin1Char('/')) ? path : QDir::current().absoluteFilePath(path);
 }
 }  // namespace
@@ -41,13 +41,13 @@ void SortingSession::listFolder(const QString& given) {
 
 void SortingSession::openFolder(const QString& path) {
     if (path.isEmpty() || listing_) return;
-    listFolder(Absolute(path));
+    listFolder(absolute(path));
     showFirst();
 }
 
 void SortingSession::openFile(const QString& given) {
     if (listing_ || given.isEmpty() || !ImageList::isImageFileName(given, pngPlugin_)) return;
-    const QString path = Absolute(given);
+    const QString path = absolute(given);
     listFolder(FsPath::FolderOf(path));
     const int32_t position = list_.find(path);
     if (position == 0) {

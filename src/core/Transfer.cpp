@@ -7,15 +7,15 @@ namespace Transfer {
 
 namespace {
 
-bool OnCdRom(FileSystem& fs, const QString& path, const FileStatus* status = nullptr) {
+bool onCdRom(FileSystem& fs, const QString& path, const FileStatus* status = nullptr) {
     return fs.DriveOf(path, status) == DriveType::CdRom;
 }
 
 // Refusals of copying to, or moving from and to, a CD-ROM: the first that applies, or None.
-Refusal MediaRefusal(FileSystem& fs, Kind kind, const QString& source, const QString& destination) {
-    if (kind == Kind::Copy) return OnCdRom(fs, destination) ? Refusal::CopyToCdRom : Refusal::None;
-    if (OnCdRom(fs, source)) return Refusal::MoveFromCdRom;
-    if (OnCdRom(fs, destination)) return Refusal::MoveToCdRom;
+Refusal mediaRefusal(FileSystem& fs, Kind kind, const QString& source, const QString& destination) {
+    if (kind == Kind::Copy) return onCdRom(fs, destination) ? Refusal::CopyToCdRom : Refusal::None;
+    if (onCdRom(fs, source)) return Refusal::MoveFromCdRom;
+    if (onCdRom(fs, destination)) return Refusal::MoveToCdRom;
     return Refusal::None;
 }
 
@@ -27,8 +27,8 @@ std::optional<FileStatus> statusOf(FileSystem& fs, const QString& path) {
     return st;
 }
 
-Result TransferFailed(const FsError& e) { return Result::failed(Refusal::TransferFailed, e); }
-Result DeleteFailed(const FsError& e) { return Result::failed(Refusal::DeleteFailed, e); }
+Result transferFailed(const FsError& e) { return Result::failed(Refusal::TransferFailed, e); }
+Result deleteFailed(const FsError& e) { return Result::failed(Refusal::DeleteFailed, e); }
 
 }  // namespace
 
@@ -47,12 +47,12 @@ QString resolveDestination(const QString& source, const QString& destination) {
 }
 
 Result copy(FileSystem& fs, const QString& source, const QString& destination, bool replace) {
-    const Refusal media = MediaRefusal(fs, Kind::Copy, source, destination);
+    const Refusal media = mediaRefusal(fs, Kind::Copy, source, destination);
     if (media != Refusal::None) return Result::refused(media);
     const QString target = resolveDestination(source, destination);
     FsError e;
     FileStatus before;
-    if (!fs.Copy(source, target, &e, replace, &before)) return TransferFailed(e);
+    if (!fs.Copy(source, target, &e, replace, &before)) return transferFailed(e);
     Result r = Result::made(Action::Copied, source, target);
     r.sourceStatus = before;
     r.written = statusOf(fs, target);
@@ -73,7 +73,7 @@ Result move(FileSystem& fs, const QString& source, const QString& destination,
         st = *sourceStatus;
     else
         found = fs.Stat(source, &st, &e);
-    if (OnCdRom(fs, source, found ? &st : nullptr)) return Result::refused(Refusal::MoveFromCdRom);
+    if (onCdRom(fs, source, found ? &st : nullptr)) return Result::refused(Refusal::MoveFromCdRom);
     const QString target = resolveDestination(source, destination);
     Result r = Result::made(Action::Moved, source, target);
     r.sourceStatus = st;
@@ -85,16 +85,16 @@ Result move(FileSystem& fs, const QString& source, const QString& destination,
     } else if (found) {
         e = FsPath::NotRegularError(st);
     }
-    if (OnCdRom(fs, destination)) return Result::refused(Refusal::MoveToCdRom);
+    if (onCdRom(fs, destination)) return Result::refused(Refusal::MoveToCdRom);
     // Across file systems the rename said EXDEV, and Move copies instead.
     if (!found || !st.isRegular || e.code != EXDEV || !fs.Move(source, target, &e))
-        return TransferFailed(e);
+        return transferFailed(e);
     r.written = statusOf(fs, target);
     return r;
 }
 
 Result remove(FileSystem& fs, const QString& path, Deletion deletion) {
-    if (OnCdRom(fs, path)) return Result::refused(Refusal::DeleteOnCdRom);
+    if (onCdRom(fs, path)) return Result::refused(Refusal::DeleteOnCdRom);
     FsError e;
     FileStatus st;
     bool ok = fs.Stat(path, &st, &e);
@@ -105,7 +105,7 @@ Result remove(FileSystem& fs, const QString& path, Deletion deletion) {
     }
     TrashEntry entry;
     if (ok) ok = deletion == Deletion::ToTrash ? fs.Trash(path, &entry, &e) : fs.Unlink(path, &e);
-    if (!ok) return DeleteFailed(e);
+    if (!ok) return deleteFailed(e);
     Result r = Result::made(deletion == Deletion::ToTrash ? Action::Trashed : Action::Deleted, path, QString());
     r.sourceStatus = st;
     r.trashEntry = entry;
@@ -121,17 +121,17 @@ bool isSameFile(FileSystem& fs, const QString& a, const QString& b) {
 
 Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString& destination,
                  Deletion deletion) {
-    const Refusal media = MediaRefusal(fs, kind, source, destination);
+    const Refusal media = mediaRefusal(fs, kind, source, destination);
     if (media != Refusal::None) return Result::refused(media);
     if (isSameFile(fs, source, destination)) return Result::refused(Refusal::SameFile);
     FsError e;
     FileStatus old, before;
     // A copy or move takes regular files only (a folder named "a.jpg" is never transferred).
-    if (!fs.Stat(source, &before, &e)) return TransferFailed(e);
-    if (!before.isRegular) return TransferFailed(FsPath::NotRegularError(before));
+    if (!fs.Stat(source, &before, &e)) return transferFailed(e);
+    if (!before.isRegular) return transferFailed(FsPath::NotRegularError(before));
     if (!fs.Stat(destination, &old, &e) || !old.isRegular) {
         if (e.code == 0) e = FsPath::NotRegularError(old);
-        return DeleteFailed(e);
+        return deleteFailed(e);
     }
 
     // 1. The new file into the destination's folder under a temporary name. A move on the same
@@ -149,10 +149,10 @@ Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString
             }
             if (e.code != EEXIST) break;
         }
-        if (!renamedSource && e.code != EXDEV) return TransferFailed(e);
+        if (!renamedSource && e.code != EXDEV) return transferFailed(e);
     }
     FileStatus copied;
-    if (!renamedSource && !fs.CopyToTemporary(source, folder, &tmp, &e, &copied)) return TransferFailed(e);
+    if (!renamedSource && !fs.CopyToTemporary(source, folder, &tmp, &e, &copied)) return transferFailed(e);
     // A move across file systems removes the source now, while the old destination is still
     // untouched: a source that cannot be removed (read-only media) stops here cleanly. Later
     // failures copy the source back from the complete temporary.
@@ -170,7 +170,7 @@ Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString
         // A source still being written would lose its tail with the unlink.
         if (!fs.UnchangedSince(source, copied, &e) || !fs.Unlink(source, &e)) {
             undoStaging();
-            return TransferFailed(e);
+            return transferFailed(e);
         }
         sourceRemoved = true;
     }
@@ -180,16 +180,16 @@ Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString
     if (deletion == Deletion::ToTrash) {
         if (!fs.Trash(destination, &replaced, &e)) {
             undoStaging();
-            return DeleteFailed(e);
+            return deleteFailed(e);
         }
         if (!fs.RenameNoReplace(tmp, destination, &e)) {
             undoStaging();
-            return TransferFailed(e);
+            return transferFailed(e);
         }
     } else if (!fs.RenameReplace(tmp, destination, &e)) {
         // A direct delete and the rename in one atomic step: no moment without either file.
         undoStaging();
-        return TransferFailed(e);
+        return transferFailed(e);
     }
     Result r = Result::made(kind == Kind::Copy ? Action::CopiedOver : Action::MovedOver, source, destination);
     r.sourceStatus = before;
@@ -209,7 +209,7 @@ Result carryOut(FileSystem& fs, TransferQuestions& questions, const Plan& plan, 
     if (plan.collision == Collision::Ask) {
         FileStatus src, dst;
         FsError e;
-        if (!fs.Stat(plan.source, &src, &e) || !fs.Stat(plan.destination, &dst, &e)) return TransferFailed(e);
+        if (!fs.Stat(plan.source, &src, &e) || !fs.Stat(plan.destination, &dst, &e)) return transferFailed(e);
         if (!questions.confirmOverwrite(src, dst)) return Result::refused(Refusal::Declined);
     }
     if (plan.collision != Collision::None) return overwrite(fs, kind, plan.source, plan.destination, deletion);

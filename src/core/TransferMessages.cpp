@@ -6,7 +6,7 @@
 namespace Transfer {
 
 namespace {
-QString Describe(const FileStatus& st) {
+QString describe(const FileStatus& st) {
     const QDateTime when = QDateTime::fromMSecsSinceEpoch(st.mtimeSec * 1000 + st.mtimeNsec / 1000000);
     return QString::number(st.size) + QStringLiteral("bytes ") +
            QLocale().toString(when, QLocale::ShortFormat);
@@ -66,8 +66,8 @@ QString messageFor(const UndoResult& result) {
 }
 
 QString overwriteQuestion(const FileStatus& source, const FileStatus& destination) {
-    return QStringLiteral("同ファイル名が存在。上書き？\n転送元 ") + Describe(source) +
-           QStringLiteral("\n転送先 ") + Describe(destination);
+    return QStringLiteral("同ファイル名が存在。上書き？\n転送元 ") + describe(source) +
+           QStringLiteral("\n転送先 ") + describe(destination);
 }
 
 QString deleteQuestion(const QString& path) { return path + QStringLiteral("を削除しますか？"); }

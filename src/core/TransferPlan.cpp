@@ -7,20 +7,20 @@
 namespace Transfer {
 
 namespace {
-Plan Refused(Plan plan, Refusal why) {
+Plan refused(Plan plan, Refusal why) {
     plan.refusal = why;
     return plan;
 }
 
 // A fixed name or connector that could lead out of the slot's folder is refused where it is
 // typed and when it is read; should one arrive by another road, nothing is sent outside.
-bool StaysInFolder(const QString& folder, const QString& destination) {
+bool staysInFolder(const QString& folder, const QString& destination) {
     return destination.startsWith(folder) && NamePart::isSingleEntry(destination.mid(folder.size()));
 }
 
-Plan LeavesFolder(Plan plan, const QString& folder) {
+Plan leavesFolder(Plan plan, const QString& folder) {
     plan.outsideName = plan.destination.mid(folder.size());
-    return Refused(plan, Refusal::NameLeavesFolder);
+    return refused(plan, Refusal::NameLeavesFolder);
 }
 }  // namespace
 
@@ -31,11 +31,11 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
     // Its status serves the move's own checks too, so a move asks the disk once before renaming.
     FsError sourceError;
     if (!fs.Stat(plan.source, &plan.sourceStatus, &sourceError) || !plan.sourceStatus.isRegular)
-        return Refused(plan, Refusal::SourceMissing);
+        return refused(plan, Refusal::SourceMissing);
     const QString& slotPath = slot.folder;
-    if (slotPath.isEmpty()) return Refused(plan, Refusal::NoFolderSet);
+    if (slotPath.isEmpty()) return refused(plan, Refusal::NoFolderSet);
     // A path naming a file instead of a folder is as good as a missing folder.
-    if (!fs.IsDirectory(slotPath)) return Refused(plan, Refusal::FolderNotFound);
+    if (!fs.IsDirectory(slotPath)) return refused(plan, Refusal::FolderNotFound);
     const QString folder = FsPath::WithSlash(slotPath);
 
     if (slot.renames()) {
@@ -45,11 +45,11 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
         fs.ListRegularFiles(folder, &names, &err);
         const int32_t n = freeIndividualNumber(names, slot.fixedName, options.connector,
                                                options.numberDigitsChoice, start);
-        if (n < 0) return Refused(plan, Refusal::NoFreeNumber);
+        if (n < 0) return refused(plan, Refusal::NoFreeNumber);
         plan.destination = folder +
                            individualBaseName(slot.fixedName, options.connector, n, options.numberDigitsChoice) +
                            (folder + name).right(4);
-        if (!StaysInFolder(folder, plan.destination)) return LeavesFolder(plan, folder);
+        if (!staysInFolder(folder, plan.destination)) return leavesFolder(plan, folder);
         if (options.continueNumbers == 1) plan.nextNumber = n + 1;
         return plan;
     }
@@ -58,7 +58,7 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
     if (!fs.IsRegularFile(plan.destination)) return plan;
     const int16_t mode = options.collisionMode;
     if ((mode == 0 || mode == 1) && isSameFile(fs, plan.source, plan.destination))
-        return Refused(plan, Refusal::SameFile);
+        return refused(plan, Refusal::SameFile);
     if (mode == 0) {
         plan.collision = Collision::Ask;
     } else if (mode == 1) {
@@ -69,10 +69,10 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
                                             options.connector, options.numberDigitsChoice,
                                             options.firstNumber,
                                             [&fs](const QString& p) { return fs.IsRegularFile(p); });
-        if (plan.destination.isEmpty()) return Refused(plan, Refusal::NoFreeNumber);
-        if (!StaysInFolder(folder, plan.destination)) return LeavesFolder(plan, folder);
+        if (plan.destination.isEmpty()) return refused(plan, Refusal::NoFreeNumber);
+        if (!staysInFolder(folder, plan.destination)) return leavesFolder(plan, folder);
     } else {
-        return Refused(plan, Refusal::UnsupportedCollisionMode);
+        return refused(plan, Refusal::UnsupportedCollisionMode);
     }
     return plan;
 }

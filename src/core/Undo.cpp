@@ -19,19 +19,19 @@ UndoResult Outcome(const Result& done, Status status, const QString& path, const
     return u;
 }
 
-bool SameFile(const FileStatus& a, const FileStatus& b) { return a.device == b.device && a.inode == b.inode; }
+bool sameFile(const FileStatus& a, const FileStatus& b) { return a.device == b.device && a.inode == b.inode; }
 
 // A failed look-up: the file is gone (Missing-like `gone`), or the disk failed.
-UndoResult LookupFailed(const Result& done, Status gone, const QString& path, const FsError& e) {
+UndoResult lookupFailed(const Result& done, Status gone, const QString& path, const FsError& e) {
     return e.code == ENOENT || e.code == ENOTDIR ? Outcome(done, gone, path) : Outcome(done, Status::Failed, path, e);
 }
 
 // The file moved to done.destination goes back to done.source.
-UndoResult MoveBack(FileSystem& fs, const Result& done) {
+UndoResult moveBack(FileSystem& fs, const Result& done) {
     FileStatus now;
     FsError e;
-    if (!fs.Stat(done.destination, &now, &e)) return LookupFailed(done, Status::Missing, done.destination, e);
-    if (!now.isRegular || (done.written && !SameFile(now, *done.written)))
+    if (!fs.Stat(done.destination, &now, &e)) return lookupFailed(done, Status::Missing, done.destination, e);
+    if (!now.isRegular || (done.written && !sameFile(now, *done.written)))
         return Outcome(done, Status::Missing, done.destination);
     const Result back = move(fs, done.destination, done.source, &now);
     if (!back.done()) {
@@ -46,16 +46,16 @@ UndoResult MoveBack(FileSystem& fs, const Result& done) {
 
 // The copy at done.destination goes, if it is the file written and its bytes still live in
 // the original.
-UndoResult RemoveCopy(FileSystem& fs, const Result& done) {
+UndoResult removeCopy(FileSystem& fs, const Result& done) {
     FileStatus copy, original;
     FsError e;
-    if (!fs.Stat(done.destination, &copy, &e)) return LookupFailed(done, Status::Missing, done.destination, e);
+    if (!fs.Stat(done.destination, &copy, &e)) return lookupFailed(done, Status::Missing, done.destination, e);
     const std::optional<FileStatus>& w = done.written;
-    if (!w || !copy.isRegular || !SameFile(copy, *w) || copy.size != w->size || copy.mtimeSec != w->mtimeSec ||
+    if (!w || !copy.isRegular || !sameFile(copy, *w) || copy.size != w->size || copy.mtimeSec != w->mtimeSec ||
         copy.mtimeNsec != w->mtimeNsec)
         return Outcome(done, Status::CopyChanged, done.destination);
     if (!fs.Stat(done.source, &original, &e))
-        return LookupFailed(done, Status::OriginalMissing, done.destination, e);
+        return lookupFailed(done, Status::OriginalMissing, done.destination, e);
     const FileStatus& was = done.sourceStatus;
     if (!original.isRegular || original.size != was.size || original.mtimeSec != was.mtimeSec ||
         original.mtimeNsec != was.mtimeNsec)
@@ -67,10 +67,10 @@ UndoResult RemoveCopy(FileSystem& fs, const Result& done) {
 }
 
 // The trashed file of `entry` back at `path`, if the trash still holds it.
-UndoResult Restore(FileSystem& fs, const Result& done, const TrashEntry& entry, const QString& path) {
+UndoResult restore(FileSystem& fs, const Result& done, const TrashEntry& entry, const QString& path) {
     FileStatus st;
     FsError e;
-    if (!fs.Stat(entry.file, &st, &e)) return LookupFailed(done, Status::NotInTrash, path, e);
+    if (!fs.Stat(entry.file, &st, &e)) return lookupFailed(done, Status::NotInTrash, path, e);
     if (st.device != entry.device || st.inode != entry.inode) return Outcome(done, Status::NotInTrash, path);
     if (!fs.RestoreFromTrash(entry, path, &e))
         return Outcome(done, e.code == EEXIST ? Status::NameTaken : Status::Failed, path, e);
@@ -81,12 +81,12 @@ UndoResult Restore(FileSystem& fs, const Result& done, const TrashEntry& entry, 
 
 UndoResult undo(FileSystem& fs, const Result& done) {
     switch (done.action) {
-        case Action::Moved: return MoveBack(fs, done);
-        case Action::Copied: return RemoveCopy(fs, done);
+        case Action::Moved: return moveBack(fs, done);
+        case Action::Copied: return removeCopy(fs, done);
         case Action::Deleted: return Outcome(done, Status::DeletedForGood, done.source);
         case Action::Trashed: {
             if (!done.trashEntry.known()) return Outcome(done, Status::TrashEntryUnknown, done.source);
-            UndoResult u = Restore(fs, done, done.trashEntry, done.source);
+            UndoResult u = restore(fs, done, done.trashEntry, done.source);
             u.backAtSource = u.done();
             return u;
         }
@@ -96,9 +96,9 @@ UndoResult undo(FileSystem& fs, const Result& done) {
             if (!done.trashEntry.known()) return Outcome(done, Status::TrashEntryUnknown, done.destination);
             // The new file first, so the replaced one finds its name free; should it then not
             // come back, it stays in the trash, where the user finds it.
-            UndoResult first = done.action == Action::MovedOver ? MoveBack(fs, done) : RemoveCopy(fs, done);
+            UndoResult first = done.action == Action::MovedOver ? moveBack(fs, done) : removeCopy(fs, done);
             if (!first.done()) return first;
-            UndoResult second = Restore(fs, done, done.trashEntry, done.destination);
+            UndoResult second = restore(fs, done, done.trashEntry, done.destination);
             second.backAtSource = first.backAtSource;
             if (second.done()) return second;
             second.status = Status::ReplacedNotRestored;
