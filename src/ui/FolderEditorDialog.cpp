@@ -27,7 +27,7 @@ QLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
     return label;
 }
 
-QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {
+QPushButton* makeButton(const QString& text, const QString& name, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     // Enter in a text box must not press a button of the dialog.
@@ -54,16 +54,16 @@ public:
             case QEvent::DragEnter:
             case QEvent::DragMove:
             case QEvent::Drop:
-                return Drag(watched, static_cast<QDropEvent*>(event));
+                return drag(watched, static_cast<QDropEvent*>(event));
             case QEvent::KeyPress:
-                return Key(watched, static_cast<QKeyEvent*>(event));
+                return key(watched, static_cast<QKeyEvent*>(event));
             default:
                 return false;
         }
     }
 
 private:
-    bool Drag(QObject* watched, QDropEvent* e) {
+    bool drag(QObject* watched, QDropEvent* e) {
         for (int i = 0; i < FolderEditorDialog::kRows; ++i) {
             const bool onTitle = watched == editor_->titleBox(i);
             if (!onTitle && watched != editor_->folderBox(i)) continue;
@@ -88,7 +88,7 @@ private:
         return false;
     }
 
-    bool Key(QObject* watched, QKeyEvent* e) {
+    bool key(QObject* watched, QKeyEvent* e) {
         const QString text = e->text();
         if (text.isEmpty() || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
             return false;
@@ -144,7 +144,7 @@ void FolderEditorDialog::buildWidgets() {
 
     auto* bottom = new QHBoxLayout;
     pageCountLabel_ = makeLabel(QString(), QStringLiteral("pageCount"), this);
-    closeButton_ = MakeButton(QStringLiteral("閉じる"), QStringLiteral("close"), this);
+    closeButton_ = makeButton(QStringLiteral("閉じる"), QStringLiteral("close"), this);
     closeButton_->setMinimumWidth(88);
     bottom->addWidget(pageCountLabel_);
     bottom->addStretch(1);
@@ -195,15 +195,15 @@ QWidget* FolderEditorDialog::buildPageSide() {
     layout->addWidget(pageList_, 1);
 
     auto* move = new QHBoxLayout;
-    moveUpButton_ = MakeButton(QStringLiteral("▲"), QStringLiteral("movePageUp"), side);
-    moveDownButton_ = MakeButton(QStringLiteral("▼"), QStringLiteral("movePageDown"), side);
+    moveUpButton_ = makeButton(QStringLiteral("▲"), QStringLiteral("movePageUp"), side);
+    moveDownButton_ = makeButton(QStringLiteral("▼"), QStringLiteral("movePageDown"), side);
     move->addWidget(moveUpButton_);
     move->addWidget(moveDownButton_);
     layout->addLayout(move);
 
     auto* edit = new QHBoxLayout;
-    addPageButton_ = MakeButton(QStringLiteral("新規"), QStringLiteral("addPage"), side);
-    deletePageButton_ = MakeButton(QStringLiteral("削除"), QStringLiteral("deletePage"), side);
+    addPageButton_ = makeButton(QStringLiteral("新規"), QStringLiteral("addPage"), side);
+    deletePageButton_ = makeButton(QStringLiteral("削除"), QStringLiteral("deletePage"), side);
     edit->addWidget(addPageButton_);
     edit->addWidget(deletePageButton_);
     layout->addLayout(edit);
@@ -233,8 +233,8 @@ QWidget* FolderEditorDialog::buildRows() {
         r.number = makeLabel(n + QLatin1Char('.'), QStringLiteral("slotNumber_") + n, panel);
         r.title = makeEdit(QStringLiteral("title_") + n, panel);
         r.title->setMinimumWidth(120);
-        r.browse = MakeButton(QStringLiteral("参照"), QStringLiteral("browse_") + n, panel);
-        r.clear = MakeButton(QStringLiteral("クリア"), QStringLiteral("clear_") + n, panel);
+        r.browse = makeButton(QStringLiteral("参照"), QStringLiteral("browse_") + n, panel);
+        r.clear = makeButton(QStringLiteral("クリア"), QStringLiteral("clear_") + n, panel);
         r.folder = makeEdit(QStringLiteral("folder_") + n, panel);
         r.folder->setMinimumWidth(240);
         r.renaming = new QCheckBox(panel);

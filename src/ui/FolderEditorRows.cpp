@@ -21,20 +21,20 @@ namespace {
 constexpr int kNextNumberModulus = 1000001;
 
 // The first entry of a dropped file list as a local path; empty for anything else.
-QString FirstDroppedPath(const QMimeData* data) {
+QString firstDroppedPath(const QMimeData* data) {
     if (!data || !data->hasUrls()) return QString();
     const QList<QUrl> urls = data->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return QString();
     return urls.first().toLocalFile();
 }
 
-bool IsExistingFolder(const QString& path) {
+bool isExistingFolder(const QString& path) {
     return !path.isEmpty() && PosixFileSystem().Exists(path) && QFileInfo(path).isDir();
 }
 
 // The normal input background, or the greyed one of a box that cannot be edited; the same
 // in every colour group so that a disabled box shows it too.
-void SetBoxState(QLineEdit* box, bool enabled) {
+void setBoxState(QLineEdit* box, bool enabled) {
     box->setEnabled(enabled);
     QPalette pal = box->palette();
     const QPalette standard = QApplication::palette(box);
@@ -94,8 +94,8 @@ void FolderEditorDialog::storePage() {
 void FolderEditorDialog::renamingClicked(int i) {
     Row& r = rows_[i];
     const bool on = r.renaming->isChecked();
-    SetBoxState(r.fixedName, on);
-    SetBoxState(r.nextNumber, on && options_.continueNumbers == 1);
+    setBoxState(r.fixedName, on);
+    setBoxState(r.nextNumber, on && options_.continueNumbers == 1);
     if (library_.hasPage(library_.currentPage())) shownSlot(i).renaming = on ? 1 : 0;
 }
 
@@ -147,12 +147,12 @@ bool FolderEditorDialog::titleAcceptsDrop(int i, const QMimeData* data) const {
 }
 
 bool FolderEditorDialog::folderAcceptsDrop(int, const QMimeData* data) const {
-    return IsExistingFolder(FirstDroppedPath(data));
+    return isExistingFolder(firstDroppedPath(data));
 }
 
 QString FolderEditorDialog::droppedFolder(const QMimeData* data) {
-    QString path = FirstDroppedPath(data);
-    if (!IsExistingFolder(path)) return QString();
+    QString path = firstDroppedPath(data);
+    if (!isExistingFolder(path)) return QString();
     if (LineBreakGuard::hasLineBreak(path)) {
         if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::message());
         return QString();

@@ -5,11 +5,11 @@
 using namespace KeyCodes;
 
 namespace {
-bool IsDigitKey(int k) { return (k >= 48 && k <= 57) || (k >= 96 && k <= 105); }
+bool isDigitKey(int k) { return (k >= 48 && k <= 57) || (k >= 96 && k <= 105); }
 }  // namespace
 
 namespace {
-bool Selects(int16_t command, int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
+bool selects(int16_t command, int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
     // Shift alone turns the arrows back into sliding keys.
     const int mode = (cursorKeyMode == 1 && shift == 1) ? 0 : cursorKeyMode;
     switch (command) {
@@ -25,9 +25,9 @@ bool Selects(int16_t command, int k, int16_t shift, int16_t cursorKeyMode, int32
         case kSlide:
             return mode == 0 && k >= Left && k <= Down;
         case kTransfer:
-            return shift == 0 && IsDigitKey(k);
+            return shift == 0 && isDigitKey(k);
         case kOpenSlotFolder:
-            return shift == 2 && IsDigitKey(k);
+            return shift == 2 && isDigitKey(k);
         case kUndo:
             return shift == 2 && k == KeyZ;
         default:
@@ -39,7 +39,7 @@ bool Selects(int16_t command, int k, int16_t shift, int16_t cursorKeyMode, int32
 
 KeyCommand commandFor(int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
     for (KeyCommand c : {kNextFile, kPreviousFile, kNextPage, kPreviousPage, kSlide, kTransfer, kOpenSlotFolder, kUndo})
-        if (Selects(c, k, shift, cursorKeyMode, fileCount)) return c;
+        if (selects(c, k, shift, cursorKeyMode, fileCount)) return c;
     return kNoCommand;
 }
 
