@@ -19,14 +19,6 @@ Refusal mediaRefusal(FileSystem& fs, Kind kind, const QString& source, const QSt
     return Refusal::None;
 }
 
-// The status of `path`, or none when it cannot be looked at (the action is done all the same).
-std::optional<FileStatus> statusOf(FileSystem& fs, const QString& path) {
-    FileStatus st;
-    FsError ignored;
-    if (!fs.Stat(path, &st, &ignored)) return std::nullopt;
-    return st;
-}
-
 Result transferFailed(const FsError& e) { return Result::failed(Refusal::TransferFailed, e); }
 Result deleteFailed(const FsError& e) { return Result::failed(Refusal::DeleteFailed, e); }
 
@@ -51,11 +43,8 @@ Result copy(FileSystem& fs, const QString& source, const QString& destination, b
     if (media != Refusal::None) return Result::refused(media);
     const QString target = resolveDestination(source, destination);
     FsError e;
-    FileStatus before;
-    if (!fs.Copy(source, target, &e, replace, &before)) return transferFailed(e);
     Result r = Result::made(Action::Copied, source, target);
-    r.sourceStatus = before;
-    r.written = statusOf(fs, target);
+    if (!fs.Copy(source, target, &e, replace, &r.sourceStatus, &r.written)) return transferFailed(e);
     return r;
 }
 
@@ -87,9 +76,8 @@ Result move(FileSystem& fs, const QString& source, const QString& destination,
     }
     if (onCdRom(fs, destination)) return Result::refused(Refusal::MoveToCdRom);
     // Across file systems the rename said EXDEV, and Move copies instead.
-    if (!found || !st.isRegular || e.code != EXDEV || !fs.Move(source, target, &e))
+    if (!found || !st.isRegular || e.code != EXDEV || !fs.Move(source, target, &e, &r.written))
         return transferFailed(e);
-    r.written = statusOf(fs, target);
     return r;
 }
 
@@ -152,7 +140,9 @@ Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString
         if (!renamedSource && e.code != EXDEV) return transferFailed(e);
     }
     FileStatus copied;
-    if (!renamedSource && !fs.CopyToTemporary(source, folder, &tmp, &e, &copied)) return transferFailed(e);
+    std::optional<FileStatus> written = before;  // a renamed source is the file itself
+    if (!renamedSource && !fs.CopyToTemporary(source, folder, &tmp, &e, &copied, &written))
+        return transferFailed(e);
     // A move across file systems removes the source now, while the old destination is still
     // untouched: a source that cannot be removed (read-only media) stops here cleanly. Later
     // failures copy the source back from the complete temporary.
@@ -193,7 +183,7 @@ Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString
     }
     Result r = Result::made(kind == Kind::Copy ? Action::CopiedOver : Action::MovedOver, source, destination);
     r.sourceStatus = before;
-    r.written = renamedSource ? std::optional<FileStatus>(before) : statusOf(fs, destination);
+    r.written = written;
     r.trashEntry = replaced;
     r.replacedForGood = deletion == Deletion::Directly;
     return r;

@@ -181,7 +181,8 @@ bool FileSystem::UnchangedSince(const QString& path, const FileStatus& before, F
 }
 
 bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
-                                 QString* temporary, FsError* err, FileStatus* copied) {
+                                 QString* temporary, FsError* err, FileStatus* copied,
+                                 std::optional<FileStatus>* written) {
     FileStatus st;
     if (!Stat(source, &st, err)) return false;
     if (!st.isRegular) {
@@ -232,13 +233,18 @@ bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
     }
     *temporary = tmp;
     if (copied) *copied = st;
+    if (written) {
+        FileStatus now;
+        if (Stat(tmp, &now, &ignored)) *written = now;
+        else written->reset();
+    }
     return true;
 }
 
 bool FileSystem::Copy(const QString& source, const QString& destination, FsError* err,
-                      bool replace, FileStatus* copied) {
+                      bool replace, FileStatus* copied, std::optional<FileStatus>* written) {
     QString tmp;
-    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err, copied)) return false;
+    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err, copied, written)) return false;
     if (!(replace ? RenameReplace(tmp, destination, err) : RenameNoReplace(tmp, destination, err))) {
         FsError ignored;
         Unlink(tmp, &ignored);
@@ -247,7 +253,8 @@ bool FileSystem::Copy(const QString& source, const QString& destination, FsError
     return true;
 }
 
-bool FileSystem::Move(const QString& source, const QString& destination, FsError* err) {
+bool FileSystem::Move(const QString& source, const QString& destination, FsError* err,
+                      std::optional<FileStatus>* written) {
     FsError e;
     if (RenameNoReplace(source, destination, &e)) return true;
     if (e.code != EXDEV) {
@@ -259,7 +266,7 @@ bool FileSystem::Move(const QString& source, const QString& destination, FsError
     // writing would lose what it writes after the copy: it stays, the copy goes.
     QString tmp;
     FileStatus copied;
-    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err, &copied)) return false;
+    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err, &copied, written)) return false;
     FsError ignored;
     if (!RenameNoReplace(tmp, destination, err)) {
         Unlink(tmp, &ignored);

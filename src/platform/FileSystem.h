@@ -1,6 +1,8 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+
+#include <optional>
 #include <QStringList>
 
 #include <cstdint>
@@ -101,20 +103,26 @@ public:
     // failure the destination is untouched and no temporary remains.
     // With `replace` false an existing `destination` (even one that appeared after the caller
     // looked) is left alone and the copy fails with EEXIST. `*copied`, when given, receives the
-    // source's status taken before its bytes were read.
+    // source's status taken before its bytes were read; `*written` that of the new file.
     bool Copy(const QString& source, const QString& destination, FsError* err, bool replace = true,
-              FileStatus* copied = nullptr);
+              FileStatus* copied = nullptr, std::optional<FileStatus>* written = nullptr);
     // Moves `source` to the full path `destination`, never replacing an existing file (EEXIST).
     // Across file systems: copy as above into place, then remove the source, but only if it is
     // still the file that was copied (UnchangedSince); if it changed or cannot be removed the
     // copy is taken back. On failure the source stays where it was and nothing new remains
-    // under any name.
-    bool Move(const QString& source, const QString& destination, FsError* err);
+    // under any name. `*written`, when given and the move had to copy, receives the status of
+    // the copy now at `destination`.
+    bool Move(const QString& source, const QString& destination, FsError* err,
+              std::optional<FileStatus>* written = nullptr);
     // Copies `source` into `folder` under a fresh temporary name (complete, fsynced, closed)
     // and returns that name in `*temporary`; `*copied`, when given, receives the source's
     // status taken before its bytes were read. On failure nothing remains.
+    // `*written`, when given, receives the temporary's status, looked at under the name only this
+    // call knows, so it is the file written: a rename into place keeps its device and inode. It
+    // stays empty when the look fails, which fails nothing.
     bool CopyToTemporary(const QString& source, const QString& folder, QString* temporary,
-                         FsError* err, FileStatus* copied = nullptr);
+                         FsError* err, FileStatus* copied = nullptr,
+                         std::optional<FileStatus>* written = nullptr);
     // True when `path` is still the file `before` described: same device and inode, size,
     // modification and change time. A file another program is still writing (a download, a
     // camera import) fails this, and then *err says so (ChangedWhileCopied).

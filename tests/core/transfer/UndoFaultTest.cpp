@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstdio>
 #include <functional>
 
 #include "FakeFileSystem.h"
@@ -186,6 +187,32 @@ TEST_F(UndoFaultTest, WhatStandsInTheWayIsToldAndNothingMoves) {
     ASSERT_TRUE(trashed.done());
     EXPECT_EQ(Transfer::undo(lost, trashed).status, Status::TrashEntryUnknown);
     EXPECT_EQ(RawContents(TrashFolder() + "/files").size(), 1u);
+}
+
+// Another program puts its own file at the copy's name the moment the copy lands: the undo must
+// not take that file for the copy.
+TEST_F(UndoFaultTest, AFileSwappedInAsTheCopyLandsIsNotTakenForIt) {
+    Done(Op::Copy, tmp.path());  // fresh folders
+    EmptyFolder(dst_);
+    const QByteArray target = QFile::encodeName(dst_ + "/" + kName);
+    const QByteArray theirs = QFile::encodeName(tmp.file("theirs"));
+    bool landed = false;
+    auto swapIn = [&] {
+        landed = false;
+        WriteRaw(theirs, "theirs");
+        ASSERT_EQ(::rename(theirs.constData(), target.constData()), 0);
+    };
+    PosixFileSystem real;
+    FakeFileSystem fs(real);
+    fs.beforeCall = [&](Call call, const QString& path) {
+        if (landed) swapIn();
+        landed = (call == Call::RenameNoReplace || call == Call::RenameReplace) && !path.endsWith(kName);
+    };
+    const Result done = Transfer::copy(fs, src_ + "/" + kName, dst_ + "/", false);
+    ASSERT_TRUE(done.done());
+    if (landed) swapIn();
+    EXPECT_EQ(Transfer::undo(real, done).status, Status::CopyChanged);
+    EXPECT_EQ(RawContents(dst_), (Contents{{QFile::encodeName(kName), "theirs"}}));
 }
 
 // The trash already holds a file of that name: the entry made is found all the same, and the
