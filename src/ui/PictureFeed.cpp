@@ -104,18 +104,11 @@ bool PictureFeed::load(const QString& path) {
     offset_.moveTo(0, 0);
     picture_ = PictureBuffer();
 
-    // The picture may have been decoded ahead; the flags follow the same rules either way.
-    bool decoded;
+    // The picture may have been decoded ahead; the flags follow the same rules either way. A
+    // PNG without the plug-in fails to decode like any other file, so the digit keys never act
+    // on a file that is not on screen.
     DecodedPicture picture;
-    if (path.right(3).compare(QLatin1String("png"), Qt::CaseInsensitive) != 0 ||
-        session_.pngPluginAvailable()) {
-        decoded = obtain(path, &picture);
-    } else {
-        // Nothing can decode it: a failure like any other, so the digit keys never act on a
-        // file that is not on screen.
-        decoded = false;
-    }
-    if (!decoded) {
+    if (!obtain(path, &picture)) {
         picture_ = PictureBuffer();
         prefetchAround();
         return false;
