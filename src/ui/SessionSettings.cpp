@@ -40,7 +40,6 @@ std::optional<WindowPlacement> SessionSettings::load(const QString& programDir, 
     // Only a regular file can be loaded; anything else there (a folder, a pipe) is no plug-in.
     session.resetModes(fs.IsRegularFile(QStringLiteral("dll/ifPNG.spi")));
     if (!fs.Exists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
-    if (library.pageCount() < 1) addDefaultPage(library);
     library.settleCurrentPage(lastRun.currentPage.value_or(0));
     return lastRun.placement;
 }
