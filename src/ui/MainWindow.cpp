@@ -58,11 +58,6 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
         drops_->takeDropsOn(w);
     overviewPanel_->installEventFilter(new FocusHandOver(this, imageView_));
     installKeyRouting();
-    // The feed watches for held keys after the key routing, so it sees each key event first.
-    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(overviewPanel_),
-                       static_cast<QWidget*>(imageView_), static_cast<QWidget*>(statusLabel_),
-                       centralWidget()})
-        feed_->watchKeysOf(w);
     // The designed client size (below the menu bar); a saved placement replaces it while
     // loading.
     resize(ViewGeometry::kDesignedClientWidth,
