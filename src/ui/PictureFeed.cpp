@@ -53,6 +53,11 @@ void noteFirstPaints(bool holdsPicture) {
     picture = picture || holdsPicture;
 }
 
+// The position next to `at` in `direction` (+1 forwards, -1 backwards), wrapping around.
+int32_t neighbour(const ImageList& list, int32_t at, int direction) {
+    return direction > 0 ? list.after(at) : list.before(at);
+}
+
 }  // namespace
 
 PictureFeed::PictureFeed(SortingSession& session, ImageView& view, QWidget& window)
@@ -204,11 +209,10 @@ void PictureFeed::prefetchAround() {
     const int32_t i = list.position();
     if (count <= 0 || i < 1 || i > count) return;
     const int dir = direction_;
-    auto step = [&list](int32_t at, int d) { return d > 0 ? list.after(at) : list.before(at); };
     const QSize cover = coverView();
-    const int32_t ahead = step(i, dir);
+    const int32_t ahead = neighbour(list, i, dir);
     std::vector<Prefetcher::Job> jobs;
-    for (int32_t j : {ahead, step(i, -dir), step(ahead, dir)})
+    for (int32_t j : {ahead, neighbour(list, i, -dir), neighbour(list, ahead, dir)})
         if (j != i) jobs.push_back({list.pathAt(j), cover});
     prefetcher_.request(list.shownPath(), jobs, session_.pngPluginAvailable(), false);
     plannedCover_ = cover;
@@ -243,6 +247,6 @@ bool PictureFeed::skipsHeldStep(int direction) {
     direction_ = direction;
     const ImageList& list = session_.list();
     if (!held || list.count() <= 0) return false;
-    const int32_t target = direction > 0 ? list.after(list.position()) : list.before(list.position());
-    return prefetcher_.statusOf(list.pathAt(target), coverView()) == Prefetcher::Status::Pending;
+    const QString target = list.pathAt(neighbour(list, list.position(), direction));
+    return prefetcher_.statusOf(target, coverView()) == Prefetcher::Status::Pending;
 }
