@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QMetaObject>
 #include <QPalette>
 
 #include "FileDrops.h"
@@ -37,7 +38,7 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
       programDir_(programDir),
       startPath_(startPath),
       session_(services.fileSystem),
-      lister_(services.listFolder, this) {
+      lister_(services.listFolder) {
     setWindowTitle(QStringLiteral("Orvane"));
     buildWidgets();
     buildMenus();
@@ -58,11 +59,6 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
         drops_->takeDropsOn(w);
     overviewPanel_->installEventFilter(new FocusHandOver(this, imageView_));
     installKeyRouting();
-    // The feed watches for held keys after the key routing, so it sees each key event first.
-    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(overviewPanel_),
-                       static_cast<QWidget*>(imageView_), static_cast<QWidget*>(statusLabel_),
-                       centralWidget()})
-        feed_->watchKeysOf(w);
     // The designed client size (below the menu bar); a saved placement replaces it while
     // loading.
     resize(ViewGeometry::kDesignedClientWidth,
@@ -110,7 +106,15 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::connectSession() {
-    session_.setLister([this](const QString& folder, bool png) { return lister_.list(folder, png); });
+    session_.setLister([this](const QString& folder, bool png) {
+        const QStringList names = lister_.list(folder, png);
+        // A close asked for while the list was read comes once it is there.
+        if (closeWaiting_) {
+            closeWaiting_ = false;
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        }
+        return names;
+    });
     connect(&session_, &SortingSession::shownFileChanged, this, [this] {
         // The status bar is painted before a slow decode starts, without running other events.
         statusLabel_->repaint();
@@ -149,7 +153,7 @@ void MainWindow::layOut() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (session_.listing()) {
         // The list being read belongs to this window; the close follows it.
-        lister_.closeWhenListed();
+        closeWaiting_ = true;
         event->ignore();
         return;
     }

@@ -141,5 +141,6 @@ private:
     PictureOffset::HeldKeys slideKeys_{};  // Left, Up, Right, Down, Shift
 
     bool startMaximized_ = false;
+    bool closeWaiting_ = false;  // a close came while a folder was read (see closeEvent)
     bool unloaded_ = false;
 };

@@ -46,10 +46,13 @@ private:
 
 void MainWindow::installKeyRouting() {
     auto* router = new KeyRouter(this);
-    installEventFilter(router);
-    for (QWidget* w : {static_cast<QWidget*>(overviewPanel_), static_cast<QWidget*>(imageView_),
-                       static_cast<QWidget*>(statusLabel_), centralWidget()})
+    // The feed watches for held keys after the router, so it sees each key event first.
+    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(overviewPanel_),
+                       static_cast<QWidget*>(imageView_), static_cast<QWidget*>(statusLabel_),
+                       centralWidget()}) {
         w->installEventFilter(router);
+        feed_->watchKeysOf(w);
+    }
 }
 
 void MainWindow::onKeyPress(int k, int16_t shift) {

@@ -53,6 +53,11 @@ void noteFirstPaints(bool holdsPicture) {
     picture = picture || holdsPicture;
 }
 
+// The position next to `at` in `direction` (+1 forwards, -1 backwards), wrapping around.
+int32_t neighbour(const ImageList& list, int32_t at, int direction) {
+    return direction > 0 ? list.after(at) : list.before(at);
+}
+
 }  // namespace
 
 PictureFeed::PictureFeed(SortingSession& session, ImageView& view, QWidget& window)
@@ -104,18 +109,11 @@ bool PictureFeed::load(const QString& path) {
     offset_.moveTo(0, 0);
     picture_ = PictureBuffer();
 
-    // The picture may have been decoded ahead; the flags follow the same rules either way.
-    bool decoded;
+    // The picture may have been decoded ahead; the flags follow the same rules either way. A
+    // PNG without the plug-in fails to decode like any other file, so the digit keys never act
+    // on a file that is not on screen.
     DecodedPicture picture;
-    if (path.right(3).compare(QLatin1String("png"), Qt::CaseInsensitive) != 0 ||
-        session_.pngPluginAvailable()) {
-        decoded = obtain(path, &picture);
-    } else {
-        // Nothing can decode it: a failure like any other, so the digit keys never act on a
-        // file that is not on screen.
-        decoded = false;
-    }
-    if (!decoded) {
+    if (!obtain(path, &picture)) {
         picture_ = PictureBuffer();
         prefetchAround();
         return false;
@@ -211,11 +209,10 @@ void PictureFeed::prefetchAround() {
     const int32_t i = list.position();
     if (count <= 0 || i < 1 || i > count) return;
     const int dir = direction_;
-    auto step = [&list](int32_t at, int d) { return d > 0 ? list.after(at) : list.before(at); };
     const QSize cover = coverView();
-    const int32_t ahead = step(i, dir);
+    const int32_t ahead = neighbour(list, i, dir);
     std::vector<Prefetcher::Job> jobs;
-    for (int32_t j : {ahead, step(i, -dir), step(ahead, dir)})
+    for (int32_t j : {ahead, neighbour(list, i, -dir), neighbour(list, ahead, dir)})
         if (j != i) jobs.push_back({list.pathAt(j), cover});
     prefetcher_.request(list.shownPath(), jobs, session_.pngPluginAvailable(), false);
     plannedCover_ = cover;
@@ -250,6 +247,6 @@ bool PictureFeed::skipsHeldStep(int direction) {
     direction_ = direction;
     const ImageList& list = session_.list();
     if (!held || list.count() <= 0) return false;
-    const int32_t target = direction > 0 ? list.after(list.position()) : list.before(list.position());
-    return prefetcher_.statusOf(list.pathAt(target), coverView()) == Prefetcher::Status::Pending;
+    const QString target = list.pathAt(neighbour(list, list.position(), direction));
+    return prefetcher_.statusOf(target, coverView()) == Prefetcher::Status::Pending;
 }

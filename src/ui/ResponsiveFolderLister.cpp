@@ -1,7 +1,6 @@
 #include "ResponsiveFolderLister.h"
 
 #include <QApplication>
-#include <QMetaObject>
 
 #include <chrono>
 #include <future>
@@ -9,9 +8,8 @@
 
 #include "ImageList.h"
 
-ResponsiveFolderLister::ResponsiveFolderLister(ListFolder listFolder, QWidget* window)
-    : listFolder_(listFolder ? std::move(listFolder) : ListFolder(&ImageList::listFolder)),
-      window_(window) {}
+ResponsiveFolderLister::ResponsiveFolderLister(ListFolder listFolder)
+    : listFolder_(listFolder ? std::move(listFolder) : ListFolder(&ImageList::listFolder)) {}
 
 QStringList ResponsiveFolderLister::list(const QString& folder, bool png) {
     std::future<QStringList> listed;
@@ -31,9 +29,5 @@ QStringList ResponsiveFolderLister::list(const QString& folder, bool png) {
         listed.wait_for(std::chrono::milliseconds(15));
     }
     QApplication::restoreOverrideCursor();
-    if (closeWaiting_) {
-        closeWaiting_ = false;
-        if (window_) QMetaObject::invokeMethod(window_, &QWidget::close, Qt::QueuedConnection);
-    }
     return listed.get();
 }

@@ -1,8 +1,6 @@
 #pragma once
-#include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <QWidget>
 
 #include <functional>
 
@@ -13,16 +11,11 @@
 class ResponsiveFolderLister {
 public:
     using ListFolder = std::function<QStringList(const QString& folder, bool pngPluginAvailable)>;
-    // `listFolder` empty: ImageList::listFolder. `window` is closed by closeWhenListed.
-    ResponsiveFolderLister(ListFolder listFolder, QWidget* window);
+    // `listFolder` empty: ImageList::listFolder.
+    explicit ResponsiveFolderLister(ListFolder listFolder);
 
     QStringList list(const QString& folder, bool pngPluginAvailable);
-    // The window was asked to close while a folder is read: the list belongs to it, so the
-    // close comes once the list is there.
-    void closeWhenListed() { closeWaiting_ = true; }
 
 private:
     ListFolder listFolder_;
-    QPointer<QWidget> window_;
-    bool closeWaiting_ = false;
 };

@@ -6,6 +6,7 @@
 #include "FileSystem.h"
 #include "LibraryFiles.h"
 #include "LibraryMessages.h"
+#include "PngPlugin.h"
 #include "SortingSession.h"
 
 namespace {
@@ -38,9 +39,8 @@ std::optional<WindowPlacement> SessionSettings::load(const QString& programDir, 
 
     PosixFileSystem fs;
     // Only a regular file can be loaded; anything else there (a folder, a pipe) is no plug-in.
-    session.resetModes(fs.IsRegularFile(QStringLiteral("dll/ifPNG.spi")));
+    session.resetModes(fs.IsRegularFile(QString::fromLatin1(PngPlugin::kPluginPath)));
     if (!fs.Exists(QStringLiteral("config/"))) QDir().mkdir(QStringLiteral("config"));
-    if (library.pageCount() < 1) addDefaultPage(library);
     library.settleCurrentPage(lastRun.currentPage.value_or(0));
     return lastRun.placement;
 }
