@@ -12,6 +12,7 @@
 #include "ImageView.h"
 #include "PathOpener.h"
 #include "PictureFeed.h"
+#include "TransferMessages.h"
 #include "ViewGeometry.h"
 
 namespace {
@@ -122,8 +123,10 @@ void MainWindow::connectSession() {
     });
     connect(&session_, &SortingSession::statusChanged, this, &MainWindow::updateStatusText);
     connect(&session_, &SortingSession::pageChanged, this, &MainWindow::showOverview);
-    connect(&session_, &SortingSession::resultReady, this, &MainWindow::showResult);
-    connect(&session_, &SortingSession::undoReady, this, &MainWindow::showUndoResult);
+    connect(&session_, &SortingSession::resultReady, this,
+            [this](const Transfer::Result& result) { showMessage(Transfer::messageFor(result)); });
+    connect(&session_, &SortingSession::undoReady, this,
+            [this](const Transfer::UndoResult& result) { showMessage(Transfer::messageFor(result)); });
 }
 
 Prefetcher& MainWindow::prefetcher() const { return feed_->prefetcher(); }

@@ -108,8 +108,8 @@ private:
     void shutDown();
     // The image view's size once the window is shown as placed, for decoding while loading.
     QSize expectedViewSize() const;
-    void showResult(const Transfer::Result& result);
-    void showUndoResult(const Transfer::UndoResult& result);
+    // The message of a transfer's, delete's or undo's result, when it has one.
+    void showMessage(const QString& text);
     // The menu ファイル.
     void openFile();
     void openFolder();

@@ -17,12 +17,6 @@ void MainWindow::deleteShown() {
 
 void MainWindow::undoLast() { session_.undoLast(); }
 
-void MainWindow::showUndoResult(const Transfer::UndoResult& result) {
-    const QString text = Transfer::messageFor(result);
-    if (!text.isEmpty()) services_.msgBox->Show(text);
-}
-
-void MainWindow::showResult(const Transfer::Result& result) {
-    const QString text = Transfer::messageFor(result);
+void MainWindow::showMessage(const QString& text) {
     if (!text.isEmpty()) services_.msgBox->Show(text);
 }
