@@ -111,6 +111,44 @@ void applyRenamingLine(int16_t count, const QString fields[7], FolderLibrary& li
     s.nextNumber = *nextNumber;
 }
 
+QString extrasFilePath(const QString& programDir) {
+    return LibraryFiles::configFilePath(programDir, QStringLiteral("設定_拡張.ini"));
+}
+
+// The widest panel a drag can leave: any real screen's width is below it.
+constexpr int32_t kWidestPanel = 16384;
+
+void applyExtrasLine(int16_t count, const QString fields[7], Options& options) {
+    if (count < 2) return;
+    const QString key = fields[0].toLower();
+    const auto value = int32Of(strictNumber(fields[1]));
+    if (!value) return;
+    const std::pair<const char*, bool*> switches[] = {
+        {"extraformats", &options.extraFormats},
+        {"transferlog", &options.transferLog},
+    };
+    for (const auto& [name, target] : switches) {
+        if (key != QLatin1String(name)) continue;
+        if (*value == 0 || *value == 1) *target = (*value == 1);
+        return;
+    }
+    if (key == QLatin1String("panelwidth") && *value > 0 && *value <= kWidestPanel)
+        options.panelWidth = *value;
+}
+
+void loadExtras(const QString& programDir, Options& options) {
+    applyLines(extrasFilePath(programDir), [&](int16_t count, const QString fields[7]) {
+        applyExtrasLine(count, fields, options);
+    });
+}
+
+std::optional<SaveFailure> saveExtras(const QString& programDir, const Options& o) {
+    QStringList lines;
+    lines << keyLine("ExtraFormats", o.extraFormats ? 1 : 0) << keyLine("TransferLog", o.transferLog ? 1 : 0);
+    if (o.panelWidth > 0) lines << keyLine("PanelWidth", o.panelWidth);
+    return LibraryFiles::saveLines(extrasFilePath(programDir), lines);
+}
+
 void loadOptions(const QString& programDir, Options& options, LastRun* lastRun) {
     applyLines(optionsFilePath(programDir), [&](int16_t count, const QString fields[7]) {
         applyOptionsLine(count, fields, options, lastRun);

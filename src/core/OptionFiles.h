@@ -47,6 +47,14 @@ void loadRenaming(const QString& programDir, FolderLibrary& library);
 // Rewrites the renaming file: one line per slot of every page.
 std::optional<SaveFailure> saveRenaming(const QString& programDir, const FolderLibrary& library);
 
+// Orvane's own settings, "<programDir>/config/設定_拡張.ini": lines `"Key",value` in the form
+// of the options file. Loading applies the known keys with usable values over `options` and
+// skips every other line; saving rewrites the whole file.
+QString extrasFilePath(const QString& programDir);
+void loadExtras(const QString& programDir, Options& options);
+std::optional<SaveFailure> saveExtras(const QString& programDir, const Options& options);
+void applyExtrasLine(int16_t count, const QString fields[7], Options& options);
+
 // Applies one split line (see SettingsLine::split) of either file. Keys are matched without
 // regard to case; a line of an unknown key, or whose values cannot be held, changes nothing.
 void applyOptionsLine(int16_t count, const QString fields[7], Options& options, LastRun* lastRun);

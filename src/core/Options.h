@@ -16,5 +16,11 @@ struct Options {
     int16_t continueNumbers = 0;     // 1: renaming slots continue from their next number
     bool fitToView = false;          // the picture is fitted to the view
 
+    // Orvane's own settings beyond these, kept in a file of their own (OptionFiles::loadExtras);
+    // each starts off, so the program behaves as the old one did until the user turns it on.
+    bool extraFormats = false;   // .jpeg .webp .tif .heic .avif and camera RAW listed and shown
+    bool transferLog = false;    // every action appended to the transfer record file
+    int32_t panelWidth = 0;      // the overview panel's width after a drag; 0: the standard width
+
     bool deletesToTrash() const { return deleteMode == 0; }
 };

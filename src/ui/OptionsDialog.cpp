@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMouseEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +26,25 @@ constexpr int kLabelHeight = 17;
 const QString kUpdate = QStringLiteral("update");
 const QString kDelete = QStringLiteral("delete");
 const QString kInterface = QStringLiteral("interface");
+
+// The text of a switch too long for one line of the page: a label that wraps, and a click on
+// it toggles its box as a click on the box's own text would.
+class SwitchLabel : public QLabel {
+public:
+    SwitchLabel(const QString& text, QCheckBox* box, QWidget* parent) : QLabel(text, parent), box_(box) {
+        setWordWrap(true);
+        setBuddy(box);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLabel::mouseReleaseEvent(event);
+        if (box_->isEnabled()) box_->click();
+    }
+
+private:
+    QCheckBox* box_;
+};
 
 }  // namespace
 
@@ -86,6 +106,11 @@ void OptionsDialog::buildWidgets() {
     connect(continueNumbersBox_, &QCheckBox::clicked, this,
             [this] { continueNumbersBox_->setTristate(false); });
 
+    extraFormatsBox_ = addSwitch(QStringLiteral("extraFormats"),
+                                 QStringLiteral("その他の画像形式も表示する (.jpeg .webp .tif .heic .avif RAW)"));
+    transferLogBox_ = addSwitch(QStringLiteral("transferLog"),
+                                QStringLiteral("転送の記録をファイルに残す (config/転送記録.tsv)"));
+
     okButton_ = new QPushButton(QStringLiteral("決定"), this);
     okButton_->setObjectName(QStringLiteral("ok"));
     okButton_->setGeometry(256, 240, 73, 25);
@@ -103,6 +128,28 @@ void OptionsDialog::buildWidgets() {
     connect(pageTree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item) optionPageChosen(item->data(0, Qt::UserRole).toString());
     });
+}
+
+QCheckBox* OptionsDialog::addSwitch(const QString& objectName, const QString& text) {
+    auto* box = new QCheckBox(this);
+    box->setObjectName(objectName);
+    box->setAccessibleName(text);
+    auto* label = new SwitchLabel(text, box, this);
+    label->setObjectName(objectName + QStringLiteral("Text"));
+    box->hide();
+    label->hide();
+    return box;
+}
+
+void OptionsDialog::placeSwitch(QCheckBox* box, bool checked, int top) {
+    constexpr int kBoxWidth = 20;
+    constexpr int kTextWidth = kClientWidth - 8 - 168 - kBoxWidth;
+    box->setChecked(checked);
+    box->setGeometry(168, top, kBoxWidth, kLabelHeight + 4);
+    box->show();
+    auto* label = findChild<QLabel*>(box->objectName() + QStringLiteral("Text"));
+    label->setGeometry(168 + kBoxWidth, top + 2, kTextWidth, label->heightForWidth(kTextWidth));
+    label->show();
 }
 
 void OptionsDialog::startUp() {
@@ -141,6 +188,10 @@ void OptionsDialog::resetOptionPage() {
     continueNumbersBox_->hide();
     continueNumbersBox_->setTristate(false);
     continueNumbersBox_->setChecked(false);
+    for (QCheckBox* box : {extraFormatsBox_, transferLogBox_}) {
+        box->hide();
+        findChild<QLabel*>(box->objectName() + QStringLiteral("Text"))->hide();
+    }
     for (QLabel* label : captions_) {
         label->hide();
         label->setEnabled(true);
@@ -233,6 +284,8 @@ void OptionsDialog::showOptionPage(const QString& key) {
         placeCaption(0, QStringLiteral("カーソルキーの設定"), 168, 40, 0, false);
         placeList(0, {QStringLiteral("画像のスライド"), QStringLiteral("↑↓：グループ移動、←→：画像選択")},
                   w.arrowKeyMode, 168, 58, 225);
+        placeSwitch(extraFormatsBox_, w.extraFormats, 96);
+        placeSwitch(transferLogBox_, w.transferLog, 140);
     }
 }
 
@@ -255,6 +308,8 @@ void OptionsDialog::storeOptionPage() {
         w.confirmDelete = pickedValue(1, w.confirmDelete);
     } else if (currentPageKey_ == kInterface) {
         w.arrowKeyMode = pickedValue(0, w.arrowKeyMode);
+        w.extraFormats = extraFormatsBox_->isChecked();
+        w.transferLog = transferLogBox_->isChecked();
     }
 }
 
@@ -285,5 +340,6 @@ void OptionsDialog::okClicked() {
     reportSaveFailure(*services_.msgBox,
                       OptionFiles::saveOptions(programDir_, o, library_.currentPage(),
                                                placement_ ? placement_() : WindowPlacement()));
+    reportSaveFailure(*services_.msgBox, OptionFiles::saveExtras(programDir_, o));
     accept();
 }

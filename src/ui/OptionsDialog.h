@@ -19,7 +19,7 @@ class QTreeWidget;
 
 // The options dialog: three settings pages chosen from a tree, edits kept in WorkingOptions
 // until "決定" copies them into its options, adjusts the next numbers of its library's slots
-// and writes the options file; the owner then takes both back (accepted()). "キャンセル" or
+// and writes the options file and Orvane's own settings file; the owner then takes both back (accepted()). "キャンセル" or
 // the title bar's close changes and writes nothing.
 class OptionsDialog : public QDialog {
     Q_OBJECT
@@ -68,6 +68,9 @@ public:
     QComboBox* arrowKeysBox() const { return lists_[0]; }        // "interface"
     QLineEdit* connectorBox() const { return connectorBox_; }
     QCheckBox* continueNumbersBox() const { return continueNumbersBox_; }
+    // Orvane's own switches, on the "interface" page; their texts wrap in a label beside them.
+    QCheckBox* extraFormatsBox() const { return extraFormatsBox_; }
+    QCheckBox* transferLogBox() const { return transferLogBox_; }
     QPushButton* okButton() const { return okButton_; }
     QPushButton* cancelButton() const { return cancelButton_; }
 
@@ -78,6 +81,8 @@ private:
     void placeCaption(int i, const QString& text, int left, int top, int width, bool right);
     void placeList(int i, const QStringList& entries, int value, int left, int top, int width);
     int16_t pickedValue(int i, int16_t keep) const;
+    QCheckBox* addSwitch(const QString& objectName, const QString& text);
+    void placeSwitch(QCheckBox* box, bool checked, int top);
 
     Services services_;
     QString programDir_;
@@ -93,6 +98,8 @@ private:
     std::array<QComboBox*, 3> lists_{};
     QLineEdit* connectorBox_ = nullptr;
     QCheckBox* continueNumbersBox_ = nullptr;
+    QCheckBox* extraFormatsBox_ = nullptr;
+    QCheckBox* transferLogBox_ = nullptr;
     QPushButton* okButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
 };

@@ -35,6 +35,7 @@ std::optional<WindowPlacement> SessionSettings::load(const QString& programDir, 
     library.resetRenaming();
     LastRun lastRun;
     OptionFiles::loadOptions(programDir, session.options(), &lastRun);
+    OptionFiles::loadExtras(programDir, session.options());
     OptionFiles::loadRenaming(programDir, library);
 
     PosixFileSystem fs;
@@ -50,4 +51,5 @@ void SessionSettings::save(const QString& programDir, const SortingSession& sess
     reportSaveFailure(msg, OptionFiles::saveOptions(programDir, session.options(),
                                                     session.library().currentPage(), placement));
     reportSaveFailure(msg, OptionFiles::saveRenaming(programDir, session.library()));
+    reportSaveFailure(msg, OptionFiles::saveExtras(programDir, session.options()));
 }

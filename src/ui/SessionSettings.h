@@ -16,8 +16,8 @@ namespace SessionSettings {
 // placement option file 0 kept of the last run.
 std::optional<WindowPlacement> load(const QString& programDir, SortingSession& session);
 
-// Writes option file 0 (with `placement`) and the renaming file; a failure is reported
-// through `msg` and the other file is still written.
+// Writes option file 0 (with `placement`), the renaming file and Orvane's own settings; a
+// failure is reported through `msg` and the other files are still written.
 void save(const QString& programDir, const SortingSession& session, const WindowPlacement& placement,
           MsgBox& msg);
 

@@ -228,6 +228,25 @@ TEST_F(OptionFilesTest, ValuesThatCannotBeHeldSkipTheirLine) {
     EXPECT_EQ(library.page(2).folderSlots[9].nextNumber, 7);
 }
 
+TEST_F(OptionFilesTest, ExtrasFileRoundTripsAndSkipsWhatItCannotHold) {
+    options.extraFormats = true;
+    options.panelWidth = 260;
+    ASSERT_FALSE(OptionFiles::saveExtras(dir.path(), options));
+    EXPECT_EQ(dir.read("config/設定_拡張.ini"),
+              Cp932(QStringLiteral("\"ExtraFormats\",1\r\n\"TransferLog\",0\r\n\"PanelWidth\",260\r\n")));
+    // The options file does not take Orvane's own settings.
+    ASSERT_FALSE(OptionFiles::saveOptions(dir.path(), options, 0));
+    EXPECT_FALSE(dir.read("config/設定_オプション.ini").contains("ExtraFormats"));
+
+    dir.write("config/設定_拡張.ini", "\"transferlog\",1\r\n\"ExtraFormats\",2\r\n\"PanelWidth\",-4\r\n"
+                                       "\"PanelWidth\",abc\r\n\"Unknown\",1\r\n\"ExtraFormats\"\r\n");
+    Options loaded;
+    OptionFiles::loadExtras(dir.path(), loaded);
+    EXPECT_TRUE(loaded.transferLog);
+    EXPECT_FALSE(loaded.extraFormats);
+    EXPECT_EQ(loaded.panelWidth, 0);
+}
+
 TEST_F(OptionFilesTest, HostileFilesNeverCrashOrHang) {
     QByteArray huge;
     huge.reserve(20 * 1000 * 1000);

@@ -167,6 +167,26 @@ TEST_F(OptionsDialogTest, CancelChangesAndWritesNothing) {
     EXPECT_EQ(w->result(), QDialog::Rejected);
 }
 
+TEST_F(OptionsDialogTest, OwnSwitchesAreOffAndOkWritesThemToTheirOwnFile) {
+    auto w = Open();
+    w->optionPageChosen(QStringLiteral("interface"));
+    ASSERT_TRUE(w->extraFormatsBox()->isVisibleTo(w.get()));
+    EXPECT_FALSE(w->extraFormatsBox()->isChecked());
+    EXPECT_FALSE(w->transferLogBox()->isChecked());
+    // A click on the wrapped text toggles the box beside it.
+    auto* text = w->findChild<QLabel*>(QStringLiteral("extraFormatsText"));
+    ASSERT_TRUE(text);
+    EXPECT_LE(text->geometry().right(), 416 - 8);
+    QTest::mouseClick(text, Qt::LeftButton);
+    EXPECT_TRUE(w->extraFormatsBox()->isChecked());
+    w->optionPageChosen(QStringLiteral("update"));
+    EXPECT_FALSE(w->extraFormatsBox()->isVisibleTo(w.get()));
+    w->okButton()->click();
+    EXPECT_TRUE(Chosen().extraFormats);
+    EXPECT_FALSE(Chosen().transferLog);
+    EXPECT_TRUE(program.read("config/設定_拡張.ini").startsWith("\"ExtraFormats\",1\r\n"));
+}
+
 TEST_F(OptionsDialogTest, NewStartMovesOnlyIdleCountersAndForgettingClearsEveryCounter) {
     options.continueNumbers = 1;
     library.page(0).folderSlots[0].nextNumber = 1;  // switch off, at the old start: follows
