@@ -3,25 +3,6 @@
 #include "FileSystem.h"
 #include "NaturalOrder.h"
 
-namespace {
-bool endsWithImageExtension(QStringView name, bool png, Qt::CaseSensitivity cs) {
-    if (name.size() < 4) return false;
-    const QStringView tail = name.right(4);
-    return tail.compare(QLatin1String(".bmp"), cs) == 0 ||
-           tail.compare(QLatin1String(".jpg"), cs) == 0 ||
-           tail.compare(QLatin1String(".gif"), cs) == 0 ||
-           (png && tail.compare(QLatin1String(".png"), cs) == 0);
-}
-}  // namespace
-
-bool ImageList::hasImageExtension(const QString& name, bool png) {
-    return endsWithImageExtension(name, png, Qt::CaseInsensitive);
-}
-
-bool ImageList::isImageFileName(const QString& path, bool png) {
-    return endsWithImageExtension(path, png, Qt::CaseSensitive);
-}
-
 void ImageList::assign(const QString& folder, const QStringList& names) {
     folder_ = FsPath::WithSlash(folder);
     names_ = names;

@@ -8,16 +8,11 @@
 // Positions count from 1, as the user sees them; 0 while the list is empty.
 class ImageList {
 public:
-    // Case-insensitive test of the last four characters: ".bmp", ".jpg", ".gif", and ".png"
-    // only while the plug-in is present. Selects the names of a folder's list.
-    static bool hasImageExtension(const QString& name, bool pngPluginAvailable);
-    // The same four endings, exact case. For a single file opened by the dialog, a drop or the
-    // command line.
-    static bool isImageFileName(const QString& path, bool pngPluginAvailable);
-    // The names of the regular files (a link to one counts) directly in `folder` whose ending
-    // passes hasImageExtension, dot-files included, in NaturalOrder. Names the file system holds
-    // in bytes that are no valid text are left out. An unreadable folder gives an empty list.
-    static QStringList listFolder(const QString& folder, bool pngPluginAvailable);
+    // The names of the regular files (a link to one counts) directly in `folder` that
+    // ImageNames::isListed takes, dot-files included, in NaturalOrder. Names the file system
+    // holds in bytes that are no valid text are left out. An unreadable folder gives an empty
+    // list. Runs on a worker thread: everything it depends on comes in as values.
+    static QStringList listFolder(const QString& folder, bool pngPluginAvailable, bool extraFormats);
 
     // The list of `folder` (a final "/" is added) is now `names`; nothing is shown yet.
     void assign(const QString& folder, const QStringList& names);

@@ -10,28 +10,18 @@
 
 #include "FileSystem.h"
 #include "ImageList.h"
+#include "ImageNames.h"
 #include "NaturalOrder.h"
 
-namespace {
-// hasImageExtension on the last four bytes of a name.
-bool endsWithImageBytes(const char* tail, bool png) {
-    char t[4];
-    // ASCII folding: the C library's tolower follows the locale (Turkish has no dotted I).
-    for (int i = 0; i < 4; ++i) t[i] = (tail[i] >= 'A' && tail[i] <= 'Z') ? char(tail[i] + 32) : tail[i];
-    return std::memcmp(t, ".bmp", 4) == 0 || std::memcmp(t, ".jpg", 4) == 0 ||
-           std::memcmp(t, ".gif", 4) == 0 || (png && std::memcmp(t, ".png", 4) == 0);
-}
-}  // namespace
-
-QStringList ImageList::listFolder(const QString& folder, bool png) {
+QStringList ImageList::listFolder(const QString& folder, bool png, bool extra) {
     NaturalOrder::Collector names;
     DIR* dir = ::opendir(QFile::encodeName(FsPath::WithSlash(folder)).constData());
     if (!dir) return QStringList();
     const int fd = ::dirfd(dir);
     while (const dirent* e = ::readdir(dir)) {
-        // The four-character ending is ASCII, so the bytes can be tested before any decoding.
+        // The endings are ASCII, so the bytes can be tested before any decoding.
         const size_t len = std::strlen(e->d_name);
-        if (len < 4 || !endsWithImageBytes(e->d_name + len - 4, png)) continue;
+        if (!ImageNames::isListed(e->d_name, len, png, extra)) continue;
         // The entry's type answers for most entries without a further look-up; a link (to a
         // regular file it counts) and a file system that gives no type are asked with stat,
         // which never opens anything, so a pipe named y.jpg is passed over without blocking.

@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "FileSystem.h"
+#include "ImageNames.h"
 #include "Transfer.h"
 
 namespace {
@@ -34,7 +35,9 @@ void SortingSession::resetModes(bool pngPluginAvailable) {
 void SortingSession::listFolder(const QString& given) {
     const QString folder = FsPath::WithSlash(given);
     listing_ = true;
-    const QStringList names = lister_ ? lister_(folder, pngPlugin_) : ImageList::listFolder(folder, pngPlugin_);
+    const bool extra = options_.extraFormats;
+    const QStringList names =
+        lister_ ? lister_(folder, pngPlugin_, extra) : ImageList::listFolder(folder, pngPlugin_, extra);
     listing_ = false;
     list_.assign(folder, names);
 }
@@ -46,7 +49,8 @@ void SortingSession::openFolder(const QString& path) {
 }
 
 void SortingSession::openFile(const QString& given) {
-    if (listing_ || given.isEmpty() || !ImageList::isImageFileName(given, pngPlugin_)) return;
+    if (listing_ || given.isEmpty() || !ImageNames::isOpenable(given, pngPlugin_, options_.extraFormats))
+        return;
     const QString path = absolute(given);
     listFolder(FsPath::FolderOf(path));
     const int32_t position = list_.find(path);
@@ -58,6 +62,20 @@ void SortingSession::openFile(const QString& given) {
     }
     list_.setPosition(position);
     emit shownFileChanged();
+}
+
+void SortingSession::relistFolder() {
+    if (listing_ || list_.folder().isEmpty()) return;
+    const QString shown = list_.shownPath();
+    listFolder(list_.folder());
+    const int32_t position = shown.isEmpty() ? 0 : list_.find(shown);
+    if (position == 0) {
+        showFirst();
+        return;
+    }
+    // The same picture stays on screen: only the position and the count are new.
+    list_.setPosition(position);
+    emit statusChanged();
 }
 
 void SortingSession::openSlotFolder(int slot) {

@@ -25,7 +25,8 @@ class SortingSession : public QObject {
 public:
     // Lists a folder's image files in order (ImageList::listFolder by default). A window puts
     // one here that keeps painting while a slow folder is read.
-    using Lister = std::function<QStringList(const QString& folder, bool pngPluginAvailable)>;
+    using Lister =
+        std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats)>;
 
     explicit SortingSession(FileSystem* fileSystem, QObject* parent = nullptr);
 
@@ -59,8 +60,11 @@ public:
     void openFolder(const QString& path);
     // Opens the folder of the image file `path` and shows it; when the file is not in the list
     // (another letter case, no regular file, gone) the first entry. Names failing
-    // ImageList::isImageFileName are ignored.
+    // ImageNames::isOpenable are ignored.
     void openFile(const QString& path);
+    // Reads the open folder again (after the options changed what is listed): the shown file
+    // stays shown when it is still listed, else the first one is. Nothing without a folder.
+    void relistFolder();
     // Opens the folder of slot `slot` of the current page.
     void openSlotFolder(int slot);
 

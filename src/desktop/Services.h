@@ -15,5 +15,5 @@ struct Services {
     Pickers* pickers = nullptr;
     // Lists a folder's image files as ImageList::listFolder does (which runs when this is
     // empty); tests put a slow one here to stand for a network share.
-    std::function<QStringList(const QString& folder, bool pngPluginAvailable)> listFolder;
+    std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats)> listFolder;
 };

@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "FileSystem.h"
-#include "ImageList.h"
+#include "ImageNames.h"
 
 FileDrops::FileDrops(std::function<bool()> pngPluginAvailable, Open open)
     : pngPluginAvailable_(std::move(pngPluginAvailable)), open_(std::move(open)) {}
@@ -24,7 +24,9 @@ QString FileDrops::acceptedPath(const QMimeData* data, bool pngPluginAvailable) 
     const QString path = urls.first().toLocalFile();
     PosixFileSystem fs;
     if (path.isEmpty() || !fs.Exists(path)) return QString();
-    if (fs.IsDirectory(path) || ImageList::isImageFileName(path, pngPluginAvailable)) return path;
+    // Every picture ending is taken, whatever the options: one they leave out is answered with
+    // a word on where to turn it on (PathOpener), not by a drag that silently bounces.
+    if (fs.IsDirectory(path) || ImageNames::isOpenable(path, pngPluginAvailable, true)) return path;
     return QString();
 }
 

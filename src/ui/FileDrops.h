@@ -8,8 +8,9 @@ class QMimeData;
 class QWidget;
 
 // Takes drops of files and folders onto the window and its controls: only an existing folder,
-// or an existing image file, named first in a list of local files is accepted (as a copy), and
-// its path is handed on once the source's drag loop has ended.
+// or an existing image file (ImageNames::isOpenable with every ending on), named first in a
+// list of local files is accepted (as a copy), and its path is handed on once the source's
+// drag loop has ended.
 class FileDrops : public QObject {
 public:
     using Open = std::function<void(const QString& path)>;

@@ -107,8 +107,8 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::connectSession() {
-    session_.setLister([this](const QString& folder, bool png) {
-        const QStringList names = lister_.list(folder, png);
+    session_.setLister([this](const QString& folder, bool png, bool extra) {
+        const QStringList names = lister_.list(folder, png, extra);
         // A close asked for while the list was read comes once it is there.
         if (closeWaiting_) {
             closeWaiting_ = false;

@@ -2,6 +2,7 @@
 #include <optional>
 
 #include "DesktopFolders.h"
+#include "ImageNames.h"
 #include "MainWindow.h"
 #include "PathOpener.h"
 #include "Pickers.h"
@@ -25,9 +26,7 @@ void MainWindow::previousFile() {
 
 void MainWindow::openFile() {
     if (!services_.pickers) return;
-    const QString filter = session_.pngPluginAvailable()
-                               ? QStringLiteral("イメージファイル (*.bmp *.jpg *.gif *.png)")
-                               : QStringLiteral("イメージファイル (*.bmp *.jpg *.gif)");
+    const QString filter = ImageNames::dialogFilter(session_.pngPluginAvailable(), options().extraFormats);
     const QString name = services_.pickers->GetOpenFileName(this, filter);
     if (name.isEmpty()) return;
     openFileAt(name);

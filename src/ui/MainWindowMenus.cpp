@@ -95,10 +95,17 @@ void MainWindow::editOptions() {
     else
         dialog.exec();
     if (dialog.result() == QDialog::Accepted) {
+        const bool listedBefore = options().extraFormats;
         options() = dialog.options();
         library() = dialog.library();
+        // What is listed changed: the open folder shows it at once, as a user turning the
+        // switch expects, and the shown picture stays when it is still listed.
+        if (options().extraFormats != listedBefore) {
+            session_.relistFolder();
+            updateStatusText();
+        }
     }
-    // Nothing is refreshed: each option takes effect where it is next read.
+    // Nothing else is refreshed: each other option takes effect where it is next read.
 }
 
 void MainWindow::about() {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "FileSystem.h"
+#include "ImageNames.h"
 #include "MsgBox.h"
 #include "PictureFeed.h"
 #include "SortingSession.h"
@@ -16,10 +17,15 @@ PathOpener::PathOpener(SortingSession& session, PictureFeed& feed, QWidget& wind
 
 void PathOpener::openPath(const QString& path) {
     if (session_.listing()) return;
-    if (PosixFileSystem().IsDirectory(path))
+    if (PosixFileSystem().IsDirectory(path)) {
         session_.openFolder(path);
-    else
+    } else if (!session_.options().extraFormats && ImageNames::hasExtendedEnding(path)) {
+        if (msgBox_)
+            msgBox_->Show(QStringLiteral("この形式の画像は表示の対象外です。設定 > オプション で対象にできます"));
+        return;
+    } else {
         session_.openFile(path);
+    }
     feed_.draw(0);
 }
 

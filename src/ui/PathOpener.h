@@ -20,7 +20,8 @@ public:
                std::function<void()> statusChanged);
 
     // Opens `path` as a folder when it is one, else as a single image file; then draws. Passed
-    // over while a folder is being listed: that folder comes first.
+    // over while a folder is being listed: that folder comes first. A picture the options
+    // leave out (an extended ending with extraFormats off) is not opened but told about.
     void openPath(const QString& path);
     // Opens a path given on the command line (empty: none); a path that is neither an existing
     // regular file nor an existing folder is reported ("指定のパスが見つかりません").

@@ -10,11 +10,12 @@
 // queue until the list is there, as they would for a window that was busy.
 class ResponsiveFolderLister {
 public:
-    using ListFolder = std::function<QStringList(const QString& folder, bool pngPluginAvailable)>;
+    using ListFolder =
+        std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats)>;
     // `listFolder` empty: ImageList::listFolder.
     explicit ResponsiveFolderLister(ListFolder listFolder);
 
-    QStringList list(const QString& folder, bool pngPluginAvailable);
+    QStringList list(const QString& folder, bool pngPluginAvailable, bool extraFormats);
 
 private:
     ListFolder listFolder_;

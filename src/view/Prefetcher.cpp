@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "FileSystem.h"
+#include "ImageNames.h"
 #include "PngPlugin.h"
 #include "ViewGeometry.h"
 
@@ -17,9 +18,7 @@ std::mutex& pluginMutex() {
     return m;
 }
 
-bool isPngName(const QString& path) {
-    return path.right(3).compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
-}
+bool isPngName(const QString& path) { return ImageNames::formatOf(path) == ImageFormat::Png; }
 
 // Bytes a decode of `path` for `coverView` will take, from the header alone; -1 when unknown.
 int64_t estimateBytes(const QString& path, const QSize& coverView) {

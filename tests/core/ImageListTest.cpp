@@ -23,31 +23,11 @@ QByteArray Raw(const TempDir& dir, const char* name) {
 }
 }  // namespace
 
-TEST(ImageListNames, ExtensionTestsLookAtTheLastFourCharacters) {
-    EXPECT_TRUE(ImageList::hasImageExtension("a.jpg", false));
-    EXPECT_TRUE(ImageList::hasImageExtension("A.JPG", false));
-    EXPECT_TRUE(ImageList::hasImageExtension("x.BmP", false));
-    EXPECT_TRUE(ImageList::hasImageExtension(".gif", false));
-    EXPECT_FALSE(ImageList::hasImageExtension("a.jpeg", false));
-    EXPECT_FALSE(ImageList::hasImageExtension("jpg", false));
-    EXPECT_FALSE(ImageList::hasImageExtension("a.jpg ", false));
-    EXPECT_FALSE(ImageList::hasImageExtension("a.png", false));
-    EXPECT_TRUE(ImageList::hasImageExtension("a.PNG", true));
-
-    EXPECT_TRUE(ImageList::isImageFileName("/p/a.jpg", false));
-    EXPECT_FALSE(ImageList::isImageFileName("/p/a.JPG", false));
-    EXPECT_FALSE(ImageList::isImageFileName("/p/a.Gif", false));
-    EXPECT_FALSE(ImageList::isImageFileName("/p/a.png", false));
-    EXPECT_TRUE(ImageList::isImageFileName("/p/a.png", true));
-    EXPECT_FALSE(ImageList::isImageFileName("/p/a.PNG", true));
-    EXPECT_FALSE(ImageList::isImageFileName("/p/a.jpeg", true));
-}
-
 TEST(ImageListBuild, OddNamesOnlyRegularFilesInFileManagerOrder) {
     TempDir dir;
     for (const char* n : {"img10.jpg", "img2.jpg", "Img3.jpg", "a b.jpg", "*.jpg", "?.gif",
                           "[x].bmp", "new\nline.jpg", ".hidden.jpg", "UPPER.JPG", "photo.jpeg",
-                          "p.png", "notes.txt", "A.jpg", "a.jpg"})
+                          "p.png", "notes.txt", "A.jpg", "a.jpg", "IMG_1.HEIC", "x.heic.txt"})
         Touch(Raw(dir, n));
     Touch(Raw(dir, "bad\xff\xfe.jpg"));  // no valid text: cannot be named, so not listed
     ASSERT_EQ(::mkdir(Raw(dir, "x.jpg").constData(), 0700), 0);
@@ -55,7 +35,7 @@ TEST(ImageListBuild, OddNamesOnlyRegularFilesInFileManagerOrder) {
     ASSERT_EQ(::symlink(Raw(dir, "img2.jpg").constData(), Raw(dir, "link.jpg").constData()), 0);
     ASSERT_EQ(::symlink(Raw(dir, "gone").constData(), Raw(dir, "dead.jpg").constData()), 0);
 
-    const QStringList list = ImageList::listFolder(dir.path(), false);
+    const QStringList list = ImageList::listFolder(dir.path(), false, false);
     QStringList expectedSet = {"img10.jpg", "img2.jpg", "Img3.jpg", "a b.jpg", "*.jpg",
                                "?.gif", "[x].bmp", "new\nline.jpg", ".hidden.jpg", "UPPER.JPG",
                                "A.jpg", "a.jpg", "link.jpg"};
@@ -72,10 +52,14 @@ TEST(ImageListBuild, OddNamesOnlyRegularFilesInFileManagerOrder) {
     EXPECT_LT(list.indexOf("link.jpg"), list.indexOf("UPPER.JPG"));
 
     // With the plug-in the png is listed too.
-    EXPECT_TRUE(ImageList::listFolder(dir.path(), true).contains("p.png"));
+    EXPECT_TRUE(ImageList::listFolder(dir.path(), true, false).contains("p.png"));
+    // With the other formats on, their endings come in too, in any letter case.
+    const QStringList more = ImageList::listFolder(dir.path(), false, true);
+    EXPECT_EQ(more.size(), list.size() + 2);
+    EXPECT_TRUE(more.contains("photo.jpeg") && more.contains("IMG_1.HEIC"));
     // The slash is optional; a missing folder gives an empty list.
-    EXPECT_EQ(ImageList::listFolder(dir.path() + "/", false), list);
-    EXPECT_TRUE(ImageList::listFolder(dir.file("nowhere"), false).isEmpty());
+    EXPECT_EQ(ImageList::listFolder(dir.path() + "/", false, false), list);
+    EXPECT_TRUE(ImageList::listFolder(dir.file("nowhere"), false, false).isEmpty());
 }
 
 TEST(ImageListBuild, FolderNamesWithWildcardsAreLiteral) {
@@ -84,7 +68,7 @@ TEST(ImageListBuild, FolderNamesWithWildcardsAreLiteral) {
     QDir(dir.path()).mkdir("ab");
     Touch(Raw(dir, "ab/in-ab.jpg"));
     Touch(Raw(dir, "a*/in-star.jpg"));
-    EXPECT_EQ(ImageList::listFolder(dir.file("a*"), false), QStringList{"in-star.jpg"});
+    EXPECT_EQ(ImageList::listFolder(dir.file("a*"), false, false), QStringList{"in-star.jpg"});
     PosixFileSystem fs;
     EXPECT_TRUE(fs.IsDirectory(dir.file("a*")));
     EXPECT_FALSE(fs.IsDirectory(dir.file("a?")));
@@ -97,7 +81,7 @@ TEST(ImageListBuild, MoreThan32767Files) {
     const int n = 33000;
     const QByteArray base = QFile::encodeName(dir.path()) + "/f";
     for (int i = 0; i < n; ++i) Touch(base + QByteArray::number(i) + ".gif");
-    const QStringList list = ImageList::listFolder(dir.path(), false);
+    const QStringList list = ImageList::listFolder(dir.path(), false, false);
     ASSERT_EQ(list.size(), n);
     EXPECT_EQ(list.first(), "f0.gif");
     EXPECT_EQ(list.at(9), "f9.gif");

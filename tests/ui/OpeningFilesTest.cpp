@@ -1,6 +1,7 @@
 // The main window opening folders and files: the command line, a second start, the menus,
 // stepping and removing entries.
 #include <QAction>
+#include <QCheckBox>
 #include <QDialog>
 #include <QMenuBar>
 #include <QTest>
@@ -13,6 +14,7 @@
 
 #include "ImageList.h"
 #include "MainWindowFixture.h"
+#include "OptionsDialog.h"
 #include "PictureFeed.h"
 
 namespace {
@@ -25,10 +27,10 @@ using OpeningFiles = MainWindowWithPictures;
 TEST_F(OpeningFiles, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
     std::atomic<int> listings{0};
     std::atomic<int> delayMs{0};
-    services.listFolder = [&](const QString& folder, bool png) {
+    services.listFolder = [&](const QString& folder, bool png, bool extra) {
         ++listings;
         QThread::msleep(delayMs.load());
-        return ImageList::listFolder(folder, png);
+        return ImageList::listFolder(folder, png, extra);
     };
     MainWindow& f = start();
     f.show();
@@ -296,6 +298,62 @@ TEST_F(OpeningFiles, PngNeedsThePlugin) {
     dialogs.fileAnswers.push_back(QString());
     f.findChild<QAction*>("openFile")->trigger();
     EXPECT_EQ(dialogs.fileFilters.last(), QStringLiteral("イメージファイル (*.bmp *.jpg *.gif *.png)"));
+}
+
+// With the other formats off, a photo of theirs handed from outside is answered, not ignored;
+// once they are on, it opens.
+TEST_F(OpeningFiles, OtherFormatsFromOutsideAreToldAboutWhileOff) {
+    pics.write("IMG_4501.HEIC", "heic");
+    pics.write("IMG_4502.jpeg", TestImages::Encode(8, 8, "JPG"));
+    const QString told = QStringLiteral("この形式の画像は表示の対象外です。設定 > オプション で対象にできます");
+    MainWindow& f = start(pics.file("IMG_4501.HEIC"));
+    ASSERT_EQ(msg.shown.size(), 1u);
+    EXPECT_EQ(msg.shown[0].text, told);
+    EXPECT_EQ(f.session().list().count(), 0);
+    const std::unique_ptr<QMimeData> jpeg = files({pics.file("IMG_4502.jpeg")});
+    ASSERT_TRUE(dragAccepted(f.imageView(), jpeg.get()));
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, jpeg.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.imageView(), &drop);
+    ASSERT_EQ(msg.shown.size(), 2u);
+    EXPECT_EQ(msg.shown[1].text, told);
+    EXPECT_EQ(f.session().list().count(), 0);
+
+    f.options().extraFormats = true;
+    ASSERT_TRUE(dragAccepted(f.imageView(), jpeg.get()));  // a drop goes where a drag entered
+    QDropEvent again(QPointF(2, 2), Qt::CopyAction, jpeg.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.imageView(), &again);
+    EXPECT_EQ(msg.shown.size(), 2u);
+    EXPECT_EQ(f.statusLabel()->text(), barFor(6, 7, "IMG_4502.jpeg"));
+    EXPECT_TRUE(f.session().imageShown());
+}
+
+// Switching the option in the dialog lists the open folder again at once; the shown file stays
+// while it is listed, and the open-file dialog offers the same endings.
+TEST_F(OpeningFiles, SwitchingTheOtherFormatsListsTheFolderAgain) {
+    pics.write("IMG_4502.jpeg", TestImages::Encode(8, 8, "JPG"));
+    MainWindow& f = start(pics.path());
+    f.previousFile();
+    ASSERT_EQ(f.statusLabel()->text(), barFor(5, 5, "UP.JPG"));
+    bool extra = true;
+    f.runModal = [&extra](QDialog& d) {
+        auto& options = dynamic_cast<OptionsDialog&>(d);
+        options.optionPageChosen(QStringLiteral("interface"));
+        options.extraFormatsBox()->setChecked(extra);
+        options.okClicked();
+    };
+    auto* editOptions = f.findChild<QAction*>("editOptions");
+    editOptions->trigger();
+    EXPECT_EQ(f.statusLabel()->text(), barFor(6, 6, "UP.JPG"));
+    dialogs.fileAnswers.push_back(pics.file("IMG_4502.jpeg"));
+    f.findChild<QAction*>("openFile")->trigger();
+    EXPECT_TRUE(dialogs.fileFilters.last().contains(QStringLiteral(" *.heic *.HEIC ")));
+    EXPECT_EQ(f.statusLabel()->text(), barFor(5, 6, "IMG_4502.jpeg"));
+
+    // Off again: the shown file is no longer listed, so the first one is shown.
+    extra = false;
+    editOptions->trigger();
+    EXPECT_EQ(f.statusLabel()->text(), barFor(1, 5, "a1.bmp"));
+    EXPECT_TRUE(f.session().imageShown());
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST(FormatFileSize, CutsToTwoDecimals) {
 
 // A session showing the third of twelve files of /p/, with one page whose slot 4 is "Holiday".
 void ShowThirdOfTwelve(SortingSession& s) {
-    s.setLister([](const QString&, bool) {
+    s.setLister([](const QString&, bool, bool) {
         QStringList names;
         for (int i = 1; i <= 12; ++i) names << (i == 3 ? QStringLiteral("a.jpg") : QStringLiteral("f%1.jpg").arg(i));
         return names;
