@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include "ImageNames.h"
+
 namespace {
 // A hand-edited digit setting must not make names absurdly long.
 constexpr int kMaxDigits = 64;
@@ -35,6 +37,12 @@ int32_t freeIndividualNumber(const QStringList& folderNames, const QString& seqN
             return n;
     }
     return -1;
+}
+
+QString keptEnding(const QString& name) {
+    if (ImageNames::hasClassicEnding(name)) return name.right(4);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot);
 }
 
 QString freeNumberedName(const QString& stem, const QString& ending, const QString& connector,

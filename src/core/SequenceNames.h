@@ -21,6 +21,11 @@ int32_t freeIndividualNumber(const QStringList& folderNames, const QString& seqN
 QString individualBaseName(const QString& seqName, const QString& connector, int32_t n,
                            int16_t numberDigitsChoice);
 
+// The ending a renamed or numbered name keeps from the file's `name`: the last four characters
+// for the classic endings (ImageNames::hasClassicEnding), as always; for any other name all
+// from its last dot (".jpeg", ".heic"), so no ending loses its dot; empty without a dot.
+QString keptEnding(const QString& name);
+
 // Collision numbering: the first stem + connector + number + ending, n from `start` up to
 // 999999, that `taken` says is free; empty when none is.
 QString freeNumberedName(const QString& stem, const QString& ending, const QString& connector,

@@ -48,7 +48,7 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
         if (n < 0) return refused(plan, Refusal::NoFreeNumber);
         plan.destination = folder +
                            individualBaseName(slot.fixedName, options.connector, n, options.numberDigitsChoice) +
-                           (folder + name).right(4);
+                           keptEnding(name);
         if (!staysInFolder(folder, plan.destination)) return leavesFolder(plan, folder);
         if (options.continueNumbers == 1) plan.nextNumber = n + 1;
         return plan;
@@ -65,7 +65,8 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
         plan.collision = Collision::Replace;
     } else if (mode == 2) {
         const QString existing = plan.destination;
-        plan.destination = freeNumberedName(existing.left(existing.size() - 4), existing.right(4),
+        const QString ending = keptEnding(name);
+        plan.destination = freeNumberedName(existing.left(existing.size() - ending.size()), ending,
                                             options.connector, options.numberDigitsChoice,
                                             options.firstNumber,
                                             [&fs](const QString& p) { return fs.IsRegularFile(p); });

@@ -37,7 +37,7 @@ struct Plan {
 // the disk through `fs` (reads only). Checks, in order: the source is a regular file, the slot
 // has a folder, that folder is one. A renaming slot gives fixed name + connector + the first
 // free number (from the slot's next number when numbers continue, else from the first number)
-// + the last four characters of the name. Otherwise the source's own name; when a regular file
+// + the name's ending (keptEnding). Otherwise the source's own name; when a regular file
 // has it, the collision mode says: 0 ask, 1 replace (both refused when it is the source
 // itself), 2 the first free stem + connector + number + ending; any other mode is refused.
 Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, const Slot& slot,

@@ -181,4 +181,34 @@ TEST_F(SessionUndoTest, AFileTakenBackLeavesTheShownSlotFolder) {
     EXPECT_TRUE(work.exists("src/p1.jpg"));
 }
 
+// The other formats' files, once the option lists them, sort as any other: numbered beside a
+// file of the same name, renamed, trashed and taken back, each keeping its ending.
+TEST_F(SessionUndoTest, OtherFormatsSortAndComeBackWithTheirEndings) {
+    work.write("src/IMG_4501.HEIC", "heic");
+    work.write("src/IMG_4502.jpeg", "jpeg");
+    work.write("dst/IMG_4501.HEIC", "older");
+    session.openFile(work.file("src/IMG_4502.jpeg"));  // left out while the option is off
+    EXPECT_EQ(session.list().names(), (QStringList{"p1.jpg", "p2.jpg", "p3.jpg"}));
+    session.options().extraFormats = true;
+    session.options().collisionMode = 2;
+    session.options().deleteMode = 0;
+    session.relistFolder();
+    EXPECT_EQ(session.list().names(),
+              (QStringList{"IMG_4501.HEIC", "IMG_4502.jpeg", "p1.jpg", "p2.jpg", "p3.jpg"}));
+    EXPECT_EQ(session.list().shownName(), "p1.jpg");
+    EXPECT_FALSE(events.contains("shown"));  // the picture on screen stays
+
+    const auto before = Disk();
+    session.openFile(work.file("src/IMG_4501.HEIC"));
+    session.sendToSlot(0, yes);
+    EXPECT_EQ(work.read("dst/IMG_4501_001.HEIC"), "heic");
+    ASSERT_EQ(session.list().shownName(), "IMG_4502.jpeg");
+    session.sendToSlot(1, yes);
+    EXPECT_EQ(work.read("trip/trip_041.jpeg"), "jpeg");
+    session.deleteShown(yes);
+    for (int i = 0; i < 3; ++i) session.undoLast();
+    EXPECT_EQ(Disk(), before);
+    EXPECT_EQ(session.list().count(), 5);
+}
+
 }  // namespace

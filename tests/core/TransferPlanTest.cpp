@@ -137,6 +137,24 @@ TEST_F(TransferPlanTest, RenamingTakesTheFirstFreeNumberWhateverTheExtension) {
     EXPECT_EQ(Plan().refusal, Refusal::NoFreeNumber);
 }
 
+// A renamed or numbered name keeps the file's whole ending past the classic four: ".jpeg"
+// never turns into "jpeg", ".heic" stays ".heic"; the classic four keep their last four.
+TEST_F(TransferPlanTest, OtherEndingsKeepEverythingFromTheirLastDot) {
+    work.write("src/IMG_1.jpeg", "x");
+    work.write("src/a.heic", "x");
+    work.write("src/b.tar.GIF", "x");
+    slot.renaming = 1;
+    slot.fixedName = QStringLiteral("photo");
+    EXPECT_EQ(Plan(QStringLiteral("IMG_1.jpeg")).destination, InSlot("photo_001.jpeg"));
+    EXPECT_EQ(Plan(QStringLiteral("b.tar.GIF")).destination, InSlot("photo_001.GIF"));
+    slot.renaming = 0;
+    options.collisionMode = 2;
+    work.write("slot/a.heic", "old");
+    work.write("slot/b.tar.GIF", "old");
+    EXPECT_EQ(Plan(QStringLiteral("a.heic")).destination, InSlot("a_001.heic"));
+    EXPECT_EQ(Plan(QStringLiteral("b.tar.GIF")).destination, InSlot("b.tar_001.GIF"));
+}
+
 // A fixed name or connector holding "/" is refused where it is typed and when it is read; one
 // that arrives by another road still never leads out of the slot's folder.
 TEST_F(TransferPlanTest, ANameLeadingOutOfTheSlotsFolderIsRefused) {
