@@ -43,21 +43,75 @@ QByteArray ResolvedExisting(QByteArray path) {
 
 }  // namespace
 
+namespace {
+
+// statx(2) with the birth time where the file system keeps one; `flags` 0 follows a link.
+bool StatPath(const char* path, int flags, FileStatus* out, FsError* err) {
+    struct statx stx;
+    if (::statx(AT_FDCWD, path, flags | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME, &stx) != 0)
+        return Fail(err, errno);
+    const FileIdentity id = FileIdentity::of(stx);
+    out->isRegular = S_ISREG(stx.stx_mode);
+    out->isDirectory = S_ISDIR(stx.stx_mode);
+    out->isSymlink = S_ISLNK(stx.stx_mode);
+    out->size = id.size;
+    out->mtimeSec = id.mtimeSec;
+    out->mtimeNsec = id.mtimeNsec;
+    out->ctimeSec = stx.stx_ctime.tv_sec;
+    out->ctimeNsec = stx.stx_ctime.tv_nsec;
+    out->mode = stx.stx_mode & 07777;
+    out->device = id.device;
+    out->inode = id.inode;
+    out->hasBirth = id.hasBirth;
+    out->birthSec = id.birthSec;
+    out->birthNsec = id.birthNsec;
+    return true;
+}
+
+}  // namespace
+
 bool PosixFileSystem::Stat(const QString& path, FileStatus* out, FsError* err) {
     NativePath p;
+    return p.Set(path, err) && StatPath(p.constData(), 0, out, err);
+}
+
+bool PosixFileSystem::LinkStatus(const QString& path, FileStatus* out, FsError* err) {
+    NativePath p;
+    return p.Set(path, err) && StatPath(p.constData(), AT_SYMLINK_NOFOLLOW, out, err);
+}
+
+bool PosixFileSystem::ReadLink(const QString& path, QString* target, FsError* err) {
+    NativePath p;
     if (!p.Set(path, err)) return false;
-    struct stat st;
-    if (::stat(p.constData(), &st) != 0) return Fail(err, errno);
-    out->isRegular = S_ISREG(st.st_mode);
-    out->isDirectory = S_ISDIR(st.st_mode);
-    out->size = st.st_size;
-    out->mtimeSec = st.st_mtim.tv_sec;
-    out->mtimeNsec = st.st_mtim.tv_nsec;
-    out->ctimeSec = st.st_ctim.tv_sec;
-    out->ctimeNsec = st.st_ctim.tv_nsec;
-    out->mode = st.st_mode & 07777;
-    out->device = st.st_dev;
-    out->inode = st.st_ino;
+    QByteArray buffer(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(p.constData(), buffer.data(), size_t(buffer.size()));
+    if (n < 0) return Fail(err, errno);
+    if (n >= buffer.size()) return Fail(err, ENAMETOOLONG);
+    buffer.truncate(int(n));
+    *target = FsPath::DecodeName(buffer);
+    return true;
+}
+
+bool PosixFileSystem::MakeLink(const QString& target, const QString& path, FsError* err) {
+    NativePath t, p;
+    if (!t.Set(target, err) || !p.Set(path, err)) return false;
+    if (::symlink(t.constData(), p.constData()) != 0) return Fail(err, errno);
+    return true;
+}
+
+bool PosixFileSystem::RealPath(const QString& path, QString* real, FsError* err) {
+    NativePath p;
+    if (!p.Set(path, err)) return false;
+    char resolved[PATH_MAX];
+    if (!::realpath(p.constData(), resolved)) return Fail(err, errno);
+    *real = FsPath::DecodeName(QByteArray(resolved));
+    return true;
+}
+
+bool PosixFileSystem::HardLink(const QString& from, const QString& to, FsError* err) {
+    NativePath f, t;
+    if (!f.Set(from, err) || !t.Set(to, err)) return false;
+    if (::link(f.constData(), t.constData()) != 0) return Fail(err, errno);
     return true;
 }
 
@@ -253,10 +307,14 @@ bool FindTrashEntry(const QByteArray& trash, dev_t device, ino_t inode, const QB
     }
     closedir(dir);
     if (found.isEmpty()) return false;
+    // Its identity as it lies in the trash, taken now, right after the action.
+    FileStatus now;
+    if (!StatPath((files + '/' + found).constData(), AT_SYMLINK_NOFOLLOW, &now, nullptr) ||
+        now.device != uint64_t(device) || now.inode != uint64_t(inode))
+        return false;
     entry->file = FsPath::DecodeName(files + '/' + found);
     entry->info = FsPath::DecodeName(trash + "/info/" + found + ".trashinfo");
-    entry->device = uint64_t(device);
-    entry->inode = uint64_t(inode);
+    entry->identity = now.identity();
     return true;
 }
 
@@ -266,7 +324,8 @@ bool PosixFileSystem::Trash(const QString& path, TrashEntry* entry, FsError* err
     NativePath p;
     if (!p.Set(path, err)) return false;
     if (entry) *entry = TrashEntry();
-    // The file's identity, to find its entry afterwards: the trash says nothing of it.
+    // The file's identity (a link's own), to find its entry afterwards: the trash says nothing
+    // of it.
     struct stat before;
     const bool known = entry && ::lstat(p.constData(), &before) == 0;
     GFile* file = g_file_new_for_path(p.constData());
@@ -309,6 +368,27 @@ bool PosixFileSystem::Trash(const QString& path, TrashEntry* entry, FsError* err
     if (error) g_error_free(error);
     if (err) *err = e;
     return false;
+}
+
+bool PosixFileSystem::CanTrash(const QString& path, FsError* err) {
+    NativePath p;
+    if (!p.Set(path, err)) return false;
+    GFile* file = g_file_new_for_path(p.constData());
+    GError* error = nullptr;
+    GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_ACCESS_CAN_TRASH,
+                                        G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &error);
+    g_object_unref(file);
+    if (!info) {
+        FsError e{EIO, error ? QString::fromUtf8(error->message) : QStringLiteral("Cannot look at the file")};
+        if (error && error->domain == G_IO_ERROR && error->code == G_IO_ERROR_NOT_FOUND) e = FsPath::ErrorFor(ENOENT);
+        if (error) g_error_free(error);
+        if (err) *err = e;
+        return false;
+    }
+    const bool can = g_file_info_get_attribute_boolean(info, G_FILE_ATTRIBUTE_ACCESS_CAN_TRASH);
+    g_object_unref(info);
+    if (!can && err) *err = FsPath::NoTrashHere();
+    return can;
 }
 
 QString PosixFileSystem::MountPoint(const QString& path) {
