@@ -41,9 +41,12 @@ QString overwriteFailure(const Result& result) {
             file = result.source;
             break;
     }
-    const QString state = result.oldLeftInTrash
-                              ? QStringLiteral("転送元のファイルは元のままです。上書きされるはずだったファイルはごみ箱にあります")
-                              : QStringLiteral("転送元と転送先のファイルは元のままです");
+    const QString state =
+        result.oldLeftInTrash ? QStringLiteral("転送元のファイルは元のままです。上書きされるはずだったファイルはごみ箱にあります")
+        : !result.leftover.isEmpty()
+            ? QStringLiteral("転送元のファイルは元のままです。上書きされるはずだったファイルは次の名前で残っています\n") +
+                  result.leftover
+            : QStringLiteral("転送元と転送先のファイルは元のままです");
     return what + br + state + br + file + br + result.error.reason;
 }
 

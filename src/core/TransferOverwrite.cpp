@@ -32,7 +32,6 @@ bool onFreeTemporary(FileSystem& fs, const QString& folder, Role role, const QSt
 
 Result replace(FileSystem& fs, Kind kind, const QString& source, const QString& destination,
                Deletion deletion) {
-
     const Refusal media = mediaRefusal(fs, kind, source, destination);
     if (media != Refusal::None) return Result::refused(media);
     if (isSameFile(fs, source, destination)) return Result::refused(Refusal::SameFile);
@@ -116,12 +115,10 @@ Result replace(FileSystem& fs, Kind kind, const QString& source, const QString& 
             }
             if (!back && newPlaced) fs.Unlink(destination, &ignored);
             r.oldLeftInTrash = !back;
-        } else if (newPlaced) {
-            fs.RenameReplace(aside, destination, &ignored);
-        } else if (asideLinked) {
-            fs.Unlink(aside, &ignored);  // the old file never left its name
-        } else {
-            fs.RenameNoReplace(aside, destination, &ignored);
+        } else if (newPlaced ? !fs.RenameReplace(aside, destination, &ignored)
+                   : asideLinked ? !fs.Unlink(aside, &ignored)  // the old file never left its name
+                                 : !fs.RenameNoReplace(aside, destination, &ignored)) {
+            if (newPlaced || !asideLinked) r.leftover = aside;  // it waits there, and is told
         }
         return r;
     };

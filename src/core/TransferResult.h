@@ -67,8 +67,8 @@ struct Result {
     // A failed overwrite whose old destination went to the trash and could not be put back:
     // it waits there.
     bool oldLeftInTrash = false;
-    // A done overwrite whose old destination, kept aside, could not be removed at the end: it
-    // stays under this temporary name (`leftoverError` says why).
+    // An overwrite whose old destination, kept aside, could neither be removed at the end (done)
+    // nor put back (failed): it stays under this temporary name (done: `leftoverError` says why).
     QString leftover;
     FsError leftoverError;
 

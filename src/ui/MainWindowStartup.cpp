@@ -29,7 +29,8 @@ void MainWindow::startUp() {
     }
     // Where an earlier run ended mid-way left a temporary (a copy, or a replaced file set
     // aside), the user learns where it lies.
-    showMessage(Transfer::leftoverTemporariesNotice(services_.fileSystem->LeftoverTemporaries()));
+    if (services_.fileSystem)
+        showMessage(Transfer::leftoverTemporariesNotice(services_.fileSystem->LeftoverTemporaries()));
     feed_->expectViewWhileLoading(expectedViewSize());
     opener_->openGiven(startPath_);
     feed_->expectViewWhileLoading(QSize());
