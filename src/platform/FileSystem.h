@@ -136,8 +136,8 @@ public:
 
     // --- composed operations (guarantees hold for any implementation of the primitives) ----
     // Copies the regular file `source` to the full path `destination`, replacing a file there:
-    // the bytes go to a short temporary name beside the destination, get the source's mtime and
-    // mode where allowed, are fsynced, and the temporary is renamed over the destination. On
+    // the bytes go to a temporary beside the destination (NewTemporaryPath), get the source's
+    // mtime and mode where allowed, are fsynced, and the temporary is renamed over it. On
     // failure the destination is untouched and no temporary remains.
     // With `replace` false an existing `destination` (even one that appeared after the caller
     // looked) is left alone and the copy fails with EEXIST. `*copied`, when given, receives the
