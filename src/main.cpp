@@ -8,6 +8,7 @@
 #include "Paths.h"
 #include "QtServices.h"
 #include "SingleInstance.h"
+#include "TemporaryJournal.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -39,6 +40,10 @@ int main(int argc, char** argv) {
 
     QtPickers dialogs;
     PosixFileSystem fileSystem;
+    // Temporaries an action has made are noted beside the settings until they are gone, so a
+    // run ended mid-way is told of at the next start.
+    TemporaryJournal journal(programDir + QStringLiteral("/config/一時ファイル一覧.txt"));
+    fileSystem.SetJournal(&journal);
     Services services;
     services.msgBox = &msgBox;
     services.pickers = &dialogs;

@@ -22,12 +22,19 @@ public:
     struct Entry {
         Transfer::Result done;
         std::optional<Number> number;
+        int failedUndos = 0;  // undos of it that failed in a row
     };
 
-    void push(Entry entry) { entries_.push_back(std::move(entry)); }
+    // A new action: failed undos of the one before it no longer count as in a row.
+    void push(Entry entry) {
+        if (!entries_.empty()) entries_.back().failedUndos = 0;
+        entries_.push_back(std::move(entry));
+    }
     bool empty() const { return entries_.empty(); }
     const Entry& last() const { return entries_.back(); }
     void dropLast() { entries_.pop_back(); }
+    // Counts a failed undo of the last action; gives how many in a row there have been.
+    int noteFailedUndo() { return ++entries_.back().failedUndos; }
 
 private:
     std::vector<Entry> entries_;

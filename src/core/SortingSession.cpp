@@ -12,6 +12,12 @@ namespace {
 QString absolute(const QString& path) {
     return path.startsWith(QLatin1Char('/')) ? path : QDir::current().absoluteFilePath(path);
 }
+
+// Whether the file `path` lies in `folder`, both taken as clean absolute paths: a slot's folder
+// may be written "dst", "./dst/" or "/a/../dst".
+bool liesIn(const QString& path, const QString& folder) {
+    return QDir::cleanPath(absolute(FsPath::FolderOf(path))) == QDir::cleanPath(absolute(folder));
+}
 }  // namespace
 
 SortingSession::SortingSession(FileSystem* fileSystem, QObject* parent)
@@ -138,6 +144,7 @@ void SortingSession::sendToSlot(int d, TransferQuestions& questions) {
     const Transfer::Result result =
         Transfer::carryOut(*fs_, questions, plan, copy ? Transfer::Kind::Copy : Transfer::Kind::Move,
                            Transfer::deletionOf(options_));
+    fs_->SettleTemporaries();
     emit resultReady(result);
     if (!result.done()) return;
     history_.push({result, number});
@@ -167,8 +174,16 @@ void SortingSession::deleteShown(TransferQuestions& questions) {
 void SortingSession::undoLast() {
     if (locked_ || listing_ || history_.empty()) return;
     const History::Entry entry = history_.last();
-    const Transfer::UndoResult undone = Transfer::undo(*fs_, entry.done);
-    if (!undone.keepsAction()) history_.dropLast();
+    Transfer::UndoResult undone = Transfer::undo(*fs_, entry.done);
+    fs_->SettleTemporaries();
+    // What the user can mend stays to be tried again, once: a second failure in a row sets the
+    // action aside, so it never stands in front of the ones before it.
+    if (!undone.keepsAction()) {
+        history_.dropLast();
+    } else if (history_.noteFailedUndo() >= 2) {
+        history_.dropLast();
+        undone.setAside = true;
+    }
     // The slot's number steps back once the numbered name is free again.
     if (undone.goneFromDestination && entry.number) {
         const History::Number& n = *entry.number;
@@ -187,7 +202,7 @@ void SortingSession::settleListAfterUndo(const Transfer::Result& done, const Tra
     if (copy && undone.goneFromDestination) copied_ = false;
     const QString shownFolder = list_.folder();
     bool showAnew = false;
-    if (undone.goneFromDestination && FsPath::WithSlash(FsPath::FolderOf(done.destination)) == shownFolder) {
+    if (undone.goneFromDestination && liesIn(done.destination, shownFolder)) {
         const QString name = FsPath::NameOf(done.destination);
         // A replaced file that came back has the name again.
         const bool refilled = undone.done() && done.action != Transfer::Action::Copied &&
@@ -198,7 +213,7 @@ void SortingSession::settleListAfterUndo(const Transfer::Result& done, const Tra
             showAnew = list_.removeName(name);
         if (list_.count() == 0) imageShown_ = false;
     }
-    if (undone.backAtSource && FsPath::WithSlash(FsPath::FolderOf(done.source)) == shownFolder) {
+    if (undone.backAtSource && liesIn(done.source, shownFolder)) {
         list_.insertAndShow(FsPath::NameOf(done.source));
         showAnew = true;
     }

@@ -3,21 +3,22 @@
 #include <cerrno>
 #include <cstring>
 
+#include "TransferLinks.h"
+
 namespace Transfer {
 
-namespace {
-
-bool onCdRom(FileSystem& fs, const QString& path, const FileStatus* status = nullptr) {
+bool onCdRom(FileSystem& fs, const QString& path, const FileStatus* status) {
     return fs.DriveOf(path, status) == DriveType::CdRom;
 }
 
-// Refusals of copying to, or moving from and to, a CD-ROM: the first that applies, or None.
 Refusal mediaRefusal(FileSystem& fs, Kind kind, const QString& source, const QString& destination) {
     if (kind == Kind::Copy) return onCdRom(fs, destination) ? Refusal::CopyToCdRom : Refusal::None;
     if (onCdRom(fs, source)) return Refusal::MoveFromCdRom;
     if (onCdRom(fs, destination)) return Refusal::MoveToCdRom;
     return Refusal::None;
 }
+
+namespace {
 
 Result transferFailed(const FsError& e) { return Result::failed(Refusal::TransferFailed, e); }
 Result deleteFailed(const FsError& e) { return Result::failed(Refusal::DeleteFailed, e); }
@@ -67,6 +68,24 @@ Result move(FileSystem& fs, const QString& source, const QString& destination,
     Result r = Result::made(Action::Moved, source, target);
     r.sourceStatus = st;
     if (found && st.isRegular) {
+        // A symbolic link moves as a link that still reaches its picture, on any file system.
+        FileStatus self;
+        if (!fs.LinkStatus(source, &self, &e)) return transferFailed(e);
+        if (self.isSymlink) {
+            if (onCdRom(fs, destination)) return Result::refused(Refusal::MoveToCdRom);
+            FileStatus made;
+            if (!links::makeLinkLike(fs, source, target, st, &made, &e)) return transferFailed(e);
+            // The old link goes only if it is still the link read.
+            FileStatus now;
+            FsError ignored;
+            if (!fs.LinkStatus(source, &now, &e) || now.identity() != self.identity() || !fs.Unlink(source, &e)) {
+                if (e.code == 0) e = FsPath::ChangedWhileCopied();
+                fs.Unlink(target, &ignored);
+                return transferFailed(e);
+            }
+            r.written = made;
+            return r;
+        }
         if (fs.RenameNoReplace(source, target, &e)) {
             r.written = st;  // renamed: the same file
             return r;
@@ -105,88 +124,6 @@ bool isSameFile(FileSystem& fs, const QString& a, const QString& b) {
     FsError ignored;
     return fs.Stat(a, &sa, &ignored) && fs.Stat(b, &sb, &ignored) && sa.device == sb.device &&
            sa.inode == sb.inode;
-}
-
-Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString& destination,
-                 Deletion deletion) {
-    const Refusal media = mediaRefusal(fs, kind, source, destination);
-    if (media != Refusal::None) return Result::refused(media);
-    if (isSameFile(fs, source, destination)) return Result::refused(Refusal::SameFile);
-    FsError e;
-    FileStatus old, before;
-    // A copy or move takes regular files only (a folder named "a.jpg" is never transferred).
-    if (!fs.Stat(source, &before, &e)) return transferFailed(e);
-    if (!before.isRegular) return transferFailed(FsPath::NotRegularError(before));
-    if (!fs.Stat(destination, &old, &e) || !old.isRegular) {
-        if (e.code == 0) e = FsPath::NotRegularError(old);
-        return deleteFailed(e);
-    }
-
-    // 1. The new file into the destination's folder under a temporary name. A move on the same
-    //    file system is a rename (undone by renaming back); otherwise a complete copy, and the
-    //    source goes only at the very end.
-    const QString folder = FsPath::FolderOf(destination);
-    QString tmp;
-    bool renamedSource = false;
-    if (kind == Kind::Move) {
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            tmp = FileSystem::TemporaryPathIn(folder);
-            if (fs.RenameNoReplace(source, tmp, &e)) {
-                renamedSource = true;
-                break;
-            }
-            if (e.code != EEXIST) break;
-        }
-        if (!renamedSource && e.code != EXDEV) return transferFailed(e);
-    }
-    FileStatus copied;
-    std::optional<FileStatus> written = before;  // a renamed source is the file itself
-    if (!renamedSource && !fs.CopyToTemporary(source, folder, &tmp, &e, &copied, &written))
-        return transferFailed(e);
-    // A move across file systems removes the source now, while the old destination is still
-    // untouched: a source that cannot be removed (read-only media) stops here cleanly. Later
-    // failures copy the source back from the complete temporary.
-    bool sourceRemoved = false;
-    auto undoStaging = [&]() {
-        FsError ignored;
-        if (renamedSource) {
-            fs.RenameNoReplace(tmp, source, &ignored);
-            return;
-        }
-        if (sourceRemoved && !fs.Copy(tmp, source, &ignored)) return;  // tmp: the only copy left
-        fs.Unlink(tmp, &ignored);
-    };
-    if (kind == Kind::Move && !renamedSource) {
-        // A source still being written would lose its tail with the unlink.
-        if (!fs.UnchangedSince(source, copied, &e) || !fs.Unlink(source, &e)) {
-            undoStaging();
-            return transferFailed(e);
-        }
-        sourceRemoved = true;
-    }
-
-    // 2. and 3. The old destination goes, the new file takes its name.
-    TrashEntry replaced;
-    if (deletion == Deletion::ToTrash) {
-        if (!fs.Trash(destination, &replaced, &e)) {
-            undoStaging();
-            return deleteFailed(e);
-        }
-        if (!fs.RenameNoReplace(tmp, destination, &e)) {
-            undoStaging();
-            return transferFailed(e);
-        }
-    } else if (!fs.RenameReplace(tmp, destination, &e)) {
-        // A direct delete and the rename in one atomic step: no moment without either file.
-        undoStaging();
-        return transferFailed(e);
-    }
-    Result r = Result::made(kind == Kind::Copy ? Action::CopiedOver : Action::MovedOver, source, destination);
-    r.sourceStatus = before;
-    r.written = written;
-    r.trashEntry = replaced;
-    r.replacedForGood = deletion == Deletion::Directly;
-    return r;
 }
 
 Result carryOut(FileSystem& fs, TransferQuestions& questions, const Plan& plan, Kind kind,

@@ -11,6 +11,11 @@
 // operation returns what it did or why not (TransferResult.h) and shows nothing.
 namespace Transfer {
 
+// Whether `path` is on a CD-ROM (`status`: what Stat just said of it, if anything).
+bool onCdRom(FileSystem& fs, const QString& path, const FileStatus* status = nullptr);
+// Refusals of copying to, or moving from and to, a CD-ROM: the first that applies, or None.
+Refusal mediaRefusal(FileSystem& fs, Kind kind, const QString& source, const QString& destination);
+
 // Carries out `plan` by copy or move: a refused plan comes back as its refusal; Ask puts the
 // overwrite question (both files looked up first: a failure to is TransferFailed, a No is
 // Declined); Ask and Replace then overwrite, a free destination is copied without replacing
@@ -35,7 +40,9 @@ QString resolveDestination(const QString& source, const QString& destination);
 Result copy(FileSystem& fs, const QString& source, const QString& destination, bool replace = true);
 
 // Moves the regular file `source` to `destination` (folder ending in "/" or full path), never
-// replacing an existing file. Refused, in this order: source on a CD-ROM, destination on a
+// replacing an existing file. A symbolic link to a regular file moves as a link, made anew at
+// the destination with its relative target rewritten so it reaches the same file (across file
+// systems too), the old link removed last. Refused, in this order: source on a CD-ROM, destination on a
 // CD-ROM. Across file systems the source is removed only after a complete, fsynced copy, and
 // only if it did not change meanwhile: else the copy goes. A failure leaves the source in place
 // and nothing new anywhere.
@@ -52,15 +59,17 @@ Result remove(FileSystem& fs, const QString& path, Deletion deletion);
 // folder that is the open folder. Such a transfer must not remove the "old" destination.
 bool isSameFile(FileSystem& fs, const QString& a, const QString& b);
 
-// Replaces the existing regular file `destination` (a full path) by `source`, copied or moved,
-// without ever losing both: the media checks of copy / move run first; a destination that is
-// the source itself is refused; the new file is brought into the destination's folder under a
-// temporary name; then the old destination is removed as remove() would (trashed when
-// `deletion` says so; otherwise the temporary is renamed over it in one step), and the new file
-// takes its name. A move across file systems removes the source once the copy is complete (and
-// the source unchanged since), before the old destination is touched; a later failure copies it
-// back. A failure leaves the old destination and the source as they were, except that a trashed
-// old destination stays in the trash when the final rename fails.
+// Replaces the existing regular file `destination` (a full path) by `source`, copied or moved.
+// Refused first: the media checks of copy / move, a destination that is the source itself, and
+// (deleting to the trash) an old destination the trash does not take: known before anything is
+// touched. Then, in this order: the new file is made ready in the destination's folder under a
+// temporary name (a second hard link of a moved source, a link made anew for a moved symbolic
+// link, else a complete copy); the old destination goes to the trash, or (deleting directly)
+// is kept under a temporary name; the new file takes the name; a moved source is removed, last,
+// if it is still the file it was; an old destination kept aside is removed. A failure at any
+// step puts everything back: the source and the old destination as they were, same inode, same
+// links, and no temporary left (`step` names the step; only an old destination the trash will
+// not give back stays there, `oldLeftInTrash`).
 Result overwrite(FileSystem& fs, Kind kind, const QString& source, const QString& destination,
                  Deletion deletion);
 

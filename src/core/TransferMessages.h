@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 #include "FileSystem.h"
 #include "TransferResult.h"
@@ -12,8 +13,15 @@ namespace Transfer {
 QString messageFor(const Result& result);
 
 // The text for an undo that did not go through (empty when it did), in an OK box titled
-// "Orvane": what stands in the way, then the file or the reason on a second line.
+// "Orvane": whatStoodInTheWay, then what the user can do, then whether the action stays on
+// the history to be tried again or was set aside.
 QString messageFor(const UndoResult& result);
+// What stands in the way, then the file or the reason on a second line.
+QString whatStoodInTheWay(const UndoResult& result);
+
+// The start-up notice of temporaries an earlier run left when it was ended mid-way (empty
+// when there are none): where each one lies.
+QString leftoverTemporariesNotice(const QStringList& paths);
 
 // The overwrite question: "同ファイル名が存在。上書き？\n転送元 <size>bytes <date>\n転送先 ..."
 // (sizes in plain decimal, mtimes in the locale's short date-and-time form).

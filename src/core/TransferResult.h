@@ -44,6 +44,18 @@ enum class Refusal {
 
 enum class Action { None, Copied, Moved, CopiedOver, MovedOver, Trashed, Deleted };
 
+// The step of an overwrite that failed, so the message can name it; None elsewhere. Whatever
+// the step, the source and the old destination are as they were (unless `oldLeftInTrash`).
+enum class Step {
+    None,
+    CannotTrashOld,  // the trash does not take the old destination: known before anything
+    PrepareNew,      // the new file could not be made ready in the destination's folder
+    TrashOld,        // the old destination could not go to the trash
+    OldAside,        // the old destination (deleted directly) could not be set aside
+    PlaceNew,        // the new file could not take the destination's name
+    RemoveSource,    // the source (a move) could not be removed at the end
+};
+
 struct Result {
     Action action = Action::None;
     Refusal refusal = Refusal::None;
@@ -51,11 +63,20 @@ struct Result {
     QString destination;  // where it went (empty for a delete)
     FsError error;        // TransferFailed, DeleteFailed
     QString outsideName;  // NameLeavesFolder: the name past the slot's folder
+    Step step = Step::None;  // an overwrite: the step that failed
+    // A failed overwrite whose old destination went to the trash and could not be put back:
+    // it waits there.
+    bool oldLeftInTrash = false;
+    // An overwrite whose old destination, kept aside, could neither be removed at the end (done)
+    // nor put back (failed): it stays under this temporary name (done: `leftoverError` says why).
+    QString leftover;
+    FsError leftoverError;
 
     // What taking the action back needs.
     FileStatus sourceStatus;  // the source as it was just before
     // The file left at the destination, as it was right after (a move keeps the source's
-    // device and inode); empty when it could not be looked at.
+    // identity; a moved symbolic link: the new link's own status); empty when it could not be
+    // looked at, and then nothing is ever taken back.
     std::optional<FileStatus> written;
     // Trashed: the deleted file's entry; CopiedOver, MovedOver: the replaced file's. Empty when
     // the trash's entry was not found, or nothing went to the trash.
@@ -69,10 +90,11 @@ struct Result {
         r.refusal = why;
         return r;
     }
-    static Result failed(Refusal why, const FsError& error) {
+    static Result failed(Refusal why, const FsError& error, Step step = Step::None) {
         Result r;
         r.refusal = why;
         r.error = error;
+        r.step = step;
         return r;
     }
     static Result made(Action action, const QString& source, const QString& destination) {

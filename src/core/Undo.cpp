@@ -19,23 +19,34 @@ UndoResult Outcome(const Result& done, Status status, const QString& path, const
     return u;
 }
 
-bool sameFile(const FileStatus& a, const FileStatus& b) { return a.device == b.device && a.inode == b.inode; }
-
 // A failed look-up: the file is gone (Missing-like `gone`), or the disk failed.
 UndoResult lookupFailed(const Result& done, Status gone, const QString& path, const FsError& e) {
     return e.code == ENOENT || e.code == ENOTDIR ? Outcome(done, gone, path) : Outcome(done, Status::Failed, path, e);
 }
 
+// Whether `path` (a symbolic link itself, not followed) is still the very file the action left
+// there: `left` as taken right after it. Nothing recorded is nothing to be sure of.
+UndoResult checkLeft(FileSystem& fs, const Result& done, const QString& path, const std::optional<FileStatus>& left,
+                     Status gone, FileStatus* now) {
+    FsError e;
+    if (!fs.LinkStatus(path, now, &e)) return lookupFailed(done, gone, path, e);
+    if (!left || now->identity() != left->identity() || (!now->isRegular && !now->isSymlink))
+        return Outcome(done, Status::AnotherFile, path);
+    return Outcome(done, Status::Done, path);
+}
+
 // The file moved to done.destination goes back to done.source.
 UndoResult moveBack(FileSystem& fs, const Result& done) {
     FileStatus now;
-    FsError e;
-    if (!fs.Stat(done.destination, &now, &e)) return lookupFailed(done, Status::Missing, done.destination, e);
-    if (!now.isRegular || (done.written && !sameFile(now, *done.written)))
-        return Outcome(done, Status::Missing, done.destination);
-    const Result back = move(fs, done.destination, done.source, &now);
+    const UndoResult check = checkLeft(fs, done, done.destination, done.written, Status::Missing, &now);
+    if (!check.done()) return check;
+    // A link is looked at again by the move, through it; a file is what was just looked at.
+    const Result back = move(fs, done.destination, done.source, now.isSymlink ? nullptr : &now);
     if (!back.done()) {
         if (back.error.code == EEXIST) return Outcome(done, Status::NameTaken, done.source);
+        const QString origin = FsPath::FolderOf(done.source);
+        if (back.error.code == ENOENT && !fs.IsDirectory(origin))
+            return Outcome(done, Status::OriginFolderMissing, origin);
         const FsError why = back.error.code ? back.error : FsPath::ErrorFor(EROFS);  // a CD-ROM refusal
         return Outcome(done, Status::Failed, done.source, why);
     }
@@ -45,20 +56,16 @@ UndoResult moveBack(FileSystem& fs, const Result& done) {
 }
 
 // The copy at done.destination goes, if it is the file written and its bytes still live in
-// the original.
+// the original, the very file copied.
 UndoResult removeCopy(FileSystem& fs, const Result& done) {
     FileStatus copy, original;
     FsError e;
-    if (!fs.Stat(done.destination, &copy, &e)) return lookupFailed(done, Status::Missing, done.destination, e);
-    const std::optional<FileStatus>& w = done.written;
-    if (!w || !copy.isRegular || !sameFile(copy, *w) || copy.size != w->size || copy.mtimeSec != w->mtimeSec ||
-        copy.mtimeNsec != w->mtimeNsec)
-        return Outcome(done, Status::CopyChanged, done.destination);
+    const UndoResult check = checkLeft(fs, done, done.destination, done.written, Status::Missing, &copy);
+    if (check.status == Status::AnotherFile) return Outcome(done, Status::CopyChanged, done.destination);
+    if (!check.done()) return check;
     if (!fs.Stat(done.source, &original, &e))
         return lookupFailed(done, Status::OriginalMissing, done.destination, e);
-    const FileStatus& was = done.sourceStatus;
-    if (!original.isRegular || original.size != was.size || original.mtimeSec != was.mtimeSec ||
-        original.mtimeNsec != was.mtimeNsec)
+    if (!original.isRegular || original.identity() != done.sourceStatus.identity())
         return Outcome(done, Status::OriginalMissing, done.destination);
     if (!fs.Unlink(done.destination, &e)) return Outcome(done, Status::Failed, done.destination, e);
     UndoResult u = Outcome(done, Status::Done, done.destination);
@@ -66,14 +73,19 @@ UndoResult removeCopy(FileSystem& fs, const Result& done) {
     return u;
 }
 
-// The trashed file of `entry` back at `path`, if the trash still holds it.
+// The trashed file of `entry` (a link: the link itself) back at `path`, if the trash still
+// holds that very file.
 UndoResult restore(FileSystem& fs, const Result& done, const TrashEntry& entry, const QString& path) {
     FileStatus st;
     FsError e;
-    if (!fs.Stat(entry.file, &st, &e)) return lookupFailed(done, Status::NotInTrash, path, e);
-    if (st.device != entry.device || st.inode != entry.inode) return Outcome(done, Status::NotInTrash, path);
-    if (!fs.RestoreFromTrash(entry, path, &e))
-        return Outcome(done, e.code == EEXIST ? Status::NameTaken : Status::Failed, path, e);
+    if (!fs.LinkStatus(entry.file, &st, &e)) return lookupFailed(done, Status::NotInTrash, path, e);
+    if (st.identity() != entry.identity) return Outcome(done, Status::AnotherFile, entry.file);
+    if (!fs.RestoreFromTrash(entry, path, &e)) {
+        if (e.code == EEXIST) return Outcome(done, Status::NameTaken, path, e);
+        const QString origin = FsPath::FolderOf(path);
+        if (e.code == ENOENT && !fs.IsDirectory(origin)) return Outcome(done, Status::OriginFolderMissing, origin);
+        return Outcome(done, Status::Failed, path, e);
+    }
     return Outcome(done, Status::Done, path);
 }
 

@@ -14,7 +14,9 @@ struct UndoResult {
         DeletedForGood,     // a direct delete: nothing to bring back
         ReplacedForGood,    // an overwrite whose replaced file was deleted directly: nothing done
         NameTaken,          // another file has the old name now (`path`); nothing done
-        Missing,            // the file to take back is gone or is another file (`path`)
+        Missing,            // the file to take back is gone (`path`)
+        AnotherFile,        // another file stands where it was left (`path`): nothing done
+        OriginFolderMissing,  // the folder to put it back in is gone (`path`: that folder)
         CopyChanged,        // the copy was changed since (`path`): kept
         OriginalMissing,    // the copy's original is gone or changed: the copy (`path`) kept
         NotInTrash,         // the trash no longer holds the file (`path`: where it was)
@@ -29,21 +31,25 @@ struct UndoResult {
     // The file is back under its old name / its name at the destination is free again.
     bool backAtSource = false;
     bool goneFromDestination = false;
+    // The action failed to come back a second time in a row and was taken off the history, so
+    // the next undo reaches the one before it.
+    bool setAside = false;
 
     bool done() const { return status == Status::Done; }
     // Whether the action stays on the history to be tried again: what the user can mend (a
     // name taken, a failing disk), and the direct deletes, which stop the history for good.
     bool keepsAction() const {
-        return status == Status::NameTaken || status == Status::Failed ||
+        return status == Status::NameTaken || status == Status::Failed || status == Status::OriginFolderMissing ||
                status == Status::DeletedForGood || status == Status::ReplacedForGood;
     }
 };
 
-// Takes back `done`, a completed action:
-// - Moved: the file goes back to its old name by the guarded move, if the destination still
-//   holds the very file moved there;
-// - Copied: the copy is removed if it is still the file written (size, mtime, inode) and its
-//   original is still there as it was;
+// Takes back `done`, a completed action. Every file it acts on must be the very file the action
+// left (FileIdentity, taken right after it; a symbolic link's own); anything else is
+// AnotherFile and nothing is done.
+// - Moved: the file goes back to its old name by the guarded move (a link as a link);
+// - Copied: the copy is removed if it is still the file written and its original is still the
+//   very file copied;
 // - MovedOver, CopiedOver: the same for the new file, then the replaced file comes back from
 //   the trash to the destination;
 // - Trashed: the file comes back from the trash (entry and .trashinfo gone);

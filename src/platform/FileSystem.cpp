@@ -2,6 +2,8 @@
 // operating system directly, so a fault-injecting FileSystem exercises every failure path.
 #include "FileSystem.h"
 
+#include "TemporaryJournal.h"
+
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -88,6 +90,11 @@ FsError ChangedWhileCopied() {
                                          "being written?); it was left where it is")};
 }
 
+FsError NoTrashHere() {
+    return FsError{ENOTSUP, QStringLiteral("The trash does not take files from this drive (no trash folder "
+                                           "serves it)")};
+}
+
 QString FolderOf(const QString& path) {
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     if (slash < 0) return QStringLiteral(".");
@@ -121,13 +128,27 @@ bool FileSystem::IsTemporaryName(const QString& name) {
     return name.startsWith(TemporaryPrefix()) && name.endsWith(QLatin1String(".tmp"));
 }
 
-QString FileSystem::TemporaryPathIn(const QString& folder) {
-    // Short and independent of the final name, so a long final name never makes it too long.
+QString FileSystem::NewTemporaryPath(const QString& folder, TemporaryRole role, const QString& name) {
+    // The file's name tells whose temporary it is; forty characters of it keep the whole well
+    // inside the 255 bytes a name may have.
+    QString part = name.left(40);
+    if (!part.isEmpty() && part.back().isHighSurrogate()) part.chop(1);
     static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     QString suffix;
-    for (int k = 0; k < 8; ++k)
-        suffix += QLatin1Char(kChars[QRandomGenerator::global()->bounded(36)]);
-    return JoinPath(folder, TemporaryPrefix() + suffix + QStringLiteral(".tmp"));
+    for (int k = 0; k < 6; ++k) suffix += QLatin1Char(kChars[QRandomGenerator::global()->bounded(36)]);
+    const QString word = role == TemporaryRole::Incoming ? QStringLiteral("incoming-") : QStringLiteral("replaced-");
+    const QString path = JoinPath(folder, TemporaryPrefix() + word + part + QLatin1Char('-') + suffix +
+                                              QStringLiteral(".tmp"));
+    if (journal_) journal_->note(path);
+    return path;
+}
+
+void FileSystem::SettleTemporaries() {
+    if (journal_) journal_->settle();
+}
+
+QStringList FileSystem::LeftoverTemporaries() const {
+    return journal_ ? journal_->leftovers() : QStringList();
 }
 
 bool FileSystem::IsRegularFile(const QString& path) {
@@ -172,9 +193,8 @@ bool FileSystem::RestoreFromTrash(const TrashEntry& entry, const QString& path, 
 bool FileSystem::UnchangedSince(const QString& path, const FileStatus& before, FsError* err) {
     FileStatus now;
     if (!Stat(path, &now, err)) return false;
-    if (now.device == before.device && now.inode == before.inode && now.size == before.size &&
-        now.mtimeSec == before.mtimeSec && now.mtimeNsec == before.mtimeNsec &&
-        now.ctimeSec == before.ctimeSec && now.ctimeNsec == before.ctimeNsec)
+    if (now.identity() == before.identity() && now.ctimeSec == before.ctimeSec &&
+        now.ctimeNsec == before.ctimeNsec)
         return true;
     Set(err, FsPath::ChangedWhileCopied());
     return false;
@@ -196,7 +216,7 @@ bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
     QString tmp;
     int out = -1;
     for (int attempt = 0;; ++attempt) {
-        tmp = TemporaryPathIn(folder);
+        tmp = NewTemporaryPath(folder, TemporaryRole::Incoming, FsPath::NameOf(source));
         FsError e;
         if (CreateNew(tmp, 0600, &out, &e)) break;
         if (e.code != EEXIST || attempt >= 50) {

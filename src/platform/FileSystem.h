@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <sys/types.h>
 
+#include "FileIdentity.h"
+
+class TemporaryJournal;
+
 // Why a file-system call failed: an errno value (0 when none applies) and a one-line reason in
 // English, as strerror gives it, meant for the second line of a message box.
 struct FsError {
@@ -15,10 +19,12 @@ struct FsError {
     QString reason;
 };
 
-// What stat(2) says about a path (symlinks followed: a link to a regular file is one).
+// What stat(2) says about a path (symlinks followed: a link to a regular file is one), or
+// lstat(2) for LinkStatus (then isSymlink says whether the path is a link).
 struct FileStatus {
     bool isRegular = false;
     bool isDirectory = false;
+    bool isSymlink = false;
     int64_t size = 0;
     int64_t mtimeSec = 0;
     int64_t mtimeNsec = 0;
@@ -27,16 +33,32 @@ struct FileStatus {
     uint32_t mode = 0;  // permission bits only
     uint64_t device = 0;
     uint64_t inode = 0;
+    bool hasBirth = false;  // the file system keeps birth times (statx)
+    int64_t birthSec = 0;
+    int64_t birthNsec = 0;
+
+    FileIdentity identity() const {
+        FileIdentity id;
+        id.device = device;
+        id.inode = inode;
+        id.hasBirth = hasBirth;
+        id.birthSec = birthSec;
+        id.birthNsec = birthNsec;
+        id.size = size;
+        id.mtimeSec = mtimeSec;
+        id.mtimeNsec = mtimeNsec;
+        return id;
+    }
 };
 
 // The entry the trash made for a file: its path in the trash's files/ folder, its .trashinfo in
-// the info/ folder beside it, and the identity of the trashed file (the trash renames within
-// the file's own file system, so device and inode stay). Empty when it could not be found.
+// the info/ folder beside it, and the identity of the trashed file as it lies in the trash (a
+// symbolic link's own; the trash renames within the file's own file system, so it is the file
+// itself). Empty when it could not be found.
 struct TrashEntry {
     QString file;
     QString info;
-    uint64_t device = 0;
-    uint64_t inode = 0;
+    FileIdentity identity;
     bool known() const { return !file.isEmpty(); }
 };
 
@@ -57,6 +79,22 @@ public:
     // --- primitives -------------------------------------------------------------------------
     // stat(2). False with ENOENT etc. when the path cannot be looked up.
     virtual bool Stat(const QString& path, FileStatus* out, FsError* err) = 0;
+    // lstat(2): the path itself, a symbolic link not followed (isSymlink then).
+    virtual bool LinkStatus(const QString& path, FileStatus* out, FsError* err) = 0;
+    // The target the symbolic link `path` holds, as written.
+    virtual bool ReadLink(const QString& path, QString* target, FsError* err) = 0;
+    // Makes `path` a symbolic link to `target`; EEXIST when anything already has that name.
+    virtual bool MakeLink(const QString& target, const QString& path, FsError* err) = 0;
+    // link(2): `to` becomes a second name of the file `from` (a symbolic link is not followed);
+    // never replaces (EEXIST). EXDEV across file systems; EPERM or EOPNOTSUPP where the file
+    // system has no hard links.
+    virtual bool HardLink(const QString& from, const QString& to, FsError* err) = 0;
+    // Whether the trash takes `path` (a symbolic link itself, not followed), decided as the
+    // trash decides it: false with the reason where it has no trash for that mount (system
+    // mounts such as a tmpfs outside the home, a read-only folder).
+    virtual bool CanTrash(const QString& path, FsError* err) = 0;
+    // realpath(3): `path` with every symbolic link and "." or ".." resolved.
+    virtual bool RealPath(const QString& path, QString* real, FsError* err) = 0;
     // Names in `folder` (not "." and ".."), in readdir order.
     virtual bool ListNames(const QString& folder, QStringList* names, FsError* err) = 0;
     virtual bool OpenRead(const QString& path, int* fd, FsError* err) = 0;
@@ -98,8 +136,8 @@ public:
 
     // --- composed operations (guarantees hold for any implementation of the primitives) ----
     // Copies the regular file `source` to the full path `destination`, replacing a file there:
-    // the bytes go to a short temporary name beside the destination, get the source's mtime and
-    // mode where allowed, are fsynced, and the temporary is renamed over the destination. On
+    // the bytes go to a temporary beside the destination (NewTemporaryPath), get the source's
+    // mtime and mode where allowed, are fsynced, and the temporary is renamed over it. On
     // failure the destination is untouched and no temporary remains.
     // With `replace` false an existing `destination` (even one that appeared after the caller
     // looked) is left alone and the copy fails with EEXIST. `*copied`, when given, receives the
@@ -123,8 +161,8 @@ public:
     bool CopyToTemporary(const QString& source, const QString& folder, QString* temporary,
                          FsError* err, FileStatus* copied = nullptr,
                          std::optional<FileStatus>* written = nullptr);
-    // True when `path` is still the file `before` described: same device and inode, size,
-    // modification and change time. A file another program is still writing (a download, a
+    // True when `path` is still the file `before` described: the same identity (FileIdentity)
+    // and change time. A file another program is still writing (a download, a
     // camera import) fails this, and then *err says so (ChangedWhileCopied).
     bool UnchangedSince(const QString& path, const FileStatus& before, FsError* err);
     // Puts the trashed file of `entry` back at `path` as a file manager's restore does: renamed
@@ -141,12 +179,30 @@ public:
     // characters; a folder is found with or without a final "/".
     bool Exists(const QString& path);
 
-    // A fresh temporary path in `folder` (not created; callers create or rename onto it without
-    // replacing, and pick another name on EEXIST).
-    static QString TemporaryPathIn(const QString& folder);
+    // What a temporary holds, and so the word its name carries.
+    enum class TemporaryRole {
+        Incoming,  // the new file on its way to its name: a copy, a second link, a new link
+        Replaced,  // the file an overwrite replaces, set aside until the overwrite is done
+    };
+    // A fresh temporary path in `folder` for `role` and the file called `name`: hidden, and
+    // telling what it is (".orvane-incoming-a.jpg-k3x9q2.tmp", the name cut short so a long
+    // one never makes it too long). Noted in the journal, when one is set, before anything is
+    // made under it; callers create or rename onto it without replacing, and pick another name
+    // on EEXIST.
+    QString NewTemporaryPath(const QString& folder, TemporaryRole role, const QString& name);
+    // Where temporaries are noted while they may exist (null: nowhere). Not owned.
+    void SetJournal(TemporaryJournal* journal) { journal_ = journal; }
+    // After an action: temporaries that are gone are forgotten; any still there stay noted.
+    void SettleTemporaries();
+    // Temporaries the journal listed at its start that still exist: an earlier run was ended
+    // mid-way (empty without a journal).
+    QStringList LeftoverTemporaries() const;
     // Temporary names start with this prefix (a dot: hidden in file managers).
     static QString TemporaryPrefix() { return QStringLiteral(".orvane-"); }
     static bool IsTemporaryName(const QString& name);
+
+private:
+    TemporaryJournal* journal_ = nullptr;
 };
 
 // The real file system: POSIX calls, GIO's g_file_trash, /proc/self/mountinfo.
@@ -166,6 +222,13 @@ public:
     bool RenameReplace(const QString& from, const QString& to, FsError* err) override;
     bool Unlink(const QString& path, FsError* err) override;
     bool Trash(const QString& path, TrashEntry* entry, FsError* err) override;
+    bool LinkStatus(const QString& path, FileStatus* out, FsError* err) override;
+    bool ReadLink(const QString& path, QString* target, FsError* err) override;
+    bool MakeLink(const QString& target, const QString& path, FsError* err) override;
+    bool HardLink(const QString& from, const QString& to, FsError* err) override;
+    // GIO's answer (G_FILE_ATTRIBUTE_ACCESS_CAN_TRASH), the one g_file_trash acts on.
+    bool CanTrash(const QString& path, FsError* err) override;
+    bool RealPath(const QString& path, QString* real, FsError* err) override;
     QString MountPoint(const QString& path) override;
     DriveType TypeOfDrive(const QString& mountPoint) override;
     // From the device number, through a copy of the mount table that is read again after a
@@ -186,6 +249,8 @@ FsError ErrorFor(int code);
 FsError NotRegularError(const FileStatus& st);
 // The error of a move whose source changed while it was being copied.
 FsError ChangedWhileCopied();
+// The error of a file the trash cannot take: no trash serves its mount.
+FsError NoTrashHere();
 // The folder part of `path` (without final "/"; "/" for a file in the root, "." for a bare name).
 QString FolderOf(const QString& path);
 // The last component of `path` ("" when it ends in "/").

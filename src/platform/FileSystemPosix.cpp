@@ -1,7 +1,4 @@
-// The real file system: POSIX calls, GIO's trash and the kernel's mount table.
-// GIO first: Qt's "signals" macro would break its headers.
-#include <gio/gio.h>
-
+// The real file system: POSIX calls and the kernel's mount table (the trash: FileSystemTrash.cpp).
 #include "FileSystem.h"
 
 #include <cerrno>
@@ -43,21 +40,75 @@ QByteArray ResolvedExisting(QByteArray path) {
 
 }  // namespace
 
+namespace {
+
+// statx(2) with the birth time where the file system keeps one; `flags` 0 follows a link.
+bool StatPath(const char* path, int flags, FileStatus* out, FsError* err) {
+    struct statx stx;
+    if (::statx(AT_FDCWD, path, flags | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME, &stx) != 0)
+        return Fail(err, errno);
+    const FileIdentity id = FileIdentity::of(stx);
+    out->isRegular = S_ISREG(stx.stx_mode);
+    out->isDirectory = S_ISDIR(stx.stx_mode);
+    out->isSymlink = S_ISLNK(stx.stx_mode);
+    out->size = id.size;
+    out->mtimeSec = id.mtimeSec;
+    out->mtimeNsec = id.mtimeNsec;
+    out->ctimeSec = stx.stx_ctime.tv_sec;
+    out->ctimeNsec = stx.stx_ctime.tv_nsec;
+    out->mode = stx.stx_mode & 07777;
+    out->device = id.device;
+    out->inode = id.inode;
+    out->hasBirth = id.hasBirth;
+    out->birthSec = id.birthSec;
+    out->birthNsec = id.birthNsec;
+    return true;
+}
+
+}  // namespace
+
 bool PosixFileSystem::Stat(const QString& path, FileStatus* out, FsError* err) {
     NativePath p;
+    return p.Set(path, err) && StatPath(p.constData(), 0, out, err);
+}
+
+bool PosixFileSystem::LinkStatus(const QString& path, FileStatus* out, FsError* err) {
+    NativePath p;
+    return p.Set(path, err) && StatPath(p.constData(), AT_SYMLINK_NOFOLLOW, out, err);
+}
+
+bool PosixFileSystem::ReadLink(const QString& path, QString* target, FsError* err) {
+    NativePath p;
     if (!p.Set(path, err)) return false;
-    struct stat st;
-    if (::stat(p.constData(), &st) != 0) return Fail(err, errno);
-    out->isRegular = S_ISREG(st.st_mode);
-    out->isDirectory = S_ISDIR(st.st_mode);
-    out->size = st.st_size;
-    out->mtimeSec = st.st_mtim.tv_sec;
-    out->mtimeNsec = st.st_mtim.tv_nsec;
-    out->ctimeSec = st.st_ctim.tv_sec;
-    out->ctimeNsec = st.st_ctim.tv_nsec;
-    out->mode = st.st_mode & 07777;
-    out->device = st.st_dev;
-    out->inode = st.st_ino;
+    QByteArray buffer(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(p.constData(), buffer.data(), size_t(buffer.size()));
+    if (n < 0) return Fail(err, errno);
+    if (n >= buffer.size()) return Fail(err, ENAMETOOLONG);
+    buffer.truncate(int(n));
+    *target = FsPath::DecodeName(buffer);
+    return true;
+}
+
+bool PosixFileSystem::MakeLink(const QString& target, const QString& path, FsError* err) {
+    NativePath t, p;
+    if (!t.Set(target, err) || !p.Set(path, err)) return false;
+    if (::symlink(t.constData(), p.constData()) != 0) return Fail(err, errno);
+    return true;
+}
+
+bool PosixFileSystem::RealPath(const QString& path, QString* real, FsError* err) {
+    NativePath p;
+    if (!p.Set(path, err)) return false;
+    char resolved[PATH_MAX];
+    if (!::realpath(p.constData(), resolved)) return Fail(err, errno);
+    *real = FsPath::DecodeName(QByteArray(resolved));
+    return true;
+}
+
+bool PosixFileSystem::HardLink(const QString& from, const QString& to, FsError* err) {
+    NativePath f, t;
+    if (!f.Set(from, err) || !t.Set(to, err)) return false;
+    if (::link(f.constData(), t.constData()) != 0) return Fail(err, errno);
     return true;
 }
 
@@ -215,100 +266,6 @@ bool PosixFileSystem::Unlink(const QString& path, FsError* err) {
     if (!p.Set(path, err)) return false;
     if (::unlink(p.constData()) != 0) return Fail(err, errno);
     return true;
-}
-
-namespace {
-
-// The entry in `trash`/files of the file that was (device, inode) and was called `name`: the
-// trash renamed it within its file system, so it keeps its identity. Entries are matched by
-// readdir's inode first; where a file system reports other numbers there, the names the trash
-// makes from the old one ("a.jpg", "a.2.jpg") are looked at.
-bool FindTrashEntry(const QByteArray& trash, dev_t device, ino_t inode, const QByteArray& name,
-                    TrashEntry* entry) {
-    const QByteArray files = trash + "/files";
-    struct stat st;
-    if (::stat(files.constData(), &st) != 0 || st.st_dev != device) return false;
-    DIR* dir = opendir(files.constData());
-    if (!dir) return false;
-    const QByteArray stem = name.left(name.indexOf('.') < 0 ? name.size() : name.indexOf('.'));
-    QByteArray found;
-    std::vector<QByteArray> likely;
-    while (const dirent* e = readdir(dir)) {
-        const QByteArray entryName(e->d_name);
-        if (entryName == "." || entryName == "..") continue;
-        if (e->d_ino == inode) {
-            if (::fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == device &&
-                st.st_ino == inode) {
-                found = entryName;
-                break;
-            }
-        } else if (entryName.startsWith(stem)) {
-            likely.push_back(entryName);
-        }
-    }
-    for (size_t k = 0; found.isEmpty() && k < likely.size(); ++k) {
-        if (::fstatat(dirfd(dir), likely[k].constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            st.st_dev == device && st.st_ino == inode)
-            found = likely[k];
-    }
-    closedir(dir);
-    if (found.isEmpty()) return false;
-    entry->file = FsPath::DecodeName(files + '/' + found);
-    entry->info = FsPath::DecodeName(trash + "/info/" + found + ".trashinfo");
-    entry->device = uint64_t(device);
-    entry->inode = uint64_t(inode);
-    return true;
-}
-
-}  // namespace
-
-bool PosixFileSystem::Trash(const QString& path, TrashEntry* entry, FsError* err) {
-    NativePath p;
-    if (!p.Set(path, err)) return false;
-    if (entry) *entry = TrashEntry();
-    // The file's identity, to find its entry afterwards: the trash says nothing of it.
-    struct stat before;
-    const bool known = entry && ::lstat(p.constData(), &before) == 0;
-    GFile* file = g_file_new_for_path(p.constData());
-    GError* error = nullptr;
-    const gboolean ok = g_file_trash(file, nullptr, &error);
-    g_object_unref(file);
-    if (ok) {
-        if (!known) return true;
-        // The home trash when the file lives on its file system, else the trash at the top of
-        // the file's own mount (.Trash/<uid> or .Trash-<uid>).
-        const QByteArray encoded(p.constData());
-        const QByteArray name = encoded.mid(encoded.lastIndexOf('/') + 1);
-        const QByteArray top = FsPath::EncodePath(MountPoint(FsPath::FolderOf(path)));
-        const QByteArray base = top == "/" ? QByteArray() : top;
-        const QByteArray uid = QByteArray::number(qulonglong(::getuid()));
-        for (const QByteArray& trash : {QByteArray(g_get_user_data_dir()) + "/Trash",
-                                        base + "/.Trash/" + uid, base + "/.Trash-" + uid}) {
-            if (FindTrashEntry(trash, before.st_dev, before.st_ino, name, entry)) break;
-        }
-        return true;
-    }
-    // The common causes get the same English wording as the other calls.
-    int code = 0;
-    if (error && error->domain == G_IO_ERROR) {
-        switch (error->code) {
-            case G_IO_ERROR_NOT_FOUND: code = ENOENT; break;
-            case G_IO_ERROR_PERMISSION_DENIED: code = EACCES; break;
-            case G_IO_ERROR_READ_ONLY: code = EROFS; break;
-            case G_IO_ERROR_NO_SPACE: code = ENOSPC; break;
-            case G_IO_ERROR_FILENAME_TOO_LONG: code = ENAMETOOLONG; break;
-            case G_IO_ERROR_IS_DIRECTORY: code = EISDIR; break;
-            case G_IO_ERROR_BUSY: code = EBUSY; break;
-            default: break;
-        }
-    }
-    FsError e = code ? FsPath::ErrorFor(code) : FsError{EIO, QString()};
-    if (!code) {
-        e.reason = error ? QString::fromUtf8(error->message) : QStringLiteral("Cannot move to the trash");
-    }
-    if (error) g_error_free(error);
-    if (err) *err = e;
-    return false;
 }
 
 QString PosixFileSystem::MountPoint(const QString& path) {

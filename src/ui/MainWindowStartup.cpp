@@ -4,12 +4,14 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include "FileSystem.h"
 #include "MainWindow.h"
 #include "MsgBox.h"
 #include "PageReportWindow.h"
 #include "PathOpener.h"
 #include "PictureFeed.h"
 #include "SessionSettings.h"
+#include "TransferMessages.h"
 #include "ViewGeometry.h"
 #include "WindowPlacing.h"
 
@@ -25,6 +27,10 @@ void MainWindow::startUp() {
             startMaximized_ = (placement->showCmd == 3);
         }
     }
+    // Where an earlier run ended mid-way left a temporary (a copy, or a replaced file set
+    // aside), the user learns where it lies.
+    if (services_.fileSystem)
+        showMessage(Transfer::leftoverTemporariesNotice(services_.fileSystem->LeftoverTemporaries()));
     feed_->expectViewWhileLoading(expectedViewSize());
     opener_->openGiven(startPath_);
     feed_->expectViewWhileLoading(QSize());

@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "TransferQuestions.h"
 #include "Undo.h"
+#include "WorkingDirectoryGuard.h"
 
 namespace {
 
@@ -111,6 +112,7 @@ protected:
         session.options().continueNumbers = 1;
         QObject::connect(&session, &SortingSession::undoReady, [this](const Transfer::UndoResult& u) {
             undone.push_back(u.status);
+            setAside.push_back(u.setAside);
         });
     }
     // Names and bytes of every file under the work folder.
@@ -122,6 +124,7 @@ protected:
         return out;
     }
     std::vector<Transfer::UndoResult::Status> undone;
+    std::vector<bool> setAside;
 };
 
 TEST_F(SessionUndoTest, EachUndoTakesBackOneActionAndTheListFollows) {
@@ -154,7 +157,9 @@ TEST_F(SessionUndoTest, EachUndoTakesBackOneActionAndTheListFollows) {
     EXPECT_EQ(undone.size(), 3u);
 }
 
-TEST_F(SessionUndoTest, LockBlocksUndoAndADirectDeleteStopsTheHistory) {
+// A direct delete cannot come back: said once, set aside at the second press, and the move
+// before it can be taken back.
+TEST_F(SessionUndoTest, LockBlocksUndoAndADirectDeleteIsSetAsideAtTheSecondPress) {
     session.sendToSlot(0, yes);
     session.deleteShown(yes);  // p2, directly
     session.toggleLock();
@@ -165,7 +170,42 @@ TEST_F(SessionUndoTest, LockBlocksUndoAndADirectDeleteStopsTheHistory) {
     session.undoLast();
     using S = Transfer::UndoResult::Status;
     EXPECT_EQ(undone, (std::vector<S>{S::DeletedForGood, S::DeletedForGood}));
+    EXPECT_EQ(setAside, (std::vector<bool>{false, true}));
     EXPECT_TRUE(work.exists("dst/p1.jpg"));
+    session.undoLast();
+    EXPECT_TRUE(work.exists("src/p1.jpg"));
+}
+
+// The folder a photo came from is gone: the undo says so, and never stands in front of the
+// actions before it.
+TEST_F(SessionUndoTest, AFolderOfOriginThatIsGoneNeverBlocksEarlierActions) {
+    session.sendToSlot(0, yes);  // p1
+    work.write("gone/q.jpg", "q");
+    session.openFolder(work.file("gone"));
+    session.sendToSlot(0, yes);  // q
+    ASSERT_TRUE(QDir(work.file("gone")).removeRecursively());
+    session.undoLast();
+    session.undoLast();
+    session.undoLast();
+    using S = Transfer::UndoResult::Status;
+    EXPECT_EQ(undone, (std::vector<S>{S::OriginFolderMissing, S::OriginFolderMissing, S::Done}));
+    EXPECT_EQ(setAside, (std::vector<bool>{false, true, false}));
+    EXPECT_TRUE(work.exists("src/p1.jpg"));
+    EXPECT_TRUE(work.exists("dst/q.jpg"));
+}
+
+// A slot's folder written relative with "./": the file taken back leaves the shown slot folder's
+// list all the same.
+TEST_F(SessionUndoTest, ARelativeSlotFolderLeavesTheListRightAfterUndo) {
+    WorkingDirectoryGuard cwd;
+    QDir::setCurrent(work.path());
+    session.library().current().folderSlots[0].folder = QStringLiteral("./dst/");
+    session.sendToSlot(0, yes);
+    session.openSlotFolder(0);
+    ASSERT_EQ(session.list().names(), QStringList{"p1.jpg"});
+    session.undoLast();
+    EXPECT_TRUE(work.exists("src/p1.jpg"));
+    EXPECT_TRUE(session.list().names().isEmpty());
 }
 
 // With the slot's folder shown, the file taken back leaves its list; p1 goes home.

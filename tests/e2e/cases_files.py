@@ -3,11 +3,12 @@ hold."""
 import os
 import struct
 import subprocess
+import time
 import zlib
 
 from harness import (
     case, check, wait_for, read_config, library, options, photos, slot_dirs, listing,
-    answer_box)
+    answer_box, chord, find_window)
 
 
 @case
@@ -150,4 +151,93 @@ def files_claiming_gigabytes_fail_at_once_and_a_pipe_is_no_plugin(s):
     os.remove(os.path.join(s.prog, "dll", "ifPNG.spi"))
     os.mkfifo(os.path.join(s.prog, "dll", "ifPNG.spi"))
     s.start(os.path.join(src, "a.png"))
+    s.close()
+
+
+def visible(s, title):
+    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], env=s.env,
+                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    return r.stdout.split()
+
+
+def dismiss_message(s, box):
+    """Gives the message box `box` (titled "Orvane", as the window is) the keyboard and closes it."""
+    s.xdo("windowfocus", "--sync", box)
+    time.sleep(0.2)
+    s.keys("Return")
+    wait_for(lambda: box not in visible(s, "Orvane"), "the message to close")
+
+
+@case
+def an_overwrite_the_trash_cannot_take_touches_nothing(s):
+    # The slot's folder is a tmpfs, whose files the trash does not take; the old a.jpg there is
+    # to go to the trash. The source, with a second name elsewhere, must stay the very file.
+    src = photos(s, ["a.jpg", "b.jpg"])
+    os.makedirs(s.path("keep"))
+    os.link(os.path.join(src, "a.jpg"), s.path("keep", "a.jpg"))
+    inode = os.stat(os.path.join(src, "a.jpg")).st_ino
+    card = s.path("card")
+    os.makedirs(card)
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", card]).returncode != 0:
+        print("SKIP: cannot mount a tmpfs here (needs root)")
+        return
+    try:
+        s.image(os.path.join(card, "a.jpg"), color="white")
+        old = open(os.path.join(card, "a.jpg"), "rb").read()
+        library(s, ["P"], {(0, 1): ("card", card + "/")})
+        options(s, owMode=1, DelTrash=0)
+        s.start(src)
+        s.keys("1")
+        dismiss_message(s, find_window(s, "Orvane"))   # it says why, and that both files are as they were
+        st = os.stat(os.path.join(src, "a.jpg"))
+        check((st.st_ino, st.st_nlink) == (inode, 2), "the very source, both names: %r" % ((st.st_ino, st.st_nlink),))
+        check(listing(card) == ["a.jpg"] and open(os.path.join(card, "a.jpg"), "rb").read() == old,
+              "the old file alone in the slot folder: %r" % listing(card))
+        s.close()
+    finally:
+        subprocess.run(["umount", "-l", card])
+
+
+@case
+def a_picture_listed_through_a_link_moves_and_comes_back_as_a_link(s):
+    photos(s, ["x.jpg"], folder="originals")
+    src = photos(s, ["y.jpg"])
+    os.symlink("../originals/x.jpg", os.path.join(src, "x.jpg"))
+    (one,) = slot_dirs(s, "one")
+    library(s, ["P"], {(0, 1): ("one", one + "/")})
+    options(s, DelTrash=0)
+    original = s.path("originals", "x.jpg")
+
+    def linked(path):
+        return os.path.islink(path) and os.path.exists(path) and os.path.samefile(path, original)
+
+    s.start(src)
+    s.keys("1")                          # x.jpg, the first, to the slot
+    wait_for(lambda: linked(os.path.join(one, "x.jpg")), "a link in the slot reaching the picture")
+    chord(s, "ctrl", "z")
+    wait_for(lambda: linked(os.path.join(src, "x.jpg")), "the link back")
+    s.keys("Delete")                     # x.jpg, shown again, to the trash: the link itself
+    wait_for(lambda: not os.path.lexists(os.path.join(src, "x.jpg")), "the link trashed")
+    check(os.path.exists(original), "the picture stays")
+    chord(s, "ctrl", "z")
+    wait_for(lambda: linked(os.path.join(src, "x.jpg")), "the link back from the trash")
+    s.close()
+
+
+@case
+def a_temporary_left_by_a_run_ended_midway_is_told_at_the_next_start(s):
+    # What an overwrite killed mid-way leaves: the replaced photo set aside, noted in the journal.
+    (slot,) = slot_dirs(s, "one")
+    left = os.path.join(slot, ".orvane-replaced-a.jpg-k3x9q2.tmp")
+    with open(left, "wb") as f:
+        f.write(b"the replaced photo")
+    os.makedirs(os.path.dirname(s.config("x")), exist_ok=True)
+    with open(s.config("一時ファイル一覧.txt"), "w") as f:
+        f.write(left + "\n" + os.path.join(slot, ".orvane-incoming-b.jpg-aaaaaa.tmp") + "\n")
+    s.start()                            # the first window seen is the notice, before the main one
+    box = s.window
+    dismiss_message(s, box)
+    wait_for(lambda: [w for w in visible(s, "Orvane") if w != box], "the main window")
+    s.window = visible(s, "Orvane")[-1]
+    check(open(s.config("一時ファイル一覧.txt")).read() == left + "\n", "the one still there stays noted")
     s.close()

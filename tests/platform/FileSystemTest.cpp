@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "FileSystem.h"
+#include "TemporaryJournal.h"
 #include "TestSupport.h"
 
 namespace {
@@ -17,6 +20,28 @@ TEST(FileSystem, ExistsIsALiteralLookup) {
     EXPECT_TRUE(fs.Exists(dir.file(QStringLiteral("sub/"))));
     EXPECT_FALSE(fs.Exists(dir.file(QStringLiteral("missing"))));
     EXPECT_FALSE(fs.Exists(QString()));
+}
+
+// A run ended mid-way leaves a temporary: its name says what it is, the next start lists where
+// it lies, and once it is gone it is forgotten.
+TEST(FileSystem, ATemporaryLeftByARunEndedMidwayIsListedAtTheNextStart) {
+    TempDir dir;
+    const QString journalFile = dir.file(QStringLiteral("journal"));
+    QString left;
+    {
+        TemporaryJournal journal(journalFile);
+        PosixFileSystem fs;
+        fs.SetJournal(&journal);
+        left = fs.NewTemporaryPath(dir.path(), FileSystem::TemporaryRole::Replaced, QStringLiteral("a\nb.jpg"));
+        fs.NewTemporaryPath(dir.path(), FileSystem::TemporaryRole::Incoming, QStringLiteral("c.jpg"));  // never made
+        dir.write(FsPath::NameOf(left), "the replaced photo");
+    }  // ended here, nothing settled
+    EXPECT_TRUE(FsPath::NameOf(left).startsWith(QStringLiteral(".orvane-replaced-a\nb.jpg-")));
+    TemporaryJournal next(journalFile);
+    EXPECT_EQ(next.leftovers(), QStringList{left});
+    ASSERT_TRUE(QFile::remove(left));
+    next.settle();
+    EXPECT_TRUE(TemporaryJournal(journalFile).leftovers().isEmpty());
 }
 
 }  // namespace

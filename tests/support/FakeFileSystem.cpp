@@ -102,6 +102,30 @@ bool FakeFileSystem::Trash(const QString& path, TrashEntry* entry, FsError* err)
     return true;
 }
 
+bool FakeFileSystem::LinkStatus(const QString& path, FileStatus* out, FsError* err) {
+    return !Fails(Call::LinkStatus, path, err) && real_.LinkStatus(path, out, err);
+}
+
+bool FakeFileSystem::ReadLink(const QString& path, QString* target, FsError* err) {
+    return !Fails(Call::ReadLink, path, err) && real_.ReadLink(path, target, err);
+}
+
+bool FakeFileSystem::MakeLink(const QString& target, const QString& path, FsError* err) {
+    return !Fails(Call::MakeLink, path, err) && real_.MakeLink(target, path, err);
+}
+
+bool FakeFileSystem::HardLink(const QString& from, const QString& to, FsError* err) {
+    return !Fails(Call::HardLink, from, err) && !CrossesFakeMount(from, to, err) && real_.HardLink(from, to, err);
+}
+
+bool FakeFileSystem::CanTrash(const QString& path, FsError* err) {
+    return !Fails(Call::CanTrash, path, err) && real_.CanTrash(path, err);
+}
+
+bool FakeFileSystem::RealPath(const QString& path, QString* real, FsError* err) {
+    return !Fails(Call::RealPath, path, err) && real_.RealPath(path, real, err);
+}
+
 QString FakeFileSystem::MountPoint(const QString& path) {
     const QString cd = FakeMountOf(path);
     return cd.isEmpty() ? real_.MountPoint(path) : cd;

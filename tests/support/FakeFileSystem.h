@@ -19,7 +19,8 @@ public:
     enum class Call {
         Stat, ListNames, OpenRead, Read, CreateNew, Write, KeepTimesAndMode,
         KeepExtendedAttributes, Fsync, Close,
-        RenameNoReplace, RenameReplace, Unlink, Trash
+        RenameNoReplace, RenameReplace, Unlink, Trash,
+        LinkStatus, ReadLink, MakeLink, HardLink, CanTrash, RealPath
     };
     struct Record {
         Call call;
@@ -57,6 +58,12 @@ public:
     bool RenameReplace(const QString& from, const QString& to, FsError* err) override;
     bool Unlink(const QString& path, FsError* err) override;
     bool Trash(const QString& path, TrashEntry* entry, FsError* err) override;
+    bool LinkStatus(const QString& path, FileStatus* out, FsError* err) override;
+    bool ReadLink(const QString& path, QString* target, FsError* err) override;
+    bool MakeLink(const QString& target, const QString& path, FsError* err) override;
+    bool HardLink(const QString& from, const QString& to, FsError* err) override;
+    bool CanTrash(const QString& path, FsError* err) override;
+    bool RealPath(const QString& path, QString* real, FsError* err) override;
     QString MountPoint(const QString& path) override;
     DriveType TypeOfDrive(const QString& mountPoint) override;
 

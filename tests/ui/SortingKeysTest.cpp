@@ -178,8 +178,9 @@ TEST_F(Sorting, CtrlZUndoesOnceOnReleaseAndTellsWhatStandsInTheWay) {
     ASSERT_EQ(Files("s1"), QStringList{"p1.jpg"});
     work.write("src/p1.jpg", "taken");
     Tap(Qt::Key_Z, Qt::ControlModifier);
-    ASSERT_EQ(msg.texts(), QStringList{QStringLiteral("元の場所に同じ名前のファイルがあるため元に戻せません\n") +
-                                       work.file("src/p1.jpg")});
+    ASSERT_EQ(msg.texts().size(), 1);
+    ASSERT_TRUE(msg.texts()[0].startsWith(QStringLiteral("元の場所に同じ名前のファイルがあるため元に戻せません\n") +
+                                          work.file("src/p1.jpg") + QStringLiteral("\n")));
     ASSERT_TRUE(QFile::remove(work.file("src/p1.jpg")));
     form->findChild<QAction*>(QStringLiteral("undo"))->trigger();
     EXPECT_EQ(Files("s1"), QStringList());

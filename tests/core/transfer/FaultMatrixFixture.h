@@ -7,6 +7,9 @@
 #include <QFile>
 
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 #include <set>
 #include <string>
 
@@ -66,7 +69,24 @@ protected:
         EmptyFolder(TrashFolder());
         WriteRaw(QFile::encodeName(src_ + "/" + kName), kNew);
         if (old) WriteRaw(QFile::encodeName(dst_ + "/" + kName), kOld);
+        // A second name for the source elsewhere: a failure must leave the very file, links and
+        // all, not a copy of it.
+        const QString links = tmp.file(QStringLiteral("links"));
+        QDir().mkpath(links);
+        EmptyFolder(links);
+        ASSERT_EQ(::link(QFile::encodeName(src_ + "/" + kName).constData(),
+                         QFile::encodeName(links + "/other name").constData()), 0);
+        srcInode_ = InodeOf(src_ + "/" + kName);
+        dstInode_ = old ? InodeOf(dst_ + "/" + kName) : 0;
     }
+
+    // Inode and link count of `path` (0, 0 when it is not there).
+    static std::pair<ino_t, nlink_t> Links(const QString& path) {
+        struct stat st;
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return {0, 0};
+        return {st.st_ino, st.st_nlink};
+    }
+    static ino_t InodeOf(const QString& path) { return Links(path).first; }
 
     Result Run(Op op, FileSystem& fs) {
         const QString s = src_ + "/" + kName, d = dst_ + "/" + kName;
@@ -95,6 +115,15 @@ protected:
             }
         }
         const Contents trash = RawContents(TrashFolder() + "/files");
+        if (ok && !result.leftover.isEmpty()) {
+            // Done, but the replaced file set aside could not be removed: it is told, under a
+            // name that says what it is.
+            const QByteArray left = QFile::encodeName(FsPath::NameOf(result.leftover));
+            EXPECT_TRUE(left.startsWith(".orvane-replaced-")) << left.constData();
+            EXPECT_EQ(dst.count(left) ? dst.at(left) : QByteArray(), kOld);
+            EXPECT_FALSE(result.leftoverError.reason.isEmpty());
+            dst.erase(left);
+        }
         Contents wantSrc, wantDst;
         if (ok) {
             if (!IsMove(op)) wantSrc[name] = kNew;
@@ -107,6 +136,12 @@ protected:
             if (old) wantDst[name] = kOld;
         }
         EXPECT_EQ(src, wantSrc) << "source folder";
+        if (!ok) {
+            EXPECT_EQ(Links(src_ + "/" + kName), std::make_pair(srcInode_, nlink_t(2))) << "the very source, links and all";
+            if (old && dst.count(name)) {
+                EXPECT_EQ(InodeOf(dst_ + "/" + kName), dstInode_) << "the very old file";
+            }
+        }
         // The old destination lives on: in place, or in the trash once it was trashed. When
         // the final rename failed after trashing, it is the trash copy.
         if (old && !ok && dst.count(name) == 0 && trash.size() == 1 &&
@@ -178,6 +213,7 @@ protected:
     const QByteArray kOld = Pattern(3000, 22);
     TempDir tmp;
     QString src_, dst_;
+    ino_t srcInode_ = 0, dstInode_ = 0;
 };
 
 }  // namespace faultmatrix

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "FaultMatrixFixture.h"
+#include "TransferMessages.h"
 
 using namespace faultmatrix;
 
@@ -32,6 +33,29 @@ TEST_F(FaultMatrixTest, AcrossFileSystems) {
                  {Call::RenameNoReplace, Call::RenameReplace}, {Call::Unlink}, {Call::Read}}) {
             EveryCallOf(op, m.path(), old, kinds);
         }
+    }
+}
+
+// The slot's folder is on a tmpfs, which the trash does not take, and the old file is to go
+// to the trash: that is known before anything is touched, and said. (Before, the source went
+// first and came back as a copy: a new inode, its other name broken.)
+TEST_F(FaultMatrixTest, AnOldFileTheTrashWillNotTakeStopsTheOverwriteFirst) {
+    TmpfsMount m("size=8m");
+    if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
+    deletion = Deletion::ToTrash;
+    for (Op op : {Op::MoveOver, Op::CopyOver}) {
+        SCOPED_TRACE(Name(op));
+        Prepare(m.path(), true);
+        PosixFileSystem real;
+        FakeFileSystem fs(real);
+        const Result r = Run(op, fs);
+        EXPECT_EQ(r.step, Transfer::Step::CannotTrashOld);
+        EXPECT_EQ(fs.CountOf(Call::CreateNew) + fs.CountOf(Call::HardLink) + fs.CountOf(Call::Unlink) +
+                      fs.CountOf(Call::Trash),
+                  0)
+            << "nothing touched";
+        Check(op, r, true);
+        EXPECT_TRUE(Transfer::messageFor(r).startsWith(QStringLiteral("上書きされるファイルをごみ箱に入れられない")));
     }
 }
 

@@ -8,6 +8,9 @@
 #include <QFile>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <functional>
 
 #include "FakeFileSystem.h"
@@ -166,7 +169,7 @@ TEST_F(UndoFaultTest, WhatStandsInTheWayIsToldAndNothingMoves) {
         EXPECT_EQ(RawContents(dst_), dst);
         EXPECT_EQ(RawContents(TrashFolder() + "/files"), trash);
     }
-    EXPECT_EQ(Transfer::messageFor(Transfer::undo(fs, Done(Op::Trash, tmp.path(), Deletion::Directly))),
+    EXPECT_EQ(Transfer::whatStoodInTheWay(Transfer::undo(fs, Done(Op::Trash, tmp.path(), Deletion::Directly))),
               QStringLiteral("完全に削除したファイルは元に戻せません"));
 
     // A replaced file emptied from the trash: the new file goes back, the user is told.
@@ -233,6 +236,46 @@ TEST_F(UndoFaultTest, TheTrashedFileIsFoundAmongOthersOfItsName) {
     EXPECT_EQ(trash.begin()->second, kOld);
 }
 
+// A file at the moved file's place with its device and inode (ext4 hands a deleted file's inode
+// to the next new one) but another birth time, size or modification time is another file; so is
+// any file where the action could not look at what it left: nothing moves.
+TEST_F(UndoFaultTest, AFileWithTheMovedFilesInodeIsAnotherFile) {
+    PosixFileSystem fs;
+    const Result moved = Done(Op::Move, tmp.path());
+    ASSERT_TRUE(moved.written);
+    const Contents dst = RawContents(dst_);
+    std::vector<std::function<void(Result&)>> strangers = {
+        [](Result& r) { r.written->size += 1; },
+        [](Result& r) { r.written->mtimeNsec += 1; },
+        [](Result& r) { r.written.reset(); },
+    };
+    if (moved.written->hasBirth) strangers.push_back([](Result& r) { r.written->birthNsec += 1; });
+    for (const auto& stranger : strangers) {
+        Result r = moved;
+        stranger(r);
+        const UndoResult u = Transfer::undo(fs, r);
+        EXPECT_EQ(u.status, Status::AnotherFile);
+        EXPECT_EQ(RawContents(dst_), dst);
+        EXPECT_TRUE(RawContents(src_).empty());
+    }
+}
+
+// The original of a copy replaced by a file of the same size and time: the copy is the only
+// one of those bytes left and stays.
+TEST_F(UndoFaultTest, ACopyStaysWhenItsOriginalWasReplacedByALookalike) {
+    PosixFileSystem fs;
+    const Result copied = Done(Op::Copy, tmp.path());
+    const QByteArray original = QFile::encodeName(src_ + "/" + kName);
+    struct stat was;
+    ASSERT_EQ(::stat(original.constData(), &was), 0);
+    ASSERT_EQ(::unlink(original.constData()), 0);
+    WriteRaw(original, Pattern(kNew.size(), 35));
+    const struct timespec times[2] = {was.st_atim, was.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, original.constData(), times, 0), 0);
+    EXPECT_EQ(Transfer::undo(fs, copied).status, Status::OriginalMissing);
+    EXPECT_EQ(RawContents(dst_), (Contents{{QFile::encodeName(kName), kNew}}));
+}
+
 // A full disk and a read-only folder where the photo came from: the undo fails, says why, and
 // the photo stays where it was.
 TEST_F(UndoFaultTest, AFullOrReadOnlyFolderOfOriginFails) {
@@ -248,14 +291,14 @@ TEST_F(UndoFaultTest, AFullOrReadOnlyFolderOfOriginFails) {
     WriteRaw(QFile::encodeName(origin + "/filler"), Pattern(600 * 1024, 34));
     UndoResult u = Transfer::undo(fs, moved);
     EXPECT_EQ(u.status, Status::Failed);
-    EXPECT_EQ(Transfer::messageFor(u), QStringLiteral("元に戻せませんでした\nNo space left on device"));
+    EXPECT_EQ(Transfer::whatStoodInTheWay(u), QStringLiteral("元に戻せませんでした\nNo space left on device"));
     EXPECT_EQ(RawContents(tmp.file("dst")), (Contents{{"p.jpg", photo}}));
     EXPECT_EQ(RawContents(origin), (Contents{{"filler", Pattern(600 * 1024, 34)}}));
 
     ASSERT_TRUE(QFile::remove(origin + "/filler"));
     ASSERT_TRUE(card.remountReadOnly()) << card.reason().toStdString();
     u = Transfer::undo(fs, moved);
-    EXPECT_EQ(Transfer::messageFor(u), QStringLiteral("元に戻せませんでした\nRead-only file system"));
+    EXPECT_EQ(Transfer::whatStoodInTheWay(u), QStringLiteral("元に戻せませんでした\nRead-only file system"));
     EXPECT_EQ(RawContents(tmp.file("dst")), (Contents{{"p.jpg", photo}}));
 }
 

@@ -1,0 +1,138 @@
+// The freedesktop.org trash through GIO: whether it takes a file, trashing, and finding the
+// entry it made (GIO says nothing of it).
+// GIO first: Qt's "signals" macro would break its headers.
+#include <gio/gio.h>
+
+#include "FileSystem.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "NativePath.h"
+
+namespace {
+
+// The entry in `trash`/files of the file that was (device, inode) and was called `name`: the
+// trash renamed it within its file system, so it keeps its identity. Entries are matched by
+// readdir's inode first; where a file system reports other numbers there, the names the trash
+// makes from the old one ("a.jpg", "a.2.jpg") are looked at.
+bool FindTrashEntry(const QByteArray& trash, dev_t device, ino_t inode, const QByteArray& name,
+                    TrashEntry* entry) {
+    const QByteArray files = trash + "/files";
+    struct stat st;
+    if (::stat(files.constData(), &st) != 0 || st.st_dev != device) return false;
+    DIR* dir = opendir(files.constData());
+    if (!dir) return false;
+    const QByteArray stem = name.left(name.indexOf('.') < 0 ? name.size() : name.indexOf('.'));
+    QByteArray found;
+    std::vector<QByteArray> likely;
+    while (const dirent* e = readdir(dir)) {
+        const QByteArray entryName(e->d_name);
+        if (entryName == "." || entryName == "..") continue;
+        if (e->d_ino == inode) {
+            if (::fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == device &&
+                st.st_ino == inode) {
+                found = entryName;
+                break;
+            }
+        } else if (entryName.startsWith(stem)) {
+            likely.push_back(entryName);
+        }
+    }
+    for (size_t k = 0; found.isEmpty() && k < likely.size(); ++k) {
+        if (::fstatat(dirfd(dir), likely[k].constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            st.st_dev == device && st.st_ino == inode)
+            found = likely[k];
+    }
+    closedir(dir);
+    if (found.isEmpty()) return false;
+    // Its identity as it lies in the trash, taken now, right after the action.
+    struct statx now;
+    if (::statx(AT_FDCWD, (files + '/' + found).constData(), AT_SYMLINK_NOFOLLOW,
+                STATX_BASIC_STATS | STATX_BTIME, &now) != 0)
+        return false;
+    const FileIdentity identity = FileIdentity::of(now);
+    if (identity.device != uint64_t(device) || identity.inode != uint64_t(inode)) return false;
+    entry->file = FsPath::DecodeName(files + '/' + found);
+    entry->info = FsPath::DecodeName(trash + "/info/" + found + ".trashinfo");
+    entry->identity = identity;
+    return true;
+}
+
+}  // namespace
+
+bool PosixFileSystem::Trash(const QString& path, TrashEntry* entry, FsError* err) {
+    NativePath p;
+    if (!p.Set(path, err)) return false;
+    if (entry) *entry = TrashEntry();
+    // The file's identity (a link's own), to find its entry afterwards: the trash says nothing
+    // of it.
+    struct stat before;
+    const bool known = entry && ::lstat(p.constData(), &before) == 0;
+    GFile* file = g_file_new_for_path(p.constData());
+    GError* error = nullptr;
+    const gboolean ok = g_file_trash(file, nullptr, &error);
+    g_object_unref(file);
+    if (ok) {
+        if (!known) return true;
+        // The home trash when the file lives on its file system, else the trash at the top of
+        // the file's own mount (.Trash/<uid> or .Trash-<uid>).
+        const QByteArray encoded(p.constData());
+        const QByteArray name = encoded.mid(encoded.lastIndexOf('/') + 1);
+        const QByteArray top = FsPath::EncodePath(MountPoint(FsPath::FolderOf(path)));
+        const QByteArray base = top == "/" ? QByteArray() : top;
+        const QByteArray uid = QByteArray::number(qulonglong(::getuid()));
+        for (const QByteArray& trash : {QByteArray(g_get_user_data_dir()) + "/Trash",
+                                        base + "/.Trash/" + uid, base + "/.Trash-" + uid}) {
+            if (FindTrashEntry(trash, before.st_dev, before.st_ino, name, entry)) break;
+        }
+        return true;
+    }
+    // The common causes get the same English wording as the other calls.
+    int code = 0;
+    if (error && error->domain == G_IO_ERROR) {
+        switch (error->code) {
+            case G_IO_ERROR_NOT_FOUND: code = ENOENT; break;
+            case G_IO_ERROR_PERMISSION_DENIED: code = EACCES; break;
+            case G_IO_ERROR_READ_ONLY: code = EROFS; break;
+            case G_IO_ERROR_NO_SPACE: code = ENOSPC; break;
+            case G_IO_ERROR_FILENAME_TOO_LONG: code = ENAMETOOLONG; break;
+            case G_IO_ERROR_IS_DIRECTORY: code = EISDIR; break;
+            case G_IO_ERROR_BUSY: code = EBUSY; break;
+            default: break;
+        }
+    }
+    FsError e = code ? FsPath::ErrorFor(code) : FsError{EIO, QString()};
+    if (!code) {
+        e.reason = error ? QString::fromUtf8(error->message) : QStringLiteral("Cannot move to the trash");
+    }
+    if (error) g_error_free(error);
+    if (err) *err = e;
+    return false;
+}
+
+bool PosixFileSystem::CanTrash(const QString& path, FsError* err) {
+    NativePath p;
+    if (!p.Set(path, err)) return false;
+    GFile* file = g_file_new_for_path(p.constData());
+    GError* error = nullptr;
+    GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_ACCESS_CAN_TRASH,
+                                        G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &error);
+    g_object_unref(file);
+    if (!info) {
+        FsError e{EIO, error ? QString::fromUtf8(error->message) : QStringLiteral("Cannot look at the file")};
+        if (error && error->domain == G_IO_ERROR && error->code == G_IO_ERROR_NOT_FOUND) e = FsPath::ErrorFor(ENOENT);
+        if (error) g_error_free(error);
+        if (err) *err = e;
+        return false;
+    }
+    const bool can = g_file_info_get_attribute_boolean(info, G_FILE_ATTRIBUTE_ACCESS_CAN_TRASH);
+    g_object_unref(info);
+    if (!can && err) *err = FsPath::NoTrashHere();
+    return can;
+}
