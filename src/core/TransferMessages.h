@@ -8,11 +8,13 @@
 namespace Transfer {
 
 // The text the window shows for `result` in an OK box titled "Orvane"; empty when there is
-// nothing to say (done, or declined by the user).
+// nothing to say (done, or declined by the user). A failure's first line is followed by its
+// Japanese reason and the file and folders involved (failureDetails); a missing slot folder
+// is named on a second line.
 QString messageFor(const Result& result);
 
 // The text for an undo that did not go through (empty when it did), in an OK box titled
-// "Orvane": what stands in the way, then the file or the reason on a second line.
+// "Orvane": what stands in the way, then the file, or the Japanese reason and the file.
 QString messageFor(const UndoResult& result);
 
 // The overwrite question: "同ファイル名が存在。上書き？\n転送元 <size>bytes <date>\n転送先 ..."

@@ -84,8 +84,10 @@ FsError ErrorFor(int code) {
 FsError NotRegularError(const FileStatus& st) { return ErrorFor(st.isDirectory ? EISDIR : EINVAL); }
 
 FsError ChangedWhileCopied() {
-    return FsError{EBUSY, QStringLiteral("The file changed while it was being copied (is it still "
-                                         "being written?); it was left where it is")};
+    return FsError{EBUSY,
+                   QStringLiteral("The file changed while it was being copied (is it still "
+                                  "being written?); it was left where it is"),
+                   FsError::Cause::ChangedWhileCopied};
 }
 
 QString FolderOf(const QString& path) {
