@@ -43,7 +43,7 @@ else
 endif
 
 # Installs the program folder as it runs in place under $(PREFIX)/opt/orvane, a launcher in
-# $(PREFIX)/bin, and in $(PREFIX)/share the desktop entry (opens images and folders), the icons
+# $(PREFIX)/bin, and in $(PREFIX)/share the desktop entry (opens images; never claims folders), the icons
 # and the AppStream metainfo. Configuration is kept in the program folder's config/, created at
 # the first start.
 PREFIX       ?= $(HOME)/.local
