@@ -114,6 +114,9 @@ private:
     void shutDown();
     // The image view's size once the window is shown as placed, for decoding while loading.
     QSize expectedViewSize() const;
+    // Once the window manager has framed the window shown as placed (its first exposes): the
+    // frame, title bar included, is brought inside the screen's available area.
+    void bringFrameOnScreen();
     // The message of a transfer's, delete's or undo's result, when it has one.
     void showMessage(const QString& text);
     // The menu ファイル.
@@ -149,6 +152,7 @@ private:
     PictureOffset::HeldKeys slideKeys_{};  // Left, Up, Right, Down, Shift
 
     bool startMaximized_ = false;
+    bool frameCheckPending_ = false;  // shown as placed, its frame not yet seen
     bool closeWaiting_ = false;  // a close came while a folder was read (see closeEvent)
     bool unloaded_ = false;
 };
