@@ -11,6 +11,8 @@ DEB_PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev 
                xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk clang libclang-rt-14-dev \
                python3 dbus-x11 fonts-dejavu-core libxkbcommon-dev libxkbcommon-x11-dev \
                libxcb-xkb-dev x11-xkb-utils libxtst6
+# A window manager for the end-to-end case of the title bar at 1.5x.
+DEB_PACKAGES += openbox
 # Qt's own texts in Japanese, the interface font's fallback lookup, the desktop files' validators.
 DEB_PACKAGES += qt6-translations-l10n libfontconfig-dev desktop-file-utils appstream
 
@@ -43,7 +45,7 @@ else
 endif
 
 # Installs the program folder as it runs in place under $(PREFIX)/opt/orvane, a launcher in
-# $(PREFIX)/bin, and in $(PREFIX)/share the desktop entry (opens images and folders), the icons
+# $(PREFIX)/bin, and in $(PREFIX)/share the desktop entry (opens images; never claims folders), the icons
 # and the AppStream metainfo. Configuration is kept in the program folder's config/, created at
 # the first start.
 PREFIX       ?= $(HOME)/.local

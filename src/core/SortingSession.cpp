@@ -195,6 +195,7 @@ void SortingSession::undoLast() {
     emit undoReady(undone);
     settleListAfterUndo(entry.done, undone);
     emit statusChanged();
+    if (undone.done()) emit actionUndone(entry.done);
 }
 
 void SortingSession::settleListAfterUndo(const Transfer::Result& done, const Transfer::UndoResult& undone) {

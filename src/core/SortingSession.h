@@ -116,6 +116,8 @@ signals:
     void resultReady(const Transfer::Result& result);
     // An undo was tried (not sent when there was nothing to undo).
     void undoReady(const Transfer::UndoResult& result);
+    // `action` was taken back in full; sent last, after the list and the status changed.
+    void actionUndone(const Transfer::Result& action);
 
 private:
     void stepFile(int direction);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "FailureReasons.h"
 #include "TransferLinks.h"
 
 namespace Transfer {
@@ -126,8 +127,10 @@ bool isSameFile(FileSystem& fs, const QString& a, const QString& b) {
            sa.inode == sb.inode;
 }
 
-Result carryOut(FileSystem& fs, TransferQuestions& questions, const Plan& plan, Kind kind,
-                Deletion deletion) {
+namespace {
+
+Result carryOutPlan(FileSystem& fs, TransferQuestions& questions, const Plan& plan, Kind kind,
+                    Deletion deletion) {
     if (!plan.ok()) {
         Result r = Result::refused(plan.refusal);
         r.outsideName = plan.outsideName;
@@ -146,10 +149,21 @@ Result carryOut(FileSystem& fs, TransferQuestions& questions, const Plan& plan, 
     return move(fs, plan.source, plan.destination, &plan.sourceStatus);
 }
 
+}  // namespace
+
+Result carryOut(FileSystem& fs, TransferQuestions& questions, const Plan& plan, Kind kind,
+                Deletion deletion) {
+    Result r = carryOutPlan(fs, questions, plan, kind, deletion);
+    if (!r.done()) noteFailure(fs, plan, kind, &r);
+    return r;
+}
+
 Result deleteFile(FileSystem& fs, TransferQuestions& questions, const QString& path,
                   const Options& options) {
     if (options.confirmDelete == 1 && !questions.confirmDelete(path)) return Result::refused(Refusal::Declined);
-    return remove(fs, path, deletionOf(options));
+    Result r = remove(fs, path, deletionOf(options));
+    if (!r.done()) r.source = path;  // named in the message
+    return r;
 }
 
 }  // namespace Transfer

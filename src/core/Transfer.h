@@ -19,12 +19,13 @@ Refusal mediaRefusal(FileSystem& fs, Kind kind, const QString& source, const QSt
 // Carries out `plan` by copy or move: a refused plan comes back as its refusal; Ask puts the
 // overwrite question (both files looked up first: a failure to is TransferFailed, a No is
 // Declined); Ask and Replace then overwrite, a free destination is copied without replacing
-// or moved with the plan's look at the source.
+// or moved with the plan's look at the source. A result that is not done names the source and
+// the destination (noteFailure) for its message.
 Result carryOut(FileSystem& fs, TransferQuestions& questions, const Plan& plan, Kind kind,
                 Deletion deletion);
 
 // Deletes the regular file `path` as the options say: asks first when they want it (a No is
-// Declined), then remove().
+// Declined), then remove(); a failure names `path` as its source.
 Result deleteFile(FileSystem& fs, TransferQuestions& questions, const QString& path,
                   const Options& options);
 

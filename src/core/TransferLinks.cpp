@@ -14,7 +14,8 @@ QStringList partsOf(const QString& path) {
 }  // namespace
 
 FsError linkWouldBreak() {
-    return FsError{ELOOP, QStringLiteral("The symbolic link would no longer reach its picture from there")};
+    return FsError{ELOOP, QStringLiteral("The symbolic link would no longer reach its picture from there"),
+                   FsError::Cause::LinkWouldBreak};
 }
 
 bool relinkedTarget(FileSystem& fs, const QString& from, const QString& to, const QString& target,

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include "FailureReasons.h"
+
 namespace Transfer {
 
 namespace {
@@ -91,20 +93,23 @@ QString messageFor(const Result& result) {
         case Refusal::Declined: return QString();
         case Refusal::SourceMissing: return QStringLiteral("指定の画像ファイルが見当たりません");
         case Refusal::NoFolderSet: return QStringLiteral("フォルダパスが設定されていません");
-        case Refusal::FolderNotFound: return QStringLiteral("転送先フォルダが見つかりません");
+        case Refusal::FolderNotFound:
+            return QStringLiteral("転送先フォルダが見つかりません") +
+                   (result.destination.isEmpty() ? QString() : QStringLiteral("\n") + result.destination);
         case Refusal::NoFreeNumber: return QStringLiteral("これ以上は振り分けられません");
         case Refusal::NameLeavesFolder:
             return QStringLiteral("転送先の名前が転送先フォルダの外を指しています\n") + result.outsideName;
         case Refusal::SameFile: return QStringLiteral("転送元と転送先が同じファイルです");
         case Refusal::UnsupportedCollisionMode: return QStringLiteral("対応していない上書き対応モードです");
         case Refusal::CopyToCdRom: return QStringLiteral("指定のメディアへのコピーはできません。");
-        case Refusal::MoveFromCdRom: return QStringLiteral("指定のメディアからの移動はできません。");
+        case Refusal::MoveFromCdRom:
+            return QStringLiteral("指定のメディアからの移動はできません。\n") + copyModeHint();
         case Refusal::MoveToCdRom: return QStringLiteral("指定のメディアへの移動はできません。");
         case Refusal::DeleteOnCdRom: return QStringLiteral("指定のメディアのファイルは削除はできません。");
         case Refusal::TransferFailed:
-            return QStringLiteral("ファイルを転送できませんでした\n") + result.error.reason;
+            return QStringLiteral("ファイルを転送できませんでした\n") + failureDetails(result);
         case Refusal::DeleteFailed:
-            return QStringLiteral("ファイルを削除できませんでした\n") + result.error.reason;
+            return QStringLiteral("ファイルを削除できませんでした\n") + failureDetails(result);
     }
     return QString();
 }
@@ -142,9 +147,11 @@ QString whatStoodInTheWay(const UndoResult& result) {
             return QStringLiteral("ごみ箱にファイルが見当たらないため元に戻せません") + br + result.path;
         case Status::TrashEntryUnknown:
             return QStringLiteral("ごみ箱から自動では元に戻せません。ごみ箱から戻してください") + br + result.path;
-        case Status::Failed: return QStringLiteral("元に戻せませんでした") + br + result.error.reason;
+        case Status::Failed:
+            return QStringLiteral("元に戻せませんでした") + br + reasonFor(result.error) + br + result.path;
         case Status::ReplacedNotRestored:
-            return QStringLiteral("上書きされたファイルをごみ箱から戻せませんでした") + br + result.error.reason;
+            return QStringLiteral("上書きされたファイルをごみ箱から戻せませんでした") + br + reasonFor(result.error) +
+                   br + result.path;
     }
     return QString();
 }

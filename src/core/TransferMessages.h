@@ -9,14 +9,16 @@
 namespace Transfer {
 
 // The text the window shows for `result` in an OK box titled "Orvane"; empty when there is
-// nothing to say (done, or declined by the user).
+// nothing to say (done, or declined by the user). A failure's first line is followed by its
+// Japanese reason and the file and folders involved (failureDetails); a missing slot folder
+// is named on a second line.
 QString messageFor(const Result& result);
 
 // The text for an undo that did not go through (empty when it did), in an OK box titled
 // "Orvane": whatStoodInTheWay, then what the user can do, then whether the action stays on
 // the history to be tried again or was set aside.
 QString messageFor(const UndoResult& result);
-// What stands in the way, then the file or the reason on a second line.
+// What stands in the way, then the file, or the Japanese reason and the file, on the lines after.
 QString whatStoodInTheWay(const UndoResult& result);
 
 // The start-up notice of temporaries an earlier run left when it was ended mid-way (empty

@@ -28,6 +28,7 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
               const Options& options) {
     Plan plan;
     plan.source = sourceFolder + name;
+    plan.slotFolder = slot.folder;
     // Its status serves the move's own checks too, so a move asks the disk once before renaming.
     FsError sourceError;
     if (!fs.Stat(plan.source, &plan.sourceStatus, &sourceError) || !plan.sourceStatus.isRegular)

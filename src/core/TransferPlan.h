@@ -23,6 +23,7 @@ struct Plan {
     Refusal refusal = Refusal::None;  // planning refusals only
     QString outsideName;              // NameLeavesFolder: the name past the folder
     QString source;
+    QString slotFolder;       // the slot's folder as set (named when it is missing)
     FileStatus sourceStatus;  // as looked up by the planning: the move need not look again
     QString destination;      // a full path inside the slot's folder
     Collision collision = Collision::None;

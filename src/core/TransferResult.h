@@ -82,6 +82,9 @@ struct Result {
     // the trash's entry was not found, or nothing went to the trash.
     TrashEntry trashEntry;
     bool replacedForGood = false;  // CopiedOver, MovedOver: the replaced file was deleted directly
+    // TransferFailed: a move the source's folder refused (a write-protected card) into a folder
+    // that takes files, so copy mode would carry it out.
+    bool copyWouldDo = false;
 
     bool done() const { return refusal == Refusal::None; }
 

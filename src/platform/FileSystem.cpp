@@ -86,13 +86,15 @@ FsError ErrorFor(int code) {
 FsError NotRegularError(const FileStatus& st) { return ErrorFor(st.isDirectory ? EISDIR : EINVAL); }
 
 FsError ChangedWhileCopied() {
-    return FsError{EBUSY, QStringLiteral("The file changed while it was being copied (is it still "
-                                         "being written?); it was left where it is")};
+    return FsError{EBUSY,
+                   QStringLiteral("The file changed while it was being copied (is it still "
+                                  "being written?); it was left where it is"),
+                   FsError::Cause::ChangedWhileCopied};
 }
 
 FsError NoTrashHere() {
     return FsError{ENOTSUP, QStringLiteral("The trash does not take files from this drive (no trash folder "
-                                           "serves it)")};
+                                           "serves it)"), FsError::Cause::TrashNotSupported};
 }
 
 QString FolderOf(const QString& path) {

@@ -12,11 +12,22 @@
 
 class TemporaryJournal;
 
-// Why a file-system call failed: an errno value (0 when none applies) and a one-line reason in
-// English, as strerror gives it, meant for the second line of a message box.
+// Why a file-system call failed: an errno value (0 when none applies), the system's own one-line
+// text in English (strerror's, or the trash's), and what the errno cannot say. The window shows
+// a Japanese reason made from these (Transfer::reasonFor); the English text only stands in for a
+// cause that has none.
 struct FsError {
+    enum class Cause {
+        Errno,               // `code` says it all
+        ChangedWhileCopied,  // a move's source changed while it was being copied (code EBUSY)
+        TrashNotSupported,   // the trash refuses files of this place (code EOPNOTSUPP)
+        NoTrashFolder,       // no trash folder could be found or made for the file (code EIO)
+        TrashFailed,         // another refusal of the trash, told only in `reason` (code EIO)
+        LinkWouldBreak,      // a moved symbolic link would no longer reach its file (code ELOOP)
+    };
     int code = 0;
     QString reason;
+    Cause cause = Cause::Errno;
 };
 
 // What stat(2) says about a path (symlinks followed: a link to a regular file is one), or
@@ -243,7 +254,7 @@ QByteArray EncodePath(const QString& path);
 // The inverse: valid UTF-8 decodes as usual, every byte of an invalid sequence becomes
 // U+DC00 + byte. EncodePath(DecodeName(b)) == b for every b.
 QString DecodeName(const QByteArray& bytes);
-// An FsError for `code` with its English description.
+// An FsError for `code` with the system's English description.
 FsError ErrorFor(int code);
 // The error for a path that is there but is no regular file: EISDIR for a folder, else EINVAL.
 FsError NotRegularError(const FileStatus& st);

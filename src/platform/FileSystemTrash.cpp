@@ -64,6 +64,43 @@ bool FindTrashEntry(const QByteArray& trash, dev_t device, ino_t inode, const QB
     return true;
 }
 
+// The error of a refused trash, by GIO's code: the codes that stand for an errno become that
+// errno; the trash's own refusals get their cause. GIO's message stays as the system's text.
+FsError TrashError(const GError* error) {
+    const QString message = error ? QString::fromUtf8(error->message) : QString();
+    if (!error || error->domain != G_IO_ERROR)
+        return FsError{EIO, message, FsError::Cause::TrashFailed};
+    int code = 0;
+    switch (error->code) {
+        // No trash for this place: a system-internal mount (tmpfs, /tmp), or a file system whose
+        // trash cannot be used.
+        case G_IO_ERROR_NOT_SUPPORTED: return FsError{EOPNOTSUPP, message, FsError::Cause::TrashNotSupported};
+        // GIO 2.74 reports "unable to find or create trash directory" (and no top folder for
+        // the trash) as a generic failure; the file's own faults nearly all have their codes.
+        case G_IO_ERROR_FAILED: return FsError{EIO, message, FsError::Cause::NoTrashFolder};
+        case G_IO_ERROR_NOT_FOUND: code = ENOENT; break;
+        case G_IO_ERROR_EXISTS: code = EEXIST; break;
+        case G_IO_ERROR_IS_DIRECTORY: code = EISDIR; break;
+        case G_IO_ERROR_NOT_DIRECTORY: code = ENOTDIR; break;
+        case G_IO_ERROR_NOT_EMPTY: code = ENOTEMPTY; break;
+        case G_IO_ERROR_FILENAME_TOO_LONG: code = ENAMETOOLONG; break;
+        case G_IO_ERROR_INVALID_FILENAME:
+        case G_IO_ERROR_INVALID_ARGUMENT: code = EINVAL; break;
+        case G_IO_ERROR_TOO_MANY_LINKS: code = ELOOP; break;
+        case G_IO_ERROR_NO_SPACE: code = ENOSPC; break;
+        case G_IO_ERROR_PERMISSION_DENIED: code = EACCES; break;
+        case G_IO_ERROR_READ_ONLY: code = EROFS; break;
+        case G_IO_ERROR_BUSY: code = EBUSY; break;
+        case G_IO_ERROR_WOULD_BLOCK: code = EAGAIN; break;
+        case G_IO_ERROR_TIMED_OUT: code = ETIMEDOUT; break;
+        case G_IO_ERROR_CANCELLED: code = ECANCELED; break;
+        case G_IO_ERROR_TOO_MANY_OPEN_FILES: code = EMFILE; break;
+        case G_IO_ERROR_NO_SUCH_DEVICE: code = ENODEV; break;
+        default: return FsError{EIO, message, FsError::Cause::TrashFailed};
+    }
+    return FsPath::ErrorFor(code);
+}
+
 }  // namespace
 
 bool PosixFileSystem::Trash(const QString& path, TrashEntry* entry, FsError* err) {
@@ -93,26 +130,8 @@ bool PosixFileSystem::Trash(const QString& path, TrashEntry* entry, FsError* err
         }
         return true;
     }
-    // The common causes get the same English wording as the other calls.
-    int code = 0;
-    if (error && error->domain == G_IO_ERROR) {
-        switch (error->code) {
-            case G_IO_ERROR_NOT_FOUND: code = ENOENT; break;
-            case G_IO_ERROR_PERMISSION_DENIED: code = EACCES; break;
-            case G_IO_ERROR_READ_ONLY: code = EROFS; break;
-            case G_IO_ERROR_NO_SPACE: code = ENOSPC; break;
-            case G_IO_ERROR_FILENAME_TOO_LONG: code = ENAMETOOLONG; break;
-            case G_IO_ERROR_IS_DIRECTORY: code = EISDIR; break;
-            case G_IO_ERROR_BUSY: code = EBUSY; break;
-            default: break;
-        }
-    }
-    FsError e = code ? FsPath::ErrorFor(code) : FsError{EIO, QString()};
-    if (!code) {
-        e.reason = error ? QString::fromUtf8(error->message) : QStringLiteral("Cannot move to the trash");
-    }
+    if (err) *err = TrashError(error);
     if (error) g_error_free(error);
-    if (err) *err = e;
     return false;
 }
 

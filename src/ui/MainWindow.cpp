@@ -12,6 +12,7 @@
 #include "ImageView.h"
 #include "PathOpener.h"
 #include "PictureFeed.h"
+#include "StatusText.h"
 #include "TransferMessages.h"
 #include "ViewGeometry.h"
 
@@ -123,10 +124,14 @@ void MainWindow::connectSession() {
     });
     connect(&session_, &SortingSession::statusChanged, this, &MainWindow::updateStatusText);
     connect(&session_, &SortingSession::pageChanged, this, &MainWindow::showOverview);
-    connect(&session_, &SortingSession::resultReady, this,
-            [this](const Transfer::Result& result) { showMessage(Transfer::messageFor(result)); });
+    connect(&session_, &SortingSession::resultReady, this, [this](const Transfer::Result& result) {
+        if (!statusNote_.isEmpty()) showStatusNote(QString());  // a new action: the note is old news
+        showMessage(Transfer::messageFor(result));
+    });
     connect(&session_, &SortingSession::undoReady, this,
             [this](const Transfer::UndoResult& result) { showMessage(Transfer::messageFor(result)); });
+    connect(&session_, &SortingSession::actionUndone, this,
+            [this](const Transfer::Result& action) { showStatusNote(undoneNote(action)); });
 }
 
 Prefetcher& MainWindow::prefetcher() const { return feed_->prefetcher(); }

@@ -18,6 +18,7 @@ class PathOpener;
 class PictureFeed;
 class Prefetcher;
 class QDialog;
+class QTimer;
 
 // The main window: shows one image of the open folder and sends it to a slot's folder at one
 // key press. Its widgets are the page overview panel, the image view and the status label;
@@ -67,9 +68,14 @@ public:
     // Takes back the latest transfer or delete (Ctrl+Z, the menu); a failure is told in a box.
     void undoLast();
 
-    // The status bar and the caption, and the page overview (MainWindowStatus.cpp).
+    // The status bar and the caption, and the page overview (MainWindowStatus.cpp). A note
+    // stands in the status bar for kStatusNoteMs instead of the usual text, unless an action
+    // comes first.
     void updateStatusText();
     void showOverview();
+    void showStatusNote(const QString& note);
+    static constexpr int kStatusNoteMs = 3000;
+    QTimer* statusNoteTimer() const { return statusNoteTimer_; }
 
     // The preferences and the pages of slots, owned by the session and lent to the dialogs,
     // which edit copies and hand them back.
@@ -108,6 +114,9 @@ private:
     void shutDown();
     // The image view's size once the window is shown as placed, for decoding while loading.
     QSize expectedViewSize() const;
+    // Once the window manager has framed the window shown as placed (its first exposes): the
+    // frame, title bar included, is brought inside the screen's available area.
+    void bringFrameOnScreen();
     // The message of a transfer's, delete's or undo's result, when it has one.
     void showMessage(const QString& text);
     // The menu ファイル.
@@ -130,6 +139,8 @@ private:
     QPlainTextEdit* overviewPanel_ = nullptr;
     ImageView* imageView_ = nullptr;
     QLabel* statusLabel_ = nullptr;
+    QString statusNote_;
+    QTimer* statusNoteTimer_ = nullptr;
     // Members rather than children: they go before the session and the widgets they use.
     std::unique_ptr<PictureFeed> feed_;
     std::unique_ptr<PathOpener> opener_;
@@ -141,6 +152,7 @@ private:
     PictureOffset::HeldKeys slideKeys_{};  // Left, Up, Right, Down, Shift
 
     bool startMaximized_ = false;
+    bool frameCheckPending_ = false;  // shown as placed, its frame not yet seen
     bool closeWaiting_ = false;  // a close came while a folder was read (see closeEvent)
     bool unloaded_ = false;
 };

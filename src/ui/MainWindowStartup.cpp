@@ -3,6 +3,10 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
+#include <QWindow>
+
+#include <cmath>
+#include <functional>
 
 #include "FileSystem.h"
 #include "MainWindow.h"
@@ -14,6 +18,22 @@
 #include "TransferMessages.h"
 #include "ViewGeometry.h"
 #include "WindowPlacing.h"
+
+namespace {
+// Runs `exposed` at each expose of the window it watches: a window manager frames a window
+// before it maps it, and the client area itself need not move when the frame is put round it.
+class ExposeWatcher : public QObject {
+public:
+    ExposeWatcher(QObject* parent, std::function<void()> exposed) : QObject(parent), exposed_(std::move(exposed)) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Expose) exposed_();
+        return false;
+    }
+
+private:
+    std::function<void()> exposed_;
+};
+}  // namespace
 
 void MainWindow::startUp() {
     // Every relative path of the program (config/, dll/ifPNG.spi) resolves against its folder.
@@ -50,10 +70,36 @@ QSize MainWindow::expectedViewSize() const {
 }
 
 void MainWindow::showAsPlaced() {
+    // The saved placement is the client area, so a window at the top of the screen would have
+    // its title bar above it; how large the frame is shows only once the window is framed.
+    frameCheckPending_ = !startMaximized_;
     if (startMaximized_)
         showMaximized();
     else
         show();
+    if (frameCheckPending_ && windowHandle()) {
+        windowHandle()->installEventFilter(new ExposeWatcher(this, [this] {
+            // Moved after the expose is handled, not from within it.
+            QMetaObject::invokeMethod(this, &MainWindow::bringFrameOnScreen, Qt::QueuedConnection);
+        }));
+    }
+}
+
+void MainWindow::bringFrameOnScreen() {
+    if (!frameCheckPending_ || !isVisible() || windowState() != Qt::WindowNoState) return;
+    const QRect client = geometry();
+    const QRect frame = frameGeometry();
+    if (frame == client) return;  // not framed yet, or no window manager: nothing to keep in
+    frameCheckPending_ = false;
+    const QScreen* where = screen();
+    if (!where) return;
+    QMargins margins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                     frame.bottom() - client.bottom());
+    // At a fractional scale the margins come rounded to whole points: a point more each way
+    // keeps the last pixel of the frame on the screen too.
+    if (devicePixelRatioF() != std::floor(devicePixelRatioF())) margins += QMargins(1, 1, 1, 1);
+    const QRect fitted = WindowPlacing::clientWithFrameInside(client, margins, where->availableGeometry());
+    if (fitted != client) setGeometry(fitted);
 }
 
 void MainWindow::shutDown() {

@@ -1,5 +1,6 @@
 // The status bar, the caption and the page overview.
 #include <QFileInfo>
+#include <QTimer>
 
 #include "MainWindow.h"
 #include "OverviewText.h"
@@ -9,9 +10,23 @@ void MainWindow::updateStatusText() {
     int64_t size = 0;
     if (session_.list().count() > 0 && session_.imageShown())
         size = QFileInfo(session_.list().shownPath()).size();
-    statusLabel_->setText(statusText(session_, size));
+    statusLabel_->setText(statusNote_.isEmpty() ? statusText(session_, size) : statusNote_);
     const QString caption = captionFor(windowTitle(), session_.list().folder());
     if (caption != windowTitle()) setWindowTitle(caption);
+}
+
+void MainWindow::showStatusNote(const QString& note) {
+    if (!statusNoteTimer_) {
+        statusNoteTimer_ = new QTimer(this);
+        statusNoteTimer_->setSingleShot(true);
+        connect(statusNoteTimer_, &QTimer::timeout, this, [this] { showStatusNote(QString()); });
+    }
+    statusNote_ = note;
+    if (note.isEmpty())
+        statusNoteTimer_->stop();
+    else
+        statusNoteTimer_->start(kStatusNoteMs);
+    updateStatusText();
 }
 
 void MainWindow::showOverview() {

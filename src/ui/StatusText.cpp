@@ -38,6 +38,37 @@ QString statusText(const SortingSession& s, int64_t shownFileSize) {
     return text;
 }
 
+QString undoneNote(const Transfer::Result& action) {
+    using Transfer::Action;
+    const QString head = QStringLiteral("元に戻しました: ");
+    switch (action.action) {
+        case Action::Copied:
+            return head + FsPath::NameOf(action.destination) + QStringLiteral(" のコピーを削除 (") +
+                   shortenedFolder(FsPath::FolderOf(action.destination)) + QLatin1Char(')');
+        // The replaced file is back where the copy stood.
+        case Action::CopiedOver:
+            return head + FsPath::NameOf(action.destination) + QStringLiteral(" → ") +
+                   shortenedFolder(FsPath::FolderOf(action.destination));
+        default:
+            return head + FsPath::NameOf(action.source) + QStringLiteral(" → ") +
+                   shortenedFolder(FsPath::FolderOf(action.source));
+    }
+}
+
+QString shortenedFolder(const QString& folder, int maxChars) {
+    const QString whole = FsPath::WithSlash(folder);
+    if (whole.size() <= maxChars) return whole;
+    const QString ellipsis = QStringLiteral("/…");
+    // From the last folder backwards, as many whole names as fit after "/…".
+    qsizetype start = whole.lastIndexOf(QLatin1Char('/'), whole.size() - 2);
+    while (start > 0) {
+        const qsizetype before = whole.lastIndexOf(QLatin1Char('/'), start - 1);
+        if (before <= 0 || ellipsis.size() + whole.size() - before > maxChars) break;
+        start = before;
+    }
+    return start <= 0 ? whole : ellipsis + whole.mid(start);
+}
+
 QString captionFor(const QString& currentCaption, const QString& currentFolder) {
     if (currentFolder.isEmpty()) return currentCaption;
     const QString tail = QStringLiteral(" [ ") + currentFolder + QStringLiteral(" ]");

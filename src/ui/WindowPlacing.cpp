@@ -55,6 +55,15 @@ QRect WindowPlacing::rectOnScreens(const WindowPlacement& p, const QList<QRect>&
     return QRect(int(x), int(y), int(w), int(h));
 }
 
+QRect WindowPlacing::clientWithFrameInside(const QRect& client, const QMargins& frame, const QRect& area) {
+    const QRect outer = client.marginsAdded(frame);
+    const int w = std::min(outer.width(), area.width());
+    const int h = std::min(outer.height(), area.height());
+    const int x = std::clamp(outer.x(), area.x(), area.x() + area.width() - w);
+    const int y = std::clamp(outer.y(), area.y(), area.y() + area.height() - h);
+    return QRect(x, y, w, h).marginsRemoved(frame);
+}
+
 QRect WindowPlacing::rectOnThisDesktop(const WindowPlacement& p) {
     QList<QRect> areas;
     for (QScreen* screen : QGuiApplication::screens()) areas << screen->availableGeometry();

@@ -1,5 +1,6 @@
 #pragma once
 #include <QList>
+#include <QMargins>
 #include <QRect>
 
 #include "OptionFiles.h"
@@ -20,5 +21,10 @@ QRect rectOnScreens(const WindowPlacement& placement, const QList<QRect>& areas,
 
 // rectOnScreens with the available areas of the screens connected now.
 QRect rectOnThisDesktop(const WindowPlacement& placement);
+
+// The client rectangle that puts a window, whose frame (title bar, borders) adds `frame` around
+// `client`, wholly inside `area`: made smaller only where the frame would not fit, moved no
+// further than needed.
+QRect clientWithFrameInside(const QRect& client, const QMargins& frame, const QRect& area);
 
 }  // namespace WindowPlacing

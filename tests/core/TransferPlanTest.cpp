@@ -226,11 +226,11 @@ TEST(TransferMessagesTest, EveryResultHasItsText) {
         {Refusal::SameFile, "転送元と転送先が同じファイルです"},
         {Refusal::UnsupportedCollisionMode, "対応していない上書き対応モードです"},
         {Refusal::CopyToCdRom, "指定のメディアへのコピーはできません。"},
-        {Refusal::MoveFromCdRom, "指定のメディアからの移動はできません。"},
+        {Refusal::MoveFromCdRom, "指定のメディアからの移動はできません。\nコピーモード (C キー) なら転送できます"},
         {Refusal::MoveToCdRom, "指定のメディアへの移動はできません。"},
         {Refusal::DeleteOnCdRom, "指定のメディアのファイルは削除はできません。"},
-        {Refusal::TransferFailed, "ファイルを転送できませんでした\nNo space left on device"},
-        {Refusal::DeleteFailed, "ファイルを削除できませんでした\nNo space left on device"},
+        {Refusal::TransferFailed, "ファイルを転送できませんでした\nドライブの空き容量が足りません"},
+        {Refusal::DeleteFailed, "ファイルを削除できませんでした\nドライブの空き容量が足りません"},
     };
     for (const auto& [refusal, text] : table) {
         Transfer::Result r = Transfer::Result::failed(refusal, FsPath::ErrorFor(ENOSPC));

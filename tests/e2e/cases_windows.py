@@ -63,6 +63,54 @@ def window_placement_is_restored(s):
     s.close()
 
 
+def frame_on_screen(s):
+    """The window's frame (title bar and borders, from _NET_FRAME_EXTENTS) as left, top, right,
+    bottom in screen pixels, or None while the window manager has not framed it."""
+    # xwininfo, not xdotool: under a reparenting window manager xdotool adds the frame's offset.
+    info = subprocess.run(["xwininfo", "-id", s.window], env=s.env, text=True,
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+    x, y, w, h = [int(re.search(key + r":\s+(-?\d+)", info).group(1))
+                  for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")]
+    props = subprocess.run(["xprop", "-id", s.window, "_NET_FRAME_EXTENTS"], env=s.env, text=True,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+    found = re.search(r"= (\d+), (\d+), (\d+), (\d+)", props)
+    if not found:
+        return None
+    left, right, top, bottom = [int(v) for v in found.groups()]
+    return x - left, y - top, x + w + right, y + h + bottom
+
+
+@case
+def a_placement_at_the_screen_top_keeps_its_title_bar_on_screen_at_one_and_a_half(s):
+    # Saved at 1x with the window's top at the screen's top and past it; reopened at 1.5x under
+    # a window manager, whose frame puts the title bar above the client area.
+    s.write_config("設定_オプション.ini", '"StateWndMain",0,-10,1280,990,1\n')
+    wm = subprocess.Popen(["openbox", "--sm-disable"], env=s.env, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL)
+    try:
+        def wm_ready():
+            return "window id" in subprocess.run(
+                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=s.env, text=True,
+                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+        wait_for(wm_ready, "the window manager")
+        s.env["QT_SCALE_FACTOR"] = "1.5"
+        s.start()
+        screen = (0, 0, 1280, 1024)
+
+        def inside():
+            f = frame_on_screen(s)
+            return f is not None and f[0] >= screen[0] and f[1] >= screen[1] and \
+                f[2] <= screen[2] and f[3] <= screen[3]
+        try:
+            wait_for(inside, "the frame inside the screen")
+        except Failure:
+            raise Failure("the frame, title bar included, is not inside %r: %r" % (screen, frame_on_screen(s)))
+        s.close()
+    finally:
+        wm.terminate()
+        wm.wait()
+
+
 @case
 def second_start_hands_its_path_to_the_running_window(s):
     first = photos(s, ["a.jpg"], folder='my "best" photos')

@@ -9,12 +9,14 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QTest>
+#include <QTimer>
 
 #include "ImageView.h"
 #include "FakeFileSystem.h"
 #include "FakePickers.h"
 #include "MainWindow.h"
 #include "Prefetcher.h"
+#include "StatusText.h"
 #include "WorkingDirectoryGuard.h"
 #include "TestSupport.h"
 
@@ -164,7 +166,7 @@ TEST_F(Sorting, CtrlZUndoesOnceOnReleaseAndTellsWhatStandsInTheWay) {
     EXPECT_EQ(Files("src"), QStringList{"p3.jpg"});
     Release(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Files("src"), (QStringList{"p2.jpg", "p3.jpg"}));
-    EXPECT_TRUE(form->statusLabel()->text().startsWith(QStringLiteral("[移動] 1/2 p2.jpg ")));
+    EXPECT_EQ(Shown(), QStringLiteral("p2.jpg"));
     Tap(Qt::Key_Z);
     Tap(Qt::Key_L);
     Tap(Qt::Key_Z, Qt::ControlModifier);
@@ -185,6 +187,29 @@ TEST_F(Sorting, CtrlZUndoesOnceOnReleaseAndTellsWhatStandsInTheWay) {
     form->findChild<QAction*>(QStringLiteral("undo"))->trigger();
     EXPECT_EQ(Files("s1"), QStringList());
     EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
+}
+
+// After Ctrl+Z the status bar says what came back and where, for three seconds, then the usual
+// text again; the next action ends the note at once.
+TEST_F(Sorting, AnUndoSaysWhatCameBackAndWhereForAWhile) {
+    Start(3);
+    Tap(Qt::Key_1);
+    const QString usual = form->statusLabel()->text();
+    Tap(Qt::Key_2);
+    Tap(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(form->statusLabel()->text(),
+              QStringLiteral("元に戻しました: p2.jpg → ") + shortenedFolder(work.file("src")));
+    QTimer* timer = form->statusNoteTimer();
+    ASSERT_TRUE(timer && timer->isActive());
+    EXPECT_EQ(timer->interval(), 3000);
+    timer->start(0);
+    QTRY_COMPARE(form->statusLabel()->text(), usual);
+
+    Tap(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(form->statusLabel()->text().startsWith(QStringLiteral("元に戻しました: p1.jpg → ")));
+    Tap(Qt::Key_3);
+    EXPECT_TRUE(form->statusLabel()->text().startsWith(QStringLiteral("[移動] "))) << form->statusLabel()->text().toStdString();
+    EXPECT_FALSE(timer->isActive());
 }
 
 TEST_F(Sorting, AReleaseWithoutItsPressDoesNothing) {

@@ -62,6 +62,15 @@ TEST(CaptionFor, RewritesOnlyWhenTheFolderPartChanges) {
     EXPECT_EQ(captionFor(QStringLiteral("Orvane [ /a/ ]"), QStringLiteral("/b/")), QStringLiteral("Orvane [ /b/ ]"));
 }
 
+// A long folder keeps its last names whole after "/…"; a short one is shown as it is.
+TEST(ShortenedFolder, KeepsTheLastFoldersWhole) {
+    EXPECT_EQ(shortenedFolder(QStringLiteral("/home/u/写真"), 20), QStringLiteral("/home/u/写真/"));
+    EXPECT_EQ(shortenedFolder(QStringLiteral("/home/user/Pictures/2024/旅行/写真/"), 20),
+              QStringLiteral("/…/2024/旅行/写真/"));
+    EXPECT_EQ(shortenedFolder(QStringLiteral("/media/card/ずっと長いフォルダの名前がここにある"), 10),
+              QStringLiteral("/…/ずっと長いフォルダの名前がここにある/"));
+}
+
 class Overview : public ::testing::Test {
 protected:
     void Pages(int n) {

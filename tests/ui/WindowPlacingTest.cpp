@@ -40,4 +40,13 @@ TEST(WindowPlacing, TheScreenOverlappedMostTakesTheWindow) {
     EXPECT_TRUE(WindowPlacing::rectOnScreens(saved(10, 10, 10, 500), {kLeft}, kLeft).isEmpty());
 }
 
+// The frame, title bar included, comes inside the area: a client at the very top moves down by
+// the title bar, one as tall as the area loses the frame's height; one already inside stays.
+TEST(WindowPlacing, TheFrameComesInsideTheArea) {
+    const QMargins frame(4, 30, 4, 4);
+    EXPECT_EQ(WindowPlacing::clientWithFrameInside(QRect(100, 0, 800, 600), frame, kLeft), QRect(100, 30, 800, 600));
+    EXPECT_EQ(WindowPlacing::clientWithFrameInside(QRect(0, 0, 1920, 1050), frame, kLeft), QRect(4, 30, 1912, 1016));
+    EXPECT_EQ(WindowPlacing::clientWithFrameInside(QRect(1950, 40, 800, 600), frame, kRight), QRect(1950, 40, 800, 600));
+}
+
 }  // namespace

@@ -291,14 +291,16 @@ TEST_F(UndoFaultTest, AFullOrReadOnlyFolderOfOriginFails) {
     WriteRaw(QFile::encodeName(origin + "/filler"), Pattern(600 * 1024, 34));
     UndoResult u = Transfer::undo(fs, moved);
     EXPECT_EQ(u.status, Status::Failed);
-    EXPECT_EQ(Transfer::whatStoodInTheWay(u), QStringLiteral("元に戻せませんでした\nNo space left on device"));
+    EXPECT_EQ(Transfer::whatStoodInTheWay(u),
+              QStringLiteral("元に戻せませんでした\nドライブの空き容量が足りません\n") + origin + "/p.jpg");
     EXPECT_EQ(RawContents(tmp.file("dst")), (Contents{{"p.jpg", photo}}));
     EXPECT_EQ(RawContents(origin), (Contents{{"filler", Pattern(600 * 1024, 34)}}));
 
     ASSERT_TRUE(QFile::remove(origin + "/filler"));
     ASSERT_TRUE(card.remountReadOnly()) << card.reason().toStdString();
     u = Transfer::undo(fs, moved);
-    EXPECT_EQ(Transfer::whatStoodInTheWay(u), QStringLiteral("元に戻せませんでした\nRead-only file system"));
+    EXPECT_EQ(Transfer::whatStoodInTheWay(u),
+              QStringLiteral("元に戻せませんでした\n読み取り専用のドライブのため、書き込めません\n") + origin + "/p.jpg");
     EXPECT_EQ(RawContents(tmp.file("dst")), (Contents{{"p.jpg", photo}}));
 }
 
