@@ -70,7 +70,7 @@ QString folderOf(const QString& path) { return FsPath::WithSlash(FsPath::FolderO
 // A throwaway file in `folder`, created and removed: whether the folder takes a new entry now.
 bool acceptsNewFiles(FileSystem& fs, const QString& folder) {
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const QString probe = FileSystem::TemporaryPathIn(folder);
+        const QString probe = fs.NewTemporaryPath(folder, FileSystem::TemporaryRole::Incoming, QStringLiteral("probe"));
         int fd = -1;
         FsError e;
         if (fs.CreateNew(probe, 0600, &fd, &e)) {
