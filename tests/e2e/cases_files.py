@@ -151,3 +151,20 @@ def files_claiming_gigabytes_fail_at_once_and_a_pipe_is_no_plugin(s):
     os.mkfifo(os.path.join(s.prog, "dll", "ifPNG.spi"))
     s.start(os.path.join(src, "a.png"))
     s.close()
+
+
+@case
+def a_pipe_where_a_picture_was_is_stepped_past_and_the_program_still_ends(s):
+    src = photos(s, ["%s.jpg" % c for c in "abcdefghij"])
+    (dest,) = slot_dirs(s, "d")
+    library(s, ["P"], {(0, 1): ("d", dest + "/")})
+    s.start(os.path.join(src, "a.jpg"))
+    # Replaced from outside once listed: opening the pipe for reading would wait for a writer.
+    os.remove(os.path.join(src, "f.jpg"))
+    os.mkfifo(os.path.join(src, "f.jpg"))
+    # Onto e.jpg, whose neighbour the pipe is; onto the pipe, which fails like a broken file
+    # (a digit sends nothing); past it, where the digit sends g.jpg.
+    s.keys("space", "space", "space", "space", "space", "1", "space", "1")
+    wait_for(lambda: listing(dest) == ["g.jpg"], "g.jpg sent past the pipe")
+    check(os.path.exists(os.path.join(src, "f.jpg")), "the pipe stays")
+    s.close()
