@@ -8,11 +8,14 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <set>
 
 #include "ViewGeometry.h"
 
 namespace {
 std::atomic<int> abandoned{0};
+// How long a job waits for those ahead of it in turn to claim their room.
+constexpr int kTurnWaitMs = 500;
 }  // namespace
 
 class Prefetcher::State {
@@ -50,7 +53,7 @@ public:
     // wanted in: one whose header is read sooner never takes the room of a more wanted one
     // whose worker is still reading.
     uint64_t turnsGiven_ = 0;   // one per job that left the queue to be decoded
-    uint64_t turnsTaken_ = 0;   // those that have claimed their room (or found none)
+    std::set<uint64_t> turns_;  // those that have not claimed their room yet
     std::condition_variable turn_;
     uint64_t clock_ = 0;
     int decodes_ = 0;
@@ -138,6 +141,7 @@ void Prefetcher::State::run(size_t worker) {
         }
         const bool png = pngPlugin_;
         const uint64_t myTurn = turnsGiven_++;
+        turns_.insert(myTurn);
         inFlight_.push_back(job);
         lock.unlock();
 
@@ -148,14 +152,18 @@ void Prefetcher::State::run(size_t worker) {
         bool fits = true;
         int64_t reserved = 0;
         lock.lock();
-        // A worker ahead in turn may be the one the destructor gave up on.
-        turn_.wait(lock, [&] { return stop_ || turnsTaken_ == myTurn; });
+        // One ahead in turn may be stuck reading (a file on a hung share): after a while those
+        // ahead lose their turn, so the other worker goes on.
+        const bool inTurn = turn_.wait_for(lock, std::chrono::milliseconds(kTurnWaitMs), [&] {
+            return stop_ || turns_.count(myTurn) == 0 || *turns_.begin() == myTurn;
+        });
         if (stop_) break;
+        if (!inTurn) turns_.erase(turns_.begin(), turns_.find(myTurn));
         if (estimate >= 0) {
             fits = makeRoom(estimate, priorityOf(job.path));
             if (fits) reservedBytes_ += reserved = estimate;
         }
-        ++turnsTaken_;
+        turns_.erase(myTurn);
         turn_.notify_all();
         lock.unlock();
         DecodedPicture decoded;
