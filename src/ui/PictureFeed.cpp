@@ -76,7 +76,7 @@ PictureFeed::PictureFeed(SortingSession& session, ImageView& view, QWidget& wind
     startAnyway_.setInterval(250);
     connect(&startAnyway_, &QTimer::timeout, this, &PictureFeed::startPrefetch);
     awaitedLong_.setSingleShot(true);
-    awaitedLong_.setInterval(300);
+    awaitedLong_.setInterval(1000);
     connect(&awaitedLong_, &QTimer::timeout, this, [this] {
         if (awaited_.isEmpty()) return;
         view_.clearBacking();
