@@ -2,10 +2,14 @@
 #include <QDir>
 #include <QStringList>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "Appearance.h"
 #include "FileSystem.h"
 #include "MainWindow.h"
 #include "Paths.h"
+#include "Prefetcher.h"
 #include "QtServices.h"
 #include "SingleInstance.h"
 #include "TemporaryJournal.h"
@@ -48,11 +52,22 @@ int main(int argc, char** argv) {
     services.msgBox = &msgBox;
     services.pickers = &dialogs;
     services.fileSystem = &fileSystem;
-    MainWindow form(services, programDir, path);
-    msgBox.setParent(&form);
-    instance.setTakesPaths([&form] { return form.takesHandedPaths(); });
-    QObject::connect(&instance, &SingleInstance::pathHanded, &form, &MainWindow::openHandedPath);
-    form.startUp();
-    form.showAsPlaced();
-    return app.exec();
+    int code = 0;
+    {
+        MainWindow form(services, programDir, path);
+        msgBox.setParent(&form);
+        instance.setTakesPaths([&form] { return form.takesHandedPaths(); });
+        QObject::connect(&instance, &SingleInstance::pathHanded, &form, &MainWindow::openHandedPath);
+        form.startUp();
+        form.showAsPlaced();
+        code = app.exec();
+    }
+    // The settings were saved as the window closed. A decoding worker stuck in a system call
+    // (a file on a hung share) was left running: the process ends now, without the static
+    // destructors that could unload code from under it, rather than wait for it for ever.
+    if (Prefetcher::abandonedWorkers() > 0) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

@@ -122,6 +122,7 @@ void MainWindow::connectSession() {
         statusLabel_->repaint();
         if (!feed_->showShownFile()) updateStatusText();
     });
+    connect(feed_.get(), &PictureFeed::shownLate, this, &MainWindow::updateStatusText);
     connect(&session_, &SortingSession::statusChanged, this, &MainWindow::updateStatusText);
     connect(&session_, &SortingSession::pageChanged, this, &MainWindow::showOverview);
     connect(&session_, &SortingSession::resultReady, this, [this](const Transfer::Result& result) {

@@ -60,8 +60,12 @@ int32_t neighbour(const ImageList& list, int32_t at, int direction) {
 
 }  // namespace
 
-PictureFeed::PictureFeed(SortingSession& session, ImageView& view, QWidget& window)
-    : session_(session), view_(view), window_(window) {
+PictureFeed::PictureFeed(SortingSession& session, ImageView& view, QWidget& window,
+                         Prefetcher::Decode decode)
+    : session_(session),
+      view_(view),
+      window_(window),
+      prefetcher_(Prefetcher::kDefaultBudget, Prefetcher::defaultWorkers(), std::move(decode)) {
     heldKeyWatch_ = new HeldKeyWatch(this, &heldKey_);
     connect(&view_, &ImageView::painted, this, &PictureFeed::viewPainted);
     connect(&view_, &ImageView::mouseDown, this, &PictureFeed::onMouseDown);
@@ -71,6 +75,16 @@ PictureFeed::PictureFeed(SortingSession& session, ImageView& view, QWidget& wind
     startAnyway_.setSingleShot(true);
     startAnyway_.setInterval(250);
     connect(&startAnyway_, &QTimer::timeout, this, &PictureFeed::startPrefetch);
+    awaitedLong_.setSingleShot(true);
+    awaitedLong_.setInterval(1000);
+    connect(&awaitedLong_, &QTimer::timeout, this, [this] {
+        if (awaited_.isEmpty()) return;
+        view_.clearBacking();
+        view_.update();
+    });
+    prefetcher_.setFinished([this](const QString& path) {
+        QMetaObject::invokeMethod(this, [this, path] { decodeFinished(path); }, Qt::QueuedConnection);
+    });
 }
 
 PictureFeed::~PictureFeed() = default;
@@ -95,12 +109,15 @@ bool PictureFeed::showShownFile() {
         return true;
     }
     if (load(path)) return true;
+    // Nothing counts as shown, so a digit never sends a file that is not on screen.
     session_.pictureFailed();
-    load(QString());
+    if (awaited_.isEmpty()) load(QString());
     return false;
 }
 
 bool PictureFeed::load(const QString& path) {
+    awaited_.clear();
+    awaitedLong_.stop();
     if (path.isEmpty()) {
         picture_ = PictureBuffer();
         view_.clearBacking();
@@ -109,6 +126,15 @@ bool PictureFeed::load(const QString& path) {
     offset_.moveTo(0, 0);
     picture_ = PictureBuffer();
 
+    // Being decoded on a worker: it is shown when that decode is done (decodeFinished), and
+    // keys act meanwhile. A decode that is only queued is taken over and done here.
+    if (prefetcher_.statusOf(path, coverView()) == Prefetcher::Status::Pending &&
+        prefetcher_.takeOver(path)) {
+        awaited_ = path;
+        awaitedLong_.start();
+        prefetchAround();
+        return false;
+    }
     // The picture may have been decoded ahead; the flags follow the same rules either way. A
     // PNG without the plug-in fails to decode like any other file, so the digit keys never act
     // on a file that is not on screen.
@@ -191,9 +217,6 @@ void PictureFeed::startPrefetch() {
 
 bool PictureFeed::obtain(const QString& path, DecodedPicture* out) {
     const QSize cover = coverView();
-    // Being decoded ahead already: waiting costs less than a second decode beside it.
-    if (prefetcher_.statusOf(path, cover) == Prefetcher::Status::Pending)
-        prefetcher_.awaitPending(path, 60000);
     if (!prefetcher_.take(path, cover, out)) {
         *out = decodePictureFile(path, session_.pngPluginAvailable(), cover);
         if (out->ok) prefetcher_.keep(path, *out);
@@ -201,6 +224,26 @@ bool PictureFeed::obtain(const QString& path, DecodedPicture* out) {
     path_ = path;
     stamp_ = out->stamp;
     return out->ok;
+}
+
+void PictureFeed::decodeFinished(const QString& path) {
+    if (awaited_.isEmpty() || path != awaited_) return;
+    // Asked for again meanwhile (another view size): still on a worker, or taken over here.
+    if (prefetcher_.statusOf(path, coverView()) == Prefetcher::Status::Pending &&
+        prefetcher_.takeOver(path))
+        return;
+    awaited_.clear();
+    awaitedLong_.stop();
+    DecodedPicture picture;
+    if (obtain(path, &picture)) {
+        picture_ = picture.picture;
+        session_.pictureShown();
+        draw(0);
+    } else {
+        load(QString());
+    }
+    prefetchAround();
+    emit shownLate();
 }
 
 void PictureFeed::prefetchAround() {

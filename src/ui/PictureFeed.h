@@ -17,22 +17,30 @@ class SortingSession;
 // Puts the session's shown file on the image view. It decodes the file, or takes it from the
 // neighbours decoded ahead on worker threads, draws it stretched or at actual size, moves it
 // for the arrow keys and the mouse, and then asks for the neighbours in the direction of
-// travel. Decoding ahead changes no flag, no text and no order of drawing.
+// travel. Decoding ahead changes no flag, no text and no order of drawing. It never waits on a
+// worker: a file stepped onto while a worker decodes it is shown when that decode is done.
 class PictureFeed : public QObject {
     Q_OBJECT
 public:
     // `window` is the top-level window: its state decides how a stretched redraw clears.
-    PictureFeed(SortingSession& session, ImageView& view, QWidget& window);
+    // `decode` is how the workers decode ahead (tests put in one that stalls).
+    PictureFeed(SortingSession& session, ImageView& view, QWidget& window,
+                Prefetcher::Decode decode = decodePictureFile);
     ~PictureFeed() override;
 
     // Shows the session's shown file, or empties the view when there is none. A file that
     // fails to decode ends as stepping does: nothing counts as shown, picture and view empty,
-    // copied mark cleared; the position and the list stay. False after such a failure.
+    // copied mark cleared; the position and the list stay. False after such a failure, and
+    // while a worker still decodes the file: nothing counts as shown then either, the view
+    // keeps what it showed, and the picture follows with shownLate.
     bool showShownFile();
     // load("") empties the picture and the view and changes nothing else. For a named file it
-    // returns false when decoding failed (the picture is then empty); else the session hears
-    // that the picture is shown and it is drawn.
+    // returns false when decoding failed or a worker still decodes it (awaiting() then; the
+    // picture is empty either way); else the session hears that the picture is shown and it
+    // is drawn.
     bool load(const QString& path);
+    // The file whose decode on a worker the feed waits for, without waiting; empty when none.
+    const QString& awaiting() const { return awaited_; }
     // 0 after a load or a mode toggle (clear first), 1 after a resize, 2 after a slide.
     void draw(int32_t redrawKind);
     // One step of the arrow keys held, then draw(2).
@@ -63,6 +71,10 @@ public:
     PictureOffset& offset() { return offset_; }
     Prefetcher& prefetcher() { return prefetcher_; }
 
+signals:
+    // The file awaited was shown, or failed, once its decode on a worker was done.
+    void shownLate();
+
 private:
     // The view a reduced decode must cover (see the .cpp).
     QSize coverView() const;
@@ -76,6 +88,8 @@ private:
     // Makes the picture's pixels full size (dest null) or covering `dest`, from the same file.
     void ensurePixels(const QSize* dest);
     void viewPainted();
+    // A worker is done with `path` (posted from the worker).
+    void decodeFinished(const QString& path);
 
     SortingSession& session_;
     ImageView& view_;
@@ -94,4 +108,8 @@ private:
     QTimer startAnyway_;     // a window that does not paint (minimised) starts them after all
     QSize expectedView_;     // while loading, before the window is shown: the view it will have
     QObject* heldKeyWatch_ = nullptr;
+    QString awaited_;        // the shown file, while a worker decodes it
+    // A decode that does not end soon (a hung network share) must not leave the previous
+    // picture on show: the view is emptied meanwhile.
+    QTimer awaitedLong_;
 };

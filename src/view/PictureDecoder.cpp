@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-#include "FileSystem.h"
 #include "JpegHeader.h"
+#include "PictureFile.h"
 #include "PngPlugin.h"
 #include "ViewGeometry.h"
 
@@ -48,13 +48,17 @@ Outcome decode(const QString& path, QImage* out) {
 }
 
 Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* naturalSize) {
-    FileStatus st;
-    if (!PosixFileSystem().Stat(path, &st, nullptr) || !st.isRegular) return Outcome::NotAFile;
-    if (st.size == 0) return Outcome::NotAPicture;
+    QFile file;
+    if (!PictureFile::open(path, &file)) return Outcome::NotAFile;
+    if (file.size() == 0) return Outcome::NotAPicture;
+    // Read from the file's start before the reader takes it over; anything but a JPEG is told
+    // from its first two bytes.
+    const int64_t jpegWorking = JpegHeader::workingBytes(&file);
+    if (!file.seek(0)) return Outcome::NotAPicture;
 
     // The reader refuses larger allocations itself; the size check below says why first.
     QImageReader::setAllocationLimit(kAllocationLimitMB);
-    QImageReader reader(path);
+    QImageReader reader(&file);
     // The name's ending does not decide: a bitmap, JPEG or GIF file is what its bytes say.
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
@@ -65,11 +69,7 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
     const bool rotated = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
     if (size.isValid()) {
         // Counted at full size whatever the view, so a file decodes in every mode or in none.
-        int64_t working = 0;
-        if (format == "jpeg") {
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly)) working = JpegHeader::workingBytes(&file);
-        }
+        const int64_t working = format == "jpeg" ? jpegWorking : 0;
         if (peakBytes(size, format, rotated, working) > int64_t(kAllocationLimitMB) * 1024 * 1024)
             return Outcome::TooLarge;
     }

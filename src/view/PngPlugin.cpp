@@ -3,6 +3,8 @@
 #include <QFile>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <limits>
@@ -10,6 +12,7 @@
 
 #include "FileSystem.h"
 #include "LocalMemory.h"
+#include "PictureFile.h"
 
 namespace PngPlugin {
 namespace {
@@ -112,10 +115,20 @@ int16_t loadPngWithPlugin(QImage* target, const QString& path) {
     GetPictureProc getPicture = loadPlugin();
     if (getPicture == nullptr) return kPluginMissing;
 
-    const QByteArray fileName = QFile::encodeName(path);
+    // The plug-in takes a name and opens it itself: it is handed the name of a descriptor
+    // already open on the regular file, so whatever takes the file's place meanwhile (a pipe
+    // that would hang it) is never what it opens.
+    const int fd = PictureFile::openRegular(path);
+    if (fd < 0) return kNotAFile;
+    QByteArray fileName = QByteArrayLiteral("/proc/self/fd/") + QByteArray::number(fd);
+    struct stat opened, named;
+    if (::fstat(fd, &opened) != 0 || ::stat(fileName.constData(), &named) != 0 ||
+        opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
+        fileName = QFile::encodeName(path);  // no /proc: the name just checked
     HLOCAL infoBlock = nullptr;
     HLOCAL bitsBlock = nullptr;
     const int32_t code = getPicture(fileName.constData(), 0, 0, &infoBlock, &bitsBlock, nullptr, 0);
+    ::close(fd);
     if (code != 0) {
         // The code is taken as 16 bits; one whose low half is 0 must still read as failure.
         return static_cast<int16_t>(code) != 0 ? static_cast<int16_t>(code) : kPluginFailed;

@@ -29,11 +29,13 @@ inline constexpr int16_t kBadBlocks = -2;       // blocks inconsistent with thei
 inline constexpr int16_t kUnsupported = -3;     // a DIB layout this side does not read
 inline constexpr int16_t kNoMemory = -4;        // the QImage could not be allocated
 inline constexpr int16_t kPluginFailed = -5;    // non-zero code that reads 0 as 16 bits
+inline constexpr int16_t kNotAFile = -6;        // no regular file at the path: not handed over
 
 // Decodes `path` with the plug-in into *target (the image's size, opaque RGB32) and returns 0;
 // on failure returns the plug-in's non-zero code, or one of the codes above, and *target is
-// untouched. The plug-in is loaded on the first call and stays loaded; a failed load is tried
-// again on the next call. Safe to call from any thread (the plug-in keeps no shared state).
+// untouched. Only a regular file is ever handed to the plug-in. The plug-in is loaded on the
+// first call and stays loaded; a failed load is tried again on the next call. Safe to call from
+// any thread (the plug-in keeps no shared state).
 int16_t loadPngWithPlugin(QImage* target, const QString& path);
 
 // The conversion step of loadPngWithPlugin: checks a BITMAPINFO of `infoSize` bytes against

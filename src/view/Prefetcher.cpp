@@ -1,106 +1,77 @@
 #include "Prefetcher.h"
 
-#include <QImageIOHandler>
-#include <QImageReader>
-
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <climits>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <set>
 
-#include "FileSystem.h"
-#include "ImageNames.h"
-#include "PngPlugin.h"
 #include "ViewGeometry.h"
 
 namespace {
-std::mutex& pluginMutex() {
-    static std::mutex m;
-    return m;
-}
-
-bool isPngName(const QString& path) { return ImageNames::formatOf(path) == ImageFormat::Png; }
-
-// Bytes a decode of `path` for `coverView` will take, from the header alone; -1 when unknown.
-int64_t estimateBytes(const QString& path, const QSize& coverView) {
-    if (isPngName(path)) return -1;
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QSize size = reader.size();
-    if (!size.isValid()) return -1;
-    QSize pixels = size;
-    if (reader.format() == "jpeg" && coverView.isValid()) {
-        const bool rotated =
-            (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
-        pixels = PictureDecoder::reducedSize(size, rotated, coverView);
-    }
-    return int64_t(pixels.width()) * pixels.height() * 4;
-}
+std::atomic<int> abandoned{0};
+// How long a job waits for those ahead of it in turn to claim their room.
+constexpr int kTurnWaitMs = 500;
 }  // namespace
 
-bool stampOf(const QString& path, FileStamp* out) {
-    FileStatus st;
-    if (!PosixFileSystem().Stat(path, &st, nullptr) || !st.isRegular) return false;
-    out->size = st.size;
-    out->mtimeNs = st.mtimeSec * 1000000000 + st.mtimeNsec;
-    out->ctimeNs = st.ctimeSec * 1000000000 + st.ctimeNsec;
-    out->inode = st.inode;
-    out->device = st.device;
-    return true;
-}
+class Prefetcher::State {
+public:
+    State(int64_t budget, Decode decode, int workers)
+        : budget_(budget), decode_(std::move(decode)), ended_(size_t(workers), false) {}
 
-DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView) {
-    DecodedPicture d;
-    FileStamp before;
-    const bool stamped = stampOf(path, &before);
-    d.pngRoute = isPngName(path);
-    if (d.pngRoute) {
-        if (!pngPlugin) return d;
-        QImage image;
-        {
-            std::lock_guard<std::mutex> lock(pluginMutex());
-            d.pngCode = PngPlugin::loadPngWithPlugin(&image, path);
-        }
-        d.ok = (d.pngCode == 0);
-        if (d.ok) d.picture = PictureBuffer(std::move(image));
-    } else {
-        QImage image;
-        QSize natural;
-        d.outcome = PictureDecoder::decode(path, &image, coverView, &natural);
-        d.ok = (d.outcome == PictureDecoder::Outcome::Decoded);
-        if (d.ok) d.picture = PictureBuffer(std::move(image), natural);
-    }
-    if (d.ok && coverView.isValid()) {
-        const std::optional<QSize> dest = ViewGeometry::stretchSize(
-            d.picture.width(), d.picture.height(), coverView.width(), coverView.height());
-        if (dest) d.picture.prepareStretched(*dest);
-    }
-    FileStamp after;
-    d.stable = stamped && stampOf(path, &after) && after == before;
-    d.stamp = before;
-    return d;
-}
+    struct Entry {
+        DecodedPicture decoded;
+        uint64_t lastUse = 0;
+    };
+    static bool usable(const DecodedPicture& d, const QSize& coverView);
+    bool inFlight(const QString& path) const;
+    bool queued(const QString& path) const;
+    int priorityOf(const QString& path) const;  // lower is more wanted; INT_MAX unwanted
+    bool makeRoom(int64_t bytes, int priority);
+    void insert(const QString& path, const DecodedPicture& decoded);
+    void tell(const QString& path);
+    void run(size_t worker);
 
-int Prefetcher::defaultWorkers() { return std::thread::hardware_concurrency() >= 2 ? 2 : 1; }
+    const int64_t budget_;
+    const Decode decode_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable idle_;
+    std::condition_variable endedCv_;
+    std::deque<Job> queue_;
+    std::vector<QString> wanted_;
+    bool pngPlugin_ = false;
+    std::vector<Job> inFlight_;
+    std::map<QString, Entry> held_;
+    int64_t heldBytes_ = 0;
+    int64_t reservedBytes_ = 0;  // room kept for the pictures being decoded
+    // Jobs claim their room in the order they left the queue, which is the order they are
+    // wanted in: one whose header is read sooner never takes the room of a more wanted one
+    // whose worker is still reading.
+    uint64_t turnsGiven_ = 0;   // one per job that left the queue to be decoded
+    std::set<uint64_t> turns_;  // those that have not claimed their room yet
+    std::condition_variable turn_;
+    uint64_t clock_ = 0;
+    int decodes_ = 0;
+    bool started_ = true;  // queued jobs may be taken
+    bool stop_ = false;
+    Finished finished_;
+    std::vector<bool> ended_;  // per worker: out of run()
+};
 
-Prefetcher::Prefetcher(int64_t budgetBytes, int workers) : budget_(budgetBytes) {
-    for (int i = 0; i < std::max(1, workers); ++i) workers_.emplace_back([this] { run(); });
-}
-
-Prefetcher::~Prefetcher() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stop_ = true;
-        queue_.clear();
-    }
-    wake_.notify_all();
-    for (std::thread& worker : workers_) worker.join();
-}
-
-bool Prefetcher::inFlight(const QString& path) const {
+bool Prefetcher::State::inFlight(const QString& path) const {
     return std::any_of(inFlight_.begin(), inFlight_.end(), [&path](const Job& j) { return j.path == path; });
 }
 
-bool Prefetcher::usable(const DecodedPicture& d, const QSize& coverView) {
+bool Prefetcher::State::queued(const QString& path) const {
+    return std::any_of(queue_.begin(), queue_.end(), [&path](const Job& j) { return j.path == path; });
+}
+
+bool Prefetcher::State::usable(const DecodedPicture& d, const QSize& coverView) {
     if (!d.ok) return false;
     if (!coverView.isValid()) return !d.picture.isReduced();
     const std::optional<QSize> dest = ViewGeometry::stretchSize(
@@ -108,12 +79,12 @@ bool Prefetcher::usable(const DecodedPicture& d, const QSize& coverView) {
     return !dest || d.picture.covers(*dest);
 }
 
-int Prefetcher::priorityOf(const QString& path) const {
+int Prefetcher::State::priorityOf(const QString& path) const {
     const auto it = std::find(wanted_.begin(), wanted_.end(), path);
     return it == wanted_.end() ? INT_MAX : int(it - wanted_.begin());
 }
 
-bool Prefetcher::makeRoom(int64_t bytes, int priority) {
+bool Prefetcher::State::makeRoom(int64_t bytes, int priority) {
     if (bytes > budget_) return false;
     while (heldBytes_ + reservedBytes_ + bytes > budget_) {
         // The least wanted, and among equals the longest unused, goes first.
@@ -134,7 +105,7 @@ bool Prefetcher::makeRoom(int64_t bytes, int priority) {
     return true;
 }
 
-void Prefetcher::insert(const QString& path, const DecodedPicture& decoded) {
+void Prefetcher::State::insert(const QString& path, const DecodedPicture& decoded) {
     const auto old = held_.find(path);
     if (old != held_.end()) {
         heldBytes_ -= old->second.decoded.picture.bytes();
@@ -147,121 +118,15 @@ void Prefetcher::insert(const QString& path, const DecodedPicture& decoded) {
     heldBytes_ += bytes;
 }
 
-void Prefetcher::request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin,
-                         bool startNow) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        started_ = startNow;
-        pngPlugin_ = pngPlugin;
-        wanted_.clear();
-        wanted_.push_back(shown);
-        queue_.clear();
-        for (const Job& job : ahead) {
-            if (job.path.isEmpty() ||
-                std::find(wanted_.begin(), wanted_.end(), job.path) != wanted_.end())
-                continue;
-            wanted_.push_back(job.path);
-            queue_.push_back(job);
-        }
-    }
-    wake_.notify_all();
+void Prefetcher::State::tell(const QString& path) {
+    if (finished_ && !stop_) finished_(path);
 }
 
-void Prefetcher::start() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (started_) return;
-        started_ = true;
-    }
-    wake_.notify_all();
-}
-
-void Prefetcher::keep(const QString& path, const DecodedPicture& decoded) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    insert(path, decoded);
-}
-
-bool Prefetcher::take(const QString& path, const QSize& coverView, DecodedPicture* out) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const auto it = held_.find(path);
-    if (it == held_.end() || !usable(it->second.decoded, coverView)) return false;
-    FileStamp now;
-    if (!stampOf(path, &now) || now != it->second.decoded.stamp) {
-        // Changed on disk since it was decoded: decoded again by whoever needs it.
-        heldBytes_ -= it->second.decoded.picture.bytes();
-        held_.erase(it);
-        return false;
-    }
-    it->second.lastUse = ++clock_;
-    *out = it->second.decoded;
-    return true;
-}
-
-Prefetcher::Status Prefetcher::statusOf(const QString& path, const QSize& coverView) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const auto it = held_.find(path);
-    if (it != held_.end() && (!it->second.decoded.ok || usable(it->second.decoded, coverView)))
-        return Status::Ready;
-    if (inFlight(path)) return Status::Pending;
-    for (const Job& job : queue_)
-        if (job.path == path) return Status::Pending;
-    return Status::NotPlanned;
-}
-
-bool Prefetcher::awaitPending(const QString& path, int timeoutMs) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    auto queued = [this, &path] {
-        return std::find_if(queue_.begin(), queue_.end(),
-                            [&path](const Job& j) { return j.path == path; });
-    };
-    const auto it = queued();
-    if (it != queue_.end() && it != queue_.begin()) {
-        const Job job = *it;
-        queue_.erase(it);
-        queue_.push_front(job);
-    }
-    if (!started_) {
-        started_ = true;
-        wake_.notify_all();
-    }
-    return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-        return !inFlight(path) && queued() == queue_.end();
-    });
-}
-
-void Prefetcher::clear() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    queue_.clear();
-    wanted_.clear();
-    held_.clear();
-    heldBytes_ = 0;
-}
-
-bool Prefetcher::waitIdle(int timeoutMs) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (!started_) {
-        started_ = true;
-        wake_.notify_all();
-    }
-    return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                          [this] { return queue_.empty() && inFlight_.empty(); });
-}
-
-int64_t Prefetcher::heldBytes() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return heldBytes_;
-}
-
-int Prefetcher::decodeCount() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return decodes_;
-}
-
-void Prefetcher::run() {
+void Prefetcher::State::run(size_t worker) {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || (started_ && !queue_.empty()); });
-        if (stop_) return;
+        if (stop_) break;
         const Job job = queue_.front();
         queue_.pop_front();
         const auto held = held_.find(job.path);
@@ -270,31 +135,39 @@ void Prefetcher::run() {
         // Asked for again while the other worker decodes it: that decode serves.
         const bool running = std::find(inFlight_.begin(), inFlight_.end(), job) != inFlight_.end();
         if (done || running) {
+            if (done) tell(job.path);
             idle_.notify_all();
             continue;
         }
         const bool png = pngPlugin_;
         const uint64_t myTurn = turnsGiven_++;
+        turns_.insert(myTurn);
         inFlight_.push_back(job);
         lock.unlock();
 
         // A picture that could never be held is not decoded at all. Its room is kept while it
         // is decoded, so the held pictures and those being decoded stay within the budget
         // together, however many workers there are.
-        const int64_t estimate = estimateBytes(job.path, job.coverView);
+        const int64_t estimate = PictureFile::estimateBytes(job.path, job.coverView);
         bool fits = true;
         int64_t reserved = 0;
         lock.lock();
-        turn_.wait(lock, [&] { return turnsTaken_ == myTurn; });
+        // One ahead in turn may be stuck reading (a file on a hung share): after a while those
+        // ahead lose their turn, so the other worker goes on.
+        const bool inTurn = turn_.wait_for(lock, std::chrono::milliseconds(kTurnWaitMs), [&] {
+            return stop_ || turns_.count(myTurn) == 0 || *turns_.begin() == myTurn;
+        });
+        if (stop_) break;
+        if (!inTurn) turns_.erase(turns_.begin(), turns_.find(myTurn));
         if (estimate >= 0) {
             fits = makeRoom(estimate, priorityOf(job.path));
             if (fits) reservedBytes_ += reserved = estimate;
         }
-        ++turnsTaken_;
+        turns_.erase(myTurn);
         turn_.notify_all();
         lock.unlock();
         DecodedPicture decoded;
-        if (fits) decoded = decodePictureFile(job.path, png, job.coverView);
+        if (fits) decoded = decode_(job.path, png, job.coverView);
 
         lock.lock();
         reservedBytes_ -= reserved;
@@ -304,6 +177,152 @@ void Prefetcher::run() {
             // A newer request that no longer wants this file wins: the picture is dropped.
             if (priorityOf(job.path) != INT_MAX) insert(job.path, decoded);
         }
+        tell(job.path);
         idle_.notify_all();
     }
+    ended_[worker] = true;
+    endedCv_.notify_all();
+}
+
+int Prefetcher::defaultWorkers() { return std::thread::hardware_concurrency() >= 2 ? 2 : 1; }
+
+Prefetcher::Prefetcher(int64_t budgetBytes, int workers, Decode decode)
+    : budget_(budgetBytes),
+      state_(std::make_shared<State>(budgetBytes, std::move(decode), std::max(1, workers))) {
+    for (size_t i = 0; i < size_t(std::max(1, workers)); ++i)
+        workers_.emplace_back([state = state_, i] { state->run(i); });
+}
+
+Prefetcher::~Prefetcher() {
+    State& s = *state_;
+    std::unique_lock<std::mutex> lock(s.mutex_);
+    s.stop_ = true;
+    s.queue_.clear();
+    s.wake_.notify_all();
+    s.turn_.notify_all();
+    s.endedCv_.wait_for(lock, std::chrono::milliseconds(kStopWaitMs), [&s] {
+        return std::all_of(s.ended_.begin(), s.ended_.end(), [](bool e) { return e; });
+    });
+    const std::vector<bool> ended = s.ended_;
+    lock.unlock();
+    for (size_t i = 0; i < workers_.size(); ++i) {
+        if (ended[i]) {
+            workers_[i].join();
+        } else {
+            // Blocked in a system call that may never return: it keeps the state alive and
+            // leaves it when it ends.
+            workers_[i].detach();
+            ++abandoned;
+        }
+    }
+}
+
+int Prefetcher::abandonedWorkers() { return abandoned.load(); }
+
+void Prefetcher::setFinished(Finished finished) {
+    std::lock_guard<std::mutex> lock(state_->mutex_);
+    state_->finished_ = std::move(finished);
+}
+
+void Prefetcher::request(const QString& shown, const std::vector<Job>& ahead, bool pngPlugin,
+                         bool startNow) {
+    State& s = *state_;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex_);
+        s.started_ = startNow;
+        s.pngPlugin_ = pngPlugin;
+        s.wanted_.clear();
+        s.wanted_.push_back(shown);
+        s.queue_.clear();
+        for (const Job& job : ahead) {
+            if (job.path.isEmpty() ||
+                std::find(s.wanted_.begin(), s.wanted_.end(), job.path) != s.wanted_.end())
+                continue;
+            s.wanted_.push_back(job.path);
+            s.queue_.push_back(job);
+        }
+    }
+    s.wake_.notify_all();
+}
+
+void Prefetcher::start() {
+    State& s = *state_;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex_);
+        if (s.started_) return;
+        s.started_ = true;
+    }
+    s.wake_.notify_all();
+}
+
+void Prefetcher::keep(const QString& path, const DecodedPicture& decoded) {
+    std::lock_guard<std::mutex> lock(state_->mutex_);
+    state_->insert(path, decoded);
+}
+
+bool Prefetcher::take(const QString& path, const QSize& coverView, DecodedPicture* out) {
+    State& s = *state_;
+    std::lock_guard<std::mutex> lock(s.mutex_);
+    const auto it = s.held_.find(path);
+    if (it == s.held_.end() || !State::usable(it->second.decoded, coverView)) return false;
+    FileStamp now;
+    if (!stampOf(path, &now) || now != it->second.decoded.stamp) {
+        // Changed on disk since it was decoded: decoded again by whoever needs it.
+        s.heldBytes_ -= it->second.decoded.picture.bytes();
+        s.held_.erase(it);
+        return false;
+    }
+    it->second.lastUse = ++s.clock_;
+    *out = it->second.decoded;
+    return true;
+}
+
+Prefetcher::Status Prefetcher::statusOf(const QString& path, const QSize& coverView) {
+    State& s = *state_;
+    std::lock_guard<std::mutex> lock(s.mutex_);
+    const auto it = s.held_.find(path);
+    if (it != s.held_.end() && (!it->second.decoded.ok || State::usable(it->second.decoded, coverView)))
+        return Status::Ready;
+    if (s.inFlight(path) || s.queued(path)) return Status::Pending;
+    return Status::NotPlanned;
+}
+
+bool Prefetcher::takeOver(const QString& path) {
+    State& s = *state_;
+    std::lock_guard<std::mutex> lock(s.mutex_);
+    s.queue_.erase(std::remove_if(s.queue_.begin(), s.queue_.end(),
+                                  [&path](const Job& j) { return j.path == path; }),
+                   s.queue_.end());
+    s.idle_.notify_all();
+    return s.inFlight(path);
+}
+
+void Prefetcher::clear() {
+    State& s = *state_;
+    std::lock_guard<std::mutex> lock(s.mutex_);
+    s.queue_.clear();
+    s.wanted_.clear();
+    s.held_.clear();
+    s.heldBytes_ = 0;
+}
+
+bool Prefetcher::waitIdle(int timeoutMs) {
+    State& s = *state_;
+    std::unique_lock<std::mutex> lock(s.mutex_);
+    if (!s.started_) {
+        s.started_ = true;
+        s.wake_.notify_all();
+    }
+    return s.idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                            [&s] { return s.queue_.empty() && s.inFlight_.empty(); });
+}
+
+int64_t Prefetcher::heldBytes() const {
+    std::lock_guard<std::mutex> lock(state_->mutex_);
+    return state_->heldBytes_;
+}
+
+int Prefetcher::decodeCount() const {
+    std::lock_guard<std::mutex> lock(state_->mutex_);
+    return state_->decodes_;
 }

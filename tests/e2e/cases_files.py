@@ -240,4 +240,27 @@ def a_temporary_left_by_a_run_ended_midway_is_told_at_the_next_start(s):
     wait_for(lambda: [w for w in visible(s, "Orvane") if w != box], "the main window")
     s.window = visible(s, "Orvane")[-1]
     check(open(s.config("一時ファイル一覧.txt")).read() == left + "\n", "the one still there stays noted")
+
+
+@case
+def a_pipe_where_a_picture_was_is_stepped_past_and_the_program_still_ends(s):
+    src = photos(s, ["%s.jpg" % c for c in "abcdefghij"])
+    (dest,) = slot_dirs(s, "d")
+    library(s, ["P"], {(0, 1): ("d", dest + "/")})
+    s.start(os.path.join(src, "a.jpg"))
+    # Replaced from outside once listed: opening the pipe for reading would wait for a writer.
+    os.remove(os.path.join(src, "f.jpg"))
+    os.mkfifo(os.path.join(src, "f.jpg"))
+    # Onto e.jpg, whose neighbour the pipe is; onto the pipe, which fails like a broken file
+    # (a digit sends nothing); past it, where a digit sends g.jpg once it is on screen.
+    s.keys("space", "space", "space", "space", "space", "1", "space")
+
+    def g_sent():
+        if "g.jpg" not in listing(dest):
+            s.keys("1")
+        return "g.jpg" in listing(dest)
+
+    wait_for(g_sent, "g.jpg sent past the pipe")
+    check("f.jpg" not in listing(dest) and os.path.exists(os.path.join(src, "f.jpg")),
+          "the pipe stays: %r" % listing(dest))
     s.close()

@@ -3,9 +3,16 @@
 #include <QDir>
 #include <QFile>
 
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include "PictureDecoder.h"
+#include "PictureFile.h"
 #include "TestImages.h"
 #include "TestSupport.h"
 
@@ -125,11 +132,34 @@ TEST(PictureDecoder, TheDecodersWorkingMemoryCountsAgainstTheBound) {
     EXPECT_EQ(natural, QSize(8688, 5792));
 }
 
-TEST(PictureDecoder, ANamedPipeIsNeverOpened) {
+// Opening a named pipe for reading waits for a writer for ever; a socket or a folder named like
+// a picture is no picture either. Each is refused at once, by every reader of picture files.
+TEST(PictureFile, OnlyARegularFileIsEverOpened) {
     TempDir dir;
     const QString fifo = dir.file("pipe.jpg");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QImage img;
-    // Opening it for reading would block for ever: the outcome must come at once.
-    EXPECT_EQ(PictureDecoder::decode(fifo, &img), Outcome::NotAFile);
+    ASSERT_TRUE(QDir().mkpath(dir.file("folder.jpg")));
+    const QString socketPath = dir.file("socket.jpg");
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(socketPath);
+    ASSERT_LT(size_t(native.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    dir.write("good.jpg", TestImages::Encode(4, 3, "JPG"));
+
+    for (const QString& path : {fifo, dir.file("folder.jpg"), socketPath, dir.file("missing.jpg")}) {
+        EXPECT_EQ(PictureFile::openRegular(path), -1) << qPrintable(path);
+        EXPECT_EQ(PictureFile::estimateBytes(path, QSize()), -1) << qPrintable(path);
+        QImage img;
+        EXPECT_EQ(PictureDecoder::decode(path, &img), Outcome::NotAFile) << qPrintable(path);
+    }
+    const int fd = PictureFile::openRegular(dir.file("good.jpg"));
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
+    ::close(fd);
+    EXPECT_EQ(PictureFile::estimateBytes(dir.file("good.jpg"), QSize()), 4 * 3 * 4);
+    ::close(listener);
 }

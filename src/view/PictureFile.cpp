@@ -1,0 +1,133 @@
+#include "PictureFile.h"
+
+#include <QFile>
+#include <QImageIOHandler>
+#include <QImageReader>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+#include <optional>
+
+#include "FileSystem.h"
+#include "ImageNames.h"
+#include "NativePath.h"
+#include "PngPlugin.h"
+#include "ViewGeometry.h"
+
+namespace {
+
+std::mutex& pluginMutex() {
+    static std::mutex m;
+    return m;
+}
+
+bool isPngName(const QString& path) {
+    return ImageNames::formatOf(path) == ImageFormat::Png;
+}
+
+}  // namespace
+
+bool stampOf(const QString& path, FileStamp* out) {
+    FileStatus st;
+    if (!PosixFileSystem().Stat(path, &st, nullptr) || !st.isRegular) return false;
+    out->size = st.size;
+    out->mtimeNs = st.mtimeSec * 1000000000 + st.mtimeNsec;
+    out->ctimeNs = st.ctimeSec * 1000000000 + st.ctimeNsec;
+    out->inode = st.inode;
+    out->device = st.device;
+    return true;
+}
+
+namespace PictureFile {
+
+int openRegular(const QString& path) {
+    NativePath native;
+    if (!native.Set(path, nullptr)) {
+        errno = EINVAL;
+        return -1;
+    }
+    // Looked at before it is opened: a device is never opened at all.
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0) return -1;
+    if (!S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        return -1;
+    }
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return -1;
+    // The name may have been given to something else between the two looks.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+bool open(const QString& path, QFile* file) {
+    file->close();
+    const int fd = openRegular(path);
+    if (fd < 0) return false;
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+int64_t estimateBytes(const QString& path, const QSize& coverView) {
+    if (isPngName(path)) return -1;
+    QFile file;
+    if (!open(path, &file)) return -1;
+    QImageReader reader(&file);
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    if (!size.isValid()) return -1;
+    QSize pixels = size;
+    if (reader.format() == "jpeg" && coverView.isValid()) {
+        const bool rotated =
+            (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
+        pixels = PictureDecoder::reducedSize(size, rotated, coverView);
+    }
+    return int64_t(pixels.width()) * pixels.height() * 4;
+}
+
+}  // namespace PictureFile
+
+DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView) {
+    DecodedPicture d;
+    FileStamp before;
+    const bool stamped = stampOf(path, &before);
+    d.pngRoute = isPngName(path);
+    if (d.pngRoute) {
+        if (!pngPlugin) return d;
+        QImage image;
+        {
+            std::lock_guard<std::mutex> lock(pluginMutex());
+            d.pngCode = PngPlugin::loadPngWithPlugin(&image, path);
+        }
+        d.ok = (d.pngCode == 0);
+        if (d.ok) d.picture = PictureBuffer(std::move(image));
+    } else {
+        QImage image;
+        QSize natural;
+        d.outcome = PictureDecoder::decode(path, &image, coverView, &natural);
+        d.ok = (d.outcome == PictureDecoder::Outcome::Decoded);
+        if (d.ok) d.picture = PictureBuffer(std::move(image), natural);
+    }
+    if (d.ok && coverView.isValid()) {
+        const std::optional<QSize> dest = ViewGeometry::stretchSize(
+            d.picture.width(), d.picture.height(), coverView.width(), coverView.height());
+        if (dest) d.picture.prepareStretched(*dest);
+    }
+    FileStamp after;
+    d.stable = stamped && stampOf(path, &after) && after == before;
+    d.stamp = before;
+    return d;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// A picture file on disk: the one place that opens it for reading, what identifies its content
+// (the stamp), and one decode of it by the route its name selects.
+//
+// Only a regular file is ever opened. A named pipe opened for reading waits for a writer, a
+// device may act on being opened, a socket cannot be read: any of them named like a picture
+// fails as a broken file does, at once, on every thread.
+
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+
+#include "PictureBuffer.h"
+#include "PictureDecoder.h"
+
+class QFile;
+
+// What identifies a file's content without reading it: when any of these changed since a
+// picture was decoded, the picture is stale.
+struct FileStamp {
+    int64_t size = -1;
+    int64_t mtimeNs = 0;
+    int64_t ctimeNs = 0;
+    uint64_t inode = 0;
+    uint64_t device = 0;
+    bool operator==(const FileStamp& o) const {
+        return size == o.size && mtimeNs == o.mtimeNs && ctimeNs == o.ctimeNs &&
+               inode == o.inode && device == o.device;
+    }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+// False when `path` cannot be looked up (or is not a regular file).
+bool stampOf(const QString& path, FileStamp* out);
+
+namespace PictureFile {
+
+// A descriptor open for reading on the regular file at `path` (symbolic links followed), or -1
+// with errno set (EINVAL: not a regular file). Anything else is refused before it is opened,
+// and the open itself never waits (O_NONBLOCK, dropped again once the file is known regular),
+// so a pipe put in the file's place meanwhile is refused too. The caller closes it.
+int openRegular(const QString& path);
+// As openRegular, into `file` (closed first), which then owns the descriptor.
+bool open(const QString& path, QFile* file);
+
+// Bytes a decode of `path` for `coverView` will take, from its header alone; -1 when unknown
+// (a PNG name: the plug-in reads those).
+int64_t estimateBytes(const QString& path, const QSize& coverView);
+
+}  // namespace PictureFile
+
+// One decode of one file, by the route its name selects.
+struct DecodedPicture {
+    bool ok = false;
+    bool pngRoute = false;          // the name ends in "png" (any case)
+    int16_t pngCode = 0;            // plug-in route: 0, or the failure code
+    PictureDecoder::Outcome outcome = PictureDecoder::Outcome::NotAFile;  // the other route
+    PictureBuffer picture;
+    FileStamp stamp;
+    bool stable = false;            // the file looked the same before and after decoding
+};
+
+// Decodes `path` as the view loads it: a name whose last three characters are "png" (any case)
+// through the plug-in, only when `pngPlugin` (else nothing is decoded and ok is false); every
+// other name through PictureDecoder, reduced for `coverView` when valid (see PictureDecoder::decode).
+// With a valid `coverView` the stretched copy for it is prepared too. Safe on any thread; calls
+// into the plug-in are serialised.
+DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView);
