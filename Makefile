@@ -18,7 +18,7 @@ DEB_PACKAGES += qt6-translations-l10n libfontconfig-dev desktop-file-utils appst
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run install uninstall test bench clean fuzz
+.PHONY: deps build run install uninstall test tsan bench clean fuzz
 
 deps:
 	@missing=""; for p in $(DEB_PACKAGES); do \
@@ -91,6 +91,19 @@ test: deps
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
 
+# Builds the tests of core, platform, view, the plug-in and the folder listing with
+# ThreadSanitizer in their own folder and runs them: the prefetcher's workers, the mount
+# watcher and the listing thread against the threads that use them. Any report fails a test.
+TSAN_DIR ?= build/tsan
+# One thread parsing a million lines: minutes under ThreadSanitizer, with no second thread to
+# check; `make test` runs it.
+TSAN_SKIP = OptionFilesTest.HostileFilesNeverCrashOrHang
+
+tsan: deps
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TESTS=ON -DORVANE_SANITIZE=thread
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target orvane_tests
+	cd $(TSAN_DIR) && ctest --output-on-failure -j $(JOBS) -E '$(TSAN_SKIP)'
+
 # Measures Orvane against plain references (libjpeg-turbo, libpng, readdir, rename, cp) on
 # generated pictures kept in $(BENCH_DATA) between runs, headless; prints one table of ratios.
 BENCH_DIR  ?= build/bench
@@ -104,17 +117,29 @@ bench: deps
 clean:
 	rm -rf build
 
-# Fuzzes the PNG plug-in's decoder with libFuzzer (clang) for FUZZ_TIME seconds in its own build
-# folder; the corpus grows in $(FUZZ_DIR)/corpus and crashing inputs land in $(FUZZ_DIR)/crashes.
-# No single allocation may pass 512 MB: the decoder's caps are far below that.
-FUZZ_DIR  ?= build/fuzz
-FUZZ_TIME ?= 600
+# Fuzzes with libFuzzer (clang), each target FUZZ_TIME seconds in turn, in its own build folder:
+# ifpng (the PNG plug-in's decoder), jpegheader (the JPEG header reader), textfile (the
+# configuration files' code page 932 / UTF-8 reader) and settings (the settings' line parser
+# and the options, renaming, page and folder line appliers). FUZZ_TARGET=jpegheader runs one.
+# Each corpus grows in $(FUZZ_DIR)/corpus/<target>; crashing inputs land in $(FUZZ_DIR)/crashes.
+# No single allocation may pass 512 MB: the decoders' caps are far below that.
+FUZZ_DIR     ?= build/fuzz
+FUZZ_TIME    ?= 600
+FUZZ_TARGETS  = ifpng jpegheader textfile settings
+FUZZ_TARGET  ?= $(FUZZ_TARGETS)
+FUZZ_SEEDS_ifpng      = $(FUZZ_DIR)/seeds/png tests/plugin/cases
+FUZZ_SEEDS_jpegheader = $(FUZZ_DIR)/seeds/jpeg
+FUZZ_SEEDS_textfile   = fuzz/seeds/config
+FUZZ_SEEDS_settings   = fuzz/seeds/config
 
 .PHONY: fuzz
 fuzz: deps
+	$(if $(filter-out $(FUZZ_TARGETS),$(FUZZ_TARGET)),$(error FUZZ_TARGET: one or more of $(FUZZ_TARGETS)))
 	cmake -S fuzz -B $(FUZZ_DIR) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(FUZZ_DIR) -j $(JOBS)
-	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds $(FUZZ_DIR)/crashes
-	$(FUZZ_DIR)/make_seeds $(FUZZ_DIR)/seeds
-	$(FUZZ_DIR)/ifpng_fuzzer -max_total_time=$(FUZZ_TIME) -timeout=10 -rss_limit_mb=4096 -malloc_limit_mb=512 \
-	  -artifact_prefix=$(FUZZ_DIR)/crashes/ $(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds tests/plugin/cases
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target make_seeds make_jpeg_seeds $(addsuffix _fuzzer,$(FUZZ_TARGET))
+	mkdir -p $(FUZZ_DIR)/seeds/png $(FUZZ_DIR)/seeds/jpeg $(FUZZ_DIR)/crashes $(addprefix $(FUZZ_DIR)/corpus/,$(FUZZ_TARGET))
+	$(FUZZ_DIR)/make_seeds $(FUZZ_DIR)/seeds/png
+	$(FUZZ_DIR)/make_jpeg_seeds $(FUZZ_DIR)/seeds/jpeg
+	$(foreach t,$(FUZZ_TARGET),$(FUZZ_DIR)/$(t)_fuzzer -max_total_time=$(FUZZ_TIME) -timeout=10 \
+	  -rss_limit_mb=4096 -malloc_limit_mb=512 -artifact_prefix=$(FUZZ_DIR)/crashes/$(t)- \
+	  $(FUZZ_DIR)/corpus/$(t) $(FUZZ_SEEDS_$(t)) &&) true

@@ -29,6 +29,10 @@ std::optional<SaveFailure> saveLines(const QString& path, const QStringList& lin
 void loadPages(const QString& programDir, FolderLibrary& library) {
     QStringList lines;
     TextFile::ReadLines(pageFilePath(programDir), &lines);
+    applyPageLines(lines, library);
+}
+
+void applyPageLines(const QStringList& lines, FolderLibrary& library) {
     for (int i = 0; i < FolderLibrary::kMaxPages && i < lines.size(); ++i) library.appendPage(lines.at(i));
     if (lines.size() >= FolderLibrary::kMaxPages) return;
     // Ran out of lines (or there was no file): the first ten pages get a name if they have none.
@@ -39,7 +43,10 @@ void loadPages(const QString& programDir, FolderLibrary& library) {
 
 void loadFolders(const QString& programDir, FolderLibrary& library) {
     QStringList lines;
-    if (!TextFile::ReadLines(folderFilePath(programDir), &lines)) return;
+    if (TextFile::ReadLines(folderFilePath(programDir), &lines)) applyFolderLines(lines, library);
+}
+
+void applyFolderLines(const QStringList& lines, FolderLibrary& library) {
     int n = 0;
     for (int p = 0; p < library.pageCount(); ++p) {
         for (Slot& slot : library.page(p).folderSlots) {
@@ -51,17 +58,25 @@ void loadFolders(const QString& programDir, FolderLibrary& library) {
     }
 }
 
-std::optional<SaveFailure> saveFolders(const QString& programDir, const FolderLibrary& library) {
+QStringList folderLines(const FolderLibrary& library) {
     QStringList lines;
     for (int p = 0; p < library.pageCount(); ++p)
         for (const Slot& slot : library.page(p).folderSlots) lines << slot.title << slot.folder;
-    return saveLines(folderFilePath(programDir), lines);
+    return lines;
+}
+
+QStringList pageLines(const FolderLibrary& library) {
+    QStringList lines;
+    for (int p = 0; p < library.pageCount(); ++p) lines << library.page(p).name;
+    return lines;
+}
+
+std::optional<SaveFailure> saveFolders(const QString& programDir, const FolderLibrary& library) {
+    return saveLines(folderFilePath(programDir), folderLines(library));
 }
 
 std::optional<SaveFailure> savePages(const QString& programDir, const FolderLibrary& library) {
-    QStringList lines;
-    for (int p = 0; p < library.pageCount(); ++p) lines << library.page(p).name;
-    return saveLines(pageFilePath(programDir), lines);
+    return saveLines(pageFilePath(programDir), pageLines(library));
 }
 
 }  // namespace LibraryFiles

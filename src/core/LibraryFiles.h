@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -23,6 +24,12 @@ void loadPages(const QString& programDir, FolderLibrary& library);
 // Fills the title and folder of the library's slots by position, page by page, slot by slot;
 // slots past the end of the file keep what they have. Lines past the pages are ignored.
 void loadFolders(const QString& programDir, FolderLibrary& library);
+
+// What the two loads do with the files' lines, and the lines the saves write.
+void applyPageLines(const QStringList& lines, FolderLibrary& library);
+void applyFolderLines(const QStringList& lines, FolderLibrary& library);
+QStringList pageLines(const FolderLibrary& library);
+QStringList folderLines(const FolderLibrary& library);
 
 // Rewrite the files from the library's pages; nothing on success.
 std::optional<SaveFailure> saveFolders(const QString& programDir, const FolderLibrary& library);

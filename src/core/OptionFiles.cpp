@@ -161,8 +161,7 @@ void loadRenaming(const QString& programDir, FolderLibrary& library) {
     });
 }
 
-std::optional<SaveFailure> saveOptions(const QString& programDir, const Options& o,
-                                       int32_t currentPage, const WindowPlacement& placement) {
+QStringList optionsLines(const Options& o, int32_t currentPage, const WindowPlacement& placement) {
     QStringList lines;
     lines << keyLine("DelTrash", o.deleteMode) << keyLine("DelCaution", o.confirmDelete)
           << keyLine("CursorKeyMode", o.arrowKeyMode) << keyLine("owMode", o.collisionMode)
@@ -173,10 +172,15 @@ std::optional<SaveFailure> saveOptions(const QString& programDir, const Options&
           << line({quoted(QStringLiteral("StateWndMain")), QString::number(placement.left),
                    QString::number(placement.top), QString::number(placement.right),
                    QString::number(placement.bottom), QString::number(placement.showCmd)});
-    return LibraryFiles::saveLines(optionsFilePath(programDir), lines);
+    return lines;
 }
 
-std::optional<SaveFailure> saveRenaming(const QString& programDir, const FolderLibrary& library) {
+std::optional<SaveFailure> saveOptions(const QString& programDir, const Options& options,
+                                       int32_t currentPage, const WindowPlacement& placement) {
+    return LibraryFiles::saveLines(optionsFilePath(programDir), optionsLines(options, currentPage, placement));
+}
+
+QStringList renamingLines(const FolderLibrary& library) {
     QStringList lines;
     for (int p = 0; p < library.pageCount(); ++p)
         for (int s = 0; s < FolderLibrary::kSlots; ++s) {
@@ -185,7 +189,11 @@ std::optional<SaveFailure> saveRenaming(const QString& programDir, const FolderL
                            QString::number(s), QString::number(slot.renaming), quoted(slot.fixedName),
                            QString::number(slot.nextNumber)});
         }
-    return LibraryFiles::saveLines(renamingFilePath(programDir), lines);
+    return lines;
+}
+
+std::optional<SaveFailure> saveRenaming(const QString& programDir, const FolderLibrary& library) {
+    return LibraryFiles::saveLines(renamingFilePath(programDir), renamingLines(library));
 }
 
 }  // namespace OptionFiles

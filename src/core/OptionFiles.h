@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -59,5 +60,9 @@ void applyExtrasLine(int16_t count, const QString fields[7], Options& options);
 // regard to case; a line of an unknown key, or whose values cannot be held, changes nothing.
 void applyOptionsLine(int16_t count, const QString fields[7], Options& options, LastRun* lastRun);
 void applyRenamingLine(int16_t count, const QString fields[7], FolderLibrary& library);
+
+// The lines saveOptions and saveRenaming write.
+QStringList optionsLines(const Options& options, int32_t currentPage, const WindowPlacement& placement);
+QStringList renamingLines(const FolderLibrary& library);
 
 }  // namespace OptionFiles

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <iconv.h>
@@ -49,6 +50,13 @@ bool Convert(const char* to, const char* from, const QByteArray& in, QByteArray*
     return ok;
 }
 
+// UTF-8 to text, a leading U+FEFF kept: QString::fromUtf8 would drop it as a byte-order mark,
+// but the file's own mark is already off, so one there is the first line's own text.
+QString FromUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 }  // namespace
 
 QByteArray EncodeCp932(const QString& text, bool* ok) {
@@ -63,7 +71,7 @@ QString DecodeCp932(const QByteArray& bytes) {
     QByteArray utf8;
     if (!Convert("UTF-8", "CP932", bytes, &utf8, true, QByteArray("\xEF\xBF\xBD", 3)))
         return QString::fromLatin1(bytes);
-    return QString::fromUtf8(utf8);
+    return FromUtf8(utf8);
 }
 
 QByteArray EncodeFile(const QStringList& lines) {
@@ -81,7 +89,7 @@ QByteArray EncodeFile(const QStringList& lines) {
 }
 
 QStringList DecodeFile(const QByteArray& bytes) {
-    QString text = bytes.startsWith(kUtf8Bom) ? QString::fromUtf8(bytes.mid(kUtf8Bom.size()))
+    QString text = bytes.startsWith(kUtf8Bom) ? FromUtf8(bytes.mid(kUtf8Bom.size()))
                                               : DecodeCp932(bytes);
     QStringList lines;
     QString current;

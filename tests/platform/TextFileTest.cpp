@@ -29,6 +29,13 @@ TEST(TextFile, FallsBackToUtf8WithBomForTextCp932CannotHold) {
     EXPECT_EQ(lines, (QStringList{QStringLiteral("first"), emoji, wave}));
 }
 
+// Found by fuzzing: the reader took off the file's mark and then a second one, the first
+// line's own U+FEFF.
+TEST(TextFile, AFirstLineStartingWithU_FEFFReadsBackWhole) {
+    const QStringList lines{QStringLiteral("\uFEFF写真")};
+    EXPECT_EQ(TextFile::DecodeFile(TextFile::EncodeFile(lines)), lines);
+}
+
 TEST(TextFile, ReadsLfCrAndCrLfEndsAndKeepsEmptyLines) {
     EXPECT_EQ(TextFile::DecodeFile("a\nb\r\n\r\nc"), (QStringList{"a", "b", "", "c"}));
     EXPECT_EQ(TextFile::DecodeFile("a\r\n"), (QStringList{"a"}));
