@@ -10,6 +10,7 @@
 #include "PathOpener.h"
 #include "PictureFeed.h"
 #include "SessionSettings.h"
+#include "TransferRecordWindow.h"
 #include "ViewGeometry.h"
 #include "WindowPlacing.h"
 
@@ -25,6 +26,7 @@ void MainWindow::startUp() {
             startMaximized_ = (placement->showCmd == 3);
         }
     }
+    placeWidgets();  // the panel's kept width
     feed_->expectViewWhileLoading(expectedViewSize());
     opener_->openGiven(startPath_);
     feed_->expectViewWhileLoading(QSize());
@@ -40,7 +42,8 @@ QSize MainWindow::expectedViewSize() const {
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             client = screen->availableGeometry().size();
     client.rheight() -= menuBar()->sizeHint().height();
-    return ViewGeometry::computeLayout(client.width(), client.height()).view.size();
+    const int overview = ViewGeometry::overviewWidthFor(options().panelWidth, client.width());
+    return ViewGeometry::computeLayout(client.width(), client.height(), overview).view.size();
 }
 
 void MainWindow::showAsPlaced() {
@@ -55,5 +58,6 @@ void MainWindow::shutDown() {
     unloaded_ = true;
     opener_->stopTakingHandedPaths();
     PageReportWindow::unloadAll();
+    if (recordWindow_) recordWindow_->close();
     SessionSettings::save(programDir_, session_, WindowPlacing::placementOf(*this), *services_.msgBox);
 }

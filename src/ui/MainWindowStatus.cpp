@@ -16,4 +16,5 @@ void MainWindow::updateStatusText() {
 
 void MainWindow::showOverview() {
     overviewPanel_->setPlainText(overviewText(library(), session_.overviewRow()));
+    overviewShown_ = true;
 }
