@@ -40,6 +40,8 @@ TransferRecordWindow::TransferRecordWindow(const TransferRecorder& recorder, Sho
     rows_->setObjectName(QStringLiteral("recordRows"));
     rows_->setRootIsDecorated(false);
     rows_->setUniformRowHeights(true);
+    // A long path keeps its last folders in view.
+    rows_->setTextElideMode(Qt::ElideMiddle);
     rows_->setHeaderLabels({QStringLiteral("時刻"), QStringLiteral("操作"), QStringLiteral("ファイル名"),
                             QStringLiteral("転送元"), QStringLiteral("転送先")});
     auto* layout = new QVBoxLayout(this);
@@ -61,11 +63,13 @@ TransferRecordWindow::TransferRecordWindow(const TransferRecorder& recorder, Sho
 
 void TransferRecordWindow::addRow(const Entry& e) {
     entries_.push_back(e);
+    // A tab or a line break in a name shows as the record file writes it, on one line.
+    using TransferRecord::escaped;
     auto* item = new QTreeWidgetItem(QStringList{e.time.toString(QStringLiteral("HH:mm:ss")),
-                                                 TransferRecord::kindName(e.kind), e.fileName(), fromText(e),
-                                                 toText(e)});
-    item->setToolTip(3, e.source);
-    item->setToolTip(4, e.destination);
+                                                 TransferRecord::kindName(e.kind), escaped(e.fileName()),
+                                                 escaped(fromText(e)), escaped(toText(e))});
+    item->setToolTip(3, escaped(e.source));
+    item->setToolTip(4, escaped(e.destination));
     rows_->insertTopLevelItem(0, item);
 }
 
