@@ -120,6 +120,13 @@ void SortingSession::stepFile(int direction) {
 void SortingSession::nextPage() { stepPage(+1); }
 void SortingSession::previousPage() { stepPage(-1); }
 
+void SortingSession::goToPage(int page) {
+    if (!library_.hasPage(page)) return;
+    if (clearCopied()) emit statusChanged();
+    library_.selectPage(page);
+    emit pageChanged();
+}
+
 void SortingSession::stepPage(int direction) {
     if (clearCopied()) emit statusChanged();
     library_.stepPage(direction);
@@ -192,7 +199,7 @@ void SortingSession::undoLast() {
             if (slot.folder == n.folder && slot.nextNumber == n.after) slot.nextNumber = n.before;
         }
     }
-    emit undoReady(undone);
+    emit undoReady(undone, entry.done);
     settleListAfterUndo(entry.done, undone);
     emit statusChanged();
     if (undone.done()) emit actionUndone(entry.done);

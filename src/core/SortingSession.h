@@ -74,6 +74,9 @@ public:
     // One page forwards / backwards with wrap-around; clears the copied mark.
     void nextPage();
     void previousPage();
+    // Makes page `page` current, as the page keys do (the copied mark goes, the overview's row
+    // stays); anything that is not a page changes nothing.
+    void goToPage(int page);
 
     // Sends the shown file to slot `slot` of the current page, by copy or move as the mode
     // says; refused silently while locked, with nothing shown, or to the slot the file was
@@ -114,8 +117,8 @@ signals:
     void fitModeChanged();
     // A transfer or delete was tried; sent before the list changes.
     void resultReady(const Transfer::Result& result);
-    // An undo was tried (not sent when there was nothing to undo).
-    void undoReady(const Transfer::UndoResult& result);
+    // An undo of `action` was tried (not sent when there was nothing to undo).
+    void undoReady(const Transfer::UndoResult& result, const Transfer::Result& action);
     // `action` was taken back in full; sent last, after the list and the status changed.
     void actionUndone(const Transfer::Result& action);
 

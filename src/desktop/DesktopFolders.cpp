@@ -1,6 +1,8 @@
 #include "DesktopFolders.h"
 
+#include <QDesktopServices>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include "FileSystem.h"
 #include "Pickers.h"
@@ -22,5 +24,7 @@ QString DesktopFolderPath() {
 std::optional<QString> BrowseForFolderPath(Pickers& pickers, QWidget* owner) {
     return pickers.BrowseForFolder(owner, QStringLiteral("フォルダを選択してください"));
 }
+
+bool ShowInFileManager(const QString& folder) { return QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }
 
 }  // namespace DesktopFolders

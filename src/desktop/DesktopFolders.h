@@ -16,6 +16,9 @@ QString PicturesFolderPath();
 // The desktop folder, without a final "/".
 QString DesktopFolderPath();
 
+// Opens `folder` in the desktop's file manager (QDesktopServices); false when none took it.
+bool ShowInFileManager(const QString& folder);
+
 // The folder browser titled "フォルダを選択してください". Nothing on cancel; no "/" appended.
 std::optional<QString> BrowseForFolderPath(Pickers& pickers, QWidget* owner);
 

@@ -26,6 +26,7 @@ int FromQt(int qtKey, quint32 scan, Qt::KeyboardModifiers modifiers, int mainPag
         case Qt::Key_Down: return Down;
         case Qt::Key_Delete: return Delete;
         case Qt::Key_C: return KeyC;
+        case Qt::Key_G: return KeyG;
         case Qt::Key_L: return KeyL;
         case Qt::Key_M: return KeyM;
         case Qt::Key_Z: return KeyZ;

@@ -10,7 +10,7 @@ namespace KeyCodes {
 enum Code : int {
     Back = 8, Return = 13, Shift = 16, Control = 17, Menu = 18, Space = 32,
     Left = 37, Up = 38, Right = 39, Down = 40, Delete = 46,
-    Digit0 = 48, KeyC = 67, KeyL = 76, KeyM = 77, KeyZ = 90,
+    Digit0 = 48, KeyC = 67, KeyG = 71, KeyL = 76, KeyM = 77, KeyZ = 90,
     Numpad0 = 96, Add = 107, Subtract = 109, OemPlus = 187, OemMinus = 189,
 };
 

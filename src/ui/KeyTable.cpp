@@ -30,6 +30,8 @@ bool selects(int16_t command, int k, int16_t shift, int16_t cursorKeyMode, int32
             return shift == 2 && isDigitKey(k);
         case kUndo:
             return shift == 2 && k == KeyZ;
+        case kChoosePage:
+            return (shift == 0 || shift == 2) && k == KeyG;
         default:
             return false;
     }
@@ -38,7 +40,8 @@ bool selects(int16_t command, int k, int16_t shift, int16_t cursorKeyMode, int32
 }  // namespace
 
 KeyCommand commandFor(int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
-    for (KeyCommand c : {kNextFile, kPreviousFile, kNextPage, kPreviousPage, kSlide, kTransfer, kOpenSlotFolder, kUndo})
+    for (KeyCommand c : {kNextFile, kPreviousFile, kNextPage, kPreviousPage, kSlide, kTransfer, kOpenSlotFolder, kUndo,
+                        kChoosePage})
         if (selects(c, k, shift, cursorKeyMode, fileCount)) return c;
     return kNoCommand;
 }

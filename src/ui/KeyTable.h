@@ -5,6 +5,7 @@
 enum KeyCommand : int16_t {
     kNoCommand = 0, kNextFile = 100, kPreviousFile = 101, kNextPage = 102, kPreviousPage = 103,
     kSlide = 104, kTransfer = 105, kOpenSlotFolder = 106, kUndo = 107,
+    kChoosePage = 108,
 };
 
 // The command `keyCode` with modifier bits `shift` selects, given the option arrow-key mode and

@@ -4,16 +4,19 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QMenuBar>
 #include <QMetaObject>
 #include <QPalette>
 
 #include "FileDrops.h"
 #include "ImageView.h"
+#include "OverviewPanel.h"
 #include "PathOpener.h"
 #include "PictureFeed.h"
 #include "StatusText.h"
 #include "TransferMessages.h"
+#include "TransferRecorder.h"
 #include "ViewGeometry.h"
 
 namespace {
@@ -42,6 +45,7 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
       session_(services.fileSystem),
       lister_(services.listFolder) {
     setWindowTitle(QStringLiteral("Orvane"));
+    recorder_ = std::make_unique<TransferRecorder>(session_.options(), programDir_, *services_.msgBox);
     buildWidgets();
     buildMenus();
     feed_ = std::make_unique<PictureFeed>(session_, *imageView_, *this);
@@ -89,6 +93,10 @@ void MainWindow::buildWidgets() {
     statusLabel_->setObjectName(QStringLiteral("statusLabel"));
     statusLabel_->setAutoFillBackground(true);
     statusLabel_->setPalette(pal);
+
+    panelEdge_ = new PanelEdge(central);
+    connect(panelEdge_, &PanelEdge::dragged, this, &MainWindow::dragPanelEdge);
+    new LineToolTips(overviewPanel_, [this](int line) { return overviewToolTip(line); });
 }
 
 void MainWindow::buildMenus() {
@@ -125,12 +133,17 @@ void MainWindow::connectSession() {
     connect(feed_.get(), &PictureFeed::shownLate, this, &MainWindow::updateStatusText);
     connect(&session_, &SortingSession::statusChanged, this, &MainWindow::updateStatusText);
     connect(&session_, &SortingSession::pageChanged, this, &MainWindow::showOverview);
+    // The record is written before the message and before the next key.
     connect(&session_, &SortingSession::resultReady, this, [this](const Transfer::Result& result) {
+        recorder_->record(TransferRecord::entryFor(result, QDateTime::currentDateTime()));
         if (!statusNote_.isEmpty()) showStatusNote(QString());  // a new action: the note is old news
         showMessage(Transfer::messageFor(result));
     });
     connect(&session_, &SortingSession::undoReady, this,
-            [this](const Transfer::UndoResult& result) { showMessage(Transfer::messageFor(result)); });
+            [this](const Transfer::UndoResult& result, const Transfer::Result& action) {
+                recorder_->record(TransferRecord::entryForUndo(result, action, QDateTime::currentDateTime()));
+                showMessage(Transfer::messageFor(result));
+            });
     connect(&session_, &SortingSession::actionUndone, this,
             [this](const Transfer::Result& action) { showStatusNote(undoneNote(action)); });
 }
@@ -149,14 +162,22 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::layOut() {
     if (!isMinimized()) {
-        QWidget* client = centralWidget();
-        const ViewGeometry::MainLayout l = ViewGeometry::computeLayout(client->width(), client->height());
-        statusLabel_->setGeometry(l.status);
-        overviewPanel_->setGeometry(l.overview);
-        imageView_->setGeometry(l.view);
+        placeWidgets();
         feed_->fitOffsetToView();
     }
     feed_->draw(1);
+}
+
+void MainWindow::placeWidgets() {
+    QWidget* client = centralWidget();
+    const int w = client->width();
+    const ViewGeometry::MainLayout l = ViewGeometry::computeLayout(
+        w, client->height(), ViewGeometry::overviewWidthFor(options().panelWidth, w));
+    statusLabel_->setGeometry(l.status);
+    overviewPanel_->setGeometry(l.overview);
+    imageView_->setGeometry(l.view);
+    // The gap between the panel and the picture.
+    panelEdge_->setGeometry(l.overview.right() + 1, 0, l.view.left() - l.overview.right() - 1, l.overview.height());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -14,11 +15,14 @@
 
 class FileDrops;
 class ImageView;
+class PanelEdge;
 class PathOpener;
 class PictureFeed;
 class Prefetcher;
 class QDialog;
 class QTimer;
+class TransferRecorder;
+class TransferRecordWindow;
 
 // The main window: shows one image of the open folder and sends it to a slot's folder at one
 // key press. Its widgets are the page overview panel, the image view and the status label;
@@ -67,6 +71,10 @@ public:
     void deleteShown();
     // Takes back the latest transfer or delete (Ctrl+Z, the menu); a failure is told in a box.
     void undoLast();
+    // The page chooser (G, the menu); the page chosen becomes current as by the page keys.
+    void choosePage();
+    // Opens (or raises) the window of this run's transfers (the menu).
+    void showTransferRecord();
 
     // The status bar and the caption, and the page overview (MainWindowStatus.cpp). A note
     // stands in the status bar for kStatusNoteMs instead of the usual text, unless an action
@@ -92,6 +100,11 @@ public:
     QLabel* statusLabel() const { return statusLabel_; }
     QPlainTextEdit* overviewPanel() const { return overviewPanel_; }
     ImageView* imageView() const { return imageView_; }
+    // The strip right of the overview panel that widens it.
+    PanelEdge* panelEdge() const { return panelEdge_; }
+    const TransferRecorder& transferRecorder() const { return *recorder_; }
+    // The record window, while one is open.
+    TransferRecordWindow* transferRecordWindow() const;
     const QString& programDir() const { return programDir_; }
 
     // Runs the editor and the options dialog of the menus; empty means exec(). Tests set it
@@ -111,6 +124,12 @@ private:
     void connectSession();
     void installKeyRouting();
     void layOut();
+    // The panel, the view, the label and the panel's edge where the layout puts them.
+    void placeWidgets();
+    // The panel's edge dragged to column `edgeX`: the width is kept in the options.
+    void dragPanelEdge(int edgeX);
+    // A slot line's tool tip in the overview: the slot's folder in full.
+    QString overviewToolTip(int line) const;
     void shutDown();
     // The image view's size once the window is shown as placed, for decoding while loading.
     QSize expectedViewSize() const;
@@ -141,10 +160,14 @@ private:
     QLabel* statusLabel_ = nullptr;
     QString statusNote_;
     QTimer* statusNoteTimer_ = nullptr;
+    PanelEdge* panelEdge_ = nullptr;
+    bool overviewShown_ = false;  // the panel shows the overview (not the usage text)
     // Members rather than children: they go before the session and the widgets they use.
     std::unique_ptr<PictureFeed> feed_;
     std::unique_ptr<PathOpener> opener_;
     std::unique_ptr<FileDrops> drops_;
+    std::unique_ptr<TransferRecorder> recorder_;
+    QPointer<TransferRecordWindow> recordWindow_;
 
     std::array<bool, 257> keyIsDown_{};
     // Z went down with Ctrl held: its release undoes, even when Ctrl came up first.

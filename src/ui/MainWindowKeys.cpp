@@ -97,6 +97,8 @@ void MainWindow::onKeyRelease(int k, int16_t shift) {
         sendToSlot(static_cast<int16_t>(slotDigit(k)));
     } else if (command == kOpenSlotFolder) {
         session_.openSlotFolder(slotDigit(k));
+    } else if (command == kChoosePage) {
+        choosePage();
     } else if (k == KeyZ && undoPressed_) {
         undoPressed_ = false;
         undoLast();

@@ -9,6 +9,7 @@
 #include "OptionFiles.h"
 #include "MsgBox.h"
 #include "OptionsDialog.h"
+#include "PageChooser.h"
 #include "WindowPlacing.h"
 
 namespace {
@@ -28,9 +29,14 @@ void MainWindow::buildSupportMenus() {
             &QAction::triggered, this, &MainWindow::showKeys);
     connect(addItem(support, QStringLiteral("割り当てフォルダを表示(&A)"), QStringLiteral("showSlots")),
             &QAction::triggered, this, &MainWindow::showSlots);
-    // Ctrl+Z is shown, not bound: the key table runs it on release, like the other file commands.
+    // G and Ctrl+Z are shown, not bound: the key table runs them on release, like the other
+    // one-shot commands.
+    connect(addItem(support, QStringLiteral("ページを選ぶ(&G)\tG"), QStringLiteral("choosePage")),
+            &QAction::triggered, this, &MainWindow::choosePage);
     connect(addItem(support, QStringLiteral("元に戻す(&U)\tCtrl+Z"), QStringLiteral("undo")),
             &QAction::triggered, this, &MainWindow::undoLast);
+    connect(addItem(support, QStringLiteral("転送履歴(&H)"), QStringLiteral("transferRecord")),
+            &QAction::triggered, this, &MainWindow::showTransferRecord);
 
     QMenu* setting = menuBar()->addMenu(QStringLiteral("設定(&O)"));
     setting->setObjectName(QStringLiteral("settings"));
@@ -63,14 +69,25 @@ void MainWindow::showKeys() {
     else
         text += QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)") + br + br;
     text += QStringLiteral("+ ... 次のページ") + br +
-            QStringLiteral("- ... 前のページ") + br + br +
+            QStringLiteral("- ... 前のページ") + br +
+            QStringLiteral("G ... ページを選ぶ") + br + br +
             QStringLiteral("画像右クリック ... 画像枠内伸長") + br +
             QStringLiteral("画像をドラッグ ... 画像スライド") + br + br;
     overviewPanel_->setPlainText(text);
+    overviewShown_ = false;
 }
 
 void MainWindow::showSlots() {
     showOverview();
+}
+
+void MainWindow::choosePage() {
+    PageChooser chooser(library(), this);
+    if (runModal)
+        runModal(chooser);
+    else
+        chooser.exec();
+    if (chooser.result() == QDialog::Accepted) session_.goToPage(chooser.chosenPage());
 }
 
 void MainWindow::editFolders() {

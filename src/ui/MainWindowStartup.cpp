@@ -16,6 +16,7 @@
 #include "PictureFeed.h"
 #include "SessionSettings.h"
 #include "TransferMessages.h"
+#include "TransferRecordWindow.h"
 #include "ViewGeometry.h"
 #include "WindowPlacing.h"
 
@@ -51,6 +52,7 @@ void MainWindow::startUp() {
     // aside), the user learns where it lies.
     if (services_.fileSystem)
         showMessage(Transfer::leftoverTemporariesNotice(services_.fileSystem->LeftoverTemporaries()));
+    placeWidgets();  // the panel's kept width
     feed_->expectViewWhileLoading(expectedViewSize());
     opener_->openGiven(startPath_);
     feed_->expectViewWhileLoading(QSize());
@@ -66,7 +68,8 @@ QSize MainWindow::expectedViewSize() const {
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             client = screen->availableGeometry().size();
     client.rheight() -= menuBar()->sizeHint().height();
-    return ViewGeometry::computeLayout(client.width(), client.height()).view.size();
+    const int overview = ViewGeometry::overviewWidthFor(options().panelWidth, client.width());
+    return ViewGeometry::computeLayout(client.width(), client.height(), overview).view.size();
 }
 
 void MainWindow::showAsPlaced() {
@@ -107,5 +110,6 @@ void MainWindow::shutDown() {
     unloaded_ = true;
     opener_->stopTakingHandedPaths();
     PageReportWindow::unloadAll();
+    if (recordWindow_) recordWindow_->close();
     SessionSettings::save(programDir_, session_, WindowPlacing::placementOf(*this), *services_.msgBox);
 }

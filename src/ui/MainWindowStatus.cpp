@@ -31,4 +31,5 @@ void MainWindow::showStatusNote(const QString& note) {
 
 void MainWindow::showOverview() {
     overviewPanel_->setPlainText(overviewText(library(), session_.overviewRow()));
+    overviewShown_ = true;
 }

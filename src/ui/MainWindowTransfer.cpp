@@ -1,9 +1,11 @@
 // Sending the shown file to a slot's folder, and deleting it: the session's commands, asked
 // through message boxes, the outcome shown from its result.
+#include "DesktopFolders.h"
 #include "MainWindow.h"
 #include "MsgBox.h"
 #include "QuestionBoxes.h"
 #include "TransferMessages.h"
+#include "TransferRecordWindow.h"
 
 void MainWindow::sendToSlot(int16_t d) {
     QuestionBoxes questions(*services_.msgBox);
@@ -20,3 +22,17 @@ void MainWindow::undoLast() { session_.undoLast(); }
 void MainWindow::showMessage(const QString& text) {
     if (!text.isEmpty()) services_.msgBox->Show(text);
 }
+
+void MainWindow::showTransferRecord() {
+    if (!recordWindow_) {
+        TransferRecordWindow::ShowFolder show = services_.showFolder;
+        if (!show) show = DesktopFolders::ShowInFileManager;
+        recordWindow_ = new TransferRecordWindow(*recorder_, show, *services_.msgBox, this);
+        recordWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    recordWindow_->show();
+    recordWindow_->raise();
+    recordWindow_->activateWindow();
+}
+
+TransferRecordWindow* MainWindow::transferRecordWindow() const { return recordWindow_.data(); }

@@ -14,7 +14,10 @@ QString pageName(const FolderLibrary& library, int32_t page) {
 QString overviewText(const FolderLibrary& library, int16_t overviewRow) {
     const int32_t pageNum = library.currentPage();
     const int pageCount = library.pageCount();
-    QString text = QStringLiteral("<< ") + pageName(library, pageNum) + QStringLiteral(" >>") + kBreak + kBreak;
+    QString text = QStringLiteral("<< ") + pageName(library, pageNum) + QStringLiteral(" >>");
+    // Where the page stands among many, counted from 1 as the page chooser shows them.
+    if (pageCount > 1) text += QStringLiteral(" %1/%2").arg(pageNum + 1).arg(pageCount);
+    text += kBreak + kBreak;
     const bool validPage = library.hasPage(pageNum);
     for (int i = 0; i < FolderLibrary::kSlots; ++i)
         text += QString::number(i) + QLatin1Char('.') +
@@ -31,4 +34,9 @@ QString overviewText(const FolderLibrary& library, int16_t overviewRow) {
     for (int i = pageNum + 1; i <= pageNum + 9 - overviewRow; ++i)
         text += kPlain + pageName(library, i > pageCount - 1 ? i - pageCount : i) + kBreak;
     return text;
+}
+
+int overviewSlotOfLine(int line) {
+    // The heading and an empty line come first.
+    return line >= 2 && line < 2 + FolderLibrary::kSlots ? line - 2 : -1;
 }

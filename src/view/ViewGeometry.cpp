@@ -96,4 +96,19 @@ MainLayout computeLayout(int W, int H, int overviewWidth, int statusHeight) {
     return l;
 }
 
+namespace {
+// The widest panel that leaves the picture its minimum: 4 px margins either side of the panel
+// and 4 px right of the picture.
+int widestOverview(int W) { return W - 12 - kMinimumViewWidth; }
+}  // namespace
+
+int overviewWidthFor(int chosen, int W) {
+    if (chosen <= kOverviewWidth) return kOverviewWidth;
+    return std::max(kOverviewWidth, std::min(chosen, widestOverview(W)));
+}
+
+int draggedOverviewWidth(int edgeX, int W) {
+    return std::max(kOverviewWidth, std::min(edgeX - 4, widestOverview(W)));
+}
+
 }  // namespace ViewGeometry

@@ -54,4 +54,14 @@ inline constexpr int kDesignedClientHeight = 451;
 MainLayout computeLayout(int W, int H, int overviewWidth = kOverviewWidth,
                          int statusHeight = kStatusHeight);
 
+// The overview panel may be widened by dragging its edge. `chosen` is the width the user gave
+// it (0 or less: the designed width). A panel wider than designed gives way first when the
+// client area W is too narrow for it and a picture kMinimumViewWidth wide, down to the designed
+// width; below that the layout is the designed one.
+inline constexpr int kMinimumViewWidth = 240;
+int overviewWidthFor(int chosen, int W);
+// The width a drag of the panel's edge to column `edgeX` chooses in a client area W wide: never
+// below the designed width, never past what leaves the picture kMinimumViewWidth.
+int draggedOverviewWidth(int edgeX, int W);
+
 }  // namespace ViewGeometry

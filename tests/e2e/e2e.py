@@ -15,6 +15,7 @@ sys.dont_write_bytecode = True
 from harness import CASES, Failure, Session  # noqa: E402
 import cases_files  # noqa: E402,F401  (each case module registers its cases on import)
 import cases_keys  # noqa: E402,F401
+import cases_record  # noqa: E402,F401
 import cases_windows  # noqa: E402,F401
 
 

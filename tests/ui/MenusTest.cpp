@@ -49,7 +49,8 @@ TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
     };
     EXPECT_EQ(items("support"),
               (QStringList{"操作方法を表示(&P)|showKeys", "割り当てフォルダを表示(&A)|showSlots",
-                           "元に戻す(&U)\tCtrl+Z|undo"}));
+                           "ページを選ぶ(&G)\tG|choosePage", "元に戻す(&U)\tCtrl+Z|undo",
+                           "転送履歴(&H)|transferRecord"}));
     EXPECT_EQ(items("settings"), (QStringList{"フォルダ設定(&F)|editFolders", "オプション(&O)|editOptions", "-",
                                                "バージョン情報(&V)|about"}));
     for (QAction* a : form->findChildren<QAction*>()) EXPECT_TRUE(a->shortcut().isEmpty());
@@ -61,14 +62,14 @@ TEST_F(MenusTest, UsageTextHasOneArrowKeyLineOrTwoByCursorKeyMode) {
     const QString pages = overviewPanel();
     EXPECT_TRUE(pages.startsWith(QStringLiteral("<< 操作方法 >>")));
     EXPECT_TRUE(pages.contains(QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)")));
-    EXPECT_EQ(lineCount(pages), 25);
+    EXPECT_EQ(lineCount(pages), 26);
 
     form->options().arrowKeyMode = 0;
     trigger("showKeys");
     const QString slide = overviewPanel();
     EXPECT_TRUE(slide.contains(QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)")));
     EXPECT_FALSE(slide.contains(QStringLiteral("下：次ページ")));
-    EXPECT_EQ(lineCount(slide), 24);
+    EXPECT_EQ(lineCount(slide), 25);
     EXPECT_TRUE(slide.contains(QStringLiteral("画像をドラッグ ... 画像スライド")));
 
     trigger("showSlots");
@@ -82,7 +83,7 @@ TEST_F(MenusTest, UsageTextReadsLineForLine) {
         "Ctrl+Z ... 元に戻す\n"
         "Enter  ... 画像枠内伸長\n\n数字キー = 割り当てたフォルダに転送\nCtrl+数字キー = 割り当てたフォルダを開く\n\n");
     const QString tail = QStringLiteral(
-        "+ ... 次のページ\n- ... 前のページ\n\n画像右クリック ... 画像枠内伸長\n画像をドラッグ ... 画像スライド\n\n");
+        "+ ... 次のページ\n- ... 前のページ\nG ... ページを選ぶ\n\n画像右クリック ... 画像枠内伸長\n画像をドラッグ ... 画像スライド\n\n");
     auto shown = [this] {
         QString t = overviewPanel();
         t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -112,6 +112,7 @@ TEST_F(Overview, TenPagesAreAllListed) {
 
 TEST_F(Overview, TwentyPagesScrollAroundTheCurrentOne) {
     Pages(20);
+    EXPECT_TRUE(Text(19, 3).startsWith(QStringLiteral("<< P19 >> 20/20\r\n\r\n0.\r\n")));
     QStringList lines = PageLines(Text(0, 3));
     EXPECT_EQ(lines, (QStringList{"\u3000 P17", "\u3000 P18", "\u3000 P19", "\uFF1EP0", "\u3000 P1",
                                   "\u3000 P2", "\u3000 P3", "\u3000 P4", "\u3000 P5", "\u3000 P6"}));
