@@ -14,6 +14,7 @@
 #include "FolderEditorDialog.h"
 #include "LineBreakGuard.h"
 #include "MsgBox.h"
+#include "PageListModel.h"
 #include "Paths.h"
 
 namespace {
@@ -64,6 +65,7 @@ QString FolderEditorDialog::pageCountCaption(int pageCount) {
 void FolderEditorDialog::showPage() {
     pageCountLabel_->setText(pageCountCaption(library_.pageCount()));
     if (!library_.hasPage(library_.currentPage())) return;
+    fillingFromLibrary_ = true;
     pageNameBox_->setText(library_.current().name);
     for (int i = 0; i < kRows; ++i) {
         Row& r = rows_[i];
@@ -76,6 +78,7 @@ void FolderEditorDialog::showPage() {
         r.fixedName->setText(slot.fixedName);
         r.nextNumber->setText(QString::number(slot.nextNumber));
     }
+    fillingFromLibrary_ = false;
 }
 
 void FolderEditorDialog::storePage() {
@@ -89,6 +92,7 @@ void FolderEditorDialog::storePage() {
         slot.nextNumber = nextNumberText(r.nextNumber->text()).toInt();
     }
     library_.current().name = pageNameBox_->text();
+    pageModel_->clearTypedName();
 }
 
 void FolderEditorDialog::renamingClicked(int i) {

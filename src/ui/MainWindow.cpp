@@ -39,7 +39,8 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
       programDir_(programDir),
       startPath_(startPath),
       session_(services.fileSystem),
-      lister_(services.listFolder) {
+      lister_(services.listFolder),
+      settings_(programDir) {
     setWindowTitle(QStringLiteral("Orvane"));
     buildWidgets();
     buildMenus();

@@ -6,7 +6,7 @@
 
 #include "MainWindow.h"
 #include "FolderEditorDialog.h"
-#include "OptionFiles.h"
+#include "LibraryMessages.h"
 #include "MsgBox.h"
 #include "OptionsDialog.h"
 #include "WindowPlacing.h"
@@ -75,7 +75,7 @@ void MainWindow::showSlots() {
 
 void MainWindow::editFolders() {
     {
-        FolderEditorDialog editor(services_, programDir_, library(), options(), this);
+        FolderEditorDialog editor(services_, library(), options(), this);
         if (runModal)
             runModal(editor);
         else
@@ -83,13 +83,13 @@ void MainWindow::editFolders() {
         // The editor has no cancel: what it stored is the library from now on.
         library() = editor.library();
     }
+    reportSaveFailures(*services_.msgBox, settings_.saveLibrary(library()));
     // Page names, slot titles and the current page may all have changed.
     showOverview();
 }
 
 void MainWindow::editOptions() {
-    OptionsDialog dialog(services_, programDir_, options(), library(), [this] { return WindowPlacing::placementOf(*this); },
-                     this);
+    OptionsDialog dialog(services_, options(), library(), this);
     if (runModal)
         runModal(dialog);
     else
@@ -97,6 +97,8 @@ void MainWindow::editOptions() {
     if (dialog.result() == QDialog::Accepted) {
         options() = dialog.options();
         library() = dialog.library();
+        reportSaveFailures(*services_.msgBox, settings_.saveOptions(options(), library().currentPage(),
+                                                                    WindowPlacing::placementOf(*this)));
     }
     // Nothing is refreshed: each option takes effect where it is next read.
 }

@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include "LibraryMessages.h"
 #include "MainWindow.h"
 #include "MsgBox.h"
 #include "PageReportWindow.h"
@@ -16,7 +17,7 @@
 void MainWindow::startUp() {
     // Every relative path of the program (config/, dll/ifPNG.spi) resolves against its folder.
     QDir::setCurrent(programDir_);
-    if (const std::optional<WindowPlacement> placement = SessionSettings::load(programDir_, session_)) {
+    if (const std::optional<WindowPlacement> placement = SessionSettings::load(settings_, session_)) {
         const QRect r = WindowPlacing::rectOnThisDesktop(*placement);
         if (!r.isEmpty()) {
             setGeometry(r);
@@ -55,5 +56,6 @@ void MainWindow::shutDown() {
     unloaded_ = true;
     opener_->stopTakingHandedPaths();
     PageReportWindow::unloadAll();
-    SessionSettings::save(programDir_, session_, WindowPlacing::placementOf(*this), *services_.msgBox);
+    reportSaveFailures(*services_.msgBox,
+                       settings_.saveOnClose(options(), library(), WindowPlacing::placementOf(*this)));
 }
