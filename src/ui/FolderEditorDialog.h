@@ -47,10 +47,10 @@ public:
     void browseClicked(int i);  // "参照"
     // Whether a drag over the box may be dropped: a file list whose first entry is an
     // existing folder.
-    bool titleAcceptsDrop(int i, const QMimeData* data) const;
-    bool folderAcceptsDrop(int i, const QMimeData* data) const;
-    void titleDropped(int i, const QMimeData* data);
-    void folderDropped(int i, const QMimeData* data);
+    bool titleAcceptsDrop(int i, const QMimeData* dropped) const;
+    bool folderAcceptsDrop(int i, const QMimeData* dropped) const;
+    void titleDropped(int i, const QMimeData* dropped);
+    void folderDropped(int i, const QMimeData* dropped);
 
     // Page-side events. The list's current entry moved: a move away from the current page is
     // the user's choice of a page; the editor's own settings of the entry change nothing.
@@ -120,7 +120,7 @@ private:
     // Shows the message for a refused page operation; true when it was done.
     bool pageChangeDone(FolderLibrary::PageChange change);
     // A dropped folder path, ending in "/", or empty when the drop must change nothing.
-    QString droppedFolder(const QMimeData* data);
+    QString droppedFolder(const QMimeData* dropped);
 
     Services services_;
     FolderLibrary library_;
