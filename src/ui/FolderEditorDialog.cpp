@@ -13,11 +13,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "LineBreakGuard.h"
+#include "PageListModel.h"
 
 namespace {
 
@@ -109,9 +110,9 @@ private:
 
 }  // namespace
 
-FolderEditorDialog::FolderEditorDialog(const Services& services, const QString& programDir, const FolderLibrary& library,
-             const Options& options, QWidget* parent)
-    : QDialog(parent), services_(services), programDir_(programDir), library_(library), options_(options) {
+FolderEditorDialog::FolderEditorDialog(const Services& services, const FolderLibrary& library, const Options& options,
+                                       QWidget* parent)
+    : QDialog(parent), services_(services), library_(library), options_(options) {
     setObjectName(QStringLiteral("FolderEditorDialog"));
     setWindowTitle(QStringLiteral("ショートカットフォルダ設定"));
     buildWidgets();
@@ -158,7 +159,8 @@ void FolderEditorDialog::buildWidgets() {
 
     LineBreakGuard::attach(pageNameBox_, services_.msgBox);
     connect(pageNameBox_, &QLineEdit::textChanged, this, [this] { pageNameChanged(); });
-    connect(pageList_, &QListWidget::currentRowChanged, this, [this] { pageListClicked(); });
+    connect(pageList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { pageListClicked(); });
     pageList_->installEventFilter(events);
     connect(moveUpButton_, &QPushButton::clicked, this, [this] { movePageUpClicked(); });
     connect(moveDownButton_, &QPushButton::clicked, this, [this] { movePageDownClicked(); });
@@ -186,8 +188,10 @@ QWidget* FolderEditorDialog::buildPageSide() {
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(makeLabel(QStringLiteral("ページ一覧"), QStringLiteral("pageListCaption"), side));
-    pageList_ = new QListWidget(side);
+    pageList_ = new QListView(side);
     pageList_->setObjectName(QStringLiteral("pageList"));
+    pageModel_ = new PageListModel(library_, this);
+    pageList_->setModel(pageModel_);
     pageList_->setSelectionMode(QAbstractItemView::SingleSelection);
     // The list has no search by typed letters, so it takes no composed text either.
     pageList_->setAttribute(Qt::WA_InputMethodEnabled, false);

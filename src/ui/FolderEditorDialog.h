@@ -11,14 +11,15 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QMimeData;
 class QPushButton;
+class PageListModel;
 
 // The shortcut-folder editor: the page list and page operations at the left, the ten folder
 // slots of the current page as ten rows at the right. It edits its own copy of the library,
-// which its owner takes back once the editor is done (there is no cancel); closing, however it
-// happens, stores the shown page and writes the page, folder and renaming files.
+// which its owner takes back once the editor is done (there is no cancel) and has saved;
+// closing, however it happens, stores the shown page. The editor writes no file.
 class FolderEditorDialog : public QDialog {
     Q_OBJECT
 public:
@@ -26,8 +27,8 @@ public:
 
     // Builds the window and loads a copy of `library` into it (the list, the current page's
     // rows). `options` decides whether the next numbers can be edited.
-    FolderEditorDialog(const Services& services, const QString& programDir, const FolderLibrary& library,
-          const Options& options, QWidget* parent = nullptr);
+    FolderEditorDialog(const Services& services, const FolderLibrary& library, const Options& options,
+                       QWidget* parent = nullptr);
     ~FolderEditorDialog() override;
 
     // Fills the page-count label, the title and the ten rows from the current page.
@@ -46,12 +47,13 @@ public:
     void browseClicked(int i);  // "参照"
     // Whether a drag over the box may be dropped: a file list whose first entry is an
     // existing folder.
-    bool titleAcceptsDrop(int i, const QMimeData* data) const;
-    bool folderAcceptsDrop(int i, const QMimeData* data) const;
-    void titleDropped(int i, const QMimeData* data);
-    void folderDropped(int i, const QMimeData* data);
+    bool titleAcceptsDrop(int i, const QMimeData* dropped) const;
+    bool folderAcceptsDrop(int i, const QMimeData* dropped) const;
+    void titleDropped(int i, const QMimeData* dropped);
+    void folderDropped(int i, const QMimeData* dropped);
 
-    // Page-side events.
+    // Page-side events. The list's current entry moved: a move away from the current page is
+    // the user's choice of a page; the editor's own settings of the entry change nothing.
     void pageListClicked();
     // A character typed into the list: "-" and "+" step the selection; every character is
     // discarded afterwards.
@@ -63,10 +65,10 @@ public:
     void movePageDownClicked();  // "▼"
     void closeClicked();         // "閉じる"
 
-    // True while the editor itself fills the list and the rows: their change signals then
-    // come from the library, not from the user.
+    // True while the editor itself fills the rows: their change signals then come from the
+    // library, not from the user.
     bool fillingFromLibrary() const { return fillingFromLibrary_; }
-    // The library as edited so far: after closing, everything the editor stored and saved.
+    // The library as edited so far: after closing, everything the editor stored.
     const FolderLibrary& library() const { return library_; }
 
     // The text a next-number box holds after its change rule: the value of its leading
@@ -83,7 +85,7 @@ public:
     QLineEdit* nextNumberBox(int row) const { return rows_[row].nextNumber; }
     QPushButton* browseButton(int row) const { return rows_[row].browse; }
     QPushButton* clearButton(int row) const { return rows_[row].clear; }
-    QListWidget* pageList() const { return pageList_; }
+    QListView* pageList() const { return pageList_; }
     QLineEdit* pageNameBox() const { return pageNameBox_; }
     QLabel* pageCountLabel() const { return pageCountLabel_; }
 
@@ -108,22 +110,24 @@ private:
     QWidget* buildPageSide();
     void startUp();
     void shutDown();
-    // Applies the list's selection after the editor changed the list with its signals
-    // blocked: the selected entry becomes the current page.
-    void applyListSelection();
+    // Makes the current page's entry the list's current and selected one.
+    void selectCurrentEntry();
+    // "▲" (-1) and "▼" (+1): the current page changes places with its neighbour and stays
+    // current; at either end nothing happens, not even a store.
+    void movePage(int direction);
     // Slot `i` of the page shown.
     Slot& shownSlot(int i) { return library_.current().folderSlots[static_cast<size_t>(i)]; }
     // Shows the message for a refused page operation; true when it was done.
     bool pageChangeDone(FolderLibrary::PageChange change);
     // A dropped folder path, ending in "/", or empty when the drop must change nothing.
-    QString droppedFolder(const QMimeData* data);
+    QString droppedFolder(const QMimeData* dropped);
 
     Services services_;
-    QString programDir_;
     FolderLibrary library_;
     Options options_;
     std::array<Row, kRows> rows_{};
-    QListWidget* pageList_ = nullptr;
+    QListView* pageList_ = nullptr;
+    PageListModel* pageModel_ = nullptr;
     QLineEdit* pageNameBox_ = nullptr;
     QLabel* pageCountLabel_ = nullptr;
     QPushButton* moveUpButton_ = nullptr;

@@ -1,31 +1,19 @@
 // The editor's page side: the page list, the title, the page operations, opening and closing.
 #include <QLineEdit>
-#include <QListWidget>
-#include <QSignalBlocker>
+#include <QListView>
 
 #include "FolderEditorDialog.h"
-#include "LibraryFiles.h"
 #include "LibraryMessages.h"
 #include "MsgBox.h"
-#include "OptionFiles.h"
+#include "PageListModel.h"
 
 void FolderEditorDialog::startUp() {
-    fillingFromLibrary_ = true;
-    {
-        // Qt reports selection changes made from code; the list's own signals stay quiet while
-        // the editor rebuilds it, and the resulting selection is applied below.
-        const QSignalBlocker block(pageList_);
-        pageList_->clear();
-        for (int k = 0; k < library_.pageCount(); ++k) pageList_->addItem(library_.page(k).name);
-        pageList_->setCurrentRow(library_.currentPage());
-    }
-    applyListSelection();
+    selectCurrentEntry();
     showPage();
-    fillingFromLibrary_ = false;
 }
 
-void FolderEditorDialog::applyListSelection() {
-    library_.selectPage(pageList_->currentRow());
+void FolderEditorDialog::selectCurrentEntry() {
+    pageList_->setCurrentIndex(pageModel_->index(library_.currentPage()));
 }
 
 bool FolderEditorDialog::pageChangeDone(FolderLibrary::PageChange change) {
@@ -36,88 +24,55 @@ bool FolderEditorDialog::pageChangeDone(FolderLibrary::PageChange change) {
 }
 
 void FolderEditorDialog::pageListClicked() {
-    if (!fillingFromLibrary_) storePage();
-    if (!library_.selectPage(pageList_->currentRow())) return;
+    const int row = pageList_->currentIndex().row();
+    if (row == library_.currentPage() || !library_.hasPage(row)) return;
+    storePage();
+    library_.selectPage(row);
     showPage();
 }
 
 void FolderEditorDialog::pageListKeyPressed(QChar ch) {
-    const int s = pageList_->currentRow();
+    const int s = pageList_->currentIndex().row();
     if (ch == QLatin1Char('-') && s > 0)
-        pageList_->setCurrentRow(s - 1);
+        pageList_->setCurrentIndex(pageModel_->index(s - 1));
     else if (ch == QLatin1Char('+') && s < library_.pageCount() - 1)
-        pageList_->setCurrentRow(s + 1);
+        pageList_->setCurrentIndex(pageModel_->index(s + 1));
 }
 
 void FolderEditorDialog::pageNameChanged() {
-    if (fillingFromLibrary_) return;
-    if (QListWidgetItem* item = pageList_->item(library_.currentPage())) item->setText(pageNameBox_->text());
+    if (!fillingFromLibrary_) pageModel_->showTypedName(pageNameBox_->text());
 }
 
 void FolderEditorDialog::addPageClicked() {
     storePage();
-    if (!pageChangeDone(library_.addPage(library_.currentPage()))) return;
-    fillingFromLibrary_ = true;
-    {
-        const QSignalBlocker block(pageList_);
-        pageList_->insertItem(library_.currentPage(), library_.current().name);
-        pageList_->setCurrentRow(library_.currentPage());
-    }
-    applyListSelection();
-    fillingFromLibrary_ = false;
-    showPage();
+    const bool done = pageChangeDone(pageModel_->addPage(library_.currentPage()));
+    selectCurrentEntry();
+    if (done) showPage();
 }
 
 void FolderEditorDialog::deletePageClicked() {
     storePage();
-    const int32_t k = library_.currentPage();
-    if (!pageChangeDone(library_.deletePage(k))) return;
-    fillingFromLibrary_ = true;
-    {
-        // Removing the current row makes Qt select a neighbour on its own; that must not
-        // move the current page, which the library has already settled.
-        const QSignalBlocker block(pageList_);
-        delete pageList_->takeItem(k);
-        pageList_->setCurrentRow(library_.currentPage());
-    }
-    applyListSelection();
-    fillingFromLibrary_ = false;
-    showPage();
+    const bool done = pageChangeDone(pageModel_->deletePage(library_.currentPage()));
+    selectCurrentEntry();
+    if (done) showPage();
 }
 
 void FolderEditorDialog::movePageUpClicked() {
-    const int32_t k = library_.currentPage();
-    if (k <= 0) return;
-    storePage();
-    library_.swapPages(k, k - 1);
-    fillingFromLibrary_ = true;
-    {
-        const QSignalBlocker block(pageList_);
-        delete pageList_->takeItem(k - 1);
-        pageList_->insertItem(k, library_.page(k).name);
-        pageList_->setCurrentRow(k - 1);
-    }
-    applyListSelection();
-    fillingFromLibrary_ = false;
-    library_.selectPage(k - 1);
-    showPage();
+    movePage(-1);
 }
 
 void FolderEditorDialog::movePageDownClicked() {
-    const int32_t k = library_.currentPage();
-    if (k >= library_.pageCount() - 1) return;
+    movePage(+1);
+}
+
+void FolderEditorDialog::movePage(int direction) {
+    const int from = library_.currentPage();
+    if (!library_.hasPage(from + direction)) return;
     storePage();
-    library_.swapPages(k, k + 1);
-    fillingFromLibrary_ = true;
-    {
-        const QSignalBlocker block(pageList_);
-        delete pageList_->takeItem(k + 1);
-        pageList_->insertItem(k, library_.page(k).name);
-        pageList_->setCurrentRow(k + 1);
-    }
-    applyListSelection();
-    fillingFromLibrary_ = false;
-    library_.selectPage(k + 1);
+    // The page is current at its new place before the list moves its entry there.
+    library_.selectPage(from + direction);
+    pageModel_->movePage(from, direction);
+    selectCurrentEntry();
     showPage();
 }
 
@@ -129,8 +84,4 @@ void FolderEditorDialog::shutDown() {
     if (unloaded_) return;
     unloaded_ = true;
     storePage();
-    MsgBox& msg = *services_.msgBox;
-    reportSaveFailure(msg, LibraryFiles::saveFolders(programDir_, library_));
-    reportSaveFailure(msg, LibraryFiles::savePages(programDir_, library_));
-    reportSaveFailure(msg, OptionFiles::saveRenaming(programDir_, library_));
 }

@@ -14,6 +14,7 @@
 #include "FolderEditorDialog.h"
 #include "LineBreakGuard.h"
 #include "MsgBox.h"
+#include "PageListModel.h"
 #include "Paths.h"
 
 namespace {
@@ -64,6 +65,7 @@ QString FolderEditorDialog::pageCountCaption(int pageCount) {
 void FolderEditorDialog::showPage() {
     pageCountLabel_->setText(pageCountCaption(library_.pageCount()));
     if (!library_.hasPage(library_.currentPage())) return;
+    fillingFromLibrary_ = true;
     pageNameBox_->setText(library_.current().name);
     for (int i = 0; i < kRows; ++i) {
         Row& r = rows_[i];
@@ -76,6 +78,7 @@ void FolderEditorDialog::showPage() {
         r.fixedName->setText(slot.fixedName);
         r.nextNumber->setText(QString::number(slot.nextNumber));
     }
+    fillingFromLibrary_ = false;
 }
 
 void FolderEditorDialog::storePage() {
@@ -89,6 +92,7 @@ void FolderEditorDialog::storePage() {
         slot.nextNumber = nextNumberText(r.nextNumber->text()).toInt();
     }
     library_.current().name = pageNameBox_->text();
+    pageModel_->clearTypedName();
 }
 
 void FolderEditorDialog::renamingClicked(int i) {
@@ -142,16 +146,16 @@ void FolderEditorDialog::browseClicked(int i) {
     rows_[i].folder->setText(*chosen);
 }
 
-bool FolderEditorDialog::titleAcceptsDrop(int i, const QMimeData* data) const {
-    return folderAcceptsDrop(i, data);
+bool FolderEditorDialog::titleAcceptsDrop(int i, const QMimeData* dropped) const {
+    return folderAcceptsDrop(i, dropped);
 }
 
-bool FolderEditorDialog::folderAcceptsDrop(int, const QMimeData* data) const {
-    return isExistingFolder(firstDroppedPath(data));
+bool FolderEditorDialog::folderAcceptsDrop(int, const QMimeData* dropped) const {
+    return isExistingFolder(firstDroppedPath(dropped));
 }
 
-QString FolderEditorDialog::droppedFolder(const QMimeData* data) {
-    QString path = firstDroppedPath(data);
+QString FolderEditorDialog::droppedFolder(const QMimeData* dropped) {
+    QString path = firstDroppedPath(dropped);
     if (!isExistingFolder(path)) return QString();
     if (LineBreakGuard::hasLineBreak(path)) {
         if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::message());
@@ -161,16 +165,16 @@ QString FolderEditorDialog::droppedFolder(const QMimeData* data) {
     return path;
 }
 
-void FolderEditorDialog::titleDropped(int i, const QMimeData* data) {
-    QString path = droppedFolder(data);
+void FolderEditorDialog::titleDropped(int i, const QMimeData* dropped) {
+    QString path = droppedFolder(dropped);
     if (path.isEmpty()) return;
     rows_[i].title->setText(Paths::lastPathComponent(path));
     shownSlot(i).folder = path;
     rows_[i].folder->setText(path);
 }
 
-void FolderEditorDialog::folderDropped(int i, const QMimeData* data) {
-    const QString path = droppedFolder(data);
+void FolderEditorDialog::folderDropped(int i, const QMimeData* dropped) {
+    const QString path = droppedFolder(dropped);
     if (path.isEmpty()) return;
     shownSlot(i).folder = path;
     rows_[i].folder->setText(path);

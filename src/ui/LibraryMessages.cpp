@@ -2,10 +2,9 @@
 
 #include "MsgBox.h"
 
-bool reportSaveFailure(MsgBox& msg, const std::optional<SaveFailure>& failure) {
-    if (!failure) return true;
-    msg.Show(QStringLiteral("設定ファイルを保存できませんでした。\n%1\n%2").arg(failure->path, failure->reason));
-    return false;
+void reportSaveFailures(MsgBox& msg, const std::vector<SaveFailure>& failures) {
+    for (const SaveFailure& failure : failures)
+        msg.Show(QStringLiteral("設定ファイルを保存できませんでした。\n%1\n%2").arg(failure.path, failure.reason));
 }
 
 QString pageChangeMessage(FolderLibrary::PageChange change) {

@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-#include <optional>
+#include <vector>
 
 #include "FolderLibrary.h"
 #include "SaveFailure.h"
@@ -10,9 +10,9 @@ class MsgBox;
 
 // The texts the user sees when the library or a settings file refuses something.
 
-// Shows that a settings file could not be written, naming it and the reason; nothing when
-// `failure` is empty. True when there was nothing to show.
-bool reportSaveFailure(MsgBox& msg, const std::optional<SaveFailure>& failure);
+// Shows, one message each, that settings files could not be written, naming the file and the
+// reason; nothing when `failures` is empty.
+void reportSaveFailures(MsgBox& msg, const std::vector<SaveFailure>& failures);
 
 // The message for a refused page operation; empty for one that was done or that the editor
 // never asks for.

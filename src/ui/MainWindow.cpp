@@ -43,7 +43,8 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
       programDir_(programDir),
       startPath_(startPath),
       session_(services.fileSystem),
-      lister_(services.listFolder) {
+      lister_(services.listFolder),
+      settings_(programDir) {
     setWindowTitle(QStringLiteral("Orvane"));
     recorder_ = std::make_unique<TransferRecorder>(session_.options(), programDir_, *services_.msgBox);
     buildWidgets();

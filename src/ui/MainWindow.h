@@ -11,6 +11,7 @@
 #include "PictureOffset.h"
 #include "ResponsiveFolderLister.h"
 #include "Services.h"
+#include "SettingsStore.h"
 #include "SortingSession.h"
 
 class FileDrops;
@@ -154,6 +155,7 @@ private:
     QString startPath_;
     SortingSession session_;
     ResponsiveFolderLister lister_;
+    SettingsStore settings_;  // the one writer of the config files
 
     QPlainTextEdit* overviewPanel_ = nullptr;
     ImageView* imageView_ = nullptr;

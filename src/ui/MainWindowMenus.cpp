@@ -6,7 +6,7 @@
 
 #include "MainWindow.h"
 #include "FolderEditorDialog.h"
-#include "OptionFiles.h"
+#include "LibraryMessages.h"
 #include "MsgBox.h"
 #include "OptionsDialog.h"
 #include "PageChooser.h"
@@ -92,7 +92,7 @@ void MainWindow::choosePage() {
 
 void MainWindow::editFolders() {
     {
-        FolderEditorDialog editor(services_, programDir_, library(), options(), this);
+        FolderEditorDialog editor(services_, library(), options(), this);
         if (runModal)
             runModal(editor);
         else
@@ -100,13 +100,13 @@ void MainWindow::editFolders() {
         // The editor has no cancel: what it stored is the library from now on.
         library() = editor.library();
     }
+    reportSaveFailures(*services_.msgBox, settings_.saveLibrary(library()));
     // Page names, slot titles and the current page may all have changed.
     showOverview();
 }
 
 void MainWindow::editOptions() {
-    OptionsDialog dialog(services_, programDir_, options(), library(), [this] { return WindowPlacing::placementOf(*this); },
-                     this);
+    OptionsDialog dialog(services_, options(), library(), this);
     if (runModal)
         runModal(dialog);
     else
@@ -115,6 +115,8 @@ void MainWindow::editOptions() {
         const bool listedBefore = options().extraFormats;
         options() = dialog.options();
         library() = dialog.library();
+        reportSaveFailures(*services_.msgBox, settings_.saveOptions(options(), library().currentPage(),
+                                                                    WindowPlacing::placementOf(*this)));
         // What is listed changed: the open folder shows it at once, as a user turning the
         // switch expects, and the shown picture stays when it is still listed.
         if (options().extraFormats != listedBefore) {

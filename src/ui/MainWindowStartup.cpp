@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "FileSystem.h"
+#include "LibraryMessages.h"
 #include "MainWindow.h"
 #include "MsgBox.h"
 #include "PageReportWindow.h"
@@ -39,7 +40,7 @@ private:
 void MainWindow::startUp() {
     // Every relative path of the program (config/, dll/ifPNG.spi) resolves against its folder.
     QDir::setCurrent(programDir_);
-    if (const std::optional<WindowPlacement> placement = SessionSettings::load(programDir_, session_)) {
+    if (const std::optional<WindowPlacement> placement = SessionSettings::load(settings_, session_)) {
         const QRect r = WindowPlacing::rectOnThisDesktop(*placement);
         if (!r.isEmpty()) {
             setGeometry(r);
@@ -111,5 +112,6 @@ void MainWindow::shutDown() {
     opener_->stopTakingHandedPaths();
     PageReportWindow::unloadAll();
     if (recordWindow_) recordWindow_->close();
-    SessionSettings::save(programDir_, session_, WindowPlacing::placementOf(*this), *services_.msgBox);
+    reportSaveFailures(*services_.msgBox,
+                       settings_.saveOnClose(options(), library(), WindowPlacing::placementOf(*this)));
 }

@@ -10,9 +10,8 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
-#include "LibraryMessages.h"
 #include "LineBreakGuard.h"
-#include "MsgBox.h"
+#include "NextNumbers.h"
 
 namespace {
 
@@ -48,15 +47,9 @@ private:
 
 }  // namespace
 
-OptionsDialog::OptionsDialog(const Services& services, const QString& programDir, const Options& options,
-                     const FolderLibrary& library, std::function<WindowPlacement()> placement,
-                     QWidget* parent)
-    : QDialog(parent),
-      services_(services),
-      programDir_(programDir),
-      options_(options),
-      library_(library),
-      placement_(std::move(placement)) {
+OptionsDialog::OptionsDialog(const Services& services, const Options& options, const FolderLibrary& library,
+                             QWidget* parent)
+    : QDialog(parent), services_(services), options_(options), library_(library) {
     setObjectName(QStringLiteral("OptionsDialog"));
     buildWidgets();
     startUp();
@@ -328,18 +321,6 @@ void OptionsDialog::okClicked() {
     const bool fitMode = o.fitToView;  // not the dialog's to change
     o = working_;
     o.fitToView = fitMode;
-
-    // Counters still at a start value follow the new start; running ones are kept.
-    for (int p = 0; p < library_.pageCount(); ++p)
-        for (Slot& slot : library_.page(p).folderSlots) {
-            if (slot.nextNumber <= 2 && slot.renaming == 0 && slot.nextNumber != o.firstNumber)
-                slot.nextNumber = o.firstNumber;
-            if (o.continueNumbers != 1) slot.nextNumber = 0;
-        }
-
-    reportSaveFailure(*services_.msgBox,
-                      OptionFiles::saveOptions(programDir_, o, library_.currentPage(),
-                                               placement_ ? placement_() : WindowPlacement()));
-    reportSaveFailure(*services_.msgBox, OptionFiles::saveExtras(programDir_, o));
+    adjustNextNumbers(library_, o);
     accept();
 }

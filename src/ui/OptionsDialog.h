@@ -3,10 +3,8 @@
 #include <QString>
 
 #include <array>
-#include <functional>
 
 #include "FolderLibrary.h"
-#include "OptionFiles.h"
 #include "Options.h"
 #include "Services.h"
 
@@ -18,9 +16,9 @@ class QPushButton;
 class QTreeWidget;
 
 // The options dialog: three settings pages chosen from a tree, edits kept in WorkingOptions
-// until "決定" copies them into its options, adjusts the next numbers of its library's slots
-// and writes the options file and Orvane's own settings file; the owner then takes both back (accepted()). "キャンセル" or
-// the title bar's close changes and writes nothing.
+// until "決定" copies them into its options and adjusts the next numbers of its library's
+// slots; the owner then takes both back (accepted()) and has them saved. "キャンセル" or the
+// title bar's close changes nothing.
 class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -28,11 +26,9 @@ public:
     // is left as it is).
     using Working = Options;
 
-    // Edits copies of `options` and `library`. `placement` gives the main window's
-    // placement, which the options file also holds.
-    OptionsDialog(const Services& services, const QString& programDir, const Options& options,
-              const FolderLibrary& library, std::function<WindowPlacement()> placement,
-              QWidget* parent = nullptr);
+    // Edits copies of `options` and `library`.
+    OptionsDialog(const Services& services, const Options& options, const FolderLibrary& library,
+                  QWidget* parent = nullptr);
     ~OptionsDialog() override;
 
     void resetOptionPage();
@@ -43,9 +39,9 @@ public:
     // lies outside the list) keeps the working value.
     void storeOptionPage();
     void optionPageChosen(const QString& key);
-    // "決定": takes the edits, adjusts the next numbers, writes the options file, accepts.
+    // "決定": takes the edits, adjusts the next numbers (adjustNextNumbers), accepts.
     void okClicked();
-    // "キャンセル": changes and writes nothing.
+    // "キャンセル": changes nothing.
     void cancelClicked();
 
     const Working& workingOptions() const { return working_; }
@@ -85,10 +81,8 @@ private:
     void placeSwitch(QCheckBox* box, bool checked, int top);
 
     Services services_;
-    QString programDir_;
     Options options_;
     FolderLibrary library_;
-    std::function<WindowPlacement()> placement_;
     Working working_;
     QString currentPageKey_;
 

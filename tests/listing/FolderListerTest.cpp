@@ -20,18 +20,18 @@ TEST(ResponsiveFolderLister, ASlowListingLetsTheWindowRunAndReturnsTheWholeList)
     bool ran = false;
     // The listing waits for an event only the window's loop delivers: the lister must keep
     // that loop going while it waits (bounded, so a lister that does not fails, not hangs).
-    ResponsiveFolderLister lister([&](const QString& folder, bool png) {
+    ResponsiveFolderLister lister([&](const QString& folder, bool png, bool extra) {
         std::unique_lock<std::mutex> lock(mutex);
         windowRan.wait_for(lock, std::chrono::seconds(30), [&] { return ran; });
-        return ImageList::listFolder(folder, png);
+        return ImageList::listFolder(folder, png, extra);
     });
     QTimer::singleShot(0, [&] {
         std::lock_guard<std::mutex> lock(mutex);
         ran = true;
         windowRan.notify_all();
     });
-    const QStringList listed = lister.list(dir.path(), true);
+    const QStringList listed = lister.list(dir.path(), true, false);
     EXPECT_TRUE(ran);
-    EXPECT_EQ(listed, ImageList::listFolder(dir.path(), true));
+    EXPECT_EQ(listed, ImageList::listFolder(dir.path(), true, false));
     EXPECT_EQ(listed.size(), 4);
 }

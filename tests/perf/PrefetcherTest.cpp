@@ -1,4 +1,4 @@
-// Decoding ahead and reduced decoding: fast, and never different from decoding on demand.
+// Decoding ahead: fast, and never different from decoding on demand.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -52,44 +52,6 @@ QImage PlainDecode(const QString& path) {
 }
 
 }  // namespace
-
-TEST(ReducedDecode, PicksTheSmallestScaleThatCoversTheStretchedRectangle) {
-    // 6000 x 4000 in 1920 x 1080: stretched to 1620 x 1080; 1/2 covers it, 1/4 does not.
-    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, false, {1920, 1080}), QSize(3000, 2000));
-    // Turned by 90 degrees it is 4000 x 6000 on screen, stretched to 720 x 1080: 1/4 covers.
-    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, true, {1920, 1080}), QSize(1500, 1000));
-    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, false, {640, 400}), QSize(750, 500));
-    // Sizes round up as the decoder rounds them.
-    EXPECT_EQ(PictureDecoder::reducedSize({6001, 4001}, false, {640, 400}), QSize(751, 501));
-    // An image the view enlarges, or no view, is decoded whole.
-    EXPECT_EQ(PictureDecoder::reducedSize({800, 600}, false, {1920, 1080}), QSize(800, 600));
-    EXPECT_EQ(PictureDecoder::reducedSize({6000, 4000}, false, QSize()), QSize(6000, 4000));
-}
-
-TEST(ReducedDecode, KeepsTheNaturalSizeAndOrientationAndFullSizeIsThePlainDecode) {
-    TempDir dir;
-    dir.write("r.jpg", TestImages::JpegWithOrientation6(DetailedJpeg(1600, 1200)));
-    QImage pixels;
-    QSize natural;
-    ASSERT_EQ(PictureDecoder::decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
-              PictureDecoder::Outcome::Decoded);
-    EXPECT_EQ(natural, QSize(1200, 1600));
-    // Stretched 225 x 300; 1/4 gives 300 x 400, 1/8 would give 150 x 200.
-    EXPECT_EQ(pixels.size(), QSize(300, 400));
-
-    const QImage full = PlainDecode(dir.file("r.jpg"));
-    ASSERT_EQ(PictureDecoder::decode(dir.file("r.jpg"), &pixels, QSize(), &natural),
-              PictureDecoder::Outcome::Decoded);
-    EXPECT_EQ(natural, QSize(1200, 1600));
-    EXPECT_EQ(pixels, full);
-    // A reduced picture looks like the whole one shrunk: same orientation, close colours.
-    ASSERT_EQ(PictureDecoder::decode(dir.file("r.jpg"), &pixels, QSize(300, 300), &natural),
-              PictureDecoder::Outcome::Decoded);
-    const QImage shrunk = full.scaled(pixels.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const QRgb a = pixels.pixel(10, 390), b = shrunk.pixel(10, 390);
-    EXPECT_NEAR(qRed(a), qRed(b), 40);
-    EXPECT_NEAR(qGreen(a), qGreen(b), 40);
-}
 
 class PrefetcherTest : public ::testing::Test {
 protected:

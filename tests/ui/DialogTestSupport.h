@@ -1,6 +1,8 @@
 #pragma once
 #include <QDir>
 #include <QMimeData>
+#include <QPushButton>
+#include <QTest>
 #include <QUrl>
 
 #include "FakePickers.h"
@@ -34,6 +36,13 @@ protected:
         for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
         data->setUrls(urls);
         return data;
+    }
+
+    // Clicks the dialog's button named `name` with the mouse, wherever it is laid out.
+    static void Click(QWidget& dialog, const char* name) {
+        auto* button = dialog.findChild<QPushButton*>(QString::fromLatin1(name));
+        ASSERT_NE(button, nullptr) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
     }
 
     // What the dialog under test is given; each dialog edits a copy of its own.

@@ -8,7 +8,7 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 
@@ -84,7 +84,7 @@ TEST_F(FolderEditorDialogTest, SwitchRuleSetsEnabledStatesColoursAndTheSlot) {
     library.page(2).folderSlots[4].renaming = 1;
     library.page(2).folderSlots[5].renaming = 7;  // any value but 1 is off
     auto g = Open();
-    g->pageList()->setCurrentRow(2);
+    Choose(*g, 2);
     EXPECT_TRUE(g->renamingSwitch(4)->isChecked());
     EXPECT_TRUE(g->nextNumberBox(4)->isEnabled());
     EXPECT_EQ(base(g->nextNumberBox(4)), normal);
@@ -97,7 +97,7 @@ TEST_F(FolderEditorDialogTest, FixedNameIsWrittenThroughOnEveryChange) {
     f->renamingSwitch(7)->click();
     QTest::keyClicks(f->fixedNameBox(7), QStringLiteral("ab "));
     EXPECT_EQ(Edited().page(1).folderSlots[7].fixedName, QStringLiteral("ab "));
-    f->pageList()->setCurrentRow(0);
+    Choose(*f, 0);
     EXPECT_EQ(Edited().page(1).folderSlots[7].fixedName, QStringLiteral("ab "));
     EXPECT_TRUE(Edited().page(0).folderSlots[7].fixedName.isEmpty());
 }
@@ -214,7 +214,7 @@ TEST_F(FolderEditorDialogTest, LineBreaksAreRefusedWithAMessageWhereverTheyEnter
     EXPECT_TRUE(Edited().page(1).folderSlots[0].fixedName.isEmpty());
     f->pageNameBox()->insert(QStringLiteral("\n"));
     EXPECT_EQ(f->pageNameBox()->text(), QStringLiteral("B"));
-    EXPECT_EQ(f->pageList()->item(1)->text(), QStringLiteral("B"));
+    EXPECT_EQ(Entry(*f, 1), QStringLiteral("B"));
     EXPECT_EQ(msg.texts(), QStringList(4, LineBreakGuard::message()));
 }
 

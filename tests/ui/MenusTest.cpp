@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -28,12 +29,6 @@ protected:
         action->trigger();
     }
     QString overviewPanel() const { return form->overviewPanel()->toPlainText(); }
-    static int lineCount(const QString& text) {
-        QString t = text;
-        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        return int(t.count(QLatin1Char('\n')));
-    }
-
 };
 
 TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
@@ -54,26 +49,6 @@ TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
     EXPECT_EQ(items("settings"), (QStringList{"フォルダ設定(&F)|editFolders", "オプション(&O)|editOptions", "-",
                                                "バージョン情報(&V)|about"}));
     for (QAction* a : form->findChildren<QAction*>()) EXPECT_TRUE(a->shortcut().isEmpty());
-}
-
-TEST_F(MenusTest, UsageTextHasOneArrowKeyLineOrTwoByCursorKeyMode) {
-    form->options().arrowKeyMode = 1;
-    trigger("showKeys");
-    const QString pages = overviewPanel();
-    EXPECT_TRUE(pages.startsWith(QStringLiteral("<< 操作方法 >>")));
-    EXPECT_TRUE(pages.contains(QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)")));
-    EXPECT_EQ(lineCount(pages), 26);
-
-    form->options().arrowKeyMode = 0;
-    trigger("showKeys");
-    const QString slide = overviewPanel();
-    EXPECT_TRUE(slide.contains(QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)")));
-    EXPECT_FALSE(slide.contains(QStringLiteral("下：次ページ")));
-    EXPECT_EQ(lineCount(slide), 25);
-    EXPECT_TRUE(slide.contains(QStringLiteral("画像をドラッグ ... 画像スライド")));
-
-    trigger("showSlots");
-    EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< 新規ページ >>")));
 }
 
 TEST_F(MenusTest, UsageTextReadsLineForLine) {
@@ -98,6 +73,9 @@ TEST_F(MenusTest, UsageTextReadsLineForLine) {
     form->options().arrowKeyMode = 0;
     trigger("showKeys");
     EXPECT_EQ(shown(), head + QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)\n\n") + tail);
+
+    trigger("showSlots");
+    EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< 新規ページ >>")));
 }
 
 TEST_F(MenusTest, VersionBoxNamesTheProgramAndItsVersion) {
@@ -131,6 +109,17 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
     EXPECT_TRUE(program.read("config/設定_フォルダ.ini").contains("/srv/pics"));
     EXPECT_EQ(program.read("config/設定_個別転送.ini").count("\r\n"), 20);
 
+    // A file that cannot be written is named in a message; the others are written.
+    QFile::remove(program.file("config/設定_ページ.ini"));
+    QFile::remove(program.file("config/設定_フォルダ.ini"));
+    ASSERT_TRUE(QDir().mkpath(program.file("config/設定_フォルダ.ini")));
+    form->runModal = [](QDialog& d) { d.close(); };
+    trigger("editFolders");
+    ASSERT_EQ(msg.texts().size(), 1);
+    EXPECT_TRUE(msg.texts()[0].startsWith(QStringLiteral("設定ファイルを保存できませんでした。\n") +
+                                          program.file("config/設定_フォルダ.ini") + "\n"));
+    EXPECT_TRUE(program.exists("config/設定_ページ.ini"));
+
     // Closing the editor without changes still brings the overview back.
     trigger("showKeys");
     form->runModal = [](QDialog& d) { d.close(); };
@@ -138,19 +127,24 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
     EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< Holiday >>")));
 }
 
-TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndRefreshNothing) {
+TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndTheirOwnAndRefreshNothing) {
     form->runModal = [](QDialog& d) {
         auto& options = dynamic_cast<OptionsDialog&>(d);
         options.optionPageChosen(QStringLiteral("interface"));
         options.arrowKeysBox()->setCurrentIndex(0);
+        options.transferLogBox()->click();
         options.okClicked();
     };
+    form->setGeometry(31, 42, 500, 400);
     trigger("showKeys");
     const QString before = overviewPanel();
     trigger("editOptions");
     EXPECT_EQ(form->options().arrowKeyMode, 0);
     EXPECT_EQ(overviewPanel(), before);
-    EXPECT_EQ(program.read("config/設定_オプション.ini").count("\r\n"), 11);
+    const QByteArray file0 = program.read("config/設定_オプション.ini");
+    EXPECT_EQ(file0.count("\r\n"), 11);
+    EXPECT_TRUE(file0.contains("\"StateWndMain\",31,42,531,442,1\r\n")) << file0.toStdString();
+    EXPECT_TRUE(program.read("config/設定_拡張.ini").contains("\"TransferLog\",1\r\n"));
 
     form->runModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).cancelClicked(); };
     QFile::remove(program.file("config/設定_オプション.ini"));

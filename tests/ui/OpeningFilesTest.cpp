@@ -5,10 +5,11 @@
 #include <QDialog>
 #include <QMenuBar>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 
 #include <sys/stat.h>
 
@@ -26,10 +27,12 @@ using OpeningFiles = MainWindowWithPictures;
 // over another open asked for then, and holds a close until the list is there.
 TEST_F(OpeningFiles, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
     std::atomic<int> listings{0};
-    std::atomic<int> delayMs{0};
+    // The second listing stands for slow storage: its answer comes once the window has run
+    // its own events for ten ticks (within a bound, should they never run).
+    std::promise<void> storageAnswers;
+    const std::shared_future<void> answered = storageAnswers.get_future().share();
     services.listFolder = [&](const QString& folder, bool png, bool extra) {
-        ++listings;
-        QThread::msleep(delayMs.load());
+        if (++listings == 2) answered.wait_for(std::chrono::seconds(30));
         return ImageList::listFolder(folder, png, extra);
     };
     MainWindow& f = start();
@@ -42,6 +45,7 @@ TEST_F(OpeningFiles, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
             f.openFolderAt(program.path());
             f.close();
         }
+        if (ticks == 10) storageAnswers.set_value();
     });
 
     ticker.start();
@@ -49,7 +53,6 @@ TEST_F(OpeningFiles, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
     EXPECT_EQ(ticks, 0);
     EXPECT_EQ(listings.load(), 1);
 
-    delayMs = 700;
     f.openFolderAt(pics.path());
     ticker.stop();
     EXPECT_GE(ticks, 10);

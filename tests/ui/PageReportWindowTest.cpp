@@ -17,6 +17,7 @@ TEST(PageReportWindowTest, ReportsTheCurrentPageOnceHoweverOftenAsked) {
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Form3"));
     EXPECT_EQ(f.reportButton()->text(), QStringLiteral("Command1"));
     EXPECT_EQ(f.reportText()->toPlainText(), QStringLiteral("Text1"));
+    EXPECT_EQ(PageReportItem().windowTitle(), QStringLiteral("アイテム設定"));
     const QString expected = QStringLiteral("現在のページ(gl_PageNum)：0\r\n現在のページ(gs_PageName)：新規ページ\r\n");
     EXPECT_EQ(PageReportWindow::reportText(library), expected);
     f.reportButton()->click();
@@ -55,11 +56,6 @@ TEST(PageReportWindowTest, UnloadAllClosesEveryOpenInspectionWindow) {
     PageReportWindow::unloadAll();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(alive.isNull() || !alive->isVisible());
-}
-
-TEST(PageReportItemTest, CaptionIsSetOnLoad) {
-    PageReportItem w;
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("アイテム設定"));
 }
 
 }  // namespace
