@@ -13,6 +13,8 @@ DEB_PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev 
                libxcb-xkb-dev x11-xkb-utils libxtst6
 # Qt's own texts in Japanese, the interface font's fallback lookup, the desktop files' validators.
 DEB_PACKAGES += qt6-translations-l10n libfontconfig-dev desktop-file-utils appstream
+# HEIC/HEIF/AVIF (libheif1 brings the HEVC and AV1 codecs), camera RAW, colour profiles.
+DEB_PACKAGES += libheif-dev libraw-dev liblcms2-dev zlib1g-dev
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -9,7 +9,11 @@
 #include <algorithm>
 
 #include "FileSystem.h"
+#include "ColourProfile.h"
+#include "EmbeddedProfile.h"
 #include "JpegHeader.h"
+#include "OtherFormats.h"
+#include "PictureOrientation.h"
 #include "PngPlugin.h"
 #include "ViewGeometry.h"
 
@@ -51,6 +55,14 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
     FileStatus st;
     if (!PosixFileSystem().Stat(path, &st, nullptr) || !st.isRegular) return Outcome::NotAFile;
     if (st.size == 0) return Outcome::NotAPicture;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return Outcome::NotAPicture;
+    // HEIF and RAW files go to their own decoders; WebP and TIFF to Qt's readers below.
+    if (const std::optional<Outcome> other =
+            OtherFormats::decode(&file, path, coverView, out, naturalSize))
+        return *other;
+    const QByteArray icc = EmbeddedProfile::read(&file);
+    file.seek(0);
 
     // The reader refuses larger allocations itself; the size check below says why first.
     QImageReader::setAllocationLimit(kAllocationLimitMB);
@@ -59,7 +71,7 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     const QByteArray format = reader.format();
-    if (format != "bmp" && format != "jpeg" && format != "gif") return Outcome::NotAPicture;
+    if (!OtherFormats::readerAccepts(format, path)) return Outcome::NotAPicture;
 
     const QSize size = reader.size();
     const bool rotated = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
@@ -67,8 +79,8 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
         // Counted at full size whatever the view, so a file decodes in every mode or in none.
         int64_t working = 0;
         if (format == "jpeg") {
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly)) working = JpegHeader::workingBytes(&file);
+            working = JpegHeader::workingBytes(&file);
+            file.seek(0);
         }
         if (peakBytes(size, format, rotated, working) > int64_t(kAllocationLimitMB) * 1024 * 1024)
             return Outcome::TooLarge;
@@ -84,9 +96,25 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
         }
     }
     QImage image;
-    if (!reader.read(&image) || image.isNull()) {
-        return reader.error() == QImageReader::UnsupportedFormatError ? Outcome::NotAPicture
-                                                                      : Outcome::Broken;
+    QSize natural = reducing ? (rotated ? size.transposed() : size) : QSize();
+    if (format == "jpeg" && ColourProfile::spaceOf(icc) == ColourProfile::Space::Cmyk) {
+        image = PictureOrientation::oriented(
+            OtherFormats::decodeCmykJpeg(&file, reducing ? reader.scaledSize() : size, icc),
+            reader.transformation());
+        if (image.isNull()) return Outcome::Broken;
+    } else {
+        if (!reader.read(&image) || image.isNull()) {
+            return reader.error() == QImageReader::UnsupportedFormatError ? Outcome::NotAPicture
+                                                                          : Outcome::Broken;
+        }
+        if (format == "webp" || format == "tiff") {
+            // Their readers decode at full size only: held reduced, as a JPEG would be.
+            natural = image.size();
+            image = OtherFormats::reducedForView(image, coverView);
+            if (image.isNull()) return Outcome::Broken;
+        }
+        // On the reduced picture: the conversion costs by the pixel.
+        if (!icc.isEmpty()) ColourProfile::toSrgb(&image, icc);
     }
     if (image.hasAlphaChannel()) {
         // Transparent pixels show the view's background, as a PNG's do: the picture is opaque,
@@ -97,7 +125,7 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
         QPainter(&flat).drawImage(0, 0, image);
         image = std::move(flat);
     }
-    *naturalSize = reducing ? (rotated ? size.transposed() : size) : image.size();
+    *naturalSize = natural.isValid() ? natural : image.size();
     *out = std::move(image);
     return Outcome::Decoded;
 }

@@ -1,5 +1,6 @@
 #include "Prefetcher.h"
 
+#include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
 
@@ -8,6 +9,7 @@
 #include <climits>
 
 #include "FileSystem.h"
+#include "OtherFormats.h"
 #include "PngPlugin.h"
 #include "ViewGeometry.h"
 
@@ -62,7 +64,13 @@ DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSiz
             d.pngCode = PngPlugin::loadPngWithPlugin(&image, path);
         }
         d.ok = (d.pngCode == 0);
-        if (d.ok) d.picture = PictureBuffer(std::move(image));
+        if (d.ok) {
+            // The plug-in knows nothing of colour profiles: its pixels are converted from the
+            // file's iCCP chunk here.
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly)) OtherFormats::convertFromEmbeddedProfile(&file, &image);
+            d.picture = PictureBuffer(std::move(image));
+        }
     } else {
         QImage image;
         QSize natural;

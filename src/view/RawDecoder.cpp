@@ -1,0 +1,164 @@
+#include "RawDecoder.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+#include <libraw/libraw.h>
+
+#include <memory>
+
+#include "ColourProfile.h"
+#include "EmbeddedProfile.h"
+#include "JpegHeader.h"
+#include "OtherFormats.h"
+#include "PictureOrientation.h"
+
+using PictureDecoder::Outcome;
+
+namespace RawDecoder {
+namespace {
+
+constexpr int64_t kLimitBytes = int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024;
+
+// LibRaw's flip (0 upright, 3 half a turn, 5 a quarter left, 6 a quarter right; bit 4 swaps
+// the axes) as the EXIF orientation it was read from.
+int exifOrientationOf(int flip) {
+    switch (flip) {
+    case 1: return 2;
+    case 2: return 4;
+    case 3: return 3;
+    case 4: return 5;
+    case 5: return 8;
+    case 6: return 6;
+    case 7: return 7;
+    default: return 1;
+    }
+}
+
+// The camera's JPEG preview, reduced for the view like a JPEG file; orientation is the RAW's.
+Outcome decodeJpegPreview(const QByteArray& jpeg, const QSize& coverView, int orientation,
+                          QImage* out, QSize* natural) {
+    QBuffer buffer;
+    buffer.setData(jpeg);
+    buffer.open(QIODevice::ReadOnly);
+    const int64_t working = JpegHeader::workingBytes(&buffer);
+    buffer.seek(0);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (!size.isValid()) return Outcome::Broken;
+    const int64_t pixels = int64_t(size.width()) * size.height() * 4;
+    if (pixels + std::max<int64_t>(working, pixels) > kLimitBytes) return Outcome::TooLarge;
+    const QImageIOHandler::Transformations turn = PictureOrientation::fromExif(orientation);
+    const bool rotated = (turn & QImageIOHandler::TransformationRotate90) != 0;
+    const QSize reduced = PictureDecoder::reducedSize(size, rotated, coverView);
+    if (reduced != size) reader.setScaledSize(reduced);
+    QImage image;
+    if (!reader.read(&image) || image.isNull()) return Outcome::Broken;
+    const QByteArray icc = EmbeddedProfile::read(&buffer);
+    if (!icc.isEmpty()) ColourProfile::toSrgb(&image, icc);
+    image = PictureOrientation::oriented(std::move(image), turn);
+    if (image.isNull()) return Outcome::Broken;
+    *natural = rotated ? size.transposed() : size;
+    *out = std::move(image);
+    return Outcome::Decoded;
+}
+
+// An 8-bit RGB bitmap preview of `w` x `h` in `bytes`.
+Outcome decodeBitmapPreview(const libraw_thumbnail_t& thumb, const QSize& coverView,
+                            int orientation, QImage* out, QSize* natural) {
+    const int w = thumb.twidth, h = thumb.theight;
+    if (w <= 0 || h <= 0 || thumb.tcolors != 3 || !thumb.thumb ||
+        int64_t(thumb.tlength) < int64_t(w) * h * 3)
+        return Outcome::Broken;
+    const QImage wrapped(reinterpret_cast<const uchar*>(thumb.thumb), w, h, w * 3,
+                         QImage::Format_RGB888);
+    QImage image = PictureOrientation::oriented(OtherFormats::reducedForView(wrapped, QSize()),
+                                                PictureOrientation::fromExif(orientation));
+    if (image.isNull()) return Outcome::Broken;
+    *natural = image.size();
+    *out = OtherFormats::reducedForView(image, coverView);
+    return out->isNull() ? Outcome::Broken : Outcome::Decoded;
+}
+
+// The sensor data, developed (camera white balance, sRGB, 8 bits) and turned by LibRaw.
+Outcome develop(LibRaw& raw, const QSize& coverView, QImage* out, QSize* natural) {
+    const libraw_image_sizes_t& s = raw.imgdata.sizes;
+    const bool turned = (s.flip & 4) != 0;
+    const QSize full = turned ? QSize(s.height, s.width) : QSize(s.width, s.height);
+    if (full.isEmpty()) return Outcome::Broken;
+    const bool half = coverView.isValid() &&
+                      PictureDecoder::reducedSize(full, false, coverView) != full;
+    const int64_t shown = int64_t(s.width) * s.height / (half ? 4 : 1);
+    // The raw samples (two bytes a site behind a colour filter, four 16-bit channels without
+    // one), LibRaw's working picture (four 16-bit channels), its 8-bit output and the picture
+    // made from it.
+    const int64_t sample = raw.imgdata.idata.filters ? 2 : 8;
+    const int64_t peak = int64_t(s.raw_width) * s.raw_height * sample + shown * (8 + 3 + 4);
+    if (peak > kLimitBytes) return Outcome::TooLarge;
+    raw.imgdata.params.half_size = half ? 1 : 0;
+    raw.imgdata.params.use_camera_wb = 1;
+    raw.imgdata.params.output_bps = 8;
+    if (raw.unpack() != LIBRAW_SUCCESS || raw.dcraw_process() != LIBRAW_SUCCESS)
+        return Outcome::Broken;
+    int error = 0;
+    libraw_processed_image_t* developed = raw.dcraw_make_mem_image(&error);
+    if (!developed) return Outcome::Broken;
+    std::unique_ptr<libraw_processed_image_t, void (*)(libraw_processed_image_t*)> owned(
+        developed, LibRaw::dcraw_clear_mem);
+    if (developed->type != LIBRAW_IMAGE_BITMAP || developed->colors != 3 ||
+        developed->bits != 8 || developed->width == 0 || developed->height == 0 ||
+        int64_t(developed->data_size) < int64_t(developed->width) * developed->height * 3)
+        return Outcome::Broken;
+    const QImage wrapped(developed->data, developed->width, developed->height,
+                         developed->width * 3, QImage::Format_RGB888);
+    QImage image = OtherFormats::reducedForView(wrapped, half ? QSize() : coverView);
+    if (image.isNull()) return Outcome::Broken;
+    *natural = full;
+    *out = std::move(image);
+    return Outcome::Decoded;
+}
+
+}  // namespace
+
+Outcome decode(const QByteArray& bytes, const QSize& coverView, QImage* out, QSize* natural) {
+    // About 400 kB of state: on the heap, not on a worker's stack.
+    auto raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
+    raw->imgdata.params.max_raw_memory_mb = unsigned(PictureDecoder::kAllocationLimitMB);
+    if (raw->open_buffer(const_cast<char*>(bytes.constData()), size_t(bytes.size())) !=
+        LIBRAW_SUCCESS)
+        return Outcome::NotAPicture;
+    const libraw_thumbnail_t& thumb = raw->imgdata.thumbnail;
+    const libraw_image_sizes_t& s = raw->imgdata.sizes;
+    const int orientation = exifOrientationOf(s.flip);
+    const int developedSide = std::max<int>(s.width, s.height);
+    const bool bigEnough = std::max<int>(thumb.twidth, thumb.theight) >=
+                           std::min(kUsablePreviewSide, developedSide / 2);
+    const bool known = thumb.tformat == LIBRAW_THUMBNAIL_JPEG ||
+                       (thumb.tformat == LIBRAW_THUMBNAIL_BITMAP &&
+                        int64_t(thumb.twidth) * thumb.theight * 8 <= kLimitBytes);
+    // A JPEG's size may be missing from the RAW's headers: its own headers decide then.
+    if (known && (bigEnough || (thumb.tformat == LIBRAW_THUMBNAIL_JPEG && thumb.twidth == 0)) &&
+        int64_t(thumb.tlength) <= bytes.size() && raw->unpack_thumb() == LIBRAW_SUCCESS) {
+        QImage image;
+        QSize size;
+        Outcome o = Outcome::Broken;
+        if (thumb.tformat == LIBRAW_THUMBNAIL_JPEG && thumb.thumb) {
+            o = decodeJpegPreview(QByteArray::fromRawData(thumb.thumb, int(thumb.tlength)),
+                                  coverView, orientation, &image, &size);
+        } else {
+            o = decodeBitmapPreview(thumb, coverView, orientation, &image, &size);
+        }
+        if (o == Outcome::TooLarge) return o;
+        const bool usable = std::max(size.width(), size.height()) >=
+                            std::min(kUsablePreviewSide, developedSide / 2);
+        if (o == Outcome::Decoded && usable) {
+            *natural = size;
+            *out = std::move(image);
+            return o;
+        }
+    }
+    return develop(*raw, coverView, out, natural);
+}
+
+}  // namespace RawDecoder
