@@ -134,19 +134,18 @@ Outcome decode(const QByteArray& bytes, const QSize& coverView, QImage* out, QSi
     const int developedSide = std::max<int>(s.width, s.height);
     const bool bigEnough = std::max<int>(thumb.twidth, thumb.theight) >=
                            std::min(kUsablePreviewSide, developedSide / 2);
-    const bool known = thumb.tformat == LIBRAW_THUMBNAIL_JPEG ||
-                       (thumb.tformat == LIBRAW_THUMBNAIL_BITMAP &&
-                        int64_t(thumb.twidth) * thumb.theight * 8 <= kLimitBytes);
+    // The preview's kind is known once it is unpacked; a bitmap's size is checked before.
+    const bool plausible = int64_t(thumb.tlength) <= bytes.size() &&
+                           int64_t(thumb.twidth) * thumb.theight * (3 + 4 + 4) <= kLimitBytes;
     // A JPEG's size may be missing from the RAW's headers: its own headers decide then.
-    if (known && (bigEnough || (thumb.tformat == LIBRAW_THUMBNAIL_JPEG && thumb.twidth == 0)) &&
-        int64_t(thumb.tlength) <= bytes.size() && raw->unpack_thumb() == LIBRAW_SUCCESS) {
+    if (plausible && (bigEnough || thumb.twidth == 0) && raw->unpack_thumb() == LIBRAW_SUCCESS) {
         QImage image;
         QSize size;
         Outcome o = Outcome::Broken;
         if (thumb.tformat == LIBRAW_THUMBNAIL_JPEG && thumb.thumb) {
             o = decodeJpegPreview(QByteArray::fromRawData(thumb.thumb, int(thumb.tlength)),
                                   coverView, orientation, &image, &size);
-        } else {
+        } else if (thumb.tformat == LIBRAW_THUMBNAIL_BITMAP) {
             o = decodeBitmapPreview(thumb, coverView, orientation, &image, &size);
         }
         if (o == Outcome::TooLarge) return o;
