@@ -43,7 +43,12 @@ QByteArray profileOf(const heif_image_handle* handle) {
     }
     case heif_color_profile_type_nclx: {
         heif_color_profile_nclx* nclx = nullptr;
-        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code || !nclx) return {};
+        // libheif may hand over the profile together with an error (found by fuzzing).
+        const bool read = !heif_image_handle_get_nclx_color_profile(handle, &nclx).code;
+        if (!read || !nclx) {
+            heif_nclx_color_profile_free(nclx);
+            return {};
+        }
         QByteArray icc;
         const int primaries = nclx->color_primaries;
         const int transfer = nclx->transfer_characteristics;

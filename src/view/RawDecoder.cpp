@@ -64,23 +64,6 @@ Outcome decodeJpegPreview(const QByteArray& jpeg, const QSize& coverView, int or
     return Outcome::Decoded;
 }
 
-// An 8-bit RGB bitmap preview of `w` x `h` in `bytes`.
-Outcome decodeBitmapPreview(const libraw_thumbnail_t& thumb, const QSize& coverView,
-                            int orientation, QImage* out, QSize* natural) {
-    const int w = thumb.twidth, h = thumb.theight;
-    if (w <= 0 || h <= 0 || thumb.tcolors != 3 || !thumb.thumb ||
-        int64_t(thumb.tlength) < int64_t(w) * h * 3)
-        return Outcome::Broken;
-    const QImage wrapped(reinterpret_cast<const uchar*>(thumb.thumb), w, h, w * 3,
-                         QImage::Format_RGB888);
-    QImage image = PictureOrientation::oriented(OtherFormats::reducedForView(wrapped, QSize()),
-                                                PictureOrientation::fromExif(orientation));
-    if (image.isNull()) return Outcome::Broken;
-    *natural = image.size();
-    *out = OtherFormats::reducedForView(image, coverView);
-    return out->isNull() ? Outcome::Broken : Outcome::Decoded;
-}
-
 // The sensor data, developed (camera white balance, sRGB, 8 bits) and turned by LibRaw.
 Outcome develop(LibRaw& raw, const QSize& coverView, QImage* out, QSize* natural) {
     const libraw_image_sizes_t& s = raw.imgdata.sizes;
@@ -134,20 +117,17 @@ Outcome decode(const QByteArray& bytes, const QSize& coverView, QImage* out, QSi
     const int developedSide = std::max<int>(s.width, s.height);
     const bool bigEnough = std::max<int>(thumb.twidth, thumb.theight) >=
                            std::min(kUsablePreviewSide, developedSide / 2);
-    // The preview's kind is known once it is unpacked; a bitmap's size is checked before.
-    const bool plausible = int64_t(thumb.tlength) <= bytes.size() &&
-                           int64_t(thumb.twidth) * thumb.theight * (3 + 4 + 4) <= kLimitBytes;
+    // Only a JPEG preview is taken: LibRaw 0.20 writes past its buffer unpacking some
+    // malformed bitmap previews (found by fuzzing), and bitmap previews are small anyway.
     // A JPEG's size may be missing from the RAW's headers: its own headers decide then.
-    if (plausible && (bigEnough || thumb.twidth == 0) && raw->unpack_thumb() == LIBRAW_SUCCESS) {
+    if (raw->is_jpeg_thumb() && raw->thumbOK(bytes.size()) && (bigEnough || thumb.twidth == 0) &&
+        raw->unpack_thumb() == LIBRAW_SUCCESS && thumb.tformat == LIBRAW_THUMBNAIL_JPEG &&
+        thumb.thumb) {
         QImage image;
         QSize size;
-        Outcome o = Outcome::Broken;
-        if (thumb.tformat == LIBRAW_THUMBNAIL_JPEG && thumb.thumb) {
-            o = decodeJpegPreview(QByteArray::fromRawData(thumb.thumb, int(thumb.tlength)),
-                                  coverView, orientation, &image, &size);
-        } else if (thumb.tformat == LIBRAW_THUMBNAIL_BITMAP) {
-            o = decodeBitmapPreview(thumb, coverView, orientation, &image, &size);
-        }
+        const Outcome o =
+            decodeJpegPreview(QByteArray::fromRawData(thumb.thumb, int(thumb.tlength)), coverView,
+                              orientation, &image, &size);
         if (o == Outcome::TooLarge) return o;
         const bool usable = std::max(size.width(), size.height()) >=
                             std::min(kUsablePreviewSide, developedSide / 2);

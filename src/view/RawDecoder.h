@@ -14,8 +14,8 @@ namespace RawDecoder {
 // thumbnail for a file browser, not a picture to sort by: the sensor data is developed instead.
 inline constexpr int kUsablePreviewSide = 1024;
 
-// Decodes the RAW file held in `bytes` (which must outlive the call): its embedded preview (a
-// JPEG, reduced for `coverView` as a JPEG file is; or a bitmap), turned by the RAW's
+// Decodes the RAW file held in `bytes` (which must outlive the call): its embedded JPEG preview
+// (reduced for `coverView` as a JPEG file is), turned by the RAW's
 // orientation and converted to sRGB from a profile it carries; without one, the sensor data
 // developed by LibRaw (at half size when that still covers `coverView`). *natural receives the
 // size of what is shown at full size: the preview's, or the developed picture's. Sizes are

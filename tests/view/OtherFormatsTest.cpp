@@ -147,3 +147,11 @@ TEST(OtherFormats, WebpAndTiffDecodeByTheirEndingsOnlyAndTiffIsTurned) {
     ASSERT_TRUE(writer.write(halves(64, 32)));
     expectTurnedUpright(decodeFile(dir, "scan.TIF", tiff), QSize(32, 64));
 }
+
+// Found by fuzzing: LibRaw 0.20 wrote past its buffer unpacking this file's bitmap preview.
+TEST(OtherFormats, AMalformedRawPreviewIsNeverUnpacked) {
+    QImage image;
+    QSize natural;
+    PictureDecoder::decode(QStringLiteral(ORVANE_SOURCE_DIR "/tests/view/cases/bitmap-preview-overflow.dng"),
+                           &image, QSize(), &natural);
+}
