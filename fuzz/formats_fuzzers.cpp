@@ -22,7 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HeifDecoder::decode(bytes, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
 #elif defined(ORVANE_FUZZ_RAW)
     QSize natural;
-    RawDecoder::decode(bytes, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    RawDecoder::decode(&buffer, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
 #elif defined(ORVANE_FUZZ_COLOUR)
     // The profile as found in a picture file's headers, and the input taken as a profile.
     QBuffer buffer;

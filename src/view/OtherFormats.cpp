@@ -4,6 +4,9 @@
 #include <QIODevice>
 #include <QPainter>
 
+#include <algorithm>
+#include <vector>
+
 #include "ColourProfile.h"
 #include "EmbeddedProfile.h"
 #include "HeifDecoder.h"
@@ -36,6 +39,42 @@ const QStringList& pictureEndings() {
     return endings;
 }
 
+// Each pixel of `size` the mean of the d x d pixels of `image` (RGB888 or RGBA8888) it covers,
+// as 32-bit pixels: one pass over the decoder's bytes, where a smooth scaling would first
+// convert all of them.
+QImage boxReduced(const QImage& image, int d, const QSize& size) {
+    const bool alpha = image.format() == QImage::Format_RGBA8888;
+    QImage out(size, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (out.isNull()) return out;
+    const int channels = alpha ? 4 : 3;
+    std::vector<uint32_t> sums(size_t(size.width()) * 4);
+    std::vector<uint32_t> counts(size_t(size.width()));
+    for (int oy = 0; oy < size.height(); ++oy) {
+        std::fill(sums.begin(), sums.end(), 0);
+        std::fill(counts.begin(), counts.end(), 0);
+        const int yEnd = std::min(image.height(), (oy + 1) * d);
+        for (int y = oy * d; y < yEnd; ++y) {
+            const uchar* in = image.constScanLine(y);
+            for (int x = 0; x < image.width(); ++x, in += channels) {
+                uint32_t* sum = &sums[size_t(x / d) * 4];
+                sum[0] += in[0];
+                sum[1] += in[1];
+                sum[2] += in[2];
+                sum[3] += alpha ? in[3] : 255;
+                ++counts[size_t(x / d)];
+            }
+        }
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(oy));
+        for (int ox = 0; ox < size.width(); ++ox) {
+            const uint32_t n = std::max<uint32_t>(1, counts[size_t(ox)]);
+            const uint32_t* sum = &sums[size_t(ox) * 4];
+            line[ox] = qRgba(int((sum[0] + n / 2) / n), int((sum[1] + n / 2) / n),
+                             int((sum[2] + n / 2) / n), int((sum[3] + n / 2) / n));
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 bool isRawEnding(const QString& path) { return rawEndings().contains(endingOf(path)); }
@@ -52,13 +91,13 @@ std::optional<PictureDecoder::Outcome> decode(QIODevice* file, const QString& pa
     const bool heif = HeifDecoder::recognises(file->peek(64));
     const bool raw = !heif && isRawEnding(path);
     if (!heif && !raw) return std::nullopt;
-    // The decoders take the whole file; a picture file larger than the bound is not one.
+    if (raw) return RawDecoder::decode(file, coverView, out, natural);
+    // libheif takes the whole file; a HEIF file larger than the bound is not a picture to show.
     if (file->size() > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
         return PictureDecoder::Outcome::TooLarge;
     const QByteArray bytes = file->readAll();
     if (bytes.size() != file->size()) return PictureDecoder::Outcome::Broken;
-    return heif ? HeifDecoder::decode(bytes, coverView, out, natural)
-                : RawDecoder::decode(bytes, coverView, out, natural);
+    return HeifDecoder::decode(bytes, coverView, out, natural);
 }
 
 bool readerAccepts(const QByteArray& format, const QString& path) {
@@ -71,6 +110,12 @@ QImage reducedForView(const QImage& image, const QSize& coverView) {
         image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
     const QSize reduced = PictureDecoder::reducedSize(image.size(), false, coverView);
     if (reduced == image.size()) return image.format() == wanted ? image : image.convertToFormat(wanted);
+    if (image.format() == QImage::Format_RGB888 || image.format() == QImage::Format_RGBA8888) {
+        for (int d : {2, 4, 8})
+            if ((image.width() + d - 1) / d == reduced.width() &&
+                (image.height() + d - 1) / d == reduced.height())
+                return boxReduced(image, d, reduced);
+    }
     QImage scaled = image.scaled(reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return scaled.format() == wanted ? scaled : scaled.convertToFormat(wanted);
 }

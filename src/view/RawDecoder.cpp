@@ -5,6 +5,7 @@
 
 #include <libraw/libraw.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "ColourProfile.h"
@@ -17,6 +18,55 @@ using PictureDecoder::Outcome;
 
 namespace RawDecoder {
 namespace {
+
+// LibRaw reads the open file through this: only the headers and the preview are read, never
+// the tens of megabytes of sensor data a preview is shown without.
+class DeviceStream : public LibRaw_abstract_datastream {
+public:
+    explicit DeviceStream(QIODevice* device) : device_(device) {}
+    int valid() override { return device_->isOpen(); }
+    int read(void* data, size_t size, size_t count) override {
+        if (size == 0 || count > size_t(INT64_MAX) / size) return 0;
+        const qint64 got = device_->read(static_cast<char*>(data), qint64(size * count));
+        return got <= 0 ? 0 : int(size_t(got) / size);
+    }
+    int seek(INT64 offset, int whence) override {
+        qint64 base = 0;
+        if (whence == SEEK_CUR) base = device_->pos();
+        else if (whence == SEEK_END) base = device_->size();
+        else if (whence != SEEK_SET) return -1;
+        // Clamped to the file, as LibRaw's own streams do.
+        const qint64 to = qBound<qint64>(0, base + offset, device_->size());
+        return device_->seek(to) ? 0 : -1;
+    }
+    INT64 tell() override { return device_->pos(); }
+    INT64 size() override { return device_->size(); }
+    int get_char() override {
+        char c = 0;
+        return device_->getChar(&c) ? int(uchar(c)) : -1;
+    }
+    char* gets(char* text, int size) override {
+        if (size <= 1) return nullptr;
+        return device_->readLine(text, size) > 0 ? text : nullptr;
+    }
+    // One value read as LibRaw's buffer stream reads it: from at most 24 characters on.
+    int scanf_one(const char* format, void* value) override {
+        QByteArray field = device_->peek(24);
+        if (field.isEmpty()) return 0;
+        const int read = std::sscanf(field.constData(), format, value);
+        if (read > 0) {
+            int skip = 1;
+            while (skip < field.size() && !QByteArray(" \t\n\0", 4).contains(field[skip])) ++skip;
+            device_->seek(device_->pos() + skip);
+        }
+        return read;
+    }
+    int eof() override { return device_->atEnd(); }
+    void* make_jas_stream() override { return nullptr; }
+
+private:
+    QIODevice* device_;
+};
 
 constexpr int64_t kLimitBytes = int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024;
 
@@ -104,13 +154,13 @@ Outcome develop(LibRaw& raw, const QSize& coverView, QImage* out, QSize* natural
 
 }  // namespace
 
-Outcome decode(const QByteArray& bytes, const QSize& coverView, QImage* out, QSize* natural) {
+Outcome decode(QIODevice* file, const QSize& coverView, QImage* out, QSize* natural) {
+    if (!file->seek(0)) return Outcome::Broken;
+    DeviceStream stream(file);
     // About 400 kB of state: on the heap, not on a worker's stack.
     auto raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
     raw->imgdata.params.max_raw_memory_mb = unsigned(PictureDecoder::kAllocationLimitMB);
-    if (raw->open_buffer(const_cast<char*>(bytes.constData()), size_t(bytes.size())) !=
-        LIBRAW_SUCCESS)
-        return Outcome::NotAPicture;
+    if (raw->open_datastream(&stream) != LIBRAW_SUCCESS) return Outcome::NotAPicture;
     const libraw_thumbnail_t& thumb = raw->imgdata.thumbnail;
     const libraw_image_sizes_t& s = raw->imgdata.sizes;
     const int orientation = exifOrientationOf(s.flip);
@@ -120,7 +170,7 @@ Outcome decode(const QByteArray& bytes, const QSize& coverView, QImage* out, QSi
     // Only a JPEG preview is taken: LibRaw 0.20 writes past its buffer unpacking some
     // malformed bitmap previews (found by fuzzing), and bitmap previews are small anyway.
     // A JPEG's size may be missing from the RAW's headers: its own headers decide then.
-    if (raw->is_jpeg_thumb() && raw->thumbOK(bytes.size()) && (bigEnough || thumb.twidth == 0) &&
+    if (raw->is_jpeg_thumb() && raw->thumbOK(file->size()) && (bigEnough || thumb.twidth == 0) &&
         raw->unpack_thumb() == LIBRAW_SUCCESS && thumb.tformat == LIBRAW_THUMBNAIL_JPEG &&
         thumb.thumb) {
         QImage image;
