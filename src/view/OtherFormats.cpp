@@ -49,6 +49,9 @@ QImage boxReduced(const QImage& image, int d, const QSize& size) {
     const int channels = alpha ? 4 : 3;
     std::vector<uint32_t> sums(size_t(size.width()) * 4);
     std::vector<uint32_t> counts(size_t(size.width()));
+    // The output column of each input column, clamped for the last, partial block.
+    std::vector<int> column(size_t(image.width()));
+    for (int x = 0; x < image.width(); ++x) column[size_t(x)] = std::min(x / d, size.width() - 1);
     for (int oy = 0; oy < size.height(); ++oy) {
         std::fill(sums.begin(), sums.end(), 0);
         std::fill(counts.begin(), counts.end(), 0);
@@ -56,12 +59,13 @@ QImage boxReduced(const QImage& image, int d, const QSize& size) {
         for (int y = oy * d; y < yEnd; ++y) {
             const uchar* in = image.constScanLine(y);
             for (int x = 0; x < image.width(); ++x, in += channels) {
-                uint32_t* sum = &sums[size_t(x / d) * 4];
+                const size_t o = size_t(column[size_t(x)]);
+                uint32_t* sum = &sums[o * 4];
                 sum[0] += in[0];
                 sum[1] += in[1];
                 sum[2] += in[2];
                 sum[3] += alpha ? in[3] : 255;
-                ++counts[size_t(x / d)];
+                ++counts[o];
             }
         }
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(oy));
