@@ -180,7 +180,6 @@ void BenchFormats(const BenchData::Pictures& pics, const BenchData::FormatPictur
             Clock pace;
             pace.start();
             paced.push_back(s.step());
-            std::printf("  step %d: %.1f ms\n", i, paced.back());
             while (pace.elapsed() < 1000) QThread::msleep(5);
         }
         AddRow("Space at 1 step/s over HEIC, WebP, RAW (prefetcher path), press to painted, p95",
