@@ -15,6 +15,8 @@ DEB_PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev 
 DEB_PACKAGES += openbox
 # Qt's own texts in Japanese, the interface font's fallback lookup, the desktop files' validators.
 DEB_PACKAGES += qt6-translations-l10n libfontconfig-dev desktop-file-utils appstream
+# HEIC/HEIF/AVIF (libheif1 brings the HEVC and AV1 codecs), camera RAW, colour profiles.
+DEB_PACKAGES += libheif-dev libraw-dev liblcms2-dev zlib1g-dev
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -119,27 +121,37 @@ clean:
 
 # Fuzzes with libFuzzer (clang), each target FUZZ_TIME seconds in turn, in its own build folder:
 # ifpng (the PNG plug-in's decoder), jpegheader (the JPEG header reader), textfile (the
-# configuration files' code page 932 / UTF-8 reader) and settings (the settings' line parser
-# and the options, renaming, page and folder line appliers). FUZZ_TARGET=jpegheader runs one.
+# configuration files' code page 932 / UTF-8 reader), settings (the settings' line parser and
+# the options, renaming, page and folder line appliers), heif and raw (the decoders of those
+# formats) and colour (the colour profile conversion). FUZZ_TARGET=jpegheader runs one.
 # Each corpus grows in $(FUZZ_DIR)/corpus/<target>; crashing inputs land in $(FUZZ_DIR)/crashes.
-# No single allocation may pass 512 MB: the decoders' caps are far below that.
+# No single allocation may pass 512 MB (1100 MB for the format decoders, whose own bound is
+# 1 GiB a picture).
 FUZZ_DIR     ?= build/fuzz
 FUZZ_TIME    ?= 600
-FUZZ_TARGETS  = ifpng jpegheader textfile settings
+FUZZ_TARGETS  = ifpng jpegheader textfile settings heif raw colour
 FUZZ_TARGET  ?= $(FUZZ_TARGETS)
 FUZZ_SEEDS_ifpng      = $(FUZZ_DIR)/seeds/png tests/plugin/cases
 FUZZ_SEEDS_jpegheader = $(FUZZ_DIR)/seeds/jpeg
 FUZZ_SEEDS_textfile   = fuzz/seeds/config
 FUZZ_SEEDS_settings   = fuzz/seeds/config
+FUZZ_SEEDS_heif       = $(FUZZ_DIR)/seeds/formats/heif
+FUZZ_SEEDS_raw        = $(FUZZ_DIR)/seeds/formats/raw
+FUZZ_SEEDS_colour     = $(FUZZ_DIR)/seeds/formats/colour
+FUZZ_MALLOC_heif      = 1100
+FUZZ_MALLOC_raw       = 1100
+FUZZ_MALLOC_colour    = 1100
 
 .PHONY: fuzz
 fuzz: deps
 	$(if $(filter-out $(FUZZ_TARGETS),$(FUZZ_TARGET)),$(error FUZZ_TARGET: one or more of $(FUZZ_TARGETS)))
 	cmake -S fuzz -B $(FUZZ_DIR) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(FUZZ_DIR) -j $(JOBS) --target make_seeds make_jpeg_seeds $(addsuffix _fuzzer,$(FUZZ_TARGET))
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target make_seeds make_jpeg_seeds make_format_seeds $(addsuffix _fuzzer,$(FUZZ_TARGET))
 	mkdir -p $(FUZZ_DIR)/seeds/png $(FUZZ_DIR)/seeds/jpeg $(FUZZ_DIR)/crashes $(addprefix $(FUZZ_DIR)/corpus/,$(FUZZ_TARGET))
 	$(FUZZ_DIR)/make_seeds $(FUZZ_DIR)/seeds/png
 	$(FUZZ_DIR)/make_jpeg_seeds $(FUZZ_DIR)/seeds/jpeg
-	$(foreach t,$(FUZZ_TARGET),$(FUZZ_DIR)/$(t)_fuzzer -max_total_time=$(FUZZ_TIME) -timeout=10 \
-	  -rss_limit_mb=4096 -malloc_limit_mb=512 -artifact_prefix=$(FUZZ_DIR)/crashes/$(t)- \
+	$(FUZZ_DIR)/make_format_seeds $(FUZZ_DIR)/seeds/formats
+	$(foreach t,$(FUZZ_TARGET),LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp \
+	  $(FUZZ_DIR)/$(t)_fuzzer -max_total_time=$(FUZZ_TIME) -timeout=10 \
+	  -rss_limit_mb=4096 -malloc_limit_mb=$(or $(FUZZ_MALLOC_$(t)),512) -artifact_prefix=$(FUZZ_DIR)/crashes/$(t)- \
 	  $(FUZZ_DIR)/corpus/$(t) $(FUZZ_SEEDS_$(t)) &&) true

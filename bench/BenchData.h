@@ -25,4 +25,13 @@ struct Pictures {
 // line for each file it has to make.
 Pictures Generate(const QString& root);
 
+// The formats beyond bitmap, JPEG and GIF, made from the 24 MP baseline picture (FormatData.cpp).
+struct FormatPictures {
+    QString heic12;          // 4000 x 3000 HEIC (HEVC, libheif's x265 encoder)
+    QString webp12;          // 4000 x 3000 lossy WebP
+    QString raw24;           // DNG: the 24 MP JPEG as the camera's preview, a 6000 x 4000 sensor
+    QString jpeg24Profiled;  // the 24 MP baseline JPEG carrying an Adobe RGB profile
+};
+FormatPictures GenerateFormats(const QString& root, const Pictures& pics);
+
 }  // namespace BenchData

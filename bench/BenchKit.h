@@ -33,7 +33,7 @@ struct Row {
 extern std::vector<Row> g_rows;
 
 // ORVANE_BENCH_ONLY="open moves" runs only those parts (launch, cold, stepping, pace, digit,
-// open, moves, png, memory); unset, all of them.
+// open, moves, png, memory, formats); unset, all of them.
 bool Wanted(const char* part);
 
 void AddRow(const QString& what, double ours, const QString& refName, double ref,

@@ -8,8 +8,12 @@
 
 #include <algorithm>
 
+#include "ColourProfile.h"
+#include "EmbeddedProfile.h"
 #include "JpegHeader.h"
+#include "OtherFormats.h"
 #include "PictureFile.h"
+#include "PictureOrientation.h"
 #include "PngPlugin.h"
 #include "ViewGeometry.h"
 
@@ -51,6 +55,12 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
     QFile file;
     if (!PictureFile::open(path, &file)) return Outcome::NotAFile;
     if (file.size() == 0) return Outcome::NotAPicture;
+    // HEIF and RAW files go to their own decoders; WebP and TIFF to Qt's readers below.
+    if (const std::optional<Outcome> other =
+            OtherFormats::decode(&file, path, coverView, out, naturalSize))
+        return *other;
+    const QByteArray icc = EmbeddedProfile::read(&file);
+    if (!file.seek(0)) return Outcome::NotAPicture;
     // Read from the file's start before the reader takes it over; anything but a JPEG is told
     // from its first two bytes.
     const int64_t jpegWorking = JpegHeader::workingBytes(&file);
@@ -63,7 +73,7 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     const QByteArray format = reader.format();
-    if (format != "bmp" && format != "jpeg" && format != "gif") return Outcome::NotAPicture;
+    if (!OtherFormats::readerAccepts(format, path)) return Outcome::NotAPicture;
 
     const QSize size = reader.size();
     const bool rotated = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
@@ -84,9 +94,25 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
         }
     }
     QImage image;
-    if (!reader.read(&image) || image.isNull()) {
-        return reader.error() == QImageReader::UnsupportedFormatError ? Outcome::NotAPicture
-                                                                      : Outcome::Broken;
+    QSize natural = reducing ? (rotated ? size.transposed() : size) : QSize();
+    if (format == "jpeg" && ColourProfile::spaceOf(icc) == ColourProfile::Space::Cmyk) {
+        image = PictureOrientation::oriented(
+            OtherFormats::decodeCmykJpeg(&file, reducing ? reader.scaledSize() : size, icc),
+            reader.transformation());
+        if (image.isNull()) return Outcome::Broken;
+    } else {
+        if (!reader.read(&image) || image.isNull()) {
+            return reader.error() == QImageReader::UnsupportedFormatError ? Outcome::NotAPicture
+                                                                          : Outcome::Broken;
+        }
+        if (format == "webp" || format == "tiff") {
+            // Their readers decode at full size only: held reduced, as a JPEG would be.
+            natural = image.size();
+            image = OtherFormats::reducedForView(image, coverView);
+            if (image.isNull()) return Outcome::Broken;
+        }
+        // On the reduced picture: the conversion costs by the pixel.
+        if (!icc.isEmpty()) ColourProfile::toSrgb(&image, icc);
     }
     if (image.hasAlphaChannel()) {
         // Transparent pixels show the view's background, as a PNG's do: the picture is opaque,
@@ -97,7 +123,7 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
         QPainter(&flat).drawImage(0, 0, image);
         image = std::move(flat);
     }
-    *naturalSize = reducing ? (rotated ? size.transposed() : size) : image.size();
+    *naturalSize = natural.isValid() ? natural : image.size();
     *out = std::move(image);
     return Outcome::Decoded;
 }

@@ -15,6 +15,7 @@
 #include "FileSystem.h"
 #include "ImageNames.h"
 #include "NativePath.h"
+#include "OtherFormats.h"
 #include "PngPlugin.h"
 #include "ViewGeometry.h"
 
@@ -101,6 +102,7 @@ int64_t estimateBytes(const QString& path, const QSize& coverView) {
 }  // namespace PictureFile
 
 DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView) {
+    using PictureFile::open;
     DecodedPicture d;
     FileStamp before;
     const bool stamped = stampOf(path, &before);
@@ -113,7 +115,13 @@ DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSiz
             d.pngCode = PngPlugin::loadPngWithPlugin(&image, path);
         }
         d.ok = (d.pngCode == 0);
-        if (d.ok) d.picture = PictureBuffer(std::move(image));
+        if (d.ok) {
+            // The plug-in knows nothing of colour profiles: its pixels are converted from the
+            // file's iCCP chunk here.
+            QFile file;
+            if (open(path, &file)) OtherFormats::convertFromEmbeddedProfile(&file, &image);
+            d.picture = PictureBuffer(std::move(image));
+        }
     } else {
         QImage image;
         QSize natural;

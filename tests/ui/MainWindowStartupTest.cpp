@@ -104,6 +104,7 @@ TEST_F(MainWindowStartup, UnwritableConfigIsReportedAndNothingCrashes) {
     QDir(program.file("config")).removeRecursively();
     program.write("config", "a file where the folder should be");
     f.close();
+    // Each file the close writes says it failed, Orvane's own settings too.
     ASSERT_EQ(msg.shown.size(), 3u);
     EXPECT_TRUE(msg.shown[0].text.contains(QStringLiteral("設定_オプション.ini")));
     EXPECT_TRUE(msg.shown[1].text.contains(QStringLiteral("設定_個別転送.ini")));

@@ -1,0 +1,46 @@
+// libFuzzer entry points for the decoders of the formats beyond bitmap, JPEG and GIF, one
+// executable each (chosen at compile time by ORVANE_FUZZ_HEIF, _RAW or _COLOUR).
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "ColourProfile.h"
+#include "EmbeddedProfile.h"
+#include "HeifDecoder.h"
+#include "RawDecoder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
+                                                     qsizetype(size));
+    QImage image;
+#if defined(ORVANE_FUZZ_HEIF)
+    QSize natural;
+    // Reduced for a view and at full size take different paths after the decode.
+    HeifDecoder::decode(bytes, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
+#elif defined(ORVANE_FUZZ_RAW)
+    QSize natural;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    RawDecoder::decode(&buffer, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
+#elif defined(ORVANE_FUZZ_COLOUR)
+    // The profile as found in a picture file's headers, and the input taken as a profile.
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QByteArray icc = EmbeddedProfile::read(&buffer);
+    if (icc.isEmpty()) icc = bytes;
+    QImage rgb(7, 5, QImage::Format_ARGB32);
+    rgb.fill(qRgba(200, 120, 60, 128));
+    ColourProfile::toSrgb(&rgb, icc);
+    QImage grey(7, 5, QImage::Format_Grayscale8);
+    grey.fill(90);
+    ColourProfile::toSrgb(&grey, icc);
+    const uchar inks[7 * 4] = {0, 64, 128, 255};
+    ColourProfile::cmykToSrgb(inks, 7, 1, 7 * 4, size % 2, icc);
+#endif
+    return 0;
+}

@@ -1,0 +1,50 @@
+// Writes seed files for the format fuzzers: HEIC and AVIF (turned, with a profile), DNG files
+// with and without a usable preview, and pictures carrying profiles in every container read.
+#include <QBuffer>
+#include <QColorSpace>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
+#include "SampleFormats.h"
+
+namespace {
+void write(const QString& dir, const QString& name, const QByteArray& bytes) {
+    QFile f(dir + QLatin1Char('/') + name);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+}
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 90);
+    return bytes;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    const QString root = QString::fromLocal8Bit(argv[1]);
+    for (const char* sub : {"heif", "raw", "colour"}) QDir().mkpath(root + QLatin1Char('/') + sub);
+    QImage image(48, 32, QImage::Format_RGB32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 48; ++x) image.setPixel(x, y, qRgb(x * 5, y * 7, 128));
+    const QByteArray p3 = SampleFormats::displayP3Profile();
+    using SampleFormats::HeifCodec;
+    write(root + "/heif", "plain.heic", SampleFormats::heif(image, HeifCodec::Hevc));
+    write(root + "/heif", "turned-p3.heic", SampleFormats::heif(image, HeifCodec::Hevc, 6, p3));
+    write(root + "/heif", "mirrored.avif", SampleFormats::heif(image, HeifCodec::Av1, 2));
+    const QByteArray jpeg = encoded(image, "jpeg");
+    write(root + "/raw", "preview.dng", SampleFormats::dng(jpeg, 6, 32, 24));
+    write(root + "/raw", "sensor.dng", SampleFormats::dng(encoded(image.scaled(8, 6), "jpeg"), 1, 64, 48));
+    write(root + "/colour", "adobe.jpg", SampleFormats::jpegWithProfile(jpeg, SampleFormats::adobeRgbProfile()));
+    const unsigned char inks[4] = {10, 200, 30, 40};
+    write(root + "/colour", "cmyk.jpg", SampleFormats::cmykJpeg(8, 8, inks, SampleFormats::pressProfile()));
+    write(root + "/colour", "press.icc", SampleFormats::pressProfile());
+    write(root + "/colour", "prophoto.icc", SampleFormats::proPhotoProfile());
+    QImage profiled = image;
+    profiled.setColorSpace(QColorSpace::fromIccProfile(p3));
+    for (const char* format : {"png", "webp", "tiff"})
+        write(root + "/colour", QStringLiteral("p3.") + format, encoded(profiled, format));
+    return 0;
+}

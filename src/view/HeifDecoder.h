@@ -1,0 +1,25 @@
+#pragma once
+// Decoding HEIC, HEIF and AVIF pictures with libheif.
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+#include "PictureDecoder.h"
+
+namespace HeifDecoder {
+
+// Whether the file starting with `head` (its first 12 bytes or more) is one libheif decodes.
+bool recognises(const QByteArray& head);
+
+// Decodes the primary picture of the file held in `bytes` (which must outlive the call), turned
+// and mirrored as its container says (irot, imir), converted to sRGB from its colr box, opaque.
+// libheif has no reduced decoding: for a valid `coverView` the picture is scaled down after the
+// decode, as a JPEG of its size would be decoded reduced (PictureDecoder::reducedSize), so it
+// is held small. *natural receives the picture's natural size; *out is left alone on failure.
+// The size in the headers is checked against PictureDecoder::kAllocationLimitMB before any
+// pixel is decoded.
+PictureDecoder::Outcome decode(const QByteArray& bytes, const QSize& coverView, QImage* out,
+                               QSize* natural);
+
+}  // namespace HeifDecoder

@@ -1,0 +1,115 @@
+#include "OtherFormats.h"
+
+#include <QIODevice>
+#include <QPainter>
+
+#include <algorithm>
+#include <vector>
+
+#include "ColourProfile.h"
+#include "EmbeddedProfile.h"
+#include "HeifDecoder.h"
+#include "ImageNames.h"
+#include "PngPlugin.h"
+#include "RawDecoder.h"
+
+namespace OtherFormats {
+namespace {
+
+// Each pixel of `size` the mean of the d x d pixels of `image` (RGB888 or RGBA8888) it covers,
+// as 32-bit pixels: one pass over the decoder's bytes, where a smooth scaling would first
+// convert all of them.
+QImage boxReduced(const QImage& image, int d, const QSize& size) {
+    const bool alpha = image.format() == QImage::Format_RGBA8888;
+    QImage out(size, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (out.isNull()) return out;
+    const int channels = alpha ? 4 : 3;
+    std::vector<uint32_t> sums(size_t(size.width()) * 4);
+    std::vector<uint32_t> counts(size_t(size.width()));
+    // The output column of each input column, clamped for the last, partial block.
+    std::vector<int> column(size_t(image.width()));
+    for (int x = 0; x < image.width(); ++x) column[size_t(x)] = std::min(x / d, size.width() - 1);
+    for (int oy = 0; oy < size.height(); ++oy) {
+        std::fill(sums.begin(), sums.end(), 0);
+        std::fill(counts.begin(), counts.end(), 0);
+        const int yEnd = std::min(image.height(), (oy + 1) * d);
+        for (int y = oy * d; y < yEnd; ++y) {
+            const uchar* in = image.constScanLine(y);
+            for (int x = 0; x < image.width(); ++x, in += channels) {
+                const size_t o = size_t(column[size_t(x)]);
+                uint32_t* sum = &sums[o * 4];
+                sum[0] += in[0];
+                sum[1] += in[1];
+                sum[2] += in[2];
+                sum[3] += alpha ? in[3] : 255;
+                ++counts[o];
+            }
+        }
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(oy));
+        for (int ox = 0; ox < size.width(); ++ox) {
+            const uint32_t n = std::max<uint32_t>(1, counts[size_t(ox)]);
+            const uint32_t* sum = &sums[size_t(ox) * 4];
+            line[ox] = qRgba(int((sum[0] + n / 2) / n), int((sum[1] + n / 2) / n),
+                             int((sum[2] + n / 2) / n), int((sum[3] + n / 2) / n));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+bool isRawEnding(const QString& path) { return ImageNames::formatOf(path) == ImageFormat::Raw; }
+
+bool isOtherEnding(const QString& path) { return ImageNames::hasExtendedEnding(path); }
+
+std::optional<PictureDecoder::Outcome> decode(QIODevice* file, const QString& path,
+                                              const QSize& coverView, QImage* out,
+                                              QSize* natural) {
+    if (!isOtherEnding(path)) return std::nullopt;
+    const bool heif = HeifDecoder::recognises(file->peek(64));
+    const bool raw = !heif && isRawEnding(path);
+    if (!heif && !raw) return std::nullopt;
+    if (raw) return RawDecoder::decode(file, coverView, out, natural);
+    // libheif takes the whole file; a HEIF file larger than the bound is not a picture to show.
+    if (file->size() > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
+        return PictureDecoder::Outcome::TooLarge;
+    const QByteArray bytes = file->readAll();
+    if (bytes.size() != file->size()) return PictureDecoder::Outcome::Broken;
+    return HeifDecoder::decode(bytes, coverView, out, natural);
+}
+
+bool readerAccepts(const QByteArray& format, const QString& path) {
+    if (format == "bmp" || format == "jpeg" || format == "gif") return true;
+    return (format == "webp" || format == "tiff") && isOtherEnding(path);
+}
+
+QImage reducedForView(const QImage& image, const QSize& coverView) {
+    const QImage::Format wanted =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    const QSize reduced = PictureDecoder::reducedSize(image.size(), false, coverView);
+    if (reduced == image.size()) return image.format() == wanted ? image : image.convertToFormat(wanted);
+    if (image.format() == QImage::Format_RGB888 || image.format() == QImage::Format_RGBA8888) {
+        for (int d : {2, 4, 8})
+            if ((image.width() + d - 1) / d == reduced.width() &&
+                (image.height() + d - 1) / d == reduced.height())
+                return boxReduced(image, d, reduced);
+    }
+    QImage scaled = image.scaled(reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return scaled.format() == wanted ? scaled : scaled.convertToFormat(wanted);
+}
+
+QImage flattened(QImage image) {
+    if (!image.hasAlphaChannel()) return image;
+    QImage flat(image.size(), QImage::Format_RGB32);
+    if (flat.isNull()) return flat;
+    flat.fill(QColor::fromRgb(PngPlugin::kBackground));
+    QPainter(&flat).drawImage(0, 0, image);
+    return flat;
+}
+
+void convertFromEmbeddedProfile(QIODevice* file, QImage* image) {
+    const QByteArray icc = EmbeddedProfile::read(file);
+    if (!icc.isEmpty()) ColourProfile::toSrgb(image, icc);
+}
+
+}  // namespace OtherFormats

@@ -1,0 +1,157 @@
+// HEIC/AVIF, camera RAW, WebP and TIFF: decoded upright, reduced, and refused when they claim
+// more memory than the bound.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImageWriter>
+
+#include "PictureDecoder.h"
+#include "SampleFormats.h"
+#include "TestImages.h"
+#include "TestSupport.h"
+
+using PictureDecoder::Outcome;
+using SampleFormats::HeifCodec;
+
+namespace {
+
+// Left half red, right half blue: which way it was turned shows.
+QImage halves(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    for (int y = 0; y < h; ++y)
+        for (int x = w / 2; x < w; ++x) image.setPixel(x, y, qRgb(0, 0, 255));
+    return image;
+}
+
+QByteArray jpegOf(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "jpeg", 95);
+    return bytes;
+}
+
+bool reddish(QRgb c) { return qRed(c) > 180 && qBlue(c) < 80; }
+bool bluish(QRgb c) { return qBlue(c) > 180 && qRed(c) < 80; }
+
+struct Decoded {
+    Outcome outcome = Outcome::Broken;
+    QImage image;
+    QSize natural;
+};
+
+Decoded decodeFile(const TempDir& dir, const QString& name, const QByteArray& bytes,
+                   const QSize& coverView = QSize()) {
+    dir.write(name, bytes);
+    Decoded d;
+    d.outcome = PictureDecoder::decode(dir.file(name), &d.image, coverView, &d.natural);
+    return d;
+}
+
+// A quarter turn clockwise puts the left half (red) on top.
+void expectTurnedUpright(const Decoded& d, const QSize& natural) {
+    ASSERT_EQ(d.outcome, Outcome::Decoded);
+    EXPECT_EQ(d.natural, natural);
+    const QImage& i = d.image;
+    EXPECT_TRUE(reddish(i.pixel(i.width() / 2, i.height() / 8))) << std::hex << i.pixel(0, 0);
+    EXPECT_TRUE(bluish(i.pixel(i.width() / 2, i.height() * 7 / 8)));
+}
+
+}  // namespace
+
+TEST(OtherFormats, HeicAndAvifAreTurnedByTheirContainer) {
+    TempDir dir;
+    for (HeifCodec codec : {HeifCodec::Hevc, HeifCodec::Av1}) {
+        const QByteArray file = SampleFormats::heif(halves(128, 64), codec, 6);
+        ASSERT_FALSE(file.isEmpty());
+        expectTurnedUpright(decodeFile(dir, codec == HeifCodec::Hevc ? "a.HEIC" : "a.avif", file),
+                            QSize(64, 128));
+    }
+}
+
+TEST(OtherFormats, HeicIsHeldReducedWithItsNaturalSize) {
+    TempDir dir;
+    const Decoded d = decodeFile(dir, "big.heic", SampleFormats::heif(halves(1024, 512), HeifCodec::Hevc),
+                                 QSize(200, 100));
+    ASSERT_EQ(d.outcome, Outcome::Decoded);
+    EXPECT_EQ(d.natural, QSize(1024, 512));
+    EXPECT_EQ(d.image.size(), QSize(256, 128));
+}
+
+TEST(OtherFormats, HeicClaimingAHugePictureIsRefusedBeforeDecoding) {
+    TempDir dir;
+    QByteArray file = SampleFormats::heif(halves(64, 64), HeifCodec::Hevc);
+    // The ispe box: size, type, version and flags, then width and height.
+    const int ispe = int(file.indexOf("ispe"));
+    ASSERT_GT(ispe, 0);
+    for (int at : {ispe + 8, ispe + 12}) file.replace(at, 4, QByteArray("\x00\x00\xC0\x00", 4));
+    QImage untouched;
+    QSize natural;
+    dir.write("huge.heic", file);
+    EXPECT_EQ(PictureDecoder::decode(dir.file("huge.heic"), &untouched, QSize(), &natural),
+              Outcome::TooLarge);
+    EXPECT_TRUE(untouched.isNull());
+}
+
+TEST(OtherFormats, RawShowsItsOwnPreviewTurnedByItsOrientation) {
+    TempDir dir;
+    const QByteArray preview = jpegOf(halves(320, 200));
+    expectTurnedUpright(decodeFile(dir, "IMG_1.CR2", SampleFormats::dng(preview, 6, 64, 48)),
+                        QSize(200, 320));
+    // Reduced like a JPEG file, by the decoder's own scaling.
+    const Decoded reduced = decodeFile(dir, "IMG_2.dng", SampleFormats::dng(preview, 1, 64, 48),
+                                       QSize(80, 50));
+    ASSERT_EQ(reduced.outcome, Outcome::Decoded);
+    EXPECT_EQ(reduced.natural, QSize(320, 200));
+    EXPECT_EQ(reduced.image.size(), QSize(80, 50));
+}
+
+TEST(OtherFormats, RawWithOnlyAThumbnailIsDevelopedFromTheSensor) {
+    TempDir dir;
+    const Decoded d =
+        decodeFile(dir, "x.dng", SampleFormats::dng(jpegOf(halves(32, 24)), 1, 512, 384));
+    ASSERT_EQ(d.outcome, Outcome::Decoded);
+    EXPECT_EQ(d.natural, QSize(512, 384));
+    EXPECT_EQ(d.image.size(), QSize(512, 384));
+}
+
+TEST(OtherFormats, RawClaimingAHugeSensorIsRefusedBeforeUnpacking) {
+    TempDir dir;
+    QByteArray file = SampleFormats::dng(jpegOf(halves(32, 24)), 1, 64, 48);
+    // The sensor directory's width and height entries (tags 256 and 257, LONG values).
+    for (uint16_t tag : {256, 257}) {
+        const QByteArray entry = QByteArray(1, char(tag & 0xff)) + char(tag >> 8) + QByteArray("\x04\x00\x01\x00\x00\x00", 6);
+        const int at = int(file.indexOf(entry));  // the sensor's directory is written first
+        ASSERT_GT(at, 0);
+        file.replace(at + 8, 4, QByteArray("\x60\xea\x00\x00", 4));  // 60000
+    }
+    const Decoded d = decodeFile(dir, "huge.nef", file);
+    EXPECT_TRUE(d.outcome == Outcome::TooLarge || d.outcome == Outcome::NotAPicture ||
+                d.outcome == Outcome::Broken);
+    EXPECT_TRUE(d.image.isNull());
+}
+
+TEST(OtherFormats, WebpAndTiffDecodeByTheirEndingsOnlyAndTiffIsTurned) {
+    TempDir dir;
+    const QByteArray webp = TestImages::Encode(8, 4, "WEBP");
+    EXPECT_EQ(decodeFile(dir, "a.webp", webp).outcome, Outcome::Decoded);
+    // Under the four endings the content is read as before: bitmap, JPEG or GIF only.
+    EXPECT_EQ(decodeFile(dir, "a.jpg", webp).outcome, Outcome::NotAPicture);
+
+    QByteArray tiff;
+    QBuffer buffer(&tiff);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "tiff");
+    writer.setTransformation(QImageIOHandler::TransformationRotate90);
+    ASSERT_TRUE(writer.write(halves(64, 32)));
+    expectTurnedUpright(decodeFile(dir, "scan.TIF", tiff), QSize(32, 64));
+}
+
+// Found by fuzzing: LibRaw 0.20 wrote past its buffer unpacking this file's bitmap preview.
+TEST(OtherFormats, AMalformedRawPreviewIsNeverUnpacked) {
+    QImage image;
+    QSize natural;
+    PictureDecoder::decode(QStringLiteral(ORVANE_SOURCE_DIR "/tests/view/cases/bitmap-preview-overflow.dng"),
+                           &image, QSize(), &natural);
+}

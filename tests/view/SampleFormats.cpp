@@ -1,0 +1,260 @@
+#include "SampleFormats.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QtEndian>
+
+#include <libheif/heif.h>
+#include <lcms2.h>
+
+#include <cstdio>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "ColourProfile.h"
+
+namespace SampleFormats {
+namespace {
+
+heif_error appendBytes(heif_context*, const void* data, size_t size, void* userdata) {
+    static_cast<QByteArray*>(userdata)->append(static_cast<const char*>(data), qsizetype(size));
+    return heif_error{heif_error_Ok, heif_suberror_Unspecified, "ok"};
+}
+
+// A TIFF directory being written: entries kept sorted as written, values placed by the caller.
+class Tiff {
+public:
+    QByteArray bytes{"II*\0\0\0\0\0", 8};
+    void put16(int at, uint16_t v) { qToLittleEndian(v, bytes.data() + at); }
+    void put32(int at, uint32_t v) { qToLittleEndian(v, bytes.data() + at); }
+    int append(const QByteArray& data) {
+        if (bytes.size() & 1) bytes.append('\0');
+        const int at = int(bytes.size());
+        bytes.append(data);
+        return at;
+    }
+    struct Entry {
+        uint16_t tag, type;
+        uint32_t count, value;
+    };
+    // Writes a directory; returns its offset. Values that do not fit in 4 bytes are offsets.
+    int directory(const std::vector<Entry>& entries) {
+        QByteArray d(2 + 12 * int(entries.size()) + 4, '\0');
+        const int at = append(d);
+        put16(at, uint16_t(entries.size()));
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const int e = at + 2 + 12 * int(i);
+            put16(e, entries[i].tag);
+            put16(e + 2, entries[i].type);
+            put32(e + 4, entries[i].count);
+            if (entries[i].type == 3 && entries[i].count == 1) put16(e + 8, uint16_t(entries[i].value));
+            else put32(e + 8, entries[i].value);
+        }
+        return at;
+    }
+};
+
+QByteArray littleEndian16(const std::vector<uint16_t>& values) {
+    QByteArray b(int(values.size()) * 2, '\0');
+    for (size_t i = 0; i < values.size(); ++i) qToLittleEndian(values[i], b.data() + 2 * i);
+    return b;
+}
+
+QByteArray savedProfile(cmsHPROFILE p) {
+    cmsUInt32Number size = 0;
+    QByteArray bytes;
+    if (p && cmsSaveProfileToMem(p, nullptr, &size)) {
+        bytes.resize(qsizetype(size));
+        cmsSaveProfileToMem(p, bytes.data(), &size);
+    }
+    if (p) cmsCloseProfile(p);
+    return bytes;
+}
+
+}  // namespace
+
+QByteArray heif(const QImage& source, HeifCodec codec, int exifOrientation, const QByteArray& icc,
+                int quality) {
+    const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+    heif_image* image = nullptr;
+    heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB,
+                      &image);
+    heif_image_add_plane(image, heif_channel_interleaved, rgb.width(), rgb.height(), 8);
+    int stride = 0;
+    uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+    for (int y = 0; y < rgb.height(); ++y)
+        memcpy(plane + y * stride, rgb.constScanLine(y), size_t(rgb.width()) * 3);
+    if (!icc.isEmpty()) heif_image_set_raw_color_profile(image, "prof", icc.constData(), size_t(icc.size()));
+    heif_context* context = heif_context_alloc();
+    heif_encoder* encoder = nullptr;
+    QByteArray out;
+    if (!heif_context_get_encoder_for_format(
+            context, codec == HeifCodec::Hevc ? heif_compression_HEVC : heif_compression_AV1,
+            &encoder).code) {
+        heif_encoder_set_lossy_quality(encoder, quality);
+        heif_encoding_options* options = heif_encoding_options_alloc();
+        options->image_orientation = heif_orientation(exifOrientation);
+        if (!heif_context_encode_image(context, image, encoder, options, nullptr).code) {
+            heif_writer writer{1, appendBytes};
+            heif_context_write(context, &writer, &out);
+        }
+        heif_encoding_options_free(options);
+        heif_encoder_release(encoder);
+    }
+    heif_context_free(context);
+    heif_image_release(image);
+    return out;
+}
+
+QByteArray dng(const QByteArray& previewJpeg, int exifOrientation, int sensorWidth,
+               int sensorHeight) {
+    Tiff t;
+    const QImage preview = QImage::fromData(previewJpeg, "jpeg");
+    const int jpegAt = t.append(previewJpeg);
+    const int rawAt = t.append(QByteArray(sensorWidth * sensorHeight * 2, '\x08'));  // 0x0808
+    const int bitsAt = t.append(littleEndian16({8, 8, 8}));
+    const int makeAt = t.append(QByteArray("Orvane\0", 7));
+    const int modelAt = t.append(QByteArray("Sample\0", 7));
+    const int uniqueAt = t.append(QByteArray("Orvane Sample\0", 14));
+    // An identity-like XYZ to camera matrix, as signed rationals.
+    QByteArray matrix(9 * 8, '\0');
+    for (int i = 0; i < 9; ++i) {
+        qToLittleEndian<int32_t>(i % 4 == 0 ? 10000 : 0, matrix.data() + 8 * i);
+        qToLittleEndian<int32_t>(10000, matrix.data() + 8 * i + 4);
+    }
+    const int matrixAt = t.append(matrix);
+    const int rawIfd = t.directory({{254, 4, 1, 0},
+                                    {256, 4, 1, uint32_t(sensorWidth)},
+                                    {257, 4, 1, uint32_t(sensorHeight)},
+                                    {258, 3, 1, 16},
+                                    {259, 3, 1, 1},
+                                    {262, 3, 1, 32803},
+                                    {273, 4, 1, uint32_t(rawAt)},
+                                    {277, 3, 1, 1},
+                                    {278, 4, 1, uint32_t(sensorHeight)},
+                                    {279, 4, 1, uint32_t(sensorWidth * sensorHeight * 2)},
+                                    {33421, 3, 2, 0x00020002},
+                                    {33422, 1, 4, 0x02010100},
+                                    {50717, 4, 1, 4095}});
+    const int ifd0 = t.directory({{254, 4, 1, 1},
+                                  {256, 4, 1, uint32_t(preview.width())},
+                                  {257, 4, 1, uint32_t(preview.height())},
+                                  {258, 3, 3, uint32_t(bitsAt)},
+                                  {259, 3, 1, 7},
+                                  {262, 3, 1, 6},
+                                  {271, 2, 7, uint32_t(makeAt)},
+                                  {272, 2, 7, uint32_t(modelAt)},
+                                  {273, 4, 1, uint32_t(jpegAt)},
+                                  {274, 3, 1, uint32_t(exifOrientation)},
+                                  {277, 3, 1, 3},
+                                  {278, 4, 1, uint32_t(preview.height())},
+                                  {279, 4, 1, uint32_t(previewJpeg.size())},
+                                  {330, 4, 1, uint32_t(rawIfd)},
+                                  {50706, 1, 4, 0x00000401},
+                                  {50708, 2, 14, uint32_t(uniqueAt)},
+                                  {50721, 10, 9, uint32_t(matrixAt)},
+                                  {50778, 3, 1, 21}});
+    t.put32(4, uint32_t(ifd0));
+    return t.bytes;
+}
+
+QByteArray jpegWithProfile(const QByteArray& jpeg, const QByteArray& icc) {
+    constexpr int kChunk = 65519;
+    const int count = int((icc.size() + kChunk - 1) / kChunk);
+    QByteArray segments;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray part = icc.mid(i * kChunk, kChunk);
+        const int length = 2 + 14 + int(part.size());
+        segments += QByteArray("\xFF\xE2", 2) + char(length >> 8) + char(length & 0xFF) +
+                    QByteArray("ICC_PROFILE\0", 12) + char(i + 1) + char(count) + part;
+    }
+    return jpeg.left(2) + segments + jpeg.mid(2);
+}
+
+QByteArray cmykJpeg(int w, int h, const unsigned char inks[4], const QByteArray& icc) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = JDIMENSION(w);
+    info.image_height = JDIMENSION(h);
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<unsigned char> row(size_t(w) * 4);
+    for (int x = 0; x < w; ++x)
+        for (int c = 0; c < 4; ++c) row[size_t(x) * 4 + c] = 255 - inks[c];  // Adobe's inversion
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&info, &r, 1);
+    }
+    jpeg_finish_compress(&info);
+    const QByteArray jpeg(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    jpeg_destroy_compress(&info);
+    free(buffer);
+    return jpegWithProfile(jpeg, icc);
+}
+
+QByteArray pressProfile() {
+    // Each corner of the ink cube as sRGB, then as Lab for the profile's table.
+    static const double kInk[4][3] = {{0, 174, 239}, {236, 0, 140}, {255, 242, 0}, {35, 31, 32}};
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+    cmsHTRANSFORM toLab = cmsCreateTransform(srgb, TYPE_RGB_DBL, lab, TYPE_Lab_DBL,
+                                             INTENT_RELATIVE_COLORIMETRIC, 0);
+    cmsPipeline* pipeline = cmsPipelineAlloc(nullptr, 4, 3);
+    cmsStage* clut = cmsStageAllocCLut16bit(nullptr, 2, 4, 3, nullptr);
+    cmsStageSampleCLut16bit(
+        clut,
+        [](const cmsUInt16Number in[], cmsUInt16Number out[], void* cargo) -> cmsInt32Number {
+            double rgb[3] = {1, 1, 1};
+            for (int ink = 0; ink < 4; ++ink) {
+                if (in[ink] < 0x8000) continue;
+                for (int c = 0; c < 3; ++c) rgb[c] *= kInk[ink][c] / 255.0;
+            }
+            cmsCIELab l;
+            cmsDoTransform(static_cast<cmsHTRANSFORM>(cargo), rgb, &l, 1);
+            cmsFloat2LabEncoded(out, &l);
+            return TRUE;
+        },
+        toLab, 0);
+    cmsPipelineInsertStage(pipeline, cmsAT_BEGIN, clut);
+    cmsHPROFILE p = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(p, 2.1);
+    cmsSetDeviceClass(p, cmsSigOutputClass);
+    cmsSetColorSpace(p, cmsSigCmykData);
+    cmsSetPCS(p, cmsSigLabData);
+    cmsWriteTag(p, cmsSigAToB0Tag, pipeline);
+    cmsWriteTag(p, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    cmsPipelineFree(pipeline);
+    cmsDeleteTransform(toLab);
+    cmsCloseProfile(lab);
+    cmsCloseProfile(srgb);
+    return savedProfile(p);
+}
+
+QByteArray proPhotoProfile() {
+    const double xy[6] = {0.7347, 0.2653, 0.1596, 0.8404, 0.0366, 0.0001};
+    const double d50[2] = {0.3457, 0.3585};
+    return ColourProfile::rgbProfile(xy, d50, false, 1.8);
+}
+
+QByteArray adobeRgbProfile() {
+    const double xy[6] = {0.64, 0.33, 0.21, 0.71, 0.15, 0.06};
+    const double d65[2] = {0.3127, 0.3290};
+    return ColourProfile::rgbProfile(xy, d65, false, 563.0 / 256);
+}
+
+QByteArray displayP3Profile() {
+    const double xy[6] = {0.680, 0.320, 0.265, 0.690, 0.150, 0.060};
+    const double d65[2] = {0.3127, 0.3290};
+    return ColourProfile::rgbProfile(xy, d65, true, 0);
+}
+
+}  // namespace SampleFormats

@@ -1,0 +1,41 @@
+#pragma once
+// Picture files in the formats beyond bitmap, JPEG and GIF, made with the libraries themselves
+// (libheif's encoders, libjpeg) or by hand (a minimal DNG), for the tests, the fuzzers' seeds
+// and the benchmark. Nothing is downloaded.
+
+#include <QByteArray>
+#include <QImage>
+
+namespace SampleFormats {
+
+enum class HeifCodec { Hevc, Av1 };
+
+// `image` encoded as HEIC (HEVC) or AVIF (AV1), with the container orientation `exifOrientation`
+// (irot/imir boxes) and the ICC profile `icc` (a colr box) when not empty; lossless where the
+// encoder offers it. Empty when the encoder is missing.
+QByteArray heif(const QImage& image, HeifCodec codec, int exifOrientation = 1,
+                const QByteArray& icc = {}, int quality = 90);
+
+// A DNG: the RAW's own preview `previewJpeg` in its first directory, its orientation tag
+// `exifOrientation`, and a flat grey 16-bit CFA sensor picture of `sensorWidth` x `sensorHeight`.
+QByteArray dng(const QByteArray& previewJpeg, int exifOrientation, int sensorWidth,
+               int sensorHeight);
+
+// `jpeg` with the ICC profile `icc` in APP2 segments right after its start marker.
+QByteArray jpegWithProfile(const QByteArray& jpeg, const QByteArray& icc);
+
+// A CMYK JPEG of `w` x `h` in one ink mix (0 to 255 each), with Adobe's marker (inks stored
+// inverted) as libjpeg writes it, and `icc` embedded.
+QByteArray cmykJpeg(int w, int h, const unsigned char inks[4], const QByteArray& icc);
+
+// A CMYK output profile whose inks are those of a press: pure cyan shows as sRGB (0, 174, 239),
+// magenta as (236, 0, 140), yellow as (255, 242, 0), black as (35, 31, 32), mixed by
+// multiplication; table based, so a matrix-only reader cannot use it.
+QByteArray pressProfile();
+
+// ProPhoto, Adobe RGB (1998) and Display P3 profiles from their published primaries.
+QByteArray proPhotoProfile();
+QByteArray adobeRgbProfile();
+QByteArray displayP3Profile();
+
+}  // namespace SampleFormats
