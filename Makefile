@@ -97,9 +97,10 @@ test: deps
 # ThreadSanitizer in their own folder and runs them: the prefetcher's workers, the mount
 # watcher and the listing thread against the threads that use them. Any report fails a test.
 TSAN_DIR ?= build/tsan
-# One thread parsing a million lines: minutes under ThreadSanitizer, with no second thread to
-# check; `make test` runs it.
-TSAN_SKIP = OptionFilesTest.HostileFilesNeverCrashOrHang
+# A single-threaded check of reduced decoding whose large smooth scaling Qt splits over its own
+# thread pool: Qt's library is not built for ThreadSanitizer, so the pool's hand-over looks like
+# a race to it; `make test` runs it.
+TSAN_SKIP = ReducedDecode\.
 
 tsan: deps
 	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TESTS=ON -DORVANE_SANITIZE=thread
