@@ -193,13 +193,21 @@ Result deleteDirectly(FileSystem& fs, const std::vector<GroupMember>& members) {
         aside.push_back(temporary);
     }
     std::vector<Result> done;
+    QString leftover;
+    FsError leftoverError;
     for (size_t i = 0; i < members.size(); ++i) {
-        FsError ignored;
-        fs.Unlink(aside[i], &ignored);  // one that stays is noted in the journal and named at the next start
+        FsError e;
+        // The names are gone already; a temporary that stays is told, as an overwrite's is.
+        if (!fs.Unlink(aside[i], &e) && leftover.isEmpty()) {
+            leftover = aside[i];
+            leftoverError = e;
+        }
         Result r = Result::made(Action::Deleted, members[i].source, QString());
         r.sourceStatus = members[i].status;
         done.push_back(std::move(r));
     }
+    done.front().leftover = leftover;
+    done.front().leftoverError = leftoverError;
     Result result = std::move(done.front());
     result.companions.assign(std::make_move_iterator(done.begin() + 1), std::make_move_iterator(done.end()));
     return result;

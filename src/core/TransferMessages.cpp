@@ -54,6 +54,10 @@ QString overwriteFailure(const Result& result) {
 
 // A done overwrite whose replaced file, set aside, could not be removed.
 QString leftoverNotice(const Result& result) {
+    // A group deleted directly: its members were set aside first, and one stayed.
+    if (result.action == Action::Deleted)
+        return QStringLiteral("削除しましたが、削除したファイルを消しきれず、次の名前で残っています\n") + result.leftover +
+               QStringLiteral("\n") + result.leftoverError.reason;
     return QStringLiteral("上書きしましたが、上書きされたファイルを削除できず、次の名前で残っています\n") +
            result.leftover + QStringLiteral("\n") + result.leftoverError.reason;
 }
