@@ -16,6 +16,7 @@
 #include "Parts.h"
 #include "PngPlugin.h"
 #include "Transfer.h"
+#include "TransferGroup.h"
 
     // 4. Opening 50,000 files.
 void BenchOpen(Bench& b, const BenchData::Pictures& pics) {
@@ -38,6 +39,15 @@ void BenchOpen(Bench& b, const BenchData::Pictures& pics) {
 }
 
     // 5. Moves.
+namespace {
+// No collision is planned in the bench: nothing is ever asked.
+class SilentQuestions : public TransferQuestions {
+public:
+    bool confirmOverwrite(const FileStatus&, const FileStatus&) override { return false; }
+    bool confirmDelete(const QString&) override { return false; }
+};
+}  // namespace
+
 void BenchMoves(Bench& b, const BenchData::Pictures& pics, const QString& work) {
     std::printf("moves\n");
     const QString a = work + "/mv-a", c = work + "/mv-c";
@@ -84,6 +94,44 @@ void BenchMoves(Bench& b, const BenchData::Pictures& pics, const QString& work) 
     const auto [again, floorRef] = paired(guarded, checkedRename);
     AddRow("  the same, the move looking itself", again, "stat(2) + rename(2)", floorRef, 0,
            QStringLiteral("us"));
+
+    // A photo with two companions (the option companions), planned as a press plans it; the
+    // group's sending against the three renames it cannot do without.
+    {
+        const QStringList members{"f.jpg", "f.CR2", "f.jpg.xmp"};
+        for (const QString& m : members.mid(1)) QFile::copy(pics.jpeg24Baseline, a + "/" + m);
+        Slot slot;
+        slot.folder = c;
+        Options options;
+        const Transfer::GroupPlan plan = Transfer::planGroup(
+            b.fs, Transfer::makePlan(b.fs, a + "/", members[0], slot, options), {a + "/f.CR2", a + "/f.jpg.xmp"},
+            slot, options);
+        std::vector<QByteArray> fromPaths, toPaths;
+        for (const QString& m : members) {
+            fromPaths.push_back(QFile::encodeName(a + "/" + m));
+            toPaths.push_back(QFile::encodeName(c + "/" + m));
+        }
+        const auto putBack = [&] {
+            for (size_t i = 0; i < fromPaths.size(); ++i) ::rename(toPaths[i].constData(), fromPaths[i].constData());
+        };
+        SilentQuestions questions;
+        std::vector<double> times[2];
+        for (int i = 0; i < 2000; ++i) {
+            for (int side = 0; side < 2; ++side) {
+                Clock t;
+                t.start();
+                if (side == 0)
+                    Transfer::carryOutGroup(b.fs, questions, plan, Transfer::Kind::Move, Transfer::Deletion::ToTrash);
+                else
+                    for (size_t k = 0; k < fromPaths.size(); ++k) ::rename(fromPaths[k].constData(), toPaths[k].constData());
+                times[side].push_back(t.nsecsElapsed() / 1e3);
+                putBack();
+            }
+        }
+        AddRow("  a photo with two companions, after the press's look", Median(times[0]), "3 x rename(2)",
+               Median(times[1]), 1.1, QStringLiteral("us"));
+        for (const QString& m : members.mid(1)) QFile::remove(a + "/" + m);
+    }
 
     QTemporaryDir shm(QStringLiteral("/dev/shm/orvane-bench-XXXXXX"));
     struct stat s1, s2;

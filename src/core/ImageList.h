@@ -12,7 +12,10 @@ public:
     // ImageNames::isListed takes, dot-files included, in NaturalOrder. Names the file system
     // holds in bytes that are no valid text are left out. An unreadable folder gives an empty
     // list. Runs on a worker thread: everything it depends on comes in as values.
-    static QStringList listFolder(const QString& folder, bool pngPluginAvailable, bool extraFormats);
+    // With `companions` the names ImageNames::isCompanionName takes come too, from the same
+    // pass, so a picture's companions are found without reading the folder again.
+    static QStringList listFolder(const QString& folder, bool pngPluginAvailable, bool extraFormats,
+                                  bool companions = false);
 
     // The list of `folder` (a final "/" is added) is now `names`; nothing is shown yet.
     void assign(const QString& folder, const QStringList& names);

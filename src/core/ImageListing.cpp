@@ -13,7 +13,7 @@
 #include "ImageNames.h"
 #include "NaturalOrder.h"
 
-QStringList ImageList::listFolder(const QString& folder, bool png, bool extra) {
+QStringList ImageList::listFolder(const QString& folder, bool png, bool extra, bool companions) {
     NaturalOrder::Collector names;
     DIR* dir = ::opendir(QFile::encodeName(FsPath::WithSlash(folder)).constData());
     if (!dir) return QStringList();
@@ -21,7 +21,9 @@ QStringList ImageList::listFolder(const QString& folder, bool png, bool extra) {
     while (const dirent* e = ::readdir(dir)) {
         // The endings are ASCII, so the bytes can be tested before any decoding.
         const size_t len = std::strlen(e->d_name);
-        if (!ImageNames::isListed(e->d_name, len, png, extra)) continue;
+        if (!ImageNames::isListed(e->d_name, len, png, extra) &&
+            !(companions && ImageNames::isCompanionName(e->d_name, len)))
+            continue;
         // The entry's type answers for most entries without a further look-up; a link (to a
         // regular file it counts) and a file system that gives no type are asked with stat,
         // which never opens anything, so a pipe named y.jpg is passed over without blocking.

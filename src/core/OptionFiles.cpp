@@ -126,6 +126,7 @@ void applyExtrasLine(int16_t count, const QString fields[7], Options& options) {
     const std::pair<const char*, bool*> switches[] = {
         {"extraformats", &options.extraFormats},
         {"transferlog", &options.transferLog},
+        {"companions", &options.companions},
     };
     for (const auto& [name, target] : switches) {
         if (key != QLatin1String(name)) continue;
@@ -145,6 +146,8 @@ void loadExtras(const QString& programDir, Options& options) {
 std::optional<SaveFailure> saveExtras(const QString& programDir, const Options& o) {
     QStringList lines;
     lines << keyLine("ExtraFormats", o.extraFormats ? 1 : 0) << keyLine("TransferLog", o.transferLog ? 1 : 0);
+    // Written only when on: a file saved with the option off stays as it always was.
+    if (o.companions) lines << keyLine("Companions", 1);
     if (o.panelWidth > 0) lines << keyLine("PanelWidth", o.panelWidth);
     return LibraryFiles::saveLines(extrasFilePath(programDir), lines);
 }

@@ -20,6 +20,8 @@ struct Options {
     // each starts off, so the program behaves as the old one did until the user turns it on.
     bool extraFormats = false;   // .jpeg .webp .tif .heic .avif and camera RAW listed and shown
     bool transferLog = false;    // every action appended to the transfer record file
+    // The shown file's companions (same stem: RAW, sidecars, a phone's clip) go wherever it goes.
+    bool companions = false;
     int32_t panelWidth = 0;      // the overview panel's width after a drag; 0: the standard width
 
     bool deletesToTrash() const { return deleteMode == 0; }

@@ -5,6 +5,7 @@
 #include "FileSystem.h"
 #include "ImageNames.h"
 #include "Transfer.h"
+#include "TransferGroup.h"
 
 namespace {
 // Relative paths name places under the working directory (the program's directory); the list
@@ -42,9 +43,22 @@ void SortingSession::listFolder(const QString& given) {
     const QString folder = FsPath::WithSlash(given);
     listing_ = true;
     const bool extra = options_.extraFormats;
-    const QStringList names =
-        lister_ ? lister_(folder, pngPlugin_, extra) : ImageList::listFolder(folder, pngPlugin_, extra);
+    const bool withCompanions = options_.companions;
+    QStringList names = lister_ ? lister_(folder, pngPlugin_, extra, withCompanions)
+                                : ImageList::listFolder(folder, pngPlugin_, extra, withCompanions);
     listing_ = false;
+    companions_.clear();
+    if (withCompanions) {
+        // One list came for both: the pictures, and the names companions may have.
+        QStringList pictures;
+        QStringList others;
+        for (const QString& name : names) {
+            if (ImageNames::isListed(name, pngPlugin_, extra)) pictures << name;
+            if (ImageNames::isCompanionName(name)) others << name;
+        }
+        companions_.assign(others);
+        names = pictures;
+    }
     list_.assign(folder, names);
 }
 
@@ -141,7 +155,10 @@ void SortingSession::sendToSlot(int d, TransferQuestions& questions) {
     if (d < 0 || d >= FolderLibrary::kSlots || !library_.hasPage(library_.currentPage())) return;
     Slot& slot = library_.current().folderSlots[static_cast<size_t>(d)];
 
-    const Transfer::Plan plan = Transfer::makePlan(*fs_, list_.folder(), list_.shownName(), slot, options_);
+    const Transfer::GroupPlan group = Transfer::planGroup(
+        *fs_, Transfer::makePlan(*fs_, list_.folder(), list_.shownName(), slot, options_), shownCompanions(), slot,
+        options_);
+    const Transfer::Plan& plan = group.shown;
     std::optional<History::Number> number;
     if (plan.nextNumber)
         number = History::Number{library_.currentPage(), d, slot.folder, slot.nextNumber, *plan.nextNumber};
@@ -149,8 +166,8 @@ void SortingSession::sendToSlot(int d, TransferQuestions& questions) {
     if (plan.nextNumber) slot.nextNumber = *plan.nextNumber;
     const bool copy = copyMode_;
     const Transfer::Result result =
-        Transfer::carryOut(*fs_, questions, plan, copy ? Transfer::Kind::Copy : Transfer::Kind::Move,
-                           Transfer::deletionOf(options_));
+        Transfer::carryOutGroup(*fs_, questions, group, copy ? Transfer::Kind::Copy : Transfer::Kind::Move,
+                                Transfer::deletionOf(options_));
     fs_->SettleTemporaries();
     emit resultReady(result);
     if (!result.done()) return;
@@ -159,6 +176,7 @@ void SortingSession::sendToSlot(int d, TransferQuestions& questions) {
         copied_ = true;
         copiedSlot_ = static_cast<int16_t>(d);
     } else {
+        dropCompanions(result);
         // The entry that followed takes the moved one's place and is shown.
         removeShown();
     }
@@ -169,10 +187,11 @@ void SortingSession::deleteShown(TransferQuestions& questions) {
     if (locked_ || list_.count() <= 0) return;
     const QString target = list_.shownPath();
     if (target.isEmpty()) return;
-    const Transfer::Result result = Transfer::deleteFile(*fs_, questions, target, options_);
+    const Transfer::Result result = Transfer::deleteGroup(*fs_, questions, target, shownCompanions(), options_);
     emit resultReady(result);
     if (!result.done()) return;
     history_.push({result, std::nullopt});
+    dropCompanions(result);
     removeShown();
     copied_ = false;
     emit statusChanged();
@@ -181,7 +200,7 @@ void SortingSession::deleteShown(TransferQuestions& questions) {
 void SortingSession::undoLast() {
     if (locked_ || listing_ || history_.empty()) return;
     const History::Entry entry = history_.last();
-    Transfer::UndoResult undone = Transfer::undo(*fs_, entry.done);
+    Transfer::UndoResult undone = Transfer::undoGroup(*fs_, entry.done);
     fs_->SettleTemporaries();
     // What the user can mend stays to be tried again, once: a second failure in a row sets the
     // action aside, so it never stands in front of the ones before it.
@@ -210,6 +229,23 @@ void SortingSession::settleListAfterUndo(const Transfer::Result& done, const Tra
     if (copy && undone.goneFromDestination) copied_ = false;
     const QString shownFolder = list_.folder();
     bool showAnew = false;
+    if (undone.done()) {
+        // The companions came back with the shown file (or left the destination with it).
+        for (const Transfer::Result& c : done.companions) {
+            const QString name = FsPath::NameOf(c.source);
+            const bool left = c.action != Transfer::Action::Copied && c.action != Transfer::Action::CopiedOver;
+            const bool nameFreed = c.action == Transfer::Action::Copied || c.action == Transfer::Action::Moved;
+            if (nameFreed && liesIn(c.destination, shownFolder)) {
+                const QString there = FsPath::NameOf(c.destination);
+                companions_.remove(there);
+                showAnew = list_.removeName(there) || showAnew;
+            }
+            if (left && liesIn(c.source, shownFolder)) {
+                companions_.add(name);
+                if (ImageNames::isListed(name, pngPlugin_, options_.extraFormats)) list_.insertAndShow(name);
+            }
+        }
+    }
     if (undone.goneFromDestination && liesIn(done.destination, shownFolder)) {
         const QString name = FsPath::NameOf(done.destination);
         // A replaced file that came back has the name again.
@@ -226,6 +262,23 @@ void SortingSession::settleListAfterUndo(const Transfer::Result& done, const Tra
         showAnew = true;
     }
     if (showAnew) emit shownFileChanged();
+}
+
+QStringList SortingSession::shownCompanions() const {
+    QStringList paths;
+    if (!options_.companions) return paths;
+    for (const QString& name : companions_.of(list_.shownName())) paths << list_.folder() + name;
+    return paths;
+}
+
+void SortingSession::dropCompanions(const Transfer::Result& done) {
+    for (const Transfer::Result& c : done.companions) {
+        if (c.action == Transfer::Action::Copied || c.action == Transfer::Action::CopiedOver) continue;
+        const QString name = FsPath::NameOf(c.source);
+        companions_.remove(name);
+        // Never the shown entry (a companion has another name): the shown one stays shown.
+        list_.removeName(name);
+    }
 }
 
 void SortingSession::removeShown() {

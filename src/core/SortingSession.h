@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "Companions.h"
 #include "FolderLibrary.h"
 #include "History.h"
 #include "ImageList.h"
@@ -26,7 +27,8 @@ public:
     // Lists a folder's image files in order (ImageList::listFolder by default). A window puts
     // one here that keeps painting while a slow folder is read.
     using Lister =
-        std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats)>;
+        std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats,
+                                  bool companions)>;
 
     explicit SortingSession(FileSystem* fileSystem, QObject* parent = nullptr);
 
@@ -50,6 +52,10 @@ public:
     bool pngPluginAvailable() const { return pngPlugin_; }
     // A folder is being listed: open commands are ignored meanwhile.
     bool listing() const { return listing_; }
+
+    // The shown file's companions (full paths) as the listing found them when the option is on,
+    // else none: what goes with it when it is sent or deleted.
+    QStringList shownCompanions() const;
 
     void setLister(Lister lister) { lister_ = std::move(lister); }
     // The state of a fresh start: move mode, no mark, unlocked, overview row 3.
@@ -131,10 +137,13 @@ private:
     bool clearCopied();
     // After an undo: the shown list as if the action had never been.
     void settleListAfterUndo(const Transfer::Result& done, const Transfer::UndoResult& undone);
+    // Companions that left the shown folder leave the index and, when listed, the list.
+    void dropCompanions(const Transfer::Result& done);
 
     FileSystem* fs_;
     Lister lister_;
     ImageList list_;
+    CompanionIndex companions_;
     Options options_;
     FolderLibrary library_;
     History history_;

@@ -54,6 +54,10 @@ QString overwriteFailure(const Result& result) {
 
 // A done overwrite whose replaced file, set aside, could not be removed.
 QString leftoverNotice(const Result& result) {
+    // A group deleted directly: its members were set aside first, and one stayed.
+    if (result.action == Action::Deleted)
+        return QStringLiteral("削除しましたが、削除したファイルを消しきれず、次の名前で残っています\n") + result.leftover +
+               QStringLiteral("\n") + result.leftoverError.reason;
     return QStringLiteral("上書きしましたが、上書きされたファイルを削除できず、次の名前で残っています\n") +
            result.leftover + QStringLiteral("\n") + result.leftoverError.reason;
 }
@@ -84,7 +88,19 @@ QString undoHistoryNote(const UndoResult& result) {
 }
 }  // namespace
 
+namespace {
+QString messageForMember(const Result& result);
+}  // namespace
+
 QString messageFor(const Result& result) {
+    if (!result.strandedMembers.isEmpty())
+        return messageForMember(result) + QStringLiteral("\n付属ファイルのうち次のものは戻せませんでした:\n") +
+               result.strandedMembers.join(QLatin1Char('\n'));
+    return messageForMember(result);
+}
+
+namespace {
+QString messageForMember(const Result& result) {
     if (result.step != Step::None &&
         (result.refusal == Refusal::TransferFailed || result.refusal == Refusal::DeleteFailed))
         return overwriteFailure(result);
@@ -113,6 +129,7 @@ QString messageFor(const Result& result) {
     }
     return QString();
 }
+}  // namespace
 
 QString messageFor(const UndoResult& result) {
     QString text = whatStoodInTheWay(result);
@@ -162,6 +179,19 @@ QString overwriteQuestion(const FileStatus& source, const FileStatus& destinatio
 }
 
 QString deleteQuestion(const QString& path) { return path + QStringLiteral("を削除しますか？"); }
+
+QString groupDeleteQuestion(const QString& path, int companions) {
+    return path + QStringLiteral(" (付属 %1 件) を削除しますか？").arg(companions);
+}
+
+QString groupOverwriteQuestion(const QString& shownName, const FileStatus& source, const FileStatus* destination,
+                               int collidingCompanions) {
+    QString text = shownName;
+    if (collidingCompanions > 0) text += QStringLiteral(" (付属 %1 件)").arg(collidingCompanions);
+    text += QStringLiteral("\n同ファイル名が存在。上書き？");
+    if (destination) text += QStringLiteral("\n転送元 ") + describe(source) + QStringLiteral("\n転送先 ") + describe(*destination);
+    return text;
+}
 
 }  // namespace Transfer
 

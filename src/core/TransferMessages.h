@@ -30,5 +30,11 @@ QString leftoverTemporariesNotice(const QStringList& paths);
 QString overwriteQuestion(const FileStatus& source, const FileStatus& destination);
 // "<path>を削除しますか？"
 QString deleteQuestion(const QString& path);
+// The same for a group (companions): "<path> (付属 2 件) を削除しますか？".
+QString groupDeleteQuestion(const QString& path, int companions);
+// The overwrite question asked once for a group: the shown file's name and how many of its
+// companions collide first, then the shown file's sizes and dates when it collides itself.
+QString groupOverwriteQuestion(const QString& shownName, const FileStatus& source, const FileStatus* destination,
+                               int collidingCompanions);
 
 }  // namespace Transfer

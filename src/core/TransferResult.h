@@ -1,7 +1,10 @@
 #pragma once
 #include <QString>
 
+#include <QStringList>
+
 #include <optional>
+#include <vector>
 
 #include "FileSystem.h"
 #include "Options.h"
@@ -85,6 +88,13 @@ struct Result {
     // TransferFailed: a move the source's folder refused (a write-protected card) into a folder
     // that takes files, so copy mode would carry it out.
     bool copyWouldDo = false;
+
+    // Companions (the option): the shown file's companions that went with it, each as its own
+    // action; empty for a file sent alone and for anything not done.
+    std::vector<Result> companions;
+    // A group that failed: members that were moved before the failure and could not be put
+    // back (where they are now). Empty when the group is whole at its source.
+    QStringList strandedMembers;
 
     bool done() const { return refusal == Refusal::None; }
 

@@ -89,7 +89,67 @@ UndoResult restore(FileSystem& fs, const Result& done, const TrashEntry& entry, 
     return Outcome(done, Status::Done, path);
 }
 
+// Whether the trash still holds the very file of `entry` (to come back to `path`).
+UndoResult trashHolds(FileSystem& fs, const Result& done, const TrashEntry& entry, const QString& path) {
+    FileStatus st;
+    FsError e;
+    if (!fs.LinkStatus(entry.file, &st, &e)) return lookupFailed(done, Status::NotInTrash, path, e);
+    if (st.identity() != entry.identity) return Outcome(done, Status::AnotherFile, entry.file);
+    return Outcome(done, Status::Done, path);
+}
+
+// Whether `path` is free for a file to come back to.
+UndoResult nameFree(FileSystem& fs, const Result& done, const QString& path) {
+    FileStatus st;
+    FsError e;
+    if (fs.LinkStatus(path, &st, &e)) return Outcome(done, Status::NameTaken, path);
+    if (e.code != ENOENT) return Outcome(done, Status::Failed, path, e);
+    return Outcome(done, Status::Done, path);
+}
+
 }  // namespace
+
+UndoResult checkUndo(FileSystem& fs, const Result& done) {
+    FileStatus now;
+    switch (done.action) {
+        case Action::Deleted: return Outcome(done, Status::DeletedForGood, done.source);
+        case Action::Trashed:
+            if (!done.trashEntry.known()) return Outcome(done, Status::TrashEntryUnknown, done.source);
+            if (const UndoResult u = trashHolds(fs, done, done.trashEntry, done.source); !u.done()) return u;
+            return nameFree(fs, done, done.source);
+        case Action::Moved:
+        case Action::MovedOver: {
+            if (done.action == Action::MovedOver) {
+                if (done.replacedForGood) return Outcome(done, Status::ReplacedForGood, done.destination);
+                if (!done.trashEntry.known()) return Outcome(done, Status::TrashEntryUnknown, done.destination);
+                if (const UndoResult u = trashHolds(fs, done, done.trashEntry, done.destination); !u.done()) return u;
+            }
+            const UndoResult left = checkLeft(fs, done, done.destination, done.written, Status::Missing, &now);
+            if (!left.done()) return left;
+            return nameFree(fs, done, done.source);
+        }
+        case Action::Copied:
+        case Action::CopiedOver: {
+            if (done.action == Action::CopiedOver) {
+                if (done.replacedForGood) return Outcome(done, Status::ReplacedForGood, done.destination);
+                if (!done.trashEntry.known()) return Outcome(done, Status::TrashEntryUnknown, done.destination);
+                if (const UndoResult u = trashHolds(fs, done, done.trashEntry, done.destination); !u.done()) return u;
+            }
+            const UndoResult left = checkLeft(fs, done, done.destination, done.written, Status::Missing, &now);
+            if (left.status == Status::AnotherFile) return Outcome(done, Status::CopyChanged, done.destination);
+            if (!left.done()) return left;
+            FileStatus original;
+            FsError e;
+            if (!fs.Stat(done.source, &original, &e))
+                return lookupFailed(done, Status::OriginalMissing, done.destination, e);
+            if (!original.isRegular || original.identity() != done.sourceStatus.identity())
+                return Outcome(done, Status::OriginalMissing, done.destination);
+            return Outcome(done, Status::Done, done.destination);
+        }
+        case Action::None: break;
+    }
+    return Outcome(done, Status::Missing, done.source);
+}
 
 UndoResult undo(FileSystem& fs, const Result& done) {
     switch (done.action) {

@@ -56,4 +56,9 @@ struct UndoResult {
 // - Deleted: refused.
 UndoResult undo(FileSystem& fs, const Result& done);
 
+// What undo would find in its way, looked at without touching anything: the checks undo makes
+// before it acts (the file left is the very file, the old name is free, the trash still holds
+// the very file, a copy's original is unchanged). Done when nothing stands in the way.
+UndoResult checkUndo(FileSystem& fs, const Result& done);
+
 }  // namespace Transfer

@@ -15,7 +15,8 @@ struct Services {
     Pickers* pickers = nullptr;
     // Lists a folder's image files as ImageList::listFolder does (which runs when this is
     // empty); tests put a slow one here to stand for a network share.
-    std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats)> listFolder;
+    std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats, bool companions)>
+        listFolder;
     // Opens `folder` in the desktop's file manager, false when nothing could
     // (DesktopFolders::ShowInFileManager runs when this is empty); tests record the folder.
     std::function<bool(const QString& folder)> showFolder;

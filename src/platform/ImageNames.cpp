@@ -46,6 +46,18 @@ const Ending* endingIn(const Ending (&table)[N], const Char* name, size_t length
     return nullptr;
 }
 
+// Files that belong to a picture of the same stem without being one to sort by: sidecars of
+// editors and cameras, and a phone's clip.
+constexpr const char* kCompanionOnly[] = {".xmp", ".aae", ".thm", ".pp3", ".dop", ".mov", ".mp4"};
+
+template <typename Char>
+bool companion(const Char* name, size_t length) {
+    for (const char* ending : kCompanionOnly)
+        if (endsWith(name, length, ending, true)) return true;
+    const Ending* e = endingIn(kExtended, name, length, true);
+    return e && e->format == ImageFormat::Raw;
+}
+
 template <typename Char>
 bool listed(const Char* name, size_t length, bool png, bool extra) {
     if (const Ending* e = endingIn(kClassic, name, length, true)) return png || e->format != ImageFormat::Png;
@@ -79,6 +91,10 @@ bool isListed(QStringView name, bool pngPlugin, bool extraFormats) {
 bool isListed(const char* name, size_t length, bool pngPlugin, bool extraFormats) {
     return listed(name, length, pngPlugin, extraFormats);
 }
+
+bool isCompanionName(QStringView name) { return companion(name.utf16(), size_t(name.size())); }
+
+bool isCompanionName(const char* name, size_t length) { return companion(name, length); }
 
 bool isOpenable(QStringView path, bool pngPlugin, bool extraFormats) {
     // The classic endings keep the exact-case rule a single file has always had.

@@ -37,6 +37,11 @@ bool isListed(QStringView name, bool pngPlugin, bool extraFormats);
 // The same on a name's bytes as the file system holds them.
 bool isListed(const char* name, size_t length, bool pngPlugin, bool extraFormats);
 
+// Whether the name ends in an ending a companion file may have (the option companions): a
+// camera RAW ending, or .xmp .aae .thm .pp3 .dop .mov .mp4, in any letter case.
+bool isCompanionName(QStringView name);
+bool isCompanionName(const char* name, size_t length);
+
 // Whether a single file opened by the dialog, a drop, the command line or a second start is
 // taken: a classic ending in exactly that (lower) case, ".png" only with the plug-in; with
 // extraFormats also an extended ending in any letter case.

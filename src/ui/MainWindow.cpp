@@ -117,8 +117,8 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::connectSession() {
-    session_.setLister([this](const QString& folder, bool png, bool extra) {
-        const QStringList names = lister_.list(folder, png, extra);
+    session_.setLister([this](const QString& folder, bool png, bool extra, bool companions) {
+        const QStringList names = lister_.list(folder, png, extra, companions);
         // A close asked for while the list was read comes once it is there.
         if (closeWaiting_) {
             closeWaiting_ = false;
@@ -136,13 +136,21 @@ void MainWindow::connectSession() {
     connect(&session_, &SortingSession::pageChanged, this, &MainWindow::showOverview);
     // The record is written before the message and before the next key.
     connect(&session_, &SortingSession::resultReady, this, [this](const Transfer::Result& result) {
-        recorder_->record(TransferRecord::entryFor(result, QDateTime::currentDateTime()));
+        const QDateTime now = QDateTime::currentDateTime();
+        recorder_->record(TransferRecord::entryFor(result, now));
+        // A group: one line for each companion that went with it.
+        for (const Transfer::Result& companion : result.companions)
+            recorder_->record(TransferRecord::entryFor(companion, now));
         if (!statusNote_.isEmpty()) showStatusNote(QString());  // a new action: the note is old news
         showMessage(Transfer::messageFor(result));
     });
     connect(&session_, &SortingSession::undoReady, this,
             [this](const Transfer::UndoResult& result, const Transfer::Result& action) {
-                recorder_->record(TransferRecord::entryForUndo(result, action, QDateTime::currentDateTime()));
+                const QDateTime now = QDateTime::currentDateTime();
+                recorder_->record(TransferRecord::entryForUndo(result, action, now));
+                // A group comes back whole or not at all: its companions' lines follow.
+                for (const Transfer::Result& companion : action.companions)
+                    recorder_->record(TransferRecord::entryForUndo(result, companion, now));
                 showMessage(Transfer::messageFor(result));
             });
     connect(&session_, &SortingSession::actionUndone, this,

@@ -113,13 +113,15 @@ void MainWindow::editOptions() {
         dialog.exec();
     if (dialog.result() == QDialog::Accepted) {
         const bool listedBefore = options().extraFormats;
+        const bool companionsBefore = options().companions;
         options() = dialog.options();
         library() = dialog.library();
         reportSaveFailures(*services_.msgBox, settings_.saveOptions(options(), library().currentPage(),
                                                                     WindowPlacing::placementOf(*this)));
         // What is listed changed: the open folder shows it at once, as a user turning the
-        // switch expects, and the shown picture stays when it is still listed.
-        if (options().extraFormats != listedBefore) {
+        // switch expects, and the shown picture stays when it is still listed. The companions'
+        // names come from the same listing.
+        if (options().extraFormats != listedBefore || options().companions != companionsBefore) {
             session_.relistFolder();
             updateStatusText();
         }

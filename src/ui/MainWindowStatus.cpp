@@ -8,9 +8,18 @@
 
 void MainWindow::updateStatusText() {
     int64_t size = 0;
-    if (session_.list().count() > 0 && session_.imageShown())
+    int companions = 0;
+    if (session_.list().count() > 0 && session_.imageShown()) {
         size = QFileInfo(session_.list().shownPath()).size();
-    statusLabel_->setText(statusNote_.isEmpty() ? statusText(session_, size) : statusNote_);
+        // A group is sent whole: its size is what the key moves.
+        for (const QString& path : session_.shownCompanions()) {
+            const QFileInfo companion(path);
+            if (!companion.isFile()) continue;
+            size += companion.size();
+            ++companions;
+        }
+    }
+    statusLabel_->setText(statusNote_.isEmpty() ? statusText(session_, size, companions) : statusNote_);
     const QString caption = captionFor(windowTitle(), session_.list().folder());
     if (caption != windowTitle()) setWindowTitle(caption);
 }

@@ -103,6 +103,8 @@ void OptionsDialog::buildWidgets() {
                                  QStringLiteral("その他の画像形式も表示する (.jpeg .webp .tif .heic .avif RAW)"));
     transferLogBox_ = addSwitch(QStringLiteral("transferLog"),
                                 QStringLiteral("転送の記録をファイルに残す (config/転送記録.tsv)"));
+    companionsBox_ = addSwitch(QStringLiteral("companions"),
+                               QStringLiteral("同じ名前の付属ファイル (RAW・XMP・AAE・MOV) も一緒に扱う"));
 
     okButton_ = new QPushButton(QStringLiteral("決定"), this);
     okButton_->setObjectName(QStringLiteral("ok"));
@@ -181,7 +183,7 @@ void OptionsDialog::resetOptionPage() {
     continueNumbersBox_->hide();
     continueNumbersBox_->setTristate(false);
     continueNumbersBox_->setChecked(false);
-    for (QCheckBox* box : {extraFormatsBox_, transferLogBox_}) {
+    for (QCheckBox* box : {extraFormatsBox_, transferLogBox_, companionsBox_}) {
         box->hide();
         findChild<QLabel*>(box->objectName() + QStringLiteral("Text"))->hide();
     }
@@ -279,6 +281,7 @@ void OptionsDialog::showOptionPage(const QString& key) {
                   w.arrowKeyMode, 168, 58, 225);
         placeSwitch(extraFormatsBox_, w.extraFormats, 96);
         placeSwitch(transferLogBox_, w.transferLog, 140);
+        placeSwitch(companionsBox_, w.companions, 184);
     }
 }
 
@@ -303,6 +306,7 @@ void OptionsDialog::storeOptionPage() {
         w.arrowKeyMode = pickedValue(0, w.arrowKeyMode);
         w.extraFormats = extraFormatsBox_->isChecked();
         w.transferLog = transferLogBox_->isChecked();
+        w.companions = companionsBox_->isChecked();
     }
 }
 

@@ -67,6 +67,7 @@ public:
     // Orvane's own switches, on the "interface" page; their texts wrap in a label beside them.
     QCheckBox* extraFormatsBox() const { return extraFormatsBox_; }
     QCheckBox* transferLogBox() const { return transferLogBox_; }
+    QCheckBox* companionsBox() const { return companionsBox_; }
     QPushButton* okButton() const { return okButton_; }
     QPushButton* cancelButton() const { return cancelButton_; }
 
@@ -94,6 +95,7 @@ private:
     QCheckBox* continueNumbersBox_ = nullptr;
     QCheckBox* extraFormatsBox_ = nullptr;
     QCheckBox* transferLogBox_ = nullptr;
+    QCheckBox* companionsBox_ = nullptr;
     QPushButton* okButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
 };

@@ -10,6 +10,9 @@ public:
     explicit QuestionBoxes(MsgBox& msg) : msg_(msg) {}
     bool confirmOverwrite(const FileStatus& source, const FileStatus& destination) override;
     bool confirmDelete(const QString& path) override;
+    bool confirmGroupOverwrite(const QString& shownName, const FileStatus& source, const FileStatus* destination,
+                               int collidingCompanions) override;
+    bool confirmGroupDelete(const QString& path, int companions) override;
 
 private:
     MsgBox& msg_;

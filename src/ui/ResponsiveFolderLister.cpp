@@ -11,13 +11,13 @@
 ResponsiveFolderLister::ResponsiveFolderLister(ListFolder listFolder)
     : listFolder_(listFolder ? std::move(listFolder) : ListFolder(&ImageList::listFolder)) {}
 
-QStringList ResponsiveFolderLister::list(const QString& folder, bool png, bool extra) {
+QStringList ResponsiveFolderLister::list(const QString& folder, bool png, bool extra, bool companions) {
     std::future<QStringList> listed;
     try {
         // Everything the worker needs goes by value: it reads no state of the window's.
-        listed = std::async(std::launch::async, listFolder_, folder, png, extra);
+        listed = std::async(std::launch::async, listFolder_, folder, png, extra, companions);
     } catch (const std::system_error&) {
-        return listFolder_(folder, png, extra);  // no thread to be had: read it here, as before
+        return listFolder_(folder, png, extra, companions);  // no thread to be had: read it here, as before
     }
     // A local folder of 50,000 files lists in a few tens of milliseconds, well within this;
     // then nothing else runs meanwhile, as if the list had been read here.

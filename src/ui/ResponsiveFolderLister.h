@@ -11,11 +11,13 @@
 class ResponsiveFolderLister {
 public:
     using ListFolder =
-        std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats)>;
+        std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats,
+                                  bool companions)>;
     // `listFolder` empty: ImageList::listFolder.
     explicit ResponsiveFolderLister(ListFolder listFolder);
 
-    QStringList list(const QString& folder, bool pngPluginAvailable, bool extraFormats);
+    QStringList list(const QString& folder, bool pngPluginAvailable, bool extraFormats,
+                     bool companions = false);
 
 private:
     ListFolder listFolder_;

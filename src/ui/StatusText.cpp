@@ -24,13 +24,14 @@ QString formatFileSize(int64_t bytes) {
     return text + QLatin1String(kUnits[u]);
 }
 
-QString statusText(const SortingSession& s, int64_t shownFileSize) {
+QString statusText(const SortingSession& s, int64_t shownFileSize, int companions) {
     const ImageList& list = s.list();
     QString text = s.copyMode() ? QStringLiteral("[コピー] ") : QStringLiteral("[移動] ");
     text += QString::number(list.position()) + QLatin1Char('/') + QString::number(list.count()) +
             QLatin1Char(' ');
     if (list.count() > 0 && s.imageShown()) {
         text += list.shownName();
+        if (companions > 0) text += QStringLiteral(" +") + QString::number(companions);
         text += formatFileSize(shownFileSize);
     }
     if (s.locked()) text += QStringLiteral(" < 転送・削除ロック > ");

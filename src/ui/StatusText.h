@@ -11,8 +11,9 @@ class SortingSession;
 // sizes cut (not rounded) to two decimals in KB, MB, GB or TB with one leading blank.
 QString formatFileSize(int64_t bytes);
 
-// The status bar text for `session`; `shownFileSize` is the size of the shown file.
-QString statusText(const SortingSession& session, int64_t shownFileSize);
+// The status bar text for `session`; `shownFileSize` is the size of the shown file, or of its
+// group when `companions` go with it, and then " +<companions>" follows its name.
+QString statusText(const SortingSession& session, int64_t shownFileSize, int companions = 0);
 
 // What the status bar says for a while after `action` was taken back: the file that came back
 // and the folder it came back to, "元に戻しました: a.jpg → /…/写真/"; for a copy, the folder the

@@ -248,6 +248,15 @@ TEST_F(OptionFilesTest, ExtrasFileRoundTripsAndSkipsWhatItCannotHold) {
     EXPECT_EQ(loaded.panelWidth, 0);
 }
 
+TEST_F(OptionFilesTest, CompanionsAreSavedWhenOnAndReadBack) {
+    options.companions = true;
+    ASSERT_FALSE(OptionFiles::saveExtras(dir.path(), options));
+    EXPECT_TRUE(dir.read("config/設定_拡張.ini").contains("\"Companions\",1\r\n"));
+    Options loaded;
+    OptionFiles::loadExtras(dir.path(), loaded);
+    EXPECT_TRUE(loaded.companions);
+}
+
 // Files a crash or a hand may leave: far more lines than slots, a page the library lacks,
 // binary bytes, a line of nothing but quotes or commas. The usable lines apply, in order;
 // nothing else changes.

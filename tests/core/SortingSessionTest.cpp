@@ -9,6 +9,7 @@
 
 #include "SortingSession.h"
 #include "TestSupport.h"
+#include "TransferMessages.h"
 #include "TransferQuestions.h"
 #include "Undo.h"
 #include "WorkingDirectoryGuard.h"
@@ -249,6 +250,45 @@ TEST_F(SessionUndoTest, OtherFormatsSortAndComeBackWithTheirEndings) {
     for (int i = 0; i < 3; ++i) session.undoLast();
     EXPECT_EQ(Disk(), before);
     EXPECT_EQ(session.list().count(), 5);
+}
+
+}  // namespace
+
+namespace {
+
+class CountingDeletes : public Yes {
+public:
+    QStringList asked;
+    bool confirmGroupDelete(const QString& path, int companions) override {
+        asked << Transfer::groupDeleteQuestion(FsPath::NameOf(path), companions);
+        return true;
+    }
+};
+
+TEST_F(SortingSessionTest, CompanionsLeaveTheListAndComeBackWithTheShownFile) {
+    work.write("src/P1.cr2", "raw");
+    work.write("src/p1.jpg.xmp", "sidecar");
+    work.write("src/p2.xmp", "another picture's");
+    session.options().companions = true;
+    session.options().extraFormats = true;
+    session.relistFolder();
+    ASSERT_TRUE(session.list().names().contains("P1.cr2"));
+    session.sendToSlot(0, yes);
+    EXPECT_TRUE(work.exists("dst/p1.jpg") && work.exists("dst/P1.cr2") && work.exists("dst/p1.jpg.xmp"));
+    EXPECT_EQ(session.list().names(), (QStringList{"p2.jpg", "p3.jpg"}));
+
+    session.undoLast();
+    EXPECT_TRUE(work.exists("src/p1.jpg") && work.exists("src/P1.cr2") && work.exists("src/p1.jpg.xmp"));
+    EXPECT_EQ(session.list().count(), 4);
+    EXPECT_EQ(session.list().shownName(), "p1.jpg");
+
+    CountingDeletes questions;
+    session.options().confirmDelete = 1;
+    session.deleteShown(questions);
+    EXPECT_EQ(questions.asked, (QStringList{"p1.jpg (付属 2 件) を削除しますか？"}));
+    EXPECT_FALSE(work.exists("src/P1.cr2") || work.exists("src/p1.jpg.xmp"));
+    EXPECT_TRUE(work.exists("src/p2.xmp"));
+    EXPECT_EQ(session.list().names(), (QStringList{"p2.jpg", "p3.jpg"}));
 }
 
 }  // namespace

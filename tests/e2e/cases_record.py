@@ -91,3 +91,23 @@ def transfer_record_file_holds_a_move_a_copy_and_an_undo(s):
     check(rows[2][1:] == ["元に戻した", two + "/b.jpg", src + "/b.jpg", str(sizes["b.jpg"])],
           "the undo: %r" % rows[2])
     s.close()
+
+
+@case
+def companions_travel_and_come_back_with_the_shown_photo(s):
+    src = photos(s, ["IMG_1.jpg", "IMG_2.jpg"])
+    for name in ("IMG_1.CR2", "img_1.jpg.xmp", "IMG_2.AAE"):
+        with open(os.path.join(src, name), "wb") as f:
+            f.write(b"companion " + name.encode())
+    one, = slot_dirs(s, "one")
+    library(s, ["P"], {(0, 1): ("one", one + "/")})
+    s.write_config("設定_拡張.ini", '"Companions",1\n')
+    s.start(src)
+    s.keys("1")
+    wait_for(lambda: listing(one) == ["IMG_1.CR2", "IMG_1.jpg", "img_1.jpg.xmp"], "the group at the slot")
+    check(listing(src) == ["IMG_2.AAE", "IMG_2.jpg"], "the other photo's companion stayed: %r" % listing(src))
+    chord(s, "ctrl", "z")
+    wait_for(lambda: listing(one) == [], "the group taken back")
+    check(sorted(listing(src)) == sorted(["IMG_1.CR2", "IMG_1.jpg", "img_1.jpg.xmp", "IMG_2.AAE", "IMG_2.jpg"]),
+          "every member back: %r" % listing(src))
+    s.close()

@@ -20,10 +20,10 @@ TEST(ResponsiveFolderLister, ASlowListingLetsTheWindowRunAndReturnsTheWholeList)
     bool ran = false;
     // The listing waits for an event only the window's loop delivers: the lister must keep
     // that loop going while it waits (bounded, so a lister that does not fails, not hangs).
-    ResponsiveFolderLister lister([&](const QString& folder, bool png, bool extra) {
+    ResponsiveFolderLister lister([&](const QString& folder, bool png, bool extra, bool companions) {
         std::unique_lock<std::mutex> lock(mutex);
         windowRan.wait_for(lock, std::chrono::seconds(30), [&] { return ran; });
-        return ImageList::listFolder(folder, png, extra);
+        return ImageList::listFolder(folder, png, extra, companions);
     });
     QTimer::singleShot(0, [&] {
         std::lock_guard<std::mutex> lock(mutex);

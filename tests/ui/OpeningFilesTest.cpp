@@ -31,9 +31,9 @@ TEST_F(OpeningFiles, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
     // its own events for ten ticks (within a bound, should they never run).
     std::promise<void> storageAnswers;
     const std::shared_future<void> answered = storageAnswers.get_future().share();
-    services.listFolder = [&](const QString& folder, bool png, bool extra) {
+    services.listFolder = [&](const QString& folder, bool png, bool extra, bool companions) {
         if (++listings == 2) answered.wait_for(std::chrono::seconds(30));
-        return ImageList::listFolder(folder, png, extra);
+        return ImageList::listFolder(folder, png, extra, companions);
     };
     MainWindow& f = start();
     f.show();

@@ -168,6 +168,18 @@ TEST_F(OptionsDialogTest, OwnSwitchesAreOffAndTheirTextsToggleThem) {
     EXPECT_FALSE(Chosen().transferLog);
 }
 
+TEST_F(OptionsDialogTest, CompanionsSwitchSitsBelowTheOthersAboveTheButtons) {
+    auto w = Open();
+    w->optionPageChosen(QStringLiteral("interface"));
+    auto* text = w->findChild<QLabel*>(QStringLiteral("companionsText"));
+    ASSERT_TRUE(text && text->isVisibleTo(w.get()));
+    EXPECT_GE(text->geometry().top(), w->findChild<QLabel*>(QStringLiteral("transferLogText"))->geometry().bottom());
+    EXPECT_LT(text->geometry().bottom(), w->findChild<QPushButton*>(QStringLiteral("ok"))->geometry().top());
+    QTest::mouseClick(text, Qt::LeftButton);
+    Click(*w, "ok");
+    EXPECT_TRUE(Chosen().companions);
+}
+
 // The rule itself is adjustNextNumbers's (NextNumbersTest); "決定" applies it with the new
 // options, "キャンセル" does not (CancelChangesNothing).
 TEST_F(OptionsDialogTest, OkAdjustsTheNextNumbersToTheNewOptions) {

@@ -22,7 +22,7 @@ TEST(FormatFileSize, CutsToTwoDecimals) {
 
 // A session showing the third of twelve files of /p/, with one page whose slot 4 is "Holiday".
 void ShowThirdOfTwelve(SortingSession& s) {
-    s.setLister([](const QString&, bool, bool) {
+    s.setLister([](const QString&, bool, bool, bool) {
         QStringList names;
         for (int i = 1; i <= 12; ++i) names << (i == 3 ? QStringLiteral("a.jpg") : QStringLiteral("f%1.jpg").arg(i));
         return names;
@@ -41,6 +41,7 @@ TEST(StatusText, ModePositionFileAndMarks) {
 
     ShowThirdOfTwelve(s);
     EXPECT_EQ(statusText(s, 1536), QStringLiteral("[移動] 3/12 a.jpg 1.5KB"));
+    EXPECT_EQ(statusText(s, 1536, 2), QStringLiteral("[移動] 3/12 a.jpg +2 1.5KB"));  // a group
     s.toggleLock();
     EXPECT_EQ(statusText(s, 1023), QStringLiteral("[移動] 3/12 a.jpg  1023B < 転送・削除ロック > "));
     s.toggleLock();
