@@ -67,7 +67,7 @@ void SortingSession::openFile(const QString& given) {
         return;
     }
     list_.setPosition(position);
-    emit shownFileChanged();
+    showAnother();
 }
 
 void SortingSession::relistFolder() {
@@ -97,7 +97,7 @@ void SortingSession::showFirst() {
         list_.setPosition(0);
         imageShown_ = false;
     }
-    emit shownFileChanged();
+    showAnother();
 }
 
 bool SortingSession::clearCopied() {
@@ -113,7 +113,7 @@ void SortingSession::stepFile(int direction) {
     if (list_.count() <= 0) return;
     if (clearCopied()) emit statusChanged();
     list_.step(direction);
-    emit shownFileChanged();
+    showAnother();
     if (imageShown_) emit statusChanged();
 }
 
@@ -225,13 +225,13 @@ void SortingSession::settleListAfterUndo(const Transfer::Result& done, const Tra
         list_.insertAndShow(FsPath::NameOf(done.source));
         showAnew = true;
     }
-    if (showAnew) emit shownFileChanged();
+    if (showAnew) showAnother();
 }
 
 void SortingSession::removeShown() {
     const bool removed = list_.removeShown();
     if (list_.count() == 0) imageShown_ = false;
-    if (removed || list_.count() == 0) emit shownFileChanged();
+    if (removed || list_.count() == 0) showAnother();
 }
 
 void SortingSession::setMoveMode() {
@@ -260,12 +260,22 @@ void SortingSession::markCopied(int16_t slot) {
     copiedSlot_ = slot;
 }
 
-void SortingSession::pictureShown() {
+void SortingSession::showAnother() {
+    // Nothing counts as shown until the viewer answers for this file: a digit pressed
+    // meanwhile sends nothing.
+    imageShown_ = false;
+    if (!list_.shownPath().isEmpty()) copied_ = false;
+    emit shownFileChanged();
+}
+
+void SortingSession::pictureShown(const QString& path) {
+    if (path != list_.shownPath()) return;  // late, for a file no longer shown
     imageShown_ = true;
     copied_ = false;
 }
 
-void SortingSession::pictureFailed() {
+void SortingSession::pictureFailed(const QString& path) {
+    if (path != list_.shownPath()) return;
     imageShown_ = false;
     copied_ = false;
 }

@@ -18,8 +18,9 @@ class TransferQuestions;
 
 // Sorting without a window: the open folder's image list, the pages of slots, the options and
 // the mode flags, and the commands a key runs on them. It decodes nothing: whoever shows the
-// pictures listens to shownFileChanged and says whether the file could be shown
-// (pictureShown / pictureFailed), which the rules for sending and the status depend on.
+// pictures listens to shownFileChanged and answers whether the file could be shown
+// (pictureShown / pictureFailed, for the file named), which the rules for sending and the
+// status depend on. Until the answer for the shown file comes, nothing counts as shown.
 class SortingSession : public QObject {
     Q_OBJECT
 public:
@@ -100,10 +101,11 @@ public:
     // The shown file was copied to `slot`.
     void markCopied(int16_t slot);
 
-    // What the viewer reports after shownFileChanged: the picture is on screen (the copied
-    // mark goes), or it could not be decoded (nothing counts as shown; the position stays).
-    void pictureShown();
-    void pictureFailed();
+    // What the viewer answers after shownFileChanged: the picture of `path` is on screen (the
+    // copied mark goes), or it could not be decoded (nothing counts as shown; the position
+    // stays). An answer for another file than the one shown now comes late and is ignored.
+    void pictureShown(const QString& path);
+    void pictureFailed(const QString& path);
     // Drops the shown entry (after it was moved or deleted) and shows the one taking its place.
     void removeShown();
 
@@ -123,6 +125,8 @@ signals:
     void actionUndone(const Transfer::Result& action);
 
 private:
+    // Another entry (or none) is shown: nothing counts as shown until the viewer answers.
+    void showAnother();
     void stepFile(int direction);
     void stepPage(int direction);
     // Reads `folder` (given a final "/") through the lister into the list.

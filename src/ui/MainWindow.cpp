@@ -13,7 +13,8 @@
 #include "ImageView.h"
 #include "OverviewPanel.h"
 #include "PathOpener.h"
-#include "PictureFeed.h"
+#include "PictureLoader.h"
+#include "SessionPictures.h"
 #include "StatusText.h"
 #include "TransferMessages.h"
 #include "TransferRecorder.h"
@@ -49,8 +50,9 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
     recorder_ = std::make_unique<TransferRecorder>(session_.options(), programDir_, *services_.msgBox);
     buildWidgets();
     buildMenus();
-    feed_ = std::make_unique<PictureFeed>(session_, *imageView_, *this);
-    opener_ = std::make_unique<PathOpener>(session_, *feed_, *this, services_.msgBox,
+    loader_ = std::make_unique<PictureLoader>(*imageView_, *this);
+    pictures_ = std::make_unique<SessionPictures>(session_, *loader_);
+    opener_ = std::make_unique<PathOpener>(session_, *loader_, *this, services_.msgBox,
                                            [this] { updateStatusText(); });
     connectSession();
     // One filter serves the window and every control (and the panel's viewport, which is what
@@ -129,9 +131,9 @@ void MainWindow::connectSession() {
     connect(&session_, &SortingSession::shownFileChanged, this, [this] {
         // The status bar is painted before a slow decode starts, without running other events.
         statusLabel_->repaint();
-        if (!feed_->showShownFile()) updateStatusText();
+        if (!pictures_->showShownFile()) updateStatusText();
     });
-    connect(feed_.get(), &PictureFeed::shownLate, this, &MainWindow::updateStatusText);
+    connect(loader_.get(), &PictureLoader::shownLate, this, &MainWindow::updateStatusText);
     connect(&session_, &SortingSession::statusChanged, this, &MainWindow::updateStatusText);
     connect(&session_, &SortingSession::pageChanged, this, &MainWindow::showOverview);
     // The record is written before the message and before the next key.
@@ -149,7 +151,7 @@ void MainWindow::connectSession() {
             [this](const Transfer::Result& action) { showStatusNote(undoneNote(action)); });
 }
 
-Prefetcher& MainWindow::prefetcher() const { return feed_->prefetcher(); }
+Prefetcher& MainWindow::prefetcher() const { return loader_->prefetcher(); }
 
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
@@ -164,9 +166,9 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::layOut() {
     if (!isMinimized()) {
         placeWidgets();
-        feed_->fitOffsetToView();
+        loader_->fitOffsetToView();
     }
-    feed_->draw(1);
+    loader_->draw(1);
 }
 
 void MainWindow::placeWidgets() {

@@ -18,7 +18,8 @@ class FileDrops;
 class ImageView;
 class PanelEdge;
 class PathOpener;
-class PictureFeed;
+class PictureLoader;
+class SessionPictures;
 class Prefetcher;
 class QDialog;
 class QTimer;
@@ -27,7 +28,7 @@ class TransferRecordWindow;
 
 // The main window: shows one image of the open folder and sends it to a slot's folder at one
 // key press. Its widgets are the page overview panel, the image view and the status label;
-// the picture feed draws the view, the path opener opens what the command line, a second
+// the picture loader draws the view, the path opener opens what the command line, a second
 // start or a drop hands over. Takes the platform services and the program's directory from
 // its creator.
 class MainWindow : public QMainWindow {
@@ -51,7 +52,7 @@ public:
     bool takesHandedPaths() const;
     // Opens `path` as a folder when it is one, else as a single image file, then draws.
     void openPath(const QString& path);
-    // The session lists and picks the file; the picture feed decodes it.
+    // The session lists and picks the file; the picture loader decodes it.
     void openFileAt(const QString& path) { session_.openFile(path); }
     void openFolderAt(const QString& path) { session_.openFolder(path); }
 
@@ -63,7 +64,7 @@ public:
     // Wrap-around steps; nothing when the list is empty. They update the status bar.
     void nextFile();
     void previousFile();
-    // Inverts the fit mode (Options::fitToView); the picture feed redraws (Enter, right click).
+    // Inverts the fit mode (Options::fitToView); the picture loader redraws (Enter, right click).
     void toggleFitMode() { session_.toggleFitMode(); }
 
     // Transfer and delete (MainWindowTransfer.cpp): the session's commands, asked through message
@@ -95,8 +96,8 @@ public:
 
     SortingSession& session() { return session_; }
     const SortingSession& session() const { return session_; }
-    PictureFeed& pictureFeed() const { return *feed_; }
-    // The feed's decoding ahead.
+    PictureLoader& pictureLoader() const { return *loader_; }
+    // The loader's decoding ahead.
     Prefetcher& prefetcher() const;
     QLabel* statusLabel() const { return statusLabel_; }
     QPlainTextEdit* overviewPanel() const { return overviewPanel_; }
@@ -165,7 +166,8 @@ private:
     PanelEdge* panelEdge_ = nullptr;
     bool overviewShown_ = false;  // the panel shows the overview (not the usage text)
     // Members rather than children: they go before the session and the widgets they use.
-    std::unique_ptr<PictureFeed> feed_;
+    std::unique_ptr<PictureLoader> loader_;
+    std::unique_ptr<SessionPictures> pictures_;  // the session's shown file on the loader
     std::unique_ptr<PathOpener> opener_;
     std::unique_ptr<FileDrops> drops_;
     std::unique_ptr<TransferRecorder> recorder_;

@@ -7,12 +7,12 @@
 #include "FileSystem.h"
 #include "ImageNames.h"
 #include "MsgBox.h"
-#include "PictureFeed.h"
+#include "PictureLoader.h"
 #include "SortingSession.h"
 
-PathOpener::PathOpener(SortingSession& session, PictureFeed& feed, QWidget& window, MsgBox* msgBox,
+PathOpener::PathOpener(SortingSession& session, PictureLoader& loader, QWidget& window, MsgBox* msgBox,
                        std::function<void()> statusChanged)
-    : session_(session), feed_(feed), window_(window), msgBox_(msgBox),
+    : session_(session), loader_(loader), window_(window), msgBox_(msgBox),
       statusChanged_(std::move(statusChanged)) {}
 
 void PathOpener::openPath(const QString& path) {
@@ -26,7 +26,7 @@ void PathOpener::openPath(const QString& path) {
     } else {
         session_.openFile(path);
     }
-    feed_.draw(0);
+    loader_.draw(0);
 }
 
 void PathOpener::openGiven(QString path) {

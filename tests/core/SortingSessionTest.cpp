@@ -35,9 +35,9 @@ protected:
             const QString name = session.list().shownName();
             if (name.isEmpty()) return;
             if (name == undecodable)
-                session.pictureFailed();
+                session.pictureFailed(session.list().shownPath());
             else
-                session.pictureShown();
+                session.pictureShown(session.list().shownPath());
         });
         QObject::connect(&session, &SortingSession::resultReady, [this](const Transfer::Result& r) {
             events << (r.done() ? "done" : "refused");
@@ -78,6 +78,18 @@ TEST_F(SortingSessionTest, NothingIsSentWhileLockedOrWhileNoPictureIsShown) {
     EXPECT_FALSE(work.exists("src/p2.jpg"));
     EXPECT_EQ(session.list().shownName(), "p3.jpg");
     EXPECT_TRUE(session.imageShown());
+}
+
+// The viewer answers late: only the answer for the file shown now makes a digit send it.
+TEST_F(SortingSessionTest, ALateAnswerForAFileLeftBehindCountsForNothing) {
+    undecodable = "p2.jpg";  // stands for a picture whose decode is not done yet
+    session.nextFile();
+    session.pictureShown(session.list().pathAt(1));
+    session.sendToSlot(0, yes);
+    EXPECT_FALSE(work.exists("dst/p2.jpg"));
+    session.pictureShown(session.list().shownPath());
+    session.sendToSlot(0, yes);
+    EXPECT_TRUE(work.exists("dst/p2.jpg"));
 }
 
 TEST_F(SortingSessionTest, OpeningAFileNotInTheListShowsTheFirst) {

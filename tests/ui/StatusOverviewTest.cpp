@@ -32,7 +32,7 @@ void ShowThirdOfTwelve(SortingSession& s) {
     s.openFolder(QStringLiteral("/p/"));
     s.nextFile();
     s.nextFile();
-    s.pictureShown();
+    s.pictureShown(s.list().shownPath());
 }
 
 TEST(StatusText, ModePositionFileAndMarks) {
@@ -48,7 +48,7 @@ TEST(StatusText, ModePositionFileAndMarks) {
     s.markCopied(4);
     EXPECT_EQ(statusText(s, 1536), QStringLiteral("[コピー] 3/12 a.jpg 1.5KB< Holiday へコピー済>"));
     // A file that failed to load shows only the mode, the position and the marks.
-    s.pictureFailed();
+    s.pictureFailed(s.list().shownPath());
     s.markCopied(4);
     s.toggleLock();
     EXPECT_EQ(statusText(s, 1536),
