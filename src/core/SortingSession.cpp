@@ -38,28 +38,24 @@ void SortingSession::resetModes(bool pngPluginAvailable) {
     pngPlugin_ = pngPluginAvailable;
 }
 
-void SortingSession::listFolder(const QString& given) {
-    const QString folder = FsPath::WithSlash(given);
-    listing_ = true;
-    const bool extra = options_.extraFormats;
-    const QStringList names =
-        lister_ ? lister_(folder, pngPlugin_, extra) : ImageList::listFolder(folder, pngPlugin_, extra);
-    listing_ = false;
-    list_.assign(folder, names);
+QString SortingSession::folderToList(const QString& path) {
+    return path.isEmpty() ? QString() : FsPath::WithSlash(absolute(path));
 }
 
-void SortingSession::openFolder(const QString& path) {
-    if (path.isEmpty() || listing_) return;
-    listFolder(absolute(path));
-    showFirst();
+QString SortingSession::folderToListFor(const QString& file) const {
+    if (file.isEmpty() || !ImageNames::isOpenable(file, pngPlugin_, options_.extraFormats)) return QString();
+    return FsPath::WithSlash(FsPath::FolderOf(absolute(file)));
 }
 
-void SortingSession::openFile(const QString& given) {
-    if (listing_ || given.isEmpty() || !ImageNames::isOpenable(given, pngPlugin_, options_.extraFormats))
-        return;
-    const QString path = absolute(given);
-    listFolder(FsPath::FolderOf(path));
-    const int32_t position = list_.find(path);
+QString SortingSession::slotFolder(int slot) const {
+    if (!library_.hasPage(library_.currentPage()) || slot < 0 || slot >= FolderLibrary::kSlots)
+        return QString();
+    return library_.current().folderSlots[static_cast<size_t>(slot)].folder;
+}
+
+void SortingSession::openListedFolder(const QString& folder, const QStringList& names, const QString& file) {
+    list_.assign(FsPath::WithSlash(folder), names);
+    const int32_t position = file.isEmpty() ? 0 : list_.find(absolute(file));
     if (position == 0) {
         // Not in the list: the first entry, as opening the folder shows, so the position
         // always names a listed file.
@@ -70,10 +66,10 @@ void SortingSession::openFile(const QString& given) {
     showAnother();
 }
 
-void SortingSession::relistFolder() {
-    if (listing_ || list_.folder().isEmpty()) return;
+void SortingSession::takeRelisted(const QStringList& names) {
+    if (list_.folder().isEmpty()) return;
     const QString shown = list_.shownPath();
-    listFolder(list_.folder());
+    list_.assign(list_.folder(), names);
     const int32_t position = shown.isEmpty() ? 0 : list_.find(shown);
     if (position == 0) {
         showFirst();
@@ -81,12 +77,6 @@ void SortingSession::relistFolder() {
     }
     // The same picture stays on screen: only the position and the count are new.
     list_.setPosition(position);
-    emit statusChanged();
-}
-
-void SortingSession::openSlotFolder(int slot) {
-    if (library_.hasPage(library_.currentPage()) && slot >= 0 && slot < FolderLibrary::kSlots)
-        openFolder(library_.current().folderSlots[static_cast<size_t>(slot)].folder);
     emit statusChanged();
 }
 
@@ -179,7 +169,7 @@ void SortingSession::deleteShown(TransferQuestions& questions) {
 }
 
 void SortingSession::undoLast() {
-    if (locked_ || listing_ || history_.empty()) return;
+    if (locked_ || history_.empty()) return;
     const History::Entry entry = history_.last();
     Transfer::UndoResult undone = Transfer::undo(*fs_, entry.done);
     fs_->SettleTemporaries();

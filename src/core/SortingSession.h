@@ -4,7 +4,6 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <functional>
 
 #include "FolderLibrary.h"
 #include "History.h"
@@ -21,14 +20,11 @@ class TransferQuestions;
 // pictures listens to shownFileChanged and answers whether the file could be shown
 // (pictureShown / pictureFailed, for the file named), which the rules for sending and the
 // status depend on. Until the answer for the shown file comes, nothing counts as shown.
+// It lists no folder either: whoever opens one lists it (ImageList::listFolder, for this
+// session's pngPluginAvailable() and options().extraFormats) and hands the names over.
 class SortingSession : public QObject {
     Q_OBJECT
 public:
-    // Lists a folder's image files in order (ImageList::listFolder by default). A window puts
-    // one here that keeps painting while a slow folder is read.
-    using Lister =
-        std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats)>;
-
     explicit SortingSession(FileSystem* fileSystem, QObject* parent = nullptr);
 
     const ImageList& list() const { return list_; }
@@ -49,25 +45,24 @@ public:
     // Where the current page stands in the overview's ten-line window of pages (2..7).
     int16_t overviewRow() const { return overviewRow_; }
     bool pngPluginAvailable() const { return pngPlugin_; }
-    // A folder is being listed: open commands are ignored meanwhile.
-    bool listing() const { return listing_; }
-
-    void setLister(Lister lister) { lister_ = std::move(lister); }
     // The state of a fresh start: move mode, no mark, unlocked, overview row 3.
     void resetModes(bool pngPluginAvailable);
 
-    // Opens `path` (relative paths name places under the working directory) as a folder: lists
-    // it and shows its first file. Empty (an unassigned slot) changes nothing.
-    void openFolder(const QString& path);
-    // Opens the folder of the image file `path` and shows it; when the file is not in the list
-    // (another letter case, no regular file, gone) the first entry. Names failing
-    // ImageNames::isOpenable are ignored.
-    void openFile(const QString& path);
-    // Reads the open folder again (after the options changed what is listed): the shown file
-    // stays shown when it is still listed, else the first one is. Nothing without a folder.
-    void relistFolder();
-    // Opens the folder of slot `slot` of the current page.
-    void openSlotFolder(int slot);
+    // The folder to list to open `path` as a folder: absolute (relative paths name places
+    // under the working directory), with a final "/". Empty (an unassigned slot) for empty.
+    static QString folderToList(const QString& path);
+    // The folder to list to open the image file `path`; empty when its name fails
+    // ImageNames::isOpenable (nothing is opened then).
+    QString folderToListFor(const QString& file) const;
+    // The folder of slot `slot` of the current page; empty when unassigned or not a slot.
+    QString slotFolder(int slot) const;
+    // `names` were listed in `folder` (see folderToList): they become the list, which shows
+    // `file` (a path as given to folderToListFor) when it is listed, else the first entry (a
+    // file in another letter case, no regular file or gone is not listed).
+    void openListedFolder(const QString& folder, const QStringList& names, const QString& file = QString());
+    // The open folder was listed again as `names` (after the options changed what is listed):
+    // the shown file stays shown when it is still listed, else the first one is.
+    void takeRelisted(const QStringList& names);
 
     // One file forwards / backwards with wrap-around; nothing when the list is empty.
     void nextFile();
@@ -87,7 +82,7 @@ public:
     void deleteShown(TransferQuestions& questions);
 
     // Takes back the latest transfer or delete of this run still on the history (Transfer::undo),
-    // whatever page is current; nothing while locked or while a folder is listed. A file that
+    // whatever page is current; nothing while locked. A file that
     // comes back into the shown folder is listed at its place and shown; one that leaves it is
     // dropped from the list. A slot's next number steps back with the action that moved it on.
     // undoReady comes before the list changes.
@@ -129,15 +124,12 @@ private:
     void showAnother();
     void stepFile(int direction);
     void stepPage(int direction);
-    // Reads `folder` (given a final "/") through the lister into the list.
-    void listFolder(const QString& folder);
     void showFirst();
     bool clearCopied();
     // After an undo: the shown list as if the action had never been.
     void settleListAfterUndo(const Transfer::Result& done, const Transfer::UndoResult& undone);
 
     FileSystem* fs_;
-    Lister lister_;
     ImageList list_;
     Options options_;
     FolderLibrary library_;
@@ -149,5 +141,4 @@ private:
     int16_t copiedSlot_ = 0;
     int16_t overviewRow_ = 3;
     bool pngPlugin_ = false;
-    bool listing_ = false;
 };

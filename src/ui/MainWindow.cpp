@@ -44,7 +44,7 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
       programDir_(programDir),
       startPath_(startPath),
       session_(services.fileSystem),
-      lister_(services.listFolder),
+      folders_(session_, services.listFolder),
       settings_(programDir) {
     setWindowTitle(QStringLiteral("Orvane"));
     recorder_ = std::make_unique<TransferRecorder>(session_.options(), programDir_, *services_.msgBox);
@@ -52,7 +52,7 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
     buildMenus();
     loader_ = std::make_unique<PictureLoader>(*imageView_, *this);
     pictures_ = std::make_unique<SessionPictures>(session_, *loader_);
-    opener_ = std::make_unique<PathOpener>(session_, *loader_, *this, services_.msgBox,
+    opener_ = std::make_unique<PathOpener>(session_, folders_, *loader_, *this, services_.msgBox,
                                            [this] { updateStatusText(); });
     connectSession();
     // One filter serves the window and every control (and the panel's viewport, which is what
@@ -119,15 +119,6 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::connectSession() {
-    session_.setLister([this](const QString& folder, bool png, bool extra) {
-        const QStringList names = lister_.list(folder, png, extra);
-        // A close asked for while the list was read comes once it is there.
-        if (closeWaiting_) {
-            closeWaiting_ = false;
-            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-        }
-        return names;
-    });
     connect(&session_, &SortingSession::shownFileChanged, this, [this] {
         // The status bar is painted before a slow decode starts, without running other events.
         statusLabel_->repaint();
@@ -184,9 +175,9 @@ void MainWindow::placeWidgets() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (session_.listing()) {
+    if (folders_.listing()) {
         // The list being read belongs to this window; the close follows it.
-        closeWaiting_ = true;
+        folders_.whenIdle(this, [this] { close(); });
         event->ignore();
         return;
     }

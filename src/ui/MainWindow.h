@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "PictureOffset.h"
-#include "ResponsiveFolderLister.h"
+#include "FolderOpener.h"
 #include "Services.h"
 #include "SettingsStore.h"
 #include "SortingSession.h"
@@ -52,9 +52,11 @@ public:
     bool takesHandedPaths() const;
     // Opens `path` as a folder when it is one, else as a single image file, then draws.
     void openPath(const QString& path);
-    // The session lists and picks the file; the picture loader decodes it.
-    void openFileAt(const QString& path) { session_.openFile(path); }
-    void openFolderAt(const QString& path) { session_.openFolder(path); }
+    // The folder is listed, the session picks the file, the picture loader decodes it.
+    void openFileAt(const QString& path) { folders_.openFile(path); }
+    void openFolderAt(const QString& path) { folders_.openFolder(path); }
+    // Opens the folder of slot `slot` of the current page (Ctrl+digit), then the status.
+    void openSlotFolder(int slot);
 
     // The key table (MainWindowKeys.cpp). Every key event of the window, the image view, the
     // overview panel and the status label comes here once. Down runs again on auto-repeat; up
@@ -155,7 +157,7 @@ private:
     QString programDir_;
     QString startPath_;
     SortingSession session_;
-    ResponsiveFolderLister lister_;
+    FolderOpener folders_;  // lists folders for the session; nothing opens meanwhile
     SettingsStore settings_;  // the one writer of the config files
 
     QPlainTextEdit* overviewPanel_ = nullptr;
@@ -180,6 +182,5 @@ private:
 
     bool startMaximized_ = false;
     bool frameCheckPending_ = false;  // shown as placed, its frame not yet seen
-    bool closeWaiting_ = false;  // a close came while a folder was read (see closeEvent)
     bool unloaded_ = false;
 };

@@ -14,6 +14,11 @@ bool MainWindow::takesHandedPaths() const { return opener_->takesHandedPaths(); 
 
 void MainWindow::openPath(const QString& path) { opener_->openPath(path); }
 
+void MainWindow::openSlotFolder(int slot) {
+    folders_.openFolder(session_.slotFolder(slot));
+    updateStatusText();
+}
+
 void MainWindow::nextFile() {
     if (session_.list().count() <= 0 || pictures_->skipsHeldStep(+1)) return;
     session_.nextFile();

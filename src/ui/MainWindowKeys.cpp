@@ -96,7 +96,7 @@ void MainWindow::onKeyRelease(int k, int16_t shift) {
     } else if (command == kTransfer) {
         sendToSlot(static_cast<int16_t>(slotDigit(k)));
     } else if (command == kOpenSlotFolder) {
-        session_.openSlotFolder(slotDigit(k));
+        openSlotFolder(slotDigit(k));
     } else if (command == kChoosePage) {
         choosePage();
     } else if (k == KeyZ && undoPressed_) {

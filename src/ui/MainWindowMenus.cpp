@@ -120,7 +120,7 @@ void MainWindow::editOptions() {
         // What is listed changed: the open folder shows it at once, as a user turning the
         // switch expects, and the shown picture stays when it is still listed.
         if (options().extraFormats != listedBefore) {
-            session_.relistFolder();
+            folders_.relist();
             updateStatusText();
         }
     }

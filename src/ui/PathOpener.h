@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+class FolderOpener;
 class MsgBox;
 class PictureLoader;
 class QWidget;
@@ -16,7 +17,7 @@ class PathOpener : public QObject {
 public:
     // `statusChanged` redraws the status bar after a handed path was opened; `msgBox` may be
     // null (no message then).
-    PathOpener(SortingSession& session, PictureLoader& loader, QWidget& window, MsgBox* msgBox,
+    PathOpener(SortingSession& session, FolderOpener& folders, PictureLoader& loader, QWidget& window, MsgBox* msgBox,
                std::function<void()> statusChanged);
 
     // Opens `path` as a folder when it is one, else as a single image file; then draws. Passed
@@ -38,6 +39,7 @@ private:
     void openHandedWhenFree();
 
     SortingSession& session_;
+    FolderOpener& folders_;
     PictureLoader& loader_;
     QWidget& window_;
     MsgBox* msgBox_;

@@ -68,7 +68,8 @@ TEST(StuckDecode, TheWindowGoesOnAndShowsThePictureWhenItIsDone) {
     QWidget window;
     PictureLoader feed(view, window, stall.decode());
     SessionPictures pictures(session, feed);
-    session.openFolder(pics.path());
+    const QString folder = SortingSession::folderToList(pics.path());
+    session.openListedFolder(folder, ImageList::listFolder(folder, false, false));
     ASSERT_TRUE(pictures.showShownFile());
     feed.prefetcher().start();
     ASSERT_TRUE(stall.enteredWithin10s());
