@@ -46,12 +46,9 @@ public:
     bool load(const QString& path);
     // Stretched to the view or at actual size from now on (the caller draws).
     void setFit(bool fit) { fit_ = fit; }
-    bool fit() const { return fit_; }
-    // A picture is on show (the last answer was shown, for the file still shown).
-    bool pictureShown() const { return shown_; }
-    // Whether the answer shown may be given: the PNG plug-in decodes PNG files.
+    // Whether the PNG plug-in is there to decode PNG files (without it they fail to decode).
     void setPngPluginAvailable(bool available) { pngPlugin_ = available; }
-    // The file whose decode on a worker the feed waits for, without waiting; empty when none.
+    // The file whose decode on a worker the loader waits for, without waiting; empty when none.
     const QString& awaiting() const { return awaited_; }
     // 0 after a load or a mode toggle (clear first), 1 after a resize, 2 after a slide.
     void draw(int32_t redrawKind);
@@ -115,7 +112,7 @@ private:
     QString path_;           // the file picture_ was decoded from
     Neighbours neighbours_;  // of the file shown last
     bool fit_ = false;
-    bool shown_ = false;
+    bool shown_ = false;     // picture_ is on screen, answered with shown()
     bool pngPlugin_ = false;
     FileStamp stamp_;        // and how it looked then
     bool heldKey_ = false;   // the key event being handled repeats a held key
