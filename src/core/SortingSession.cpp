@@ -39,41 +39,38 @@ void SortingSession::resetModes(bool pngPluginAvailable) {
     pngPlugin_ = pngPluginAvailable;
 }
 
-void SortingSession::listFolder(const QString& given) {
-    const QString folder = FsPath::WithSlash(given);
-    listing_ = true;
-    const bool extra = options_.extraFormats;
-    const bool withCompanions = options_.companions;
-    QStringList names = lister_ ? lister_(folder, pngPlugin_, extra, withCompanions)
-                                : ImageList::listFolder(folder, pngPlugin_, extra, withCompanions);
-    listing_ = false;
+QStringList SortingSession::takeCompanions(const QStringList& names) {
     companions_.clear();
-    if (withCompanions) {
-        // One list came for both: the pictures, and the names companions may have.
-        QStringList pictures;
-        QStringList others;
-        for (const QString& name : names) {
-            if (ImageNames::isListed(name, pngPlugin_, extra)) pictures << name;
-            if (ImageNames::isCompanionName(name)) others << name;
-        }
-        companions_.assign(others);
-        names = pictures;
+    if (!options_.companions) return names;
+    // One list came for both: the pictures, and the names companions may have.
+    QStringList pictures;
+    QStringList others;
+    for (const QString& name : names) {
+        if (ImageNames::isListed(name, pngPlugin_, options_.extraFormats)) pictures << name;
+        if (ImageNames::isCompanionName(name)) others << name;
     }
-    list_.assign(folder, names);
+    companions_.assign(others);
+    return pictures;
 }
 
-void SortingSession::openFolder(const QString& path) {
-    if (path.isEmpty() || listing_) return;
-    listFolder(absolute(path));
-    showFirst();
+QString SortingSession::folderToList(const QString& path) {
+    return path.isEmpty() ? QString() : FsPath::WithSlash(absolute(path));
 }
 
-void SortingSession::openFile(const QString& given) {
-    if (listing_ || given.isEmpty() || !ImageNames::isOpenable(given, pngPlugin_, options_.extraFormats))
-        return;
-    const QString path = absolute(given);
-    listFolder(FsPath::FolderOf(path));
-    const int32_t position = list_.find(path);
+QString SortingSession::folderToListFor(const QString& file) const {
+    if (file.isEmpty() || !ImageNames::isOpenable(file, pngPlugin_, options_.extraFormats)) return QString();
+    return FsPath::WithSlash(FsPath::FolderOf(absolute(file)));
+}
+
+QString SortingSession::slotFolder(int slot) const {
+    if (!library_.hasPage(library_.currentPage()) || slot < 0 || slot >= FolderLibrary::kSlots)
+        return QString();
+    return library_.current().folderSlots[static_cast<size_t>(slot)].folder;
+}
+
+void SortingSession::openListedFolder(const QString& folder, const QStringList& names, const QString& file) {
+    list_.assign(FsPath::WithSlash(folder), takeCompanions(names));
+    const int32_t position = file.isEmpty() ? 0 : list_.find(absolute(file));
     if (position == 0) {
         // Not in the list: the first entry, as opening the folder shows, so the position
         // always names a listed file.
@@ -81,13 +78,13 @@ void SortingSession::openFile(const QString& given) {
         return;
     }
     list_.setPosition(position);
-    emit shownFileChanged();
+    showAnother();
 }
 
-void SortingSession::relistFolder() {
-    if (listing_ || list_.folder().isEmpty()) return;
+void SortingSession::takeRelisted(const QStringList& names) {
+    if (list_.folder().isEmpty()) return;
     const QString shown = list_.shownPath();
-    listFolder(list_.folder());
+    list_.assign(list_.folder(), takeCompanions(names));
     const int32_t position = shown.isEmpty() ? 0 : list_.find(shown);
     if (position == 0) {
         showFirst();
@@ -98,12 +95,6 @@ void SortingSession::relistFolder() {
     emit statusChanged();
 }
 
-void SortingSession::openSlotFolder(int slot) {
-    if (library_.hasPage(library_.currentPage()) && slot >= 0 && slot < FolderLibrary::kSlots)
-        openFolder(library_.current().folderSlots[static_cast<size_t>(slot)].folder);
-    emit statusChanged();
-}
-
 void SortingSession::showFirst() {
     if (list_.count() > 0) {
         list_.setPosition(1);
@@ -111,7 +102,7 @@ void SortingSession::showFirst() {
         list_.setPosition(0);
         imageShown_ = false;
     }
-    emit shownFileChanged();
+    showAnother();
 }
 
 bool SortingSession::clearCopied() {
@@ -127,7 +118,7 @@ void SortingSession::stepFile(int direction) {
     if (list_.count() <= 0) return;
     if (clearCopied()) emit statusChanged();
     list_.step(direction);
-    emit shownFileChanged();
+    showAnother();
     if (imageShown_) emit statusChanged();
 }
 
@@ -198,7 +189,7 @@ void SortingSession::deleteShown(TransferQuestions& questions) {
 }
 
 void SortingSession::undoLast() {
-    if (locked_ || listing_ || history_.empty()) return;
+    if (locked_ || history_.empty()) return;
     const History::Entry entry = history_.last();
     Transfer::UndoResult undone = Transfer::undoGroup(*fs_, entry.done);
     fs_->SettleTemporaries();
@@ -261,7 +252,7 @@ void SortingSession::settleListAfterUndo(const Transfer::Result& done, const Tra
         list_.insertAndShow(FsPath::NameOf(done.source));
         showAnew = true;
     }
-    if (showAnew) emit shownFileChanged();
+    if (showAnew) showAnother();
 }
 
 QStringList SortingSession::shownCompanions() const {
@@ -284,7 +275,7 @@ void SortingSession::dropCompanions(const Transfer::Result& done) {
 void SortingSession::removeShown() {
     const bool removed = list_.removeShown();
     if (list_.count() == 0) imageShown_ = false;
-    if (removed || list_.count() == 0) emit shownFileChanged();
+    if (removed || list_.count() == 0) showAnother();
 }
 
 void SortingSession::setMoveMode() {
@@ -313,12 +304,22 @@ void SortingSession::markCopied(int16_t slot) {
     copiedSlot_ = slot;
 }
 
-void SortingSession::pictureShown() {
+void SortingSession::showAnother() {
+    // Nothing counts as shown until the viewer answers for this file: a digit pressed
+    // meanwhile sends nothing.
+    imageShown_ = false;
+    if (!list_.shownPath().isEmpty()) copied_ = false;
+    emit shownFileChanged();
+}
+
+void SortingSession::pictureShown(const QString& path) {
+    if (path != list_.shownPath()) return;  // late, for a file no longer shown
     imageShown_ = true;
     copied_ = false;
 }
 
-void SortingSession::pictureFailed() {
+void SortingSession::pictureFailed(const QString& path) {
+    if (path != list_.shownPath()) return;
     imageShown_ = false;
     copied_ = false;
 }

@@ -4,7 +4,6 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <functional>
 
 #include "Companions.h"
 #include "FolderLibrary.h"
@@ -19,17 +18,14 @@ class TransferQuestions;
 
 // Sorting without a window: the open folder's image list, the pages of slots, the options and
 // the mode flags, and the commands a key runs on them. It decodes nothing: whoever shows the
-// pictures listens to shownFileChanged and says whether the file could be shown
-// (pictureShown / pictureFailed), which the rules for sending and the status depend on.
+// pictures listens to shownFileChanged and answers whether the file could be shown
+// (pictureShown / pictureFailed, for the file named), which the rules for sending and the
+// status depend on. Until the answer for the shown file comes, nothing counts as shown.
+// It lists no folder either: whoever opens one lists it (ImageList::listFolder, for this
+// session's pngPluginAvailable() and options().extraFormats) and hands the names over.
 class SortingSession : public QObject {
     Q_OBJECT
 public:
-    // Lists a folder's image files in order (ImageList::listFolder by default). A window puts
-    // one here that keeps painting while a slow folder is read.
-    using Lister =
-        std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats,
-                                  bool companions)>;
-
     explicit SortingSession(FileSystem* fileSystem, QObject* parent = nullptr);
 
     const ImageList& list() const { return list_; }
@@ -50,29 +46,29 @@ public:
     // Where the current page stands in the overview's ten-line window of pages (2..7).
     int16_t overviewRow() const { return overviewRow_; }
     bool pngPluginAvailable() const { return pngPlugin_; }
-    // A folder is being listed: open commands are ignored meanwhile.
-    bool listing() const { return listing_; }
-
     // The shown file's companions (full paths) as the listing found them when the option is on,
     // else none: what goes with it when it is sent or deleted.
     QStringList shownCompanions() const;
 
-    void setLister(Lister lister) { lister_ = std::move(lister); }
     // The state of a fresh start: move mode, no mark, unlocked, overview row 3.
     void resetModes(bool pngPluginAvailable);
 
-    // Opens `path` (relative paths name places under the working directory) as a folder: lists
-    // it and shows its first file. Empty (an unassigned slot) changes nothing.
-    void openFolder(const QString& path);
-    // Opens the folder of the image file `path` and shows it; when the file is not in the list
-    // (another letter case, no regular file, gone) the first entry. Names failing
-    // ImageNames::isOpenable are ignored.
-    void openFile(const QString& path);
-    // Reads the open folder again (after the options changed what is listed): the shown file
-    // stays shown when it is still listed, else the first one is. Nothing without a folder.
-    void relistFolder();
-    // Opens the folder of slot `slot` of the current page.
-    void openSlotFolder(int slot);
+    // The folder to list to open `path` as a folder: absolute (relative paths name places
+    // under the working directory), with a final "/". Empty (an unassigned slot) for empty.
+    static QString folderToList(const QString& path);
+    // The folder to list to open the image file `path`; empty when its name fails
+    // ImageNames::isOpenable (nothing is opened then).
+    QString folderToListFor(const QString& file) const;
+    // The folder of slot `slot` of the current page; empty when unassigned or not a slot.
+    QString slotFolder(int slot) const;
+    // `names` were listed in `folder` (see folderToList; with the companions option the
+    // listing holds the companions' names too): they become the list, which shows
+    // `file` (a path as given to folderToListFor) when it is listed, else the first entry (a
+    // file in another letter case, no regular file or gone is not listed).
+    void openListedFolder(const QString& folder, const QStringList& names, const QString& file = QString());
+    // The open folder was listed again as `names` (after the options changed what is listed):
+    // the shown file stays shown when it is still listed, else the first one is.
+    void takeRelisted(const QStringList& names);
 
     // One file forwards / backwards with wrap-around; nothing when the list is empty.
     void nextFile();
@@ -92,7 +88,7 @@ public:
     void deleteShown(TransferQuestions& questions);
 
     // Takes back the latest transfer or delete of this run still on the history (Transfer::undo),
-    // whatever page is current; nothing while locked or while a folder is listed. A file that
+    // whatever page is current; nothing while locked. A file that
     // comes back into the shown folder is listed at its place and shown; one that leaves it is
     // dropped from the list. A slot's next number steps back with the action that moved it on.
     // undoReady comes before the list changes.
@@ -106,10 +102,11 @@ public:
     // The shown file was copied to `slot`.
     void markCopied(int16_t slot);
 
-    // What the viewer reports after shownFileChanged: the picture is on screen (the copied
-    // mark goes), or it could not be decoded (nothing counts as shown; the position stays).
-    void pictureShown();
-    void pictureFailed();
+    // What the viewer answers after shownFileChanged: the picture of `path` is on screen (the
+    // copied mark goes), or it could not be decoded (nothing counts as shown; the position
+    // stays). An answer for another file than the one shown now comes late and is ignored.
+    void pictureShown(const QString& path);
+    void pictureFailed(const QString& path);
     // Drops the shown entry (after it was moved or deleted) and shows the one taking its place.
     void removeShown();
 
@@ -129,19 +126,21 @@ signals:
     void actionUndone(const Transfer::Result& action);
 
 private:
+    // Another entry (or none) is shown: nothing counts as shown until the viewer answers.
+    void showAnother();
     void stepFile(int direction);
     void stepPage(int direction);
-    // Reads `folder` (given a final "/") through the lister into the list.
-    void listFolder(const QString& folder);
     void showFirst();
     bool clearCopied();
     // After an undo: the shown list as if the action had never been.
     void settleListAfterUndo(const Transfer::Result& done, const Transfer::UndoResult& undone);
     // Companions that left the shown folder leave the index and, when listed, the list.
     void dropCompanions(const Transfer::Result& done);
+    // A folder's listed names: with the companions option the listing also holds the names
+    // companions may have, which go to the index; the pictures are returned for the list.
+    QStringList takeCompanions(const QStringList& names);
 
     FileSystem* fs_;
-    Lister lister_;
     ImageList list_;
     CompanionIndex companions_;
     Options options_;
@@ -154,5 +153,4 @@ private:
     int16_t copiedSlot_ = 0;
     int16_t overviewRow_ = 3;
     bool pngPlugin_ = false;
-    bool listing_ = false;
 };

@@ -13,7 +13,8 @@
 #include "ImageView.h"
 #include "OverviewPanel.h"
 #include "PathOpener.h"
-#include "PictureFeed.h"
+#include "PictureLoader.h"
+#include "SessionPictures.h"
 #include "StatusText.h"
 #include "TransferMessages.h"
 #include "TransferRecorder.h"
@@ -43,14 +44,15 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
       programDir_(programDir),
       startPath_(startPath),
       session_(services.fileSystem),
-      lister_(services.listFolder),
+      folders_(session_, services.listFolder),
       settings_(programDir) {
     setWindowTitle(QStringLiteral("Orvane"));
     recorder_ = std::make_unique<TransferRecorder>(session_.options(), programDir_, *services_.msgBox);
     buildWidgets();
     buildMenus();
-    feed_ = std::make_unique<PictureFeed>(session_, *imageView_, *this);
-    opener_ = std::make_unique<PathOpener>(session_, *feed_, *this, services_.msgBox,
+    loader_ = std::make_unique<PictureLoader>(*imageView_, *this);
+    pictures_ = std::make_unique<SessionPictures>(session_, *loader_);
+    opener_ = std::make_unique<PathOpener>(session_, folders_, *loader_, *this, services_.msgBox,
                                            [this] { updateStatusText(); });
     connectSession();
     // One filter serves the window and every control (and the panel's viewport, which is what
@@ -117,21 +119,12 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::connectSession() {
-    session_.setLister([this](const QString& folder, bool png, bool extra, bool companions) {
-        const QStringList names = lister_.list(folder, png, extra, companions);
-        // A close asked for while the list was read comes once it is there.
-        if (closeWaiting_) {
-            closeWaiting_ = false;
-            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-        }
-        return names;
-    });
     connect(&session_, &SortingSession::shownFileChanged, this, [this] {
         // The status bar is painted before a slow decode starts, without running other events.
         statusLabel_->repaint();
-        if (!feed_->showShownFile()) updateStatusText();
+        if (!pictures_->showShownFile()) updateStatusText();
     });
-    connect(feed_.get(), &PictureFeed::shownLate, this, &MainWindow::updateStatusText);
+    connect(loader_.get(), &PictureLoader::shownLate, this, &MainWindow::updateStatusText);
     connect(&session_, &SortingSession::statusChanged, this, &MainWindow::updateStatusText);
     connect(&session_, &SortingSession::pageChanged, this, &MainWindow::showOverview);
     // The record is written before the message and before the next key.
@@ -157,7 +150,7 @@ void MainWindow::connectSession() {
             [this](const Transfer::Result& action) { showStatusNote(undoneNote(action)); });
 }
 
-Prefetcher& MainWindow::prefetcher() const { return feed_->prefetcher(); }
+Prefetcher& MainWindow::prefetcher() const { return loader_->prefetcher(); }
 
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
@@ -172,9 +165,9 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::layOut() {
     if (!isMinimized()) {
         placeWidgets();
-        feed_->fitOffsetToView();
+        loader_->fitOffsetToView();
     }
-    feed_->draw(1);
+    loader_->draw(1);
 }
 
 void MainWindow::placeWidgets() {
@@ -190,9 +183,9 @@ void MainWindow::placeWidgets() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (session_.listing()) {
+    if (folders_.listing()) {
         // The list being read belongs to this window; the close follows it.
-        closeWaiting_ = true;
+        folders_.whenIdle(this, [this] { close(); });
         event->ignore();
         return;
     }

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "PictureOffset.h"
-#include "ResponsiveFolderLister.h"
+#include "FolderOpener.h"
 #include "Services.h"
 #include "SettingsStore.h"
 #include "SortingSession.h"
@@ -18,7 +18,8 @@ class FileDrops;
 class ImageView;
 class PanelEdge;
 class PathOpener;
-class PictureFeed;
+class PictureLoader;
+class SessionPictures;
 class Prefetcher;
 class QDialog;
 class QTimer;
@@ -27,7 +28,7 @@ class TransferRecordWindow;
 
 // The main window: shows one image of the open folder and sends it to a slot's folder at one
 // key press. Its widgets are the page overview panel, the image view and the status label;
-// the picture feed draws the view, the path opener opens what the command line, a second
+// the picture loader draws the view, the path opener opens what the command line, a second
 // start or a drop hands over. Takes the platform services and the program's directory from
 // its creator.
 class MainWindow : public QMainWindow {
@@ -51,9 +52,11 @@ public:
     bool takesHandedPaths() const;
     // Opens `path` as a folder when it is one, else as a single image file, then draws.
     void openPath(const QString& path);
-    // The session lists and picks the file; the picture feed decodes it.
-    void openFileAt(const QString& path) { session_.openFile(path); }
-    void openFolderAt(const QString& path) { session_.openFolder(path); }
+    // The folder is listed, the session picks the file, the picture loader decodes it.
+    void openFileAt(const QString& path) { folders_.openFile(path); }
+    void openFolderAt(const QString& path) { folders_.openFolder(path); }
+    // Opens the folder of slot `slot` of the current page (Ctrl+digit), then the status.
+    void openSlotFolder(int slot);
 
     // The key table (MainWindowKeys.cpp). Every key event of the window, the image view, the
     // overview panel and the status label comes here once. Down runs again on auto-repeat; up
@@ -63,7 +66,7 @@ public:
     // Wrap-around steps; nothing when the list is empty. They update the status bar.
     void nextFile();
     void previousFile();
-    // Inverts the fit mode (Options::fitToView); the picture feed redraws (Enter, right click).
+    // Inverts the fit mode (Options::fitToView); the picture loader redraws (Enter, right click).
     void toggleFitMode() { session_.toggleFitMode(); }
 
     // Transfer and delete (MainWindowTransfer.cpp): the session's commands, asked through message
@@ -95,8 +98,8 @@ public:
 
     SortingSession& session() { return session_; }
     const SortingSession& session() const { return session_; }
-    PictureFeed& pictureFeed() const { return *feed_; }
-    // The feed's decoding ahead.
+    PictureLoader& pictureLoader() const { return *loader_; }
+    // The loader's decoding ahead.
     Prefetcher& prefetcher() const;
     QLabel* statusLabel() const { return statusLabel_; }
     QPlainTextEdit* overviewPanel() const { return overviewPanel_; }
@@ -154,7 +157,7 @@ private:
     QString programDir_;
     QString startPath_;
     SortingSession session_;
-    ResponsiveFolderLister lister_;
+    FolderOpener folders_;  // lists folders for the session; nothing opens meanwhile
     SettingsStore settings_;  // the one writer of the config files
 
     QPlainTextEdit* overviewPanel_ = nullptr;
@@ -165,7 +168,8 @@ private:
     PanelEdge* panelEdge_ = nullptr;
     bool overviewShown_ = false;  // the panel shows the overview (not the usage text)
     // Members rather than children: they go before the session and the widgets they use.
-    std::unique_ptr<PictureFeed> feed_;
+    std::unique_ptr<PictureLoader> loader_;
+    std::unique_ptr<SessionPictures> pictures_;  // the session's shown file on the loader
     std::unique_ptr<PathOpener> opener_;
     std::unique_ptr<FileDrops> drops_;
     std::unique_ptr<TransferRecorder> recorder_;
@@ -178,6 +182,5 @@ private:
 
     bool startMaximized_ = false;
     bool frameCheckPending_ = false;  // shown as placed, its frame not yet seen
-    bool closeWaiting_ = false;  // a close came while a folder was read (see closeEvent)
     bool unloaded_ = false;
 };

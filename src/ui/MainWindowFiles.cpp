@@ -6,7 +6,7 @@
 #include "MainWindow.h"
 #include "PathOpener.h"
 #include "Pickers.h"
-#include "PictureFeed.h"
+#include "SessionPictures.h"
 
 void MainWindow::openHandedPath(const QString& path) { opener_->openHanded(path); }
 
@@ -14,13 +14,18 @@ bool MainWindow::takesHandedPaths() const { return opener_->takesHandedPaths(); 
 
 void MainWindow::openPath(const QString& path) { opener_->openPath(path); }
 
+void MainWindow::openSlotFolder(int slot) {
+    folders_.openFolder(session_.slotFolder(slot));
+    updateStatusText();
+}
+
 void MainWindow::nextFile() {
-    if (session_.list().count() <= 0 || feed_->skipsHeldStep(+1)) return;
+    if (session_.list().count() <= 0 || pictures_->skipsHeldStep(+1)) return;
     session_.nextFile();
 }
 
 void MainWindow::previousFile() {
-    if (session_.list().count() <= 0 || feed_->skipsHeldStep(-1)) return;
+    if (session_.list().count() <= 0 || pictures_->skipsHeldStep(-1)) return;
     session_.previousFile();
 }
 

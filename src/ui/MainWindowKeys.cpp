@@ -4,7 +4,7 @@
 
 #include "ImageView.h"
 #include "MainWindow.h"
-#include "PictureFeed.h"
+#include "PictureLoader.h"
 #include "KeyCodes.h"
 #include "KeyTable.h"
 #include "X11Keyboard.h"
@@ -46,12 +46,12 @@ private:
 
 void MainWindow::installKeyRouting() {
     auto* router = new KeyRouter(this);
-    // The feed watches for held keys after the router, so it sees each key event first.
+    // The loader watches for held keys after the router, so it sees each key event first.
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(overviewPanel_),
                        static_cast<QWidget*>(imageView_), static_cast<QWidget*>(statusLabel_),
                        centralWidget()}) {
         w->installEventFilter(router);
-        feed_->watchKeysOf(w);
+        loader_->watchKeysOf(w);
     }
 }
 
@@ -76,7 +76,7 @@ void MainWindow::onKeyPress(int k, int16_t shift) {
             case kPreviousPage: session_.previousPage(); break;
             case kSlide:
                 slideKeys_[k - Left] = true;
-                feed_->slide(slideKeys_);
+                loader_->slide(slideKeys_);
                 break;
             default: break;
         }
@@ -96,7 +96,7 @@ void MainWindow::onKeyRelease(int k, int16_t shift) {
     } else if (command == kTransfer) {
         sendToSlot(static_cast<int16_t>(slotDigit(k)));
     } else if (command == kOpenSlotFolder) {
-        session_.openSlotFolder(slotDigit(k));
+        openSlotFolder(slotDigit(k));
     } else if (command == kChoosePage) {
         choosePage();
     } else if (k == KeyZ && undoPressed_) {

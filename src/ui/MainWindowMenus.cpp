@@ -122,7 +122,7 @@ void MainWindow::editOptions() {
         // switch expects, and the shown picture stays when it is still listed. The companions'
         // names come from the same listing.
         if (options().extraFormats != listedBefore || options().companions != companionsBefore) {
-            session_.relistFolder();
+            folders_.relist();
             updateStatusText();
         }
     }

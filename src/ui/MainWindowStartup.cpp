@@ -14,7 +14,7 @@
 #include "MsgBox.h"
 #include "PageReportWindow.h"
 #include "PathOpener.h"
-#include "PictureFeed.h"
+#include "PictureLoader.h"
 #include "SessionSettings.h"
 #include "TransferMessages.h"
 #include "TransferRecordWindow.h"
@@ -54,9 +54,9 @@ void MainWindow::startUp() {
     if (services_.fileSystem)
         showMessage(Transfer::leftoverTemporariesNotice(services_.fileSystem->LeftoverTemporaries()));
     placeWidgets();  // the panel's kept width
-    feed_->expectViewWhileLoading(expectedViewSize());
+    loader_->expectViewWhileLoading(expectedViewSize());
     opener_->openGiven(startPath_);
-    feed_->expectViewWhileLoading(QSize());
+    loader_->expectViewWhileLoading(QSize());
     updateStatusText();
     showOverview();
 }

@@ -17,7 +17,10 @@ void MainWindow::deleteShown() {
     session_.deleteShown(questions);
 }
 
-void MainWindow::undoLast() { session_.undoLast(); }
+void MainWindow::undoLast() {
+    // Not while a folder is listed: the list the undo would settle is about to go.
+    if (!folders_.listing()) session_.undoLast();
+}
 
 void MainWindow::showMessage(const QString& text) {
     if (!text.isEmpty()) services_.msgBox->Show(text);

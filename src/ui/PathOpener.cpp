@@ -5,28 +5,29 @@
 #include <QWidget>
 
 #include "FileSystem.h"
+#include "FolderOpener.h"
 #include "ImageNames.h"
 #include "MsgBox.h"
-#include "PictureFeed.h"
+#include "PictureLoader.h"
 #include "SortingSession.h"
 
-PathOpener::PathOpener(SortingSession& session, PictureFeed& feed, QWidget& window, MsgBox* msgBox,
+PathOpener::PathOpener(SortingSession& session, FolderOpener& folders, PictureLoader& loader, QWidget& window, MsgBox* msgBox,
                        std::function<void()> statusChanged)
-    : session_(session), feed_(feed), window_(window), msgBox_(msgBox),
+    : session_(session), folders_(folders), loader_(loader), window_(window), msgBox_(msgBox),
       statusChanged_(std::move(statusChanged)) {}
 
 void PathOpener::openPath(const QString& path) {
-    if (session_.listing()) return;
+    if (folders_.listing()) return;
     if (PosixFileSystem().IsDirectory(path)) {
-        session_.openFolder(path);
+        folders_.openFolder(path);
     } else if (!session_.options().extraFormats && ImageNames::hasExtendedEnding(path)) {
         if (msgBox_)
             msgBox_->Show(QStringLiteral("この形式の画像は表示の対象外です。設定 > オプション で対象にできます"));
         return;
     } else {
-        session_.openFile(path);
+        folders_.openFile(path);
     }
-    feed_.draw(0);
+    loader_.draw(0);
 }
 
 void PathOpener::openGiven(QString path) {
@@ -53,7 +54,7 @@ void PathOpener::openHandedWhenFree() {
     if (!handedPath_ || stopped_) return;
     // A transfer waiting on the overwrite question must find the list as it left it; a modal
     // dialog or a folder being listed likewise comes first. Checked again shortly.
-    if (session_.listing() || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+    if (folders_.listing() || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
         QTimer::singleShot(100, this, &PathOpener::openHandedWhenFree);
         return;
     }

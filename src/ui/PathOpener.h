@@ -5,8 +5,9 @@
 #include <functional>
 #include <optional>
 
+class FolderOpener;
 class MsgBox;
-class PictureFeed;
+class PictureLoader;
 class QWidget;
 class SortingSession;
 
@@ -16,7 +17,7 @@ class PathOpener : public QObject {
 public:
     // `statusChanged` redraws the status bar after a handed path was opened; `msgBox` may be
     // null (no message then).
-    PathOpener(SortingSession& session, PictureFeed& feed, QWidget& window, MsgBox* msgBox,
+    PathOpener(SortingSession& session, FolderOpener& folders, PictureLoader& loader, QWidget& window, MsgBox* msgBox,
                std::function<void()> statusChanged);
 
     // Opens `path` as a folder when it is one, else as a single image file; then draws. Passed
@@ -38,7 +39,8 @@ private:
     void openHandedWhenFree();
 
     SortingSession& session_;
-    PictureFeed& feed_;
+    FolderOpener& folders_;
+    PictureLoader& loader_;
     QWidget& window_;
     MsgBox* msgBox_;
     std::function<void()> statusChanged_;

@@ -36,18 +36,34 @@ protected:
             const QString name = session.list().shownName();
             if (name.isEmpty()) return;
             if (name == undecodable)
-                session.pictureFailed();
+                session.pictureFailed(session.list().shownPath());
             else
-                session.pictureShown();
+                session.pictureShown(session.list().shownPath());
         });
         QObject::connect(&session, &SortingSession::resultReady, [this](const Transfer::Result& r) {
             events << (r.done() ? "done" : "refused");
         });
-        session.openFolder(work.file("src"));
+        openFolder(work.file("src"));
         events.clear();
     }
 
     TempDir work;
+    // Opening as the window does, the folder listed first and the names handed over.
+    QStringList listed(const QString& folder) const {
+        return ImageList::listFolder(folder, session.pngPluginAvailable(), session.options().extraFormats,
+                                     session.options().companions);
+    }
+    void openFolder(const QString& path) {
+        const QString folder = SortingSession::folderToList(path);
+        if (!folder.isEmpty()) session.openListedFolder(folder, listed(folder));
+    }
+    void openFile(const QString& path) {
+        const QString folder = session.folderToListFor(path);
+        if (!folder.isEmpty()) session.openListedFolder(folder, listed(folder), path);
+    }
+    void openSlotFolder(int slot) { openFolder(session.slotFolder(slot)); }
+    void relist() { session.takeRelisted(listed(session.list().folder())); }
+
     PosixFileSystem fs;
     SortingSession session{&fs};
     Yes yes;
@@ -81,12 +97,24 @@ TEST_F(SortingSessionTest, NothingIsSentWhileLockedOrWhileNoPictureIsShown) {
     EXPECT_TRUE(session.imageShown());
 }
 
+// The viewer answers late: only the answer for the file shown now makes a digit send it.
+TEST_F(SortingSessionTest, ALateAnswerForAFileLeftBehindCountsForNothing) {
+    undecodable = "p2.jpg";  // stands for a picture whose decode is not done yet
+    session.nextFile();
+    session.pictureShown(session.list().pathAt(1));
+    session.sendToSlot(0, yes);
+    EXPECT_FALSE(work.exists("dst/p2.jpg"));
+    session.pictureShown(session.list().shownPath());
+    session.sendToSlot(0, yes);
+    EXPECT_TRUE(work.exists("dst/p2.jpg"));
+}
+
 TEST_F(SortingSessionTest, OpeningAFileNotInTheListShowsTheFirst) {
-    session.openFile(work.file("src/p3.jpg"));
+    openFile(work.file("src/p3.jpg"));
     EXPECT_EQ(session.list().position(), 3);
-    session.openFile(work.file("src/P3.jpg"));
+    openFile(work.file("src/P3.jpg"));
     EXPECT_EQ(session.list().position(), 1);
-    session.openFile(work.file("src/p3.txt"));  // no image name: ignored
+    openFile(work.file("src/p3.txt"));  // no image name: ignored
     EXPECT_EQ(session.list().position(), 1);
 }
 
@@ -182,7 +210,7 @@ TEST_F(SessionUndoTest, LockBlocksUndoAndADirectDeleteIsSetAsideAtTheSecondPress
 TEST_F(SessionUndoTest, AFolderOfOriginThatIsGoneNeverBlocksEarlierActions) {
     session.sendToSlot(0, yes);  // p1
     work.write("gone/q.jpg", "q");
-    session.openFolder(work.file("gone"));
+    openFolder(work.file("gone"));
     session.sendToSlot(0, yes);  // q
     ASSERT_TRUE(QDir(work.file("gone")).removeRecursively());
     session.undoLast();
@@ -202,7 +230,7 @@ TEST_F(SessionUndoTest, ARelativeSlotFolderLeavesTheListRightAfterUndo) {
     QDir::setCurrent(work.path());
     session.library().current().folderSlots[0].folder = QStringLiteral("./dst/");
     session.sendToSlot(0, yes);
-    session.openSlotFolder(0);
+    openSlotFolder(0);
     ASSERT_EQ(session.list().names(), QStringList{"p1.jpg"});
     session.undoLast();
     EXPECT_TRUE(work.exists("src/p1.jpg"));
@@ -213,7 +241,7 @@ TEST_F(SessionUndoTest, ARelativeSlotFolderLeavesTheListRightAfterUndo) {
 TEST_F(SessionUndoTest, AFileTakenBackLeavesTheShownSlotFolder) {
     session.sendToSlot(0, yes);
     work.write("dst/p0.jpg", "p0");
-    session.openSlotFolder(0);
+    openSlotFolder(0);
     session.nextFile();
     ASSERT_EQ(session.list().shownName(), "p1.jpg");
     session.undoLast();
@@ -228,19 +256,19 @@ TEST_F(SessionUndoTest, OtherFormatsSortAndComeBackWithTheirEndings) {
     work.write("src/IMG_4501.HEIC", "heic");
     work.write("src/IMG_4502.jpeg", "jpeg");
     work.write("dst/IMG_4501.HEIC", "older");
-    session.openFile(work.file("src/IMG_4502.jpeg"));  // left out while the option is off
+    openFile(work.file("src/IMG_4502.jpeg"));  // left out while the option is off
     EXPECT_EQ(session.list().names(), (QStringList{"p1.jpg", "p2.jpg", "p3.jpg"}));
     session.options().extraFormats = true;
     session.options().collisionMode = 2;
     session.options().deleteMode = 0;
-    session.relistFolder();
+    relist();
     EXPECT_EQ(session.list().names(),
               (QStringList{"IMG_4501.HEIC", "IMG_4502.jpeg", "p1.jpg", "p2.jpg", "p3.jpg"}));
     EXPECT_EQ(session.list().shownName(), "p1.jpg");
     EXPECT_FALSE(events.contains("shown"));  // the picture on screen stays
 
     const auto before = Disk();
-    session.openFile(work.file("src/IMG_4501.HEIC"));
+    openFile(work.file("src/IMG_4501.HEIC"));
     session.sendToSlot(0, yes);
     EXPECT_EQ(work.read("dst/IMG_4501_001.HEIC"), "heic");
     ASSERT_EQ(session.list().shownName(), "IMG_4502.jpeg");
@@ -271,7 +299,7 @@ TEST_F(SortingSessionTest, CompanionsLeaveTheListAndComeBackWithTheShownFile) {
     work.write("src/p2.xmp", "another picture's");
     session.options().companions = true;
     session.options().extraFormats = true;
-    session.relistFolder();
+    relist();
     ASSERT_TRUE(session.list().names().contains("P1.cr2"));
     session.sendToSlot(0, yes);
     EXPECT_TRUE(work.exists("dst/p1.jpg") && work.exists("dst/P1.cr2") && work.exists("dst/p1.jpg.xmp"));

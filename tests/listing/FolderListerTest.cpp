@@ -3,13 +3,16 @@
 // access between the two threads fails it.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <condition_variable>
 #include <mutex>
 
+#include "FolderOpener.h"
 #include "ImageList.h"
 #include "ResponsiveFolderLister.h"
+#include "SortingSession.h"
 #include "TestSupport.h"
 
 TEST(ResponsiveFolderLister, ASlowListingLetsTheWindowRunAndReturnsTheWholeList) {
@@ -34,4 +37,39 @@ TEST(ResponsiveFolderLister, ASlowListingLetsTheWindowRunAndReturnsTheWholeList)
     EXPECT_TRUE(ran);
     EXPECT_EQ(listed, ImageList::listFolder(dir.path(), true, false));
     EXPECT_EQ(listed.size(), 4);
+}
+
+// The window's loop runs while a folder is listed: an open asked for meanwhile is refused, and
+// work put off until the listing is done (a close) runs once the session holds the new list.
+TEST(FolderOpener, NothingOpensWhileAFolderIsListedAndWaitingWorkComesAfter) {
+    TempDir first, second;
+    first.write("a.jpg", "x");
+    second.write("b.jpg", "x");
+    std::mutex mutex;
+    std::condition_variable windowRan;
+    bool ran = false;
+    QStringList asked;
+    SortingSession session(nullptr);
+    FolderOpener folders(session, [&](const QString& folder, bool png, bool extra) {
+        std::unique_lock<std::mutex> lock(mutex);
+        asked << folder;
+        windowRan.wait_for(lock, std::chrono::seconds(30), [&] { return ran; });
+        return ImageList::listFolder(folder, png, extra);
+    });
+    QObject context;
+    QStringList listWhenIdle{"not run"};
+    QTimer::singleShot(0, [&] {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            ran = true;
+            windowRan.notify_all();
+        }
+        folders.openFolder(second.path());
+        folders.whenIdle(&context, [&] { listWhenIdle = session.list().names(); });
+    });
+    folders.openFolder(first.path());
+    EXPECT_EQ(asked, QStringList{SortingSession::folderToList(first.path())});
+    EXPECT_EQ(session.list().names(), QStringList{"a.jpg"});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(listWhenIdle, QStringList{"a.jpg"});
 }

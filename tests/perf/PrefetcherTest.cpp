@@ -15,7 +15,7 @@
 
 #include "ImageView.h"
 #include "MainWindow.h"
-#include "PictureFeed.h"
+#include "PictureLoader.h"
 #include "PictureDecoder.h"
 #include "Prefetcher.h"
 #include "TestImages.h"
@@ -275,12 +275,12 @@ TEST_F(MainWindowPrefetch, TheFirstPictureIsDecodedForTheViewTheWindowWillHave) 
                   "\"CurrentFullMode\",-1\r\n\"StateWndMain\",0,0,800,600,1\r\n");
     form = std::make_unique<MainWindow>(services, program.path(), pics.path());
     form->startUp();
-    EXPECT_EQ(form->pictureFeed().picture().size(), QSize(3200, 2400));
-    EXPECT_TRUE(form->pictureFeed().picture().isReduced());
-    const qint64 decoded = form->pictureFeed().picture().pixels().cacheKey();
+    EXPECT_EQ(form->pictureLoader().picture().size(), QSize(3200, 2400));
+    EXPECT_TRUE(form->pictureLoader().picture().isReduced());
+    const qint64 decoded = form->pictureLoader().picture().pixels().cacheKey();
     form->showAsPlaced();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    EXPECT_EQ(form->pictureFeed().picture().pixels().cacheKey(), decoded);
+    EXPECT_EQ(form->pictureLoader().picture().pixels().cacheKey(), decoded);
 }
 
 TEST_F(MainWindowPrefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne) {
@@ -291,25 +291,25 @@ TEST_F(MainWindowPrefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne
     form->show();
     form->openFolderAt(pics.path());
     MainWindow& f = *form;
-    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(3200, 2400));
+    EXPECT_EQ(f.pictureLoader().picture().size(), QSize(3200, 2400));
     ASSERT_TRUE(f.prefetcher().waitIdle(20000));
     f.nextFile();
     EXPECT_EQ(f.session().list().position(), 2);
     EXPECT_TRUE(f.session().imageShown());
     // Natural size reported, fewer pixels held.
-    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(3200, 2400));
-    EXPECT_TRUE(f.pictureFeed().picture().isReduced());
+    EXPECT_EQ(f.pictureLoader().picture().size(), QSize(3200, 2400));
+    EXPECT_TRUE(f.pictureLoader().picture().isReduced());
     EXPECT_LE(f.prefetcher().heldBytes(), f.prefetcher().budget());
 
     // Enter: actual size, the full-resolution picture of the same file.
     f.toggleFitMode();
-    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(3200, 2400));
-    EXPECT_FALSE(f.pictureFeed().picture().isReduced());
-    EXPECT_EQ(f.pictureFeed().picture().pixels(), PlainDecode(pics.file("b.jpg")));
+    EXPECT_EQ(f.pictureLoader().picture().size(), QSize(3200, 2400));
+    EXPECT_FALSE(f.pictureLoader().picture().isReduced());
+    EXPECT_EQ(f.pictureLoader().picture().pixels(), PlainDecode(pics.file("b.jpg")));
     const QImage view = f.imageView()->backing().toImage();
-    EXPECT_EQ(view.pixel(5, 5), f.pictureFeed().picture().pixels().pixel(5, 5));
+    EXPECT_EQ(view.pixel(5, 5), f.pictureLoader().picture().pixels().pixel(5, 5));
     f.toggleFitMode();
     f.previousFile();
     EXPECT_EQ(f.session().list().position(), 1);
-    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(3200, 2400));
+    EXPECT_EQ(f.pictureLoader().picture().size(), QSize(3200, 2400));
 }

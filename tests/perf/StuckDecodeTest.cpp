@@ -12,7 +12,8 @@
 
 #include "FileSystem.h"
 #include "ImageView.h"
-#include "PictureFeed.h"
+#include "PictureLoader.h"
+#include "SessionPictures.h"
 #include "Prefetcher.h"
 #include "SortingSession.h"
 #include "TestImages.h"
@@ -65,17 +66,19 @@ TEST(StuckDecode, TheWindowGoesOnAndShowsThePictureWhenItIsDone) {
     SortingSession session(&fs);
     ImageView view;
     QWidget window;
-    PictureFeed feed(session, view, window, stall.decode());
-    session.openFolder(pics.path());
-    ASSERT_TRUE(feed.showShownFile());
+    PictureLoader feed(view, window, stall.decode());
+    SessionPictures pictures(session, feed);
+    const QString folder = SortingSession::folderToList(pics.path());
+    session.openListedFolder(folder, ImageList::listFolder(folder, false, false));
+    ASSERT_TRUE(pictures.showShownFile());
     feed.prefetcher().start();
     ASSERT_TRUE(stall.enteredWithin10s());
 
     session.nextFile();
-    EXPECT_FALSE(feed.showShownFile());
+    EXPECT_FALSE(pictures.showShownFile());
     EXPECT_EQ(feed.awaiting(), pics.file("b.jpg"));
     EXPECT_FALSE(session.imageShown());
-    QSignalSpy shownLate(&feed, &PictureFeed::shownLate);
+    QSignalSpy shownLate(&feed, &PictureLoader::shownLate);
     stall.release();
     ASSERT_TRUE(shownLate.wait(10000));
     EXPECT_TRUE(session.imageShown());

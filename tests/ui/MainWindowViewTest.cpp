@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "MainWindowFixture.h"
-#include "PictureFeed.h"
+#include "PictureLoader.h"
 #include "ViewGeometry.h"
 
 namespace {
@@ -14,19 +14,19 @@ using MainWindowView = MainWindowWithPictures;
 
 TEST_F(MainWindowView, LoadingTheEmptyPathChangesNoFlag) {
     MainWindow& f = start(pics.path());
-    f.pictureFeed().offset().moveTo(-5, -7);
+    f.pictureLoader().offset().moveTo(-5, -7);
     f.session().markCopied(0);
-    EXPECT_TRUE(f.pictureFeed().load(QString()));
-    EXPECT_TRUE(f.pictureFeed().picture().isNull());
+    EXPECT_TRUE(f.pictureLoader().load(QString()));
+    EXPECT_TRUE(f.pictureLoader().picture().isNull());
     EXPECT_TRUE(viewIsClear());
     EXPECT_TRUE(f.session().imageShown());
     EXPECT_TRUE(f.session().copied());
-    EXPECT_EQ(f.pictureFeed().offset().x(), -5);
-    EXPECT_EQ(f.pictureFeed().offset().y(), -7);
-    // A named load resets the offsets and the copied mark.
-    EXPECT_TRUE(f.pictureFeed().load(pics.file("a2.jpg")));
-    EXPECT_EQ(f.pictureFeed().offset().x(), 0);
-    EXPECT_EQ(f.pictureFeed().offset().y(), 0);
+    EXPECT_EQ(f.pictureLoader().offset().x(), -5);
+    EXPECT_EQ(f.pictureLoader().offset().y(), -7);
+    // A named load of the shown file resets the offsets and the copied mark.
+    EXPECT_TRUE(f.pictureLoader().load(f.session().list().shownPath()));
+    EXPECT_EQ(f.pictureLoader().offset().x(), 0);
+    EXPECT_EQ(f.pictureLoader().offset().y(), 0);
     EXPECT_FALSE(f.session().copied());
 }
 
@@ -65,7 +65,7 @@ TEST_F(MainWindowView, ActualSizeStretchAndTheRightButton) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     const QSize view = f.imageView()->size();
     ASSERT_EQ(view, QSize(639 - 157, 430));
-    f.pictureFeed().draw(0);
+    f.pictureLoader().draw(0);
     EXPECT_EQ(viewPixel(0, 0), QColor(Qt::red));
     EXPECT_EQ(viewPixel(6, 4), QColor(Qt::red));
     EXPECT_EQ(viewPixel(7, 0), kBackground);
@@ -77,9 +77,9 @@ TEST_F(MainWindowView, ActualSizeStretchAndTheRightButton) {
     EXPECT_EQ(viewPixel(view.width() - 1, 343), QColor(Qt::red));
     EXPECT_EQ(viewPixel(0, 344), kBackground);
     // Pressing and dragging in stretched mode moves nothing.
-    f.pictureFeed().onMouseDown(1, 0, 100, 100);
-    f.pictureFeed().onMouseMove(1, 0, 50, 50);
-    EXPECT_EQ(f.pictureFeed().offset().x(), 0);
+    f.pictureLoader().onMouseDown(1, 0, 100, 100);
+    f.pictureLoader().onMouseMove(1, 0, 50, 50);
+    EXPECT_EQ(f.pictureLoader().offset().x(), 0);
     QTest::mouseClick(f.imageView(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_FALSE(form->options().fitToView);
     EXPECT_EQ(viewPixel(7, 0), kBackground);
@@ -104,15 +104,15 @@ TEST_F(MainWindowView, SlidingByKeysDragAndResize) {
 
     PictureOffset::HeldKeys keys{};
     keys[2] = true;  // Right
-    f.pictureFeed().slide(keys);
-    EXPECT_EQ(f.pictureFeed().offset().x(), -30);
+    f.pictureLoader().slide(keys);
+    EXPECT_EQ(f.pictureLoader().offset().x(), -30);
     keys[4] = true;  // Shift
-    for (int i = 0; i < 5; ++i) f.pictureFeed().slide(keys);
-    EXPECT_EQ(f.pictureFeed().offset().x(), viewW - 800);
+    for (int i = 0; i < 5; ++i) f.pictureLoader().slide(keys);
+    EXPECT_EQ(f.pictureLoader().offset().x(), viewW - 800);
     keys = {};
     keys[3] = true;  // Down
-    f.pictureFeed().slide(keys);
-    EXPECT_EQ(f.pictureFeed().offset().y(), -30);
+    f.pictureLoader().slide(keys);
+    EXPECT_EQ(f.pictureLoader().offset().y(), -30);
     keys = {};
 
     // Drag with the left button alone: the image follows the mouse.
@@ -122,28 +122,28 @@ TEST_F(MainWindowView, SlidingByKeysDragAndResize) {
     };
     send(QEvent::MouseButtonPress, QPointF(100, 100), Qt::LeftButton, Qt::LeftButton);
     send(QEvent::MouseMove, QPointF(150, 90), Qt::NoButton, Qt::LeftButton);
-    EXPECT_EQ(f.pictureFeed().offset().x(), viewW - 800 + 50);
-    EXPECT_EQ(f.pictureFeed().offset().y(), -40);
+    EXPECT_EQ(f.pictureLoader().offset().x(), viewW - 800 + 50);
+    EXPECT_EQ(f.pictureLoader().offset().y(), -40);
     // With the right button held as well: no slide.
     send(QEvent::MouseMove, QPointF(160, 80), Qt::NoButton, Qt::LeftButton | Qt::RightButton);
-    EXPECT_EQ(f.pictureFeed().offset().x(), viewW - 800 + 50);
+    EXPECT_EQ(f.pictureLoader().offset().x(), viewW - 800 + 50);
     send(QEvent::MouseButtonRelease, QPointF(150, 90), Qt::LeftButton, Qt::NoButton);
     EXPECT_FALSE(form->options().fitToView);
     // The top-left of the view shows the image at the offset.
     EXPECT_EQ(viewPixel(0, 0), QColor(Qt::blue));
 
     // Enlarging the window pulls the far edge back: view 700 wide gives -100.
-    f.pictureFeed().offset().moveTo(viewW - 800, f.pictureFeed().offset().y());
+    f.pictureLoader().offset().moveTo(viewW - 800, f.pictureLoader().offset().y());
     const int chrome = f.height() - f.centralWidget()->height();
     f.resize(700 + 157, 430 + 21 + chrome);
     QApplication::processEvents();
     ASSERT_EQ(f.imageView()->width(), 700);
-    EXPECT_EQ(f.pictureFeed().offset().x(), -100);
-    EXPECT_EQ(f.pictureFeed().offset().y(), -40);
+    EXPECT_EQ(f.pictureLoader().offset().x(), -100);
+    EXPECT_EQ(f.pictureLoader().offset().y(), -40);
     f.resize(900 + 157, 700 + 21 + chrome);
     QApplication::processEvents();
-    EXPECT_EQ(f.pictureFeed().offset().x(), 0);
-    EXPECT_EQ(f.pictureFeed().offset().y(), 0);
+    EXPECT_EQ(f.pictureLoader().offset().x(), 0);
+    EXPECT_EQ(f.pictureLoader().offset().y(), 0);
 }
 
 TEST_F(MainWindowView, StretchedRedrawsClearOnlyInTheNormalState) {
@@ -163,32 +163,35 @@ TEST_F(MainWindowView, StretchedRedrawsClearOnlyInTheNormalState) {
 
     // Normal window, stretched: resizes and slides clear as loads do.
     form->options().fitToView = true;
-    f.pictureFeed().draw(0);
+    f.pictureLoader().setFit(true);
+    f.pictureLoader().draw(0);
     for (int kind : {1, 2}) {
         const QPoint spot = markOutside();
-        f.pictureFeed().draw(kind);
+        f.pictureLoader().draw(kind);
         EXPECT_EQ(viewPixel(spot.x(), spot.y()), kBackground) << "kind " << kind;
     }
     // Actual size: a slide draws over what the view shows.
     form->options().fitToView = false;
-    f.pictureFeed().draw(0);
+    f.pictureLoader().setFit(false);
+    f.pictureLoader().draw(0);
     QPainter(&f.imageView()->backing()).fillRect(QRect(100, 100, 1, 1), Qt::green);
-    f.pictureFeed().draw(2);
+    f.pictureLoader().draw(2);
     EXPECT_EQ(viewPixel(100, 100), QColor(Qt::green));
 
     // Maximised, stretched: only kind 0 clears.
     form->options().fitToView = true;
+    f.pictureLoader().setFit(true);
     f.showMaximized();
     QApplication::processEvents();
     if (!(f.windowState() & Qt::WindowMaximized)) GTEST_SKIP() << "the platform did not maximise";
-    f.pictureFeed().draw(0);
+    f.pictureLoader().draw(0);
     for (int kind : {1, 2}) {
         const QPoint spot = markOutside();
-        f.pictureFeed().draw(kind);
+        f.pictureLoader().draw(kind);
         EXPECT_EQ(viewPixel(spot.x(), spot.y()), QColor(Qt::green)) << "kind " << kind;
     }
     const QPoint spot = markOutside();
-    f.pictureFeed().draw(0);
+    f.pictureLoader().draw(0);
     EXPECT_EQ(viewPixel(spot.x(), spot.y()), kBackground);
 }
 

@@ -16,7 +16,7 @@
 #include "ImageList.h"
 #include "MainWindowFixture.h"
 #include "OptionsDialog.h"
-#include "PictureFeed.h"
+#include "PictureLoader.h"
 
 namespace {
 
@@ -75,14 +75,14 @@ TEST_F(OpeningFiles, CommandLineFolderOpensTheFirstImageAndStepsWrapAround) {
     EXPECT_EQ(list.names(), (QStringList{"a1.bmp", "a2.jpg", "a10.gif", "broken.jpg", "UP.JPG"}));
     EXPECT_EQ(list.position(), 1);
     EXPECT_TRUE(f.session().imageShown());
-    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(7, 5));
+    EXPECT_EQ(f.pictureLoader().picture().size(), QSize(7, 5));
     EXPECT_EQ(f.statusLabel()->text(), barFor(1, 5, "a1.bmp"));
     EXPECT_EQ(f.windowTitle(), caption());
     EXPECT_TRUE(msg.shown.empty());
 
     f.nextFile();
     EXPECT_EQ(list.position(), 2);
-    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(16, 8));
+    EXPECT_EQ(f.pictureLoader().picture().size(), QSize(16, 8));
     EXPECT_EQ(f.statusLabel()->text(), barFor(2, 5, "a2.jpg"));
 
     f.previousFile();
@@ -105,7 +105,7 @@ TEST_F(OpeningFiles, StepOntoABrokenFileShowsNothingAndTheNextStepGoesOn) {
     EXPECT_EQ(f.session().list().position(), 4);
     EXPECT_FALSE(f.session().imageShown());
     EXPECT_FALSE(f.session().copied());
-    EXPECT_TRUE(f.pictureFeed().picture().isNull());
+    EXPECT_TRUE(f.pictureLoader().picture().isNull());
     EXPECT_TRUE(viewIsClear());
     EXPECT_EQ(f.statusLabel()->text(), barFor(4, 5, QString()));
     f.nextFile();
@@ -124,7 +124,7 @@ TEST_F(OpeningFiles, EveryRouteHandlesADecodeFailureAsSteppingDoes) {
     f.openFileAt(pics.file("huge.jpg"));
     EXPECT_EQ(f.session().list().position(), 5);
     EXPECT_FALSE(f.session().imageShown());
-    EXPECT_TRUE(f.pictureFeed().picture().isNull());
+    EXPECT_TRUE(f.pictureLoader().picture().isNull());
     // Removal onto a broken entry: the shown image goes, nothing else is shown.
     f.openFileAt(pics.file("a10.gif"));
     ASSERT_TRUE(f.session().imageShown());
@@ -257,7 +257,7 @@ TEST_F(OpeningFiles, RemovingEntries) {
     EXPECT_EQ(f.session().list().position(), 0);
     EXPECT_EQ(f.session().list().count(), 0);
     EXPECT_FALSE(f.session().imageShown());
-    EXPECT_TRUE(f.pictureFeed().picture().isNull());
+    EXPECT_TRUE(f.pictureLoader().picture().isNull());
     EXPECT_TRUE(viewIsClear());
     f.updateStatusText();
     EXPECT_EQ(f.statusLabel()->text(), QStringLiteral("[移動] 0/0 "));
@@ -278,7 +278,7 @@ TEST_F(OpeningFiles, PngNeedsThePlugin) {
         const std::unique_ptr<QMimeData> png = files({pics.file("p.png")});
         EXPECT_FALSE(dragAccepted(f.statusLabel(), png.get()));
         // Called directly, a png without the plug-in is a failure like any other.
-        EXPECT_FALSE(f.pictureFeed().load(pics.file("p.png")));
+        EXPECT_FALSE(f.pictureLoader().load(pics.file("p.png")));
     }
     if (!installPlugin()) GTEST_SKIP() << "dll/ifPNG.spi was not built in " ORVANE_PROGRAM_DIR;
     pics.write("Q.PNG", TestImages::Encode(5, 5, "PNG"));
@@ -286,13 +286,13 @@ TEST_F(OpeningFiles, PngNeedsThePlugin) {
     MainWindow& f = start(pics.file("p.png"));
     ASSERT_TRUE(f.session().pngPluginAvailable());
     EXPECT_TRUE(f.session().imageShown());
-    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(6, 3));
+    EXPECT_EQ(f.pictureLoader().picture().size(), QSize(6, 3));
     EXPECT_EQ(f.statusLabel()->text(), barFor(f.session().list().position(), 8, "p.png"));
     // Capital PNG takes the plug-in route too.
     ASSERT_EQ(f.session().list().nameAt(f.session().list().position() + 1), "Q.PNG");
     f.nextFile();
     EXPECT_TRUE(f.session().imageShown());
-    EXPECT_EQ(f.pictureFeed().picture().size(), QSize(5, 5));
+    EXPECT_EQ(f.pictureLoader().picture().size(), QSize(5, 5));
     // A truncated PNG: nothing shown, view cleared.
     f.nextFile();
     EXPECT_EQ(f.session().list().nameAt(f.session().list().position()), "r.png");

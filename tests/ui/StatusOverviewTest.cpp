@@ -22,17 +22,14 @@ TEST(FormatFileSize, CutsToTwoDecimals) {
 
 // A session showing the third of twelve files of /p/, with one page whose slot 4 is "Holiday".
 void ShowThirdOfTwelve(SortingSession& s) {
-    s.setLister([](const QString&, bool, bool, bool) {
-        QStringList names;
-        for (int i = 1; i <= 12; ++i) names << (i == 3 ? QStringLiteral("a.jpg") : QStringLiteral("f%1.jpg").arg(i));
-        return names;
-    });
+    QStringList names;
+    for (int i = 1; i <= 12; ++i) names << (i == 3 ? QStringLiteral("a.jpg") : QStringLiteral("f%1.jpg").arg(i));
     s.library().appendPage(QStringLiteral("p"));
     s.library().current().folderSlots[4].title = QStringLiteral("Holiday");
-    s.openFolder(QStringLiteral("/p/"));
+    s.openListedFolder(QStringLiteral("/p/"), names);
     s.nextFile();
     s.nextFile();
-    s.pictureShown();
+    s.pictureShown(s.list().shownPath());
 }
 
 TEST(StatusText, ModePositionFileAndMarks) {
@@ -49,7 +46,7 @@ TEST(StatusText, ModePositionFileAndMarks) {
     s.markCopied(4);
     EXPECT_EQ(statusText(s, 1536), QStringLiteral("[コピー] 3/12 a.jpg 1.5KB< Holiday へコピー済>"));
     // A file that failed to load shows only the mode, the position and the marks.
-    s.pictureFailed();
+    s.pictureFailed(s.list().shownPath());
     s.markCopied(4);
     s.toggleLock();
     EXPECT_EQ(statusText(s, 1536),

@@ -12,34 +12,43 @@
 
 class ImageView;
 class QWidget;
-class SortingSession;
 
-// Puts the session's shown file on the image view. It decodes the file, or takes it from the
-// neighbours decoded ahead on worker threads, draws it stretched or at actual size, moves it
-// for the arrow keys and the mouse, and then asks for the neighbours in the direction of
-// travel. Decoding ahead changes no flag, no text and no order of drawing. It never waits on a
-// worker: a file stepped onto while a worker decodes it is shown when that decode is done.
-class PictureFeed : public QObject {
+// Puts a picture file on the image view. It decodes the file, or takes it from the neighbours
+// decoded ahead on worker threads, draws it stretched or at actual size, moves it for the
+// arrow keys and the mouse, and then asks for the neighbours in the direction of travel.
+// Decoding ahead changes no flag, no text and no order of drawing. It never waits on a worker:
+// a file stepped onto while a worker decodes it is shown when that decode is done. It knows
+// nothing of what is being sorted: it is told what to show and answers shown or failed.
+class PictureLoader : public QObject {
     Q_OBJECT
 public:
+    // The files around the one shown, each side nearest first (wrapping around; a side may
+    // name the shown file itself, which is never decoded ahead).
+    struct Neighbours {
+        QString next, afterNext;
+        QString previous, beforePrevious;
+    };
+
     // `window` is the top-level window: its state decides how a stretched redraw clears.
     // `decode` is how the workers decode ahead (tests put in one that stalls).
-    PictureFeed(SortingSession& session, ImageView& view, QWidget& window,
-                Prefetcher::Decode decode = decodePictureFile);
-    ~PictureFeed() override;
+    PictureLoader(ImageView& view, QWidget& window, Prefetcher::Decode decode = decodePictureFile);
+    ~PictureLoader() override;
 
-    // Shows the session's shown file, or empties the view when there is none. A file that
-    // fails to decode ends as stepping does: nothing counts as shown, picture and view empty,
-    // copied mark cleared; the position and the list stay. False after such a failure, and
-    // while a worker still decodes the file: nothing counts as shown then either, the view
-    // keeps what it showed, and the picture follows with shownLate.
-    bool showShownFile();
+    // Shows `path` stretched to the view (`fit`) or at actual size, or empties the view for an
+    // empty path (true then). A file shown at once is answered with shown(path) and drawn, one
+    // that fails to decode with failed(path), its picture and view emptied: false then. False
+    // too while a worker still decodes the file (awaiting()): the view keeps what it showed
+    // and the answer follows, then shownLate.
+    bool show(const QString& path, const Neighbours& neighbours, bool fit);
     // load("") empties the picture and the view and changes nothing else. For a named file it
     // returns false when decoding failed or a worker still decodes it (awaiting() then; the
-    // picture is empty either way); else the session hears that the picture is shown and it
-    // is drawn.
+    // picture is empty either way); else shown(path) is sent and the picture drawn.
     bool load(const QString& path);
-    // The file whose decode on a worker the feed waits for, without waiting; empty when none.
+    // Stretched to the view or at actual size from now on (the caller draws).
+    void setFit(bool fit) { fit_ = fit; }
+    // Whether the PNG plug-in is there to decode PNG files (without it they fail to decode).
+    void setPngPluginAvailable(bool available) { pngPlugin_ = available; }
+    // The file whose decode on a worker the loader waits for, without waiting; empty when none.
     const QString& awaiting() const { return awaited_; }
     // 0 after a load or a mode toggle (clear first), 1 after a resize, 2 after a slide.
     void draw(int32_t redrawKind);
@@ -48,16 +57,15 @@ public:
     // The view has a new size: the offset is pulled back inside it (the caller draws).
     void fitOffsetToView();
 
-    // The view's mouse: a left drag slides the picture at actual size, a right click toggles
-    // the fit mode.
+    // The view's mouse: a left drag slides the picture at actual size (a right click is the
+    // window's: it toggles the fit mode).
     void onMouseDown(int button, int shift, double x, double y);
     void onMouseMove(int button, int shift, double x, double y);
-    void onMouseUp(int button, int shift, double x, double y);
 
-    // A step repeated by a held key while its picture is still being decoded ahead is passed
-    // over, so a held key never piles up work (the latest step wins). `direction` is +1
-    // forwards, -1 backwards; it also orders the neighbours asked for next.
-    bool skipsHeldStep(int direction);
+    // A step onto `target` repeated by a held key while its picture is still being decoded
+    // ahead is passed over, so a held key never piles up work (the latest step wins).
+    // `direction` is +1 forwards, -1 backwards; it also orders the neighbours asked for next.
+    bool skipsHeldStep(const QString& target, int direction);
     // Watches the key events `widget` receives for held keys; install after the key routing,
     // so the watch sees each event first.
     void watchKeysOf(QWidget* widget);
@@ -67,12 +75,17 @@ public:
 
     // The decoded picture (size() is always its natural size) and where it lies in the view.
     const PictureBuffer& picture() const { return picture_; }
+    ImageView& view() const { return view_; }
     const PictureOffset& offset() const { return offset_; }
     PictureOffset& offset() { return offset_; }
     Prefetcher& prefetcher() { return prefetcher_; }
 
 signals:
-    // The file awaited was shown, or failed, once its decode on a worker was done.
+    // The answers for a file show() or load() was given: on screen, or not to be decoded.
+    void shown(const QString& path);
+    void failed(const QString& path);
+    // The file awaited was shown, or failed, once its decode on a worker was done (after the
+    // answer).
     void shownLate();
 
 private:
@@ -91,13 +104,16 @@ private:
     // A worker is done with `path` (posted from the worker).
     void decodeFinished(const QString& path);
 
-    SortingSession& session_;
     ImageView& view_;
     QWidget& window_;
     PictureBuffer picture_;
     PictureOffset offset_;
     Prefetcher prefetcher_;
     QString path_;           // the file picture_ was decoded from
+    Neighbours neighbours_;  // of the file shown last
+    bool fit_ = false;
+    bool shown_ = false;     // picture_ is on screen, answered with shown()
+    bool pngPlugin_ = false;
     FileStamp stamp_;        // and how it looked then
     bool heldKey_ = false;   // the key event being handled repeats a held key
     int direction_ = 1;      // of the last step: +1 forwards, -1 backwards

@@ -1,4 +1,4 @@
-#include "PictureFeed.h"
+#include "PictureLoader.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -8,7 +8,6 @@
 #include <ctime>
 
 #include "ImageView.h"
-#include "SortingSession.h"
 #include "ViewGeometry.h"
 
 namespace {
@@ -53,28 +52,19 @@ void noteFirstPaints(bool holdsPicture) {
     picture = picture || holdsPicture;
 }
 
-// The position next to `at` in `direction` (+1 forwards, -1 backwards), wrapping around.
-int32_t neighbour(const ImageList& list, int32_t at, int direction) {
-    return direction > 0 ? list.after(at) : list.before(at);
-}
-
 }  // namespace
 
-PictureFeed::PictureFeed(SortingSession& session, ImageView& view, QWidget& window,
-                         Prefetcher::Decode decode)
-    : session_(session),
-      view_(view),
+PictureLoader::PictureLoader(ImageView& view, QWidget& window, Prefetcher::Decode decode)
+    : view_(view),
       window_(window),
       prefetcher_(Prefetcher::kDefaultBudget, Prefetcher::defaultWorkers(), std::move(decode)) {
     heldKeyWatch_ = new HeldKeyWatch(this, &heldKey_);
-    connect(&view_, &ImageView::painted, this, &PictureFeed::viewPainted);
-    connect(&view_, &ImageView::mouseDown, this, &PictureFeed::onMouseDown);
-    connect(&view_, &ImageView::mouseMove, this, &PictureFeed::onMouseMove);
-    connect(&view_, &ImageView::mouseUp, this, &PictureFeed::onMouseUp);
-    connect(&session_, &SortingSession::fitModeChanged, this, [this] { draw(0); });
+    connect(&view_, &ImageView::painted, this, &PictureLoader::viewPainted);
+    connect(&view_, &ImageView::mouseDown, this, &PictureLoader::onMouseDown);
+    connect(&view_, &ImageView::mouseMove, this, &PictureLoader::onMouseMove);
     startAnyway_.setSingleShot(true);
     startAnyway_.setInterval(250);
-    connect(&startAnyway_, &QTimer::timeout, this, &PictureFeed::startPrefetch);
+    connect(&startAnyway_, &QTimer::timeout, this, &PictureLoader::startPrefetch);
     awaitedLong_.setSingleShot(true);
     awaitedLong_.setInterval(1000);
     connect(&awaitedLong_, &QTimer::timeout, this, [this] {
@@ -87,37 +77,41 @@ PictureFeed::PictureFeed(SortingSession& session, ImageView& view, QWidget& wind
     });
 }
 
-PictureFeed::~PictureFeed() = default;
+PictureLoader::~PictureLoader() = default;
 
-void PictureFeed::watchKeysOf(QWidget* widget) { widget->installEventFilter(heldKeyWatch_); }
+void PictureLoader::watchKeysOf(QWidget* widget) { widget->installEventFilter(heldKeyWatch_); }
 
-void PictureFeed::expectViewWhileLoading(const QSize& size) {
+void PictureLoader::expectViewWhileLoading(const QSize& size) {
     expectedView_ = size.isEmpty() ? QSize() : size;
 }
 
-void PictureFeed::viewPainted() {
-    noteFirstPaints(session_.imageShown() && !picture_.isNull());
+void PictureLoader::viewPainted() {
+    noteFirstPaints(shown_ && !picture_.isNull());
     // Once the frame is on screen, after the rest of this paint.
     if (startPending_)
-        QMetaObject::invokeMethod(this, &PictureFeed::startPrefetch, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &PictureLoader::startPrefetch, Qt::QueuedConnection);
 }
 
-bool PictureFeed::showShownFile() {
-    const QString path = session_.list().shownPath();
+bool PictureLoader::show(const QString& path, const Neighbours& neighbours, bool fit) {
+    neighbours_ = neighbours;
+    fit_ = fit;
     if (path.isEmpty()) {
         load(QString());
         return true;
     }
     if (load(path)) return true;
-    // Nothing counts as shown, so a digit never sends a file that is not on screen.
-    session_.pictureFailed();
-    if (awaited_.isEmpty()) load(QString());
+    if (awaited_.isEmpty()) {
+        // Nothing counts as shown, so a digit never sends a file that is not on screen.
+        emit failed(path);
+        load(QString());
+    }
     return false;
 }
 
-bool PictureFeed::load(const QString& path) {
+bool PictureLoader::load(const QString& path) {
     awaited_.clear();
     awaitedLong_.stop();
+    shown_ = false;
     if (path.isEmpty()) {
         picture_ = PictureBuffer();
         view_.clearBacking();
@@ -145,16 +139,17 @@ bool PictureFeed::load(const QString& path) {
         return false;
     }
     picture_ = picture.picture;
-    session_.pictureShown();
+    shown_ = true;
+    emit shown(path);
     draw(0);
     prefetchAround();
     return true;
 }
 
-void PictureFeed::draw(int32_t redrawKind) {
-    if (!session_.imageShown()) return;
+void PictureLoader::draw(int32_t redrawKind) {
+    if (!shown_) return;
     if (redrawKind == 0) view_.clearBacking();
-    if (session_.options().fitToView) {
+    if (fit_) {
         const Qt::WindowStates ws = window_.windowState();
         if (!(ws & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
             view_.clearBacking();
@@ -173,40 +168,35 @@ void PictureFeed::draw(int32_t redrawKind) {
     view_.update();
 }
 
-void PictureFeed::slide(const PictureOffset::HeldKeys& held) {
+void PictureLoader::slide(const PictureOffset::HeldKeys& held) {
     offset_.slide(held, picture_.size(), view_.size());
     draw(2);
 }
 
-void PictureFeed::fitOffsetToView() { offset_.fitView(picture_.size(), view_.size()); }
+void PictureLoader::fitOffsetToView() { offset_.fitView(picture_.size(), view_.size()); }
 
-void PictureFeed::onMouseDown(int, int, double x, double y) {
-    if (session_.options().fitToView) return;
+void PictureLoader::onMouseDown(int, int, double x, double y) {
+    if (fit_) return;
     offset_.startDrag(x, y);
 }
 
-void PictureFeed::onMouseMove(int button, int, double x, double y) {
-    if (session_.options().fitToView || button != 1) return;
+void PictureLoader::onMouseMove(int button, int, double x, double y) {
+    if (fit_ || button != 1) return;
     offset_.drag(x, y, picture_.size(), view_.size());
     draw(2);
-}
-
-void PictureFeed::onMouseUp(int button, int, double, double) {
-    if (button != 2) return;
-    session_.toggleFitMode();
 }
 
 // The view a reduced decode must cover: stretched mode in a view on screen. Before the window
 // is shown its size is not yet the real one: the full picture is decoded then, but while
 // loading, when the size the view will have is expected.
-QSize PictureFeed::coverView() const {
-    if (!session_.options().fitToView) return QSize();
+QSize PictureLoader::coverView() const {
+    if (!fit_) return QSize();
     if (!view_.isVisible()) return expectedView_;
     if (view_.width() <= 0 || view_.height() <= 0) return QSize();
     return view_.size();
 }
 
-void PictureFeed::startPrefetch() {
+void PictureLoader::startPrefetch() {
     if (!startPending_) return;
     // Asked for before the view had its size (while loading): asked for again at the real one.
     if (coverView() != plannedCover_) prefetchAround();
@@ -215,10 +205,10 @@ void PictureFeed::startPrefetch() {
     prefetcher_.start();
 }
 
-bool PictureFeed::obtain(const QString& path, DecodedPicture* out) {
+bool PictureLoader::obtain(const QString& path, DecodedPicture* out) {
     const QSize cover = coverView();
     if (!prefetcher_.take(path, cover, out)) {
-        *out = decodePictureFile(path, session_.pngPluginAvailable(), cover);
+        *out = decodePictureFile(path, pngPlugin_, cover);
         if (out->ok) prefetcher_.keep(path, *out);
     }
     path_ = path;
@@ -226,7 +216,7 @@ bool PictureFeed::obtain(const QString& path, DecodedPicture* out) {
     return out->ok;
 }
 
-void PictureFeed::decodeFinished(const QString& path) {
+void PictureLoader::decodeFinished(const QString& path) {
     if (awaited_.isEmpty() || path != awaited_) return;
     // Asked for again meanwhile (another view size): still on a worker, or taken over here.
     if (prefetcher_.statusOf(path, coverView()) == Prefetcher::Status::Pending &&
@@ -237,39 +227,41 @@ void PictureFeed::decodeFinished(const QString& path) {
     DecodedPicture picture;
     if (obtain(path, &picture)) {
         picture_ = picture.picture;
-        session_.pictureShown();
+        shown_ = true;
+        emit shown(path);
         draw(0);
     } else {
+        emit failed(path);
         load(QString());
     }
     prefetchAround();
     emit shownLate();
 }
 
-void PictureFeed::prefetchAround() {
-    const ImageList& list = session_.list();
-    const int32_t count = list.count();
-    const int32_t i = list.position();
-    if (count <= 0 || i < 1 || i > count) return;
-    const int dir = direction_;
+void PictureLoader::prefetchAround() {
+    // The file being shown: awaited from a worker, or decoded (or failed) here last.
+    const QString shownPath = awaited_.isEmpty() ? path_ : awaited_;
+    if (shownPath.isEmpty()) return;
+    const Neighbours& n = neighbours_;
     const QSize cover = coverView();
-    const int32_t ahead = neighbour(list, i, dir);
+    const bool forwards = direction_ > 0;
     std::vector<Prefetcher::Job> jobs;
-    for (int32_t j : {ahead, neighbour(list, i, -dir), neighbour(list, ahead, dir)})
-        if (j != i) jobs.push_back({list.pathAt(j), cover});
-    prefetcher_.request(list.shownPath(), jobs, session_.pngPluginAvailable(), false);
+    for (const QString* j : {forwards ? &n.next : &n.previous, forwards ? &n.previous : &n.next,
+                             forwards ? &n.afterNext : &n.beforePrevious})
+        if (!j->isEmpty() && *j != shownPath) jobs.push_back({*j, cover});
+    prefetcher_.request(shownPath, jobs, pngPlugin_, false);
     plannedCover_ = cover;
     startPending_ = true;
     startAnyway_.start();
 }
 
-void PictureFeed::ensurePixels(const QSize* dest) {
+void PictureLoader::ensurePixels(const QSize* dest) {
     if (!picture_.isReduced()) return;
     if (dest && picture_.covers(*dest)) return;
     const QSize cover = dest ? coverView() : QSize();
     DecodedPicture d;
     if (!prefetcher_.take(path_, cover, &d))
-        d = decodePictureFile(path_, session_.pngPluginAvailable(), cover);
+        d = decodePictureFile(path_, pngPlugin_, cover);
     const bool sameFile = d.ok && d.stamp == stamp_ && d.picture.size() == picture_.size();
     if (sameFile && (dest ? d.picture.covers(*dest) : !d.picture.isReduced())) {
         picture_ = d.picture;
@@ -284,12 +276,10 @@ void PictureFeed::ensurePixels(const QSize* dest) {
         natural);
 }
 
-bool PictureFeed::skipsHeldStep(int direction) {
+bool PictureLoader::skipsHeldStep(const QString& target, int direction) {
     const bool held = heldKey_;
     heldKey_ = false;
     direction_ = direction;
-    const ImageList& list = session_.list();
-    if (!held || list.count() <= 0) return false;
-    const QString target = list.pathAt(neighbour(list, list.position(), direction));
+    if (!held || target.isEmpty()) return false;
     return prefetcher_.statusOf(target, coverView()) == Prefetcher::Status::Pending;
 }
