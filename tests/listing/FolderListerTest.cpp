@@ -50,11 +50,11 @@ TEST(FolderOpener, NothingOpensWhileAFolderIsListedAndWaitingWorkComesAfter) {
     bool ran = false;
     QStringList asked;
     SortingSession session(nullptr);
-    FolderOpener folders(session, [&](const QString& folder, bool png, bool extra) {
+    FolderOpener folders(session, [&](const QString& folder, bool png, bool extra, bool companions) {
         std::unique_lock<std::mutex> lock(mutex);
         asked << folder;
         windowRan.wait_for(lock, std::chrono::seconds(30), [&] { return ran; });
-        return ImageList::listFolder(folder, png, extra);
+        return ImageList::listFolder(folder, png, extra, companions);
     });
     QObject context;
     QStringList listWhenIdle{"not run"};
