@@ -108,6 +108,8 @@ public:
     virtual bool RealPath(const QString& path, QString* real, FsError* err) = 0;
     // Names in `folder` (not "." and ".."), in readdir order.
     virtual bool ListNames(const QString& folder, QStringList* names, FsError* err) = 0;
+    // A descriptor for reading the regular file at `path`; anything else (a pipe, a device, a
+    // folder) fails with EINVAL without being waited on.
     virtual bool OpenRead(const QString& path, int* fd, FsError* err) = 0;
     // Reads up to `size` bytes; `*got` 0 means end of file.
     virtual bool Read(int fd, char* buffer, int64_t size, int64_t* got, FsError* err) = 0;

@@ -135,8 +135,18 @@ bool PosixFileSystem::ListNames(const QString& folder, QStringList* names, FsErr
 bool PosixFileSystem::OpenRead(const QString& path, int* fd, FsError* err) {
     NativePath p;
     if (!p.Set(path, err)) return false;
-    const int f = ::open(p.constData(), O_RDONLY | O_CLOEXEC);
+    // A pipe or device put in the file's place since it was looked at must neither block the
+    // open nor be read: opened without waiting, and refused unless it is a regular file.
+    const int f = ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (f < 0) return Fail(err, errno);
+    struct stat st {};
+    const int code = ::fstat(f, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : EINVAL);
+    if (code != 0) {
+        ::close(f);
+        return Fail(err, code);
+    }
+    const int flags = ::fcntl(f, F_GETFL);
+    if (flags != -1) ::fcntl(f, F_SETFL, flags & ~O_NONBLOCK);
     *fd = f;
     return true;
 }

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "FileSystem.h"
 #include "TemporaryJournal.h"
@@ -20,6 +26,25 @@ TEST(FileSystem, ExistsIsALiteralLookup) {
     EXPECT_TRUE(fs.Exists(dir.file(QStringLiteral("sub/"))));
     EXPECT_FALSE(fs.Exists(dir.file(QStringLiteral("missing"))));
     EXPECT_FALSE(fs.Exists(QString()));
+}
+
+// A copy's source swapped for a pipe or a folder after it was looked at: refused at once, never
+// waited on (a pipe with no writer would block a plain open for good).
+TEST(FileSystem, OpenReadTakesRegularFilesOnly) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.jpg"), "x");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file(QStringLiteral("pipe.jpg"))).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(dir.file(QStringLiteral("folder.jpg"))));
+    PosixFileSystem fs;
+    int fd = -1;
+    FsError e;
+    ASSERT_TRUE(fs.OpenRead(dir.file(QStringLiteral("a.jpg")), &fd, &e));
+    ::close(fd);
+    for (const char* name : {"pipe.jpg", "folder.jpg"}) {
+        e = FsError();
+        EXPECT_FALSE(fs.OpenRead(dir.file(QString::fromLatin1(name)), &fd, &e)) << name;
+        EXPECT_EQ(e.code, EINVAL) << name;
+    }
 }
 
 // A run ended mid-way leaves a temporary: its name says what it is, the next start lists where
