@@ -50,6 +50,20 @@ void AddRow(const QString& what, double ours, const QString& refName, double ref
     std::fflush(stdout);
 }
 
+void DecodeJpegAndDestroy(jpeg_decompress_struct* cinfo) {
+    jpeg_read_header(cinfo, TRUE);
+    cinfo->out_color_space = JCS_EXT_BGRX;
+    jpeg_start_decompress(cinfo);
+    const size_t stride = size_t(cinfo->output_width) * 4;
+    std::vector<unsigned char> pixels(stride * cinfo->output_height);
+    while (cinfo->output_scanline < cinfo->output_height) {
+        JSAMPROW row = pixels.data() + stride * cinfo->output_scanline;
+        jpeg_read_scanlines(cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(cinfo);
+    jpeg_destroy_decompress(cinfo);
+}
+
 double LibjpegFullDecodeMs(const QString& path) {
     FILE* f = std::fopen(QFile::encodeName(path).constData(), "rb");
     if (!f) return -1;
@@ -60,17 +74,7 @@ double LibjpegFullDecodeMs(const QString& path) {
     cinfo.err = jpeg_std_error(&jerr);
     jpeg_create_decompress(&cinfo);
     jpeg_stdio_src(&cinfo, f);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_EXT_BGRX;
-    jpeg_start_decompress(&cinfo);
-    const size_t stride = size_t(cinfo.output_width) * 4;
-    std::vector<unsigned char> pixels(stride * cinfo.output_height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels.data() + stride * cinfo.output_scanline;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
+    DecodeJpegAndDestroy(&cinfo);
     const double ms = Ms(t.nsecsElapsed());
     std::fclose(f);
     return ms;

@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <cstdio>
+
+#include <jpeglib.h>
 #include <memory>
 #include <vector>
 
@@ -70,6 +72,8 @@ private:
 // --- references -------------------------------------------------------------------------
 
 // The floor without tricks: libjpeg-turbo, full size, 32-bit output.
+// The whole picture of `cinfo`, whose source is set, decoded to 32-bit rows; then destroyed.
+void DecodeJpegAndDestroy(jpeg_decompress_struct* cinfo);
 double LibjpegFullDecodeMs(const QString& path);
 double LibpngSimplifiedMs(const QString& path);
 double ReaddirMs(const QString& folder);

@@ -70,17 +70,7 @@ double librawPreviewMs(const QString& path) {
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, reinterpret_cast<unsigned char*>(raw->imgdata.thumbnail.thumb),
                  raw->imgdata.thumbnail.tlength);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_EXT_BGRX;
-    jpeg_start_decompress(&cinfo);
-    const size_t stride = size_t(cinfo.output_width) * 4;
-    std::vector<unsigned char> pixels(stride * cinfo.output_height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels.data() + stride * cinfo.output_scanline;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
+    DecodeJpegAndDestroy(&cinfo);
     return Ms(t.nsecsElapsed());
 }
 
@@ -106,7 +96,15 @@ struct Stepper {
         t.start();
         DecodedPicture d;
         if (!prefetcher.take(files[at], kView, &d)) {
-            prefetcher.awaitPending(files[at], 20000);
+            // As the window does: a queued job is taken over and decoded here; one a worker
+            // is decoding already is waited for (the window would paint it when it lands).
+            if (prefetcher.takeOver(files[at])) {
+                QElapsedTimer waited;
+                waited.start();
+                while (prefetcher.statusOf(files[at], kView) == Prefetcher::Status::Pending &&
+                       waited.elapsed() < 20000)
+                    QThread::usleep(100);
+            }
             if (!prefetcher.take(files[at], kView, &d)) d = decodePictureFile(files[at], true, kView);
         }
         QImage frame(kView, QImage::Format_RGB32);
