@@ -2,6 +2,7 @@
 // operating system directly, so a fault-injecting FileSystem exercises every failure path.
 #include "FileSystem.h"
 
+#include "FileVersion.h"
 #include "TemporaryJournal.h"
 
 #include <QRandomGenerator>
@@ -195,9 +196,7 @@ bool FileSystem::RestoreFromTrash(const TrashEntry& entry, const QString& path, 
 bool FileSystem::UnchangedSince(const QString& path, const FileStatus& before, FsError* err) {
     FileStatus now;
     if (!Stat(path, &now, err)) return false;
-    if (now.identity() == before.identity() && now.ctimeSec == before.ctimeSec &&
-        now.ctimeNsec == before.ctimeNsec)
-        return true;
+    if (FileVersion::of(now) == FileVersion::of(before)) return true;
     Set(err, FsPath::ChangedWhileCopied());
     return false;
 }

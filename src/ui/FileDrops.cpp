@@ -9,20 +9,19 @@
 #include "FileSystem.h"
 #include "ImageNames.h"
 
-FileDrops::FileDrops(std::function<bool()> pngPluginAvailable, Open open)
-    : pngPluginAvailable_(std::move(pngPluginAvailable)), open_(std::move(open)) {}
+FileDrops::FileDrops(FileSystem& fileSystem, std::function<bool()> pngPluginAvailable, Open open)
+    : fs_(fileSystem), pngPluginAvailable_(std::move(pngPluginAvailable)), open_(std::move(open)) {}
 
 void FileDrops::takeDropsOn(QWidget* target) {
     target->setAcceptDrops(true);
     target->installEventFilter(this);
 }
 
-QString FileDrops::acceptedPath(const QMimeData* data, bool pngPluginAvailable) {
+QString FileDrops::acceptedPath(FileSystem& fs, const QMimeData* data, bool pngPluginAvailable) {
     if (!data || !data->hasUrls()) return QString();
     const QList<QUrl> urls = data->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return QString();
     const QString path = urls.first().toLocalFile();
-    PosixFileSystem fs;
     if (path.isEmpty() || !fs.Exists(path)) return QString();
     // Every picture ending is taken, whatever the options: one they leave out is answered with
     // a word on where to turn it on (PathOpener), not by a drag that silently bounces.
@@ -35,7 +34,7 @@ bool FileDrops::eventFilter(QObject*, QEvent* event) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* e = static_cast<QDragMoveEvent*>(event);
-            if (!acceptedPath(e->mimeData(), pngPluginAvailable_()).isEmpty()) {
+            if (!acceptedPath(fs_, e->mimeData(), pngPluginAvailable_()).isEmpty()) {
                 e->setDropAction(Qt::CopyAction);
                 e->accept();
             } else {
@@ -46,7 +45,7 @@ bool FileDrops::eventFilter(QObject*, QEvent* event) {
         }
         case QEvent::Drop: {
             auto* e = static_cast<QDropEvent*>(event);
-            const QString path = acceptedPath(e->mimeData(), pngPluginAvailable_());
+            const QString path = acceptedPath(fs_, e->mimeData(), pngPluginAvailable_());
             if (path.isEmpty()) {
                 e->ignore();
                 return true;

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class FileSystem;
 class QMimeData;
 class QWidget;
 
@@ -14,17 +15,19 @@ class QWidget;
 class FileDrops : public QObject {
 public:
     using Open = std::function<void(const QString& path)>;
-    FileDrops(std::function<bool()> pngPluginAvailable, Open open);
+    // `fileSystem` tells whether a dropped path exists and is a folder.
+    FileDrops(FileSystem& fileSystem, std::function<bool()> pngPluginAvailable, Open open);
 
     // Makes `target` take drops through this object.
     void takeDropsOn(QWidget* target);
     // The path a drop of `data` opens, or empty when it is not accepted.
-    static QString acceptedPath(const QMimeData* data, bool pngPluginAvailable);
+    static QString acceptedPath(FileSystem& fs, const QMimeData* data, bool pngPluginAvailable);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    FileSystem& fs_;
     std::function<bool()> pngPluginAvailable_;
     Open open_;
 };

@@ -29,8 +29,8 @@ QString firstDroppedPath(const QMimeData* data) {
     return urls.first().toLocalFile();
 }
 
-bool isExistingFolder(const QString& path) {
-    return !path.isEmpty() && PosixFileSystem().Exists(path) && QFileInfo(path).isDir();
+bool isExistingFolder(FileSystem& fs, const QString& path) {
+    return !path.isEmpty() && fs.Exists(path) && QFileInfo(path).isDir();
 }
 
 // The normal input background, or the greyed one of a box that cannot be edited; the same
@@ -151,12 +151,12 @@ bool FolderEditorDialog::titleAcceptsDrop(int i, const QMimeData* dropped) const
 }
 
 bool FolderEditorDialog::folderAcceptsDrop(int, const QMimeData* dropped) const {
-    return isExistingFolder(firstDroppedPath(dropped));
+    return isExistingFolder(*services_.fileSystem, firstDroppedPath(dropped));
 }
 
 QString FolderEditorDialog::droppedFolder(const QMimeData* dropped) {
     QString path = firstDroppedPath(dropped);
-    if (!isExistingFolder(path)) return QString();
+    if (!isExistingFolder(*services_.fileSystem, path)) return QString();
     if (LineBreakGuard::hasLineBreak(path)) {
         if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::message());
         return QString();

@@ -52,12 +52,12 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
     buildMenus();
     loader_ = std::make_unique<PictureLoader>(*imageView_, *this);
     pictures_ = std::make_unique<SessionPictures>(session_, *loader_);
-    opener_ = std::make_unique<PathOpener>(session_, folders_, *loader_, *this, services_.msgBox,
-                                           [this] { updateStatusText(); });
+    opener_ = std::make_unique<PathOpener>(session_, folders_, *loader_, *this, *services_.fileSystem,
+                                           services_.msgBox, [this] { updateStatusText(); });
     connectSession();
     // One filter serves the window and every control (and the panel's viewport, which is what
     // receives a text box's drag events), so every one of them takes the same drops.
-    drops_ = std::make_unique<FileDrops>([this] { return session_.pngPluginAvailable(); },
+    drops_ = std::make_unique<FileDrops>(*services_.fileSystem, [this] { return session_.pngPluginAvailable(); },
                                          [this](const QString& path) {
                                              openPath(path);
                                              updateStatusText();

@@ -35,7 +35,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // `startPath` is the path given on the command line as Paths::commandLinePath makes it,
-    // or empty.
+    // or empty. `services` gives a file system and a message box.
     MainWindow(const Services& services, const QString& programDir, const QString& startPath,
                QWidget* parent = nullptr);
     ~MainWindow() override;

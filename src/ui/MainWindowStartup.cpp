@@ -40,7 +40,8 @@ private:
 void MainWindow::startUp() {
     // Every relative path of the program (config/, dll/ifPNG.spi) resolves against its folder.
     QDir::setCurrent(programDir_);
-    if (const std::optional<WindowPlacement> placement = SessionSettings::load(settings_, session_)) {
+    FileSystem& fs = *services_.fileSystem;
+    if (const std::optional<WindowPlacement> placement = SessionSettings::load(settings_, session_, fs)) {
         const QRect r = WindowPlacing::rectOnThisDesktop(*placement);
         if (!r.isEmpty()) {
             setGeometry(r);
@@ -51,8 +52,7 @@ void MainWindow::startUp() {
     }
     // Where an earlier run ended mid-way left a temporary (a copy, or a replaced file set
     // aside), the user learns where it lies.
-    if (services_.fileSystem)
-        showMessage(Transfer::leftoverTemporariesNotice(services_.fileSystem->LeftoverTemporaries()));
+    showMessage(Transfer::leftoverTemporariesNotice(fs.LeftoverTemporaries()));
     placeWidgets();  // the panel's kept width
     loader_->expectViewWhileLoading(expectedViewSize());
     opener_->openGiven(startPath_);

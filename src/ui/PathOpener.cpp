@@ -11,14 +11,14 @@
 #include "PictureLoader.h"
 #include "SortingSession.h"
 
-PathOpener::PathOpener(SortingSession& session, FolderOpener& folders, PictureLoader& loader, QWidget& window, MsgBox* msgBox,
-                       std::function<void()> statusChanged)
-    : session_(session), folders_(folders), loader_(loader), window_(window), msgBox_(msgBox),
+PathOpener::PathOpener(SortingSession& session, FolderOpener& folders, PictureLoader& loader, QWidget& window,
+                       FileSystem& fileSystem, MsgBox* msgBox, std::function<void()> statusChanged)
+    : session_(session), folders_(folders), loader_(loader), window_(window), fs_(fileSystem), msgBox_(msgBox),
       statusChanged_(std::move(statusChanged)) {}
 
 void PathOpener::openPath(const QString& path) {
     if (folders_.listing()) return;
-    if (PosixFileSystem().IsDirectory(path)) {
+    if (fs_.IsDirectory(path)) {
         folders_.openFolder(path);
     } else if (!session_.options().extraFormats && ImageNames::hasExtendedEnding(path)) {
         if (msgBox_)
@@ -32,10 +32,9 @@ void PathOpener::openPath(const QString& path) {
 
 void PathOpener::openGiven(QString path) {
     if (path.isEmpty()) return;
-    PosixFileSystem fs;
-    if (!fs.IsRegularFile(path)) {
+    if (!fs_.IsRegularFile(path)) {
         path = FsPath::WithSlash(path);
-        if (!fs.IsDirectory(path)) {
+        if (!fs_.IsDirectory(path)) {
             if (msgBox_)
                 msgBox_->Show(QStringLiteral("指定のパスが見つかりません"), QStringLiteral("パラメータ判定"),
                               MsgButtons::Ok);

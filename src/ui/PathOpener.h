@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+class FileSystem;
 class FolderOpener;
 class MsgBox;
 class PictureLoader;
@@ -16,9 +17,9 @@ class SortingSession;
 class PathOpener : public QObject {
 public:
     // `statusChanged` redraws the status bar after a handed path was opened; `msgBox` may be
-    // null (no message then).
-    PathOpener(SortingSession& session, FolderOpener& folders, PictureLoader& loader, QWidget& window, MsgBox* msgBox,
-               std::function<void()> statusChanged);
+    // null (no message then). `fileSystem` tells folders from files.
+    PathOpener(SortingSession& session, FolderOpener& folders, PictureLoader& loader, QWidget& window,
+               FileSystem& fileSystem, MsgBox* msgBox, std::function<void()> statusChanged);
 
     // Opens `path` as a folder when it is one, else as a single image file; then draws. Passed
     // over while a folder is being listed: that folder comes first. A picture the options
@@ -42,6 +43,7 @@ private:
     FolderOpener& folders_;
     PictureLoader& loader_;
     QWidget& window_;
+    FileSystem& fs_;
     MsgBox* msgBox_;
     std::function<void()> statusChanged_;
     std::optional<QString> handedPath_;

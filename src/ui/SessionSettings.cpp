@@ -17,11 +17,11 @@ Page SessionSettings::firstStartPage() {
     return page;
 }
 
-std::optional<WindowPlacement> SessionSettings::load(const SettingsStore& store, SortingSession& session) {
+std::optional<WindowPlacement> SessionSettings::load(const SettingsStore& store, SortingSession& session,
+                                                    FileSystem& fs) {
     StoredSettings stored = store.load(firstStartPage());
     session.library() = std::move(stored.library);
     session.options() = std::move(stored.options);
-    PosixFileSystem fs;
     // Only a regular file can be loaded; anything else there (a folder, a pipe) is no plug-in.
     session.resetModes(fs.IsRegularFile(QString::fromLatin1(PngPlugin::kPluginPath)));
     return stored.placement;

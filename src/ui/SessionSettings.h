@@ -4,6 +4,7 @@
 #include "FolderLibrary.h"
 #include "OptionFiles.h"
 
+class FileSystem;
 class SettingsStore;
 class SortingSession;
 
@@ -15,8 +16,8 @@ namespace SessionSettings {
 Page firstStartPage();
 
 // Loads the store's library and options into `session` (see SettingsStore::load) and looks for
-// the PNG plug-in. Relative paths resolve against the working directory, which is the
-// program's by then. Returns the window placement option file 0 kept of the last run.
-std::optional<WindowPlacement> load(const SettingsStore& store, SortingSession& session);
+// the PNG plug-in through `fs`. Relative paths resolve against the working directory, which is
+// the program's by then. Returns the window placement option file 0 kept of the last run.
+std::optional<WindowPlacement> load(const SettingsStore& store, SortingSession& session, FileSystem& fs);
 
 }  // namespace SessionSettings

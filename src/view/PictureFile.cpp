@@ -32,18 +32,19 @@ bool isPngName(const QString& path) {
 
 }  // namespace
 
-bool stampOf(const QString& path, FileStamp* out) {
+bool stampOf(const QString& path, FileVersion* out) {
     FileStatus st;
-    if (!PosixFileSystem().Stat(path, &st, nullptr) || !st.isRegular) return false;
-    out->size = st.size;
-    out->mtimeNs = st.mtimeSec * 1000000000 + st.mtimeNsec;
-    out->ctimeNs = st.ctimeSec * 1000000000 + st.ctimeNsec;
-    out->inode = st.inode;
-    out->device = st.device;
+    if (!PictureFile::fileSystem().Stat(path, &st, nullptr) || !st.isRegular) return false;
+    *out = FileVersion::of(st);
     return true;
 }
 
 namespace PictureFile {
+
+FileSystem& fileSystem() {
+    static PosixFileSystem shared;
+    return shared;
+}
 
 int openRegular(const QString& path) {
     NativePath native;
@@ -104,7 +105,7 @@ int64_t estimateBytes(const QString& path, const QSize& coverView) {
 DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView) {
     using PictureFile::open;
     DecodedPicture d;
-    FileStamp before;
+    FileVersion before;
     const bool stamped = stampOf(path, &before);
     d.pngRoute = isPngName(path);
     if (d.pngRoute) {
@@ -134,7 +135,7 @@ DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSiz
             d.picture.width(), d.picture.height(), coverView.width(), coverView.height());
         if (dest) d.picture.prepareStretched(*dest);
     }
-    FileStamp after;
+    FileVersion after;
     d.stable = stamped && stampOf(path, &after) && after == before;
     d.stamp = before;
     return d;

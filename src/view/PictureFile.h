@@ -11,29 +11,23 @@
 
 #include <cstdint>
 
+#include "FileVersion.h"
 #include "PictureBuffer.h"
 #include "PictureDecoder.h"
 
 class QFile;
 
-// What identifies a file's content without reading it: when any of these changed since a
-// picture was decoded, the picture is stale.
-struct FileStamp {
-    int64_t size = -1;
-    int64_t mtimeNs = 0;
-    int64_t ctimeNs = 0;
-    uint64_t inode = 0;
-    uint64_t device = 0;
-    bool operator==(const FileStamp& o) const {
-        return size == o.size && mtimeNs == o.mtimeNs && ctimeNs == o.ctimeNs &&
-               inode == o.inode && device == o.device;
-    }
-    bool operator!=(const FileStamp& o) const { return !(*this == o); }
-};
+// What a decoded picture was made from, without reading the file again: when its FileVersion
+// (the same file, untouched since: identity and change time) differs, the picture is stale.
 // False when `path` cannot be looked up (or is not a regular file).
-bool stampOf(const QString& path, FileStamp* out);
+bool stampOf(const QString& path, FileVersion* out);
 
 namespace PictureFile {
+
+// The file system the view looks at files through. The view runs on worker threads and writes
+// nothing, so it shares one PosixFileSystem rather than the window's: made once, given no
+// journal, and its lookups keep no state, so any thread may call it at any time.
+FileSystem& fileSystem();
 
 // A descriptor open for reading on the regular file at `path` (symbolic links followed), or -1
 // with errno set (EINVAL: not a regular file). Anything else is refused before it is opened,
@@ -56,7 +50,7 @@ struct DecodedPicture {
     int16_t pngCode = 0;            // plug-in route: 0, or the failure code
     PictureDecoder::Outcome outcome = PictureDecoder::Outcome::NotAFile;  // the other route
     PictureBuffer picture;
-    FileStamp stamp;
+    FileVersion stamp;
     bool stable = false;            // the file looked the same before and after decoding
 };
 

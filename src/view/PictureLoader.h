@@ -114,7 +114,7 @@ private:
     bool fit_ = false;
     bool shown_ = false;     // picture_ is on screen, answered with shown()
     bool pngPlugin_ = false;
-    FileStamp stamp_;        // and how it looked then
+    FileVersion stamp_;      // and how it looked then
     bool heldKey_ = false;   // the key event being handled repeats a held key
     int direction_ = 1;      // of the last step: +1 forwards, -1 backwards
     // The neighbours asked for wait until the view has painted the shown picture, so its

@@ -265,7 +265,7 @@ bool Prefetcher::take(const QString& path, const QSize& coverView, DecodedPictur
     std::lock_guard<std::mutex> lock(s.mutex_);
     const auto it = s.held_.find(path);
     if (it == s.held_.end() || !State::usable(it->second.decoded, coverView)) return false;
-    FileStamp now;
+    FileVersion now;
     if (!stampOf(path, &now) || now != it->second.decoded.stamp) {
         // Changed on disk since it was decoded: decoded again by whoever needs it.
         s.heldBytes_ -= it->second.decoded.picture.bytes();

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "FileSystem.h"
 #include "ImageView.h"
 #include "MainWindow.h"
 #include "PictureLoader.h"
@@ -254,6 +255,7 @@ protected:
     WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
         services.msgBox = &msg;
+        services.fileSystem = &fs;
         pics.write("a.jpg", DetailedJpeg(3200, 2400, 1));
         pics.write("b.jpg", DetailedJpeg(3200, 2400, 2));
         pics.write("c.jpg", DetailedJpeg(3200, 2400, 3));
@@ -264,6 +266,7 @@ protected:
     TempDir program;
     TempDir pics;
     FakeMsgBox msg;
+    PosixFileSystem fs;
     Services services;
     std::unique_ptr<MainWindow> form;
 };

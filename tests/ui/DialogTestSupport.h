@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "FakePickers.h"
+#include "FileSystem.h"
 #include "FolderLibrary.h"
 #include "Options.h"
 #include "Services.h"
@@ -26,6 +27,7 @@ protected:
         library.selectPage(1);
         QDir().mkpath(program.file("config"));
         services.msgBox = &msg;
+        services.fileSystem = &fs;
         services.pickers = &dialogs;
     }
 
@@ -51,5 +53,6 @@ protected:
     TempDir program;
     FakeMsgBox msg;
     FakePickers dialogs;
+    PosixFileSystem fs;
     Services services;
 };

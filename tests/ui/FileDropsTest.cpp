@@ -11,8 +11,8 @@ using FileDropsOnTheWindow = MainWindowWithPictures;
 // A drop opens the first of a list of local files, when that is an existing folder or an
 // existing image file.
 TEST_F(FileDropsOnTheWindow, OnlyAnExistingFolderOrImageNamedFirstIsAccepted) {
-    auto accepted = [](const std::unique_ptr<QMimeData>& data, bool png = false) {
-        return FileDrops::acceptedPath(data.get(), png);
+    auto accepted = [this](const std::unique_ptr<QMimeData>& data, bool png = false) {
+        return FileDrops::acceptedPath(fs, data.get(), png);
     };
     EXPECT_EQ(accepted(files({pics.path()})), pics.path());
     EXPECT_EQ(accepted(files({pics.file("a2.jpg"), pics.file("notes.txt")})), pics.file("a2.jpg"));

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "FakePickers.h"
+#include "FileSystem.h"
 #include "ImageView.h"
 #include "MainWindow.h"
 #include "TestImages.h"
@@ -26,6 +27,7 @@ protected:
     WorkingDirectoryGuard workingDirectory;  // first: undone last
     void SetUp() override {
         services.msgBox = &msg;
+        services.fileSystem = &fs;
         services.pickers = &dialogs;
     }
     void TearDown() override { form.reset(); }
@@ -41,6 +43,7 @@ protected:
     TempDir program;
     FakeMsgBox msg;
     FakePickers dialogs;
+    PosixFileSystem fs;
     Services services;
     std::unique_ptr<MainWindow> form;
 };
