@@ -9,29 +9,40 @@ bool isDigitKey(int k) { return (k >= 48 && k <= 57) || (k >= 96 && k <= 105); }
 }  // namespace
 
 namespace {
-bool selects(int16_t command, int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
+bool selects(Command command, int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
     // Shift alone turns the arrows back into sliding keys.
     const int mode = (cursorKeyMode == 1 && shift == 1) ? 0 : cursorKeyMode;
     switch (command) {
-        case kNextFile:
+        case Command::NextFile:
             return fileCount > 0 && ((k == Space && shift == 0) || (k == Right && mode == 1));
-        case kPreviousFile:
+        case Command::PreviousFile:
             return fileCount > 0 &&
                    (k == Back || (k == Space && shift == 1) || (k == Left && mode == 1));
-        case kNextPage:
+        case Command::NextPage:
             return k == Add || (k == OemPlus && shift == 1) || (k == Down && mode == 1);
-        case kPreviousPage:
+        case Command::PreviousPage:
             return k == Subtract || k == OemMinus || (k == Up && mode == 1);
-        case kSlide:
+        case Command::Slide:
             return mode == 0 && k >= Left && k <= Down;
-        case kTransfer:
+        case Command::SendToSlot:
             return shift == 0 && isDigitKey(k);
-        case kOpenSlotFolder:
+        case Command::OpenSlot:
             return shift == 2 && isDigitKey(k);
-        case kUndo:
+        case Command::Undo:
             return shift == 2 && k == KeyZ;
-        case kChoosePage:
+        case Command::ChoosePage:
             return (shift == 0 || shift == 2) && k == KeyG;
+        // Whatever the modifiers.
+        case Command::Delete:
+            return k == Delete;
+        case Command::CopyMode:
+            return k == KeyC;
+        case Command::MoveMode:
+            return k == KeyM;
+        case Command::Lock:
+            return k == KeyL;
+        case Command::Fit:
+            return k == Return;
         default:
             return false;
     }
@@ -39,11 +50,13 @@ bool selects(int16_t command, int k, int16_t shift, int16_t cursorKeyMode, int32
 
 }  // namespace
 
-KeyCommand commandFor(int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
-    for (KeyCommand c : {kNextFile, kPreviousFile, kNextPage, kPreviousPage, kSlide, kTransfer, kOpenSlotFolder, kUndo,
-                        kChoosePage})
+Command commandFor(int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
+    for (Command c : {Command::NextFile, Command::PreviousFile, Command::NextPage, Command::PreviousPage,
+                      Command::Slide, Command::SendToSlot, Command::OpenSlot, Command::Undo,
+                      Command::ChoosePage, Command::Delete, Command::CopyMode, Command::MoveMode,
+                      Command::Lock, Command::Fit})
         if (selects(c, k, shift, cursorKeyMode, fileCount)) return c;
-    return kNoCommand;
+    return Command::None;
 }
 
 int slotDigit(int k) {

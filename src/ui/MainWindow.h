@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "Commands.h"
 #include "PictureOffset.h"
 #include "FolderOpener.h"
 #include "Services.h"
@@ -58,14 +59,13 @@ public:
     // Opens the folder of slot `slot` of the current page (Ctrl+digit), then the status.
     void openSlotFolder(int slot);
 
-    // The key table (MainWindowKeys.cpp). Every key event of the window, the image view, the
-    // overview panel and the status label comes here once. Down runs again on auto-repeat; up
-    // runs once per physical press, and only when the key went down in this window.
-    void onKeyPress(int keyCode, int16_t shift);
-    void onKeyRelease(int keyCode, int16_t shift);
-    // Wrap-around steps; nothing when the list is empty. They update the status bar.
-    void nextFile();
-    void previousFile();
+    // Carries out a command of a key or a menu (MainWindowKeys.cpp): `slot` is the slot digit of
+    // SendToSlot and OpenSlot, `held` tells a step repeated by a held key.
+    void runCommand(Command command, int slot = -1, bool held = false);
+    // Wrap-around steps; nothing when the list is empty. They update the status bar. A `held`
+    // step onto a picture still being decoded ahead is passed over.
+    void nextFile(bool held = false);
+    void previousFile(bool held = false);
     // Inverts the fit mode (Options::fitToView); the picture loader redraws (Enter, right click).
     void toggleFitMode() { session_.toggleFitMode(); }
 
@@ -174,11 +174,6 @@ private:
     std::unique_ptr<FileDrops> drops_;
     std::unique_ptr<TransferRecorder> recorder_;
     QPointer<TransferRecordWindow> recordWindow_;
-
-    std::array<bool, 257> keyIsDown_{};
-    // Z went down with Ctrl held: its release undoes, even when Ctrl came up first.
-    bool undoPressed_ = false;
-    PictureOffset::HeldKeys slideKeys_{};  // Left, Up, Right, Down, Shift
 
     bool startMaximized_ = false;
     bool frameCheckPending_ = false;  // shown as placed, its frame not yet seen

@@ -19,13 +19,13 @@ void MainWindow::openSlotFolder(int slot) {
     updateStatusText();
 }
 
-void MainWindow::nextFile() {
-    if (session_.list().count() <= 0 || pictures_->skipsHeldStep(+1)) return;
+void MainWindow::nextFile(bool held) {
+    if (session_.list().count() <= 0 || pictures_->skipsHeldStep(+1, held)) return;
     session_.nextFile();
 }
 
-void MainWindow::previousFile() {
-    if (session_.list().count() <= 0 || pictures_->skipsHeldStep(-1)) return;
+void MainWindow::previousFile(bool held) {
+    if (session_.list().count() <= 0 || pictures_->skipsHeldStep(-1, held)) return;
     session_.previousFile();
 }
 

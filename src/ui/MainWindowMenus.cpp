@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "MainWindow.h"
+#include "Commands.h"
 #include "FolderEditorDialog.h"
 #include "LibraryMessages.h"
 #include "MsgBox.h"
@@ -20,6 +21,12 @@ QAction* addItem(QMenu* menu, const QString& caption, const QString& name) {
     return action;
 }
 
+// An item of a command that has a key: it shows the key the key table gives the command. The
+// key is shown, not bound: the key router runs it (on release, like the other one-shot commands).
+QAction* addCommandItem(QMenu* menu, const QString& caption, const QString& name, Command command) {
+    return addItem(menu, caption + QLatin1Char('\t') + menuKeyOf(command), name);
+}
+
 }  // namespace
 
 void MainWindow::buildSupportMenus() {
@@ -29,12 +36,11 @@ void MainWindow::buildSupportMenus() {
             &QAction::triggered, this, &MainWindow::showKeys);
     connect(addItem(support, QStringLiteral("割り当てフォルダを表示(&A)"), QStringLiteral("showSlots")),
             &QAction::triggered, this, &MainWindow::showSlots);
-    // G and Ctrl+Z are shown, not bound: the key table runs them on release, like the other
-    // one-shot commands.
-    connect(addItem(support, QStringLiteral("ページを選ぶ(&G)\tG"), QStringLiteral("choosePage")),
-            &QAction::triggered, this, &MainWindow::choosePage);
-    connect(addItem(support, QStringLiteral("元に戻す(&U)\tCtrl+Z"), QStringLiteral("undo")),
-            &QAction::triggered, this, &MainWindow::undoLast);
+    connect(addCommandItem(support, QStringLiteral("ページを選ぶ(&G)"), QStringLiteral("choosePage"),
+                           Command::ChoosePage),
+            &QAction::triggered, this, [this] { runCommand(Command::ChoosePage); });
+    connect(addCommandItem(support, QStringLiteral("元に戻す(&U)"), QStringLiteral("undo"), Command::Undo),
+            &QAction::triggered, this, [this] { runCommand(Command::Undo); });
     connect(addItem(support, QStringLiteral("転送履歴(&H)"), QStringLiteral("transferRecord")),
             &QAction::triggered, this, &MainWindow::showTransferRecord);
 

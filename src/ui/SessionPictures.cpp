@@ -30,10 +30,10 @@ bool SessionPictures::showShownFile() {
     return loader_.show(list.shownPath(), around, session_.options().fitToView);
 }
 
-bool SessionPictures::skipsHeldStep(int direction) {
+bool SessionPictures::skipsHeldStep(int direction, bool held) {
     const ImageList& list = session_.list();
     const int32_t at = list.position();
     const QString target =
         list.count() > 0 ? list.pathAt(direction > 0 ? list.after(at) : list.before(at)) : QString();
-    return loader_.skipsHeldStep(target, direction);
+    return loader_.skipsHeldStep(target, direction, held);
 }

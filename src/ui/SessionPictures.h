@@ -19,7 +19,7 @@ public:
     bool showShownFile();
     // A step by a held key onto a picture still decoded ahead is passed over (see
     // PictureLoader::skipsHeldStep); `direction` +1 forwards, -1 backwards.
-    bool skipsHeldStep(int direction);
+    bool skipsHeldStep(int direction, bool held);
 
 private:
     SortingSession& session_;

@@ -1,7 +1,5 @@
 #include "PictureLoader.h"
 
-#include <QEvent>
-#include <QKeyEvent>
 #include <QWidget>
 
 #include <cstdio>
@@ -11,31 +9,6 @@
 #include "ViewGeometry.h"
 
 namespace {
-
-// Notes whether the key press being handled is a repetition of a held key, and lets every
-// event through. An X server with detectable auto-repeat sends a held key as presses alone,
-// none flagged auto-repeat: a press of the key pressed last, with no release between, repeats
-// it too.
-class HeldKeyWatch : public QObject {
-public:
-    HeldKeyWatch(QObject* parent, bool* held) : QObject(parent), held_(held) {}
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const quint32 id = key->nativeScanCode() ? key->nativeScanCode() : quint32(key->key());
-        if (event->type() == QEvent::KeyPress) {
-            *held_ = key->isAutoRepeat() || id == down_;
-            down_ = id;
-        } else if (!key->isAutoRepeat() && id == down_) {
-            down_ = 0;
-        }
-        return false;
-    }
-
-private:
-    bool* held_;
-    quint32 down_ = 0;  // the key pressed last, while it is down
-};
 
 // `make bench` times the start from outside: with ORVANE_BENCH_PAINT_CLOCK set, the first paint
 // of the view and the first one holding a picture print the monotonic clock on stderr.
@@ -58,7 +31,6 @@ PictureLoader::PictureLoader(ImageView& view, QWidget& window, Prefetcher::Decod
     : view_(view),
       window_(window),
       prefetcher_(Prefetcher::kDefaultBudget, Prefetcher::defaultWorkers(), std::move(decode)) {
-    heldKeyWatch_ = new HeldKeyWatch(this, &heldKey_);
     connect(&view_, &ImageView::painted, this, &PictureLoader::viewPainted);
     connect(&view_, &ImageView::mouseDown, this, &PictureLoader::onMouseDown);
     connect(&view_, &ImageView::mouseMove, this, &PictureLoader::onMouseMove);
@@ -78,8 +50,6 @@ PictureLoader::PictureLoader(ImageView& view, QWidget& window, Prefetcher::Decod
 }
 
 PictureLoader::~PictureLoader() = default;
-
-void PictureLoader::watchKeysOf(QWidget* widget) { widget->installEventFilter(heldKeyWatch_); }
 
 void PictureLoader::expectViewWhileLoading(const QSize& size) {
     expectedView_ = size.isEmpty() ? QSize() : size;
@@ -276,9 +246,7 @@ void PictureLoader::ensurePixels(const QSize* dest) {
         natural);
 }
 
-bool PictureLoader::skipsHeldStep(const QString& target, int direction) {
-    const bool held = heldKey_;
-    heldKey_ = false;
+bool PictureLoader::skipsHeldStep(const QString& target, int direction, bool held) {
     direction_ = direction;
     if (!held || target.isEmpty()) return false;
     return prefetcher_.statusOf(target, coverView()) == Prefetcher::Status::Pending;

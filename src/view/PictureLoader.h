@@ -62,13 +62,11 @@ public:
     void onMouseDown(int button, int shift, double x, double y);
     void onMouseMove(int button, int shift, double x, double y);
 
-    // A step onto `target` repeated by a held key while its picture is still being decoded
-    // ahead is passed over, so a held key never piles up work (the latest step wins).
-    // `direction` is +1 forwards, -1 backwards; it also orders the neighbours asked for next.
-    bool skipsHeldStep(const QString& target, int direction);
-    // Watches the key events `widget` receives for held keys; install after the key routing,
-    // so the watch sees each event first.
-    void watchKeysOf(QWidget* widget);
+    // A step onto `target` repeated by a held key (`held`, as the key router tells) while its
+    // picture is still being decoded ahead is passed over, so a held key never piles up work
+    // (the latest step wins). `direction` is +1 forwards, -1 backwards; it also orders the
+    // neighbours asked for next.
+    bool skipsHeldStep(const QString& target, int direction, bool held);
     // While loading (before the window is shown) pictures are decoded for a view of `size`,
     // the one the window will have; an empty size ends that.
     void expectViewWhileLoading(const QSize& size);
@@ -115,7 +113,6 @@ private:
     bool shown_ = false;     // picture_ is on screen, answered with shown()
     bool pngPlugin_ = false;
     FileVersion stamp_;      // and how it looked then
-    bool heldKey_ = false;   // the key event being handled repeats a held key
     int direction_ = 1;      // of the last step: +1 forwards, -1 backwards
     // The neighbours asked for wait until the view has painted the shown picture, so its
     // decode and its first paint never share the cores with theirs.
@@ -123,7 +120,6 @@ private:
     QSize plannedCover_;     // the view they were asked for
     QTimer startAnyway_;     // a window that does not paint (minimised) starts them after all
     QSize expectedView_;     // while loading, before the window is shown: the view it will have
-    QObject* heldKeyWatch_ = nullptr;
     QString awaited_;        // the shown file, while a worker decodes it
     // A decode that does not end soon (a hung network share) must not leave the previous
     // picture on show: the view is emptied meanwhile.

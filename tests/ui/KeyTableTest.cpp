@@ -7,54 +7,54 @@ using namespace KeyCodes;
 
 namespace {
 
-bool M(int16_t cmd, int key, int16_t shift, int16_t mode = 1, int32_t files = 5) {
+bool M(Command cmd, int key, int16_t shift, int16_t mode = 1, int32_t files = 5) {
     return commandFor(key, shift, mode, files) == cmd;
 }
 
 TEST(KeyTable, SteppingNeedsFilesAndTheRightModifiers) {
-    EXPECT_TRUE(M(kNextFile, Space, 0));
-    EXPECT_FALSE(M(kNextFile, Space, 2));
-    EXPECT_TRUE(M(kPreviousFile, Space, 1));
-    EXPECT_TRUE(M(kPreviousFile, Back, 7));
-    EXPECT_TRUE(M(kNextFile, Right, 2));   // Ctrl+Right still steps
-    EXPECT_FALSE(M(kNextFile, Right, 1));  // Shift+Right slides instead
-    EXPECT_TRUE(M(kSlide, Right, 1));
+    EXPECT_TRUE(M(Command::NextFile, Space, 0));
+    EXPECT_FALSE(M(Command::NextFile, Space, 2));
+    EXPECT_TRUE(M(Command::PreviousFile, Space, 1));
+    EXPECT_TRUE(M(Command::PreviousFile, Back, 7));
+    EXPECT_TRUE(M(Command::NextFile, Right, 2));   // Ctrl+Right still steps
+    EXPECT_FALSE(M(Command::NextFile, Right, 1));  // Shift+Right slides instead
+    EXPECT_TRUE(M(Command::Slide, Right, 1));
     for (int key : {int(Space), int(Back), int(Left), int(Right)}) {
-        EXPECT_FALSE(M(kNextFile, key, 0, 1, 0)) << key;
-        EXPECT_FALSE(M(kPreviousFile, key, 0, 1, 0)) << key;
+        EXPECT_FALSE(M(Command::NextFile, key, 0, 1, 0)) << key;
+        EXPECT_FALSE(M(Command::PreviousFile, key, 0, 1, 0)) << key;
     }
 }
 
 TEST(KeyTable, ArrowsSlideInModeZero) {
-    EXPECT_TRUE(M(kSlide, Right, 0, 0));
-    EXPECT_TRUE(M(kSlide, Up, 1, 0));
-    EXPECT_FALSE(M(kNextFile, Right, 0, 0));
-    EXPECT_FALSE(M(kNextPage, Down, 0, 0));
-    EXPECT_FALSE(M(kSlide, Right, 0, 1));
+    EXPECT_TRUE(M(Command::Slide, Right, 0, 0));
+    EXPECT_TRUE(M(Command::Slide, Up, 1, 0));
+    EXPECT_FALSE(M(Command::NextFile, Right, 0, 0));
+    EXPECT_FALSE(M(Command::NextPage, Down, 0, 0));
+    EXPECT_FALSE(M(Command::Slide, Right, 0, 1));
 }
 
 TEST(KeyTable, PageKeys) {
-    EXPECT_TRUE(M(kNextPage, Add, 0));
-    EXPECT_TRUE(M(kNextPage, Add, 6));
-    EXPECT_FALSE(M(kNextPage, OemPlus, 0));  // the plus key types "=" without Shift
-    EXPECT_TRUE(M(kNextPage, OemPlus, 1));
-    EXPECT_TRUE(M(kPreviousPage, OemMinus, 0));
-    EXPECT_TRUE(M(kPreviousPage, OemMinus, 1));
-    EXPECT_TRUE(M(kPreviousPage, Subtract, 0));
-    EXPECT_TRUE(M(kNextPage, Down, 0, 1, 0));  // page keys work with an empty list
-    EXPECT_TRUE(M(kPreviousPage, Up, 2));
-    EXPECT_FALSE(M(kPreviousPage, Up, 1));
+    EXPECT_TRUE(M(Command::NextPage, Add, 0));
+    EXPECT_TRUE(M(Command::NextPage, Add, 6));
+    EXPECT_FALSE(M(Command::NextPage, OemPlus, 0));  // the plus key types "=" without Shift
+    EXPECT_TRUE(M(Command::NextPage, OemPlus, 1));
+    EXPECT_TRUE(M(Command::PreviousPage, OemMinus, 0));
+    EXPECT_TRUE(M(Command::PreviousPage, OemMinus, 1));
+    EXPECT_TRUE(M(Command::PreviousPage, Subtract, 0));
+    EXPECT_TRUE(M(Command::NextPage, Down, 0, 1, 0));  // page keys work with an empty list
+    EXPECT_TRUE(M(Command::PreviousPage, Up, 2));
+    EXPECT_FALSE(M(Command::PreviousPage, Up, 1));
 }
 
 TEST(KeyTable, DigitsTransferOrOpenByExactModifiers) {
-    EXPECT_TRUE(M(kTransfer, 51, 0));
-    EXPECT_TRUE(M(kTransfer, 96 + 9, 0));
-    EXPECT_FALSE(M(kTransfer, 51, 1));
-    EXPECT_FALSE(M(kTransfer, 51, 4));
-    EXPECT_TRUE(M(kOpenSlotFolder, 51, 2));
-    EXPECT_TRUE(M(kNoCommand, 51, 3));  // Ctrl+Shift+digit does nothing
-    EXPECT_TRUE(M(kNoCommand, 51, 4));  // nor Alt+digit
-    EXPECT_TRUE(M(kNoCommand, 58, 0));  // the key after 9 is no digit
+    EXPECT_TRUE(M(Command::SendToSlot, 51, 0));
+    EXPECT_TRUE(M(Command::SendToSlot, 96 + 9, 0));
+    EXPECT_FALSE(M(Command::SendToSlot, 51, 1));
+    EXPECT_FALSE(M(Command::SendToSlot, 51, 4));
+    EXPECT_TRUE(M(Command::OpenSlot, 51, 2));
+    EXPECT_TRUE(M(Command::None, 51, 3));  // Ctrl+Shift+digit does nothing
+    EXPECT_TRUE(M(Command::None, 51, 4));  // nor Alt+digit
+    EXPECT_TRUE(M(Command::None, 58, 0));  // the key after 9 is no digit
     EXPECT_EQ(slotDigit(48), 0);
     EXPECT_EQ(slotDigit(105), 9);
     EXPECT_EQ(slotDigit(95), -1);
