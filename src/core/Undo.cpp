@@ -107,6 +107,16 @@ UndoResult nameFree(FileSystem& fs, const Result& done, const QString& path) {
     return Outcome(done, Status::Done, path);
 }
 
+// An overwrite's replaced file must still wait in the trash for the undo to bring it back;
+// any other action replaced nothing.
+UndoResult replacedCanComeBack(FileSystem& fs, const Result& done) {
+    if (done.action != Action::MovedOver && done.action != Action::CopiedOver)
+        return Outcome(done, Status::Done, done.destination);
+    if (done.replacedForGood) return Outcome(done, Status::ReplacedForGood, done.destination);
+    if (!done.trashEntry.known()) return Outcome(done, Status::TrashEntryUnknown, done.destination);
+    return trashHolds(fs, done, done.trashEntry, done.destination);
+}
+
 }  // namespace
 
 UndoResult checkUndo(FileSystem& fs, const Result& done) {
@@ -119,22 +129,14 @@ UndoResult checkUndo(FileSystem& fs, const Result& done) {
             return nameFree(fs, done, done.source);
         case Action::Moved:
         case Action::MovedOver: {
-            if (done.action == Action::MovedOver) {
-                if (done.replacedForGood) return Outcome(done, Status::ReplacedForGood, done.destination);
-                if (!done.trashEntry.known()) return Outcome(done, Status::TrashEntryUnknown, done.destination);
-                if (const UndoResult u = trashHolds(fs, done, done.trashEntry, done.destination); !u.done()) return u;
-            }
+            if (const UndoResult u = replacedCanComeBack(fs, done); !u.done()) return u;
             const UndoResult left = checkLeft(fs, done, done.destination, done.written, Status::Missing, &now);
             if (!left.done()) return left;
             return nameFree(fs, done, done.source);
         }
         case Action::Copied:
         case Action::CopiedOver: {
-            if (done.action == Action::CopiedOver) {
-                if (done.replacedForGood) return Outcome(done, Status::ReplacedForGood, done.destination);
-                if (!done.trashEntry.known()) return Outcome(done, Status::TrashEntryUnknown, done.destination);
-                if (const UndoResult u = trashHolds(fs, done, done.trashEntry, done.destination); !u.done()) return u;
-            }
+            if (const UndoResult u = replacedCanComeBack(fs, done); !u.done()) return u;
             const UndoResult left = checkLeft(fs, done, done.destination, done.written, Status::Missing, &now);
             if (left.status == Status::AnotherFile) return Outcome(done, Status::CopyChanged, done.destination);
             if (!left.done()) return left;
