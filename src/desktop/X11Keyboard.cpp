@@ -15,8 +15,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "KeyCodes.h"
-
 X11Keyboard::X11Keyboard() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection()) return;
@@ -75,11 +73,11 @@ xkb_keymap* X11Keyboard::Keymap() {
     return keymap_;
 }
 
-int X11Keyboard::PageKey(quint32 keycode, quint32 nativeModifiers) {
+std::optional<Qt::Key> X11Keyboard::LayoutPlusMinus(quint32 keycode, quint32 nativeModifiers) {
     xkb_keymap* keymap = keycode ? Keymap() : nullptr;
-    if (!keymap) return -1;
+    if (!keymap) return std::nullopt;
     const xkb_layout_index_t layouts = xkb_keymap_num_layouts_for_key(keymap, keycode);
-    if (layouts == 0) return 0;
+    if (layouts == 0) return Qt::Key_unknown;
     // An X event carries its layout (group) in bits 13 and 14 of its state.
     const xkb_layout_index_t layout = ((nativeModifiers >> 13) & 3) % layouts;
     auto types = [&](xkb_level_index_t level, xkb_keysym_t sym) {
@@ -87,9 +85,9 @@ int X11Keyboard::PageKey(quint32 keycode, quint32 nativeModifiers) {
         const int n = xkb_keymap_key_get_syms_by_level(keymap, keycode, layout, level, &syms);
         return n > 0 && std::find(syms, syms + n, sym) != syms + n;
     };
-    if (types(0, XKB_KEY_minus)) return KeyCodes::OemMinus;
-    if (types(0, XKB_KEY_plus) || types(1, XKB_KEY_plus)) return KeyCodes::OemPlus;
-    return 0;
+    if (types(0, XKB_KEY_minus)) return Qt::Key_Minus;
+    if (types(0, XKB_KEY_plus) || types(1, XKB_KEY_plus)) return Qt::Key_Plus;
+    return Qt::Key_unknown;
 }
 
 bool X11Keyboard::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {

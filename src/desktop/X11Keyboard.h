@@ -1,13 +1,18 @@
 #pragma once
 #include <QAbstractNativeEventFilter>
+#include <Qt>
 #include <QtGlobal>
+
+#include <optional>
 
 struct xkb_context;
 struct xkb_keymap;
 struct xcb_connection_t;
 
-// What the X server knows of the keyboard, for the program's key translation. Off X11 (Wayland,
-// the offscreen platform of the tests) nothing is asked of anyone and every answer is "not known".
+// What only the X server knows of the keyboard: whether a key is physically down and what the
+// active layout puts on a physical key. Spoken in Qt's terms (native scan codes, Qt::Key); what
+// a key does is the key router's business. Off X11 (Wayland, the offscreen platform of the
+// tests) nothing is asked of anyone and every answer is "not known".
 class X11Keyboard : public QAbstractNativeEventFilter {
 public:
     // Asks the server to send a held key as repeated presses and a single release (detectable
@@ -22,11 +27,11 @@ public:
     // the synthetic releases whose repeated press it has not read yet.
     bool ReleaseWhileHeld(quint32 keycode);
 
-    // The main keyboard's page key the physical key `keycode` is in the layout active for an
-    // event with X state `nativeModifiers`: KeyCodes::OemMinus for the key that types "-"
-    // unshifted, KeyCodes::OemPlus for one that types "+" on its first or second level, 0
-    // for any other key; -1 when the layout is not known.
-    int PageKey(quint32 keycode, quint32 nativeModifiers);
+    // Which of "+" and "-" the physical key `keycode` carries in the layout active for an event
+    // with X state `nativeModifiers`: Qt::Key_Minus for the key that types "-" unshifted,
+    // Qt::Key_Plus for one that types "+" on its first or second level, Qt::Key_unknown for any
+    // other key; nullopt when the layout is not known.
+    std::optional<Qt::Key> LayoutPlusMinus(quint32 keycode, quint32 nativeModifiers);
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 

@@ -1,5 +1,4 @@
 #pragma once
-#include <QString>
 
 // What a key or a menu item asks of the window. The key table (KeyTable.h) maps keys to these,
 // the menus show and trigger them; MainWindow::runCommand carries each out.
@@ -7,7 +6,3 @@ enum class Command {
     None, NextFile, PreviousFile, NextPage, PreviousPage, Slide, SendToSlot, OpenSlot, Undo,
     ChoosePage, Delete, CopyMode, MoveMode, Lock, Fit,
 };
-
-// The key a menu item of `command` shows beside its caption; empty for a command no menu shows
-// a key for.
-QString menuKeyOf(Command command);

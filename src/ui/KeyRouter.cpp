@@ -4,15 +4,12 @@
 #include <QKeyEvent>
 
 #include "KeyCodes.h"
-#include "KeyTable.h"
-#include "MainWindow.h"
-#include "PictureLoader.h"
 #include "X11Keyboard.h"
 
 using namespace KeyCodes;
 
-KeyRouter::KeyRouter(MainWindow& window)
-    : QObject(&window), window_(window), keyboard_(std::make_unique<X11Keyboard>()) {}
+KeyRouter::KeyRouter(QObject* parent, std::function<Context()> context)
+    : QObject(parent), context_(std::move(context)), keyboard_(std::make_unique<X11Keyboard>()) {}
 
 KeyRouter::~KeyRouter() = default;
 
@@ -23,16 +20,15 @@ bool KeyRouter::eventFilter(QObject*, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     noteHeld(*key);
     const quint32 scan = key->nativeScanCode();
-    const int code = FromQt(key->key(), scan, key->modifiers(),
-                            keyboard_->PageKey(scan, key->nativeModifiers()));
+    const int code = keyCodeOf(key->key(), scan, key->modifiers(),
+                               keyboard_->LayoutPlusMinus(scan, key->nativeModifiers()));
     if (code == 0) return false;  // menus and the like keep their keys
-    const int16_t shift = ShiftState(key->modifiers());
     if (event->type() == QEvent::KeyPress) {
-        press(code, shift);
+        press(code, key->modifiers());
     } else if (!key->isAutoRepeat() && !keyboard_->ReleaseWhileHeld(scan)) {
         // A held key's repeats may come with releases of their own (Wayland, an X server
         // without detectable auto-repeat); only the real release counts.
-        release(code, shift);
+        release(code, key->modifiers());
     }
     return true;
 }
@@ -50,15 +46,19 @@ void KeyRouter::noteHeld(const QKeyEvent& key) {
     }
 }
 
-void KeyRouter::press(int k, int16_t shift) {
+Command KeyRouter::commandOf(int k, Qt::KeyboardModifiers modifiers) const {
+    const Context now = context_();
+    return commandFor(k, modifiers, now.arrows, now.fileCount);
+}
+
+void KeyRouter::press(int k, Qt::KeyboardModifiers modifiers) {
     if (k < 0 || k > 256) return;
     keyIsDown_[k] = true;
     if (k == Shift) {
         slideKeys_[4] = true;
         return;
     }
-    const Command command =
-        commandFor(k, shift, window_.options().arrowKeyMode, window_.session().list().count());
+    const Command command = commandOf(k, modifiers);
     if (k == KeyZ) undoPressed_ = command == Command::Undo;
     switch (command) {
         // Steps and page keys repeat while held; copy and move mode are set at once.
@@ -68,39 +68,38 @@ void KeyRouter::press(int k, int16_t shift) {
         case Command::PreviousPage:
         case Command::CopyMode:
         case Command::MoveMode:
-            window_.runCommand(command, -1, heldPress_);
+            emit commanded(command, -1, heldPress_);
             break;
         case Command::Slide:
             slideKeys_[k - Left] = true;
-            window_.pictureLoader().slide(slideKeys_);
+            emit slid(slideKeys_);
             break;
         default: break;
     }
 }
 
-void KeyRouter::release(int k, int16_t shift) {
+void KeyRouter::release(int k, Qt::KeyboardModifiers modifiers) {
     if (k < 0 || k > 256) return;
     if (k == Shift) slideKeys_[4] = false;
     // A release whose press happened elsewhere (the key that closed a dialog) does nothing.
     if (!keyIsDown_[k]) return;
-    const Command command =
-        commandFor(k, shift, window_.options().arrowKeyMode, window_.session().list().count());
+    const Command command = commandOf(k, modifiers);
     // One-shot commands act on release, once per press.
     switch (command) {
         case Command::Delete:
         case Command::ChoosePage:
         case Command::Fit:
         case Command::Lock:
-            window_.runCommand(command);
+            emit commanded(command, -1, false);
             break;
         case Command::SendToSlot:
         case Command::OpenSlot:
-            window_.runCommand(command, slotDigit(k));
+            emit commanded(command, slotDigit(k), false);
             break;
         default:
             if (k == KeyZ && undoPressed_) {
                 undoPressed_ = false;
-                window_.runCommand(Command::Undo);
+                emit commanded(Command::Undo, -1, false);
             } else if (k >= Left && k <= Down) {
                 slideKeys_[k - Left] = false;
             }

@@ -1,13 +1,33 @@
 #pragma once
+#include <QString>
+#include <QStringList>
+#include <Qt>
+
 #include <cstdint>
 
 #include "Commands.h"
 
-// The key router's vocabulary: key codes (KeyCodes.h) and modifier bits (1 Shift, 2 Ctrl, 4 Alt).
+struct Options;
 
-// The command `keyCode` with modifier bits `shift` selects, given the option arrow-key mode and
-// the number of files in the list; Command::None for none. No key selects two commands.
-Command commandFor(int keyCode, int16_t shift, int16_t cursorKeyMode, int32_t fileCount);
+// What the arrow keys do: slide the picture, or step through the files and pages (Shift
+// alone turns them back into sliding keys).
+enum class ArrowKeys { Slide, Step };
+
+// The arrow keys as `options` set them.
+ArrowKeys arrowKeysOf(const Options& options);
+
+// The command the key `keyCode` (KeyCodes.h) selects with `modifiers` held, given what the
+// arrow keys do and the number of files in the list; Command::None for none. Shift, Ctrl and
+// Alt count; the keypad flag and Meta do not. No key selects two commands.
+Command commandFor(int keyCode, Qt::KeyboardModifiers modifiers, ArrowKeys arrows, int32_t fileCount);
 
 // The slot digit of a digit-row or keypad digit key, or -1.
 int slotDigit(int keyCode);
+
+// The key a menu item of `command` shows beside its caption, as the usage text names it;
+// empty for a command without one.
+QString menuKeyOf(Command command);
+
+// The usage text's lines on the keys, made from the key table: groups of lines, each group
+// followed by an empty line.
+QStringList usageKeyLines(ArrowKeys arrows);

@@ -2,9 +2,14 @@
 #include "ImageView.h"
 #include "KeyRouter.h"
 #include "MainWindow.h"
+#include "PictureLoader.h"
 
 void MainWindow::installKeyRouting() {
-    auto* router = new KeyRouter(*this);
+    auto* router = new KeyRouter(this, [this] {
+        return KeyRouter::Context{arrowKeysOf(options()), session_.list().count()};
+    });
+    connect(router, &KeyRouter::commanded, this, &MainWindow::runCommand);
+    connect(router, &KeyRouter::slid, loader_.get(), &PictureLoader::slide);
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(overviewPanel_),
                        static_cast<QWidget*>(imageView_), static_cast<QWidget*>(statusLabel_),
                        centralWidget()})

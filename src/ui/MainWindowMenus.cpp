@@ -6,6 +6,7 @@
 
 #include "MainWindow.h"
 #include "Commands.h"
+#include "KeyTable.h"
 #include "FolderEditorDialog.h"
 #include "LibraryMessages.h"
 #include "MsgBox.h"
@@ -56,30 +57,12 @@ void MainWindow::buildSupportMenus() {
 }
 
 void MainWindow::showKeys() {
+    const QStringList lines = QStringList{QStringLiteral("<< 操作方法 >>"), QString()} +
+                              usageKeyLines(arrowKeysOf(options())) +
+                              QStringList{QStringLiteral("画像右クリック ... 画像枠内伸長"),
+                                          QStringLiteral("画像をドラッグ ... 画像スライド"), QString()};
     const QString br = QStringLiteral("\r\n");
-    QString text = QStringLiteral("<< 操作方法 >>") + br + br +
-                   QStringLiteral("C ... コピーモード") + br +
-                   QStringLiteral("M ... 移動モード") + br +
-                   QStringLiteral("L ... 転送・削除のロック") + br + br +
-                   QStringLiteral("Space  ... 次ファイル") + br +
-                   QStringLiteral("Shift+Space .. 前ファイル") + br +
-                   QStringLiteral("BkSpace .. 前ファイル") + br +
-                   QStringLiteral("Delete ... ファイル削除") + br +
-                   QStringLiteral("Ctrl+Z ... 元に戻す") + br +
-                   QStringLiteral("Enter  ... 画像枠内伸長") + br + br +
-                   QStringLiteral("数字キー = 割り当てたフォルダに転送") + br +
-                   QStringLiteral("Ctrl+数字キー = 割り当てたフォルダを開く") + br + br;
-    if (options().arrowKeyMode == 1)
-        text += QStringLiteral("方向キー ... 下：次ページ、上：前ページ、左：前ファイル、右：次ファイル") + br +
-                QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)") + br + br;
-    else
-        text += QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)") + br + br;
-    text += QStringLiteral("+ ... 次のページ") + br +
-            QStringLiteral("- ... 前のページ") + br +
-            QStringLiteral("G ... ページを選ぶ") + br + br +
-            QStringLiteral("画像右クリック ... 画像枠内伸長") + br +
-            QStringLiteral("画像をドラッグ ... 画像スライド") + br + br;
-    overviewPanel_->setPlainText(text);
+    overviewPanel_->setPlainText(lines.join(br) + br);
     overviewShown_ = false;
 }
 

@@ -57,7 +57,8 @@ private:
 }  // namespace
 
 // Stepping onto a file a worker is still decoding never waits for it: nothing counts as shown
-// meanwhile (a digit sends nothing), and the picture comes when the decode is done.
+// meanwhile (a digit sends nothing), and the picture comes when the decode is done. A held key
+// does not step onto it at all.
 TEST(StuckDecode, TheWindowGoesOnAndShowsThePictureWhenItIsDone) {
     TempDir pics;
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) pics.write(name, TestImages::Encode(6, 4, "JPG"));
@@ -74,6 +75,9 @@ TEST(StuckDecode, TheWindowGoesOnAndShowsThePictureWhenItIsDone) {
     feed.prefetcher().start();
     ASSERT_TRUE(stall.enteredWithin10s());
 
+    // A held key's repeat passes over the picture a worker still decodes; a fresh press steps.
+    EXPECT_TRUE(pictures.skipsHeldStep(+1, true));
+    EXPECT_FALSE(pictures.skipsHeldStep(+1, false));
     session.nextFile();
     EXPECT_FALSE(pictures.showShownFile());
     EXPECT_EQ(feed.awaiting(), pics.file("b.jpg"));

@@ -2,16 +2,18 @@
 
 namespace KeyCodes {
 
-int FromQt(int qtKey, quint32 scan, Qt::KeyboardModifiers modifiers, int mainPageKey) {
+int keyCodeOf(int qtKey, quint32 scan, Qt::KeyboardModifiers modifiers,
+              std::optional<Qt::Key> layoutPlusMinus) {
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
     if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
         return (keypad ? Numpad0 : Digit0) + (qtKey - Qt::Key_0);
     // A digit-row key that typed something else (Shift+1 types "!", some layouts type
     // letters there): xkb keycodes 10 ("1") to 18 ("9") and 19 ("0") name the physical key.
     if (!keypad && scan >= 10 && scan <= 19) return scan == 19 ? Digit0 : Digit0 + int(scan) - 9;
-    if (!keypad && mainPageKey > 0) return mainPageKey;
-    // A key the layout says is neither page key, though it types "=" or "_" (a shifted level).
-    const bool notPageKey = !keypad && mainPageKey == 0;
+    if (!keypad && layoutPlusMinus == Qt::Key_Plus) return OemPlus;
+    if (!keypad && layoutPlusMinus == Qt::Key_Minus) return OemMinus;
+    // A key the layout says is neither, though it types "=" or "_" (a shifted level).
+    const bool notPageKey = !keypad && layoutPlusMinus.has_value();
     switch (qtKey) {
         case Qt::Key_Backspace: return Back;
         case Qt::Key_Return:
@@ -36,14 +38,6 @@ int FromQt(int qtKey, quint32 scan, Qt::KeyboardModifiers modifiers, int mainPag
         case Qt::Key_Underscore: return keypad ? Subtract : notPageKey ? 0 : OemMinus;
         default: return 0;
     }
-}
-
-int16_t ShiftState(Qt::KeyboardModifiers modifiers) {
-    int16_t bits = 0;
-    if (modifiers.testFlag(Qt::ShiftModifier)) bits |= 1;
-    if (modifiers.testFlag(Qt::ControlModifier)) bits |= 2;
-    if (modifiers.testFlag(Qt::AltModifier)) bits |= 4;
-    return bits;
 }
 
 }  // namespace KeyCodes
