@@ -29,7 +29,7 @@ void BenchOpen(Bench& b, const BenchData::Pictures& pics) {
         b.form->openFolderAt(pics.folder50k);
         ours.push_back(Ms(t.nsecsElapsed()));
         t.restart();
-        ImageList::listFolder(pics.folder50k, true, false);
+        ImageList::listFolder(b.fs, pics.folder50k, true, false);
         listing.push_back(Ms(t.nsecsElapsed()));
     }
     std::printf("  listed %d\n", b.form->session().list().count());

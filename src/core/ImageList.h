@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+class FileSystem;
+
 // The image files of the open folder in their natural order, and which of them is shown.
 // Positions count from 1, as the user sees them; 0 while the list is empty.
 class ImageList {
@@ -14,8 +16,8 @@ public:
     // list. Runs on a worker thread: everything it depends on comes in as values.
     // With `companions` the names ImageNames::isCompanionName takes come too, from the same
     // pass, so a picture's companions are found without reading the folder again.
-    static QStringList listFolder(const QString& folder, bool pngPluginAvailable, bool extraFormats,
-                                  bool companions = false);
+    static QStringList listFolder(FileSystem& fs, const QString& folder, bool pngPluginAvailable,
+                                  bool extraFormats, bool companions = false);
 
     // The list of `folder` (a final "/" is added) is now `names`; nothing is shown yet.
     void assign(const QString& folder, const QStringList& names);

@@ -13,8 +13,8 @@ struct Services {
     MsgBox* msgBox = nullptr;
     FileSystem* fileSystem = nullptr;
     Pickers* pickers = nullptr;
-    // Lists a folder's image files as ImageList::listFolder does (which runs when this is
-    // empty); tests put a slow one here to stand for a network share.
+    // Lists a folder's image files as ImageList::listFolder does on fileSystem (which runs when
+    // this is empty); tests put a slow one here to stand for a network share.
     std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats, bool companions)>
         listFolder;
     // Opens `folder` in the desktop's file manager, false when nothing could

@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <QStringList>
 
@@ -183,6 +184,14 @@ public:
     // .trashinfo names no file and is no failure). The caller makes sure the entry is still the
     // file it trashed.
     bool RestoreFromTrash(const TrashEntry& entry, const QString& path, FsError* err);
+    // Reads `folder` once and hands `take` every name `wanted` accepts that is a regular file or
+    // a link to one, in readdir order. `wanted` sees the raw bytes before any decoding, so a
+    // folder of tens of thousands of photos is read in milliseconds; a link, or a file system
+    // that gives no type, is asked with stat, which never opens anything (a pipe named y.jpg
+    // is passed over without blocking).
+    using NameTest = std::function<bool(const char* name, size_t length)>;
+    using NameSink = std::function<void(const char* name, size_t length)>;
+    virtual bool listFiles(const QString& folder, const NameTest& wanted, const NameSink& take, FsError* err);
     // Regular files of `folder` (symlinks to regular files included), in readdir order.
     bool ListRegularFiles(const QString& folder, QStringList* names, FsError* err);
     // Whether `path` names a regular file / a directory (false when it cannot be looked up).

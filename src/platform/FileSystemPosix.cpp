@@ -132,6 +132,32 @@ bool PosixFileSystem::ListNames(const QString& folder, QStringList* names, FsErr
     return true;
 }
 
+bool FileSystem::listFiles(const QString& folder, const NameTest& wanted, const NameSink& take,
+                           FsError* err) {
+    NativePath p;
+    if (!p.Set(folder, err)) return false;
+    DIR* dir = opendir(p.constData());
+    if (!dir) return Fail(err, errno);
+    const int fd = dirfd(dir);
+    for (;;) {
+        errno = 0;
+        const dirent* e = readdir(dir);
+        if (!e) break;
+        const size_t length = std::strlen(e->d_name);
+        if (!wanted(e->d_name, length)) continue;
+        if (e->d_type != DT_REG) {
+            if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) continue;
+            struct stat st;
+            if (fstatat(fd, e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
+        }
+        take(e->d_name, length);
+    }
+    const int readErr = errno;
+    closedir(dir);
+    if (readErr != 0) return Fail(err, readErr);
+    return true;
+}
+
 bool PosixFileSystem::OpenRead(const QString& path, int* fd, FsError* err) {
     NativePath p;
     if (!p.Set(path, err)) return false;

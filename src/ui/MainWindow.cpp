@@ -44,7 +44,11 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
       programDir_(programDir),
       startPath_(startPath),
       session_(services.fileSystem),
-      folders_(session_, services.listFolder),
+      folders_(session_, services.listFolder ? services.listFolder
+                                             : [fs = services.fileSystem](const QString& folder, bool png,
+                                                                          bool extra, bool companions) {
+                                                   return ImageList::listFolder(*fs, folder, png, extra, companions);
+                                               }),
       settings_(programDir) {
     setWindowTitle(QStringLiteral("Orvane"));
     recorder_ = std::make_unique<TransferRecorder>(session_.options(), programDir_, *services_.msgBox);

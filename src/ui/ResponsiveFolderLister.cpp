@@ -6,10 +6,9 @@
 #include <future>
 #include <system_error>
 
-#include "ImageList.h"
 
 ResponsiveFolderLister::ResponsiveFolderLister(ListFolder listFolder)
-    : listFolder_(listFolder ? std::move(listFolder) : ListFolder(&ImageList::listFolder)) {}
+    : listFolder_(std::move(listFolder)) {}
 
 QStringList ResponsiveFolderLister::list(const QString& folder, bool png, bool extra, bool companions) {
     std::future<QStringList> listed;

@@ -13,7 +13,6 @@ public:
     using ListFolder =
         std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats,
                                   bool companions)>;
-    // `listFolder` empty: ImageList::listFolder.
     explicit ResponsiveFolderLister(ListFolder listFolder);
 
     QStringList list(const QString& folder, bool pngPluginAvailable, bool extraFormats,

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "RealFileSystem.h"
 #include "ImageList.h"
 #include "FileSystem.h"
 #include "TestSupport.h"
@@ -35,7 +36,7 @@ TEST(ImageListBuild, OddNamesOnlyRegularFilesInFileManagerOrder) {
     ASSERT_EQ(::symlink(Raw(dir, "img2.jpg").constData(), Raw(dir, "link.jpg").constData()), 0);
     ASSERT_EQ(::symlink(Raw(dir, "gone").constData(), Raw(dir, "dead.jpg").constData()), 0);
 
-    const QStringList list = ImageList::listFolder(dir.path(), false, false);
+    const QStringList list = ImageList::listFolder(realFileSystem(), dir.path(), false, false);
     QStringList expectedSet = {"img10.jpg", "img2.jpg", "Img3.jpg", "a b.jpg", "*.jpg",
                                "?.gif", "[x].bmp", "new\nline.jpg", ".hidden.jpg", "UPPER.JPG",
                                "A.jpg", "a.jpg", "link.jpg"};
@@ -52,14 +53,14 @@ TEST(ImageListBuild, OddNamesOnlyRegularFilesInFileManagerOrder) {
     EXPECT_LT(list.indexOf("link.jpg"), list.indexOf("UPPER.JPG"));
 
     // With the plug-in the png is listed too.
-    EXPECT_TRUE(ImageList::listFolder(dir.path(), true, false).contains("p.png"));
+    EXPECT_TRUE(ImageList::listFolder(realFileSystem(), dir.path(), true, false).contains("p.png"));
     // With the other formats on, their endings come in too, in any letter case.
-    const QStringList more = ImageList::listFolder(dir.path(), false, true);
+    const QStringList more = ImageList::listFolder(realFileSystem(), dir.path(), false, true);
     EXPECT_EQ(more.size(), list.size() + 2);
     EXPECT_TRUE(more.contains("photo.jpeg") && more.contains("IMG_1.HEIC"));
     // The slash is optional; a missing folder gives an empty list.
-    EXPECT_EQ(ImageList::listFolder(dir.path() + "/", false, false), list);
-    EXPECT_TRUE(ImageList::listFolder(dir.file("nowhere"), false, false).isEmpty());
+    EXPECT_EQ(ImageList::listFolder(realFileSystem(), dir.path() + "/", false, false), list);
+    EXPECT_TRUE(ImageList::listFolder(realFileSystem(), dir.file("nowhere"), false, false).isEmpty());
 }
 
 TEST(ImageListBuild, FolderNamesWithWildcardsAreLiteral) {
@@ -68,7 +69,7 @@ TEST(ImageListBuild, FolderNamesWithWildcardsAreLiteral) {
     QDir(dir.path()).mkdir("ab");
     Touch(Raw(dir, "ab/in-ab.jpg"));
     Touch(Raw(dir, "a*/in-star.jpg"));
-    EXPECT_EQ(ImageList::listFolder(dir.file("a*"), false, false), QStringList{"in-star.jpg"});
+    EXPECT_EQ(ImageList::listFolder(realFileSystem(), dir.file("a*"), false, false), QStringList{"in-star.jpg"});
     PosixFileSystem fs;
     EXPECT_TRUE(fs.IsDirectory(dir.file("a*")));
     EXPECT_FALSE(fs.IsDirectory(dir.file("a?")));
@@ -81,7 +82,7 @@ TEST(ImageListBuild, MoreThan32767Files) {
     const int n = 33000;
     const QByteArray base = QFile::encodeName(dir.path()) + "/f";
     for (int i = 0; i < n; ++i) Touch(base + QByteArray::number(i) + ".gif");
-    const QStringList list = ImageList::listFolder(dir.path(), false, false);
+    const QStringList list = ImageList::listFolder(realFileSystem(), dir.path(), false, false);
     ASSERT_EQ(list.size(), n);
     EXPECT_EQ(list.first(), "f0.gif");
     EXPECT_EQ(list.at(9), "f9.gif");

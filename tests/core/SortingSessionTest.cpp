@@ -7,6 +7,7 @@
 
 #include <map>
 
+#include "RealFileSystem.h"
 #include "SortingSession.h"
 #include "TestSupport.h"
 #include "TransferMessages.h"
@@ -50,7 +51,7 @@ protected:
     TempDir work;
     // Opening as the window does, the folder listed first and the names handed over.
     QStringList listed(const QString& folder) const {
-        return ImageList::listFolder(folder, session.pngPluginAvailable(), session.options().extraFormats,
+        return ImageList::listFolder(realFileSystem(), folder, session.pngPluginAvailable(), session.options().extraFormats,
                                      session.options().companions);
     }
     void openFolder(const QString& path) {

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "RealFileSystem.h"
 #include "FolderOpener.h"
 #include "ImageList.h"
 #include "ResponsiveFolderLister.h"
@@ -26,7 +27,7 @@ TEST(ResponsiveFolderLister, ASlowListingLetsTheWindowRunAndReturnsTheWholeList)
     ResponsiveFolderLister lister([&](const QString& folder, bool png, bool extra, bool companions) {
         std::unique_lock<std::mutex> lock(mutex);
         windowRan.wait_for(lock, std::chrono::seconds(30), [&] { return ran; });
-        return ImageList::listFolder(folder, png, extra, companions);
+        return ImageList::listFolder(realFileSystem(), folder, png, extra, companions);
     });
     QTimer::singleShot(0, [&] {
         std::lock_guard<std::mutex> lock(mutex);
@@ -35,7 +36,7 @@ TEST(ResponsiveFolderLister, ASlowListingLetsTheWindowRunAndReturnsTheWholeList)
     });
     const QStringList listed = lister.list(dir.path(), true, false);
     EXPECT_TRUE(ran);
-    EXPECT_EQ(listed, ImageList::listFolder(dir.path(), true, false));
+    EXPECT_EQ(listed, ImageList::listFolder(realFileSystem(), dir.path(), true, false));
     EXPECT_EQ(listed.size(), 4);
 }
 
@@ -54,7 +55,7 @@ TEST(FolderOpener, NothingOpensWhileAFolderIsListedAndWaitingWorkComesAfter) {
         std::unique_lock<std::mutex> lock(mutex);
         asked << folder;
         windowRan.wait_for(lock, std::chrono::seconds(30), [&] { return ran; });
-        return ImageList::listFolder(folder, png, extra, companions);
+        return ImageList::listFolder(realFileSystem(), folder, png, extra, companions);
     });
     QObject context;
     QStringList listWhenIdle{"not run"};

@@ -10,6 +10,7 @@
 #include <future>
 #include <memory>
 
+#include "RealFileSystem.h"
 #include "FileSystem.h"
 #include "ImageView.h"
 #include "PictureLoader.h"
@@ -70,7 +71,7 @@ TEST(StuckDecode, TheWindowGoesOnAndShowsThePictureWhenItIsDone) {
     PictureLoader feed(view, window, stall.decode());
     SessionPictures pictures(session, feed);
     const QString folder = SortingSession::folderToList(pics.path());
-    session.openListedFolder(folder, ImageList::listFolder(folder, false, false));
+    session.openListedFolder(folder, ImageList::listFolder(realFileSystem(), folder, false, false));
     ASSERT_TRUE(pictures.showShownFile());
     feed.prefetcher().start();
     ASSERT_TRUE(stall.enteredWithin10s());

@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+#include "RealFileSystem.h"
 #include "ImageList.h"
 #include "MainWindowFixture.h"
 #include "OptionsDialog.h"
@@ -33,7 +34,7 @@ TEST_F(OpeningFiles, SlowFolderKeepsTheWindowRunningAndHoldsACloseUntilListed) {
     const std::shared_future<void> answered = storageAnswers.get_future().share();
     services.listFolder = [&](const QString& folder, bool png, bool extra, bool companions) {
         if (++listings == 2) answered.wait_for(std::chrono::seconds(30));
-        return ImageList::listFolder(folder, png, extra, companions);
+        return ImageList::listFolder(realFileSystem(), folder, png, extra, companions);
     };
     MainWindow& f = start();
     f.show();

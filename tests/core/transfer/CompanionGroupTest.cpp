@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "RealFileSystem.h"
 #include "Companions.h"
 #include "FakeFileSystem.h"
 #include "FileOpsTestUtil.h"
@@ -97,8 +98,8 @@ TEST(CompanionIndexTest, TheListingKeepsCompanionNamesOfRegularFilesOnly) {
     QDir().mkpath(dir.file("a.xmp"));  // a folder never counts
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("a.mov")).constData(), 0600), 0);
     ASSERT_EQ(::symlink("a.CR2", QFile::encodeName(dir.file("a.AAE")).constData()), 0);
-    EXPECT_EQ(ImageList::listFolder(dir.path(), true, false, true), (QStringList{"a.AAE", "a.CR2", "a.jpg"}));
-    EXPECT_EQ(ImageList::listFolder(dir.path(), true, false, false), (QStringList{"a.jpg"}));
+    EXPECT_EQ(ImageList::listFolder(realFileSystem(), dir.path(), true, false, true), (QStringList{"a.AAE", "a.CR2", "a.jpg"}));
+    EXPECT_EQ(ImageList::listFolder(realFileSystem(), dir.path(), true, false, false), (QStringList{"a.jpg"}));
 }
 
 // A failure at any call of a three-member move, trash, direct delete or undo of a move leaves
