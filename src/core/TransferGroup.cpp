@@ -102,11 +102,16 @@ GroupPlan planGroup(FileSystem& fs, const Plan& plan, const QStringList& compani
 namespace {
 
 // One member's part: an overwrite where its name is taken, else a copy that never replaces or
-// the move with the planning's look at the source.
-Result sendMember(FileSystem& fs, const GroupMember& m, Kind kind, Deletion deletion) {
+// the move with the planning's look at the source. After a question the user took time over,
+// that look no longer says whether the name is a link: the move looks at the name again.
+Result sendMember(FileSystem& fs, const GroupMember& m, Kind kind, Deletion deletion, bool asked) {
     if (m.collides) return overwrite(fs, kind, m.source, m.destination, deletion);
     if (kind == Kind::Copy) return copy(fs, m.source, m.destination, false);
-    return move(fs, m.source, m.destination, m.statusKnown ? &m.status : nullptr);
+    if (!m.statusKnown) return move(fs, m.source, m.destination);
+    if (!asked) return move(fs, m.source, m.destination, &m.status);
+    FileStatus looked = m.status;
+    looked.pathLink = FileStatus::PathLink::Unknown;
+    return move(fs, m.source, m.destination, &looked);
 }
 
 // Takes back the members done before a failure, the latest first; those that will not come
@@ -143,9 +148,10 @@ Result carryOutGroup(FileSystem& fs, TransferQuestions& questions, const GroupPl
     shown.status = group.shown.sourceStatus;
     shown.collides = group.shownCollides;
     std::vector<Result> done;
+    done.reserve(group.companions.size() + 1);
     for (size_t i = 0; i <= group.companions.size(); ++i) {
         const GroupMember& m = i == 0 ? shown : group.companions[i - 1];
-        Result r = sendMember(fs, m, kind, deletion);
+        Result r = sendMember(fs, m, kind, deletion, group.ask);
         if (r.done()) {
             done.push_back(std::move(r));
             continue;
