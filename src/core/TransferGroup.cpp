@@ -147,13 +147,18 @@ Result carryOutGroup(FileSystem& fs, TransferQuestions& questions, const GroupPl
     shown.destination = group.shown.destination;
     shown.status = group.shown.sourceStatus;
     shown.collides = group.shownCollides;
-    std::vector<Result> done;
-    done.reserve(group.companions.size() + 1);
+    // The shown file's result takes its companions' as they are sent: no list to copy at the end.
+    Result result;
     for (size_t i = 0; i <= group.companions.size(); ++i) {
         const GroupMember& m = i == 0 ? shown : group.companions[i - 1];
         Result r = sendMember(fs, m, kind, deletion, group.ask);
         if (r.done()) {
-            done.push_back(std::move(r));
+            if (i > 0) {
+                result.companions.push_back(std::move(r));
+                continue;
+            }
+            result = std::move(r);
+            result.companions.reserve(group.companions.size());
             continue;
         }
         // The message names the member that failed, with its own source and destination.
@@ -162,11 +167,14 @@ Result carryOutGroup(FileSystem& fs, TransferQuestions& questions, const GroupPl
         memberPlan.destination = m.destination;
         memberPlan.sourceStatus = m.status;
         noteFailure(fs, memberPlan, kind, &r);
+        std::vector<Result> done;
+        if (i > 0) {
+            done = std::move(result.companions);
+            done.insert(done.begin(), std::move(result));
+        }
         takeBack(fs, done, &r);
         return r;
     }
-    Result result = std::move(done.front());
-    result.companions.assign(std::make_move_iterator(done.begin() + 1), std::make_move_iterator(done.end()));
     return result;
 }
 
