@@ -70,8 +70,10 @@ Result move(FileSystem& fs, const QString& source, const QString& destination,
     r.sourceStatus = st;
     if (found && st.isRegular) {
         // A symbolic link moves as a link that still reaches its picture, on any file system.
+        // The look that found the file says whether its name is a link; the name itself is
+        // looked at only where that look could not tell, or found a link.
         FileStatus self;
-        if (!fs.LinkStatus(source, &self, &e)) return transferFailed(e);
+        if (st.pathLink != FileStatus::PathLink::No && !fs.LinkStatus(source, &self, &e)) return transferFailed(e);
         if (self.isSymlink) {
             if (onCdRom(fs, destination)) return Result::refused(Refusal::MoveToCdRom);
             FileStatus made;

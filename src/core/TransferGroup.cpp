@@ -102,11 +102,16 @@ GroupPlan planGroup(FileSystem& fs, const Plan& plan, const QStringList& compani
 namespace {
 
 // One member's part: an overwrite where its name is taken, else a copy that never replaces or
-// the move with the planning's look at the source.
-Result sendMember(FileSystem& fs, const GroupMember& m, Kind kind, Deletion deletion) {
+// the move with the planning's look at the source. After a question the user took time over,
+// that look no longer says whether the name is a link: the move looks at the name again.
+Result sendMember(FileSystem& fs, const GroupMember& m, Kind kind, Deletion deletion, bool asked) {
     if (m.collides) return overwrite(fs, kind, m.source, m.destination, deletion);
     if (kind == Kind::Copy) return copy(fs, m.source, m.destination, false);
-    return move(fs, m.source, m.destination, m.statusKnown ? &m.status : nullptr);
+    if (!m.statusKnown) return move(fs, m.source, m.destination);
+    if (!asked) return move(fs, m.source, m.destination, &m.status);
+    FileStatus looked = m.status;
+    looked.pathLink = FileStatus::PathLink::Unknown;
+    return move(fs, m.source, m.destination, &looked);
 }
 
 // Takes back the members done before a failure, the latest first; those that will not come
@@ -142,12 +147,18 @@ Result carryOutGroup(FileSystem& fs, TransferQuestions& questions, const GroupPl
     shown.destination = group.shown.destination;
     shown.status = group.shown.sourceStatus;
     shown.collides = group.shownCollides;
-    std::vector<Result> done;
+    // The shown file's result takes its companions' as they are sent: no list to copy at the end.
+    Result result;
     for (size_t i = 0; i <= group.companions.size(); ++i) {
         const GroupMember& m = i == 0 ? shown : group.companions[i - 1];
-        Result r = sendMember(fs, m, kind, deletion);
+        Result r = sendMember(fs, m, kind, deletion, group.ask);
         if (r.done()) {
-            done.push_back(std::move(r));
+            if (i > 0) {
+                result.companions.push_back(std::move(r));
+                continue;
+            }
+            result = std::move(r);
+            result.companions.reserve(group.companions.size());
             continue;
         }
         // The message names the member that failed, with its own source and destination.
@@ -156,11 +167,14 @@ Result carryOutGroup(FileSystem& fs, TransferQuestions& questions, const GroupPl
         memberPlan.destination = m.destination;
         memberPlan.sourceStatus = m.status;
         noteFailure(fs, memberPlan, kind, &r);
+        std::vector<Result> done;
+        if (i > 0) {
+            done = std::move(result.companions);
+            done.insert(done.begin(), std::move(result));
+        }
         takeBack(fs, done, &r);
         return r;
     }
-    Result result = std::move(done.front());
-    result.companions.assign(std::make_move_iterator(done.begin() + 1), std::make_move_iterator(done.end()));
     return result;
 }
 

@@ -48,6 +48,11 @@ struct FileStatus {
     bool hasBirth = false;  // the file system keeps birth times (statx)
     int64_t birthSec = 0;
     int64_t birthNsec = 0;
+    // Whether the path's last component is itself a symbolic link, where the look could tell
+    // (the real file system's Stat and LinkStatus both do, at no extra call for a path that
+    // is none). A move needs this: a link moves as a link that still reaches its picture.
+    enum class PathLink : uint8_t { Unknown, No, Yes };
+    PathLink pathLink = PathLink::Unknown;
 
     FileIdentity identity() const {
         FileIdentity id;
@@ -90,6 +95,7 @@ public:
 
     // --- primitives -------------------------------------------------------------------------
     // stat(2). False with ENOENT etc. when the path cannot be looked up.
+    // May tell whether the path itself is a link (FileStatus::pathLink).
     virtual bool Stat(const QString& path, FileStatus* out, FsError* err) = 0;
     // lstat(2): the path itself, a symbolic link not followed (isSymlink then).
     virtual bool LinkStatus(const QString& path, FileStatus* out, FsError* err) = 0;

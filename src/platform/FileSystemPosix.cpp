@@ -42,11 +42,18 @@ QByteArray ResolvedExisting(QByteArray path) {
 
 namespace {
 
-// statx(2) with the birth time where the file system keeps one; `flags` 0 follows a link.
-bool StatPath(const char* path, int flags, FileStatus* out, FsError* err) {
+// statx(2) with the birth time where the file system keeps one; `follow` goes through a link.
+// The path itself is looked at first either way: for the file that is no link (nearly every
+// one) that one call is the whole answer, and it tells the move what a second lstat would.
+bool StatPath(const char* path, bool follow, FileStatus* out, FsError* err) {
+    constexpr unsigned kWanted = STATX_BASIC_STATS | STATX_BTIME;
     struct statx stx;
-    if (::statx(AT_FDCWD, path, flags | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME, &stx) != 0)
+    if (::statx(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kWanted, &stx) != 0)
         return Fail(err, errno);
+    const bool isLink = S_ISLNK(stx.stx_mode);
+    if (isLink && follow && ::statx(AT_FDCWD, path, AT_NO_AUTOMOUNT, kWanted, &stx) != 0)
+        return Fail(err, errno);
+    out->pathLink = isLink ? FileStatus::PathLink::Yes : FileStatus::PathLink::No;
     const FileIdentity id = FileIdentity::of(stx);
     out->isRegular = S_ISREG(stx.stx_mode);
     out->isDirectory = S_ISDIR(stx.stx_mode);
@@ -69,12 +76,12 @@ bool StatPath(const char* path, int flags, FileStatus* out, FsError* err) {
 
 bool PosixFileSystem::Stat(const QString& path, FileStatus* out, FsError* err) {
     NativePath p;
-    return p.Set(path, err) && StatPath(p.constData(), 0, out, err);
+    return p.Set(path, err) && StatPath(p.constData(), true, out, err);
 }
 
 bool PosixFileSystem::LinkStatus(const QString& path, FileStatus* out, FsError* err) {
     NativePath p;
-    return p.Set(path, err) && StatPath(p.constData(), AT_SYMLINK_NOFOLLOW, out, err);
+    return p.Set(path, err) && StatPath(p.constData(), false, out, err);
 }
 
 bool PosixFileSystem::ReadLink(const QString& path, QString* target, FsError* err) {

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "RealFileSystem.h"
 #include "Companions.h"
 #include "FakeFileSystem.h"
@@ -26,11 +28,13 @@ class Answers : public TransferQuestions {
 public:
     bool yes = true;
     QStringList asked;
+    std::function<void()> whileAsked;
     bool confirmOverwrite(const FileStatus&, const FileStatus&) override { return yes; }
     bool confirmDelete(const QString&) override { return yes; }
     bool confirmGroupOverwrite(const QString& shownName, const FileStatus&, const FileStatus* destination,
                                int colliding) override {
         asked << QStringLiteral("%1 %2 %3").arg(shownName).arg(destination != nullptr).arg(colliding);
+        if (whileAsked) whileAsked();
         return yes;
     }
 };
@@ -198,6 +202,24 @@ TEST_F(CompanionGroupTest, CollisionsCountAnyMemberAndAreAskedOnceForTheGroup) {
     ASSERT_TRUE(r.done());
     EXPECT_EQ(Names(dst_), (QStringList{"IMG_0001.CR2", "IMG_0001.JPG", "img_0001.JPG.xmp"}));
     EXPECT_EQ(RawContents(TrashFolder() + "/files").size(), 1u);  // the old RAW, to the trash
+}
+
+// The look of the planning said the RAW was a file; while the question was open it became a
+// link into a folder beside it. It moves as a link that still reaches its picture.
+TEST_F(CompanionGroupTest, AMemberThatBecameALinkDuringTheQuestionStillReachesItsPicture) {
+    tmp.write("dst/IMG_0001.JPG", "old");
+    options.collisionMode = 0;
+    const QString raw = src_ + "/IMG_0001.CR2";
+    answers.whileAsked = [&] {
+        QDir().mkpath(src_ + "/kept");
+        ASSERT_TRUE(QFile::rename(raw, src_ + "/kept/IMG_0001.CR2"));
+        ASSERT_EQ(::symlink("kept/IMG_0001.CR2", QFile::encodeName(raw).constData()), 0);
+    };
+    const Result r = Transfer::carryOutGroup(real, answers, Plan(real, PlainSlot()), Kind::Move, Transfer::Deletion::ToTrash);
+    ASSERT_TRUE(r.done()) << r.error.reason.toStdString();
+    QFile moved(dst_ + "/IMG_0001.CR2");
+    ASSERT_TRUE(moved.open(QIODevice::ReadOnly)) << "the moved link leads nowhere";
+    EXPECT_EQ(moved.readAll(), Pattern(100, 'b'));
 }
 
 TEST_F(CompanionGroupTest, UndoTakesTheGroupBackOrTouchesNothingWhenAMemberChanged) {
