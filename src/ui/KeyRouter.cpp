@@ -58,7 +58,7 @@ void KeyRouter::press(int k, int16_t shift) {
         return;
     }
     const Command command =
-        commandFor(k, shift, window_.options().arrowKeyMode, window_.session().list().count());
+        commandFor(k, shift, window_.options().arrowKeys, window_.session().list().count());
     if (k == KeyZ) undoPressed_ = command == Command::Undo;
     switch (command) {
         // Steps and page keys repeat while held; copy and move mode are set at once.
@@ -84,7 +84,7 @@ void KeyRouter::release(int k, int16_t shift) {
     // A release whose press happened elsewhere (the key that closed a dialog) does nothing.
     if (!keyIsDown_[k]) return;
     const Command command =
-        commandFor(k, shift, window_.options().arrowKeyMode, window_.session().list().count());
+        commandFor(k, shift, window_.options().arrowKeys, window_.session().list().count());
     // One-shot commands act on release, once per press.
     switch (command) {
         case Command::Delete:

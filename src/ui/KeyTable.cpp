@@ -9,21 +9,22 @@ bool isDigitKey(int k) { return (k >= 48 && k <= 57) || (k >= 96 && k <= 105); }
 }  // namespace
 
 namespace {
-bool selects(Command command, int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
+bool selects(Command command, int k, int16_t shift, ArrowKeys arrowKeys, int32_t fileCount) {
     // Shift alone turns the arrows back into sliding keys.
-    const int mode = (cursorKeyMode == 1 && shift == 1) ? 0 : cursorKeyMode;
+    const ArrowKeys mode = (arrowKeys == ArrowKeys::PagesAndFiles && shift == 1) ? ArrowKeys::Slide : arrowKeys;
+    const bool moving = mode == ArrowKeys::PagesAndFiles;
     switch (command) {
         case Command::NextFile:
-            return fileCount > 0 && ((k == Space && shift == 0) || (k == Right && mode == 1));
+            return fileCount > 0 && ((k == Space && shift == 0) || (k == Right && moving));
         case Command::PreviousFile:
             return fileCount > 0 &&
-                   (k == Back || (k == Space && shift == 1) || (k == Left && mode == 1));
+                   (k == Back || (k == Space && shift == 1) || (k == Left && moving));
         case Command::NextPage:
-            return k == Add || (k == OemPlus && shift == 1) || (k == Down && mode == 1);
+            return k == Add || (k == OemPlus && shift == 1) || (k == Down && moving);
         case Command::PreviousPage:
-            return k == Subtract || k == OemMinus || (k == Up && mode == 1);
+            return k == Subtract || k == OemMinus || (k == Up && moving);
         case Command::Slide:
-            return mode == 0 && k >= Left && k <= Down;
+            return mode == ArrowKeys::Slide && k >= Left && k <= Down;
         case Command::SendToSlot:
             return shift == 0 && isDigitKey(k);
         case Command::OpenSlot:
@@ -50,12 +51,12 @@ bool selects(Command command, int k, int16_t shift, int16_t cursorKeyMode, int32
 
 }  // namespace
 
-Command commandFor(int k, int16_t shift, int16_t cursorKeyMode, int32_t fileCount) {
+Command commandFor(int k, int16_t shift, ArrowKeys arrowKeys, int32_t fileCount) {
     for (Command c : {Command::NextFile, Command::PreviousFile, Command::NextPage, Command::PreviousPage,
                       Command::Slide, Command::SendToSlot, Command::OpenSlot, Command::Undo,
                       Command::ChoosePage, Command::Delete, Command::CopyMode, Command::MoveMode,
                       Command::Lock, Command::Fit})
-        if (selects(c, k, shift, cursorKeyMode, fileCount)) return c;
+        if (selects(c, k, shift, arrowKeys, fileCount)) return c;
     return Command::None;
 }
 

@@ -69,7 +69,7 @@ void MainWindow::showKeys() {
                    QStringLiteral("Enter  ... 画像枠内伸長") + br + br +
                    QStringLiteral("数字キー = 割り当てたフォルダに転送") + br +
                    QStringLiteral("Ctrl+数字キー = 割り当てたフォルダを開く") + br + br;
-    if (options().arrowKeyMode == 1)
+    if (options().arrowKeys == ArrowKeys::PagesAndFiles)
         text += QStringLiteral("方向キー ... 下：次ページ、上：前ページ、左：前ファイル、右：次ファイル") + br +
                 QStringLiteral("shift+方向キー ... 画像のスライド(三倍速)") + br + br;
     else

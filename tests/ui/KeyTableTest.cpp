@@ -7,7 +7,7 @@ using namespace KeyCodes;
 
 namespace {
 
-bool M(Command cmd, int key, int16_t shift, int16_t mode = 1, int32_t files = 5) {
+bool M(Command cmd, int key, int16_t shift, ArrowKeys mode = ArrowKeys::PagesAndFiles, int32_t files = 5) {
     return commandFor(key, shift, mode, files) == cmd;
 }
 
@@ -20,17 +20,20 @@ TEST(KeyTable, SteppingNeedsFilesAndTheRightModifiers) {
     EXPECT_FALSE(M(Command::NextFile, Right, 1));  // Shift+Right slides instead
     EXPECT_TRUE(M(Command::Slide, Right, 1));
     for (int key : {int(Space), int(Back), int(Left), int(Right)}) {
-        EXPECT_FALSE(M(Command::NextFile, key, 0, 1, 0)) << key;
-        EXPECT_FALSE(M(Command::PreviousFile, key, 0, 1, 0)) << key;
+        EXPECT_FALSE(M(Command::NextFile, key, 0, ArrowKeys::PagesAndFiles, 0)) << key;
+        EXPECT_FALSE(M(Command::PreviousFile, key, 0, ArrowKeys::PagesAndFiles, 0)) << key;
     }
 }
 
-TEST(KeyTable, ArrowsSlideInModeZero) {
-    EXPECT_TRUE(M(Command::Slide, Right, 0, 0));
-    EXPECT_TRUE(M(Command::Slide, Up, 1, 0));
-    EXPECT_FALSE(M(Command::NextFile, Right, 0, 0));
-    EXPECT_FALSE(M(Command::NextPage, Down, 0, 0));
-    EXPECT_FALSE(M(Command::Slide, Right, 0, 1));
+TEST(KeyTable, ArrowsSlideInSlideMode) {
+    EXPECT_TRUE(M(Command::Slide, Right, 0, ArrowKeys::Slide));
+    EXPECT_TRUE(M(Command::Slide, Up, 1, ArrowKeys::Slide));
+    EXPECT_FALSE(M(Command::NextFile, Right, 0, ArrowKeys::Slide));
+    EXPECT_FALSE(M(Command::NextPage, Down, 0, ArrowKeys::Slide));
+    EXPECT_FALSE(M(Command::Slide, Right, 0, ArrowKeys::PagesAndFiles));
+    // A mode no choice stands for (hand-edited) leaves the arrows without a command, Shift or not.
+    for (int16_t shift : {0, 1})
+        EXPECT_EQ(commandFor(Right, shift, ArrowKeys::Unassigned, 5), Command::None) << shift;
 }
 
 TEST(KeyTable, PageKeys) {
@@ -41,7 +44,7 @@ TEST(KeyTable, PageKeys) {
     EXPECT_TRUE(M(Command::PreviousPage, OemMinus, 0));
     EXPECT_TRUE(M(Command::PreviousPage, OemMinus, 1));
     EXPECT_TRUE(M(Command::PreviousPage, Subtract, 0));
-    EXPECT_TRUE(M(Command::NextPage, Down, 0, 1, 0));  // page keys work with an empty list
+    EXPECT_TRUE(M(Command::NextPage, Down, 0, ArrowKeys::PagesAndFiles, 0));  // page keys work with an empty list
     EXPECT_TRUE(M(Command::PreviousPage, Up, 2));
     EXPECT_FALSE(M(Command::PreviousPage, Up, 1));
 }
