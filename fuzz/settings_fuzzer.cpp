@@ -30,12 +30,14 @@ void applyLines(const QStringList& lines, Options& options, LastRun& lastRun, Fo
     }
 }
 
+// The same values, and the same lines written for them: a number no choice stands for is
+// written back as read.
 bool sameOptions(const Options& a, const Options& b) {
-    return a.deleteMode == b.deleteMode && a.confirmDelete == b.confirmDelete &&
-           a.arrowKeyMode == b.arrowKeyMode && a.collisionMode == b.collisionMode &&
-           a.connector == b.connector && a.numberDigitsChoice == b.numberDigitsChoice &&
-           a.firstNumber == b.firstNumber && a.continueNumbers == b.continueNumbers &&
-           a.fitToView == b.fitToView;
+    return a.deleteMode == b.deleteMode && a.confirmDelete == b.confirmDelete && a.arrowKeys == b.arrowKeys &&
+           a.collisionMode == b.collisionMode && a.connector == b.connector &&
+           a.numberDigits == b.numberDigits && a.firstNumber == b.firstNumber &&
+           a.continueNumbers == b.continueNumbers && a.fitToView == b.fitToView &&
+           OptionFiles::optionsLines(a, 0, WindowPlacement()) == OptionFiles::optionsLines(b, 0, WindowPlacement());
 }
 
 bool samePlacement(const WindowPlacement& a, const WindowPlacement& b) {

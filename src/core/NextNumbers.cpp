@@ -5,6 +5,6 @@ void adjustNextNumbers(FolderLibrary& library, const Options& options) {
         for (Slot& slot : library.page(p).folderSlots) {
             if (slot.nextNumber <= 2 && slot.renaming == 0 && slot.nextNumber != options.firstNumber)
                 slot.nextNumber = options.firstNumber;
-            if (options.continueNumbers != 1) slot.nextNumber = 0;
+            if (!options.continueNumbers) slot.nextNumber = 0;
         }
 }

@@ -37,6 +37,78 @@ void applyLines(const QString& path, Apply apply) {
 
 }  // namespace
 
+// The typed options and the numbers the file writes for them. A number read is kept beside
+// its value and written back while the value is still what it reads as, so a number no
+// choice stands for survives a run; a changed value writes its own number.
+struct CodeAccess {
+    static DeleteMode deleteModeOf(int16_t code) { return code == 0 ? DeleteMode::ToTrash : DeleteMode::Directly; }
+    static bool switchOf(int16_t code) { return code == 1; }
+    static ArrowKeys arrowKeysOf(int16_t code) {
+        return code == 0 ? ArrowKeys::Slide : code == 1 ? ArrowKeys::PagesAndFiles : ArrowKeys::Unassigned;
+    }
+    static CollisionMode collisionModeOf(int16_t code) {
+        switch (code) {
+            case 0: return CollisionMode::Ask;
+            case 1: return CollisionMode::Replace;
+            case 2: return CollisionMode::Number;
+            default: return CollisionMode::Unsupported;
+        }
+    }
+
+    static int16_t codeOf(DeleteMode mode) { return mode == DeleteMode::ToTrash ? 0 : 1; }
+    static int16_t codeOf(bool on) { return on ? 1 : 0; }
+    // The enums' members in order are their numbers; a member for "none of them" takes the
+    // next number, which reads back as the same member.
+    static int16_t codeOf(ArrowKeys keys) { return static_cast<int16_t>(keys); }
+    static int16_t codeOf(CollisionMode mode) { return static_cast<int16_t>(mode); }
+
+    template <typename T>
+    static int16_t codeFor(T value, const std::optional<int16_t>& stored, T (*decode)(int16_t)) {
+        return stored && decode(*stored) == value ? *stored : codeOf(value);
+    }
+    static int16_t deleteMode(const Options& o) {
+        return codeFor(o.deleteMode, o.storedCodes.deleteMode, deleteModeOf);
+    }
+    static int16_t confirmDelete(const Options& o) {
+        return codeFor(o.confirmDelete, o.storedCodes.confirmDelete, switchOf);
+    }
+    static int16_t arrowKeys(const Options& o) { return codeFor(o.arrowKeys, o.storedCodes.arrowKeys, arrowKeysOf); }
+    static int16_t collisionMode(const Options& o) {
+        return codeFor(o.collisionMode, o.storedCodes.collisionMode, collisionModeOf);
+    }
+    static int16_t continueNumbers(const Options& o) {
+        return codeFor(o.continueNumbers, o.storedCodes.continueNumbers, switchOf);
+    }
+
+    // Applies the line of a key (in lower case) that holds one of the numbered options; false
+    // for any other key. A value that is no 16-bit number changes nothing.
+    static bool take(const QString& key, const QString& field, Options& o) {
+        StoredOptionCodes& codes = o.storedCodes;
+        const std::optional<int16_t> read = int16Of(field);
+        auto keep = [&read](auto& value, std::optional<int16_t>& stored, auto decode) {
+            if (read) {
+                stored = *read;
+                value = decode(*read);
+            }
+            return true;
+        };
+        if (key == QLatin1String("deltrash")) return keep(o.deleteMode, codes.deleteMode, deleteModeOf);
+        if (key == QLatin1String("delcaution")) return keep(o.confirmDelete, codes.confirmDelete, switchOf);
+        if (key == QLatin1String("cursorkeymode")) return keep(o.arrowKeys, codes.arrowKeys, arrowKeysOf);
+        if (key == QLatin1String("owmode")) return keep(o.collisionMode, codes.collisionMode, collisionModeOf);
+        if (key == QLatin1String("owmemindseqnum")) return keep(o.continueNumbers, codes.continueNumbers, switchOf);
+        if (key == QLatin1String("owsequencenum")) {
+            if (read) o.numberDigits = int32_t(*read) + 1;
+            return true;
+        }
+        if (key == QLatin1String("owseqstart")) {
+            if (read) o.firstNumber = *read;
+            return true;
+        }
+        return false;
+    }
+};
+
 QString optionsFilePath(const QString& programDir) {
     return LibraryFiles::configFilePath(programDir, QStringLiteral("設定_オプション.ini"));
 }
@@ -52,25 +124,7 @@ void applyOptionsLine(int16_t count, const QString fields[7], Options& options, 
         if (NamePart::refusal(fields[1]).isEmpty()) options.connector = fields[1];
         return;
     }
-    struct Int16Key {
-        const char* name;
-        int16_t* target;
-    };
-    const Int16Key ints[] = {
-        {"deltrash", &options.deleteMode},
-        {"delcaution", &options.confirmDelete},
-        {"cursorkeymode", &options.arrowKeyMode},
-        {"owmode", &options.collisionMode},
-        {"owsequencenum", &options.numberDigitsChoice},
-        {"owseqstart", &options.firstNumber},
-        {"owmemindseqnum", &options.continueNumbers},
-    };
-    for (const auto& k : ints) {
-        if (key == QLatin1String(k.name)) {
-            if (auto v = int16Of(fields[1])) *k.target = *v;
-            return;
-        }
-    }
+    if (CodeAccess::take(key, fields[1], options)) return;
     if (key == QLatin1String("currentpagenum")) {
         if (auto v = int32Of(numberOfField(fields[1])); v && lastRun) lastRun->currentPage = *v;
         return;
@@ -165,12 +219,14 @@ void loadRenaming(const QString& programDir, FolderLibrary& library) {
 }
 
 QStringList optionsLines(const Options& o, int32_t currentPage, const WindowPlacement& placement) {
+    using Codes = CodeAccess;
     QStringList lines;
-    lines << keyLine("DelTrash", o.deleteMode) << keyLine("DelCaution", o.confirmDelete)
-          << keyLine("CursorKeyMode", o.arrowKeyMode) << keyLine("owMode", o.collisionMode)
+    lines << keyLine("DelTrash", Codes::deleteMode(o)) << keyLine("DelCaution", Codes::confirmDelete(o))
+          << keyLine("CursorKeyMode", Codes::arrowKeys(o)) << keyLine("owMode", Codes::collisionMode(o))
           << line({quoted(QStringLiteral("owConnectText")), quoted(o.connector)})
-          << keyLine("owSequenceNum", o.numberDigitsChoice) << keyLine("owSeqStart", o.firstNumber)
-          << keyLine("owMemIndSeqNum", o.continueNumbers) << keyLine("CurrentPageNum", currentPage)
+          // The file counts the digits beyond the first.
+          << keyLine("owSequenceNum", o.numberDigits - 1) << keyLine("owSeqStart", o.firstNumber)
+          << keyLine("owMemIndSeqNum", Codes::continueNumbers(o)) << keyLine("CurrentPageNum", currentPage)
           << keyLine("CurrentFullMode", o.fitToView ? -1 : 0)
           << line({quoted(QStringLiteral("StateWndMain")), QString::number(placement.left),
                    QString::number(placement.top), QString::number(placement.right),

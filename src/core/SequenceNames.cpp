@@ -9,21 +9,21 @@ namespace {
 constexpr int kMaxDigits = 64;
 }  // namespace
 
-QString sequenceNumberText(int32_t n, int16_t numberDigitsChoice) {
-    const int width = qBound(1, numberDigitsChoice + 1, kMaxDigits);
-    const QString digits = QString::number(qAbs(static_cast<int64_t>(n)));
-    const QString padded = digits.rightJustified(width, QLatin1Char('0'));
+QString sequenceNumberText(int32_t n, int32_t digits) {
+    const int width = qBound(1, digits, kMaxDigits);
+    const QString text = QString::number(qAbs(static_cast<int64_t>(n)));
+    const QString padded = text.rightJustified(width, QLatin1Char('0'));
     return n < 0 ? QLatin1Char('-') + padded : padded;
 }
 
 QString individualBaseName(const QString& seqName, const QString& connector, int32_t n,
-                           int16_t numberDigitsChoice) {
+                           int32_t digits) {
     return seqName + (seqName.isEmpty() ? QString() : connector) +
-           sequenceNumberText(n, numberDigitsChoice);
+           sequenceNumberText(n, digits);
 }
 
 int32_t freeIndividualNumber(const QStringList& folderNames, const QString& seqName,
-                             const QString& connector, int16_t numberDigitsChoice, int32_t start) {
+                             const QString& connector, int32_t digits, int32_t start) {
     // Every base a name occupies: the whole name and each part before one of its dots.
     QSet<QString> taken;
     for (const QString& name : folderNames) {
@@ -33,7 +33,7 @@ int32_t freeIndividualNumber(const QStringList& folderNames, const QString& seqN
             taken.insert(lower.left(i));
     }
     for (int32_t n = start; n < kSequenceLimit; ++n) {
-        if (!taken.contains(individualBaseName(seqName, connector, n, numberDigitsChoice).toLower()))
+        if (!taken.contains(individualBaseName(seqName, connector, n, digits).toLower()))
             return n;
     }
     return -1;
@@ -46,10 +46,10 @@ QString keptEnding(const QString& name) {
 }
 
 QString freeNumberedName(const QString& stem, const QString& ending, const QString& connector,
-                         int16_t numberDigitsChoice, int32_t start,
+                         int32_t digits, int32_t start,
                          const std::function<bool(const QString&)>& taken) {
     for (int32_t n = start; n < kSequenceLimit; ++n) {
-        const QString candidate = stem + connector + sequenceNumberText(n, numberDigitsChoice) + ending;
+        const QString candidate = stem + connector + sequenceNumberText(n, digits) + ending;
         if (!taken(candidate)) return candidate;
     }
     return QString();

@@ -162,7 +162,7 @@ Result carryOut(FileSystem& fs, TransferQuestions& questions, const Plan& plan, 
 
 Result deleteFile(FileSystem& fs, TransferQuestions& questions, const QString& path,
                   const Options& options) {
-    if (options.confirmDelete == 1 && !questions.confirmDelete(path)) return Result::refused(Refusal::Declined);
+    if (options.confirmDelete && !questions.confirmDelete(path)) return Result::refused(Refusal::Declined);
     Result r = remove(fs, path, deletionOf(options));
     if (!r.done()) r.source = path;  // named in the message
     return r;

@@ -61,8 +61,8 @@ GroupPlan planGroup(FileSystem& fs, const Plan& plan, const QStringList& compani
     placeMembers(fs, group, plan.destination, plainName);
     if (!plainName || group.collidingCompanions == 0) return group;
 
-    const int16_t mode = options.collisionMode;
-    if (mode == 2) {
+    const CollisionMode mode = options.collisionMode;
+    if (mode == CollisionMode::Number) {
         // One number free for every member: the shown file's own numbering looked at it alone.
         const QString shownName = FsPath::NameOf(plan.source);
         const QString ending = keptEnding(shownName);
@@ -70,7 +70,7 @@ GroupPlan planGroup(FileSystem& fs, const Plan& plan, const QStringList& compani
                              shownName.left(shownName.size() - ending.size());
         GroupPlan trial = group;
         const QString destination = freeNumberedName(
-            stem, ending, options.connector, options.numberDigitsChoice, options.firstNumber,
+            stem, ending, options.connector, options.numberDigits, options.firstNumber,
             [&](const QString& candidate) {
                 if (fs.IsRegularFile(candidate)) return true;
                 placeMembers(fs, trial, candidate, true);
@@ -86,7 +86,7 @@ GroupPlan planGroup(FileSystem& fs, const Plan& plan, const QStringList& compani
         placeMembers(fs, group, destination, true);
         return group;
     }
-    if (mode != 0 && mode != 1) {
+    if (mode == CollisionMode::Unsupported) {
         group.shown.refusal = Refusal::UnsupportedCollisionMode;
         return group;
     }
@@ -95,7 +95,7 @@ GroupPlan planGroup(FileSystem& fs, const Plan& plan, const QStringList& compani
             group.shown.refusal = Refusal::SameFile;
             return group;
         }
-    group.ask = mode == 0;
+    group.ask = mode == CollisionMode::Ask;
     return group;
 }
 
@@ -240,7 +240,7 @@ Result deleteGroup(FileSystem& fs, TransferQuestions& questions, const QString& 
     }
     if (members.size() == 1) return deleteFile(fs, questions, path, options);
     const int count = int(members.size()) - 1;
-    if (options.confirmDelete == 1 && !questions.confirmGroupDelete(path, count))
+    if (options.confirmDelete && !questions.confirmGroupDelete(path, count))
         return Result::refused(Refusal::Declined);
     const Deletion deletion = deletionOf(options);
     if (deletion == Deletion::Directly) {

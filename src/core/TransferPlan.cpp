@@ -40,41 +40,46 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
     const QString folder = FsPath::WithSlash(slotPath);
 
     if (slot.renames()) {
-        const int32_t start = options.continueNumbers == 1 ? slot.nextNumber : options.firstNumber;
+        const int32_t start = options.continueNumbers ? slot.nextNumber : options.firstNumber;
         QStringList names;
         FsError err;
         fs.ListRegularFiles(folder, &names, &err);
         const int32_t n = freeIndividualNumber(names, slot.fixedName, options.connector,
-                                               options.numberDigitsChoice, start);
+                                               options.numberDigits, start);
         if (n < 0) return refused(plan, Refusal::NoFreeNumber);
         plan.destination = folder +
-                           individualBaseName(slot.fixedName, options.connector, n, options.numberDigitsChoice) +
+                           individualBaseName(slot.fixedName, options.connector, n, options.numberDigits) +
                            keptEnding(name);
         if (!staysInFolder(folder, plan.destination)) return leavesFolder(plan, folder);
-        if (options.continueNumbers == 1) plan.nextNumber = n + 1;
+        if (options.continueNumbers) plan.nextNumber = n + 1;
         return plan;
     }
 
     plan.destination = folder + name;
     if (!fs.IsRegularFile(plan.destination)) return plan;
-    const int16_t mode = options.collisionMode;
-    if ((mode == 0 || mode == 1) && isSameFile(fs, plan.source, plan.destination))
+    const CollisionMode mode = options.collisionMode;
+    if ((mode == CollisionMode::Ask || mode == CollisionMode::Replace) &&
+        isSameFile(fs, plan.source, plan.destination))
         return refused(plan, Refusal::SameFile);
-    if (mode == 0) {
-        plan.collision = Collision::Ask;
-    } else if (mode == 1) {
-        plan.collision = Collision::Replace;
-    } else if (mode == 2) {
-        const QString existing = plan.destination;
-        const QString ending = keptEnding(name);
-        plan.destination = freeNumberedName(existing.left(existing.size() - ending.size()), ending,
-                                            options.connector, options.numberDigitsChoice,
-                                            options.firstNumber,
-                                            [&fs](const QString& p) { return fs.IsRegularFile(p); });
-        if (plan.destination.isEmpty()) return refused(plan, Refusal::NoFreeNumber);
-        if (!staysInFolder(folder, plan.destination)) return leavesFolder(plan, folder);
-    } else {
-        return refused(plan, Refusal::UnsupportedCollisionMode);
+    switch (mode) {
+        case CollisionMode::Ask:
+            plan.collision = Collision::Ask;
+            break;
+        case CollisionMode::Replace:
+            plan.collision = Collision::Replace;
+            break;
+        case CollisionMode::Number: {
+            const QString existing = plan.destination;
+            const QString ending = keptEnding(name);
+            plan.destination = freeNumberedName(existing.left(existing.size() - ending.size()), ending,
+                                                options.connector, options.numberDigits, options.firstNumber,
+                                                [&fs](const QString& p) { return fs.IsRegularFile(p); });
+            if (plan.destination.isEmpty()) return refused(plan, Refusal::NoFreeNumber);
+            if (!staysInFolder(folder, plan.destination)) return leavesFolder(plan, folder);
+            break;
+        }
+        case CollisionMode::Unsupported:
+            return refused(plan, Refusal::UnsupportedCollisionMode);
     }
     return plan;
 }

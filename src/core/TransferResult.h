@@ -15,12 +15,8 @@ namespace Transfer {
 
 enum class Kind { Copy, Move };
 
-// Where a deleted file goes, and an old destination an overwrite replaces: the desktop's
-// trash, or nowhere.
-enum class Deletion { ToTrash, Directly };
-inline Deletion deletionOf(const Options& options) {
-    return options.deletesToTrash() ? Deletion::ToTrash : Deletion::Directly;
-}
+using Deletion = DeleteMode;
+inline Deletion deletionOf(const Options& options) { return options.deleteMode; }
 
 // Why nothing was done; None when it was.
 enum class Refusal {

@@ -99,7 +99,7 @@ void FolderEditorDialog::renamingClicked(int i) {
     Row& r = rows_[i];
     const bool on = r.renaming->isChecked();
     setBoxState(r.fixedName, on);
-    setBoxState(r.nextNumber, on && options_.continueNumbers == 1);
+    setBoxState(r.nextNumber, on && options_.continueNumbers);
     if (library_.hasPage(library_.currentPage())) shownSlot(i).renaming = on ? 1 : 0;
 }
 

@@ -92,19 +92,15 @@ QString keyName(const KeyBinding& row) {
 
 }  // namespace
 
-ArrowKeys arrowKeysOf(const Options& options) {
-    return options.arrowKeyMode == 1 ? ArrowKeys::Step : ArrowKeys::Slide;
-}
-
 Command commandFor(int k, Qt::KeyboardModifiers modifiers, ArrowKeys arrows, int32_t fileCount) {
     const Qt::KeyboardModifiers held =
         modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    const bool arrowsStep = arrows == ArrowKeys::Step && held != Qt::ShiftModifier;
+    const bool arrowsStep = arrows == ArrowKeys::PagesAndFiles && held != Qt::ShiftModifier;
     for (const KeyBinding& row : kKeyTable) {
         if (k < row.firstKey || k > row.lastKey || !heldMatches(row.held, held)) continue;
         if (row.needsFiles && fileCount <= 0) continue;
         if (row.when == When::ArrowsStep && !arrowsStep) continue;
-        if (row.when == When::ArrowsSlide && arrowsStep) continue;
+        if (row.when == When::ArrowsSlide && (arrowsStep || arrows == ArrowKeys::Unassigned)) continue;
         return row.command;
     }
     return Command::None;
@@ -131,7 +127,7 @@ QStringList usageKeyLines(ArrowKeys arrows) {
             steppingArrows << keyName(row) + QString::fromUtf8(row.help);
             continue;
         }
-        if (row.when == When::ArrowsSlide && arrows == ArrowKeys::Step) {
+        if (row.when == When::ArrowsSlide && arrows == ArrowKeys::PagesAndFiles) {
             lines << keyName(row) + QStringLiteral(" ... ") + steppingArrows.join(QStringLiteral("、"))
                   << QStringLiteral("shift+") + keyName(row) + QStringLiteral(" ... 画像のスライド(三倍速)");
         } else {

@@ -6,18 +6,10 @@
 #include <cstdint>
 
 #include "Commands.h"
-
-struct Options;
-
-// What the arrow keys do: slide the picture, or step through the files and pages (Shift
-// alone turns them back into sliding keys).
-enum class ArrowKeys { Slide, Step };
-
-// The arrow keys as `options` set them.
-ArrowKeys arrowKeysOf(const Options& options);
+#include "Options.h"
 
 // The command the key `keyCode` (KeyCodes.h) selects with `modifiers` held, given what the
-// arrow keys do and the number of files in the list; Command::None for none. Shift, Ctrl and
+// arrow keys do (stepping: Shift alone turns them back into sliding keys; unassigned: nothing) and the number of files in the list; Command::None for none. Shift, Ctrl and
 // Alt count; the keypad flag and Meta do not. No key selects two commands.
 Command commandFor(int keyCode, Qt::KeyboardModifiers modifiers, ArrowKeys arrows, int32_t fileCount);
 

@@ -6,7 +6,7 @@
 
 void MainWindow::installKeyRouting() {
     auto* router = new KeyRouter(this, [this] {
-        return KeyRouter::Context{arrowKeysOf(options()), session_.list().count()};
+        return KeyRouter::Context{options().arrowKeys, session_.list().count()};
     });
     connect(router, &KeyRouter::commanded, this, &MainWindow::runCommand);
     connect(router, &KeyRouter::slid, loader_.get(), &PictureLoader::slide);

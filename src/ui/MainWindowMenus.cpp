@@ -58,7 +58,7 @@ void MainWindow::buildSupportMenus() {
 
 void MainWindow::showKeys() {
     const QStringList lines = QStringList{QStringLiteral("<< 操作方法 >>"), QString()} +
-                              usageKeyLines(arrowKeysOf(options())) +
+                              usageKeyLines(options().arrowKeys) +
                               QStringList{QStringLiteral("画像右クリック ... 画像枠内伸長"),
                                           QStringLiteral("画像をドラッグ ... 画像スライド"), QString()};
     const QString br = QStringLiteral("\r\n");

@@ -2,13 +2,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMouseEvent>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStackedWidget>
 #include <QTreeWidget>
+
+#include <iterator>
 
 #include "LineBreakGuard.h"
 #include "NextNumbers.h"
@@ -17,14 +19,36 @@ namespace {
 
 constexpr int kClientWidth = 416;
 constexpr int kClientHeight = 271;
-constexpr int kPooledWidth = 225;
 constexpr int kComboHeight = 22;
 constexpr int kTextHeight = 21;
 constexpr int kLabelHeight = 17;
+// Right of the tree, below the heading, above the buttons: where the pages lie. Widgets are
+// placed in the dialog's coordinates and moved into their page by this rectangle's corner.
+const QRect kPageArea(148, 30, kClientWidth - 148, 240 - 30);
+
+QRect inPage(int left, int top, int width, int height) {
+    return QRect(left - kPageArea.left(), top - kPageArea.top(), width, height);
+}
 
 const QString kUpdate = QStringLiteral("update");
 const QString kDelete = QStringLiteral("delete");
 const QString kInterface = QStringLiteral("interface");
+
+struct PageNode {
+    const QString& key;
+    QString caption;  // in the tree
+    QString heading;
+};
+
+const PageNode& pageNode(int index) {
+    static const PageNode nodes[] = {
+        {kUpdate, QStringLiteral("転送処理"), QStringLiteral("転送処理設定")},
+        {kDelete, QStringLiteral("削除処理"), QStringLiteral("削除処理設定")},
+        {kInterface, QStringLiteral("操作"), QStringLiteral("操作設定")},
+    };
+    return nodes[index];
+}
+constexpr int kPageCount = 3;
 
 // The text of a switch too long for one line of the page: a label that wraps, and a click on
 // it toggles its box as a click on the box's own text would.
@@ -45,19 +69,18 @@ private:
     QCheckBox* box_;
 };
 
+// The entry a list shows for `index`: none when the value lies outside the list.
+void showEntry(QComboBox* list, int index) { list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1); }
+
+// The entry picked, or `keep` while the list shows none.
+int pickedEntry(const QComboBox* list, int keep) { return list->currentIndex() >= 0 ? list->currentIndex() : keep; }
+
 }  // namespace
 
 OptionsDialog::OptionsDialog(const Services& services, const Options& options, const FolderLibrary& library,
                              QWidget* parent)
     : QDialog(parent), services_(services), options_(options), library_(library) {
     setObjectName(QStringLiteral("OptionsDialog"));
-    buildWidgets();
-    startUp();
-}
-
-OptionsDialog::~OptionsDialog() = default;
-
-void OptionsDialog::buildWidgets() {
     setFixedSize(kClientWidth, kClientHeight);
 
     pageTree_ = new QTreeWidget(this);
@@ -80,31 +103,12 @@ void OptionsDialog::buildWidgets() {
     bold.setBold(true);
     pageHeading_->setFont(bold);
 
-    // The captions and lists the three pages share; each page places the ones it uses.
-    for (int i = 0; i < 6; ++i) {
-        captions_[i] = new QLabel(this);
-        captions_[i]->setObjectName(QStringLiteral("caption_") + QString::number(i));
-    }
-    for (int i = 0; i < 3; ++i) {
-        lists_[i] = new QComboBox(this);
-        lists_[i]->setObjectName(QStringLiteral("list_") + QString::number(i));
-        lists_[i]->setEditable(false);
-    }
-    connectorBox_ = new QLineEdit(this);
-    connectorBox_->setObjectName(QStringLiteral("connector"));
-    LineBreakGuard::attachNamePart(connectorBox_, services_.msgBox);
-    continueNumbersBox_ = new QCheckBox(this);
-    continueNumbersBox_->setObjectName(QStringLiteral("continueNumbers"));
-    // A value other than 0 and 1 shows as the third state; once clicked the box is two-state.
-    connect(continueNumbersBox_, &QCheckBox::clicked, this,
-            [this] { continueNumbersBox_->setTristate(false); });
-
-    extraFormatsBox_ = addSwitch(QStringLiteral("extraFormats"),
-                                 QStringLiteral("その他の画像形式も表示する (.jpeg .webp .tif .heic .avif RAW)"));
-    transferLogBox_ = addSwitch(QStringLiteral("transferLog"),
-                                QStringLiteral("転送の記録をファイルに残す (config/転送記録.tsv)"));
-    companionsBox_ = addSwitch(QStringLiteral("companions"),
-                               QStringLiteral("同じ名前の付属ファイル (RAW・XMP・AAE・MOV) も一緒に扱う"));
+    pages_ = new QStackedWidget(this);
+    pages_->setObjectName(QStringLiteral("pages"));
+    pages_->setGeometry(kPageArea);
+    pages_->addWidget(buildUpdatePage());
+    pages_->addWidget(buildDeletePage());
+    pages_->addWidget(buildInterfacePage());
 
     okButton_ = new QPushButton(QStringLiteral("決定"), this);
     okButton_->setObjectName(QStringLiteral("ok"));
@@ -116,6 +120,22 @@ void OptionsDialog::buildWidgets() {
     connect(cancelButton_, &QPushButton::clicked, this, [this] { cancelClicked(); });
     for (QPushButton* button : {okButton_, cancelButton_}) button->setAutoDefault(false);
 
+    chainTabOrder();
+    showValues(options_);
+    buildOptionTree();
+    optionPageChosen(kUpdate);
+    setWindowTitle(QStringLiteral("オプション"));
+}
+
+OptionsDialog::~OptionsDialog() = default;
+
+void OptionsDialog::buildOptionTree() {
+    const QSignalBlocker block(pageTree_);
+    for (int i = 0; i < kPageCount; ++i) {
+        auto* item = new QTreeWidgetItem(pageTree_, QStringList{pageNode(i).caption});
+        item->setData(0, Qt::UserRole, pageNode(i).key);
+    }
+    pageTree_->setCurrentItem(pageTree_->topLevelItem(0));
     connect(pageTree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         if (item) optionPageChosen(item->data(0, Qt::UserRole).toString());
     });
@@ -125,83 +145,10 @@ void OptionsDialog::buildWidgets() {
     });
 }
 
-QCheckBox* OptionsDialog::addSwitch(const QString& objectName, const QString& text) {
-    auto* box = new QCheckBox(this);
-    box->setObjectName(objectName);
-    box->setAccessibleName(text);
-    auto* label = new SwitchLabel(text, box, this);
-    label->setObjectName(objectName + QStringLiteral("Text"));
-    box->hide();
-    label->hide();
-    return box;
-}
-
-void OptionsDialog::placeSwitch(QCheckBox* box, bool checked, int top) {
-    constexpr int kBoxWidth = 20;
-    constexpr int kTextWidth = kClientWidth - 8 - 168 - kBoxWidth;
-    box->setChecked(checked);
-    box->setGeometry(168, top, kBoxWidth, kLabelHeight + 4);
-    box->show();
-    auto* label = findChild<QLabel*>(box->objectName() + QStringLiteral("Text"));
-    label->setGeometry(168 + kBoxWidth, top + 2, kTextWidth, label->heightForWidth(kTextWidth));
-    label->show();
-}
-
-void OptionsDialog::startUp() {
-    working_ = options_;
-
-    currentPageKey_.clear();
-    showOptionPage(kUpdate);
-    buildOptionTree();
-    {
-        const QSignalBlocker block(pageTree_);
-        pageTree_->setCurrentItem(pageTree_->topLevelItem(0));
-    }
-    setWindowTitle(QStringLiteral("オプション"));
-}
-
-void OptionsDialog::buildOptionTree() {
-    const std::pair<QString, QString> nodes[] = {
-        {kUpdate, QStringLiteral("転送処理")},
-        {kDelete, QStringLiteral("削除処理")},
-        {kInterface, QStringLiteral("操作")},
-    };
-    for (const auto& [key, caption] : nodes) {
-        auto* item = new QTreeWidgetItem(pageTree_, QStringList{caption});
-        item->setData(0, Qt::UserRole, key);
-    }
-}
-
-void OptionsDialog::resetOptionPage() {
-    pageHeading_->setText(QString());
-    // Not with signals blocked: the guard of the box must see the text it may go back to.
-    connectorBox_->setText(QString());
-    connectorBox_->hide();
-    connectorBox_->setEnabled(true);
-    connectorBox_->resize(kPooledWidth, kTextHeight);
-    continueNumbersBox_->setText(QString());
-    continueNumbersBox_->hide();
-    continueNumbersBox_->setTristate(false);
-    continueNumbersBox_->setChecked(false);
-    for (QCheckBox* box : {extraFormatsBox_, transferLogBox_, companionsBox_}) {
-        box->hide();
-        findChild<QLabel*>(box->objectName() + QStringLiteral("Text"))->hide();
-    }
-    for (QLabel* label : captions_) {
-        label->hide();
-        label->setEnabled(true);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    }
-    for (QComboBox* combo : lists_) {
-        combo->hide();
-        combo->setEnabled(true);
-        combo->resize(kPooledWidth, kComboHeight);
-    }
-}
-
-void OptionsDialog::placeCaption(int i, const QString& text, int left, int top, int width, bool right) {
-    QLabel* label = captions_[i];
-    label->setText(text);
+QLabel* OptionsDialog::addCaption(QWidget* page, const QString& name, const QString& text, int left, int top,
+                                  int width, bool right) {
+    auto* label = new QLabel(text, page);
+    label->setObjectName(name);
     if (right) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Labels without a listed width take their text's width; a right-aligned text wider than
     // its listed width grows to the left, so its right edge stays where it was designed.
@@ -212,107 +159,131 @@ void OptionsDialog::placeCaption(int i, const QString& text, int left, int top, 
         left -= needed - width;
         width = needed;
     }
-    label->setGeometry(left, top, width, kLabelHeight);
-    label->show();
+    label->setGeometry(inPage(left, top, width, kLabelHeight));
+    return label;
 }
 
-void OptionsDialog::placeList(int i, const QStringList& entries, int value, int left, int top, int width) {
-    QComboBox* combo = lists_[i];
-    combo->clear();
-    combo->addItems(entries);
-    // A stored value outside the list shows no entry and stays as it is unless one is picked.
-    combo->setCurrentIndex(value >= 0 && value < entries.size() ? value : -1);
+QComboBox* OptionsDialog::addList(QWidget* page, const QString& name, const QStringList& entries, int left,
+                                  int top, int width) {
+    auto* list = new QComboBox(page);
+    list->setObjectName(name);
+    list->setEditable(false);
+    list->addItems(entries);
     // A list whose longest entry does not fit the designed width (fonts differ from the
     // design's) grows to the right, up to the dialog's margin.
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    const int needed = combo->sizeHint().width();
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    const int needed = list->sizeHint().width();
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
     width = qMax(width, qMin(needed, kClientWidth - 8 - left));
-    combo->setGeometry(left, top, width, kComboHeight);
-    combo->show();
+    list->setGeometry(inPage(left, top, width, kComboHeight));
+    return list;
 }
 
-void OptionsDialog::showOptionPage(const QString& key) {
-    if (key == currentPageKey_) return;
-    if (key != kUpdate && key != kDelete && key != kInterface) return;
-    currentPageKey_ = key;
-    resetOptionPage();
-    const Working& w = working_;
-    if (key == kUpdate) {
-        pageHeading_->setText(QStringLiteral("転送処理設定"));
-        placeCaption(0, QStringLiteral("同名ファイルの処理"), 168, 40, 0, false);
-        placeList(0,
-                  {QStringLiteral("上書きの問い合わせダイアログを表示"), QStringLiteral("強制的に上書き"),
-                   QStringLiteral("末尾に連番を付けて保存")},
-                  w.collisionMode, 168, 58, 225);
-        placeCaption(1, QStringLiteral("連番転送設定(個別連番転送を含む)"), 168, 98, 200, false);
-        placeCaption(2, QStringLiteral("接続文字："), 178, 123, 80, true);
-        connectorBox_->setText(w.connector);
-        connectorBox_->setGeometry(260, 120, 40, kTextHeight);
-        connectorBox_->show();
-        placeCaption(3, QStringLiteral("0の桁数："), 178, 148, 80, true);
-        placeList(1,
-                  {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
-                   QStringLiteral("5"), QStringLiteral("6")},
-                  w.numberDigitsChoice, 260, 145, 40);
-        placeCaption(4, QStringLiteral("連番開始番号："), 178, 173, 80, true);
-        placeList(2, {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, w.firstNumber, 260,
-                  170, 40);
-        continueNumbersBox_->setText(QStringLiteral("個別連番転送の最後の番号を記憶"));
-        continueNumbersBox_->setGeometry(178, 198, 300, kLabelHeight + 4);  // the window clips it
-        if (w.continueNumbers == 0 || w.continueNumbers == 1) {
-            continueNumbersBox_->setChecked(w.continueNumbers == 1);
-        } else {
-            continueNumbersBox_->setTristate(true);
-            continueNumbersBox_->setCheckState(Qt::PartiallyChecked);
-        }
-        continueNumbersBox_->show();
-    } else if (key == kDelete) {
-        pageHeading_->setText(QStringLiteral("削除処理設定"));
-        placeCaption(0, QStringLiteral("削除時の動作"), 168, 40, 0, false);
-        placeList(0, {QStringLiteral("ごみ箱の設定に準拠"), QStringLiteral("直接削除")}, w.deleteMode, 168, 58,
-                  225);
-        placeCaption(1, QStringLiteral("削除警告"), 168, 90, 0, false);
-        placeList(1, {QStringLiteral("なし"), QStringLiteral("あり")}, w.confirmDelete, 168, 108, 225);
-    } else {
-        pageHeading_->setText(QStringLiteral("操作設定"));
-        placeCaption(0, QStringLiteral("カーソルキーの設定"), 168, 40, 0, false);
-        placeList(0, {QStringLiteral("画像のスライド"), QStringLiteral("↑↓：グループ移動、←→：画像選択")},
-                  w.arrowKeyMode, 168, 58, 225);
-        placeSwitch(extraFormatsBox_, w.extraFormats, 96);
-        placeSwitch(transferLogBox_, w.transferLog, 140);
-        placeSwitch(companionsBox_, w.companions, 184);
-    }
+QCheckBox* OptionsDialog::addSwitch(QWidget* page, const QString& name, const QString& text, int top) {
+    constexpr int kLeft = 168;
+    constexpr int kBoxWidth = 20;
+    constexpr int kTextWidth = kClientWidth - 8 - kLeft - kBoxWidth;
+    auto* box = new QCheckBox(page);
+    box->setObjectName(name);
+    box->setAccessibleName(text);
+    box->setGeometry(inPage(kLeft, top, kBoxWidth, kLabelHeight + 4));
+    auto* label = new SwitchLabel(text, box, page);
+    label->setObjectName(name + QStringLiteral("Text"));
+    label->setGeometry(inPage(kLeft + kBoxWidth, top + 2, kTextWidth, label->heightForWidth(kTextWidth)));
+    return box;
 }
 
-int16_t OptionsDialog::pickedValue(int i, int16_t keep) const {
-    const int index = lists_[i]->currentIndex();
-    return index >= 0 ? int16_t(index) : keep;
+QWidget* OptionsDialog::buildUpdatePage() {
+    auto* page = new QWidget;
+    page->setObjectName(kUpdate + QStringLiteral("Page"));
+    addCaption(page, QStringLiteral("collisionModeCaption"), QStringLiteral("同名ファイルの処理"), 168, 40);
+    collisionModeBox_ = addList(page, QStringLiteral("collisionMode"),
+                                {QStringLiteral("上書きの問い合わせダイアログを表示"), QStringLiteral("強制的に上書き"),
+                                 QStringLiteral("末尾に連番を付けて保存")},
+                                168, 58, 225);
+    addCaption(page, QStringLiteral("sequenceCaption"), QStringLiteral("連番転送設定(個別連番転送を含む)"), 168, 98,
+               200);
+    addCaption(page, QStringLiteral("connectorCaption"), QStringLiteral("接続文字："), 178, 123, 80, true);
+    connectorBox_ = new QLineEdit(page);
+    connectorBox_->setObjectName(QStringLiteral("connector"));
+    connectorBox_->setGeometry(inPage(260, 120, 40, kTextHeight));
+    LineBreakGuard::attachNamePart(connectorBox_, services_.msgBox);
+    addCaption(page, QStringLiteral("numberDigitsCaption"), QStringLiteral("0の桁数："), 178, 148, 80, true);
+    numberDigitsBox_ = addList(page, QStringLiteral("numberDigits"),
+                               {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+                                QStringLiteral("5"), QStringLiteral("6")},
+                               260, 145, 40);
+    addCaption(page, QStringLiteral("firstNumberCaption"), QStringLiteral("連番開始番号："), 178, 173, 80, true);
+    firstNumberBox_ = addList(page, QStringLiteral("firstNumber"),
+                              {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, 260, 170, 40);
+    continueNumbersBox_ = new QCheckBox(QStringLiteral("個別連番転送の最後の番号を記憶"), page);
+    continueNumbersBox_->setObjectName(QStringLiteral("continueNumbers"));
+    continueNumbersBox_->setGeometry(inPage(178, 198, 300, kLabelHeight + 4));  // the window clips it
+    return page;
 }
 
-void OptionsDialog::storeOptionPage() {
-    Working& w = working_;
-    if (currentPageKey_ == kUpdate) {
-        w.collisionMode = pickedValue(0, w.collisionMode);
-        w.connector = connectorBox_->text();
-        w.numberDigitsChoice = pickedValue(1, w.numberDigitsChoice);
-        w.firstNumber = pickedValue(2, w.firstNumber);
-        if (continueNumbersBox_->checkState() != Qt::PartiallyChecked)
-            w.continueNumbers = continueNumbersBox_->isChecked() ? 1 : 0;
-    } else if (currentPageKey_ == kDelete) {
-        w.deleteMode = pickedValue(0, w.deleteMode);
-        w.confirmDelete = pickedValue(1, w.confirmDelete);
-    } else if (currentPageKey_ == kInterface) {
-        w.arrowKeyMode = pickedValue(0, w.arrowKeyMode);
-        w.extraFormats = extraFormatsBox_->isChecked();
-        w.transferLog = transferLogBox_->isChecked();
-        w.companions = companionsBox_->isChecked();
-    }
+QWidget* OptionsDialog::buildDeletePage() {
+    auto* page = new QWidget;
+    page->setObjectName(kDelete + QStringLiteral("Page"));
+    addCaption(page, QStringLiteral("deleteModeCaption"), QStringLiteral("削除時の動作"), 168, 40);
+    deleteModeBox_ = addList(page, QStringLiteral("deleteMode"),
+                             {QStringLiteral("ごみ箱の設定に準拠"), QStringLiteral("直接削除")}, 168, 58, 225);
+    addCaption(page, QStringLiteral("confirmDeleteCaption"), QStringLiteral("削除警告"), 168, 90);
+    confirmDeleteBox_ = addList(page, QStringLiteral("confirmDelete"),
+                                {QStringLiteral("なし"), QStringLiteral("あり")}, 168, 108, 225);
+    return page;
+}
+
+QWidget* OptionsDialog::buildInterfacePage() {
+    auto* page = new QWidget;
+    page->setObjectName(kInterface + QStringLiteral("Page"));
+    addCaption(page, QStringLiteral("arrowKeysCaption"), QStringLiteral("カーソルキーの設定"), 168, 40);
+    arrowKeysBox_ = addList(page, QStringLiteral("arrowKeys"),
+                            {QStringLiteral("画像のスライド"), QStringLiteral("↑↓：グループ移動、←→：画像選択")},
+                            168, 58, 225);
+    extraFormatsBox_ = addSwitch(page, QStringLiteral("extraFormats"),
+                                 QStringLiteral("その他の画像形式も表示する (.jpeg .webp .tif .heic .avif RAW)"), 96);
+    transferLogBox_ = addSwitch(page, QStringLiteral("transferLog"),
+                                QStringLiteral("転送の記録をファイルに残す (config/転送記録.tsv)"), 140);
+    companionsBox_ = addSwitch(page, QStringLiteral("companions"),
+                               QStringLiteral("同じ名前の付属ファイル (RAW・XMP・AAE・MOV) も一緒に扱う"), 184);
+    return page;
+}
+
+void OptionsDialog::chainTabOrder() {
+    // The transfer page's lists come before its connector box, as they always have.
+    QWidget* const chain[] = {pageTree_,         collisionModeBox_, numberDigitsBox_, firstNumberBox_,
+                              connectorBox_,     continueNumbersBox_, deleteModeBox_, confirmDeleteBox_,
+                              arrowKeysBox_,     extraFormatsBox_,  transferLogBox_,  companionsBox_,
+                              okButton_,         cancelButton_};
+    for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+void OptionsDialog::showValues(const Options& o) {
+    // Not with signals blocked: the guard of the connector box must see the text it may go
+    // back to.
+    connectorBox_->setText(o.connector);
+    static_assert(int(CollisionMode::Number) == 2, "the list's entries are the modes in order");
+    showEntry(collisionModeBox_, static_cast<int>(o.collisionMode));
+    showEntry(numberDigitsBox_, o.numberDigits - 1);
+    showEntry(firstNumberBox_, o.firstNumber);
+    continueNumbersBox_->setChecked(o.continueNumbers);
+    showEntry(deleteModeBox_, o.deleteMode == DeleteMode::ToTrash ? 0 : 1);
+    showEntry(confirmDeleteBox_, o.confirmDelete ? 1 : 0);
+    showEntry(arrowKeysBox_, o.arrowKeys == ArrowKeys::Slide ? 0 : o.arrowKeys == ArrowKeys::PagesAndFiles ? 1 : -1);
+    extraFormatsBox_->setChecked(o.extraFormats);
+    transferLogBox_->setChecked(o.transferLog);
+    companionsBox_->setChecked(o.companions);
 }
 
 void OptionsDialog::optionPageChosen(const QString& key) {
-    storeOptionPage();
-    showOptionPage(key);
+    for (int i = 0; i < kPageCount; ++i) {
+        if (pageNode(i).key != key) continue;
+        currentPageKey_ = key;
+        pageHeading_->setText(pageNode(i).heading);
+        pages_->setCurrentIndex(i);
+        return;
+    }
 }
 
 void OptionsDialog::cancelClicked() {
@@ -320,11 +291,22 @@ void OptionsDialog::cancelClicked() {
 }
 
 void OptionsDialog::okClicked() {
-    storeOptionPage();
+    // A list showing no entry (the value lies outside it) keeps its value: the mode a
+    // hand-edited file asked for, or a digit count no entry offers.
     Options& o = options_;
-    const bool fitMode = o.fitToView;  // not the dialog's to change
-    o = working_;
-    o.fitToView = fitMode;
+    const CollisionMode modes[] = {CollisionMode::Ask, CollisionMode::Replace, CollisionMode::Number};
+    if (collisionModeBox_->currentIndex() >= 0) o.collisionMode = modes[collisionModeBox_->currentIndex()];
+    o.connector = connectorBox_->text();
+    o.numberDigits = pickedEntry(numberDigitsBox_, o.numberDigits - 1) + 1;
+    o.firstNumber = static_cast<int16_t>(pickedEntry(firstNumberBox_, o.firstNumber));
+    o.continueNumbers = continueNumbersBox_->isChecked();
+    o.deleteMode = deleteModeBox_->currentIndex() == 0 ? DeleteMode::ToTrash : DeleteMode::Directly;
+    o.confirmDelete = confirmDeleteBox_->currentIndex() == 1;
+    if (arrowKeysBox_->currentIndex() >= 0)
+        o.arrowKeys = arrowKeysBox_->currentIndex() == 0 ? ArrowKeys::Slide : ArrowKeys::PagesAndFiles;
+    o.extraFormats = extraFormatsBox_->isChecked();
+    o.transferLog = transferLogBox_->isChecked();
+    o.companions = companionsBox_->isChecked();
     adjustNextNumbers(library_, o);
     accept();
 }

@@ -14,7 +14,7 @@ TEST(NextNumbersTest, NewStartMovesOnlyIdleCountersAndForgettingClearsEveryCount
     library.page(0).folderSlots[2].nextNumber = -4;  // below the start values: follows
     library.page(2).folderSlots[2].renaming = 1;    // switch on: kept
     Options options;
-    options.continueNumbers = 1;
+    options.continueNumbers = true;
     options.firstNumber = 0;
     adjustNextNumbers(library, options);
     EXPECT_EQ(library.page(0).folderSlots[0].nextNumber, 0);
@@ -28,7 +28,7 @@ TEST(NextNumbersTest, NewStartMovesOnlyIdleCountersAndForgettingClearsEveryCount
     EXPECT_EQ(library.page(1).folderSlots[9].nextNumber, 2);
     EXPECT_EQ(library.page(0).folderSlots[1].nextNumber, 3);
 
-    options.continueNumbers = 0;
+    options.continueNumbers = false;
     adjustNextNumbers(library, options);
     for (int p = 0; p < 3; ++p)
         for (int s = 0; s < 10; ++s) EXPECT_EQ(library.page(p).folderSlots[s].nextNumber, 0) << p << "," << s;

@@ -27,10 +27,10 @@ protected:
 };
 
 TEST_F(OptionFilesTest, DefaultsAreTheStartValues) {
-    EXPECT_EQ(options.deleteMode, 0);
-    EXPECT_EQ(options.arrowKeyMode, 1);
+    EXPECT_EQ(options.deleteMode, DeleteMode::ToTrash);
+    EXPECT_EQ(options.arrowKeys, ArrowKeys::PagesAndFiles);
     EXPECT_EQ(options.connector, QStringLiteral("_"));
-    EXPECT_EQ(options.numberDigitsChoice, 2);
+    EXPECT_EQ(options.numberDigits, 3);
     EXPECT_EQ(options.firstNumber, 1);
     EXPECT_FALSE(options.fitToView);
 }
@@ -49,25 +49,59 @@ TEST_F(OptionFilesTest, OptionsFileHasElevenLinesInOrder) {
 }
 
 TEST_F(OptionFilesTest, OptionsFileRoundTripsEveryField) {
-    options = {1, 1, 0, 2, QStringLiteral("a,b"), 5, 0, 1, true};
+    options.deleteMode = DeleteMode::Directly;
+    options.confirmDelete = true;
+    options.arrowKeys = ArrowKeys::Slide;
+    options.collisionMode = CollisionMode::Number;
+    options.connector = QStringLiteral("a,b");
+    options.numberDigits = 6;
+    options.firstNumber = 0;
+    options.continueNumbers = true;
+    options.fitToView = true;
     ASSERT_FALSE(OptionFiles::saveOptions(dir.path(), options, 123, WindowPlacement{-5, 7, 800, 600, 3}));
     Options loaded;
     LastRun lastRun;
     OptionFiles::loadOptions(dir.path(), loaded, &lastRun);
-    EXPECT_EQ(loaded.deleteMode, 1);
-    EXPECT_EQ(loaded.confirmDelete, 1);
-    EXPECT_EQ(loaded.arrowKeyMode, 0);
-    EXPECT_EQ(loaded.collisionMode, 2);
+    EXPECT_EQ(loaded.deleteMode, DeleteMode::Directly);
+    EXPECT_TRUE(loaded.confirmDelete);
+    EXPECT_EQ(loaded.arrowKeys, ArrowKeys::Slide);
+    EXPECT_EQ(loaded.collisionMode, CollisionMode::Number);
     EXPECT_EQ(loaded.connector, QStringLiteral("a,b"));
-    EXPECT_EQ(loaded.numberDigitsChoice, 5);
+    EXPECT_EQ(loaded.numberDigits, 6);
     EXPECT_EQ(loaded.firstNumber, 0);
-    EXPECT_EQ(loaded.continueNumbers, 1);
+    EXPECT_TRUE(loaded.continueNumbers);
     EXPECT_TRUE(loaded.fitToView);
     EXPECT_EQ(lastRun.currentPage, 123);
     ASSERT_TRUE(lastRun.placement.has_value());
     EXPECT_EQ(lastRun.placement->left, -5);
     EXPECT_EQ(lastRun.placement->bottom, 600);
     EXPECT_EQ(lastRun.placement->showCmd, 3);
+}
+
+// A number no choice stands for, put in by hand, acts as it always did and is written back as
+// it was read; a value changed since is written as its own number.
+TEST_F(OptionFilesTest, NumbersNoChoiceStandsForActAsBeforeAndSurviveASave) {
+    const QByteArray odd =
+        "\"DelTrash\",5\r\n\"DelCaution\",7\r\n\"CursorKeyMode\",2\r\n\"owMode\",-3\r\n"
+        "\"owConnectText\",\"_\"\r\n\"owSequenceNum\",9\r\n\"owSeqStart\",40\r\n"
+        "\"owMemIndSeqNum\",2\r\n\"CurrentPageNum\",0\r\n\"CurrentFullMode\",0\r\n"
+        "\"StateWndMain\",0,0,0,0,1\r\n";
+    WriteOptionsFile(odd);
+    OptionFiles::loadOptions(dir.path(), options);
+    EXPECT_EQ(options.deleteMode, DeleteMode::Directly);
+    EXPECT_FALSE(options.confirmDelete);
+    EXPECT_EQ(options.arrowKeys, ArrowKeys::Unassigned);
+    EXPECT_EQ(options.collisionMode, CollisionMode::Unsupported);
+    EXPECT_EQ(options.numberDigits, 10);
+    EXPECT_FALSE(options.continueNumbers);
+    ASSERT_FALSE(OptionFiles::saveOptions(dir.path(), options, 0));
+    EXPECT_EQ(dir.read("config/設定_オプション.ini"), odd);
+
+    options.deleteMode = DeleteMode::ToTrash;
+    options.continueNumbers = true;
+    const QStringList lines = OptionFiles::optionsLines(options, 0, WindowPlacement());
+    EXPECT_EQ(lines[0], QStringLiteral("\"DelTrash\",0"));
+    EXPECT_EQ(lines[7], QStringLiteral("\"owMemIndSeqNum\",1"));
 }
 
 TEST_F(OptionFilesTest, EmptyConnectorIsTwoQuotesAndReadsBackEmpty) {
@@ -167,10 +201,10 @@ TEST_F(OptionFilesTest, ReadingIsTolerantOfCaseBlanksAndExtraFields) {
                      "\"owSequenceNum\",abc\r\n");
     LastRun lastRun;
     OptionFiles::loadOptions(dir.path(), options, &lastRun);
-    EXPECT_EQ(options.deleteMode, 1);
+    EXPECT_EQ(options.deleteMode, DeleteMode::Directly);
     EXPECT_EQ(options.firstNumber, 2);
     EXPECT_TRUE(options.fitToView);
-    EXPECT_EQ(options.numberDigitsChoice, 0);  // no number reads as 0
+    EXPECT_EQ(options.numberDigits, 1);  // no number reads as 0: one digit
     EXPECT_FALSE(lastRun.placement.has_value());
     WriteOptionsFile("\"CurrentFullMode\",0\r\n");
     OptionFiles::loadOptions(dir.path(), options);
@@ -204,8 +238,8 @@ TEST_F(OptionFilesTest, ValuesThatCannotBeHeldSkipTheirLine) {
                      "\"owConnectText\",\"/x\"\r\n");
     LastRun lastRun;
     OptionFiles::loadOptions(dir.path(), options, &lastRun);
-    EXPECT_EQ(options.deleteMode, 0);
-    EXPECT_EQ(options.collisionMode, 0);
+    EXPECT_EQ(options.deleteMode, DeleteMode::ToTrash);
+    EXPECT_EQ(options.collisionMode, CollisionMode::Ask);
     EXPECT_FALSE(lastRun.currentPage.has_value());
     EXPECT_FALSE(lastRun.placement.has_value());
     EXPECT_EQ(options.connector, QStringLiteral("_"));  // would lead out of a slot's folder
@@ -274,16 +308,16 @@ TEST_F(OptionFilesTest, HostileFilesApplyTheirUsableLinesAndNothingElse) {
     static const char raw[] = "\"DelTrash\",1\0\0\x81\xff\r\n\"owMode\",\x82";
     WriteOptionsFile(QByteArray(raw, sizeof raw - 1));
     OptionFiles::loadOptions(dir.path(), options);
-    EXPECT_EQ(options.deleteMode, 1);
-    EXPECT_EQ(options.collisionMode, 0);
+    EXPECT_EQ(options.deleteMode, DeleteMode::Directly);
+    EXPECT_EQ(options.collisionMode, CollisionMode::Ask);
     WriteOptionsFile(QByteArray(100000, '"'));
     OptionFiles::loadOptions(dir.path(), options);
     WriteOptionsFile(QByteArray(100000, ','));
     OptionFiles::loadOptions(dir.path(), options);
-    EXPECT_EQ(options.deleteMode, 1);
-    EXPECT_EQ(options.arrowKeyMode, 1);
+    EXPECT_EQ(options.deleteMode, DeleteMode::Directly);
+    EXPECT_EQ(options.arrowKeys, ArrowKeys::PagesAndFiles);
     EXPECT_EQ(options.connector, QStringLiteral("_"));
-    EXPECT_EQ(options.numberDigitsChoice, 2);
+    EXPECT_EQ(options.numberDigits, 3);
 }
 
 TEST_F(OptionFilesTest, ReadOnlyConfigIsReportedAndTheOldFileStays) {

@@ -30,7 +30,7 @@ TEST(SettingsStoreTest, FirstStartGetsTheGivenPageAndTheConfigFolder) {
     EXPECT_EQ(stored.library.page(0).folderSlots[1].nextNumber, 7);
     EXPECT_EQ(stored.library.page(0).folderSlots[2].nextNumber, 1);
     EXPECT_EQ(stored.library.currentPage(), 0);
-    EXPECT_EQ(stored.options.deleteMode, 1);
+    EXPECT_EQ(stored.options.deleteMode, DeleteMode::Directly);
     EXPECT_FALSE(stored.placement);
 
     TempDir bare;

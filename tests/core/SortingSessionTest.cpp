@@ -28,7 +28,7 @@ protected:
     void SetUp() override {
         for (const char* name : {"src/p1.jpg", "src/p2.jpg", "src/p3.jpg"}) work.write(name, name);
         QDir().mkpath(work.file("dst"));
-        session.options().deleteMode = 1;
+        session.options().deleteMode = DeleteMode::Directly;
         session.library().appendPage(QStringLiteral("page"));
         session.library().current().folderSlots[0].folder = work.file("dst");
         // The viewer: every file decodes unless named in `undecodable`.
@@ -139,7 +139,7 @@ protected:
         trip.renaming = 1;
         trip.fixedName = "trip";
         trip.nextNumber = 41;
-        session.options().continueNumbers = 1;
+        session.options().continueNumbers = true;
         QObject::connect(&session, &SortingSession::undoReady, [this](const Transfer::UndoResult& u) {
             undone.push_back(u.status);
             setAside.push_back(u.setAside);
@@ -158,7 +158,7 @@ protected:
 };
 
 TEST_F(SessionUndoTest, EachUndoTakesBackOneActionAndTheListFollows) {
-    session.options().deleteMode = 0;
+    session.options().deleteMode = DeleteMode::ToTrash;
     const auto before = Disk();
     session.sendToSlot(1, yes);  // p1 -> trip_041.jpg
     session.setCopyMode();
@@ -260,8 +260,8 @@ TEST_F(SessionUndoTest, OtherFormatsSortAndComeBackWithTheirEndings) {
     openFile(work.file("src/IMG_4502.jpeg"));  // left out while the option is off
     EXPECT_EQ(session.list().names(), (QStringList{"p1.jpg", "p2.jpg", "p3.jpg"}));
     session.options().extraFormats = true;
-    session.options().collisionMode = 2;
-    session.options().deleteMode = 0;
+    session.options().collisionMode = CollisionMode::Number;
+    session.options().deleteMode = DeleteMode::ToTrash;
     relist();
     EXPECT_EQ(session.list().names(),
               (QStringList{"IMG_4501.HEIC", "IMG_4502.jpeg", "p1.jpg", "p2.jpg", "p3.jpg"}));
@@ -312,7 +312,7 @@ TEST_F(SortingSessionTest, CompanionsLeaveTheListAndComeBackWithTheShownFile) {
     EXPECT_EQ(session.list().shownName(), "p1.jpg");
 
     CountingDeletes questions;
-    session.options().confirmDelete = 1;
+    session.options().confirmDelete = true;
     session.deleteShown(questions);
     EXPECT_EQ(questions.asked, (QStringList{"p1.jpg (付属 2 件) を削除しますか？"}));
     EXPECT_FALSE(work.exists("src/P1.cr2") || work.exists("src/p1.jpg.xmp"));

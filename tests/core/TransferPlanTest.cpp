@@ -84,21 +84,22 @@ TEST_F(TransferPlanTest, TheCollisionModeDecidesWhatATakenNameGets) {
     EXPECT_FALSE(free.nextNumber);
 
     work.write("slot/p1.jpg", "old");
-    const std::pair<int16_t, Collision> asked[] = {{0, Collision::Ask}, {1, Collision::Replace}};
+    const std::pair<CollisionMode, Collision> asked[] = {{CollisionMode::Ask, Collision::Ask},
+                                                        {CollisionMode::Replace, Collision::Replace}};
     for (const auto& [mode, collision] : asked) {
         options.collisionMode = mode;
         EXPECT_EQ(Plan().collision, collision);
         EXPECT_EQ(Plan().destination, InSlot("p1.jpg"));
     }
-    options.collisionMode = 2;
+    options.collisionMode = CollisionMode::Number;
     work.write("slot/p1_001.jpg", "taken");
     EXPECT_EQ(Plan().destination, InSlot("p1_002.jpg"));
     EXPECT_EQ(Plan().collision, Collision::None);
     options.firstNumber = 0;
     options.connector = QStringLiteral("-");
-    options.numberDigitsChoice = 0;
+    options.numberDigits = 1;
     EXPECT_EQ(Plan().destination, InSlot("p1-0.jpg"));
-    options.collisionMode = 7;
+    options.collisionMode = CollisionMode::Unsupported;
     EXPECT_EQ(Plan().refusal, Refusal::UnsupportedCollisionMode);
 }
 
@@ -106,11 +107,11 @@ TEST_F(TransferPlanTest, TheCollisionModeDecidesWhatATakenNameGets) {
 // numbering saves it under a new name beside it.
 TEST_F(TransferPlanTest, ATransferOntoItselfIsRefusedUnlessNumbered) {
     slot.folder = work.file("src/");
-    for (int16_t mode : {0, 1}) {
+    for (CollisionMode mode : {CollisionMode::Ask, CollisionMode::Replace}) {
         options.collisionMode = mode;
         EXPECT_EQ(Plan().refusal, Refusal::SameFile);
     }
-    options.collisionMode = 2;
+    options.collisionMode = CollisionMode::Number;
     EXPECT_EQ(Plan().destination, work.file("src/p1_001.jpg"));
 }
 
@@ -126,7 +127,7 @@ TEST_F(TransferPlanTest, RenamingTakesTheFirstFreeNumberWhateverTheExtension) {
     EXPECT_EQ(Plan().destination, InSlot("001.jpg"));
 
     // Continued numbers start at the slot's next number and store the one after the used one.
-    options.continueNumbers = 1;
+    options.continueNumbers = true;
     slot.fixedName = QStringLiteral("a");
     slot.nextNumber = 41;
     work.write("slot/a_041.txt", "taken");
@@ -148,7 +149,7 @@ TEST_F(TransferPlanTest, OtherEndingsKeepEverythingFromTheirLastDot) {
     EXPECT_EQ(Plan(QStringLiteral("IMG_1.jpeg")).destination, InSlot("photo_001.jpeg"));
     EXPECT_EQ(Plan(QStringLiteral("b.tar.GIF")).destination, InSlot("photo_001.GIF"));
     slot.renaming = 0;
-    options.collisionMode = 2;
+    options.collisionMode = CollisionMode::Number;
     work.write("slot/a.heic", "old");
     work.write("slot/b.tar.GIF", "old");
     EXPECT_EQ(Plan(QStringLiteral("a.heic")).destination, InSlot("a_001.heic"));
@@ -164,7 +165,7 @@ TEST_F(TransferPlanTest, ANameLeadingOutOfTheSlotsFolderIsRefused) {
     EXPECT_EQ(plan.refusal, Refusal::NameLeavesFolder);
     EXPECT_EQ(plan.outsideName, QStringLiteral("../../escape_001.jpg"));
     slot.renaming = 0;
-    options.collisionMode = 2;
+    options.collisionMode = CollisionMode::Number;
     options.connector = QStringLiteral("/../");
     work.write("slot/p1.jpg", "old");
     plan = Plan();
@@ -203,11 +204,11 @@ TEST_F(TransferPlanTest, TheOverwriteQuestionDecidesAndIsAskedWithBothFiles) {
 
 TEST_F(TransferPlanTest, DeleteAsksOnlyWhenTheOptionsSay) {
     const QString photo = work.file("src/p1.jpg");
-    options.deleteMode = 1;
-    options.confirmDelete = 1;
+    options.deleteMode = DeleteMode::Directly;
+    options.confirmDelete = true;
     EXPECT_EQ(Transfer::deleteFile(fs, questions, photo, options).refusal, Refusal::Declined);
     EXPECT_TRUE(work.exists("src/p1.jpg"));
-    options.confirmDelete = 0;
+    options.confirmDelete = false;
     EXPECT_EQ(Transfer::deleteFile(fs, questions, photo, options).action, Transfer::Action::Deleted);
     EXPECT_FALSE(work.exists("src/p1.jpg"));
     EXPECT_EQ(questions.deleteAsked, QStringList{photo});

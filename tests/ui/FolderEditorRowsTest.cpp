@@ -19,7 +19,7 @@
 namespace {
 
 TEST_F(FolderEditorDialogTest, NextNumberTakesDigitsAndBackspaceAndReducesModulo1000001) {
-    options.continueNumbers = 1;  // so that the box takes keys
+    options.continueNumbers = true;  // so that the box takes keys
     auto f = Open();
     QLineEdit* box = f->nextNumberBox(2);
     f->renamingSwitch(2)->click();
@@ -80,7 +80,7 @@ TEST_F(FolderEditorDialogTest, SwitchRuleSetsEnabledStatesColoursAndTheSlot) {
     EXPECT_FALSE(f->fixedNameBox(0)->isEnabled());
     EXPECT_EQ(f->fixedNameBox(0)->text(), QStringLiteral("keep"));
 
-    options.continueNumbers = 1;
+    options.continueNumbers = true;
     library.page(2).folderSlots[4].renaming = 1;
     library.page(2).folderSlots[5].renaming = 7;  // any value but 1 is off
     auto g = Open();

@@ -18,7 +18,7 @@ using Commanded = std::tuple<Command, int, bool>;
 // each repeat after the first is a held one, and a release acts once per physical press.
 TEST(KeyRouter, AHeldKeyRepeatsAsHeldAndActsOnReleaseOnce) {
     QWidget window;
-    KeyRouter router(&window, [] { return KeyRouter::Context{ArrowKeys::Step, 5}; });
+    KeyRouter router(&window, [] { return KeyRouter::Context{ArrowKeys::PagesAndFiles, 5}; });
     router.watch(&window);
     std::vector<Commanded> got;
     QObject::connect(&router, &KeyRouter::commanded,

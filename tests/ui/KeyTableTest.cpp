@@ -12,7 +12,7 @@ constexpr Qt::KeyboardModifiers Shift = Qt::ShiftModifier;
 constexpr Qt::KeyboardModifiers Ctrl = Qt::ControlModifier;
 constexpr Qt::KeyboardModifiers Alt = Qt::AltModifier;
 
-bool M(Command cmd, int key, Qt::KeyboardModifiers held, ArrowKeys arrows = ArrowKeys::Step,
+bool M(Command cmd, int key, Qt::KeyboardModifiers held, ArrowKeys arrows = ArrowKeys::PagesAndFiles,
        int32_t files = 5) {
     return commandFor(key, held, arrows, files) == cmd;
 }
@@ -26,8 +26,8 @@ TEST(KeyTable, SteppingNeedsFilesAndTheRightModifiers) {
     EXPECT_FALSE(M(Command::NextFile, Right, Shift));  // Shift+Right slides instead
     EXPECT_TRUE(M(Command::Slide, Right, Shift));
     for (int key : {int(Space), int(Back), int(Left), int(Right)}) {
-        EXPECT_FALSE(M(Command::NextFile, key, None, ArrowKeys::Step, 0)) << key;
-        EXPECT_FALSE(M(Command::PreviousFile, key, None, ArrowKeys::Step, 0)) << key;
+        EXPECT_FALSE(M(Command::NextFile, key, None, ArrowKeys::PagesAndFiles, 0)) << key;
+        EXPECT_FALSE(M(Command::PreviousFile, key, None, ArrowKeys::PagesAndFiles, 0)) << key;
     }
 }
 
@@ -37,6 +37,9 @@ TEST(KeyTable, ArrowsSlideWhenSetToSlide) {
     EXPECT_FALSE(M(Command::NextFile, Right, None, ArrowKeys::Slide));
     EXPECT_FALSE(M(Command::NextPage, Down, None, ArrowKeys::Slide));
     EXPECT_FALSE(M(Command::Slide, Right, None));
+    // A mode no choice stands for (hand-edited) leaves the arrows without a command, Shift or not.
+    for (Qt::KeyboardModifiers held : {None, Shift})
+        EXPECT_EQ(commandFor(Right, held, ArrowKeys::Unassigned, 5), Command::None);
 }
 
 TEST(KeyTable, PageKeys) {
@@ -47,7 +50,7 @@ TEST(KeyTable, PageKeys) {
     EXPECT_TRUE(M(Command::PreviousPage, OemMinus, None));
     EXPECT_TRUE(M(Command::PreviousPage, OemMinus, Shift));
     EXPECT_TRUE(M(Command::PreviousPage, Subtract, None));
-    EXPECT_TRUE(M(Command::NextPage, Down, None, ArrowKeys::Step, 0));  // page keys work with an empty list
+    EXPECT_TRUE(M(Command::NextPage, Down, None, ArrowKeys::PagesAndFiles, 0));  // page keys work with an empty list
     EXPECT_TRUE(M(Command::PreviousPage, Up, Ctrl));
     EXPECT_FALSE(M(Command::PreviousPage, Up, Shift));
 }

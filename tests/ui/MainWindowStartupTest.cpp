@@ -93,7 +93,7 @@ TEST_F(MainWindowStartup, BrokenConfigurationNeverStopsStartUpAndIsRewrittenSoun
     program.write("config/設定_個別転送.ini", QByteArray("\"IndividualTrans\",99999,-3,1,\"x\",1\r\n,,,,,,,,,,\r\n"));
     MainWindow& f = start();
     EXPECT_EQ(f.library().pageCount(), 2);
-    EXPECT_EQ(f.options().collisionMode, 0);
+    EXPECT_EQ(f.options().collisionMode, CollisionMode::Ask);
     f.close();
     EXPECT_EQ(optionsFile().count("\r\n"), 11);
     EXPECT_EQ(renamingFile().count("\r\n"), 20);

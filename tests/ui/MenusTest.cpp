@@ -64,13 +64,13 @@ TEST_F(MenusTest, UsageTextReadsLineForLine) {
         t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         return t;
     };
-    form->options().arrowKeyMode = 1;
+    form->options().arrowKeys = ArrowKeys::PagesAndFiles;
     trigger("showKeys");
     EXPECT_EQ(shown(), head +
                            QStringLiteral("方向キー ... 下：次ページ、上：前ページ、左：前ファイル、右：次ファイル\n"
                                           "shift+方向キー ... 画像のスライド(三倍速)\n\n") +
                            tail);
-    form->options().arrowKeyMode = 0;
+    form->options().arrowKeys = ArrowKeys::Slide;
     trigger("showKeys");
     EXPECT_EQ(shown(), head + QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)\n\n") + tail);
 
@@ -131,15 +131,15 @@ TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndTheirOwnAndRefreshNothing) {
     form->runModal = [](QDialog& d) {
         auto& options = dynamic_cast<OptionsDialog&>(d);
         options.optionPageChosen(QStringLiteral("interface"));
-        options.arrowKeysBox()->setCurrentIndex(0);
-        options.transferLogBox()->click();
+        options.findChild<QComboBox*>(QStringLiteral("arrowKeys"))->setCurrentIndex(0);
+        options.findChild<QCheckBox*>(QStringLiteral("transferLog"))->click();
         options.okClicked();
     };
     form->setGeometry(31, 42, 500, 400);
     trigger("showKeys");
     const QString before = overviewPanel();
     trigger("editOptions");
-    EXPECT_EQ(form->options().arrowKeyMode, 0);
+    EXPECT_EQ(form->options().arrowKeys, ArrowKeys::Slide);
     EXPECT_EQ(overviewPanel(), before);
     const QByteArray file0 = program.read("config/設定_オプション.ini");
     EXPECT_EQ(file0.count("\r\n"), 11);

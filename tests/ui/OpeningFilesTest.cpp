@@ -342,7 +342,7 @@ TEST_F(OpeningFiles, SwitchingTheOtherFormatsListsTheFolderAgain) {
     f.runModal = [&extra](QDialog& d) {
         auto& options = dynamic_cast<OptionsDialog&>(d);
         options.optionPageChosen(QStringLiteral("interface"));
-        options.extraFormatsBox()->setChecked(extra);
+        options.findChild<QCheckBox*>(QStringLiteral("extraFormats"))->setChecked(extra);
         options.okClicked();
     };
     auto* editOptions = f.findChild<QAction*>("editOptions");

@@ -52,7 +52,7 @@ protected:
         for (int i = 1; i <= files; ++i) Photo(QStringLiteral("src/p%1.jpg").arg(i), i);
         form = std::make_unique<MainWindow>(services, program.path(), QString());
         form->startUp();
-        form->options().deleteMode = 1;
+        form->options().deleteMode = DeleteMode::Directly;
         for (int s = 0; s < 5; ++s) {
             form->library().page(0).folderSlots[s].title = QStringLiteral("Slot%1").arg(s);
             form->library().page(0).folderSlots[s].folder = work.file(QStringLiteral("s%1").arg(s));
@@ -243,7 +243,7 @@ TEST_F(Sorting, CopyModeMarksTheCopyAndRefusesTheSameSlotUntilCleared) {
     EXPECT_TRUE(form->statusLabel()->text().startsWith(QStringLiteral("[コピー] 1/2 p1.jpg")));
     EXPECT_TRUE(form->statusLabel()->text().endsWith(QStringLiteral("< Slot3 へコピー済>")));
     Tap(Qt::Key_3);  // the second press does nothing: no question, no numbered copy
-    form->options().collisionMode = 2;
+    form->options().collisionMode = CollisionMode::Number;
     Tap(Qt::Key_3);
     EXPECT_EQ(Files("s3"), QStringList{"p1.jpg"});
     Tap(Qt::Key_4);
@@ -310,7 +310,7 @@ TEST_F(Sorting, ADigitPressLooksAtThePhotoOnce) {
 
 TEST_F(Sorting, DeleteAsksWhenToldAndCancelIsTheDefault) {
     Start(3);
-    form->options().confirmDelete = 1;
+    form->options().confirmDelete = true;
     Tap(Qt::Key_Delete);  // the script is empty: the default button answers
     ASSERT_EQ(msg.shown.size(), 1u);
     EXPECT_EQ(msg.shown[0].text, work.file("src/p1.jpg") + QStringLiteral("を削除しますか？"));
@@ -322,7 +322,7 @@ TEST_F(Sorting, DeleteAsksWhenToldAndCancelIsTheDefault) {
     EXPECT_EQ(Files("src"), (QStringList{"p2.jpg", "p3.jpg"}));
     EXPECT_EQ(Shown(), QStringLiteral("p2.jpg"));
     // A delete that fails leaves the file listed and shown.
-    form->options().confirmDelete = 0;
+    form->options().confirmDelete = false;
     fs.failKinds = {FakeFileSystem::Call::Unlink};
     Tap(Qt::Key_Delete);
     EXPECT_TRUE(msg.texts().last().startsWith(QStringLiteral("ファイルを削除できませんでした")));

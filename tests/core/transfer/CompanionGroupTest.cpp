@@ -113,7 +113,7 @@ TEST_F(CompanionGroupTest, AFailureAtEveryStepLeavesTheGroupWhole) {
     enum class Op { Move, Trash, Delete, Undo };
     const char* names[] = {"move", "trash", "delete", "undo"};
     for (const Op op : {Op::Move, Op::Trash, Op::Delete, Op::Undo}) {
-        options.deleteMode = op == Op::Delete ? 1 : 0;
+        options.deleteMode = op == Op::Delete ? DeleteMode::Directly : DeleteMode::ToTrash;
         // Runs `op` on `fs`, failing its `k`th call (0: none); true when it went through.
         const auto run = [&](FakeFileSystem& fs, int k, int* calls) {
             const Transfer::GroupPlan plan = Plan(fs, PlainSlot());
@@ -183,7 +183,7 @@ TEST_F(CompanionGroupTest, ARenamingSlotGivesEveryMemberTheNumberFreeForAll) {
 
 TEST_F(CompanionGroupTest, CollisionsCountAnyMemberAndAreAskedOnceForTheGroup) {
     tmp.write("dst/img_0001.JPG.xmp", "old sidecar");
-    options.collisionMode = 2;
+    options.collisionMode = CollisionMode::Number;
     Result r = Transfer::carryOutGroup(real, answers, Plan(real, PlainSlot()), Kind::Copy, Transfer::Deletion::ToTrash);
     ASSERT_TRUE(r.done());
     EXPECT_EQ(Names(dst_), (QStringList{"IMG_0001_001.CR2", "IMG_0001_001.JPG", "IMG_0001_001.JPG.xmp",
@@ -191,7 +191,7 @@ TEST_F(CompanionGroupTest, CollisionsCountAnyMemberAndAreAskedOnceForTheGroup) {
 
     Fresh();
     tmp.write("dst/IMG_0001.CR2", "old raw");
-    options.collisionMode = 0;
+    options.collisionMode = CollisionMode::Ask;
     answers.yes = false;
     r = Transfer::carryOutGroup(real, answers, Plan(real, PlainSlot()), Kind::Move, Transfer::Deletion::ToTrash);
     EXPECT_EQ(r.refusal, Transfer::Refusal::Declined);

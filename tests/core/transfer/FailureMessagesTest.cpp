@@ -123,8 +123,8 @@ TEST_F(FailureMessages, ATrashGioRefusesIsToldInJapanese) {
     ScopedMount scratch(work.file("scratch"), "size=1m");
     if (!scratch.ok()) GTEST_SKIP() << scratch.reason().toStdString();
     work.write("scratch/b.jpg", "photo");
-    options.deleteMode = 0;
-    options.confirmDelete = 0;
+    options.deleteMode = DeleteMode::ToTrash;
+    options.confirmDelete = false;
     const Transfer::Result r = Transfer::deleteFile(real, questions, work.file("scratch/b.jpg"), options);
     ASSERT_EQ(r.refusal, Refusal::DeleteFailed);
     EXPECT_EQ(r.error.cause, FsError::Cause::TrashNotSupported) << r.error.reason.toStdString();
