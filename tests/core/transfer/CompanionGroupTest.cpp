@@ -167,7 +167,7 @@ TEST_F(CompanionGroupTest, AFailureAtEveryStepLeavesTheGroupWhole) {
 
 TEST_F(CompanionGroupTest, ARenamingSlotGivesEveryMemberTheNumberFreeForAll) {
     Slot slot = PlainSlot();
-    slot.renaming = 1;
+    slot.renaming = Renaming::On;
     slot.fixedName = "photo";
     tmp.write("dst/photo_001.cr2", "taken");  // one member's new name is taken: so is the number
     const Transfer::GroupPlan plan = Plan(real, slot);
