@@ -167,7 +167,7 @@ void MainWindow::layOut() {
         placeWidgets();
         loader_->fitOffsetToView();
     }
-    loader_->draw(1);
+    loader_->redraw();
 }
 
 void MainWindow::placeWidgets() {
