@@ -170,8 +170,8 @@ void BenchPng(const BenchData::Pictures& pics) {
             QImage img;
             Clock t;
             t.start();
-            const int16_t rc = PngPlugin::loadPngWithPlugin(&img, file);
-            ours.push_back(rc == 0 ? Ms(t.nsecsElapsed()) : -1);
+            const PngLoadResult result = PngPlugin::loadPngWithPlugin(&img, file);
+            ours.push_back(result == PngLoadResult::Loaded ? Ms(t.nsecsElapsed()) : -1);
         }
         AddRow("PNG plug-in decode, " + label, Median(ours), "libpng simplified API", Median(ref), 0);
     }

@@ -143,7 +143,7 @@ void BenchDigit(Bench& b, const QStringList& sources, const QString& work) {
     for (int i = 0; i < 12; ++i)
         QFile::copy(sources[i % 4], moveFolder + QStringLiteral("/m%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
     b.form->library().current().folderSlots[1].folder = dest;
-    b.form->library().current().folderSlots[1].renaming = 0;
+    b.form->library().current().folderSlots[1].renaming = Renaming::Off;
     b.form->openFolderAt(moveFolder);
     b.Settle();
     std::vector<double> digit;

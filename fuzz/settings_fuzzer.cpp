@@ -42,7 +42,7 @@ bool sameOptions(const Options& a, const Options& b) {
 
 bool samePlacement(const WindowPlacement& a, const WindowPlacement& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom &&
-           a.showCmd == b.showCmd;
+           a.show == b.show;
 }
 
 bool sameLibrary(const FolderLibrary& a, const FolderLibrary& b) {

@@ -53,7 +53,7 @@ void FolderLibrary::swapPages(int a, int b) {
 void FolderLibrary::resetRenaming() {
     for (Page& page : pages_)
         for (Slot& slot : page.folderSlots) {
-            slot.renaming = 0;
+            slot.renaming = Renaming::Off;
             slot.fixedName.clear();
             slot.nextNumber = 1;
         }

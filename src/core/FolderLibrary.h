@@ -5,15 +5,20 @@
 #include <cstdint>
 #include <vector>
 
+// A slot's renaming switch: On, files sent there get the fixed name and a number. A value the
+// renaming file held that is neither is kept as read, so the file gets it back unchanged; such
+// a slot does not rename, yet is not Off either (its next number is left alone).
+enum class Renaming : int16_t { Off, On };
+
 // One destination a digit key sends files to.
 struct Slot {
     QString title;       // shown in the status text, the overview and the editor
     QString folder;      // empty: the slot is not assigned
-    int16_t renaming = 0;  // 1: files sent here get the fixed name and a number; else off
+    Renaming renaming = Renaming::Off;
     QString fixedName;
     int32_t nextNumber = 0;  // the next number renaming tries when it continues its count
 
-    bool renames() const { return renaming == 1; }
+    bool renames() const { return renaming == Renaming::On; }
 };
 
 // A named page of ten slots, numbered after the digit keys 0..9.

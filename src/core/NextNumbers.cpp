@@ -3,7 +3,7 @@
 void adjustNextNumbers(FolderLibrary& library, const Options& options) {
     for (int p = 0; p < library.pageCount(); ++p)
         for (Slot& slot : library.page(p).folderSlots) {
-            if (slot.nextNumber <= 2 && slot.renaming == 0 && slot.nextNumber != options.firstNumber)
+            if (slot.nextNumber <= 2 && slot.renaming == Renaming::Off && slot.nextNumber != options.firstNumber)
                 slot.nextNumber = options.firstNumber;
             if (!options.continueNumbers) slot.nextNumber = 0;
         }

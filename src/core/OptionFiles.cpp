@@ -19,6 +19,27 @@ QString quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'
 // would read a "%1" a user typed as a place for the next value.
 QString line(std::initializer_list<QString> fields) { return QStringList(fields).join(QLatin1Char(',')); }
 
+// The renaming file's switch numbers: 0 off, 1 on. Any other number is carried through the
+// enum unchanged, so a save writes back what was read.
+static_assert(static_cast<int16_t>(Renaming::Off) == 0 && static_cast<int16_t>(Renaming::On) == 1);
+Renaming renamingOfStored(int16_t stored) { return static_cast<Renaming>(stored); }
+int16_t storedRenaming(Renaming renaming) { return static_cast<int16_t>(renaming); }
+
+// The placement line's show numbers: 1 normal, 2 minimised, 3 maximised; any other reads as
+// normal (the window saves its own state at the close, so nothing else is written back).
+WindowShow windowShowOfStored(int32_t stored) {
+    if (stored == 3) return WindowShow::Maximized;
+    return stored == 2 ? WindowShow::Minimized : WindowShow::Normal;
+}
+int32_t storedWindowShow(WindowShow show) {
+    switch (show) {
+        case WindowShow::Minimized: return 2;
+        case WindowShow::Maximized: return 3;
+        case WindowShow::Normal: break;
+    }
+    return 1;
+}
+
 QString keyLine(const char* key, int value) {
     return line({quoted(QString::fromLatin1(key)), QString::number(value)});
 }
@@ -141,7 +162,7 @@ void applyOptionsLine(int16_t count, const QString fields[7], Options& options, 
             if (!v) return;  // a broken placement is skipped whole
             values[i] = *v;
         }
-        WindowPlacement p{values[0], values[1], values[2], values[3], values[4]};
+        WindowPlacement p{values[0], values[1], values[2], values[3], windowShowOfStored(values[4])};
         if (p.right <= p.left || p.bottom <= p.top) return;
         if (lastRun) lastRun->placement = p;
         return;
@@ -160,7 +181,7 @@ void applyRenamingLine(int16_t count, const QString fields[7], FolderLibrary& li
     if (!NamePart::refusal(fields[4]).isEmpty()) return;
     if (!library.hasPage(*page) || *slot < 0 || *slot >= FolderLibrary::kSlots) return;
     Slot& s = library.page(*page).folderSlots[static_cast<size_t>(*slot)];
-    s.renaming = *renaming;
+    s.renaming = renamingOfStored(*renaming);
     s.fixedName = fields[4];
     s.nextNumber = *nextNumber;
 }
@@ -230,7 +251,8 @@ QStringList optionsLines(const Options& o, int32_t currentPage, const WindowPlac
           << keyLine("CurrentFullMode", o.fitToView ? -1 : 0)
           << line({quoted(QStringLiteral("StateWndMain")), QString::number(placement.left),
                    QString::number(placement.top), QString::number(placement.right),
-                   QString::number(placement.bottom), QString::number(placement.showCmd)});
+                   QString::number(placement.bottom),
+                   QString::number(storedWindowShow(placement.show))});
     return lines;
 }
 
@@ -245,7 +267,8 @@ QStringList renamingLines(const FolderLibrary& library) {
         for (int s = 0; s < FolderLibrary::kSlots; ++s) {
             const Slot& slot = library.page(p).folderSlots[static_cast<size_t>(s)];
             lines << line({quoted(QStringLiteral("IndividualTrans")), QString::number(p),
-                           QString::number(s), QString::number(slot.renaming), quoted(slot.fixedName),
+                           QString::number(s), QString::number(storedRenaming(slot.renaming)),
+                           quoted(slot.fixedName),
                            QString::number(slot.nextNumber)});
         }
     return lines;

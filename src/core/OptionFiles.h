@@ -9,13 +9,16 @@
 #include "Options.h"
 #include "SaveFailure.h"
 
-// The main window's restored rectangle and show state (1 normal, 2 minimised, 3 maximised).
+// How the main window was shown when it was placed.
+enum class WindowShow { Normal, Minimized, Maximized };
+
+// The main window's restored rectangle and show state.
 struct WindowPlacement {
     int32_t left = 0;
     int32_t top = 0;
     int32_t right = 0;
     int32_t bottom = 0;
-    int32_t showCmd = 1;
+    WindowShow show = WindowShow::Normal;
 };
 
 // What option file 0 keeps of the last run beside the options; each is empty when the file

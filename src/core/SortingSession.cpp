@@ -165,7 +165,7 @@ void SortingSession::sendToSlot(int d, TransferQuestions& questions) {
     history_.push({result, number});
     if (copy) {
         copied_ = true;
-        copiedSlot_ = static_cast<int16_t>(d);
+        copiedSlot_ = d;
     } else {
         dropCompanions(result);
         // The entry that followed takes the moved one's place and is shown.
@@ -299,7 +299,7 @@ void SortingSession::toggleFitMode() {
     emit fitModeChanged();
 }
 
-void SortingSession::markCopied(int16_t slot) {
+void SortingSession::markCopied(int slot) {
     copied_ = true;
     copiedSlot_ = slot;
 }

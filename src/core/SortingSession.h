@@ -40,11 +40,11 @@ public:
     // The shown file was copied to slot copiedSlot() of the current page, and is not copied
     // there again until the mark is cleared (by a step, a page step, move mode or a new picture).
     bool copied() const { return copied_; }
-    int16_t copiedSlot() const { return copiedSlot_; }
+    int copiedSlot() const { return copiedSlot_; }
     // The title of the slot the shown file was copied to; empty without the mark.
     QString copiedSlotTitle() const;
     // Where the current page stands in the overview's ten-line window of pages (2..7).
-    int16_t overviewRow() const { return overviewRow_; }
+    int overviewRow() const { return overviewRow_; }
     bool pngPluginAvailable() const { return pngPlugin_; }
     // The shown file's companions (full paths) as the listing found them when the option is on,
     // else none: what goes with it when it is sent or deleted.
@@ -100,7 +100,7 @@ public:
     // Stretch to the view or actual size (Options::fitToView).
     void toggleFitMode();
     // The shown file was copied to `slot`.
-    void markCopied(int16_t slot);
+    void markCopied(int slot);
 
     // What the viewer answers after shownFileChanged: the picture of `path` is on screen (the
     // copied mark goes), or it could not be decoded (nothing counts as shown; the position
@@ -150,7 +150,7 @@ private:
     bool copyMode_ = false;
     bool locked_ = false;
     bool copied_ = false;
-    int16_t copiedSlot_ = 0;
-    int16_t overviewRow_ = 3;
+    int copiedSlot_ = 0;
+    int overviewRow_ = 3;
     bool pngPlugin_ = false;
 };

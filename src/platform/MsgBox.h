@@ -3,7 +3,7 @@
 
 // The button sets the program uses, and the answers a message box gives back.
 enum class MsgButtons { Ok, OkCancel, YesNo };
-enum class MsgAnswer { None = 0, Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+enum class MsgAnswer { None, Ok, Cancel, Yes, No };
 
 // Every message box the program shows goes through this interface, so tests can read the
 // text and give the answer. `defaultAnswer` is the button that Enter chooses (None: the first).

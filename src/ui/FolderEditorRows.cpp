@@ -100,7 +100,7 @@ void FolderEditorDialog::renamingClicked(int i) {
     const bool on = r.renaming->isChecked();
     setBoxState(r.fixedName, on);
     setBoxState(r.nextNumber, on && options_.continueNumbers);
-    if (library_.hasPage(library_.currentPage())) shownSlot(i).renaming = on ? 1 : 0;
+    if (library_.hasPage(library_.currentPage())) shownSlot(i).renaming = on ? Renaming::On : Renaming::Off;
 }
 
 void FolderEditorDialog::fixedNameChanged(int i) {

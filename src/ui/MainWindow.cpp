@@ -171,7 +171,7 @@ void MainWindow::layOut() {
         placeWidgets();
         loader_->fitOffsetToView();
     }
-    loader_->draw(1);
+    loader_->redraw();
 }
 
 void MainWindow::placeWidgets() {

@@ -47,7 +47,7 @@ void MainWindow::startUp() {
             setGeometry(r);
             // A window that starts minimised can be unreachable on some desktops: only
             // maximised is restored as such.
-            startMaximized_ = (placement->showCmd == 3);
+            startMaximized_ = (placement->show == WindowShow::Maximized);
         }
     }
     // Where an earlier run ended mid-way left a temporary (a copy, or a replaced file set

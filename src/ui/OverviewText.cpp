@@ -11,7 +11,7 @@ QString pageName(const FolderLibrary& library, int32_t page) {
 }
 }  // namespace
 
-QString overviewText(const FolderLibrary& library, int16_t overviewRow) {
+QString overviewText(const FolderLibrary& library, int overviewRow) {
     const int32_t pageNum = library.currentPage();
     const int pageCount = library.pageCount();
     QString text = QStringLiteral("<< ") + pageName(library, pageNum) + QStringLiteral(" >>");

@@ -27,7 +27,7 @@ void PathOpener::openPath(const QString& path) {
     } else {
         folders_.openFile(path);
     }
-    loader_.draw(0);
+    loader_.drawAfresh();
 }
 
 void PathOpener::openGiven(QString path) {

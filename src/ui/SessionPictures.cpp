@@ -9,11 +9,12 @@ SessionPictures::SessionPictures(SortingSession& session, PictureLoader& loader,
     connect(&loader_, &PictureLoader::failed, &session_, &SortingSession::pictureFailed);
     connect(&session_, &SortingSession::fitModeChanged, this, [this] {
         loader_.setFit(session_.options().fitToView);
-        loader_.draw(0);
+        loader_.drawAfresh();
     });
-    connect(&loader_.view(), &ImageView::mouseUp, this, [this](int button, int, double, double) {
-        if (button == 2) session_.toggleFitMode();
-    });
+    connect(&loader_.view(), &ImageView::mouseUp, this,
+            [this](Qt::MouseButtons button, Qt::KeyboardModifiers, QPointF) {
+                if (button == Qt::RightButton) session_.toggleFitMode();
+            });
 }
 
 bool SessionPictures::showShownFile() {

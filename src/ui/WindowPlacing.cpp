@@ -26,7 +26,9 @@ WindowPlacement WindowPlacing::placementOf(const QWidget& window) {
     p.top = r.top();
     p.right = r.left() + r.width();
     p.bottom = r.top() + r.height();
-    p.showCmd = window.isMinimized() ? 2 : (window.isMaximized() ? 3 : 1);
+    p.show = window.isMinimized()   ? WindowShow::Minimized
+             : window.isMaximized() ? WindowShow::Maximized
+                                    : WindowShow::Normal;
     return p;
 }
 

@@ -10,8 +10,7 @@ class QWidget;
 // Where the main window goes: the placement saved in option file 0 held against the screens.
 namespace WindowPlacing {
 
-// The placement to save for `window`: its restored rectangle and its show state (1 normal,
-// 2 minimised, 3 maximised).
+// The placement to save for `window`: its restored rectangle and its show state.
 WindowPlacement placementOf(const QWidget& window);
 
 // The rectangle a saved placement gets: inside the available area (of `areas`) it overlaps

@@ -46,20 +46,8 @@ void ImageView::drawStretched(const QImage& image, const QSize& size) {
     update();
 }
 
-int ImageView::buttonBits(Qt::MouseButtons buttons) {
-    int bits = 0;
-    if (buttons & Qt::LeftButton) bits |= 1;
-    if (buttons & Qt::RightButton) bits |= 2;
-    if (buttons & Qt::MiddleButton) bits |= 4;
-    return bits;
-}
-
-int ImageView::shiftBits(Qt::KeyboardModifiers modifiers) {
-    int bits = 0;
-    if (modifiers & Qt::ShiftModifier) bits |= 1;
-    if (modifiers & Qt::ControlModifier) bits |= 2;
-    if (modifiers & Qt::AltModifier) bits |= 4;
-    return bits;
+Qt::MouseButtons ImageView::toldButtons(Qt::MouseButtons buttons) {
+    return buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton);
 }
 
 void ImageView::paintEvent(QPaintEvent*) {
@@ -77,16 +65,13 @@ void ImageView::resizeEvent(QResizeEvent* event) {
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
-    emit mouseDown(buttonBits(event->button()), shiftBits(event->modifiers()),
-                   event->position().x(), event->position().y());
+    emit mouseDown(toldButtons(event->button()), event->modifiers(), event->position());
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
-    emit mouseMove(buttonBits(event->buttons()), shiftBits(event->modifiers()),
-                   event->position().x(), event->position().y());
+    emit mouseMove(toldButtons(event->buttons()), event->modifiers(), event->position());
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event) {
-    emit mouseUp(buttonBits(event->button()), shiftBits(event->modifiers()),
-                 event->position().x(), event->position().y());
+    emit mouseUp(toldButtons(event->button()), event->modifiers(), event->position());
 }

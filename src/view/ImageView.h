@@ -1,6 +1,7 @@
 #pragma once
 #include <QImage>
 #include <QPixmap>
+#include <QPointF>
 #include <QWidget>
 
 // The visible view. It keeps a backing pixmap that survives between paints, as the view has
@@ -23,18 +24,18 @@ public:
     // repeated toggle) does not scale it again.
     void drawStretched(const QImage& image, const QSize& size);
 
-    // Mouse buttons and modifiers as the handlers take them: button bits 1 left, 2 right,
-    // 4 middle; modifier bits 1 Shift, 2 Ctrl, 4 Alt.
-    static int buttonBits(Qt::MouseButtons buttons);
-    static int shiftBits(Qt::KeyboardModifiers modifiers);
+    // The buttons the mouse signals tell: left, right and middle; any other (back, forward)
+    // is left out, so a drag with the left button goes on whatever else is held.
+    static Qt::MouseButtons toldButtons(Qt::MouseButtons buttons);
 
 signals:
     // At the end of each paint of the view.
     void painted();
-    // `button` is the button pressed or released; for a move, the buttons held.
-    void mouseDown(int button, int shift, double x, double y);
-    void mouseMove(int button, int shift, double x, double y);
-    void mouseUp(int button, int shift, double x, double y);
+    // `buttons` is the button pressed or released; for a move, the buttons held. `at` is in
+    // the view's coordinates.
+    void mouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
+    void mouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
+    void mouseUp(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -113,9 +113,9 @@ DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSiz
         QImage image;
         {
             std::lock_guard<std::mutex> lock(pluginMutex());
-            d.pngCode = PngPlugin::loadPngWithPlugin(&image, path);
+            d.pngResult = PngPlugin::loadPngWithPlugin(&image, path);
         }
-        d.ok = (d.pngCode == 0);
+        d.ok = (d.pngResult == PngLoadResult::Loaded);
         if (d.ok) {
             // The plug-in knows nothing of colour profiles: its pixels are converted from the
             // file's iCCP chunk here.

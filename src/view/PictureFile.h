@@ -14,6 +14,7 @@
 #include "FileVersion.h"
 #include "PictureBuffer.h"
 #include "PictureDecoder.h"
+#include "PngPlugin.h"
 
 class QFile;
 
@@ -47,7 +48,8 @@ int64_t estimateBytes(const QString& path, const QSize& coverView);
 struct DecodedPicture {
     bool ok = false;
     bool pngRoute = false;          // the name ends in "png" (any case)
-    int16_t pngCode = 0;            // plug-in route: 0, or the failure code
+    // The plug-in route: how it ended (PluginMissing while the plug-in is not there).
+    PngLoadResult pngResult = PngLoadResult::PluginMissing;
     PictureDecoder::Outcome outcome = PictureDecoder::Outcome::NotAFile;  // the other route
     PictureBuffer picture;
     FileVersion stamp;

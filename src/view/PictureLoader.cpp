@@ -111,14 +111,19 @@ bool PictureLoader::load(const QString& path) {
     picture_ = picture.picture;
     shown_ = true;
     emit shown(path);
-    draw(0);
+    drawAfresh();
     prefetchAround();
     return true;
 }
 
-void PictureLoader::draw(int32_t redrawKind) {
+void PictureLoader::drawAfresh() {
     if (!shown_) return;
-    if (redrawKind == 0) view_.clearBacking();
+    view_.clearBacking();
+    redraw();
+}
+
+void PictureLoader::redraw() {
+    if (!shown_) return;
     if (fit_) {
         const Qt::WindowStates ws = window_.windowState();
         if (!(ws & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
@@ -140,20 +145,20 @@ void PictureLoader::draw(int32_t redrawKind) {
 
 void PictureLoader::slide(const PictureOffset::HeldKeys& held) {
     offset_.slide(held, picture_.size(), view_.size());
-    draw(2);
+    redraw();
 }
 
 void PictureLoader::fitOffsetToView() { offset_.fitView(picture_.size(), view_.size()); }
 
-void PictureLoader::onMouseDown(int, int, double x, double y) {
+void PictureLoader::onMouseDown(Qt::MouseButtons, Qt::KeyboardModifiers, QPointF at) {
     if (fit_) return;
-    offset_.startDrag(x, y);
+    offset_.startDrag(at.x(), at.y());
 }
 
-void PictureLoader::onMouseMove(int button, int, double x, double y) {
-    if (fit_ || button != 1) return;
-    offset_.drag(x, y, picture_.size(), view_.size());
-    draw(2);
+void PictureLoader::onMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers, QPointF at) {
+    if (fit_ || buttons != Qt::LeftButton) return;
+    offset_.drag(at.x(), at.y(), picture_.size(), view_.size());
+    redraw();
 }
 
 // The view a reduced decode must cover: stretched mode in a view on screen. Before the window
@@ -199,7 +204,7 @@ void PictureLoader::decodeFinished(const QString& path) {
         picture_ = picture.picture;
         shown_ = true;
         emit shown(path);
-        draw(0);
+        drawAfresh();
     } else {
         emit failed(path);
         load(QString());

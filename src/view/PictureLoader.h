@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QPointF>
 #include <QSize>
 #include <QString>
 #include <QTimer>
@@ -50,17 +51,20 @@ public:
     void setPngPluginAvailable(bool available) { pngPlugin_ = available; }
     // The file whose decode on a worker the loader waits for, without waiting; empty when none.
     const QString& awaiting() const { return awaited_; }
-    // 0 after a load or a mode toggle (clear first), 1 after a resize, 2 after a slide.
-    void draw(int32_t redrawKind);
-    // One step of the arrow keys held, then draw(2).
+    // Draws the picture shown on an emptied view: after a load or a toggle of the fit mode.
+    void drawAfresh();
+    // Draws it over what the view holds: after a resize or a slide. Stretched in a window in
+    // the normal state, the view is emptied first all the same.
+    void redraw();
+    // One step of the arrow keys held, then redraw().
     void slide(const PictureOffset::HeldKeys& held);
     // The view has a new size: the offset is pulled back inside it (the caller draws).
     void fitOffsetToView();
 
     // The view's mouse: a left drag slides the picture at actual size (a right click is the
     // window's: it toggles the fit mode).
-    void onMouseDown(int button, int shift, double x, double y);
-    void onMouseMove(int button, int shift, double x, double y);
+    void onMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
+    void onMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
 
     // A step onto `target` repeated by a held key (`held`, as the key router tells) while its
     // picture is still being decoded ahead is passed over, so a held key never piles up work

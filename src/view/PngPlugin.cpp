@@ -63,9 +63,9 @@ inline int blend(int channel, int background, int alpha) {
 
 }  // namespace
 
-int16_t imageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
-                     QImage* out) {
-    if (info == nullptr || bits == nullptr || infoSize < 40) return kBadBlocks;
+PngLoadResult imageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
+                           QImage* out) {
+    if (info == nullptr || bits == nullptr || infoSize < 40) return PngLoadResult::BadBlocks;
     const auto* raw = static_cast<const unsigned char*>(info);
     DibHeader h;
     h.size = readField<uint32_t>(raw, 0);
@@ -74,29 +74,29 @@ int16_t imageFromDib(const void* info, size_t infoSize, const void* bits, size_t
     h.planes = readField<uint16_t>(raw, 12);
     h.bitCount = readField<uint16_t>(raw, 14);
     h.compression = readField<uint32_t>(raw, 16);
-    if (h.size < 40 || h.size > infoSize) return kBadBlocks;
+    if (h.size < 40 || h.size > infoSize) return PngLoadResult::BadBlocks;
     if (h.width <= 0 || h.height == 0 || h.height == std::numeric_limits<int32_t>::min()) {
-        return kBadBlocks;
+        return PngLoadResult::BadBlocks;
     }
     if (h.planes != 1 || h.compression != 0 || (h.bitCount != 24 && h.bitCount != 32)) {
-        return kUnsupported;
+        return PngLoadResult::Unsupported;
     }
     const uint64_t width = static_cast<uint64_t>(h.width);
     const uint64_t height = static_cast<uint64_t>(h.height < 0 ? -int64_t{h.height} : h.height);
     const bool topDown = h.height < 0;
     // QImage's limits; they also keep the product below from overflowing.
     if (width > uint64_t{std::numeric_limits<int>::max()} / 4 || height > 1u << 30) {
-        return kUnsupported;
+        return PngLoadResult::Unsupported;
     }
     const uint64_t stride = (width * h.bitCount + 31) / 32 * 4;
-    if (stride * height > bitsSize) return kBadBlocks;
+    if (stride * height > bitsSize) return PngLoadResult::BadBlocks;
 
     const int bg[3] = {qBlue(kBackground), qGreen(kBackground), qRed(kBackground)};
     const auto* pixels = static_cast<const unsigned char*>(bits);
     const bool hasAlpha = h.bitCount == 32;
 
     QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
-    if (image.isNull()) return kNoMemory;
+    if (image.isNull()) return PngLoadResult::NoMemory;
     const uint64_t bytesPerPixel = h.bitCount / 8;
     for (uint64_t y = 0; y < height; ++y) {
         const unsigned char* src = pixels + (topDown ? y : height - 1 - y) * stride;
@@ -108,18 +108,18 @@ int16_t imageFromDib(const void* info, size_t infoSize, const void* bits, size_t
         }
     }
     *out = std::move(image);
-    return 0;
+    return PngLoadResult::Loaded;
 }
 
-int16_t loadPngWithPlugin(QImage* target, const QString& path) {
+PngLoadResult loadPngWithPlugin(QImage* target, const QString& path) {
     GetPictureProc getPicture = loadPlugin();
-    if (getPicture == nullptr) return kPluginMissing;
+    if (getPicture == nullptr) return PngLoadResult::PluginMissing;
 
     // The plug-in takes a name and opens it itself: it is handed the name of a descriptor
     // already open on the regular file, so whatever takes the file's place meanwhile (a pipe
     // that would hang it) is never what it opens.
     const int fd = PictureFile::openRegular(path);
-    if (fd < 0) return kNotAFile;
+    if (fd < 0) return PngLoadResult::NotAFile;
     QByteArray fileName = QByteArrayLiteral("/proc/self/fd/") + QByteArray::number(fd);
     struct stat opened, named;
     if (::fstat(fd, &opened) != 0 || ::stat(fileName.constData(), &named) != 0 ||
@@ -129,23 +129,20 @@ int16_t loadPngWithPlugin(QImage* target, const QString& path) {
     HLOCAL bitsBlock = nullptr;
     const int32_t code = getPicture(fileName.constData(), 0, 0, &infoBlock, &bitsBlock, nullptr, 0);
     ::close(fd);
-    if (code != 0) {
-        // The code is taken as 16 bits; one whose low half is 0 must still read as failure.
-        return static_cast<int16_t>(code) != 0 ? static_cast<int16_t>(code) : kPluginFailed;
-    }
+    if (code != 0) return PngLoadResult::PluginFailed;
 
     void* info = LocalLock(infoBlock);
     void* bits = LocalLock(bitsBlock);
     QImage image;
-    const int16_t result =
+    const PngLoadResult result =
         imageFromDib(info, LocalSize(infoBlock), bits, LocalSize(bitsBlock), &image);
     LocalUnlock(infoBlock);
     LocalUnlock(bitsBlock);
     LocalFree(infoBlock);
     LocalFree(bitsBlock);
-    if (result != 0) return result;
+    if (result != PngLoadResult::Loaded) return result;
     if (target != nullptr) *target = std::move(image);
-    return 0;
+    return PngLoadResult::Loaded;
 }
 
 }  // namespace PngPlugin

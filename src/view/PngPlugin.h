@@ -15,6 +15,17 @@
 #include <cstddef>
 #include <cstdint>
 
+// How a decode through the plug-in ended.
+enum class PngLoadResult {
+    Loaded,
+    PluginMissing,  // no regular file at the plug-in's path, or dlopen/dlsym failed
+    NotAFile,       // no regular file at the picture's path: not handed over
+    PluginFailed,   // the plug-in answered with a failure code of its own
+    BadBlocks,      // blocks inconsistent with their header
+    Unsupported,    // a DIB layout this side does not read
+    NoMemory,       // the QImage could not be allocated
+};
+
 namespace PngPlugin {
 
 // The library path, relative to the working directory (the program's directory).
@@ -23,27 +34,18 @@ inline constexpr const char* kPluginPath = "dll/ifPNG.spi";
 // The view's background RGB(255, 224, 192), under transparent pixels.
 inline constexpr QRgb kBackground = 0xFFFFE0C0u;
 
-// Codes of this side; the plug-in's own codes are positive.
-inline constexpr int16_t kPluginMissing = -1;   // no regular file there, or dlopen/dlsym failed
-inline constexpr int16_t kBadBlocks = -2;       // blocks inconsistent with their header
-inline constexpr int16_t kUnsupported = -3;     // a DIB layout this side does not read
-inline constexpr int16_t kNoMemory = -4;        // the QImage could not be allocated
-inline constexpr int16_t kPluginFailed = -5;    // non-zero code that reads 0 as 16 bits
-inline constexpr int16_t kNotAFile = -6;        // no regular file at the path: not handed over
-
-// Decodes `path` with the plug-in into *target (the image's size, opaque RGB32) and returns 0;
-// on failure returns the plug-in's non-zero code, or one of the codes above, and *target is
-// untouched. Only a regular file is ever handed to the plug-in. The plug-in is loaded on the
-// first call and stays loaded; a failed load is tried again on the next call. Safe to call from
-// any thread (the plug-in keeps no shared state).
-int16_t loadPngWithPlugin(QImage* target, const QString& path);
+// Decodes `path` with the plug-in into *target (the image's size, opaque RGB32): Loaded; on
+// failure *target is untouched. Only a regular file is ever handed to the plug-in. The plug-in
+// is loaded on the first call and stays loaded; a failed load is tried again on the next call.
+// Safe to call from any thread (the plug-in keeps no shared state).
+PngLoadResult loadPngWithPlugin(QImage* target, const QString& path);
 
 // The conversion step of loadPngWithPlugin: checks a BITMAPINFO of `infoSize` bytes against
 // pixel rows of `bitsSize` bytes and builds the image. 32-bit (B, G, R, alpha) and 24-bit rows,
 // bottom-up (biHeight > 0) or top-down (biHeight < 0), rows padded to 4 bytes. The fourth byte
-// of 32-bit rows is straight alpha, as the plug-in writes it. Returns 0 or kBadBlocks /
-// kUnsupported / kNoMemory, *out untouched on failure.
-int16_t imageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
-                     QImage* out);
+// of 32-bit rows is straight alpha, as the plug-in writes it. Returns Loaded or BadBlocks /
+// Unsupported / NoMemory, *out untouched on failure.
+PngLoadResult imageFromDib(const void* info, size_t infoSize, const void* bits, size_t bitsSize,
+                           QImage* out);
 
 }  // namespace PngPlugin

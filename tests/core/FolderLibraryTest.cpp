@@ -17,7 +17,7 @@ FolderLibrary MakePages(const QStringList& names) {
             Slot& slot = library.page(p).folderSlots[s];
             slot.title = QStringLiteral("%1-t%2").arg(names.at(p)).arg(s);
             slot.folder = QStringLiteral("/%1/p%2/").arg(names.at(p)).arg(s);
-            slot.renaming = static_cast<int16_t>(s % 2);
+            slot.renaming = s % 2 ? Renaming::On : Renaming::Off;
             slot.fixedName = QStringLiteral("%1-n%2").arg(names.at(p)).arg(s);
             slot.nextNumber = 100 * p + s;
         }
@@ -39,7 +39,7 @@ TEST(FolderLibrary, AddPageInsertsAnEmptyPageBeforePos) {
         EXPECT_TRUE(slot.title.isEmpty());
         EXPECT_TRUE(slot.folder.isEmpty());
         EXPECT_TRUE(slot.fixedName.isEmpty());
-        EXPECT_EQ(slot.renaming, 0);
+        EXPECT_EQ(slot.renaming, Renaming::Off);
         EXPECT_EQ(slot.nextNumber, 1);
     }
     // X moved one place on with all of its slot values.
@@ -87,7 +87,7 @@ TEST(FolderLibrary, SwapPagesMovesEverySlotValueAndTwiceRestores) {
     EXPECT_EQ(Names(library), (QStringList{"B", "A"}));
     EXPECT_EQ(library.page(0).folderSlots[2].title, QStringLiteral("B-t2"));
     EXPECT_EQ(library.page(1).folderSlots[2].folder, QStringLiteral("/A/p2/"));
-    EXPECT_EQ(library.page(0).folderSlots[1].renaming, 1);
+    EXPECT_EQ(library.page(0).folderSlots[1].renaming, Renaming::On);
     EXPECT_EQ(library.page(1).folderSlots[7].fixedName, QStringLiteral("A-n7"));
     EXPECT_EQ(library.page(0).folderSlots[5].nextNumber, 105);
     EXPECT_EQ(library.page(1).folderSlots[5].nextNumber, 5);
@@ -118,7 +118,7 @@ TEST(FolderLibrary, ResetRenamingLeavesNamesTitlesAndFoldersAlone) {
     FolderLibrary library = MakePages({"A", "B"});
     library.resetRenaming();
     const Slot& slot = library.page(1).folderSlots[3];
-    EXPECT_EQ(slot.renaming, 0);
+    EXPECT_EQ(slot.renaming, Renaming::Off);
     EXPECT_TRUE(slot.fixedName.isEmpty());
     EXPECT_EQ(slot.nextNumber, 1);
     EXPECT_EQ(slot.title, QStringLiteral("B-t3"));

@@ -12,7 +12,7 @@ TEST(NextNumbersTest, NewStartMovesOnlyIdleCountersAndForgettingClearsEveryCount
     library.resetRenaming();                        // every counter at 1, every switch off
     library.page(0).folderSlots[1].nextNumber = 3;  // has run past 2: kept
     library.page(0).folderSlots[2].nextNumber = -4;  // below the start values: follows
-    library.page(2).folderSlots[2].renaming = 1;    // switch on: kept
+    library.page(2).folderSlots[2].renaming = Renaming::On;    // switch on: kept
     Options options;
     options.continueNumbers = true;
     options.firstNumber = 0;

@@ -39,7 +39,8 @@ TEST_F(OptionFilesTest, OptionsFileHasElevenLinesInOrder) {
     options.connector = QStringLiteral("、");
     options.fitToView = true;
     // The program's folder may come with a final "/" or without one.
-    ASSERT_FALSE(OptionFiles::saveOptions(dir.path() + "/", options, 4, WindowPlacement{10, 20, 650, 500, 1}));
+    ASSERT_FALSE(OptionFiles::saveOptions(dir.path() + "/", options, 4,
+                                          WindowPlacement{10, 20, 650, 500, WindowShow::Normal}));
     const QString expected = QStringLiteral(
         "\"DelTrash\",0\r\n\"DelCaution\",0\r\n\"CursorKeyMode\",1\r\n\"owMode\",0\r\n"
         "\"owConnectText\",\"、\"\r\n\"owSequenceNum\",2\r\n\"owSeqStart\",1\r\n"
@@ -58,7 +59,8 @@ TEST_F(OptionFilesTest, OptionsFileRoundTripsEveryField) {
     options.firstNumber = 0;
     options.continueNumbers = true;
     options.fitToView = true;
-    ASSERT_FALSE(OptionFiles::saveOptions(dir.path(), options, 123, WindowPlacement{-5, 7, 800, 600, 3}));
+    ASSERT_FALSE(OptionFiles::saveOptions(dir.path(), options, 123, WindowPlacement{-5, 7, 800, 600, WindowShow::Maximized}));
+    EXPECT_TRUE(dir.read("config/設定_オプション.ini").contains("\"StateWndMain\",-5,7,800,600,3\r\n"));
     Options loaded;
     LastRun lastRun;
     OptionFiles::loadOptions(dir.path(), loaded, &lastRun);
@@ -75,7 +77,7 @@ TEST_F(OptionFilesTest, OptionsFileRoundTripsEveryField) {
     ASSERT_TRUE(lastRun.placement.has_value());
     EXPECT_EQ(lastRun.placement->left, -5);
     EXPECT_EQ(lastRun.placement->bottom, 600);
-    EXPECT_EQ(lastRun.placement->showCmd, 3);
+    EXPECT_EQ(lastRun.placement->show, WindowShow::Maximized);
 }
 
 // A number no choice stands for, put in by hand, acts as it always did and is written back as
@@ -117,7 +119,7 @@ TEST_F(OptionFilesTest, EmptyConnectorIsTwoQuotesAndReadsBackEmpty) {
 TEST_F(OptionFilesTest, RenamingFileHasTenLinesPerPage) {
     FolderLibrary library = Pages(3);
     Slot& last = library.page(2).folderSlots[9];
-    last.renaming = 1;
+    last.renaming = Renaming::On;
     last.fixedName = QStringLiteral("旅行");
     last.nextNumber = 2147483647;
     ASSERT_FALSE(OptionFiles::saveRenaming(dir.path(), library));
@@ -128,9 +130,16 @@ TEST_F(OptionFilesTest, RenamingFileHasTenLinesPerPage) {
 
     FolderLibrary loaded = Pages(3);
     OptionFiles::loadRenaming(dir.path(), loaded);
-    EXPECT_EQ(loaded.page(2).folderSlots[9].renaming, 1);
+    EXPECT_EQ(loaded.page(2).folderSlots[9].renaming, Renaming::On);
     EXPECT_EQ(loaded.page(2).folderSlots[9].fixedName, QStringLiteral("旅行"));
     EXPECT_EQ(loaded.page(2).folderSlots[9].nextNumber, 2147483647);
+
+    // A switch number the program never writes does not rename and is written back as read.
+    WriteRenamingFile("\"IndividualTrans\",1,3,7,\"x\",5\r\n");
+    OptionFiles::loadRenaming(dir.path(), loaded);
+    EXPECT_FALSE(loaded.page(1).folderSlots[3].renames());
+    ASSERT_FALSE(OptionFiles::saveRenaming(dir.path(), loaded));
+    EXPECT_TRUE(dir.read("config/設定_個別転送.ini").contains("\"IndividualTrans\",1,3,7,\"x\",5\r\n"));
 }
 
 // Every text a user types reaches the four files as typed and comes back unchanged: never read
@@ -144,7 +153,7 @@ TEST_F(OptionFilesTest, TypedTextsRoundTripThroughEveryFile) {
         Slot& slot = library.page(p).folderSlots[3];
         slot.title = texts[p] + "\"q\"";
         slot.folder = "/m/" + texts[p] + "\"q\"/";
-        slot.renaming = 1;
+        slot.renaming = Renaming::On;
         slot.fixedName = texts[p];
         slot.nextNumber = 7;
     }
@@ -169,7 +178,7 @@ TEST_F(OptionFilesTest, TypedTextsRoundTripThroughEveryFile) {
         EXPECT_EQ(loaded.page(p).name, texts[p]);
         EXPECT_EQ(slot.title, texts[p] + "\"q\"");
         EXPECT_EQ(slot.folder, "/m/" + texts[p] + "\"q\"/");
-        EXPECT_EQ(slot.renaming, 1) << p;
+        EXPECT_EQ(slot.renaming, Renaming::On) << p;
         EXPECT_EQ(slot.fixedName, texts[p]);
         EXPECT_EQ(slot.nextNumber, 7);
     }
@@ -256,7 +265,7 @@ TEST_F(OptionFilesTest, ValuesThatCannotBeHeldSkipTheirLine) {
     FolderLibrary library = Pages(3);
     OptionFiles::loadRenaming(dir.path(), library);
     const Slot& first = library.page(0).folderSlots[0];
-    EXPECT_EQ(first.renaming, 0);
+    EXPECT_EQ(first.renaming, Renaming::Off);
     EXPECT_TRUE(first.fixedName.isEmpty());
     EXPECT_EQ(first.nextNumber, 1);
     EXPECT_EQ(library.page(2).folderSlots[9].fixedName, QStringLiteral("edge"));

@@ -136,7 +136,7 @@ protected:
         QDir().mkpath(work.file("trip"));
         Slot& trip = session.library().current().folderSlots[1];
         trip.folder = work.file("trip");
-        trip.renaming = 1;
+        trip.renaming = Renaming::On;
         trip.fixedName = "trip";
         trip.nextNumber = 41;
         session.options().continueNumbers = true;

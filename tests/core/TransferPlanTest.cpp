@@ -116,7 +116,7 @@ TEST_F(TransferPlanTest, ATransferOntoItselfIsRefusedUnlessNumbered) {
 }
 
 TEST_F(TransferPlanTest, RenamingTakesTheFirstFreeNumberWhateverTheExtension) {
-    slot.renaming = 1;
+    slot.renaming = Renaming::On;
     slot.fixedName = QStringLiteral("photo");
     work.write("slot/PHOTO_001.png", "taken");
     Transfer::Plan plan = Plan();
@@ -144,11 +144,11 @@ TEST_F(TransferPlanTest, OtherEndingsKeepEverythingFromTheirLastDot) {
     work.write("src/IMG_1.jpeg", "x");
     work.write("src/a.heic", "x");
     work.write("src/b.tar.GIF", "x");
-    slot.renaming = 1;
+    slot.renaming = Renaming::On;
     slot.fixedName = QStringLiteral("photo");
     EXPECT_EQ(Plan(QStringLiteral("IMG_1.jpeg")).destination, InSlot("photo_001.jpeg"));
     EXPECT_EQ(Plan(QStringLiteral("b.tar.GIF")).destination, InSlot("photo_001.GIF"));
-    slot.renaming = 0;
+    slot.renaming = Renaming::Off;
     options.collisionMode = CollisionMode::Number;
     work.write("slot/a.heic", "old");
     work.write("slot/b.tar.GIF", "old");
@@ -159,12 +159,12 @@ TEST_F(TransferPlanTest, OtherEndingsKeepEverythingFromTheirLastDot) {
 // A fixed name or connector holding "/" is refused where it is typed and when it is read; one
 // that arrives by another road still never leads out of the slot's folder.
 TEST_F(TransferPlanTest, ANameLeadingOutOfTheSlotsFolderIsRefused) {
-    slot.renaming = 1;
+    slot.renaming = Renaming::On;
     slot.fixedName = QStringLiteral("../../escape");
     Transfer::Plan plan = Plan();
     EXPECT_EQ(plan.refusal, Refusal::NameLeavesFolder);
     EXPECT_EQ(plan.outsideName, QStringLiteral("../../escape_001.jpg"));
-    slot.renaming = 0;
+    slot.renaming = Renaming::Off;
     options.collisionMode = CollisionMode::Number;
     options.connector = QStringLiteral("/../");
     work.write("slot/p1.jpg", "old");

@@ -34,7 +34,8 @@ std::vector<unsigned char> Header(int32_t width, int32_t height, uint16_t bitCou
     return h;
 }
 
-int16_t Convert(const std::vector<unsigned char>& info, const std::vector<unsigned char>& bits, QImage* out) {
+PngLoadResult Convert(const std::vector<unsigned char>& info, const std::vector<unsigned char>& bits,
+                      QImage* out) {
     return PngPlugin::imageFromDib(info.data(), info.size(), bits.data(), bits.size(), out);
 }
 
@@ -59,7 +60,7 @@ TEST(PngPluginBlocks, RowOrderPaddingAndCompositing) {
         0, 0, 255, 255,   0, 0, 0, 0,        // top row: opaque red, fully transparent
     };
     QImage image;
-    ASSERT_EQ(Convert(Header(2, 2, 32), bottomUp, &image), 0);
+    ASSERT_EQ(Convert(Header(2, 2, 32), bottomUp, &image), PngLoadResult::Loaded);
     EXPECT_EQ(image.size(), QSize(2, 2));
     EXPECT_EQ(image.format(), QImage::Format_RGB32);
     EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
@@ -70,24 +71,24 @@ TEST(PngPluginBlocks, RowOrderPaddingAndCompositing) {
     std::vector<unsigned char> topDown(bottomUp.begin() + 8, bottomUp.end());
     topDown.insert(topDown.end(), bottomUp.begin(), bottomUp.begin() + 8);
     QImage flipped;
-    ASSERT_EQ(Convert(Header(2, -2, 32), topDown, &flipped), 0);
+    ASSERT_EQ(Convert(Header(2, -2, 32), topDown, &flipped), PngLoadResult::Loaded);
     EXPECT_EQ(flipped, image);
 
     // Alpha 128 over the background, rounded: red 255 * 127 / 255, green 224 * 127 / 255, ...
     QImage half;
-    ASSERT_EQ(Convert(Header(1, 1, 32), {0, 0, 0, 128}, &half), 0);
+    ASSERT_EQ(Convert(Header(1, 1, 32), {0, 0, 0, 128}, &half), PngLoadResult::Loaded);
     EXPECT_EQ(half.pixel(0, 0), qRgb(127, 112, 96));
 
     // A picture transparent throughout is all background.
     QImage clear;
-    ASSERT_EQ(Convert(Header(1, 1, 32), {1, 2, 3, 0}, &clear), 0);
+    ASSERT_EQ(Convert(Header(1, 1, 32), {1, 2, 3, 0}, &clear), PngLoadResult::Loaded);
     EXPECT_EQ(clear.pixel(0, 0), PngPlugin::kBackground);
 
     // 24-bit rows are padded to 4 bytes: 3 pixels = 9 bytes + 3 padding.
     std::vector<unsigned char> rgb(24, 0);
     rgb[12 + 6] = 7, rgb[12 + 7] = 8, rgb[12 + 8] = 9;  // top row, third pixel
     QImage packed;
-    ASSERT_EQ(Convert(Header(3, 2, 24), rgb, &packed), 0);
+    ASSERT_EQ(Convert(Header(3, 2, 24), rgb, &packed), PngLoadResult::Loaded);
     EXPECT_EQ(packed.pixel(2, 0), qRgb(9, 8, 7));
 }
 
@@ -97,19 +98,19 @@ TEST(PngPluginBlocks, InconsistentOrUnsupportedBlocksAreRefused) {
     QImage image = untouched;
     const std::vector<unsigned char> fourPixels(16, 0xFF);
 
-    EXPECT_EQ(Convert(Header(2, 2, 32), std::vector<unsigned char>(15, 0), &image), PngPlugin::kBadBlocks);
-    EXPECT_EQ(Convert(Header(3, 2, 24), std::vector<unsigned char>(23, 0), &image), PngPlugin::kBadBlocks);
-    EXPECT_EQ(Convert(Header(0, 2, 32), fourPixels, &image), PngPlugin::kBadBlocks);
-    EXPECT_EQ(Convert(Header(-2, 2, 32), fourPixels, &image), PngPlugin::kBadBlocks);
-    EXPECT_EQ(Convert(Header(2, 0, 32), fourPixels, &image), PngPlugin::kBadBlocks);
-    EXPECT_EQ(Convert(Header(2, INT32_MIN, 32), fourPixels, &image), PngPlugin::kBadBlocks);
-    EXPECT_EQ(Convert(Header(INT32_MAX, INT32_MAX, 32), fourPixels, &image), PngPlugin::kUnsupported);
-    EXPECT_EQ(Convert(Header(2, 2, 32, 0, 44), fourPixels, &image), PngPlugin::kBadBlocks);  // biSize > block
+    EXPECT_EQ(Convert(Header(2, 2, 32), std::vector<unsigned char>(15, 0), &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(Convert(Header(3, 2, 24), std::vector<unsigned char>(23, 0), &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(Convert(Header(0, 2, 32), fourPixels, &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(Convert(Header(-2, 2, 32), fourPixels, &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(Convert(Header(2, 0, 32), fourPixels, &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(Convert(Header(2, INT32_MIN, 32), fourPixels, &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(Convert(Header(INT32_MAX, INT32_MAX, 32), fourPixels, &image), PngLoadResult::Unsupported);
+    EXPECT_EQ(Convert(Header(2, 2, 32, 0, 44), fourPixels, &image), PngLoadResult::BadBlocks);  // biSize > block
     std::vector<unsigned char> shortInfo = Header(2, 2, 32);
     shortInfo.resize(39);
-    EXPECT_EQ(Convert(shortInfo, fourPixels, &image), PngPlugin::kBadBlocks);
-    EXPECT_EQ(Convert(Header(2, 2, 8), fourPixels, &image), PngPlugin::kUnsupported);
-    EXPECT_EQ(Convert(Header(2, 2, 32, 3), fourPixels, &image), PngPlugin::kUnsupported);  // bitfields
+    EXPECT_EQ(Convert(shortInfo, fourPixels, &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(Convert(Header(2, 2, 8), fourPixels, &image), PngLoadResult::Unsupported);
+    EXPECT_EQ(Convert(Header(2, 2, 32, 3), fourPixels, &image), PngLoadResult::Unsupported);  // bitfields
     EXPECT_EQ(image, untouched);
 }
 
@@ -118,12 +119,12 @@ TEST(PngPluginLoading, LoadsThroughDlopenFromTheWorkingDirectory) {
     TempDir pictures;
     WorkingDirectory cwd(program.path());
 
-    // Nothing to load yet: a non-zero code, the target untouched.
+    // Nothing to load yet: the target untouched.
     QImage target(1, 1, QImage::Format_RGB32);
     target.fill(Qt::blue);
     const QImage before = target;
     pictures.write("a.png", QByteArray("\x89PNG"));
-    EXPECT_EQ(PngPlugin::loadPngWithPlugin(&target, pictures.file("a.png")), PngPlugin::kPluginMissing);
+    EXPECT_EQ(PngPlugin::loadPngWithPlugin(&target, pictures.file("a.png")), PngLoadResult::PluginMissing);
     EXPECT_EQ(target, before);
 
     ASSERT_TRUE(QDir(program.path()).mkdir("dll"));
@@ -138,7 +139,7 @@ TEST(PngPluginLoading, LoadsThroughDlopenFromTheWorkingDirectory) {
         ADD_FAILURE() << "the plug-in's open is blocked on a named pipe";
         close(open(fifo.constData(), O_WRONLY | O_NONBLOCK));  // a writer releases it
     }
-    EXPECT_EQ(load.get(), PngPlugin::kPluginMissing);
+    EXPECT_EQ(load.get(), PngLoadResult::PluginMissing);
     ASSERT_EQ(unlink(fifo.constData()), 0);
 
     ASSERT_TRUE(QFile::copy(QStringLiteral(ORVANE_PROGRAM_DIR "/dll/ifPNG.spi"), program.file("dll/ifPNG.spi")));
@@ -154,7 +155,7 @@ TEST(PngPluginLoading, LoadsThroughDlopenFromTheWorkingDirectory) {
     const QString name = pictures.file(QStringLiteral("写真 1.PNG"));
     pictures.write(QStringLiteral("写真 1.PNG"), QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())));
 
-    ASSERT_EQ(PngPlugin::loadPngWithPlugin(&target, name), 0);
+    ASSERT_EQ(PngPlugin::loadPngWithPlugin(&target, name), PngLoadResult::Loaded);
     ASSERT_EQ(target.size(), QSize(3, 2));
     EXPECT_EQ(target.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(target.pixel(1, 0), qRgb(0, 255, 0));
@@ -162,15 +163,14 @@ TEST(PngPluginLoading, LoadsThroughDlopenFromTheWorkingDirectory) {
     EXPECT_EQ(target.pixel(0, 1), qRgb(0, 0, 255));
     EXPECT_EQ(target.pixel(2, 1), qRgb(9, 9, 9));
 
-    // A broken file: the plug-in's own code comes back and the previous picture stays.
+    // A broken file: the plug-in's failure comes back and the previous picture stays.
     const QImage loaded = target;
     pictures.write("broken.png", QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()) - 20));
-    const int16_t code = PngPlugin::loadPngWithPlugin(&target, pictures.file("broken.png"));
-    EXPECT_GT(code, 0);
+    EXPECT_EQ(PngPlugin::loadPngWithPlugin(&target, pictures.file("broken.png")), PngLoadResult::PluginFailed);
     EXPECT_EQ(target, loaded);
     // No regular file there: never handed to the plug-in, which could open a pipe and hang.
-    EXPECT_EQ(PngPlugin::loadPngWithPlugin(&target, pictures.file("missing.png")), PngPlugin::kNotAFile);
+    EXPECT_EQ(PngPlugin::loadPngWithPlugin(&target, pictures.file("missing.png")), PngLoadResult::NotAFile);
     ASSERT_EQ(mkfifo(QFile::encodeName(pictures.file("pipe.png")).constData(), 0600), 0);
-    EXPECT_EQ(PngPlugin::loadPngWithPlugin(&target, pictures.file("pipe.png")), PngPlugin::kNotAFile);
+    EXPECT_EQ(PngPlugin::loadPngWithPlugin(&target, pictures.file("pipe.png")), PngLoadResult::NotAFile);
     EXPECT_EQ(target, loaded);
 }

@@ -69,27 +69,27 @@ TEST_F(FolderEditorDialogTest, SwitchRuleSetsEnabledStatesColoursAndTheSlot) {
 
     f->fixedNameBox(0)->setText(QStringLiteral("keep"));
     f->renamingSwitch(0)->click();  // owMemIndSeqNum is 0
-    EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, 1);
+    EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, Renaming::On);
     EXPECT_TRUE(f->fixedNameBox(0)->isEnabled());
     EXPECT_EQ(base(f->fixedNameBox(0)), normal);
     EXPECT_FALSE(f->nextNumberBox(0)->isEnabled());
     EXPECT_NE(base(f->nextNumberBox(0)), normal);
 
     f->renamingSwitch(0)->click();
-    EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, 0);
+    EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, Renaming::Off);
     EXPECT_FALSE(f->fixedNameBox(0)->isEnabled());
     EXPECT_EQ(f->fixedNameBox(0)->text(), QStringLiteral("keep"));
 
     options.continueNumbers = true;
-    library.page(2).folderSlots[4].renaming = 1;
-    library.page(2).folderSlots[5].renaming = 7;  // any value but 1 is off
+    library.page(2).folderSlots[4].renaming = Renaming::On;
+    library.page(2).folderSlots[5].renaming = static_cast<Renaming>(7);  // a value read from a file: off
     auto g = Open();
     Choose(*g, 2);
     EXPECT_TRUE(g->renamingSwitch(4)->isChecked());
     EXPECT_TRUE(g->nextNumberBox(4)->isEnabled());
     EXPECT_EQ(base(g->nextNumberBox(4)), normal);
     EXPECT_FALSE(g->renamingSwitch(5)->isChecked());
-    EXPECT_EQ(Edited().page(2).folderSlots[5].renaming, 0);
+    EXPECT_EQ(Edited().page(2).folderSlots[5].renaming, Renaming::Off);
 }
 
 TEST_F(FolderEditorDialogTest, FixedNameIsWrittenThroughOnEveryChange) {
@@ -103,7 +103,7 @@ TEST_F(FolderEditorDialogTest, FixedNameIsWrittenThroughOnEveryChange) {
 }
 
 TEST_F(FolderEditorDialogTest, ClearEmptiesTheSlot) {
-    library.page(1).folderSlots[0].renaming = 1;
+    library.page(1).folderSlots[0].renaming = Renaming::On;
     library.page(1).folderSlots[0].fixedName = QStringLiteral("name");
     library.page(1).folderSlots[0].nextNumber = 55;
     auto f = Open();
@@ -111,7 +111,7 @@ TEST_F(FolderEditorDialogTest, ClearEmptiesTheSlot) {
     EXPECT_TRUE(Edited().page(1).folderSlots[0].title.isEmpty());
     EXPECT_TRUE(Edited().page(1).folderSlots[0].folder.isEmpty());
     EXPECT_TRUE(Edited().page(1).folderSlots[0].fixedName.isEmpty());
-    EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, 0);
+    EXPECT_EQ(Edited().page(1).folderSlots[0].renaming, Renaming::Off);
     EXPECT_EQ(f->nextNumberBox(0)->text(), QStringLiteral("0"));
     EXPECT_FALSE(f->fixedNameBox(0)->isEnabled());
     EXPECT_EQ(Edited().page(1).folderSlots[0].nextNumber, 55);

@@ -79,7 +79,7 @@ TEST_F(MainWindowStartup, TheDefaultPageTakesTheRenamingKeptForTheFirstPage) {
     program.write("config/設定_個別転送.ini", "\"IndividualTrans\",0,2,1,\"trip\",5\r\n");
     MainWindow& f = start();
     const Slot& slot = f.library().page(0).folderSlots[2];
-    EXPECT_EQ(slot.renaming, 1);
+    EXPECT_EQ(slot.renaming, Renaming::On);
     EXPECT_EQ(slot.fixedName, QStringLiteral("trip"));
     EXPECT_EQ(slot.nextNumber, 5);
     f.close();

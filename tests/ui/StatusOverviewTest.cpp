@@ -75,7 +75,7 @@ protected:
         for (int i = 0; i < n; ++i) library.appendPage(QStringLiteral("P%1").arg(i));
     }
     // The overview with page `current` current.
-    QString Text(int current, int16_t overviewRow) {
+    QString Text(int current, int overviewRow) {
         library.selectPage(current);
         return overviewText(library, overviewRow);
     }

@@ -8,7 +8,7 @@ const QRect kLeft(0, 0, 1920, 1050);      // the primary screen's free area
 const QRect kRight(1920, 0, 1280, 1024);
 
 WindowPlacement saved(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    return WindowPlacement{left, top, right, bottom, 1};
+    return WindowPlacement{left, top, right, bottom, WindowShow::Normal};
 }
 
 // A stored placement holds any 32-bit numbers: the window always lands inside a screen's free

@@ -172,7 +172,7 @@ TEST_F(CompanionGroupTest, AFailureAtEveryStepLeavesTheGroupWhole) {
 
 TEST_F(CompanionGroupTest, ARenamingSlotGivesEveryMemberTheNumberFreeForAll) {
     Slot slot = PlainSlot();
-    slot.renaming = 1;
+    slot.renaming = Renaming::On;
     slot.fixedName = "photo";
     tmp.write("dst/photo_001.cr2", "taken");  // one member's new name is taken: so is the number
     const Transfer::GroupPlan plan = Plan(real, slot);
@@ -208,7 +208,7 @@ TEST_F(CompanionGroupTest, CollisionsCountAnyMemberAndAreAskedOnceForTheGroup) {
 // link into a folder beside it. It moves as a link that still reaches its picture.
 TEST_F(CompanionGroupTest, AMemberThatBecameALinkDuringTheQuestionStillReachesItsPicture) {
     tmp.write("dst/IMG_0001.JPG", "old");
-    options.collisionMode = 0;
+    options.collisionMode = CollisionMode::Ask;
     const QString raw = src_ + "/IMG_0001.CR2";
     answers.whileAsked = [&] {
         QDir().mkpath(src_ + "/kept");
