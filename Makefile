@@ -10,7 +10,7 @@ DEB_PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev 
                libgtest-dev googletest libjpeg62-turbo-dev qt6-image-formats-plugins \
                xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk clang libclang-rt-14-dev \
                python3 dbus-x11 fonts-dejavu-core libxkbcommon-dev libxkbcommon-x11-dev \
-               libxcb-xkb-dev x11-xkb-utils libxtst6
+               libxcb-xkb-dev x11-xkb-utils libxtst6 libxdamage1
 # A window manager for the end-to-end case of the title bar at 1.5x.
 DEB_PACKAGES += openbox
 # Qt's own texts in Japanese, the interface font's fallback lookup, the desktop files' validators.

@@ -18,11 +18,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     Appearance::Apply();
+    PosixFileSystem fileSystem;
     const QStringList args = QApplication::arguments();
     // The first argument is the path as it stands. A relative one names a place under the
     // folder the program was started from; start-up changes the working directory, and a
     // window already running has its own, so it is made absolute here.
-    const QString path = args.size() > 1 ? Paths::commandLinePath(args.at(1), QDir::currentPath())
+    const QString path = args.size() > 1 ? Paths::commandLinePath(fileSystem, args.at(1),
+                                                                 QDir::currentPath())
                                          : QString();
     const QString programDir = QApplication::applicationDirPath();
     QtMsgBox msgBox;
@@ -43,7 +45,6 @@ int main(int argc, char** argv) {
     }
 
     QtPickers dialogs;
-    PosixFileSystem fileSystem;
     // Temporaries an action has made are noted beside the settings until they are gone, so a
     // run ended mid-way is told of at the next start.
     TemporaryJournal journal(programDir + QStringLiteral("/config/一時ファイル一覧.txt"));

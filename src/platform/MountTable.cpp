@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <system_error>
 #include <thread>
 
@@ -107,11 +108,32 @@ void MountTable::Watch(int fd) {
         const int r = ::poll(&p, 1, -1);
         if (r < 0 && errno == EINTR) continue;
         if (r < 0 || (p.revents & POLLNVAL)) break;
-        if (p.revents & (POLLPRI | POLLERR)) watcherSawChange_.store(true, std::memory_order_release);
+        if (p.revents & (POLLPRI | POLLERR)) {
+            watcherSawChange_.store(true, std::memory_order_release);
+            std::lock_guard<std::mutex> lock(toldMutex_);
+            ++changesTold_;
+            told_.notify_all();
+        }
     }
     // Blind from here on: every question polls for itself.
     watching_.store(false, std::memory_order_release);
+    {
+        std::lock_guard<std::mutex> lock(toldMutex_);
+        told_.notify_all();
+    }
     ::close(fd);
+}
+
+uint64_t MountTable::ChangesTold() {
+    std::lock_guard<std::mutex> lock(toldMutex_);
+    return changesTold_;
+}
+
+bool MountTable::WaitForChangeAfter(uint64_t told, int timeoutMs) {
+    std::unique_lock<std::mutex> lock(toldMutex_);
+    return told_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return changesTold_ > told || !watching_.load(std::memory_order_acquire);
+    }) && changesTold_ > told;
 }
 
 bool MountTable::Lookup(dev_t device, DriveType* type) const {

@@ -3,6 +3,8 @@
 #include <QList>
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <sys/types.h>
 #include <utility>
@@ -44,6 +46,12 @@ public:
     // that device or its mounts disagree (the path is asked then).
     bool TypeOfDevice(dev_t device, DriveType* type);
 
+    // For tests, which wait for the watcher rather than the clock: the changes it has told of
+    // so far, and a wait of at most `timeoutMs` for one after `told`. False on timeout, and at
+    // once where nothing watches (every question then reads the table itself).
+    uint64_t ChangesTold();
+    bool WaitForChangeAfter(uint64_t told, int timeoutMs);
+
 private:
     static constexpr int kUnknown = -1;
 
@@ -59,6 +67,9 @@ private:
     bool read_ = false;
     std::atomic<bool> watching_{false};
     std::atomic<bool> watcherSawChange_{false};
+    std::mutex toldMutex_;
+    std::condition_variable told_;
+    uint64_t changesTold_ = 0;
     QList<MountEntry> entries_;
     std::vector<std::pair<dev_t, int>> byDevice_;  // sorted by device
 };

@@ -7,11 +7,10 @@
 
 namespace Paths {
 
-QString commandLinePath(const QString& given, const QString& startDir) {
+QString commandLinePath(FileSystem& fs, const QString& given, const QString& startDir) {
     if (given.isEmpty()) return given;
     const QString absolute =
         given.startsWith(QLatin1Char('/')) ? given : startDir + QLatin1Char('/') + given;
-    PosixFileSystem fs;
     FileStatus named;
     FsError err;
     if (!fs.Stat(absolute, &named, &err)) return absolute;

@@ -90,5 +90,9 @@ public:
 private:
     const int64_t budget_;
     std::shared_ptr<State> state_;
+    // Threads of its own rather than a QThreadPool's: a worker stuck in a system call is left
+    // behind at the end, while a pool's destructor, and the application's for the global pool,
+    // waits for every thread without a bound. The workers are loops as long-lived as the
+    // prefetcher, with their own queue, so a pool would only start them.
     std::vector<std::thread> workers_;
 };

@@ -3,12 +3,11 @@ hold."""
 import os
 import struct
 import subprocess
-import time
 import zlib
 
 from harness import (
     case, check, wait_for, read_config, library, options, photos, slot_dirs, listing,
-    answer_box, chord, find_window)
+    answer_box, chord, find_window, visible)
 
 
 @case
@@ -154,16 +153,9 @@ def files_claiming_gigabytes_fail_at_once_and_a_pipe_is_no_plugin(s):
     s.close()
 
 
-def visible(s, title):
-    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], env=s.env,
-                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    return r.stdout.split()
-
-
 def dismiss_message(s, box):
     """Gives the message box `box` (titled "Orvane", as the window is) the keyboard and closes it."""
     s.xdo("windowfocus", "--sync", box)
-    time.sleep(0.2)
     s.keys("Return")
     wait_for(lambda: box not in visible(s, "Orvane"), "the message to close")
 

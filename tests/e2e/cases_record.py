@@ -3,7 +3,6 @@ file."""
 import os
 import re
 import subprocess
-import time
 
 from harness import case, check, wait_for, read_config, library, photos, slot_dirs, listing, chord
 
@@ -27,7 +26,6 @@ def focus_window_titled(s, title):
 
     wait_for(look, "the window " + title)
     s.xdo("windowfocus", "--sync", found[0])
-    time.sleep(0.2)
     return found[0]
 
 

@@ -3,6 +3,7 @@ and its own X server), the program started and closed as a person would, keys an
 xdotool and XTEST, and the folders and configuration files a case sets up and reads back."""
 import ctypes
 import os
+import select
 import shutil
 import subprocess
 import tempfile
@@ -26,16 +27,97 @@ def check(cond, what):
 
 
 def wait_for(pred, what, timeout=20.0):
-    # A monotonic clock, and one last look after the deadline: a test descheduled past it on a
-    # busy machine still sees what happened meanwhile.
+    """Waits until `pred()` holds, looking again each time something a case can see may have
+    changed (see Changes), and once more after the deadline: a test descheduled past it on a
+    busy machine still sees what happened meanwhile."""
     end = time.monotonic() + timeout
-    while time.monotonic() < end:
+    while True:
         if pred():
             return
-        time.sleep(0.05)
+        left = end - time.monotonic()
+        if left <= 0 or not Changes.current:
+            break
+        Changes.current.wait(left)
     if pred():
         return
     raise Failure("timed out waiting for " + what)
+
+
+class Changes:
+    """What a wait blocks on instead of the clock: the files and folders under a session's root
+    (inotify; folders made meanwhile are watched as they appear) and its X server (windows
+    mapped, unmapped, moved or renamed anywhere, and every repaint of the windows a case looks
+    at, through the DAMAGE extension)."""
+    current = None
+    IN_EVENTS = 0x2 | 0x4 | 0x8 | 0x40 | 0x80 | 0x100 | 0x200  # modify attrib close-write moves create delete
+    X_MASK = (1 << 17) | (1 << 19) | (1 << 22)  # StructureNotify, SubstructureNotify, PropertyChange
+
+    def __init__(self, root, display_name):
+        self.root = root
+        self.libc = ctypes.CDLL(None, use_errno=True)
+        self.inotify = self.libc.inotify_init1(os.O_NONBLOCK | os.O_CLOEXEC)
+        if self.inotify < 0:
+            raise Failure("inotify_init1 failed")
+        self.folders = set()
+        x = self.x = ctypes.cdll.LoadLibrary("libX11.so.6")
+        self.damage = ctypes.cdll.LoadLibrary("libXdamage.so.1")
+        x.XOpenDisplay.restype = ctypes.c_void_p
+        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x.XDefaultRootWindow.restype = ctypes.c_ulong
+        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        x.XPending.argtypes = [ctypes.c_void_p]
+        x.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        x.XConnectionNumber.argtypes = [ctypes.c_void_p]
+        x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.damage.XDamageQueryExtension.argtypes = [ctypes.c_void_p, ctypes.c_void_p, ctypes.c_void_p]
+        self.damage.XDamageCreate.restype = ctypes.c_ulong
+        self.damage.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
+        # A window gone before it is watched is no error worth ending the harness for.
+        self.on_error = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda d, e: 0)
+        x.XSetErrorHandler(self.on_error)
+        self.display = x.XOpenDisplay(display_name.encode())
+        if not self.display:
+            raise Failure("cannot open display " + display_name)
+        base, error = ctypes.c_int(), ctypes.c_int()
+        if not self.damage.XDamageQueryExtension(self.display, ctypes.byref(base), ctypes.byref(error)):
+            raise Failure("the X server has no DAMAGE extension")
+        x.XSelectInput(self.display, x.XDefaultRootWindow(self.display), self.X_MASK)
+        x.XSync(self.display, 0)
+        self.windows = set()
+        self.watch_folders()
+
+    def watch_window(self, window):
+        if window and window not in self.windows:
+            self.windows.add(window)
+            self.x.XSelectInput(self.display, int(window), self.X_MASK)
+            self.damage.XDamageCreate(self.display, int(window), 0)  # every repainted rectangle
+            self.x.XSync(self.display, 0)
+
+    def watch_folders(self):
+        for folder, _, _ in os.walk(self.root):
+            if folder not in self.folders and \
+                    self.libc.inotify_add_watch(self.inotify, folder.encode(), self.IN_EVENTS) >= 0:
+                self.folders.add(folder)
+
+    def wait(self, timeout):
+        """Returns once anything changed, or after `timeout` seconds."""
+        event = ctypes.create_string_buffer(192)
+        if not self.x.XPending(self.display):
+            select.select([self.inotify, self.x.XConnectionNumber(self.display)], [], [], timeout)
+        while self.x.XPending(self.display):
+            self.x.XNextEvent(self.display, event)
+        try:
+            while os.read(self.inotify, 65536):
+                pass
+        except BlockingIOError:
+            pass
+        self.watch_folders()
+
+    def close(self):
+        self.x.XCloseDisplay(self.display)
+        os.close(self.inotify)
 
 
 class Xvfb:
@@ -80,6 +162,7 @@ class Session:
         self.home = os.path.join(self.root, "home")
         os.makedirs(self.home)
         self.x = Xvfb()
+        Changes.current = Changes(self.root, self.x.display)
         self.env = dict(os.environ)
         self.env.update({
             "HOME": self.home, "DISPLAY": self.x.display, "QT_QPA_PLATFORM": "xcb",
@@ -129,17 +212,18 @@ class Session:
         # The folder or file named is loaded before the window is shown: once it is visible
         # and has the keyboard, keys typed act on what it shows.
         wait_for(found, "the main window")
+        Changes.current.watch_window(self.window)
         self.xdo("windowfocus", "--sync", self.window)
 
     def title(self):
         return self.xdo("getwindowname", self.window).strip()
 
-    def keys(self, *names, delay=0.15):
-        """Presses and releases each key in turn, as a person types."""
+    def keys(self, *names):
+        """Presses and releases each key in turn, as a person types. The program handles them
+        in the order typed, so a case waits for what the last one does, not for the clock."""
         for n in names:
             self.xdo("keydown", n)
             self.xdo("keyup", n)
-            time.sleep(delay)
 
     def close(self):
         """Asks the window to close as a window manager does (WM_DELETE_WINDOW)."""
@@ -155,21 +239,22 @@ class Session:
         if self.app and self.app.poll() is None:
             self.app.kill()
             self.app.wait()
+        if Changes.current:
+            Changes.current.close()
+            Changes.current = None
         self.x.stop()
 
 
-def reachable(display_name, tries=20):
+def reachable(display_name):
+    # A server that refuses its first client is started again rather than tried again later.
     x = ctypes.cdll.LoadLibrary("libX11.so.6")
     x.XOpenDisplay.restype = ctypes.c_void_p
     x.XOpenDisplay.argtypes = [ctypes.c_char_p]
     x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    for _ in range(tries):
-        d = x.XOpenDisplay(display_name.encode())
-        if d:
-            x.XCloseDisplay(d)
-            return True
-        time.sleep(0.1)
-    return False
+    d = x.XOpenDisplay(display_name.encode())
+    if d:
+        x.XCloseDisplay(d)
+    return bool(d)
 
 
 def send_delete_window(display_name, window):
@@ -230,7 +315,6 @@ def xtest_keys(s, *keycodes):
         xt.XTestFakeKeyEvent(d, k, 0, 0)
     x.XFlush(d)
     x.XCloseDisplay(d)
-    time.sleep(0.15)
 
 
 class BusyCores:
@@ -296,7 +380,13 @@ def chord(s, *keys):
         s.xdo("keydown", k)
     for k in reversed(keys):
         s.xdo("keyup", k)
-    time.sleep(0.15)
+
+
+def visible(s, title):
+    """The visible windows named `title` (an xdotool search, a regular expression)."""
+    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], env=s.env,
+                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    return r.stdout.split()
 
 
 def find_window(s, name, timeout=10.0):
@@ -319,13 +409,11 @@ def answer_box(s, title, *keys):
     """Finds the message box titled `title`, gives it the keyboard and types `keys`."""
     box = find_window(s, title)
     s.xdo("windowfocus", "--sync", box)
-    time.sleep(0.2)
     s.keys(*keys)
     wait_for(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], env=s.env,
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0,
              "the box to close")
     s.xdo("windowfocus", "--sync", s.window)
-    time.sleep(0.2)
 
 
 def tree(d):
@@ -341,17 +429,14 @@ def tree(d):
 def click(s, window, x, y, button="1"):
     s.xdo("mousemove", "--window", window, str(x), str(y))
     s.xdo("click", button)
-    time.sleep(0.2)
 
 
 def open_menu(s, menu_key, item_key, title):
-    """Alt+menu key, then the item's access key; returns the window that opens."""
+    """Alt+menu key, then the item's access key; returns the window that opens. The item's key
+    is handled after the Alt chord has opened the menu, as keys are handled in turn."""
     s.xdo("windowfocus", "--sync", s.window)
-    time.sleep(0.3)
     chord(s, "alt", menu_key)
-    time.sleep(0.3)
     s.keys(item_key)
     w = find_window(s, title)
     s.xdo("windowfocus", "--sync", w)
-    time.sleep(0.3)
     return w

@@ -3,12 +3,17 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
-#include <QThread>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,6 +50,35 @@ QByteArray WithSlowHeader(const QByteArray& jpeg, int markers) {
     for (int i = 0; i < markers; ++i) out.append("\xFF\xEF\x00\x02", 4);
     return out + jpeg.mid(2);
 }
+
+// The files the prefetcher's workers are done with, as they tell it: a test waits for the news
+// of the file it stands on instead of polling. Shared with the callback, which may come from a
+// worker until the prefetcher's destructor begins.
+class FinishedFiles {
+public:
+    explicit FinishedFiles(Prefetcher& p) : shared_(std::make_shared<Shared>()) {
+        p.setFinished([shared = shared_](const QString& path) {
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            shared->done.insert(path);
+            shared->told.notify_all();
+        });
+    }
+    bool waitFor(std::initializer_list<QString> paths) {
+        std::unique_lock<std::mutex> lock(shared_->mutex);
+        return shared_->told.wait_for(lock, std::chrono::seconds(10), [&] {
+            return std::all_of(paths.begin(), paths.end(),
+                               [&](const QString& path) { return shared_->done.count(path) > 0; });
+        });
+    }
+
+private:
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable told;
+        std::set<QString> done;
+    };
+    std::shared_ptr<Shared> shared_;
+};
 
 QImage PlainDecode(const QString& path) {
     QImage img;
@@ -88,32 +122,29 @@ TEST_F(PrefetcherTest, DecodesAheadWithThePlainDecodesPixels) {
 // beside it, yet count as pending (a held key passes over them) until they are started.
 TEST_F(PrefetcherTest, NeighboursAskedToWaitAreDecodedOnlyOnceStarted) {
     Prefetcher p;
+    FinishedFiles finished(p);
     p.request(Path(0), Jobs({1, 2}), false, false);
     dir.write("shown.jpg", DetailedJpeg(2000, 1500));
     ASSERT_TRUE(decodePictureFile(dir.file("shown.jpg"), false, QSize()).ok);
     EXPECT_EQ(p.decodeCount(), 0);
     EXPECT_EQ(p.statusOf(Path(1), QSize()), Prefetcher::Status::Pending);
     p.start();
-    QElapsedTimer waited;
-    waited.start();
-    while (p.decodeCount() < 2 && waited.elapsed() < 10000) QThread::msleep(1);
+    ASSERT_TRUE(finished.waitFor({Path(1), Path(2)}));
     EXPECT_EQ(p.statusOf(Path(1), QSize()), Prefetcher::Status::Ready);
     EXPECT_EQ(p.statusOf(Path(2), QSize()), Prefetcher::Status::Ready);
 }
 
 TEST_F(PrefetcherTest, TheLatestRequestWins) {
     Prefetcher p(Prefetcher::kDefaultBudget, 1);  // one worker: what ran is then exact
+    FinishedFiles finished(p);
     // A large picture keeps the worker busy while the burst arrives, so the test does not
     // depend on how the threads happen to be scheduled.
     // A small picture first: the worker puts it down and takes up the large one under one
-    // hold of the lock, so once the small one is no longer pending the worker is busy.
+    // hold of the lock, so once the small one is done the worker is busy.
     dir.write("first.jpg", DetailedJpeg(40, 30, 8));
     dir.write("slow.jpg", DetailedJpeg(4000, 3000, 9));
     p.request(Path(0), {{dir.file("first.jpg"), QSize()}, {dir.file("slow.jpg"), QSize()}}, false);
-    QElapsedTimer waited;
-    waited.start();
-    while (p.statusOf(dir.file("first.jpg"), QSize()) == Prefetcher::Status::Pending && waited.elapsed() < 10000)
-        QThread::msleep(1);
+    ASSERT_TRUE(finished.waitFor({dir.file("first.jpg")}));
     ASSERT_EQ(p.statusOf(dir.file("first.jpg"), QSize()), Prefetcher::Status::Ready);
     // A burst of requests, as a held key makes: only what the last one wants is kept.
     for (int i = 0; i < 5; ++i) p.request(Path(i), Jobs({i + 1}), false);
@@ -131,21 +162,17 @@ TEST_F(PrefetcherTest, TheLatestRequestWins) {
 // picture after it is ready long before it, and the same file is never decoded twice at once.
 TEST_F(PrefetcherTest, ASlowPictureDoesNotHoldUpTheOneAfterIt) {
     Prefetcher p(Prefetcher::kDefaultBudget, 2);
+    FinishedFiles finished(p);
     dir.write("slow.jpg", DetailedJpeg(4000, 3000, 9));
     const QString slow = dir.file("slow.jpg");
-    const auto readyWithin10s = [&p](const QString& path) {
-        QElapsedTimer waited;
-        waited.start();
-        while (p.statusOf(path, QSize()) != Prefetcher::Status::Ready && waited.elapsed() < 10000)
-            QThread::msleep(1);
-        return p.statusOf(path, QSize()) == Prefetcher::Status::Ready;
-    };
     p.request(Path(0), {{slow, QSize()}, {Path(1), QSize()}}, false);
-    EXPECT_TRUE(readyWithin10s(Path(1)));
+    ASSERT_TRUE(finished.waitFor({Path(1)}));
+    EXPECT_EQ(p.statusOf(Path(1), QSize()), Prefetcher::Status::Ready);
     EXPECT_EQ(p.statusOf(slow, QSize()), Prefetcher::Status::Pending);
     // Asked for again while it is being decoded: the running decode serves.
     p.request(Path(0), {{slow, QSize()}, {Path(1), QSize()}, {Path(2), QSize()}}, false);
-    EXPECT_TRUE(readyWithin10s(Path(2)));
+    ASSERT_TRUE(finished.waitFor({Path(2)}));
+    EXPECT_EQ(p.statusOf(Path(2), QSize()), Prefetcher::Status::Ready);
     EXPECT_EQ(p.statusOf(slow, QSize()), Prefetcher::Status::Pending);
     ASSERT_TRUE(p.waitIdle(60000));
     DecodedPicture d;

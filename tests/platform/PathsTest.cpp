@@ -20,7 +20,10 @@ TEST(CommandLineTest, PathIsTheArgumentMadeAbsoluteAndTidy) {
     t.write("imgs/say \"hi\".jpg", "x");
     ASSERT_EQ(::symlink(QFile::encodeName(t.file("imgs/deep")).constData(),
                         QFile::encodeName(t.file("link")).constData()), 0);
-    const auto CommandLinePath = Paths::commandLinePath;
+    PosixFileSystem fs;
+    const auto CommandLinePath = [&fs](const QString& given, const QString& startDir) {
+        return Paths::commandLinePath(fs, given, startDir);
+    };
     const QString start = t.file("imgs/deep");
     EXPECT_EQ(CommandLinePath("", start), "");
     EXPECT_EQ(CommandLinePath("../say \"hi\".jpg", start), t.file("imgs/say \"hi\".jpg"));

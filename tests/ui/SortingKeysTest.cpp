@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -202,8 +203,10 @@ TEST_F(Sorting, AnUndoSaysWhatCameBackAndWhereForAWhile) {
     QTimer* timer = form->statusNoteTimer();
     ASSERT_TRUE(timer && timer->isActive());
     EXPECT_EQ(timer->interval(), 3000);
+    QSignalSpy ended(timer, &QTimer::timeout);
     timer->start(0);
-    QTRY_COMPARE(form->statusLabel()->text(), usual);
+    ASSERT_TRUE(ended.wait(5000));
+    EXPECT_EQ(form->statusLabel()->text(), usual);
 
     Tap(Qt::Key_Z, Qt::ControlModifier);
     ASSERT_TRUE(form->statusLabel()->text().startsWith(QStringLiteral("元に戻しました: p1.jpg → ")));

@@ -5,10 +5,8 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 #include <QUrl>
 
 #include <fcntl.h>
@@ -16,6 +14,7 @@
 
 #include "FakeFileSystem.h"
 #include "FileOpsTestUtil.h"
+#include "MountTable.h"
 #include "TestSupport.h"
 #include "Transfer.h"
 
@@ -124,11 +123,14 @@ TEST_F(TransferOpsTest, MoveNamesTheCdRomDestinationBeforeASourceThatIsNoFile) {
 }
 
 // The kept copy of the mount table learns of a device number used again by another mount from
-// a watcher thread, which may need a moment to wake; it must never miss it.
+// a watcher thread, which may need a moment to wake; it must never miss it. Other processes'
+// mounts wake the watcher too, so the drive is asked again after each change it tells of.
 void WaitForDrive(FileSystem& fs, const QString& path, DriveType expected) {
-    QElapsedTimer waited;
-    waited.start();
-    while (fs.DriveOf(path) != expected && waited.elapsed() < 5000) QThread::msleep(1);
+    MountTable& table = MountTable::Instance();
+    for (;;) {
+        const uint64_t told = table.ChangesTold();
+        if (fs.DriveOf(path) == expected || !table.WaitForChangeAfter(told, 5000)) return;
+    }
 }
 
 // A tmpfs whose source reads /dev/sr9 is a CD-ROM drive as far as the mount table tells, so
