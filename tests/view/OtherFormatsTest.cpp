@@ -200,6 +200,20 @@ TEST(OtherFormats, WebpAndTiffDecodeByTheirEndingsOnlyAndTiffIsTurned) {
     expectTurnedUpright(decodeFile(dir, "scan.TIF", tiff), QSize(32, 64));
 }
 
+TEST(OtherFormats, WebpIsDecodedReducedInItsOwnColours) {
+    TempDir dir;
+    QByteArray webp;
+    QBuffer buffer(&webp);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(halves(1024, 512).save(&buffer, "webp", 90));
+    const Decoded d = decodeFile(dir, "big.webp", webp, QSize(200, 100));
+    ASSERT_EQ(d.outcome, Outcome::Decoded);
+    EXPECT_EQ(d.natural, QSize(1024, 512));
+    EXPECT_EQ(d.image.size(), QSize(256, 128));
+    EXPECT_TRUE(reddish(d.image.pixel(32, 64))) << std::hex << d.image.pixel(32, 64);
+    EXPECT_TRUE(bluish(d.image.pixel(224, 64)));
+}
+
 // Found by fuzzing: LibRaw 0.20 wrote past its buffer unpacking this file's bitmap preview.
 TEST(OtherFormats, AMalformedRawPreviewIsNeverUnpacked) {
     QImage image;
