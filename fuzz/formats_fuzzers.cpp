@@ -19,8 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QImage image;
 #if defined(ORVANE_FUZZ_HEIF)
     QSize natural;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
     // Reduced for a view and at full size take different paths after the decode.
-    HeifDecoder::decode(bytes, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
+    HeifDecoder::decode(&buffer, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
 #elif defined(ORVANE_FUZZ_RAW)
     QSize natural;
     QBuffer buffer;

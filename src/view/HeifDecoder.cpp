@@ -1,5 +1,7 @@
 #include "HeifDecoder.h"
 
+#include <QIODevice>
+
 #include <libheif/heif.h>
 
 #include <memory>
@@ -88,6 +90,22 @@ bool codedAsLibheifDefault(const heif_image_handle* handle) {
     return asDefault;
 }
 
+// libheif reads the open file through this as it needs it, rather than from a copy of all of it.
+int64_t devicePosition(void* device) { return static_cast<QIODevice*>(device)->pos(); }
+int deviceRead(void* data, size_t size, void* device) {
+    if (size > size_t(INT64_MAX)) return 1;
+    return static_cast<QIODevice*>(device)->read(static_cast<char*>(data), qint64(size)) ==
+                   qint64(size) ? 0 : 1;
+}
+int deviceSeek(int64_t position, void* device) {
+    return static_cast<QIODevice*>(device)->seek(position) ? 0 : 1;
+}
+heif_reader_grow_status deviceGrow(int64_t size, void* device) {
+    return size <= static_cast<QIODevice*>(device)->size() ? heif_reader_grow_status_size_reached
+                                                           : heif_reader_grow_status_size_beyond_eof;
+}
+const heif_reader kDeviceReader{1, devicePosition, deviceRead, deviceSeek, deviceGrow};
+
 void releaseImage(void* image) { heif_image_release(static_cast<heif_image*>(image)); }
 
 // Decoded to Y'CbCr 4:2:0 (the codecs' own output for photographs, which libheif passes on
@@ -141,12 +159,12 @@ bool recognises(const QByteArray& head) {
                                int(head.size())) == heif_filetype_yes_supported;
 }
 
-Outcome decode(const QByteArray& bytes, const QSize& coverView, QImage* out, QSize* natural) {
+Outcome decode(QIODevice* file, const QSize& coverView, QImage* out, QSize* natural) {
     std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
     if (!context) return Outcome::Broken;
     heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
-    if (heif_context_read_from_memory_without_copy(context.get(), bytes.constData(),
-                                                   size_t(bytes.size()), nullptr).code)
+    if (!file->seek(0) ||
+        heif_context_read_from_reader(context.get(), &kDeviceReader, file, nullptr).code)
         return Outcome::NotAPicture;
     heif_image_handle* rawHandle = nullptr;
     if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code || !rawHandle)

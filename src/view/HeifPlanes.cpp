@@ -3,7 +3,9 @@
 #include <libheif/heif.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
+#include <vector>
 
 #include "PictureDecoder.h"
 
@@ -67,6 +69,37 @@ bool eightBitPlane(const heif_image* image, heif_channel channel, Plane* out) {
 }
 
 uint8_t clamped(float v) { return uint8_t(v <= 0 ? 0 : v >= 255 ? 255 : int(v + 0.5f)); }
+uint8_t clamped16(int v) { return uint8_t(v <= 0 ? 0 : v >= (255 << 16) ? 255 : (v + 32768) >> 16); }
+
+// The common case, 4:2:0 halved: each pixel from a 2 x 2 luma block and the one chroma sample
+// of each plane sited there, through tables in 16.16 fixed point. The last row and column of
+// an odd size repeat their neighbour, which leaves their mean that of the samples there.
+void halve420(const Plane& luma, const Plane& cb, const Plane& cr, const Matrix& m, QImage* out) {
+    std::vector<int> lumaOf(4 * 255 + 1), rOfV(256), gOfV(256), gOfU(256), bOfU(256);
+    for (int sum = 0; sum <= 4 * 255; ++sum)
+        lumaOf[size_t(sum)] = int(std::lround((sum / 4.0f * m.lumaScale + m.lumaOffset) * 65536));
+    for (int c = 0; c < 256; ++c) {
+        const float chroma = (c - 128) * m.chromaScale * 65536;
+        rOfV[size_t(c)] = int(std::lround(m.crToR * chroma));
+        gOfV[size_t(c)] = int(std::lround(m.crToG * chroma));
+        gOfU[size_t(c)] = int(std::lround(m.cbToG * chroma));
+        bOfU[size_t(c)] = int(std::lround(m.cbToB * chroma));
+    }
+    const int w = luma.width, h = luma.height;
+    for (int oy = 0; oy < out->height(); ++oy) {
+        const uint8_t* top = luma.data + ptrdiff_t(2 * oy) * luma.stride;
+        const uint8_t* bottom = luma.data + ptrdiff_t(std::min(2 * oy + 1, h - 1)) * luma.stride;
+        const uint8_t* u = cb.data + ptrdiff_t(oy) * cb.stride;
+        const uint8_t* v = cr.data + ptrdiff_t(oy) * cr.stride;
+        QRgb* line = reinterpret_cast<QRgb*>(out->scanLine(oy));
+        for (int ox = 0; ox < out->width(); ++ox) {
+            const int x0 = 2 * ox, x1 = std::min(x0 + 1, w - 1);
+            const int y = lumaOf[size_t(top[x0] + top[x1] + bottom[x0] + bottom[x1])];
+            line[ox] = qRgb(clamped16(y + rOfV[v[ox]]), clamped16(y + gOfV[v[ox]] + gOfU[u[ox]]),
+                            clamped16(y + bOfU[u[ox]]));
+        }
+    }
+}
 
 }  // namespace
 
@@ -98,6 +131,10 @@ QImage toRgb32(const heif_image* image, const QSize& coverView) {
         if ((w + f - 1) / f == size.width() && (h + f - 1) / f == size.height()) d = f;
     QImage out(size, QImage::Format_RGB32);
     if (out.isNull()) return out;
+    if (d == 2 && sx == 2 && sy == 2) {
+        halve420(luma, cb, cr, *m, &out);
+        return out;
+    }
     const int ow = out.width(), oh = out.height();
     for (int oy = 0; oy < oh; ++oy) {
         const int y0 = oy * d, y1 = std::min(h, y0 + d);

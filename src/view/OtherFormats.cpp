@@ -93,12 +93,10 @@ std::optional<PictureDecoder::Outcome> decode(QIODevice* file, const QString& pa
     const bool raw = !heif && isRawEnding(path);
     if (!heif && !raw) return std::nullopt;
     if (raw) return RawDecoder::decode(file, coverView, out, natural);
-    // libheif takes the whole file; a HEIF file larger than the bound is not a picture to show.
+    // A HEIF file larger than the bound is not a picture to show.
     if (file->size() > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
         return PictureDecoder::Outcome::TooLarge;
-    const QByteArray bytes = file->readAll();
-    if (bytes.size() != file->size()) return PictureDecoder::Outcome::Broken;
-    return HeifDecoder::decode(bytes, coverView, out, natural);
+    return HeifDecoder::decode(file, coverView, out, natural);
 }
 
 bool readerAccepts(const QByteArray& format, const QString& path) {
