@@ -3,6 +3,8 @@
 #include <QIODevice>
 #include <QPainter>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -92,11 +94,16 @@ std::optional<PictureDecoder::Outcome> decode(QIODevice* file, const QString& pa
     const bool heif = HeifDecoder::recognises(head);
     const bool raw = !heif && isRawEnding(path);
     if (!heif && !raw) return std::nullopt;
-    if (raw) return RawDecoder::decode(file, coverView, out, natural);
     // A HEIF file larger than the bound is not a picture to show.
-    if (file->size() > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
+    if (heif && file->size() > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
         return PictureDecoder::Outcome::TooLarge;
-    return HeifDecoder::decode(file, coverView, out, natural);
+    if (raw) return RawDecoder::decode(file, coverView, out, natural);
+    const PictureDecoder::Outcome outcome = HeifDecoder::decode(file, coverView, out, natural);
+    // libheif and its codec leave their working memory (some 60 MB for a 12 MP picture) freed
+    // in the decoding thread's heap, which keeps it from every other thread: handed back now,
+    // it does not add to what the others decode.
+    malloc_trim(0);
+    return outcome;
 }
 
 bool readerAccepts(const QByteArray& format, const QString& path) {
