@@ -122,7 +122,7 @@ Outcome decode(const QByteArray& bytes, const QSize& coverView, QImage* out, QSi
     QImage image = OtherFormats::reducedForView(wrapped, coverView);
     if (image.isNull()) return Outcome::Broken;
     const QByteArray icc = profileOf(handle.get());
-    if (!icc.isEmpty()) ColourProfile::toSrgb(&image, icc);
+    OtherFormats::toSrgbForView(&image, icc, QSize(dw, dh), coverView);
     image = OtherFormats::flattened(std::move(image));
     if (image.isNull()) return Outcome::Broken;
     *natural = QSize(dw, dh);

@@ -12,6 +12,7 @@
 #include "ImageNames.h"
 #include "PngPlugin.h"
 #include "RawDecoder.h"
+#include "ViewGeometry.h"
 
 namespace OtherFormats {
 namespace {
@@ -105,6 +106,24 @@ QImage flattened(QImage image) {
     flat.fill(QColor::fromRgb(PngPlugin::kBackground));
     QPainter(&flat).drawImage(0, 0, image);
     return flat;
+}
+
+void toSrgbForView(QImage* image, const QByteArray& icc, const QSize& natural, const QSize& coverView) {
+    if (icc.isEmpty() || image->isNull()) return;
+    const std::optional<QSize> dest =
+        coverView.isValid() ? ViewGeometry::stretchSize(natural.width(), natural.height(),
+                                                        coverView.width(), coverView.height())
+                            : std::nullopt;
+    // Only for an RGB profile: a grey picture scaled would be RGB already, which its grey
+    // profile no longer describes, and one left unconverted stays exactly as decoded.
+    if (dest && !dest->isEmpty() && dest->width() <= image->width() &&
+        dest->height() <= image->height() && *dest != image->size() &&
+        ColourProfile::spaceOf(icc) == ColourProfile::Space::Rgb) {
+        QImage shown = image->scaled(*dest, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (shown.isNull()) return;
+        *image = std::move(shown);
+    }
+    ColourProfile::toSrgb(image, icc);
 }
 
 void convertFromEmbeddedProfile(QIODevice* file, QImage* image) {

@@ -43,6 +43,12 @@ QImage flattened(QImage image);
 // Qt's reader would take the inks as plain RGB. A null image on failure.
 QImage decodeCmykJpeg(QIODevice* file, const QSize& size, const QByteArray& icc);
 
+// Converts `image`, decoded for `coverView` and shown at `natural` size, from `icc` to sRGB. One
+// larger than the rectangle it is stretched into there is first scaled to that rectangle, as
+// the view scales it, so the conversion costs by the pixel shown rather than by the pixel
+// decoded. An empty `icc` leaves it exactly as decoded.
+void toSrgbForView(QImage* image, const QByteArray& icc, const QSize& natural, const QSize& coverView);
+
 // Converts a decoded picture to sRGB from the profile the file in `file` carries; a picture
 // without one, or with one that does not describe its pixels, is left exactly as decoded.
 void convertFromEmbeddedProfile(QIODevice* file, QImage* image);

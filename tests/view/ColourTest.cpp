@@ -34,8 +34,8 @@ const Case kDisplayP3[] = {{qRgb(255, 0, 0), qRgb(255, 0, 0)},    {qRgb(0, 255, 
                            {qRgb(0, 0, 255), qRgb(0, 0, 255)},    {qRgb(128, 128, 128), qRgb(128, 128, 128)},
                            {qRgb(200, 120, 60), qRgb(213, 115, 42)}};
 
-QByteArray flatJpeg(QRgb colour) {
-    QImage image(16, 16, QImage::Format_RGB32);
+QByteArray flatJpeg(QRgb colour, const QSize& size = QSize(16, 16)) {
+    QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -81,6 +81,18 @@ TEST(Colour, ProfiledJpegsShowTheirSrgbColours) {
                 << p.name << " case " << i;
         }
     }
+}
+
+TEST(Colour, APictureDecodedForTheViewIsConvertedAtTheSizeItIsShown) {
+    TempDir dir;
+    const Case& c = kAdobeRgb[4];
+    dir.write("p.jpg", SampleFormats::jpegWithProfile(flatJpeg(c.stored, QSize(640, 480)),
+                                                      SampleFormats::adobeRgbProfile()));
+    // The decoder's half scale (320 x 240) is the smallest that covers a 200 x 150 view.
+    const DecodedPicture d = decodePictureFile(dir.file("p.jpg"), false, QSize(200, 150));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.picture.pixels().size(), QSize(200, 150));
+    EXPECT_TRUE(near(d.picture.pixels().pixel(100, 75), c.srgb, 3));
 }
 
 TEST(Colour, AProfileIsReadFromWebpTiffHeicAndThePluginsPng) {
