@@ -69,8 +69,8 @@ std::optional<PictureDecoder::Outcome> decode(QIODevice* file, const QString& pa
     if (!isOtherEnding(path)) return std::nullopt;
     const bool heif = HeifDecoder::recognises(file->peek(64));
     const bool raw = !heif && isRawEnding(path);
-    if (!heif && !raw) return std::nullopt;
     if (raw) return RawDecoder::decode(file, coverView, out, natural);
+    if (!heif) return decodeCmykTiff(file, coverView, out, natural);
     // libheif takes the whole file; a HEIF file larger than the bound is not a picture to show.
     if (file->size() > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
         return PictureDecoder::Outcome::TooLarge;

@@ -20,8 +20,9 @@ namespace OtherFormats {
 bool isOtherEnding(const QString& path);
 bool isRawEnding(const QString& path);
 
-// For a file whose name has one of the other endings: decodes a HEIF file (told by content) or
-// a RAW file (told by its ending) held in `file`. nullopt when it is neither, for Qt's readers.
+// For a file whose name has one of the other endings: decodes a HEIF file (told by content), a
+// RAW file (told by its ending) or a CMYK TIFF held in `file`. nullopt when it is none of them,
+// for Qt's readers.
 std::optional<PictureDecoder::Outcome> decode(QIODevice* file, const QString& path,
                                               const QSize& coverView, QImage* out,
                                               QSize* natural);
@@ -42,6 +43,13 @@ QImage flattened(QImage image);
 // one of the decoder's reductions) and converted to sRGB through the profile; not turned.
 // Qt's reader would take the inks as plain RGB. A null image on failure.
 QImage decodeCmykJpeg(QIODevice* file, const QSize& size, const QByteArray& icc);
+
+// A CMYK TIFF in `file` (8 or 16-bit inks in strips), reduced for `coverView` as a JPEG would
+// be, turned by its orientation tag and converted to sRGB through its profile, or the system's
+// press profile when it has none. nullopt when the file is no such TIFF, or there is no profile
+// to take its inks through: Qt's reader takes it then.
+std::optional<PictureDecoder::Outcome> decodeCmykTiff(QIODevice* file, const QSize& coverView,
+                                                      QImage* out, QSize* natural);
 
 // Converts `image`, decoded for `coverView` and shown at `natural` size, from `icc` to sRGB. One
 // larger than the rectangle it is stretched into there is first scaled to that rectangle, as

@@ -136,6 +136,18 @@ TEST(Colour, ACmykJpegShowsItsInksThroughItsProfile) {
                      qRgb(19, 174, 239), 3));
 }
 
+TEST(Colour, ACmykTiffShowsItsInksThroughItsProfile) {
+    TempDir dir;
+    const unsigned char cyan[4] = {255, 0, 0, 0};
+    // As the CMYK JPEG above; Qt's reader would show (0, 255, 255).
+    EXPECT_TRUE(near(centreOf(dir, "c.tif", SampleFormats::cmykTiff(16, 16, cyan, SampleFormats::pressProfile())),
+                     qRgb(19, 174, 239), 3));
+    // Without a profile, through the system's press profile: transicc -i default_cmyk.icc
+    // -o *sRGB -t 0 with C=100%: (-653.66, 174.53, 239.35), clipped.
+    EXPECT_TRUE(near(centreOf(dir, "bare.tif", SampleFormats::cmykTiff(16, 16, cyan, QByteArray())),
+                     qRgb(0, 175, 239), 3));
+}
+
 TEST(Colour, APictureWithoutAProfileIsDecodedPixelForPixelAsBefore) {
     TempDir dir;
     QImage gradient(64, 48, QImage::Format_RGB32);
