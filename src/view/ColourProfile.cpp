@@ -145,25 +145,27 @@ bool toSrgb(QImage* image, const QByteArray& icc) {
     if (!t) return false;
     const QImage::Format wanted =
         image->hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-    QImage converted = image->format() == wanted ? *image : image->convertToFormat(wanted);
-    if (converted.isNull()) return false;
-    uchar* bits = converted.bits();  // detaches: *image is untouched until the end
-    if (!bits) return false;
-    const qsizetype stride = converted.bytesPerLine();
-    const int width = converted.width();
-    auto convertRows = [&t, bits, stride, width, wanted](int from, int to) {
-        if (t->matrix) {
-            // The rows in place, through an image that only borrows them.
-            QImage rows(bits + from * stride, width, to - from, stride, wanted);
-            rows.applyColorTransform(*t->matrix);
-            return;
-        }
+    if (image->format() != wanted) {
+        QImage converted = image->convertToFormat(wanted);
+        if (converted.isNull()) return false;  // *image untouched
+        *image = std::move(converted);
+    }
+    // Converted in place: nothing below can fail once the transform is there.
+    if (t->matrix) {
+        // Qt spreads the rows over its own thread pool.
+        image->applyColorTransform(*t->matrix);
+        return true;
+    }
+    uchar* bits = image->bits();
+    const qsizetype stride = image->bytesPerLine();
+    const int width = image->width();
+    auto convertRows = [&t, bits, stride, width](int from, int to) {
         for (int y = from; y < to; ++y)
             cmsDoTransform(t->lcms, bits + y * stride, bits + y * stride, cmsUInt32Number(width));
     };
-    // A large picture is converted in two halves at once, so a picture shown cold (the other
-    // worker idle until it is painted) waits half as long.
-    const int rows = converted.height();
+    // lcms2 takes some 10 ns a pixel: a large picture is converted in two halves at once, so
+    // a picture shown cold (the other worker idle until it is painted) waits half as long.
+    const int rows = image->height();
     if (qsizetype(rows) * width >= kSplitPixels) {
         std::thread lower(convertRows, rows / 2, rows);
         convertRows(0, rows / 2);
@@ -171,7 +173,6 @@ bool toSrgb(QImage* image, const QByteArray& icc) {
     } else {
         convertRows(0, rows);
     }
-    *image = std::move(converted);
     return true;
 }
 
