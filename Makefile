@@ -16,8 +16,9 @@ DEB_PACKAGES += openbox
 # Qt's own texts in Japanese, the interface font's fallback lookup, the desktop files' validators.
 DEB_PACKAGES += qt6-translations-l10n libfontconfig-dev desktop-file-utils appstream
 # HEIC/HEIF/AVIF (libheif1 brings the HEVC and AV1 codecs), camera RAW, colour profiles, WebP
-# reduced as it decodes.
-DEB_PACKAGES += libheif-dev libraw-dev liblcms2-dev zlib1g-dev libwebp-dev
+# reduced as it decodes, CMYK TIFF, and a press profile for CMYK pictures that carry none
+# (Ghostscript's default_cmyk.icc).
+DEB_PACKAGES += libheif-dev libraw-dev liblcms2-dev zlib1g-dev libwebp-dev libtiff-dev libgs-common
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -124,14 +125,15 @@ clean:
 # Fuzzes with libFuzzer (clang), each target FUZZ_TIME seconds in turn, in its own build folder:
 # ifpng (the PNG plug-in's decoder), jpegheader (the JPEG header reader), textfile (the
 # configuration files' code page 932 / UTF-8 reader), settings (the settings' line parser and
-# the options, renaming, page and folder line appliers), heif, raw and webp (the decoders of those
-# formats) and colour (the colour profile conversion). FUZZ_TARGET=jpegheader runs one.
+# the options, renaming, page and folder line appliers), heif, raw, webp and tiff (the decoders of
+# HEIF, RAW, WebP and CMYK TIFF files) and colour (the colour profile conversion).
+# FUZZ_TARGET=jpegheader runs one.
 # Each corpus grows in $(FUZZ_DIR)/corpus/<target>; crashing inputs land in $(FUZZ_DIR)/crashes.
 # No single allocation may pass 512 MB (1100 MB for the format decoders, whose own bound is
 # 1 GiB a picture).
 FUZZ_DIR     ?= build/fuzz
 FUZZ_TIME    ?= 600
-FUZZ_TARGETS  = ifpng jpegheader textfile settings heif raw webp colour
+FUZZ_TARGETS  = ifpng jpegheader textfile settings heif raw webp tiff colour
 FUZZ_TARGET  ?= $(FUZZ_TARGETS)
 FUZZ_SEEDS_ifpng      = $(FUZZ_DIR)/seeds/png tests/plugin/cases
 FUZZ_SEEDS_jpegheader = $(FUZZ_DIR)/seeds/jpeg
@@ -140,10 +142,12 @@ FUZZ_SEEDS_settings   = fuzz/seeds/config
 FUZZ_SEEDS_heif       = $(FUZZ_DIR)/seeds/formats/heif
 FUZZ_SEEDS_raw        = $(FUZZ_DIR)/seeds/formats/raw
 FUZZ_SEEDS_webp       = $(FUZZ_DIR)/seeds/formats/webp
+FUZZ_SEEDS_tiff       = $(FUZZ_DIR)/seeds/formats/tiff
 FUZZ_SEEDS_colour     = $(FUZZ_DIR)/seeds/formats/colour
 FUZZ_MALLOC_heif      = 1100
 FUZZ_MALLOC_raw       = 1100
 FUZZ_MALLOC_webp      = 1100
+FUZZ_MALLOC_tiff      = 1100
 FUZZ_MALLOC_colour    = 1100
 
 .PHONY: fuzz

@@ -1,5 +1,5 @@
 // libFuzzer entry points for the decoders of the formats beyond bitmap, JPEG and GIF, one
-// executable each (chosen at compile time by ORVANE_FUZZ_HEIF, _RAW, _WEBP or _COLOUR).
+// executable each (chosen at compile time by ORVANE_FUZZ_HEIF, _RAW, _WEBP, _TIFF or _COLOUR).
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
@@ -10,6 +10,7 @@
 #include "ColourProfile.h"
 #include "EmbeddedProfile.h"
 #include "HeifDecoder.h"
+#include "OtherFormats.h"
 #include "RawDecoder.h"
 #include "WebpDecoder.h"
 
@@ -33,6 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 #elif defined(ORVANE_FUZZ_WEBP)
     QSize natural;
     WebpDecoder::decode(bytes, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
+#elif defined(ORVANE_FUZZ_TIFF)
+    QSize natural;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    OtherFormats::decodeCmykTiff(&buffer, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
 #elif defined(ORVANE_FUZZ_COLOUR)
     // The profile as found in a picture file's headers, and the input taken as a profile.
     QBuffer buffer;

@@ -25,7 +25,7 @@ QByteArray encoded(const QImage& image, const char* format) {
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
     const QString root = QString::fromLocal8Bit(argv[1]);
-    for (const char* sub : {"heif", "raw", "colour", "webp"}) QDir().mkpath(root + QLatin1Char('/') + sub);
+    for (const char* sub : {"heif", "raw", "colour", "webp", "tiff"}) QDir().mkpath(root + QLatin1Char('/') + sub);
     QImage image(48, 32, QImage::Format_RGB32);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 48; ++x) image.setPixel(x, y, qRgb(x * 5, y * 7, 128));
@@ -41,6 +41,9 @@ int main(int argc, char** argv) {
     const unsigned char inks[4] = {10, 200, 30, 40};
     write(root + "/colour", "cmyk.jpg", SampleFormats::cmykJpeg(8, 8, inks, SampleFormats::pressProfile()));
     write(root + "/colour", "press.icc", SampleFormats::pressProfile());
+    write(root + "/tiff", "cmyk.tif", SampleFormats::cmykTiff(9, 7, inks, SampleFormats::pressProfile()));
+    write(root + "/tiff", "cmyk16-planar.tif", SampleFormats::cmykTiff(9, 7, inks, SampleFormats::pressProfile(), 16, true));
+    write(root + "/tiff", "cmyk-bare.tif", SampleFormats::cmykTiff(9, 7, inks, QByteArray()));
     write(root + "/colour", "prophoto.icc", SampleFormats::proPhotoProfile());
     QImage profiled = image;
     profiled.setColorSpace(QColorSpace::fromIccProfile(p3));

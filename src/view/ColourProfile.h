@@ -1,7 +1,8 @@
 #pragma once
 // Converting decoded pictures from the colour profile they carry to sRGB, which is what the
-// screen is taken to show. lcms2 does the work: it reads every kind of ICC profile (matrix and
-// table based, RGB, grey and CMYK), where Qt's colour spaces read matrix RGB profiles only.
+// screen is taken to show. lcms2 reads every kind of ICC profile (matrix and table based, RGB,
+// grey and CMYK); Qt's colour spaces read matrix RGB profiles only, but apply those faster, so
+// they take the RGB profiles made of primaries and tone curves alone.
 
 #include <QByteArray>
 #include <QImage>

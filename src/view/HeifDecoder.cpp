@@ -192,7 +192,7 @@ Outcome decode(QIODevice* file, const QSize& coverView, QImage* out, QSize* natu
     QImage image = planar ? std::move(*planar) : decodeInterleaved(handle.get(), alpha, coverView, &size);
     if (image.isNull()) return Outcome::Broken;
     const QByteArray icc = profileOf(handle.get());
-    if (!icc.isEmpty()) ColourProfile::toSrgb(&image, icc);
+    OtherFormats::toSrgbForView(&image, icc, size, coverView);
     image = OtherFormats::flattened(std::move(image));
     if (image.isNull()) return Outcome::Broken;
     *natural = size;

@@ -14,6 +14,7 @@
 #include "ImageNames.h"
 #include "PngPlugin.h"
 #include "RawDecoder.h"
+#include "ViewGeometry.h"
 #include "WebpDecoder.h"
 
 namespace OtherFormats {
@@ -71,7 +72,8 @@ std::optional<PictureDecoder::Outcome> decodeWebp(QIODevice* file, const QSize& 
     QSize size;
     const std::optional<PictureDecoder::Outcome> o = WebpDecoder::decode(bytes, coverView, &image, &size);
     if (o != PictureDecoder::Outcome::Decoded) return o;
-    convertFromEmbeddedProfile(file, &image);
+    // On the picture as it is shown: the conversion costs by the pixel.
+    toSrgbForView(&image, EmbeddedProfile::read(file), size, coverView);
     image = flattened(std::move(image));
     if (image.isNull()) return PictureDecoder::Outcome::Broken;
     *natural = size;
@@ -93,11 +95,11 @@ std::optional<PictureDecoder::Outcome> decode(QIODevice* file, const QString& pa
     if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") return decodeWebp(file, coverView, out, natural);
     const bool heif = HeifDecoder::recognises(head);
     const bool raw = !heif && isRawEnding(path);
-    if (!heif && !raw) return std::nullopt;
-    // A HEIF file larger than the bound is not a picture to show.
-    if (heif && file->size() > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
-        return PictureDecoder::Outcome::TooLarge;
     if (raw) return RawDecoder::decode(file, coverView, out, natural);
+    if (!heif) return decodeCmykTiff(file, coverView, out, natural);
+    // A HEIF file larger than the bound is not a picture to show.
+    if (file->size() > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
+        return PictureDecoder::Outcome::TooLarge;
     const PictureDecoder::Outcome outcome = HeifDecoder::decode(file, coverView, out, natural);
     // libheif and its codec leave their working memory (some 60 MB for a 12 MP picture) freed
     // in the decoding thread's heap, which keeps it from every other thread: handed back now,
@@ -133,6 +135,24 @@ QImage flattened(QImage image) {
     flat.fill(QColor::fromRgb(PngPlugin::kBackground));
     QPainter(&flat).drawImage(0, 0, image);
     return flat;
+}
+
+void toSrgbForView(QImage* image, const QByteArray& icc, const QSize& natural, const QSize& coverView) {
+    if (icc.isEmpty() || image->isNull()) return;
+    const std::optional<QSize> dest =
+        coverView.isValid() ? ViewGeometry::stretchSize(natural.width(), natural.height(),
+                                                        coverView.width(), coverView.height())
+                            : std::nullopt;
+    // Only for an RGB profile: a grey picture scaled would be RGB already, which its grey
+    // profile no longer describes, and one left unconverted stays exactly as decoded.
+    if (dest && !dest->isEmpty() && dest->width() <= image->width() &&
+        dest->height() <= image->height() && *dest != image->size() &&
+        ColourProfile::spaceOf(icc) == ColourProfile::Space::Rgb) {
+        QImage shown = image->scaled(*dest, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (shown.isNull()) return;
+        *image = std::move(shown);
+    }
+    ColourProfile::toSrgb(image, icc);
 }
 
 void convertFromEmbeddedProfile(QIODevice* file, QImage* image) {

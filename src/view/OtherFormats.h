@@ -21,8 +21,8 @@ bool isOtherEnding(const QString& path);
 bool isRawEnding(const QString& path);
 
 // For a file whose name has one of the other endings: decodes a still WebP or a HEIF file (told
-// by content) or a RAW file (told by its ending) held in `file`. nullopt when it is none of
-// them (or an animated WebP), for Qt's readers.
+// by content), a RAW file (told by its ending) or a CMYK TIFF held in `file`. nullopt when it is
+// none of them (or an animated WebP), for Qt's readers.
 std::optional<PictureDecoder::Outcome> decode(QIODevice* file, const QString& path,
                                               const QSize& coverView, QImage* out,
                                               QSize* natural);
@@ -43,6 +43,19 @@ QImage flattened(QImage image);
 // one of the decoder's reductions) and converted to sRGB through the profile; not turned.
 // Qt's reader would take the inks as plain RGB. A null image on failure.
 QImage decodeCmykJpeg(QIODevice* file, const QSize& size, const QByteArray& icc);
+
+// A CMYK TIFF in `file` (8 or 16-bit inks in strips), reduced for `coverView` as a JPEG would
+// be, turned by its orientation tag and converted to sRGB through its profile, or the system's
+// press profile when it has none. nullopt when the file is no such TIFF, or there is no profile
+// to take its inks through: Qt's reader takes it then.
+std::optional<PictureDecoder::Outcome> decodeCmykTiff(QIODevice* file, const QSize& coverView,
+                                                      QImage* out, QSize* natural);
+
+// Converts `image`, decoded for `coverView` and shown at `natural` size, from `icc` to sRGB. One
+// larger than the rectangle it is stretched into there is first scaled to that rectangle, as
+// the view scales it, so the conversion costs by the pixel shown rather than by the pixel
+// decoded. An empty `icc` leaves it exactly as decoded.
+void toSrgbForView(QImage* image, const QByteArray& icc, const QSize& natural, const QSize& coverView);
 
 // Converts a decoded picture to sRGB from the profile the file in `file` carries; a picture
 // without one, or with one that does not describe its pixels, is left exactly as decoded.

@@ -37,7 +37,11 @@ public:
         if (pixels_.isNull() || dest.isEmpty() || stretchedTo(dest)) return;
         stretched_ = pixels_.scaled(dest, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    qint64 bytes() const { return pixels_.sizeInBytes() + stretched_.sizeInBytes(); }
+    // A picture decoded at the size it is shown shares its pixels with its stretched copy.
+    qint64 bytes() const {
+        const bool shared = stretched_.cacheKey() == pixels_.cacheKey();
+        return pixels_.sizeInBytes() + (shared ? 0 : stretched_.sizeInBytes());
+    }
 
 private:
     QImage pixels_;

@@ -111,8 +111,9 @@ Outcome decode(const QString& path, QImage* out, const QSize& coverView, QSize* 
             image = OtherFormats::reducedForView(image, coverView);
             if (image.isNull()) return Outcome::Broken;
         }
-        // On the reduced picture: the conversion costs by the pixel.
-        if (!icc.isEmpty()) ColourProfile::toSrgb(&image, icc);
+        // On the picture as it is shown: the conversion costs by the pixel.
+        OtherFormats::toSrgbForView(&image, icc, natural.isValid() ? natural : image.size(),
+                                    coverView);
     }
     if (image.hasAlphaChannel()) {
         // Transparent pixels show the view's background, as a PNG's do: the picture is opaque,

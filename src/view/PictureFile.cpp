@@ -97,13 +97,14 @@ int64_t estimateBytes(const QString& path, const QSize& coverView) {
         const bool rotated =
             (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
         // A JPEG and the other formats are held reduced (a bitmap or GIF whole), each beside
-        // the stretched copy made for the view: the picture held counts both.
+        // the stretched copy made for the view: the picture held counts both, or once where
+        // the picture is decoded at the very size it is shown and shares its pixels.
         if (reader.format() == "jpeg" || OtherFormats::isOtherEnding(path))
             pixels = PictureDecoder::reducedSize(size, rotated, coverView);
         const QSize natural = rotated ? size.transposed() : size;
         if (const std::optional<QSize> dest = ViewGeometry::stretchSize(
                 natural.width(), natural.height(), coverView.width(), coverView.height()))
-            stretchedBytes = int64_t(dest->width()) * dest->height() * 4;
+            if (*dest != pixels) stretchedBytes = int64_t(dest->width()) * dest->height() * 4;
     }
     return int64_t(pixels.width()) * pixels.height() * 4 + stretchedBytes;
 }

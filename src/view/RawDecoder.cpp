@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "ColourProfile.h"
 #include "EmbeddedProfile.h"
 #include "JpegHeader.h"
 #include "OtherFormats.h"
@@ -105,11 +104,10 @@ Outcome decodeJpegPreview(const QByteArray& jpeg, const QSize& coverView, int or
     if (reduced != size) reader.setScaledSize(reduced);
     QImage image;
     if (!reader.read(&image) || image.isNull()) return Outcome::Broken;
-    const QByteArray icc = EmbeddedProfile::read(&buffer);
-    if (!icc.isEmpty()) ColourProfile::toSrgb(&image, icc);
     image = PictureOrientation::oriented(std::move(image), turn);
     if (image.isNull()) return Outcome::Broken;
     *natural = rotated ? size.transposed() : size;
+    OtherFormats::toSrgbForView(&image, EmbeddedProfile::read(&buffer), *natural, coverView);
     *out = std::move(image);
     return Outcome::Decoded;
 }

@@ -34,8 +34,8 @@ const Case kDisplayP3[] = {{qRgb(255, 0, 0), qRgb(255, 0, 0)},    {qRgb(0, 255, 
                            {qRgb(0, 0, 255), qRgb(0, 0, 255)},    {qRgb(128, 128, 128), qRgb(128, 128, 128)},
                            {qRgb(200, 120, 60), qRgb(213, 115, 42)}};
 
-QByteArray flatJpeg(QRgb colour) {
-    QImage image(16, 16, QImage::Format_RGB32);
+QByteArray flatJpeg(QRgb colour, const QSize& size = QSize(16, 16)) {
+    QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -83,6 +83,18 @@ TEST(Colour, ProfiledJpegsShowTheirSrgbColours) {
     }
 }
 
+TEST(Colour, APictureDecodedForTheViewIsConvertedAtTheSizeItIsShown) {
+    TempDir dir;
+    const Case& c = kAdobeRgb[4];
+    dir.write("p.jpg", SampleFormats::jpegWithProfile(flatJpeg(c.stored, QSize(640, 480)),
+                                                      SampleFormats::adobeRgbProfile()));
+    // The decoder's half scale (320 x 240) is the smallest that covers a 200 x 150 view.
+    const DecodedPicture d = decodePictureFile(dir.file("p.jpg"), false, QSize(200, 150));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.picture.pixels().size(), QSize(200, 150));
+    EXPECT_TRUE(near(d.picture.pixels().pixel(100, 75), c.srgb, 3));
+}
+
 TEST(Colour, AProfileIsReadFromWebpTiffHeicAndThePluginsPng) {
     WorkingDirectoryGuard workingDirectory;
     TempDir dir;
@@ -122,6 +134,18 @@ TEST(Colour, ACmykJpegShowsItsInksThroughItsProfile) {
     // RGB the inks would show as (0, 255, 255).
     EXPECT_TRUE(near(centreOf(dir, "c.jpg", SampleFormats::cmykJpeg(16, 16, cyan, SampleFormats::pressProfile())),
                      qRgb(19, 174, 239), 3));
+}
+
+TEST(Colour, ACmykTiffShowsItsInksThroughItsProfile) {
+    TempDir dir;
+    const unsigned char cyan[4] = {255, 0, 0, 0};
+    // As the CMYK JPEG above; Qt's reader would show (0, 255, 255).
+    EXPECT_TRUE(near(centreOf(dir, "c.tif", SampleFormats::cmykTiff(16, 16, cyan, SampleFormats::pressProfile())),
+                     qRgb(19, 174, 239), 3));
+    // Without a profile, through the system's press profile: transicc -i default_cmyk.icc
+    // -o *sRGB -t 0 with C=100%: (-653.66, 174.53, 239.35), clipped.
+    EXPECT_TRUE(near(centreOf(dir, "bare.tif", SampleFormats::cmykTiff(16, 16, cyan, QByteArray())),
+                     qRgb(0, 175, 239), 3));
 }
 
 TEST(Colour, APictureWithoutAProfileIsDecodedPixelForPixelAsBefore) {

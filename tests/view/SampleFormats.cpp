@@ -6,8 +6,10 @@
 
 #include <libheif/heif.h>
 #include <lcms2.h>
+#include <tiffio.h>
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include <jpeglib.h>
@@ -21,6 +23,21 @@ heif_error appendBytes(heif_context*, const void* data, size_t size, void* userd
     static_cast<QByteArray*>(userdata)->append(static_cast<const char*>(data), qsizetype(size));
     return heif_error{heif_error_Ok, heif_suberror_Unspecified, "ok"};
 }
+
+// libtiff's file procedures over a QBuffer.
+QIODevice* device(thandle_t h) { return static_cast<QIODevice*>(h); }
+tmsize_t tiffRead(thandle_t h, void* b, tmsize_t n) { return tmsize_t(device(h)->read(static_cast<char*>(b), n)); }
+tmsize_t tiffWrite(thandle_t h, void* b, tmsize_t n) {
+    return tmsize_t(device(h)->write(static_cast<const char*>(b), n));
+}
+toff_t tiffSeek(thandle_t h, toff_t o, int whence) {
+    const qint64 base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? device(h)->pos() : device(h)->size();
+    return device(h)->seek(base + qint64(o)) ? toff_t(base + qint64(o)) : toff_t(-1);
+}
+int tiffClose(thandle_t) { return 0; }
+toff_t tiffSize(thandle_t h) { return toff_t(device(h)->size()); }
+int tiffMap(thandle_t, void**, toff_t*) { return 0; }
+void tiffUnmap(thandle_t, void*, toff_t) {}
 
 // A TIFF directory being written: entries kept sorted as written, values placed by the caller.
 class Tiff {
@@ -209,6 +226,37 @@ QByteArray cmykJpeg(int w, int h, const unsigned char inks[4], const QByteArray&
     jpeg_destroy_compress(&info);
     free(buffer);
     return jpegWithProfile(jpeg, icc);
+}
+
+QByteArray cmykTiff(int w, int h, const unsigned char inks[4], const QByteArray& icc, int bits,
+                    bool planar) {
+    QBuffer out;
+    out.open(QIODevice::ReadWrite);
+    TIFF* t = TIFFClientOpen("sample", "w", &out, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize,
+                             tiffMap, tiffUnmap);
+    if (!t) return {};
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, uint32_t(w));
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, uint32_t(h));
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, uint16_t(4));
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, uint16_t(bits));
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_SEPARATED));
+    TIFFSetField(t, TIFFTAG_INKSET, uint16_t(INKSET_CMYK));
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, uint16_t(planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, uint32_t(2));
+    if (!icc.isEmpty()) TIFFSetField(t, TIFFTAG_ICCPROFILE, uint32_t(icc.size()), icc.constData());
+    const int bytes = bits / 8;
+    std::vector<unsigned char> row(size_t(w) * 4 * size_t(bytes));
+    for (int plane = 0; plane < (planar ? 4 : 1); ++plane) {
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < (planar ? 1 : 4); ++c) {
+                const uint16_t v = uint16_t(inks[planar ? plane : c] * (bits == 16 ? 257 : 1));
+                std::memcpy(&row[(size_t(x) * (planar ? 1 : 4) + size_t(c)) * size_t(bytes)],
+                            bits == 16 ? static_cast<const void*>(&v) : &inks[planar ? plane : c], size_t(bytes));
+            }
+        for (int y = 0; y < h; ++y) TIFFWriteScanline(t, row.data(), uint32_t(y), uint16_t(plane));
+    }
+    TIFFClose(t);
+    return out.data();
 }
 
 QByteArray pressProfile() {
