@@ -135,6 +135,19 @@ struct Bench {
         const qint64 end = WaitPaint(start, 20000);
         return end < 0 ? -1 : Ms(end - start);
     }
+    // `count` presses, one every `paceMs`, the window's events running between them; each
+    // press's time as PressMs gives it.
+    std::vector<double> PacedPressesMs(int count, int paceMs, int key, const QString& text,
+                                       bool timeRelease = false) {
+        std::vector<double> times;
+        for (int i = 0; i < count; ++i) {
+            QElapsedTimer pace;
+            pace.start();
+            times.push_back(PressMs(key, text, timeRelease));
+            while (pace.elapsed() < paceMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return times;
+    }
     void Settle() {
         form->prefetcher().waitIdle(20000);
         Pump(20);

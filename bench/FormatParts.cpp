@@ -152,13 +152,7 @@ void BenchFormats(Bench& b, const BenchData::Pictures& pics, const BenchData::Fo
     }
     b.form->openFolderAt(folder);
     b.Settle();
-    std::vector<double> paced;
-    for (int i = 0; i < 30; ++i) {
-        Clock pace;
-        pace.start();
-        paced.push_back(b.PressMs(Qt::Key_Space, " "));
-        while (pace.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
+    const std::vector<double> paced = b.PacedPressesMs(30, 1000, Qt::Key_Space, " ");
     AddRow("Space at 1 step/s over HEIC, WebP, RAW, press to painted, median", Median(paced),
            "one frame", 16.7, 0);
     AddRow("Space at 1 step/s over HEIC, WebP, RAW, press to painted, p95", P95(paced), "one frame",

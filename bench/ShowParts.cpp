@@ -45,13 +45,7 @@ void BenchStepping(Bench& b, const QString& stepFolder, double cold24) {
     std::printf("stepping\n");
     b.form->openFolderAt(stepFolder);
     b.Settle();
-    std::vector<double> human;
-    for (int i = 0; i < 40; ++i) {
-        Clock pace;
-        pace.start();
-        human.push_back(b.PressMs(Qt::Key_Space, " "));
-        while (pace.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
+    const std::vector<double> human = b.PacedPressesMs(40, 300, Qt::Key_Space, " ");
     AddRow("Space at 300 ms pace, press to painted, median", Median(human), "one frame", 16.7, 0);
     AddRow("Space at 300 ms pace, press to painted, p95", P95(human), "one frame", 16.7, 0);
 
@@ -119,13 +113,7 @@ void BenchPace(Bench& b, const BenchData::Pictures& pics, const QString& work) {
         LinkInto(paceFolder, paceSources[i % 4], QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
     b.form->openFolderAt(paceFolder);
     b.Settle();
-    std::vector<double> paced;
-    for (int i = 0; i < 30; ++i) {
-        Clock pace;
-        pace.start();
-        paced.push_back(b.PressMs(Qt::Key_Space, " "));
-        while (pace.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
+    const std::vector<double> paced = b.PacedPressesMs(30, 1000, Qt::Key_Space, " ");
     AddRow("Space at 1 step/s (30 steps, neighbours decoded meanwhile), press to painted, median",
            Median(paced), "one frame", 16.7, 0);
     AddRow("Space at 1 step/s, press to painted, p95", P95(paced), "one frame", 16.7, 1.0);
@@ -146,13 +134,7 @@ void BenchDigit(Bench& b, const QStringList& sources, const QString& work) {
     b.form->library().current().folderSlots[1].renaming = Renaming::Off;
     b.form->openFolderAt(moveFolder);
     b.Settle();
-    std::vector<double> digit;
-    for (int i = 0; i < 10; ++i) {
-        Clock pace;
-        pace.start();
-        digit.push_back(b.PressMs(Qt::Key_1, "1", true));
-        while (pace.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
+    const std::vector<double> digit = b.PacedPressesMs(10, 300, Qt::Key_1, "1", true);
     AddRow("Digit (move), release to next painted, median", Median(digit), "one frame", 16.7, 0);
     AddRow("Digit (move), release to next painted, p95", P95(digit), "one frame", 16.7, 0);
 }
