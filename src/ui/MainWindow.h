@@ -71,7 +71,7 @@ public:
 
     // Transfer and delete (MainWindowTransfer.cpp): the session's commands, asked through message
     // boxes, the outcome shown from its result.
-    void sendToSlot(int16_t d);
+    void sendToSlot(int slot);
     void deleteShown();
     // Takes back the latest transfer or delete (Ctrl+Z, the menu); a failure is told in a box.
     void undoLast();

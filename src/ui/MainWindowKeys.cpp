@@ -22,7 +22,7 @@ void MainWindow::runCommand(Command command, int slot, bool held) {
         case Command::PreviousFile: previousFile(held); break;
         case Command::NextPage: session_.nextPage(); break;
         case Command::PreviousPage: session_.previousPage(); break;
-        case Command::SendToSlot: sendToSlot(static_cast<int16_t>(slot)); break;
+        case Command::SendToSlot: sendToSlot(slot); break;
         case Command::OpenSlot: openSlotFolder(slot); break;
         case Command::Undo: undoLast(); break;
         case Command::ChoosePage: choosePage(); break;

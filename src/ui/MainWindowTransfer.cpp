@@ -7,9 +7,9 @@
 #include "TransferMessages.h"
 #include "TransferRecordWindow.h"
 
-void MainWindow::sendToSlot(int16_t d) {
+void MainWindow::sendToSlot(int slot) {
     QuestionBoxes questions(*services_.msgBox);
-    session_.sendToSlot(d, questions);
+    session_.sendToSlot(slot, questions);
 }
 
 void MainWindow::deleteShown() {
