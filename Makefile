@@ -15,8 +15,9 @@ DEB_PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev 
 DEB_PACKAGES += openbox
 # Qt's own texts in Japanese, the interface font's fallback lookup, the desktop files' validators.
 DEB_PACKAGES += qt6-translations-l10n libfontconfig-dev desktop-file-utils appstream
-# HEIC/HEIF/AVIF (libheif1 brings the HEVC and AV1 codecs), camera RAW, colour profiles.
-DEB_PACKAGES += libheif-dev libraw-dev liblcms2-dev zlib1g-dev
+# HEIC/HEIF/AVIF (libheif1 brings the HEVC and AV1 codecs), camera RAW, colour profiles, WebP
+# reduced as it decodes.
+DEB_PACKAGES += libheif-dev libraw-dev liblcms2-dev zlib1g-dev libwebp-dev
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -123,14 +124,14 @@ clean:
 # Fuzzes with libFuzzer (clang), each target FUZZ_TIME seconds in turn, in its own build folder:
 # ifpng (the PNG plug-in's decoder), jpegheader (the JPEG header reader), textfile (the
 # configuration files' code page 932 / UTF-8 reader), settings (the settings' line parser and
-# the options, renaming, page and folder line appliers), heif and raw (the decoders of those
+# the options, renaming, page and folder line appliers), heif, raw and webp (the decoders of those
 # formats) and colour (the colour profile conversion). FUZZ_TARGET=jpegheader runs one.
 # Each corpus grows in $(FUZZ_DIR)/corpus/<target>; crashing inputs land in $(FUZZ_DIR)/crashes.
 # No single allocation may pass 512 MB (1100 MB for the format decoders, whose own bound is
 # 1 GiB a picture).
 FUZZ_DIR     ?= build/fuzz
 FUZZ_TIME    ?= 600
-FUZZ_TARGETS  = ifpng jpegheader textfile settings heif raw colour
+FUZZ_TARGETS  = ifpng jpegheader textfile settings heif raw webp colour
 FUZZ_TARGET  ?= $(FUZZ_TARGETS)
 FUZZ_SEEDS_ifpng      = $(FUZZ_DIR)/seeds/png tests/plugin/cases
 FUZZ_SEEDS_jpegheader = $(FUZZ_DIR)/seeds/jpeg
@@ -138,9 +139,11 @@ FUZZ_SEEDS_textfile   = fuzz/seeds/config
 FUZZ_SEEDS_settings   = fuzz/seeds/config
 FUZZ_SEEDS_heif       = $(FUZZ_DIR)/seeds/formats/heif
 FUZZ_SEEDS_raw        = $(FUZZ_DIR)/seeds/formats/raw
+FUZZ_SEEDS_webp       = $(FUZZ_DIR)/seeds/formats/webp
 FUZZ_SEEDS_colour     = $(FUZZ_DIR)/seeds/formats/colour
 FUZZ_MALLOC_heif      = 1100
 FUZZ_MALLOC_raw       = 1100
+FUZZ_MALLOC_webp      = 1100
 FUZZ_MALLOC_colour    = 1100
 
 .PHONY: fuzz

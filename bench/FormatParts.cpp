@@ -1,12 +1,13 @@
-// The formats beyond bitmap, JPEG and GIF, and colour profiles: decoded through the prefetcher
-// path (decodePictureFile and the Prefetcher, as the window's feed uses them), since the window
-// lists these endings only with the listing option, built beside this; painted as the view
-// paints a prepared picture, into a 1920 x 1080 frame.
+// The formats beyond bitmap, JPEG and GIF, and colour profiles. First paints, stepping and
+// memory go through the real window with its listing option on, measured as the JPEG rows
+// are: press (or open) to the view's paint ended. The colour row compares two decodes for the
+// view, each painted as the view paints a prepared picture, into a 1920 x 1080 frame.
+#include <malloc.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
-#include <QThread>
 
 #include <libheif/heif.h>
 #include <libraw/libraw.h>
@@ -84,76 +85,54 @@ std::pair<double, double> inTurns(const std::function<double()>& ours, const std
     return {Median(a), Median(b)};
 }
 
-// Stepping through `files` with the prefetcher as the feed does: each step takes the
-// neighbour decoded ahead (or decodes it then), paints it, and asks for the next two.
-struct Stepper {
-    Prefetcher prefetcher;
-    QStringList files;
-    int at = 0;
-    double step() {
-        at = (at + 1) % int(files.size());
-        Clock t;
-        t.start();
-        DecodedPicture d;
-        if (!prefetcher.take(files[at], kView, &d)) {
-            // As the window does: a queued job is taken over and decoded here; one a worker
-            // is decoding already is waited for (the window would paint it when it lands).
-            if (prefetcher.takeOver(files[at])) {
-                QElapsedTimer waited;
-                waited.start();
-                while (prefetcher.statusOf(files[at], kView) == Prefetcher::Status::Pending &&
-                       waited.elapsed() < 20000)
-                    QThread::usleep(100);
-            }
-            if (!prefetcher.take(files[at], kView, &d)) d = decodePictureFile(files[at], true, kView);
-        }
-        QImage frame(kView, QImage::Format_RGB32);
-        QPainter painter(&frame);
-        const std::optional<QSize> dest = ViewGeometry::stretchSize(d.picture.width(), d.picture.height(),
-                                                                    kView.width(), kView.height());
-        const QImage* stretched = dest ? d.picture.stretchedTo(*dest) : nullptr;
-        if (d.ok) painter.drawImage(0, 0, stretched ? *stretched : d.picture.pixels());
-        painter.end();
-        const double ms = Ms(t.nsecsElapsed());
-        prefetcher.keep(files[at], d);
-        const int n = int(files.size());
-        prefetcher.request(files[at], {{files[(at + 1) % n], kView}, {files[(at + n - 1) % n], kView},
-                                       {files[(at + 2) % n], kView}}, true);
-        return ms;
-    }
-};
+// A cold show of `file` alone in a folder, as the JPEG cold show rows measure it: the view
+// emptied, nothing decoded ahead, the file opened, the time to its paint.
+double coldShowMs(Bench& b, const QString& file, const QString& work) {
+    const QString single = LinkInto(work + "/first-" + QFileInfo(file).fileName(), file,
+                                    "x." + QFileInfo(file).suffix());
+    b.form->openFolderAt(work);
+    b.form->prefetcher().clear();
+    b.Pump(10);
+    const qint64 t0 = b.paint.clock.nsecsElapsed();
+    b.form->openPath(single);
+    const qint64 t1 = b.WaitPaint(t0);
+    return t1 < 0 ? -1 : Ms(t1 - t0);
+}
 
-// Peak resident memory, above what was resident before, while stepping through `files`.
-double peakSteppingMb(const QStringList& files) {
+// Peak resident memory, above what was resident before, while the window steps through the
+// files of `folder` once, each step's neighbours decoded before the next.
+double peakSteppingMb(Bench& b, const QString& folder, int steps) {
+    b.form->openFolderAt(folder);
+    b.Settle();
+    // What earlier parts freed goes back first, so each run starts from the same footing.
+    malloc_trim(0);
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     if (clear.open(QIODevice::WriteOnly)) clear.write("5");
     clear.close();
     const qint64 baseKb = StatusKb("VmRSS:");
-    {
-        Stepper s;
-        s.files = files;
-        for (int i = 0; i < int(files.size()); ++i) {
-            s.step();
-            s.prefetcher.waitIdle(20000);
-        }
+    for (int i = 0; i < steps; ++i) {
+        b.PressMs(Qt::Key_Space, " ");
+        b.form->prefetcher().waitIdle(20000);
     }
     return (StatusKb("VmHWM:") - baseKb) / 1024.0;
 }
 
 }  // namespace
 
-void BenchFormats(const BenchData::Pictures& pics, const BenchData::FormatPictures& more,
+void BenchFormats(Bench& b, const BenchData::Pictures& pics, const BenchData::FormatPictures& more,
                   const QString& work) {
     std::printf("formats\n");
-    // The plug-in's path is relative to the working directory; PNG is not stepped here.
-    const auto heic = inTurns([&] { return decodeAndPaintMs(more.heic12); },
+    // The window lists these endings only with the option on.
+    const bool listedBefore = b.form->options().extraFormats;
+    b.form->options().extraFormats = true;
+    const auto heic = inTurns([&] { return coldShowMs(b, more.heic12, work); },
                               [&] { return libheifDecodeMs(more.heic12); });
-    AddRow("First paint, 12 MP HEIC (decode for the view, painted)", heic.first, "libheif decode",
+    AddRow("First paint, 12 MP HEIC (opened in the window, painted)", heic.first, "libheif decode",
            heic.second, 1.1);
-    const auto raw = inTurns([&] { return decodeAndPaintMs(more.raw24); },
+    const auto raw = inTurns([&] { return coldShowMs(b, more.raw24, work); },
                              [&] { return librawPreviewMs(more.raw24); });
-    AddRow("First paint, RAW (DNG) with a 24 MP preview", raw.first, "LibRaw preview + libjpeg decode",
-           raw.second, 1.1);
+    AddRow("First paint, RAW (DNG) with a 24 MP preview (opened in the window)", raw.first,
+           "LibRaw preview + libjpeg decode", raw.second, 1.1);
 
     // Colour conversion on a cold show: the same JPEG with and without an Adobe RGB profile.
     const auto colour = inTurns([&] { return decodeAndPaintMs(more.jpeg24Profiled); },
@@ -161,37 +140,38 @@ void BenchFormats(const BenchData::Pictures& pics, const BenchData::FormatPictur
     AddRow("Cold show, 24 MP JPEG with an Adobe RGB profile", colour.first, "same without profile",
            colour.second, 1.1);
 
-    // Space at 1 step a second over HEIC, WebP and RAW.
+    // Space at 1 step a second over HEIC, WebP and RAW, as the JPEG pace row steps.
     const QString folder = work + "/formats";
-    QStringList mixed;
     for (int i = 0; i < 12; ++i) {
         const QString& source = i % 3 == 0 ? more.heic12 : i % 3 == 1 ? more.webp12 : more.raw24;
-        mixed << LinkInto(folder, source, QStringLiteral("f%1.%2").arg(i, 2, 10, QLatin1Char('0')).arg(QFileInfo(source).suffix()));
+        LinkInto(folder, source, QStringLiteral("f%1.%2").arg(i, 2, 10, QLatin1Char('0')).arg(QFileInfo(source).suffix()));
     }
-    {
-        Stepper s;
-        s.files = mixed;
-        s.step();
-        s.prefetcher.waitIdle(20000);  // settled first, as the window's paced row is
-        std::vector<double> paced;
-        for (int i = 0; i < 30; ++i) {
-            Clock pace;
-            pace.start();
-            paced.push_back(s.step());
-            while (pace.elapsed() < 1000) QThread::msleep(5);
-        }
-        AddRow("Space at 1 step/s over HEIC, WebP, RAW (prefetcher path), press to painted, p95",
-               P95(paced), "one frame", 16.7, 1.0);
+    b.form->openFolderAt(folder);
+    b.Settle();
+    std::vector<double> paced;
+    for (int i = 0; i < 30; ++i) {
+        Clock pace;
+        pace.start();
+        paced.push_back(b.PressMs(Qt::Key_Space, " "));
+        while (pace.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
+    AddRow("Space at 1 step/s over HEIC, WebP, RAW, press to painted, median", Median(paced),
+           "one frame", 16.7, 0);
+    AddRow("Space at 1 step/s over HEIC, WebP, RAW, press to painted, p95", P95(paced), "one frame",
+           16.7, 1.0);
 
     // Peak memory stepping 50 files: these formats against 24 MP JPEGs.
-    QStringList jpegs, others;
-    const QString jpegFolder = work + "/formats-jpeg";
+    const QString jpegFolder = work + "/formats-jpeg", otherFolder = work + "/formats-50";
+    const QStringList mixed = QDir(folder).entryList(QDir::Files, QDir::Name);
     for (int i = 0; i < 50; ++i) {
-        jpegs << LinkInto(jpegFolder, i % 2 ? pics.jpeg24Baseline : pics.jpeg24Progressive, QStringLiteral("j%1.jpg").arg(i));
-        others << mixed[i % mixed.size()];
+        LinkInto(jpegFolder, i % 2 ? pics.jpeg24Baseline : pics.jpeg24Progressive,
+                 QStringLiteral("j%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
+        const QString& name = mixed[i % mixed.size()];
+        LinkInto(otherFolder, folder + "/" + name,
+                 QStringLiteral("o%1.%2").arg(i, 2, 10, QLatin1Char('0')).arg(QFileInfo(name).suffix()));
     }
-    const double jpegPeak = peakSteppingMb(jpegs);
-    AddRow("Peak memory stepping 50 HEIC/WebP/RAW files (above before)", peakSteppingMb(others),
+    const double jpegPeak = peakSteppingMb(b, jpegFolder, 50);
+    AddRow("Peak memory stepping 50 HEIC/WebP/RAW files (above before)", peakSteppingMb(b, otherFolder, 50),
            "50 JPEG files", jpegPeak, 1.2, QStringLiteral("MiB"));
+    b.form->options().extraFormats = listedBefore;
 }

@@ -19,6 +19,6 @@ void BenchOpen(Bench& b, const BenchData::Pictures& pics);
 void BenchMoves(Bench& b, const BenchData::Pictures& pics, const QString& work);
 void BenchPng(const BenchData::Pictures& pics);
 void BenchMemory(Bench& b, const QString& stepFolder);
-// HEIC, RAW and WebP, and colour profiles, through the prefetcher path.
-void BenchFormats(const BenchData::Pictures& pics, const BenchData::FormatPictures& more,
+// HEIC, RAW and WebP, and colour profiles, through the window.
+void BenchFormats(Bench& b, const BenchData::Pictures& pics, const BenchData::FormatPictures& more,
                   const QString& work);

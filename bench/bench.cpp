@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     if (Wanted("moves")) BenchMoves(b, pics, work.path());
     if (Wanted("png")) BenchPng(pics);
     if (Wanted("memory")) BenchMemory(b, stepFolder);
-    if (Wanted("formats")) BenchFormats(pics, BenchData::GenerateFormats(root, pics), work.path());
+    if (Wanted("formats")) BenchFormats(b, pics, BenchData::GenerateFormats(root, pics), work.path());
 
     // The table.
     const int cpus = QThread::idealThreadCount();

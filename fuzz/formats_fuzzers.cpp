@@ -1,5 +1,5 @@
 // libFuzzer entry points for the decoders of the formats beyond bitmap, JPEG and GIF, one
-// executable each (chosen at compile time by ORVANE_FUZZ_HEIF, _RAW or _COLOUR).
+// executable each (chosen at compile time by ORVANE_FUZZ_HEIF, _RAW, _WEBP or _COLOUR).
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
@@ -11,6 +11,7 @@
 #include "EmbeddedProfile.h"
 #include "HeifDecoder.h"
 #include "RawDecoder.h"
+#include "WebpDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
@@ -18,14 +19,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QImage image;
 #if defined(ORVANE_FUZZ_HEIF)
     QSize natural;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
     // Reduced for a view and at full size take different paths after the decode.
-    HeifDecoder::decode(bytes, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
+    HeifDecoder::decode(&buffer, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
 #elif defined(ORVANE_FUZZ_RAW)
     QSize natural;
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     RawDecoder::decode(&buffer, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
+#elif defined(ORVANE_FUZZ_WEBP)
+    QSize natural;
+    WebpDecoder::decode(bytes, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
 #elif defined(ORVANE_FUZZ_COLOUR)
     // The profile as found in a picture file's headers, and the input taken as a profile.
     QBuffer buffer;

@@ -25,7 +25,7 @@ QByteArray encoded(const QImage& image, const char* format) {
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
     const QString root = QString::fromLocal8Bit(argv[1]);
-    for (const char* sub : {"heif", "raw", "colour"}) QDir().mkpath(root + QLatin1Char('/') + sub);
+    for (const char* sub : {"heif", "raw", "colour", "webp"}) QDir().mkpath(root + QLatin1Char('/') + sub);
     QImage image(48, 32, QImage::Format_RGB32);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 48; ++x) image.setPixel(x, y, qRgb(x * 5, y * 7, 128));
@@ -46,5 +46,9 @@ int main(int argc, char** argv) {
     profiled.setColorSpace(QColorSpace::fromIccProfile(p3));
     for (const char* format : {"png", "webp", "tiff"})
         write(root + "/colour", QStringLiteral("p3.") + format, encoded(profiled, format));
+    QImage translucent = image.convertToFormat(QImage::Format_ARGB32);
+    translucent.setPixel(3, 3, qRgba(10, 20, 30, 40));
+    write(root + "/webp", "plain.webp", encoded(image, "webp"));
+    write(root + "/webp", "alpha.webp", encoded(translucent, "webp"));
     return 0;
 }

@@ -1,10 +1,14 @@
 #include "HeifDecoder.h"
 
+#include <QIODevice>
+
 #include <libheif/heif.h>
 
 #include <memory>
+#include <optional>
 
 #include "ColourProfile.h"
+#include "HeifPlanes.h"
 #include "OtherFormats.h"
 
 using PictureDecoder::Outcome;
@@ -71,7 +75,82 @@ QByteArray profileOf(const heif_image_handle* handle) {
     }
 }
 
+// Whether the picture's samples are coded as libheif hands Y'CbCr planes out (BT.601 full
+// range, or no word on it). Others it would convert at full size into that coding first: those
+// go through its RGB instead, one conversion rather than two.
+bool codedAsLibheifDefault(const heif_image_handle* handle) {
+    heif_color_profile_nclx* nclx = nullptr;
+    if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code || !nclx) {
+        heif_nclx_color_profile_free(nclx);
+        return true;
+    }
+    const int m = nclx->matrix_coefficients;
+    const bool asDefault = (m == 2 || m == 5 || m == 6) && nclx->full_range_flag;
+    heif_nclx_color_profile_free(nclx);
+    return asDefault;
+}
+
+// libheif reads the open file through this as it needs it, rather than from a copy of all of it.
+int64_t devicePosition(void* device) { return static_cast<QIODevice*>(device)->pos(); }
+int deviceRead(void* data, size_t size, void* device) {
+    if (size > size_t(INT64_MAX)) return 1;
+    return static_cast<QIODevice*>(device)->read(static_cast<char*>(data), qint64(size)) ==
+                   qint64(size) ? 0 : 1;
+}
+int deviceSeek(int64_t position, void* device) {
+    return static_cast<QIODevice*>(device)->seek(position) ? 0 : 1;
+}
+heif_reader_grow_status deviceGrow(int64_t size, void* device) {
+    return size <= static_cast<QIODevice*>(device)->size() ? heif_reader_grow_status_size_reached
+                                                           : heif_reader_grow_status_size_beyond_eof;
+}
+const heif_reader kDeviceReader{1, devicePosition, deviceRead, deviceSeek, deviceGrow};
+
 void releaseImage(void* image) { heif_image_release(static_cast<heif_image*>(image)); }
+
+// Decoded to Y'CbCr 4:2:0 (the codecs' own output for photographs, which libheif passes on
+// as they are when codedAsLibheifDefault) and made into the view's picture from its planes (null when the decode failed);
+// nullopt when the planes are not ones HeifPlanes takes. The full-size planes are let go at once.
+std::optional<QImage> decodePlanar(const heif_image_handle* handle, const QSize& coverView,
+                                   QSize* natural) {
+    heif_image* decoded = nullptr;
+    if (heif_decode_image(handle, &decoded, heif_colorspace_YCbCr, heif_chroma_420, nullptr).code ||
+        !decoded)
+        return QImage();
+    QImage image = HeifPlanes::toRgb32(decoded, coverView);
+    if (image.isNull()) {
+        heif_image_release(decoded);
+        return std::nullopt;
+    }
+    *natural = QSize(heif_image_get_width(decoded, heif_channel_Y),
+                     heif_image_get_height(decoded, heif_channel_Y));
+    heif_image_release(decoded);
+    return image;
+}
+
+// Decoded to interleaved RGB(A) by libheif, then reduced.
+QImage decodeInterleaved(const heif_image_handle* handle, bool alpha, const QSize& coverView,
+                         QSize* natural) {
+    heif_image* decoded = nullptr;
+    const heif_error error = heif_decode_image(
+        handle, &decoded, heif_colorspace_RGB,
+        alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr);
+    if (error.code || !decoded) return {};
+    int stride = 0;
+    const uint8_t* plane = heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
+    const int dw = heif_image_get_width(decoded, heif_channel_interleaved);
+    const int dh = heif_image_get_height(decoded, heif_channel_interleaved);
+    if (!plane || dw <= 0 || dh <= 0) {
+        heif_image_release(decoded);
+        return {};
+    }
+    *natural = QSize(dw, dh);
+    // The pixels stay libheif's until the reduction copies them.
+    const QImage wrapped(plane, dw, dh, stride,
+                         alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888, releaseImage,
+                         decoded);
+    return OtherFormats::reducedForView(wrapped, coverView);
+}
 
 }  // namespace
 
@@ -80,12 +159,12 @@ bool recognises(const QByteArray& head) {
                                int(head.size())) == heif_filetype_yes_supported;
 }
 
-Outcome decode(const QByteArray& bytes, const QSize& coverView, QImage* out, QSize* natural) {
+Outcome decode(QIODevice* file, const QSize& coverView, QImage* out, QSize* natural) {
     std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
     if (!context) return Outcome::Broken;
     heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
-    if (heif_context_read_from_memory_without_copy(context.get(), bytes.constData(),
-                                                   size_t(bytes.size()), nullptr).code)
+    if (!file->seek(0) ||
+        heif_context_read_from_reader(context.get(), &kDeviceReader, file, nullptr).code)
         return Outcome::NotAPicture;
     heif_image_handle* rawHandle = nullptr;
     if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code || !rawHandle)
@@ -102,30 +181,21 @@ Outcome decode(const QByteArray& bytes, const QSize& coverView, QImage* out, QSi
     if (peakBytes(w, h, bits, alpha) > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
         return Outcome::TooLarge;
 
-    heif_image* decoded = nullptr;
-    const heif_error error = heif_decode_image(
-        handle.get(), &decoded, heif_colorspace_RGB,
-        alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr);
-    if (error.code || !decoded) return Outcome::Broken;
-    int stride = 0;
-    const uint8_t* plane = heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
-    const int dw = heif_image_get_width(decoded, heif_channel_interleaved);
-    const int dh = heif_image_get_height(decoded, heif_channel_interleaved);
-    if (!plane || dw <= 0 || dh <= 0) {
-        heif_image_release(decoded);
-        return Outcome::Broken;
-    }
-    // The pixels stay libheif's until the first conversion copies them.
-    const QImage wrapped(plane, dw, dh, stride,
-                         alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888, releaseImage,
-                         decoded);
-    QImage image = OtherFormats::reducedForView(wrapped, coverView);
+    QSize size;
+    // An 8-bit opaque picture shown reduced is taken in its codec's planes, converted and
+    // reduced in one pass (its chroma is averaged over each reduced pixel anyway); the rest
+    // (alpha, more bits, another coding, full size) through libheif's RGB.
+    std::optional<QImage> planar;
+    const bool reduced = PictureDecoder::reducedSize(QSize(w, h), false, coverView) != QSize(w, h);
+    if (!alpha && bits <= 8 && reduced && codedAsLibheifDefault(handle.get()))
+        planar = decodePlanar(handle.get(), coverView, &size);
+    QImage image = planar ? std::move(*planar) : decodeInterleaved(handle.get(), alpha, coverView, &size);
     if (image.isNull()) return Outcome::Broken;
     const QByteArray icc = profileOf(handle.get());
     if (!icc.isEmpty()) ColourProfile::toSrgb(&image, icc);
     image = OtherFormats::flattened(std::move(image));
     if (image.isNull()) return Outcome::Broken;
-    *natural = QSize(dw, dh);
+    *natural = size;
     *out = std::move(image);
     return Outcome::Decoded;
 }

@@ -3,6 +3,8 @@
 #include <QIODevice>
 #include <QPainter>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "ImageNames.h"
 #include "PngPlugin.h"
 #include "RawDecoder.h"
+#include "WebpDecoder.h"
 
 namespace OtherFormats {
 namespace {
@@ -56,6 +59,26 @@ QImage boxReduced(const QImage& image, int d, const QSize& size) {
     return out;
 }
 
+// A still WebP picture by libwebp, reduced as it decodes; nullopt for Qt's reader.
+std::optional<PictureDecoder::Outcome> decodeWebp(QIODevice* file, const QSize& coverView,
+                                                  QImage* out, QSize* natural) {
+    // A RIFF chunk's size is 32 bits: a larger file is not one WebP picture.
+    if (file->size() > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
+        return PictureDecoder::Outcome::TooLarge;
+    const QByteArray bytes = file->readAll();
+    if (bytes.size() != file->size()) return PictureDecoder::Outcome::Broken;
+    QImage image;
+    QSize size;
+    const std::optional<PictureDecoder::Outcome> o = WebpDecoder::decode(bytes, coverView, &image, &size);
+    if (o != PictureDecoder::Outcome::Decoded) return o;
+    convertFromEmbeddedProfile(file, &image);
+    image = flattened(std::move(image));
+    if (image.isNull()) return PictureDecoder::Outcome::Broken;
+    *natural = size;
+    *out = std::move(image);
+    return o;
+}
+
 }  // namespace
 
 bool isRawEnding(const QString& path) { return ImageNames::formatOf(path) == ImageFormat::Raw; }
@@ -66,16 +89,21 @@ std::optional<PictureDecoder::Outcome> decode(QIODevice* file, const QString& pa
                                               const QSize& coverView, QImage* out,
                                               QSize* natural) {
     if (!isOtherEnding(path)) return std::nullopt;
-    const bool heif = HeifDecoder::recognises(file->peek(64));
+    const QByteArray head = file->peek(64);
+    if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") return decodeWebp(file, coverView, out, natural);
+    const bool heif = HeifDecoder::recognises(head);
     const bool raw = !heif && isRawEnding(path);
     if (!heif && !raw) return std::nullopt;
-    if (raw) return RawDecoder::decode(file, coverView, out, natural);
-    // libheif takes the whole file; a HEIF file larger than the bound is not a picture to show.
-    if (file->size() > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
+    // A HEIF file larger than the bound is not a picture to show.
+    if (heif && file->size() > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
         return PictureDecoder::Outcome::TooLarge;
-    const QByteArray bytes = file->readAll();
-    if (bytes.size() != file->size()) return PictureDecoder::Outcome::Broken;
-    return HeifDecoder::decode(bytes, coverView, out, natural);
+    if (raw) return RawDecoder::decode(file, coverView, out, natural);
+    const PictureDecoder::Outcome outcome = HeifDecoder::decode(file, coverView, out, natural);
+    // libheif and its codec leave their working memory (some 60 MB for a 12 MP picture) freed
+    // in the decoding thread's heap, which keeps it from every other thread: handed back now,
+    // it does not add to what the others decode.
+    malloc_trim(0);
+    return outcome;
 }
 
 bool readerAccepts(const QByteArray& format, const QString& path) {

@@ -20,8 +20,9 @@ namespace OtherFormats {
 bool isOtherEnding(const QString& path);
 bool isRawEnding(const QString& path);
 
-// For a file whose name has one of the other endings: decodes a HEIF file (told by content) or
-// a RAW file (told by its ending) held in `file`. nullopt when it is neither, for Qt's readers.
+// For a file whose name has one of the other endings: decodes a still WebP or a HEIF file (told
+// by content) or a RAW file (told by its ending) held in `file`. nullopt when it is none of
+// them (or an animated WebP), for Qt's readers.
 std::optional<PictureDecoder::Outcome> decode(QIODevice* file, const QString& path,
                                               const QSize& coverView, QImage* out,
                                               QSize* natural);

@@ -92,12 +92,20 @@ int64_t estimateBytes(const QString& path, const QSize& coverView) {
     const QSize size = reader.size();
     if (!size.isValid()) return -1;
     QSize pixels = size;
-    if (reader.format() == "jpeg" && coverView.isValid()) {
+    int64_t stretchedBytes = 0;
+    if (coverView.isValid()) {
         const bool rotated =
             (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
-        pixels = PictureDecoder::reducedSize(size, rotated, coverView);
+        // A JPEG and the other formats are held reduced (a bitmap or GIF whole), each beside
+        // the stretched copy made for the view: the picture held counts both.
+        if (reader.format() == "jpeg" || OtherFormats::isOtherEnding(path))
+            pixels = PictureDecoder::reducedSize(size, rotated, coverView);
+        const QSize natural = rotated ? size.transposed() : size;
+        if (const std::optional<QSize> dest = ViewGeometry::stretchSize(
+                natural.width(), natural.height(), coverView.width(), coverView.height()))
+            stretchedBytes = int64_t(dest->width()) * dest->height() * 4;
     }
-    return int64_t(pixels.width()) * pixels.height() * 4;
+    return int64_t(pixels.width()) * pixels.height() * 4 + stretchedBytes;
 }
 
 }  // namespace PictureFile

@@ -38,8 +38,9 @@ int openRegular(const QString& path);
 // As openRegular, into `file` (closed first), which then owns the descriptor.
 bool open(const QString& path, QFile* file);
 
-// Bytes a decode of `path` for `coverView` will take, from its header alone; -1 when unknown
-// (a PNG name: the plug-in reads those).
+// Bytes the picture a decode of `path` for `coverView` gives will hold (pixels, reduced where
+// the decoder reduces, and the stretched copy for a valid `coverView`), from its header alone;
+// -1 when unknown (a PNG name: the plug-in reads those; a HEIF file, which Qt cannot read).
 int64_t estimateBytes(const QString& path, const QSize& coverView);
 
 }  // namespace PictureFile

@@ -5,6 +5,8 @@
 #include <QBuffer>
 #include <QImageWriter>
 
+#include <libheif/heif.h>
+
 #include "PictureDecoder.h"
 #include "SampleFormats.h"
 #include "TestImages.h"
@@ -79,6 +81,56 @@ TEST(OtherFormats, HeicIsHeldReducedWithItsNaturalSize) {
     EXPECT_EQ(d.image.size(), QSize(256, 128));
 }
 
+// libheif's own conversion of the HEIF file `file` to RGB, at full size.
+static QImage libheifRgb(const QByteArray& file) {
+    heif_context* context = heif_context_alloc();
+    heif_image_handle* handle = nullptr;
+    heif_image* image = nullptr;
+    QImage out;
+    if (!heif_context_read_from_memory_without_copy(context, file.constData(), size_t(file.size()), nullptr).code &&
+        !heif_context_get_primary_image_handle(context, &handle).code &&
+        !heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr).code) {
+        int stride = 0;
+        const uint8_t* plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+        out = QImage(plane, heif_image_get_width(image, heif_channel_interleaved),
+                     heif_image_get_height(image, heif_channel_interleaved), stride,
+                     QImage::Format_RGB888).convertToFormat(QImage::Format_RGB32);
+    }
+    if (image) heif_image_release(image);
+    if (handle) heif_image_handle_release(handle);
+    heif_context_free(context);
+    return out;
+}
+
+TEST(OtherFormats, ReducedHeicShowsTheColoursLibheifConvertsItTo) {
+    TempDir dir;
+    const QRgb colours[4] = {qRgb(230, 120, 30), qRgb(20, 160, 150), qRgb(128, 128, 128),
+                             qRgb(120, 40, 200)};
+    QImage quarters(256, 128, QImage::Format_RGB32);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 256; ++x) quarters.setPixel(x, y, colours[(x >= 128) + 2 * (y >= 64)]);
+    // libheif's default coding, and BT.709 in limited range as cameras and phones write it.
+    for (bool bt709Limited : {false, true}) {
+        const QByteArray file = SampleFormats::heif(quarters, HeifCodec::Hevc, 1, {}, 90, bt709Limited);
+        const Decoded d = decodeFile(dir, "q.heic", file, QSize(100, 50));
+        ASSERT_EQ(d.outcome, Outcome::Decoded);
+        ASSERT_EQ(d.image.size(), QSize(128, 64));
+        const QImage reference = libheifRgb(file);
+        ASSERT_EQ(reference.size(), QSize(256, 128));
+        // The rewritten box does change what libheif shows.
+        if (bt709Limited) {
+            EXPECT_GT(std::abs(qRed(reference.pixel(64, 32)) - qRed(colours[0])), 10);
+        }
+        for (int q = 0; q < 4; ++q) {
+            const int x = 64 * (q % 2) + 32, y = 32 * (q / 2) + 16;
+            const QRgb ours = d.image.pixel(x, y), theirs = reference.pixel(2 * x, 2 * y);
+            EXPECT_NEAR(qRed(ours), qRed(theirs), 3) << bt709Limited << " quarter " << q;
+            EXPECT_NEAR(qGreen(ours), qGreen(theirs), 3) << bt709Limited << " quarter " << q;
+            EXPECT_NEAR(qBlue(ours), qBlue(theirs), 3) << bt709Limited << " quarter " << q;
+        }
+    }
+}
+
 TEST(OtherFormats, HeicClaimingAHugePictureIsRefusedBeforeDecoding) {
     TempDir dir;
     QByteArray file = SampleFormats::heif(halves(64, 64), HeifCodec::Hevc);
@@ -146,6 +198,20 @@ TEST(OtherFormats, WebpAndTiffDecodeByTheirEndingsOnlyAndTiffIsTurned) {
     writer.setTransformation(QImageIOHandler::TransformationRotate90);
     ASSERT_TRUE(writer.write(halves(64, 32)));
     expectTurnedUpright(decodeFile(dir, "scan.TIF", tiff), QSize(32, 64));
+}
+
+TEST(OtherFormats, WebpIsDecodedReducedInItsOwnColours) {
+    TempDir dir;
+    QByteArray webp;
+    QBuffer buffer(&webp);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(halves(1024, 512).save(&buffer, "webp", 90));
+    const Decoded d = decodeFile(dir, "big.webp", webp, QSize(200, 100));
+    ASSERT_EQ(d.outcome, Outcome::Decoded);
+    EXPECT_EQ(d.natural, QSize(1024, 512));
+    EXPECT_EQ(d.image.size(), QSize(256, 128));
+    EXPECT_TRUE(reddish(d.image.pixel(32, 64))) << std::hex << d.image.pixel(32, 64);
+    EXPECT_TRUE(bluish(d.image.pixel(224, 64)));
 }
 
 // Found by fuzzing: LibRaw 0.20 wrote past its buffer unpacking this file's bitmap preview.

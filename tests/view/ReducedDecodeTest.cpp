@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "PictureDecoder.h"
+#include "PictureFile.h"
 #include "TestImages.h"
 #include "TestSupport.h"
 
@@ -67,3 +68,18 @@ TEST(ReducedDecode, KeepsTheNaturalSizeAndOrientationAndFullSizeIsThePlainDecode
 }
 
 }  // namespace
+
+// The prefetcher reserves a decode's room from the header: the reduced picture and the
+// stretched copy made beside it, as held afterwards, for a JPEG and for the other formats.
+TEST(ReducedDecode, TheRoomReservedIsWhatTheDecodedPictureHolds) {
+    TempDir dir;
+    const QSize view(400, 300);
+    for (const char* format : {"JPG", "WEBP"}) {
+        const QString name = QStringLiteral("a.") + QString::fromLatin1(format).toLower();
+        dir.write(name, TestImages::Encode(1600, 1000, format));
+        const DecodedPicture d = decodePictureFile(dir.file(name), false, view);
+        ASSERT_TRUE(d.ok) << format;
+        ASSERT_TRUE(d.picture.isReduced()) << format;
+        EXPECT_EQ(PictureFile::estimateBytes(dir.file(name), view), d.picture.bytes()) << format;
+    }
+}

@@ -75,7 +75,7 @@ QByteArray savedProfile(cmsHPROFILE p) {
 }  // namespace
 
 QByteArray heif(const QImage& source, HeifCodec codec, int exifOrientation, const QByteArray& icc,
-                int quality) {
+                int quality, bool bt709Limited) {
     const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
     heif_image* image = nullptr;
     heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB,
@@ -95,6 +95,8 @@ QByteArray heif(const QImage& source, HeifCodec codec, int exifOrientation, cons
         heif_encoder_set_lossy_quality(encoder, quality);
         heif_encoding_options* options = heif_encoding_options_alloc();
         options->image_orientation = heif_orientation(exifOrientation);
+        // An nclx box written, so it can be rewritten below.
+        if (bt709Limited) options->macOS_compatibility_workaround_no_nclx_profile = 0;
         if (!heif_context_encode_image(context, image, encoder, options, nullptr).code) {
             heif_writer writer{1, appendBytes};
             heif_context_write(context, &writer, &out);
@@ -104,6 +106,14 @@ QByteArray heif(const QImage& source, HeifCodec codec, int exifOrientation, cons
     }
     heif_context_free(context);
     heif_image_release(image);
+    // libheif 1.15 writes BT.601 full range whatever it is asked: the box says otherwise, and
+    // a decoder that follows it reads the same samples as other colours.
+    const int colr = int(out.indexOf("colrnclx"));
+    if (bt709Limited && colr > 0 && colr + 15 <= out.size()) {
+        out[colr + 12] = 0;
+        out[colr + 13] = 1;   // matrix_coefficients: BT.709
+        out[colr + 14] = 0;   // full_range_flag clear
+    }
     return out;
 }
 

@@ -12,9 +12,11 @@ enum class HeifCodec { Hevc, Av1 };
 
 // `image` encoded as HEIC (HEVC) or AVIF (AV1), with the container orientation `exifOrientation`
 // (irot/imir boxes) and the ICC profile `icc` (a colr box) when not empty; lossless where the
-// encoder offers it. Empty when the encoder is missing.
+// encoder offers it. Empty when the encoder is missing. `bt709Limited`: an nclx colr box says
+// the samples are BT.709 in limited range (they are coded as BT.601, full range: a decoder
+// that follows the box shows other colours than the source's).
 QByteArray heif(const QImage& image, HeifCodec codec, int exifOrientation = 1,
-                const QByteArray& icc = {}, int quality = 90);
+                const QByteArray& icc = {}, int quality = 90, bool bt709Limited = false);
 
 // A DNG: the RAW's own preview `previewJpeg` in its first directory, its orientation tag
 // `exifOrientation`, and a flat grey 16-bit CFA sensor picture of `sensorWidth` x `sensorHeight`.
