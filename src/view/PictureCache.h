@@ -33,17 +33,13 @@ public:
     // Holds `decoded` for `path` in place of what was held for it. Not held: a decode of a file
     // that changed while it was read, or one that finds no room.
     void put(const QString& path, const DecodedPicture& decoded);
-    // A held picture that answers for `coverView` (see usable), or a held failed decode.
+    // A held picture usable for `coverView`, or a held failed decode: nothing left to decode.
     bool answers(const QString& path, const QSize& coverView) const;
     // The held picture of `path` usable for `coverView`, when its file is unchanged; a stale
     // one is dropped. Counts as a use.
     bool take(const QString& path, const QSize& coverView, DecodedPicture* out);
     // Drops every held picture and the wanted list; reservations stay until released.
     void clear();
-
-    // Full size for an invalid `coverView`, else a picture whose pixels cover the stretched
-    // rectangle of that view.
-    static bool usable(const DecodedPicture& d, const QSize& coverView);
 
     int64_t budget() const { return budget_; }
     int64_t heldBytes() const { return heldBytes_; }
@@ -55,6 +51,9 @@ private:
         DecodedPicture decoded;
         uint64_t lastUse = 0;
     };
+    // Usable for a view: full size for an invalid `coverView`, else pixels that cover the
+    // stretched rectangle of that view.
+    static bool usable(const DecodedPicture& d, const QSize& coverView);
     int rankOf(const QString& path) const;  // lower is more wanted
     bool makeRoom(int64_t bytes, int rank);
     void drop(std::map<QString, Entry>::iterator it);
