@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <climits>
 #include <condition_variable>
 #include <deque>
-#include <map>
 #include <mutex>
 #include <set>
 
-#include "ViewGeometry.h"
+#include "PictureCache.h"
 
 namespace {
 std::atomic<int> abandoned{0};
@@ -21,41 +19,28 @@ constexpr int kTurnWaitMs = 500;
 class Prefetcher::State {
 public:
     State(int64_t budget, Decode decode, int workers)
-        : budget_(budget), decode_(std::move(decode)), ended_(size_t(workers), false) {}
+        : cache_(budget), decode_(std::move(decode)), ended_(size_t(workers), false) {}
 
-    struct Entry {
-        DecodedPicture decoded;
-        uint64_t lastUse = 0;
-    };
-    static bool usable(const DecodedPicture& d, const QSize& coverView);
     bool inFlight(const QString& path) const;
     bool queued(const QString& path) const;
-    int priorityOf(const QString& path) const;  // lower is more wanted; INT_MAX unwanted
-    bool makeRoom(int64_t bytes, int priority);
-    void insert(const QString& path, const DecodedPicture& decoded);
     void tell(const QString& path);
     void run(size_t worker);
 
-    const int64_t budget_;
+    PictureCache cache_;
     const Decode decode_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable idle_;
     std::condition_variable endedCv_;
     std::deque<Job> queue_;
-    std::vector<QString> wanted_;
     bool pngPlugin_ = false;
     std::vector<Job> inFlight_;
-    std::map<QString, Entry> held_;
-    int64_t heldBytes_ = 0;
-    int64_t reservedBytes_ = 0;  // room kept for the pictures being decoded
     // Jobs claim their room in the order they left the queue, which is the order they are
     // wanted in: one whose header is read sooner never takes the room of a more wanted one
     // whose worker is still reading.
     uint64_t turnsGiven_ = 0;   // one per job that left the queue to be decoded
     std::set<uint64_t> turns_;  // those that have not claimed their room yet
     std::condition_variable turn_;
-    uint64_t clock_ = 0;
     int decodes_ = 0;
     bool started_ = true;  // queued jobs may be taken
     bool stop_ = false;
@@ -71,53 +56,6 @@ bool Prefetcher::State::queued(const QString& path) const {
     return std::any_of(queue_.begin(), queue_.end(), [&path](const Job& j) { return j.path == path; });
 }
 
-bool Prefetcher::State::usable(const DecodedPicture& d, const QSize& coverView) {
-    if (!d.ok) return false;
-    if (!coverView.isValid()) return !d.picture.isReduced();
-    const std::optional<QSize> dest = ViewGeometry::stretchSize(
-        d.picture.width(), d.picture.height(), coverView.width(), coverView.height());
-    return !dest || d.picture.covers(*dest);
-}
-
-int Prefetcher::State::priorityOf(const QString& path) const {
-    const auto it = std::find(wanted_.begin(), wanted_.end(), path);
-    return it == wanted_.end() ? INT_MAX : int(it - wanted_.begin());
-}
-
-bool Prefetcher::State::makeRoom(int64_t bytes, int priority) {
-    if (bytes > budget_) return false;
-    while (heldBytes_ + reservedBytes_ + bytes > budget_) {
-        // The least wanted, and among equals the longest unused, goes first.
-        auto victim = held_.end();
-        int victimPriority = -1;
-        for (auto it = held_.begin(); it != held_.end(); ++it) {
-            const int p = priorityOf(it->first);
-            if (p > victimPriority ||
-                (p == victimPriority && it->second.lastUse < victim->second.lastUse)) {
-                victim = it;
-                victimPriority = p;
-            }
-        }
-        if (victim == held_.end() || victimPriority <= priority) return false;
-        heldBytes_ -= victim->second.decoded.picture.bytes();
-        held_.erase(victim);
-    }
-    return true;
-}
-
-void Prefetcher::State::insert(const QString& path, const DecodedPicture& decoded) {
-    const auto old = held_.find(path);
-    if (old != held_.end()) {
-        heldBytes_ -= old->second.decoded.picture.bytes();
-        held_.erase(old);
-    }
-    if (!decoded.stable) return;
-    const int64_t bytes = decoded.picture.bytes();
-    if (!makeRoom(bytes, priorityOf(path))) return;
-    held_[path] = Entry{decoded, ++clock_};
-    heldBytes_ += bytes;
-}
-
 void Prefetcher::State::tell(const QString& path) {
     if (finished_ && !stop_) finished_(path);
 }
@@ -129,9 +67,7 @@ void Prefetcher::State::run(size_t worker) {
         if (stop_) break;
         const Job job = queue_.front();
         queue_.pop_front();
-        const auto held = held_.find(job.path);
-        const bool done = held != held_.end() &&
-                          (!held->second.decoded.ok || usable(held->second.decoded, job.coverView));
+        const bool done = cache_.answers(job.path, job.coverView);
         // Asked for again while the other worker decodes it: that decode serves.
         const bool running = std::find(inFlight_.begin(), inFlight_.end(), job) != inFlight_.end();
         if (done || running) {
@@ -160,8 +96,8 @@ void Prefetcher::State::run(size_t worker) {
         if (stop_) break;
         if (!inTurn) turns_.erase(turns_.begin(), turns_.find(myTurn));
         if (estimate >= 0) {
-            fits = makeRoom(estimate, priorityOf(job.path));
-            if (fits) reservedBytes_ += reserved = estimate;
+            fits = cache_.reserve(job.path, estimate);
+            if (fits) reserved = estimate;
         }
         turns_.erase(myTurn);
         turn_.notify_all();
@@ -170,12 +106,12 @@ void Prefetcher::State::run(size_t worker) {
         if (fits) decoded = decode_(job.path, png, job.coverView);
 
         lock.lock();
-        reservedBytes_ -= reserved;
+        cache_.release(reserved);
         inFlight_.erase(std::find(inFlight_.begin(), inFlight_.end(), job));
         if (fits) {
             ++decodes_;
             // A newer request that no longer wants this file wins: the picture is dropped.
-            if (priorityOf(job.path) != INT_MAX) insert(job.path, decoded);
+            if (cache_.isWanted(job.path)) cache_.put(job.path, decoded);
         }
         tell(job.path);
         idle_.notify_all();
@@ -231,16 +167,15 @@ void Prefetcher::request(const QString& shown, const std::vector<Job>& ahead, bo
         std::lock_guard<std::mutex> lock(s.mutex_);
         s.started_ = startNow;
         s.pngPlugin_ = pngPlugin;
-        s.wanted_.clear();
-        s.wanted_.push_back(shown);
+        std::vector<QString> wanted{shown};
         s.queue_.clear();
         for (const Job& job : ahead) {
-            if (job.path.isEmpty() ||
-                std::find(s.wanted_.begin(), s.wanted_.end(), job.path) != s.wanted_.end())
+            if (job.path.isEmpty() || std::find(wanted.begin(), wanted.end(), job.path) != wanted.end())
                 continue;
-            s.wanted_.push_back(job.path);
+            wanted.push_back(job.path);
             s.queue_.push_back(job);
         }
+        s.cache_.setWanted(std::move(wanted));
     }
     s.wake_.notify_all();
 }
@@ -257,32 +192,19 @@ void Prefetcher::start() {
 
 void Prefetcher::keep(const QString& path, const DecodedPicture& decoded) {
     std::lock_guard<std::mutex> lock(state_->mutex_);
-    state_->insert(path, decoded);
+    state_->cache_.put(path, decoded);
 }
 
 bool Prefetcher::take(const QString& path, const QSize& coverView, DecodedPicture* out) {
     State& s = *state_;
     std::lock_guard<std::mutex> lock(s.mutex_);
-    const auto it = s.held_.find(path);
-    if (it == s.held_.end() || !State::usable(it->second.decoded, coverView)) return false;
-    FileVersion now;
-    if (!stampOf(path, &now) || now != it->second.decoded.stamp) {
-        // Changed on disk since it was decoded: decoded again by whoever needs it.
-        s.heldBytes_ -= it->second.decoded.picture.bytes();
-        s.held_.erase(it);
-        return false;
-    }
-    it->second.lastUse = ++s.clock_;
-    *out = it->second.decoded;
-    return true;
+    return s.cache_.take(path, coverView, out);
 }
 
 Prefetcher::Status Prefetcher::statusOf(const QString& path, const QSize& coverView) {
     State& s = *state_;
     std::lock_guard<std::mutex> lock(s.mutex_);
-    const auto it = s.held_.find(path);
-    if (it != s.held_.end() && (!it->second.decoded.ok || State::usable(it->second.decoded, coverView)))
-        return Status::Ready;
+    if (s.cache_.answers(path, coverView)) return Status::Ready;
     if (s.inFlight(path) || s.queued(path)) return Status::Pending;
     return Status::NotPlanned;
 }
@@ -301,9 +223,7 @@ void Prefetcher::clear() {
     State& s = *state_;
     std::lock_guard<std::mutex> lock(s.mutex_);
     s.queue_.clear();
-    s.wanted_.clear();
-    s.held_.clear();
-    s.heldBytes_ = 0;
+    s.cache_.clear();
 }
 
 bool Prefetcher::waitIdle(int timeoutMs) {
@@ -319,7 +239,7 @@ bool Prefetcher::waitIdle(int timeoutMs) {
 
 int64_t Prefetcher::heldBytes() const {
     std::lock_guard<std::mutex> lock(state_->mutex_);
-    return state_->heldBytes_;
+    return state_->cache_.heldBytes();
 }
 
 int Prefetcher::decodeCount() const {

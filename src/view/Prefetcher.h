@@ -83,8 +83,8 @@ public:
     // running static destructors, which could pull code from under them.
     static int abandonedWorkers();
 
-    // The queue, the held pictures and the workers' bookkeeping: shared with the workers, so a
-    // worker left behind never outlives what it uses.
+    // The queue, the held pictures (a PictureCache, used under the one lock) and the workers'
+    // bookkeeping: shared with the workers, so a worker left behind never outlives what it uses.
     class State;
 
 private:
