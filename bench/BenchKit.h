@@ -12,11 +12,11 @@
 #include <memory>
 #include <vector>
 
-#include "FileSystem.h"
-#include "ImageView.h"
-#include "MainWindow.h"
-#include "MsgBox.h"
-#include "Prefetcher.h"
+#include "platform/FileSystem.h"
+#include "view/ImageView.h"
+#include "ui/MainWindow.h"
+#include "platform/MsgBox.h"
+#include "view/Prefetcher.h"
 
 using Clock = QElapsedTimer;
 
@@ -43,7 +43,7 @@ void AddRow(const QString& what, double ours, const QString& refName, double ref
 
 class SilentMsgBox : public MsgBox {
 public:
-    MsgAnswer Show(const QString& text, const QString&, MsgButtons, MsgAnswer defaultAnswer) override {
+    MsgAnswer ask(const QString& text, const QString&, MsgButtons, MsgAnswer defaultAnswer) override {
         std::printf("  (message: %s)\n", qPrintable(text));
         return defaultAnswer != MsgAnswer::None ? defaultAnswer : MsgAnswer::Ok;
     }
@@ -86,25 +86,25 @@ struct Bench {
     SilentMsgBox msg;
     PosixFileSystem fs;
     Services services;
-    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<MainWindow> window;
     PaintClock paint;
 
     void Start() {
         services.msgBox = &msg;
         services.fileSystem = &fs;
-        form = std::make_unique<MainWindow>(services, programDir, QString());
-        form->startUp();
-        form->options().fitToView = true;
-        form->imageView()->installEventFilter(&paint);
+        window = std::make_unique<MainWindow>(services, programDir, QString());
+        window->startUp();
+        window->options().fitToView = true;
+        window->imageView()->installEventFilter(&paint);
         paint.clock.start();
         // A 1920 x 1080 view.
-        form->resize(1920 + 157, 1080 + 21 + 30);
-        form->show();
+        window->resize(1920 + 157, 1080 + 21 + 30);
+        window->show();
         Pump(50);
-        const QSize d = form->imageView()->size();
-        form->resize(form->width() + 1920 - d.width(), form->height() + 1080 - d.height());
+        const QSize d = window->imageView()->size();
+        window->resize(window->width() + 1920 - d.width(), window->height() + 1080 - d.height());
         Pump(50);
-        std::printf("  view %dx%d\n", form->imageView()->width(), form->imageView()->height());
+        std::printf("  view %dx%d\n", window->imageView()->width(), window->imageView()->height());
     }
     void Pump(int ms) {
         Clock t;
@@ -122,7 +122,7 @@ struct Bench {
     }
     void Key(QEvent::Type type, int key, const QString& text, bool repeat = false) {
         QKeyEvent e(type, key, Qt::NoModifier, text, repeat);
-        QApplication::sendEvent(form->imageView(), &e);
+        QApplication::sendEvent(window->imageView(), &e);
     }
     // A full press and release; the time from the press (or release, for keys that act on
     // release) to the painted frame.
@@ -149,7 +149,7 @@ struct Bench {
         return times;
     }
     void Settle() {
-        form->prefetcher().waitIdle(20000);
+        window->prefetcher().waitIdle(20000);
         Pump(20);
     }
 };

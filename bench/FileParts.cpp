@@ -12,11 +12,11 @@
 #include <functional>
 
 #include "BenchKit.h"
-#include "ImageList.h"
+#include "core/ImageList.h"
 #include "Parts.h"
-#include "PngPlugin.h"
-#include "Transfer.h"
-#include "TransferGroup.h"
+#include "view/PngPlugin.h"
+#include "core/Transfer.h"
+#include "core/TransferGroup.h"
 
     // 4. Opening 50,000 files.
 void BenchOpen(Bench& b, const BenchData::Pictures& pics) {
@@ -26,13 +26,13 @@ void BenchOpen(Bench& b, const BenchData::Pictures& pics) {
         ref.push_back(ReaddirMs(pics.folder50k));
         Clock t;
         t.start();
-        b.form->openFolderAt(pics.folder50k);
+        b.window->openFolderAt(pics.folder50k);
         ours.push_back(Ms(t.nsecsElapsed()));
         t.restart();
         ImageList::listFolder(b.fs, pics.folder50k, true, false);
         listing.push_back(Ms(t.nsecsElapsed()));
     }
-    std::printf("  listed %d\n", b.form->session().list().count());
+    std::printf("  listed %d\n", b.window->session().list().count());
     AddRow(QStringLiteral("Open folder of %1 files (list, sort, first show)").arg(BenchData::kFolderFiles),
            Median(ours), "readdir loop", Median(ref), 3.0);
     AddRow("  of which listing and sorting alone", Median(listing), "readdir loop", Median(ref), 0);
@@ -78,7 +78,7 @@ void BenchMoves(Bench& b, const BenchData::Pictures& pics, const QString& work) 
     // file of the same name, as here; other callers leave the move to look itself.
     FileStatus looked;
     FsError lookError;
-    b.fs.Stat(from, &looked, &lookError);
+    b.fs.stat(from, &looked, &lookError);
     const auto pressed = [&] { Transfer::move(b.fs, from, moved, &looked); };
     const auto guarded = [&] { Transfer::move(b.fs, from, into); };
     const auto bareRename = [&] { ::rename(fromBytes.constData(), movedBytes.constData()); };
@@ -92,7 +92,7 @@ void BenchMoves(Bench& b, const BenchData::Pictures& pics, const QString& work) 
     AddRow("Move, same file system (10 MB), after the press's look", ours, "rename(2)", ref, 1.1,
            QStringLiteral("us"));
     const auto [again, floorRef] = paired(guarded, checkedRename);
-    AddRow("  the same, the move looking itself", again, "stat(2) + rename(2)", floorRef, 0,
+    AddRow("  the same, the move looking itself", again, "::stat(2) + rename(2)", floorRef, 0,
            QStringLiteral("us"));
 
     // A photo with two companions (the option companions), planned as a press plans it; the

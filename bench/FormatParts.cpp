@@ -19,7 +19,7 @@
 
 #include "BenchKit.h"
 #include "Parts.h"
-#include "ViewGeometry.h"
+#include "view/ViewGeometry.h"
 
 namespace {
 
@@ -91,11 +91,11 @@ std::pair<double, double> inTurns(const std::function<double()>& ours, const std
 double coldShowMs(Bench& b, const QString& file, const QString& work) {
     const QString single = LinkInto(work + "/first-" + QFileInfo(file).fileName(), file,
                                     "x." + QFileInfo(file).suffix());
-    b.form->openFolderAt(work);
-    b.form->prefetcher().clear();
+    b.window->openFolderAt(work);
+    b.window->prefetcher().clear();
     b.Pump(10);
     const qint64 t0 = b.paint.clock.nsecsElapsed();
-    b.form->openPath(single);
+    b.window->openPath(single);
     const qint64 t1 = b.WaitPaint(t0);
     return t1 < 0 ? -1 : Ms(t1 - t0);
 }
@@ -103,7 +103,7 @@ double coldShowMs(Bench& b, const QString& file, const QString& work) {
 // Peak resident memory, above what was resident before, while the window steps through the
 // files of `folder` once, each step's neighbours decoded before the next.
 double peakSteppingMb(Bench& b, const QString& folder, int steps) {
-    b.form->openFolderAt(folder);
+    b.window->openFolderAt(folder);
     b.Settle();
     // What earlier parts freed goes back first, so each run starts from the same footing.
     malloc_trim(0);
@@ -113,7 +113,7 @@ double peakSteppingMb(Bench& b, const QString& folder, int steps) {
     const qint64 baseKb = StatusKb("VmRSS:");
     for (int i = 0; i < steps; ++i) {
         b.PressMs(Qt::Key_Space, " ");
-        b.form->prefetcher().waitIdle(20000);
+        b.window->prefetcher().waitIdle(20000);
     }
     return (StatusKb("VmHWM:") - baseKb) / 1024.0;
 }
@@ -133,8 +133,8 @@ void BenchFormats(Bench& b, const BenchData::Pictures& pics, const BenchData::Fo
     if (!Wanted("formats")) return;
 
     // The window lists these endings only with the option on.
-    const bool listedBefore = b.form->options().extraFormats;
-    b.form->options().extraFormats = true;
+    const bool listedBefore = b.window->options().extraFormats;
+    b.window->options().extraFormats = true;
     const auto heic = inTurns([&] { return coldShowMs(b, more.heic12, work); },
                               [&] { return libheifDecodeMs(more.heic12); });
     AddRow("First paint, 12 MP HEIC (opened in the window, painted)", heic.first, "libheif decode",
@@ -150,7 +150,7 @@ void BenchFormats(Bench& b, const BenchData::Pictures& pics, const BenchData::Fo
         const QString& source = i % 3 == 0 ? more.heic12 : i % 3 == 1 ? more.webp12 : more.raw24;
         LinkInto(folder, source, QStringLiteral("f%1.%2").arg(i, 2, 10, QLatin1Char('0')).arg(QFileInfo(source).suffix()));
     }
-    b.form->openFolderAt(folder);
+    b.window->openFolderAt(folder);
     b.Settle();
     const std::vector<double> paced = b.PacedPressesMs(30, 1000, Qt::Key_Space, " ");
     AddRow("Space at 1 step/s over HEIC, WebP, RAW, press to painted, median", Median(paced),
@@ -171,5 +171,5 @@ void BenchFormats(Bench& b, const BenchData::Pictures& pics, const BenchData::Fo
     const double jpegPeak = peakSteppingMb(b, jpegFolder, 50);
     AddRow("Peak memory stepping 50 HEIC/WebP/RAW files (above before)", peakSteppingMb(b, otherFolder, 50),
            "50 JPEG files", jpegPeak, 1.2, QStringLiteral("MiB"));
-    b.form->options().extraFormats = listedBefore;
+    b.window->options().extraFormats = listedBefore;
 }

@@ -8,7 +8,7 @@
 
 void BenchMemory(Bench& b, const QString& stepFolder) {
     std::printf("memory\n");
-    b.form->openFolderAt(stepFolder);
+    b.window->openFolderAt(stepFolder);
     b.Settle();
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     const bool reset = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
@@ -16,7 +16,7 @@ void BenchMemory(Bench& b, const QString& stepFolder) {
     const qint64 baseKb = StatusKb("VmRSS:");
     for (int i = 0; i < 200; ++i) {
         b.PressMs(i % 10 == 9 ? Qt::Key_Backspace : Qt::Key_Space, i % 10 == 9 ? "\b" : " ");
-        b.form->prefetcher().waitIdle(5000);
+        b.window->prefetcher().waitIdle(5000);
     }
     const qint64 peakKb = StatusKb("VmHWM:");
     const double peakMb = peakKb / 1024.0, baseMb = baseKb / 1024.0;

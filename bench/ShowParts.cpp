@@ -26,11 +26,11 @@ double BenchColdShow(Bench& b, const BenchData::Pictures& pics, const QString& w
         std::vector<double> ours, ref;
         for (int run = 0; run < 3; ++run) {
             ref.push_back(LibjpegFullDecodeMs(file));
-            b.form->openFolderAt(work);  // an empty view between runs
-            b.form->prefetcher().clear();
+            b.window->openFolderAt(work);  // an empty view between runs
+            b.window->prefetcher().clear();
             b.Pump(10);
             const qint64 t0 = b.paint.clock.nsecsElapsed();
-            b.form->openPath(single);
+            b.window->openPath(single);
             const qint64 t1 = b.WaitPaint(t0);
             ours.push_back(t1 < 0 ? -1 : Ms(t1 - t0));
         }
@@ -43,7 +43,7 @@ double BenchColdShow(Bench& b, const BenchData::Pictures& pics, const QString& w
 // 2. Stepping at a human pace, and held at the auto-repeat rate.
 void BenchStepping(Bench& b, const QString& stepFolder, double cold24) {
     std::printf("stepping\n");
-    b.form->openFolderAt(stepFolder);
+    b.window->openFolderAt(stepFolder);
     b.Settle();
     const std::vector<double> human = b.PacedPressesMs(40, 300, Qt::Key_Space, " ");
     AddRow("Space at 300 ms pace, press to painted, median", Median(human), "one frame", 16.7, 0);
@@ -62,7 +62,7 @@ void BenchStepping(Bench& b, const QString& stepFolder, double cold24) {
     // deliver them (every press due while the window was busy comes at once).
     b.Settle();
     {
-        const int32_t startIndex = b.form->session().list().position();
+        const int32_t startIndex = b.window->session().list().position();
         std::vector<double> stepped;
         int presses = 0, steps = 0;
         Clock t;
@@ -74,12 +74,12 @@ void BenchStepping(Bench& b, const QString& stepFolder, double cold24) {
         while (next < hold) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
             while (t.nsecsElapsed() >= next && next < hold) {
-                const int32_t before = b.form->session().list().position();
+                const int32_t before = b.window->session().list().position();
                 const qint64 due = base + next;
                 b.Key(QEvent::KeyRelease, Qt::Key_Space, " ", true);
                 b.Key(QEvent::KeyPress, Qt::Key_Space, " ", true);
                 ++presses;
-                if (b.form->session().list().position() != before) {
+                if (b.window->session().list().position() != before) {
                     ++steps;
                     const qint64 end = b.WaitPaint(b.paint.clock.nsecsElapsed() - 1, 2000);
                     if (end > 0) stepped.push_back(Ms(end - due));
@@ -94,7 +94,7 @@ void BenchStepping(Bench& b, const QString& stepFolder, double cold24) {
         // Settled: the release handled and the last file stepped to on screen.
         const double settle = Ms(std::max(b.paint.lastPaintNs, b.paint.clock.nsecsElapsed() - 5000000) - releaseDue);
         std::printf("  held: %d presses, %d steps (from %d to %d)\n", presses, steps, startIndex,
-                    b.form->session().list().position());
+                    b.window->session().list().position());
         AddRow(QStringLiteral("Space held 5 s (%1 repeats, %2 steps), repeat to painted, median").arg(presses).arg(steps),
                Median(stepped), "one frame", 16.7, 0);
         AddRow("Space held 5 s, repeat to painted, p95", P95(stepped), "one frame", 16.7, 0);
@@ -111,7 +111,7 @@ void BenchPace(Bench& b, const BenchData::Pictures& pics, const QString& work) {
                                      pics.jpeg24Progressive};
     for (int i = 0; i < 12; ++i)
         LinkInto(paceFolder, paceSources[i % 4], QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
-    b.form->openFolderAt(paceFolder);
+    b.window->openFolderAt(paceFolder);
     b.Settle();
     const std::vector<double> paced = b.PacedPressesMs(30, 1000, Qt::Key_Space, " ");
     AddRow("Space at 1 step/s (30 steps, neighbours decoded meanwhile), press to painted, median",
@@ -130,9 +130,9 @@ void BenchDigit(Bench& b, const QStringList& sources, const QString& work) {
     QDir().mkpath(moveFolder);
     for (int i = 0; i < 12; ++i)
         QFile::copy(sources[i % 4], moveFolder + QStringLiteral("/m%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
-    b.form->library().current().folderSlots[1].folder = dest;
-    b.form->library().current().folderSlots[1].renaming = Renaming::Off;
-    b.form->openFolderAt(moveFolder);
+    b.window->library().current().folderSlots[1].folder = dest;
+    b.window->library().current().folderSlots[1].renaming = Renaming::Off;
+    b.window->openFolderAt(moveFolder);
     b.Settle();
     const std::vector<double> digit = b.PacedPressesMs(10, 300, Qt::Key_1, "1", true);
     AddRow("Digit (move), release to next painted, median", Median(digit), "one frame", 16.7, 0);

@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     for (const Row& r : g_rows)
         std::printf("| %s | %s | %s | %s | %s | %s |\n", qPrintable(r.what), qPrintable(r.orvane),
                     qPrintable(r.reference), qPrintable(r.ratio), qPrintable(r.target), qPrintable(r.met));
-    b.form->close();
-    b.form.reset();
+    b.window->close();
+    b.window.reset();
     return 0;
 }

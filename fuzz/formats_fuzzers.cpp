@@ -7,12 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ColourProfile.h"
-#include "EmbeddedProfile.h"
-#include "HeifDecoder.h"
-#include "OtherFormats.h"
-#include "RawDecoder.h"
-#include "WebpDecoder.h"
+#include "view/ColourProfile.h"
+#include "view/EmbeddedProfile.h"
+#include "view/HeifDecoder.h"
+#include "view/OtherFormats.h"
+#include "view/RawDecoder.h"
+#include "view/WebpDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),

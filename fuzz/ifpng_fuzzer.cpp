@@ -41,21 +41,21 @@ static void CheckExportAgrees(const uint8_t* data, size_t size, ifpng::Result ex
     if (expected == ifpng::kTooLarge || pick % 16 != 0) return;
     const int fd = memfd_create("ifpng-fuzz", MFD_CLOEXEC);
     if (fd < 0) return;
-    if (write(fd, data, size) == ssize_t(size)) {
+    if (::write(fd, data, size) == ssize_t(size)) {
         char name[64];
         std::snprintf(name, sizeof name, "/proc/self/fd/%d", fd);
         HLOCAL info = nullptr;
         HLOCAL bits = nullptr;
         const int32_t result = GetPicture(name, 0, 0, &info, &bits, nullptr, 0);
         if (result == ifpng::kOk) {
-            LocalFree(info);
-            LocalFree(bits);
+            localFree(info);
+            localFree(bits);
         } else if (info != nullptr || bits != nullptr) {
             std::abort();
         }
         if (result != expected) std::abort();
     }
-    close(fd);
+    ::close(fd);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -74,18 +74,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Read the header and touch every byte of the rows, as the host does.
     ifpng::BitmapInfoHeader header;
-    if (LocalSize(info) < sizeof header) std::abort();
-    std::memcpy(&header, LocalLock(info), sizeof header);
+    if (localSize(info) < sizeof header) std::abort();
+    std::memcpy(&header, localLock(info), sizeof header);
     const uint64_t rowBytes = uint64_t(header.biWidth) * 4;
     if (header.biWidth <= 0 || header.biHeight <= 0 || header.biBitCount != 32 ||
-        rowBytes * uint64_t(header.biHeight) != LocalSize(bits)) {
+        rowBytes * uint64_t(header.biHeight) != localSize(bits)) {
         std::abort();
     }
-    const auto* pixels = static_cast<const unsigned char*>(LocalLock(bits));
+    const auto* pixels = static_cast<const unsigned char*>(localLock(bits));
     unsigned sum = 0;
-    for (size_t i = 0; i < LocalSize(bits); ++i) sum += pixels[i];
-    LocalUnlock(info);
-    LocalUnlock(bits);
-    if (LocalFree(info) != nullptr || LocalFree(bits) != nullptr) std::abort();
+    for (size_t i = 0; i < localSize(bits); ++i) sum += pixels[i];
+    localUnlock(info);
+    localUnlock(bits);
+    if (localFree(info) != nullptr || localFree(bits) != nullptr) std::abort();
     return sum == 0xFFFFFFFFu;  // keeps the read from being optimised away
 }

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "JpegHeader.h"
+#include "view/JpegHeader.h"
 
 // The most any frame can ask: 65535 x 65535 samples, 255 components of 4 x 4 sampling, two
 // bytes for each coefficient.

@@ -17,7 +17,7 @@ struct Seed {
     int restartRows;
 };
 
-static bool Write(const std::string& path, const Seed& s) {
+static bool write(const std::string& path, const Seed& s) {
     FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr) return false;
     jpeg_compress_struct c;
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     };
     for (const Seed& s : seeds) {
         const std::string path = std::string(argv[1]) + "/" + s.name + ".jpg";
-        if (!Write(path, s)) {
+        if (!write(path, s)) {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             return 1;
         }

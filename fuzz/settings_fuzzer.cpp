@@ -11,11 +11,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "FolderLibrary.h"
-#include "LibraryFiles.h"
-#include "OptionFiles.h"
-#include "SettingsLine.h"
-#include "TextFile.h"
+#include "core/FolderLibrary.h"
+#include "core/LibraryFiles.h"
+#include "core/OptionFiles.h"
+#include "core/SettingsLine.h"
+#include "platform/TextFile.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ bool sameLibrary(const FolderLibrary& a, const FolderLibrary& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QStringList lines = TextFile::DecodeFile(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    const QStringList lines = TextFile::decodeFile(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
 
     // Pages from the first few lines only: every page is written back as ten renaming lines and
     // twenty folder lines, and a library of a hundred pages would slow each run a hundredfold.

@@ -9,15 +9,15 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "TextFile.h"
+#include "platform/TextFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const QStringList lines = TextFile::DecodeFile(bytes);
+    const QStringList lines = TextFile::decodeFile(bytes);
     for (const QString& line : lines)
         if (line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n'))) std::abort();
-    if (TextFile::DecodeFile(TextFile::EncodeFile(lines)) != lines) std::abort();
+    if (TextFile::decodeFile(TextFile::encodeFile(lines)) != lines) std::abort();
     // The plain decoder on its own, as the encoder's check uses it.
-    TextFile::DecodeCp932(bytes);
+    TextFile::decodeCp932(bytes);
     return 0;
 }

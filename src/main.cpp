@@ -5,19 +5,19 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Appearance.h"
-#include "FileSystem.h"
-#include "MainWindow.h"
-#include "Paths.h"
-#include "Prefetcher.h"
-#include "QtServices.h"
-#include "SingleInstance.h"
-#include "TemporaryJournal.h"
+#include "desktop/Appearance.h"
+#include "platform/FileSystem.h"
+#include "ui/MainWindow.h"
+#include "platform/Paths.h"
+#include "view/Prefetcher.h"
+#include "desktop/QtServices.h"
+#include "desktop/SingleInstance.h"
+#include "platform/TemporaryJournal.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
-    Appearance::Apply();
+    Appearance::apply();
     PosixFileSystem fileSystem;
     const QStringList args = QApplication::arguments();
     // The first argument is the path as it stands. A relative one names a place under the
@@ -30,11 +30,11 @@ int main(int argc, char** argv) {
     QtMsgBox msgBox;
 
     SingleInstance instance(programDir);
-    switch (instance.Claim(path)) {
+    switch (instance.claim(path)) {
     case SingleInstance::Outcome::HandedOver:
         return 0;
     case SingleInstance::Outcome::NoAnswer:
-        msgBox.Show(QStringLiteral("このフォルダの Orvane は既に起動していますが、応答がありません。\n"
+        msgBox.ask(QStringLiteral("このフォルダの Orvane は既に起動していますが、応答がありません。\n"
                                    "そのウィンドウを閉じてから、もう一度開いてください。\n") +
                         programDir,
                     QStringLiteral("Orvane"), MsgButtons::Ok, MsgAnswer::Ok);
@@ -48,19 +48,19 @@ int main(int argc, char** argv) {
     // Temporaries an action has made are noted beside the settings until they are gone, so a
     // run ended mid-way is told of at the next start.
     TemporaryJournal journal(programDir + QStringLiteral("/config/一時ファイル一覧.txt"));
-    fileSystem.SetJournal(&journal);
+    fileSystem.setJournal(&journal);
     Services services;
     services.msgBox = &msgBox;
     services.pickers = &dialogs;
     services.fileSystem = &fileSystem;
     int code = 0;
     {
-        MainWindow form(services, programDir, path);
-        msgBox.setParent(&form);
-        instance.setTakesPaths([&form] { return form.takesHandedPaths(); });
-        QObject::connect(&instance, &SingleInstance::pathHanded, &form, &MainWindow::openHandedPath);
-        form.startUp();
-        form.showAsPlaced();
+        MainWindow window(services, programDir, path);
+        msgBox.setParent(&window);
+        instance.setTakesPaths([&window] { return window.takesHandedPaths(); });
+        QObject::connect(&instance, &SingleInstance::pathHanded, &window, &MainWindow::openHandedPath);
+        window.startUp();
+        window.showAtSavedPlace();
         code = app.exec();
     }
     // The settings were saved as the window closed. A decoding worker stuck in a system call

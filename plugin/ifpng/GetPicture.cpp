@@ -7,5 +7,5 @@
 
 int32_t GetPicture(const char* fileName, int32_t offset, uint32_t flags, HLOCAL* info,
                    HLOCAL* bits, IfPngProgressProc /*progress*/, int32_t /*userValue*/) {
-    return ifpng::DecodeFile(fileName, offset, flags, info, bits);
+    return ifpng::decodeFile(fileName, offset, flags, info, bits);
 }

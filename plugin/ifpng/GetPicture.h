@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "LocalMemory.h"
+#include "platform/LocalMemory.h"
 
 extern "C" {
 

@@ -129,22 +129,22 @@ Result Run(Decode* d) {
         return kBrokenData;
     }
 
-    d->infoBlock = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BitmapInfoHeader));
-    d->bitsBlock = LocalAlloc(LMEM_MOVEABLE, static_cast<size_t>(total));
+    d->infoBlock = localAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BitmapInfoHeader));
+    d->bitsBlock = localAlloc(LMEM_MOVEABLE, static_cast<size_t>(total));
     d->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
     if (d->infoBlock == nullptr || d->bitsBlock == nullptr || d->rows == nullptr) {
         return kOutOfMemory;
     }
 
     // Bottom-up: the image's first row is the block's last.
-    auto* pixels = static_cast<unsigned char*>(LocalLock(d->bitsBlock));
+    auto* pixels = static_cast<unsigned char*>(localLock(d->bitsBlock));
     for (png_uint_32 y = 0; y < height; ++y) {
         d->rows[y] = pixels + (uint64_t{height} - 1 - y) * stride;
     }
     png_read_image(png, d->rows);
     // Reading up to IEND turns a file cut after its image data into an error too.
     png_read_end(png, nullptr);
-    LocalUnlock(d->bitsBlock);
+    localUnlock(d->bitsBlock);
     if (d->overBudget) return kTooLarge;
 
     BitmapInfoHeader header{};
@@ -155,8 +155,8 @@ Result Run(Decode* d) {
     header.biBitCount = 32;
     header.biCompression = 0;  // BI_RGB
     header.biSizeImage = static_cast<uint32_t>(total);
-    std::memcpy(LocalLock(d->infoBlock), &header, sizeof header);
-    LocalUnlock(d->infoBlock);
+    std::memcpy(localLock(d->infoBlock), &header, sizeof header);
+    localUnlock(d->infoBlock);
     return kOk;
 }
 
@@ -181,8 +181,8 @@ Result DecodeStream(FILE* stream, HLOCAL* info, HLOCAL* bits, uint64_t maxOutput
     png_destroy_read_struct(&d.png, d.pngInfo != nullptr ? &d.pngInfo : nullptr, nullptr);
     std::free(d.rows);
     if (result != kOk) {
-        LocalFree(d.infoBlock);
-        LocalFree(d.bitsBlock);
+        localFree(d.infoBlock);
+        localFree(d.bitsBlock);
         return result;
     }
     *info = d.infoBlock;
@@ -190,7 +190,7 @@ Result DecodeStream(FILE* stream, HLOCAL* info, HLOCAL* bits, uint64_t maxOutput
     return kOk;
 }
 
-Result DecodeFile(const char* fileName, int32_t offset, uint32_t flags, HLOCAL* info,
+Result decodeFile(const char* fileName, int32_t offset, uint32_t flags, HLOCAL* info,
                   HLOCAL* bits) {
     if (fileName == nullptr || info == nullptr || bits == nullptr) return kBadArguments;
     if (flags != 0 || offset < 0) return kBadArguments;
@@ -200,12 +200,12 @@ Result DecodeFile(const char* fileName, int32_t offset, uint32_t flags, HLOCAL* 
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
         (offset > 0 && lseek(fd, offset, SEEK_SET) != offset)) {
-        close(fd);
+        ::close(fd);
         return kCannotRead;
     }
     FILE* stream = fdopen(fd, "rb");
     if (stream == nullptr) {
-        close(fd);
+        ::close(fd);
         return kCannotRead;
     }
     const Result result = DecodeStream(stream, info, bits);

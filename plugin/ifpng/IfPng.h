@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "LocalMemory.h"
+#include "platform/LocalMemory.h"
 
 namespace ifpng {
 
@@ -64,7 +64,7 @@ Result DecodeStream(FILE* stream, HLOCAL* info, HLOCAL* bits,
 
 // The whole of GetPicture: `fileName` is raw bytes (no encoding assumed), `offset` the byte
 // where the PNG starts, `flags` must be 0 (a file on disk).
-Result DecodeFile(const char* fileName, int32_t offset, uint32_t flags, HLOCAL* info,
+Result decodeFile(const char* fileName, int32_t offset, uint32_t flags, HLOCAL* info,
                   HLOCAL* bits);
 
 }  // namespace ifpng

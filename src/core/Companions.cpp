@@ -1,4 +1,4 @@
-#include "Companions.h"
+#include "core/Companions.h"
 
 QString CompanionIndex::stemKey(const QString& name) {
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));

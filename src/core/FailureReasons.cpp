@@ -1,4 +1,4 @@
-#include "FailureReasons.h"
+#include "core/FailureReasons.h"
 
 #include <cerrno>
 
@@ -65,17 +65,17 @@ QString unknownReason(const FsError& error) {
     return error.reason.isEmpty() ? number : number + QStringLiteral(": ") + error.reason;
 }
 
-QString folderOf(const QString& path) { return FsPath::WithSlash(FsPath::FolderOf(path)); }
+QString folderOf(const QString& path) { return FsPath::withSlash(FsPath::folderOf(path)); }
 
 // A throwaway file in `folder`, created and removed: whether the folder takes a new entry now.
 bool acceptsNewFiles(FileSystem& fs, const QString& folder) {
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const QString probe = fs.NewTemporaryPath(folder, FileSystem::TemporaryRole::Incoming, QStringLiteral("probe"));
+        const QString probe = fs.newTemporaryPath(folder, FileSystem::TemporaryRole::Incoming, QStringLiteral("probe"));
         int fd = -1;
         FsError e;
-        if (fs.CreateNew(probe, 0600, &fd, &e)) {
-            fs.Close(fd, &e);
-            fs.Unlink(probe, &e);
+        if (fs.createNew(probe, 0600, &fd, &e)) {
+            fs.close(fd, &e);
+            fs.unlink(probe, &e);
             return true;
         }
         if (e.code != EEXIST) return false;
@@ -118,11 +118,11 @@ QString failureDetails(const Result& result) {
     const bool deletingDestination = result.refusal == Refusal::DeleteFailed && !result.destination.isEmpty();
     const QString& file = deletingDestination ? result.destination : result.source;
     if (file.isEmpty()) return text;
-    text += br + QStringLiteral("ファイル: ") + FsPath::NameOf(file);
+    text += br + QStringLiteral("ファイル: ") + FsPath::nameOf(file);
     if (result.refusal == Refusal::DeleteFailed || result.destination.isEmpty())
         return text + br + QStringLiteral("フォルダ: ") + folderOf(file);
-    const QString newName = FsPath::NameOf(result.destination);
-    if (newName != FsPath::NameOf(result.source)) text += QStringLiteral(" → ") + newName;
+    const QString newName = FsPath::nameOf(result.destination);
+    if (newName != FsPath::nameOf(result.source)) text += QStringLiteral(" → ") + newName;
     return text + br + QStringLiteral("転送元: ") + folderOf(result.source) + br + QStringLiteral("転送先: ") +
            folderOf(result.destination);
 }
@@ -130,7 +130,7 @@ QString failureDetails(const Result& result) {
 void noteFailure(FileSystem& fs, const Plan& plan, Kind kind, Result* result) {
     if (result->source.isEmpty()) result->source = plan.source;
     if (result->destination.isEmpty())
-        result->destination = result->refusal == Refusal::FolderNotFound ? FsPath::WithSlash(plan.slotFolder)
+        result->destination = result->refusal == Refusal::FolderNotFound ? FsPath::withSlash(plan.slotFolder)
                                                                           : plan.destination;
     if (kind != Kind::Move || result->refusal != Refusal::TransferFailed) return;
     const int code = result->error.code;

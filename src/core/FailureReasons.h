@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "FileSystem.h"
-#include "TransferPlan.h"
-#include "TransferResult.h"
+#include "platform/FileSystem.h"
+#include "core/TransferPlan.h"
+#include "core/TransferResult.h"
 
 // Why a file operation failed, in Japanese whatever the locale, and what its message names.
 namespace Transfer {

@@ -1,4 +1,4 @@
-#include "FolderLibrary.h"
+#include "core/FolderLibrary.h"
 
 #include <utility>
 

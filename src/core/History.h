@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "TransferResult.h"
+#include "core/TransferResult.h"
 
 // The sorting actions of this run that can be taken back, the latest last.
 class History {

@@ -1,10 +1,10 @@
-#include "ImageList.h"
+#include "core/ImageList.h"
 
-#include "FileSystem.h"
-#include "NaturalOrder.h"
+#include "platform/FileSystem.h"
+#include "core/NaturalOrder.h"
 
 void ImageList::assign(const QString& folder, const QStringList& names) {
-    folder_ = FsPath::WithSlash(folder);
+    folder_ = FsPath::withSlash(folder);
     names_ = names;
     position_ = 0;
 }

@@ -1,8 +1,8 @@
 // Listing a folder's image files through the file-system layer, in one pass of readdir.
-#include "FileSystem.h"
-#include "ImageList.h"
-#include "ImageNames.h"
-#include "NaturalOrder.h"
+#include "platform/FileSystem.h"
+#include "core/ImageList.h"
+#include "platform/ImageNames.h"
+#include "core/NaturalOrder.h"
 
 QStringList ImageList::listFolder(FileSystem& fs, const QString& folder, bool png, bool extra,
                                   bool companions) {

@@ -1,8 +1,8 @@
-#include "LibraryFiles.h"
+#include "core/LibraryFiles.h"
 
 #include <QStringList>
 
-#include "TextFile.h"
+#include "platform/TextFile.h"
 
 namespace LibraryFiles {
 
@@ -22,13 +22,13 @@ QString folderFilePath(const QString& programDir) {
 
 std::optional<SaveFailure> saveLines(const QString& path, const QStringList& lines) {
     QString error;
-    if (TextFile::WriteLines(path, lines, &error)) return std::nullopt;
+    if (TextFile::writeLines(path, lines, &error)) return std::nullopt;
     return SaveFailure{path, error};
 }
 
 void loadPages(const QString& programDir, FolderLibrary& library) {
     QStringList lines;
-    TextFile::ReadLines(pageFilePath(programDir), &lines);
+    TextFile::readLines(pageFilePath(programDir), &lines);
     applyPageLines(lines, library);
 }
 
@@ -43,7 +43,7 @@ void applyPageLines(const QStringList& lines, FolderLibrary& library) {
 
 void loadFolders(const QString& programDir, FolderLibrary& library) {
     QStringList lines;
-    if (TextFile::ReadLines(folderFilePath(programDir), &lines)) applyFolderLines(lines, library);
+    if (TextFile::readLines(folderFilePath(programDir), &lines)) applyFolderLines(lines, library);
 }
 
 void applyFolderLines(const QStringList& lines, FolderLibrary& library) {

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "FolderLibrary.h"
-#include "SaveFailure.h"
+#include "core/FolderLibrary.h"
+#include "core/SaveFailure.h"
 
 // The two files that keep the library between runs, in the config folder beside the program:
 // the page file (one page name a line) and the folder file (per page, per slot: the title

@@ -1,4 +1,4 @@
-#include "NamePart.h"
+#include "core/NamePart.h"
 
 namespace NamePart {
 

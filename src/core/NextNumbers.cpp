@@ -1,4 +1,4 @@
-#include "NextNumbers.h"
+#include "core/NextNumbers.h"
 
 void adjustNextNumbers(FolderLibrary& library, const Options& options) {
     for (int p = 0; p < library.pageCount(); ++p)

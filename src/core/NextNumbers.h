@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FolderLibrary.h"
-#include "Options.h"
+#include "core/FolderLibrary.h"
+#include "core/Options.h"
 
 // Brings every slot's next number in line with options just chosen: a counter of a slot that
 // does not rename and still at a start value (2 or less) follows the new first number; a

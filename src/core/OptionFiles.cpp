@@ -1,11 +1,11 @@
-#include "OptionFiles.h"
+#include "core/OptionFiles.h"
 
 #include <QStringList>
 
-#include "LibraryFiles.h"
-#include "NamePart.h"
-#include "SettingsLine.h"
-#include "TextFile.h"
+#include "core/LibraryFiles.h"
+#include "core/NamePart.h"
+#include "core/SettingsLine.h"
+#include "platform/TextFile.h"
 
 using namespace SettingsLine;
 
@@ -48,7 +48,7 @@ QString keyLine(const char* key, int value) {
 template <typename Apply>
 void applyLines(const QString& path, Apply apply) {
     QStringList lines;
-    if (!TextFile::ReadLines(path, &lines)) return;
+    if (!TextFile::readLines(path, &lines)) return;
     for (const QString& line : lines) {
         QString fields[7];
         const int16_t count = split(line, fields);

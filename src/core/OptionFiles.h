@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "FolderLibrary.h"
-#include "Options.h"
-#include "SaveFailure.h"
+#include "core/FolderLibrary.h"
+#include "core/Options.h"
+#include "core/SaveFailure.h"
 
 // How the main window was shown when it was placed.
 enum class WindowShow { Normal, Minimized, Maximized };

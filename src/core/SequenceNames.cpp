@@ -1,8 +1,8 @@
-#include "SequenceNames.h"
+#include "core/SequenceNames.h"
 
 #include <QSet>
 
-#include "ImageNames.h"
+#include "platform/ImageNames.h"
 
 namespace {
 // A hand-edited digit setting must not make names absurdly long.

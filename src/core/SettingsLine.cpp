@@ -1,4 +1,4 @@
-#include "SettingsLine.h"
+#include "core/SettingsLine.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include <QDir>
 
-#include "LibraryFiles.h"
+#include "core/LibraryFiles.h"
 
 namespace {
 

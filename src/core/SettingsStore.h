@@ -4,10 +4,10 @@
 #include <optional>
 #include <vector>
 
-#include "FolderLibrary.h"
-#include "OptionFiles.h"
-#include "Options.h"
-#include "SaveFailure.h"
+#include "core/FolderLibrary.h"
+#include "core/OptionFiles.h"
+#include "core/Options.h"
+#include "core/SaveFailure.h"
 
 // What the config folder keeps of the last run.
 struct StoredSettings {

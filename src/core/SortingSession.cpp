@@ -1,11 +1,11 @@
-#include "SortingSession.h"
+#include "core/SortingSession.h"
 
 #include <QDir>
 
-#include "FileSystem.h"
-#include "ImageNames.h"
-#include "Transfer.h"
-#include "TransferGroup.h"
+#include "platform/FileSystem.h"
+#include "platform/ImageNames.h"
+#include "core/Transfer.h"
+#include "core/TransferGroup.h"
 
 namespace {
 // Relative paths name places under the working directory (the program's directory); the list
@@ -17,7 +17,7 @@ QString absolute(const QString& path) {
 // Whether the file `path` lies in `folder`, both taken as clean absolute paths: a slot's folder
 // may be written "dst", "./dst/" or "/a/../dst".
 bool liesIn(const QString& path, const QString& folder) {
-    return QDir::cleanPath(absolute(FsPath::FolderOf(path))) == QDir::cleanPath(absolute(folder));
+    return QDir::cleanPath(absolute(FsPath::folderOf(path))) == QDir::cleanPath(absolute(folder));
 }
 }  // namespace
 
@@ -54,12 +54,12 @@ QStringList SortingSession::takeCompanions(const QStringList& names) {
 }
 
 QString SortingSession::folderToList(const QString& path) {
-    return path.isEmpty() ? QString() : FsPath::WithSlash(absolute(path));
+    return path.isEmpty() ? QString() : FsPath::withSlash(absolute(path));
 }
 
 QString SortingSession::folderToListFor(const QString& file) const {
     if (file.isEmpty() || !ImageNames::isOpenable(file, pngPlugin_, options_.extraFormats)) return QString();
-    return FsPath::WithSlash(FsPath::FolderOf(absolute(file)));
+    return FsPath::withSlash(FsPath::folderOf(absolute(file)));
 }
 
 QString SortingSession::slotFolder(int slot) const {
@@ -69,7 +69,7 @@ QString SortingSession::slotFolder(int slot) const {
 }
 
 void SortingSession::openListedFolder(const QString& folder, const QStringList& names, const QString& file) {
-    list_.assign(FsPath::WithSlash(folder), takeCompanions(names));
+    list_.assign(FsPath::withSlash(folder), takeCompanions(names));
     const int32_t position = file.isEmpty() ? 0 : list_.find(absolute(file));
     if (position == 0) {
         // Not in the list: the first entry, as opening the folder shows, so the position
@@ -159,7 +159,7 @@ void SortingSession::sendToSlot(int d, TransferQuestions& questions) {
     const Transfer::Result result =
         Transfer::carryOutGroup(*fs_, questions, group, copy ? Transfer::Kind::Copy : Transfer::Kind::Move,
                                 Transfer::deletionOf(options_));
-    fs_->SettleTemporaries();
+    fs_->settleTemporaries();
     emit resultReady(result);
     if (!result.done()) return;
     history_.push({result, number});
@@ -192,7 +192,7 @@ void SortingSession::undoLast() {
     if (locked_ || history_.empty()) return;
     const History::Entry entry = history_.last();
     Transfer::UndoResult undone = Transfer::undoGroup(*fs_, entry.done);
-    fs_->SettleTemporaries();
+    fs_->settleTemporaries();
     // What the user can mend stays to be tried again, once: a second failure in a row sets the
     // action aside, so it never stands in front of the ones before it.
     if (!undone.keepsAction()) {
@@ -223,11 +223,11 @@ void SortingSession::settleListAfterUndo(const Transfer::Result& done, const Tra
     if (undone.done()) {
         // The companions came back with the shown file (or left the destination with it).
         for (const Transfer::Result& c : done.companions) {
-            const QString name = FsPath::NameOf(c.source);
+            const QString name = FsPath::nameOf(c.source);
             const bool left = c.action != Transfer::Action::Copied && c.action != Transfer::Action::CopiedOver;
             const bool nameFreed = c.action == Transfer::Action::Copied || c.action == Transfer::Action::Moved;
             if (nameFreed && liesIn(c.destination, shownFolder)) {
-                const QString there = FsPath::NameOf(c.destination);
+                const QString there = FsPath::nameOf(c.destination);
                 companions_.remove(there);
                 showAnew = list_.removeName(there) || showAnew;
             }
@@ -238,7 +238,7 @@ void SortingSession::settleListAfterUndo(const Transfer::Result& done, const Tra
         }
     }
     if (undone.goneFromDestination && liesIn(done.destination, shownFolder)) {
-        const QString name = FsPath::NameOf(done.destination);
+        const QString name = FsPath::nameOf(done.destination);
         // A replaced file that came back has the name again.
         const bool refilled = undone.done() && done.action != Transfer::Action::Copied &&
                               done.action != Transfer::Action::Moved;
@@ -249,7 +249,7 @@ void SortingSession::settleListAfterUndo(const Transfer::Result& done, const Tra
         if (list_.count() == 0) imageShown_ = false;
     }
     if (undone.backAtSource && liesIn(done.source, shownFolder)) {
-        list_.insertAndShow(FsPath::NameOf(done.source));
+        list_.insertAndShow(FsPath::nameOf(done.source));
         showAnew = true;
     }
     if (showAnew) showAnother();
@@ -265,7 +265,7 @@ QStringList SortingSession::shownCompanions() const {
 void SortingSession::dropCompanions(const Transfer::Result& done) {
     for (const Transfer::Result& c : done.companions) {
         if (c.action == Transfer::Action::Copied || c.action == Transfer::Action::CopiedOver) continue;
-        const QString name = FsPath::NameOf(c.source);
+        const QString name = FsPath::nameOf(c.source);
         companions_.remove(name);
         // Never the shown entry (a companion has another name): the shown one stays shown.
         list_.removeName(name);

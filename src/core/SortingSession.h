@@ -5,13 +5,13 @@
 
 #include <cstdint>
 
-#include "Companions.h"
-#include "FolderLibrary.h"
-#include "History.h"
-#include "ImageList.h"
-#include "Options.h"
-#include "TransferResult.h"
-#include "Undo.h"
+#include "core/Companions.h"
+#include "core/FolderLibrary.h"
+#include "core/History.h"
+#include "core/ImageList.h"
+#include "core/Options.h"
+#include "core/TransferResult.h"
+#include "core/Undo.h"
 
 class FileSystem;
 class TransferQuestions;

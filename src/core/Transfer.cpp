@@ -1,15 +1,15 @@
-#include "Transfer.h"
+#include "core/Transfer.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "FailureReasons.h"
-#include "TransferLinks.h"
+#include "core/FailureReasons.h"
+#include "core/TransferLinks.h"
 
 namespace Transfer {
 
 bool onCdRom(FileSystem& fs, const QString& path, const FileStatus* status) {
-    return fs.DriveOf(path, status) == DriveType::CdRom;
+    return fs.driveOf(path, status) == DriveType::CdRom;
 }
 
 Refusal mediaRefusal(FileSystem& fs, Kind kind, const QString& source, const QString& destination) {
@@ -46,7 +46,7 @@ Result copy(FileSystem& fs, const QString& source, const QString& destination, b
     const QString target = resolveDestination(source, destination);
     FsError e;
     Result r = Result::made(Action::Copied, source, target);
-    if (!fs.Copy(source, target, &e, replace, &r.sourceStatus, &r.written)) return transferFailed(e);
+    if (!fs.copy(source, target, &e, replace, &r.sourceStatus, &r.written)) return transferFailed(e);
     return r;
 }
 
@@ -63,7 +63,7 @@ Result move(FileSystem& fs, const QString& source, const QString& destination,
     if (sourceStatus)
         st = *sourceStatus;
     else
-        found = fs.Stat(source, &st, &e);
+        found = fs.stat(source, &st, &e);
     if (onCdRom(fs, source, found ? &st : nullptr)) return Result::refused(Refusal::MoveFromCdRom);
     const QString target = resolveDestination(source, destination);
     Result r = Result::made(Action::Moved, source, target);
@@ -73,7 +73,7 @@ Result move(FileSystem& fs, const QString& source, const QString& destination,
         // The look that found the file says whether its name is a link; the name itself is
         // looked at only where that look could not tell, or found a link.
         FileStatus self;
-        if (st.pathLink != FileStatus::PathLink::No && !fs.LinkStatus(source, &self, &e)) return transferFailed(e);
+        if (st.pathLink != FileStatus::PathLink::No && !fs.linkStatus(source, &self, &e)) return transferFailed(e);
         if (self.isSymlink) {
             if (onCdRom(fs, destination)) return Result::refused(Refusal::MoveToCdRom);
             FileStatus made;
@@ -81,24 +81,24 @@ Result move(FileSystem& fs, const QString& source, const QString& destination,
             // The old link goes only if it is still the link read.
             FileStatus now;
             FsError ignored;
-            if (!fs.LinkStatus(source, &now, &e) || now.identity() != self.identity() || !fs.Unlink(source, &e)) {
-                if (e.code == 0) e = FsPath::ChangedWhileCopied();
-                fs.Unlink(target, &ignored);
+            if (!fs.linkStatus(source, &now, &e) || now.identity() != self.identity() || !fs.unlink(source, &e)) {
+                if (e.code == 0) e = FsPath::changedWhileCopied();
+                fs.unlink(target, &ignored);
                 return transferFailed(e);
             }
             r.written = made;
             return r;
         }
-        if (fs.RenameNoReplace(source, target, &e)) {
+        if (fs.renameNoReplace(source, target, &e)) {
             r.written = st;  // renamed: the same file
             return r;
         }
     } else if (found) {
-        e = FsPath::NotRegularError(st);
+        e = FsPath::notRegularError(st);
     }
     if (onCdRom(fs, destination)) return Result::refused(Refusal::MoveToCdRom);
     // Across file systems the rename said EXDEV, and Move copies instead.
-    if (!found || !st.isRegular || e.code != EXDEV || !fs.Move(source, target, &e, &r.written))
+    if (!found || !st.isRegular || e.code != EXDEV || !fs.move(source, target, &e, &r.written))
         return transferFailed(e);
     return r;
 }
@@ -107,14 +107,14 @@ Result remove(FileSystem& fs, const QString& path, Deletion deletion) {
     if (onCdRom(fs, path)) return Result::refused(Refusal::DeleteOnCdRom);
     FsError e;
     FileStatus st;
-    bool ok = fs.Stat(path, &st, &e);
+    bool ok = fs.stat(path, &st, &e);
     if (ok && !st.isRegular) {
         // The trash would happily take a whole folder; only files are ever deleted here.
-        e = FsPath::NotRegularError(st);
+        e = FsPath::notRegularError(st);
         ok = false;
     }
     TrashEntry entry;
-    if (ok) ok = deletion == Deletion::ToTrash ? fs.Trash(path, &entry, &e) : fs.Unlink(path, &e);
+    if (ok) ok = deletion == Deletion::ToTrash ? fs.trash(path, &entry, &e) : fs.unlink(path, &e);
     if (!ok) return deleteFailed(e);
     Result r = Result::made(deletion == Deletion::ToTrash ? Action::Trashed : Action::Deleted, path, QString());
     r.sourceStatus = st;
@@ -125,7 +125,7 @@ Result remove(FileSystem& fs, const QString& path, Deletion deletion) {
 bool isSameFile(FileSystem& fs, const QString& a, const QString& b) {
     FileStatus sa, sb;
     FsError ignored;
-    return fs.Stat(a, &sa, &ignored) && fs.Stat(b, &sb, &ignored) && sa.device == sb.device &&
+    return fs.stat(a, &sa, &ignored) && fs.stat(b, &sb, &ignored) && sa.device == sb.device &&
            sa.inode == sb.inode;
 }
 
@@ -141,7 +141,7 @@ Result carryOutPlan(FileSystem& fs, TransferQuestions& questions, const Plan& pl
     if (plan.collision == Collision::Ask) {
         FileStatus src, dst;
         FsError e;
-        if (!fs.Stat(plan.source, &src, &e) || !fs.Stat(plan.destination, &dst, &e)) return transferFailed(e);
+        if (!fs.stat(plan.source, &src, &e) || !fs.stat(plan.destination, &dst, &e)) return transferFailed(e);
         if (!questions.confirmOverwrite(src, dst)) return Result::refused(Refusal::Declined);
     }
     if (plan.collision != Collision::None) return overwrite(fs, kind, plan.source, plan.destination, deletion);

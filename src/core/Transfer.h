@@ -1,11 +1,11 @@
 #pragma once
 #include <QString>
 
-#include "FileSystem.h"
-#include "Options.h"
-#include "TransferPlan.h"
-#include "TransferQuestions.h"
-#include "TransferResult.h"
+#include "platform/FileSystem.h"
+#include "core/Options.h"
+#include "core/TransferPlan.h"
+#include "core/TransferQuestions.h"
+#include "core/TransferResult.h"
 
 // Carrying out transfers and deletes through FileSystem, with the CD-ROM refusals. Every
 // operation returns what it did or why not (TransferResult.h) and shows nothing.

@@ -1,10 +1,10 @@
-#include "TransferGroup.h"
+#include "core/TransferGroup.h"
 
 #include <cerrno>
 
-#include "FailureReasons.h"
-#include "SequenceNames.h"
-#include "Transfer.h"
+#include "core/FailureReasons.h"
+#include "core/SequenceNames.h"
+#include "core/Transfer.h"
 
 namespace Transfer {
 
@@ -20,23 +20,23 @@ QString endingAfterStem(const QString& shownName, const QString& memberName) {
 // so the send looks at it again and fails the group rather than leave it behind.
 bool keepsMember(FileSystem& fs, GroupMember* m) {
     FsError e;
-    if (fs.Stat(m->source, &m->status, &e)) return m->status.isRegular;
+    if (fs.stat(m->source, &m->status, &e)) return m->status.isRegular;
     m->statusKnown = false;
     return e.code != ENOENT && e.code != ENOTDIR;
 }
 
 // The members' destinations for the shown file going to `shownDestination`.
 void placeMembers(FileSystem& fs, GroupPlan& group, const QString& shownDestination, bool lookForCollisions) {
-    const QString shownName = FsPath::NameOf(group.shown.source);
+    const QString shownName = FsPath::nameOf(group.shown.source);
     // Sent under its own name, the shown file takes its companions under theirs.
-    const bool ownNames = FsPath::NameOf(shownDestination) == shownName;
-    const QString folder = FsPath::WithSlash(FsPath::FolderOf(shownDestination));
+    const bool ownNames = FsPath::nameOf(shownDestination) == shownName;
+    const QString folder = FsPath::withSlash(FsPath::folderOf(shownDestination));
     const QString newStem = shownDestination.left(shownDestination.size() - keptEnding(shownName).size());
     group.collidingCompanions = 0;
     for (GroupMember& m : group.companions) {
-        const QString name = FsPath::NameOf(m.source);
+        const QString name = FsPath::nameOf(m.source);
         m.destination = ownNames ? folder + name : newStem + endingAfterStem(shownName, name);
-        m.collides = lookForCollisions && fs.IsRegularFile(m.destination);
+        m.collides = lookForCollisions && fs.isRegularFile(m.destination);
         if (m.collides) ++group.collidingCompanions;
     }
 }
@@ -64,15 +64,15 @@ GroupPlan planGroup(FileSystem& fs, const Plan& plan, const QStringList& compani
     const CollisionMode mode = options.collisionMode;
     if (mode == CollisionMode::Number) {
         // One number free for every member: the shown file's own numbering looked at it alone.
-        const QString shownName = FsPath::NameOf(plan.source);
+        const QString shownName = FsPath::nameOf(plan.source);
         const QString ending = keptEnding(shownName);
-        const QString stem = FsPath::WithSlash(FsPath::FolderOf(plan.destination)) +
+        const QString stem = FsPath::withSlash(FsPath::folderOf(plan.destination)) +
                              shownName.left(shownName.size() - ending.size());
         GroupPlan trial = group;
         const QString destination = freeNumberedName(
             stem, ending, options.connector, options.numberDigits, options.firstNumber,
             [&](const QString& candidate) {
-                if (fs.IsRegularFile(candidate)) return true;
+                if (fs.isRegularFile(candidate)) return true;
                 placeMembers(fs, trial, candidate, true);
                 return trial.collidingCompanions > 0;
             });
@@ -132,13 +132,13 @@ Result carryOutGroup(FileSystem& fs, TransferQuestions& questions, const GroupPl
         FileStatus source, destination;
         FsError e;
         Result failed = Result::failed(Refusal::TransferFailed, e);
-        if (!fs.Stat(group.shown.source, &source, &e) ||
-            (group.shownCollides && !fs.Stat(group.shown.destination, &destination, &e))) {
+        if (!fs.stat(group.shown.source, &source, &e) ||
+            (group.shownCollides && !fs.stat(group.shown.destination, &destination, &e))) {
             failed.error = e;
             noteFailure(fs, group.shown, kind, &failed);
             return failed;
         }
-        if (!questions.confirmGroupOverwrite(FsPath::NameOf(group.shown.source), source,
+        if (!questions.confirmGroupOverwrite(FsPath::nameOf(group.shown.source), source,
                                              group.shownCollides ? &destination : nullptr, group.collidingCompanions))
             return Result::refused(Refusal::Declined);
     }
@@ -186,13 +186,13 @@ Result deleteDirectly(FileSystem& fs, const std::vector<GroupMember>& members) {
     std::vector<QString> aside;
     Result failure;
     for (const GroupMember& m : members) {
-        const QString folder = FsPath::WithSlash(FsPath::FolderOf(m.source));
+        const QString folder = FsPath::withSlash(FsPath::folderOf(m.source));
         FsError e;
         QString temporary;
         bool moved = false;
         for (int attempt = 0; attempt < 8 && !moved; ++attempt) {
-            temporary = fs.NewTemporaryPath(folder, FileSystem::TemporaryRole::Replaced, FsPath::NameOf(m.source));
-            moved = fs.RenameNoReplace(m.source, temporary, &e);
+            temporary = fs.newTemporaryPath(folder, FileSystem::TemporaryRole::Replaced, FsPath::nameOf(m.source));
+            moved = fs.renameNoReplace(m.source, temporary, &e);
             if (!moved && e.code != EEXIST) break;
         }
         if (!moved) {
@@ -200,7 +200,7 @@ Result deleteDirectly(FileSystem& fs, const std::vector<GroupMember>& members) {
             failure.source = m.source;
             for (size_t i = 0; i < aside.size(); ++i) {
                 FsError ignored;
-                if (!fs.RenameNoReplace(aside[i], members[i].source, &ignored)) failure.strandedMembers << aside[i];
+                if (!fs.renameNoReplace(aside[i], members[i].source, &ignored)) failure.strandedMembers << aside[i];
             }
             return failure;
         }
@@ -212,7 +212,7 @@ Result deleteDirectly(FileSystem& fs, const std::vector<GroupMember>& members) {
     for (size_t i = 0; i < members.size(); ++i) {
         FsError e;
         // The names are gone already; a temporary that stays is told, as an overwrite's is.
-        if (!fs.Unlink(aside[i], &e) && leftover.isEmpty()) {
+        if (!fs.unlink(aside[i], &e) && leftover.isEmpty()) {
             leftover = aside[i];
             leftoverError = e;
         }
@@ -247,8 +247,8 @@ Result deleteGroup(FileSystem& fs, TransferQuestions& questions, const QString& 
         if (onCdRom(fs, path)) return Result::refused(Refusal::DeleteOnCdRom);
         FsError e;
         FileStatus st;
-        if (!fs.Stat(path, &st, &e) || !st.isRegular) {
-            Result r = Result::failed(Refusal::DeleteFailed, e.code ? e : FsPath::NotRegularError(st));
+        if (!fs.stat(path, &st, &e) || !st.isRegular) {
+            Result r = Result::failed(Refusal::DeleteFailed, e.code ? e : FsPath::notRegularError(st));
             r.source = path;
             return r;
         }

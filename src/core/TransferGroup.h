@@ -4,13 +4,13 @@
 
 #include <vector>
 
-#include "FileSystem.h"
-#include "FolderLibrary.h"
-#include "Options.h"
-#include "TransferPlan.h"
-#include "TransferQuestions.h"
-#include "TransferResult.h"
-#include "Undo.h"
+#include "platform/FileSystem.h"
+#include "core/FolderLibrary.h"
+#include "core/Options.h"
+#include "core/TransferPlan.h"
+#include "core/TransferQuestions.h"
+#include "core/TransferResult.h"
+#include "core/Undo.h"
 
 // The shown file and its companions (the option companions) sent, deleted and taken back as
 // one group: all of them or none. A group without companions is the single file's action,

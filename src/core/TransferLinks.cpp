@@ -1,4 +1,4 @@
-#include "TransferLinks.h"
+#include "core/TransferLinks.h"
 
 #include <cerrno>
 
@@ -25,7 +25,7 @@ bool relinkedTarget(FileSystem& fs, const QString& from, const QString& to, cons
         return true;
     }
     QString fromFolder, toFolder;
-    if (!fs.RealPath(FsPath::FolderOf(from), &fromFolder, err) || !fs.RealPath(FsPath::FolderOf(to), &toFolder, err))
+    if (!fs.realPath(FsPath::folderOf(from), &fromFolder, err) || !fs.realPath(FsPath::folderOf(to), &toFolder, err))
         return false;
     QStringList base = partsOf(fromFolder);
     QStringList rest = partsOf(target);
@@ -48,21 +48,21 @@ bool relinkedTarget(FileSystem& fs, const QString& from, const QString& to, cons
 bool makeLinkLike(FileSystem& fs, const QString& from, const QString& path, const FileStatus& reached,
                   FileStatus* made, FsError* err) {
     QString target, retargeted;
-    if (!fs.ReadLink(from, &target, err) || !relinkedTarget(fs, from, path, target, &retargeted, err) ||
-        !fs.MakeLink(retargeted, path, err))
+    if (!fs.readLink(from, &target, err) || !relinkedTarget(fs, from, path, target, &retargeted, err) ||
+        !fs.makeLink(retargeted, path, err))
         return false;
     FileStatus now;
     FsError e;
-    bool ok = fs.Stat(path, &now, &e);
+    bool ok = fs.stat(path, &now, &e);
     if (!ok && e.code == ENOENT) e = linkWouldBreak();
     if (ok && now.identity() != reached.identity()) {
         ok = false;
         e = linkWouldBreak();
     }
-    if (ok) ok = fs.LinkStatus(path, made, &e);
+    if (ok) ok = fs.linkStatus(path, made, &e);
     if (!ok) {
         FsError ignored;
-        fs.Unlink(path, &ignored);
+        fs.unlink(path, &ignored);
         if (err) *err = e;
     }
     return ok;

@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 // Moving a symbolic link so that it still reaches its picture. Used by the move and the
 // overwrite; not part of Transfer's interface.

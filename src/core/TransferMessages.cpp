@@ -1,9 +1,9 @@
-#include "TransferMessages.h"
+#include "core/TransferMessages.h"
 
 #include <QDateTime>
 #include <QLocale>
 
-#include "FailureReasons.h"
+#include "core/FailureReasons.h"
 
 namespace Transfer {
 

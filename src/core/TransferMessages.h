@@ -2,9 +2,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "FileSystem.h"
-#include "TransferResult.h"
-#include "Undo.h"
+#include "platform/FileSystem.h"
+#include "core/TransferResult.h"
+#include "core/Undo.h"
 
 namespace Transfer {
 

@@ -2,8 +2,8 @@
 // were, and the source goes last.
 #include <cerrno>
 
-#include "Transfer.h"
-#include "TransferLinks.h"
+#include "core/Transfer.h"
+#include "core/TransferLinks.h"
 
 namespace Transfer {
 
@@ -23,7 +23,7 @@ template <typename Make>
 bool onFreeTemporary(FileSystem& fs, const QString& folder, Role role, const QString& name, QString* path,
                      FsError* err, Make make) {
     for (int attempt = 0; attempt < 50; ++attempt) {
-        *path = fs.NewTemporaryPath(folder, role, name);
+        *path = fs.newTemporaryPath(folder, role, name);
         if (make(*path)) return true;
         if (err->code != EEXIST) return false;
     }
@@ -38,21 +38,21 @@ Result replace(FileSystem& fs, Kind kind, const QString& source, const QString& 
     FsError e;
     FileStatus old, before, self;
     // A copy or move takes regular files only (a folder named "a.jpg" is never transferred).
-    if (!fs.Stat(source, &before, &e)) return Result::failed(Refusal::TransferFailed, e, Step::PrepareNew);
+    if (!fs.stat(source, &before, &e)) return Result::failed(Refusal::TransferFailed, e, Step::PrepareNew);
     if (!before.isRegular)
-        return Result::failed(Refusal::TransferFailed, FsPath::NotRegularError(before), Step::PrepareNew);
-    if (!fs.Stat(destination, &old, &e) || !old.isRegular) {
-        if (e.code == 0) e = FsPath::NotRegularError(old);
+        return Result::failed(Refusal::TransferFailed, FsPath::notRegularError(before), Step::PrepareNew);
+    if (!fs.stat(destination, &old, &e) || !old.isRegular) {
+        if (e.code == 0) e = FsPath::notRegularError(old);
         return Result::failed(Refusal::DeleteFailed, e, Step::OldAside);
     }
     const bool moving = kind == Kind::Move;
     const bool toTrash = deletion == Deletion::ToTrash;
-    if (moving && !fs.LinkStatus(source, &self, &e)) return Result::failed(Refusal::TransferFailed, e, Step::PrepareNew);
+    if (moving && !fs.linkStatus(source, &self, &e)) return Result::failed(Refusal::TransferFailed, e, Step::PrepareNew);
     // Before anything is touched: a trash that will not take the old file stops it here.
-    if (toTrash && !fs.CanTrash(destination, &e)) return Result::failed(Refusal::DeleteFailed, e, Step::CannotTrashOld);
+    if (toTrash && !fs.canTrash(destination, &e)) return Result::failed(Refusal::DeleteFailed, e, Step::CannotTrashOld);
 
-    const QString folder = FsPath::FolderOf(destination);
-    const QString name = FsPath::NameOf(destination);
+    const QString folder = FsPath::folderOf(destination);
+    const QString name = FsPath::nameOf(destination);
     FsError ignored;
 
     // 1. The new file, ready under a temporary name beside the destination. A moved file is
@@ -70,7 +70,7 @@ Result replace(FileSystem& fs, Kind kind, const QString& source, const QString& 
         written = made;
     } else if (moving) {
         if (onFreeTemporary(fs, folder, Role::Incoming, name, &incoming, &e,
-                            [&](const QString& t) { return fs.HardLink(source, t, &e); })) {
+                            [&](const QString& t) { return fs.hardLink(source, t, &e); })) {
             written = before;
         } else if (noHardLinkHere(e.code)) {
             byCopy = true;
@@ -78,7 +78,7 @@ Result replace(FileSystem& fs, Kind kind, const QString& source, const QString& 
             return Result::failed(Refusal::TransferFailed, e, Step::PrepareNew);
         }
     }
-    if (byCopy && !fs.CopyToTemporary(source, folder, &incoming, &e, &copied, &written))
+    if (byCopy && !fs.copyToTemporary(source, folder, &incoming, &e, &copied, &written))
         return Result::failed(Refusal::TransferFailed, e, Step::PrepareNew);
 
     // 2. The old destination out of the way: to the trash, or kept under a temporary name until
@@ -88,18 +88,18 @@ Result replace(FileSystem& fs, Kind kind, const QString& source, const QString& 
     QString aside;
     bool asideLinked = false;
     if (toTrash) {
-        if (!fs.Trash(destination, &replaced, &e)) {
-            fs.Unlink(incoming, &ignored);
+        if (!fs.trash(destination, &replaced, &e)) {
+            fs.unlink(incoming, &ignored);
             return Result::failed(Refusal::DeleteFailed, e, Step::TrashOld);
         }
     } else {
         asideLinked = onFreeTemporary(fs, folder, Role::Replaced, name, &aside, &e,
-                                      [&](const QString& t) { return fs.HardLink(destination, t, &e); });
+                                      [&](const QString& t) { return fs.hardLink(destination, t, &e); });
         if (!asideLinked && (!noHardLinkHere(e.code) ||
                              !onFreeTemporary(fs, folder, Role::Replaced, name, &aside, &e, [&](const QString& t) {
-                                 return fs.RenameNoReplace(destination, t, &e);
+                                 return fs.renameNoReplace(destination, t, &e);
                              }))) {
-            fs.Unlink(incoming, &ignored);
+            fs.unlink(incoming, &ignored);
             return Result::failed(Refusal::DeleteFailed, e, Step::OldAside);
         }
     }
@@ -109,25 +109,25 @@ Result replace(FileSystem& fs, Kind kind, const QString& source, const QString& 
         if (toTrash) {
             bool back = false;
             if (replaced.known()) {
-                back = newPlaced ? fs.RenameReplace(replaced.file, destination, &ignored)
-                                 : fs.RenameNoReplace(replaced.file, destination, &ignored);
-                if (back) fs.Unlink(replaced.info, &ignored);
+                back = newPlaced ? fs.renameReplace(replaced.file, destination, &ignored)
+                                 : fs.renameNoReplace(replaced.file, destination, &ignored);
+                if (back) fs.unlink(replaced.info, &ignored);
             }
-            if (!back && newPlaced) fs.Unlink(destination, &ignored);
+            if (!back && newPlaced) fs.unlink(destination, &ignored);
             r.oldLeftInTrash = !back;
-        } else if (newPlaced ? !fs.RenameReplace(aside, destination, &ignored)
-                   : asideLinked ? !fs.Unlink(aside, &ignored)  // the old file never left its name
-                                 : !fs.RenameNoReplace(aside, destination, &ignored)) {
+        } else if (newPlaced ? !fs.renameReplace(aside, destination, &ignored)
+                   : asideLinked ? !fs.unlink(aside, &ignored)  // the old file never left its name
+                                 : !fs.renameNoReplace(aside, destination, &ignored)) {
             if (newPlaced || !asideLinked) r.leftover = aside;  // it waits there, and is told
         }
         return r;
     };
 
     // 3. The new file takes the name.
-    const bool placed = asideLinked ? fs.RenameReplace(incoming, destination, &e)
-                                    : fs.RenameNoReplace(incoming, destination, &e);
+    const bool placed = asideLinked ? fs.renameReplace(incoming, destination, &e)
+                                    : fs.renameNoReplace(incoming, destination, &e);
     if (!placed) {
-        fs.Unlink(incoming, &ignored);
+        fs.unlink(incoming, &ignored);
         return putOldBack(Result::failed(Refusal::TransferFailed, e, Step::PlaceNew), false);
     }
 
@@ -136,15 +136,15 @@ Result replace(FileSystem& fs, Kind kind, const QString& source, const QString& 
         FileStatus now;
         bool same;
         if (byCopy) {
-            same = fs.UnchangedSince(source, copied, &e);
+            same = fs.unchangedSince(source, copied, &e);
         } else {
-            same = fs.LinkStatus(source, &now, &e);
+            same = fs.linkStatus(source, &now, &e);
             if (same && now.identity() != self.identity()) {
                 same = false;
-                e = FsPath::ChangedWhileCopied();
+                e = FsPath::changedWhileCopied();
             }
         }
-        if (!same || !fs.Unlink(source, &e))
+        if (!same || !fs.unlink(source, &e))
             return putOldBack(Result::failed(Refusal::TransferFailed, e, Step::RemoveSource), true);
     }
 
@@ -154,7 +154,7 @@ Result replace(FileSystem& fs, Kind kind, const QString& source, const QString& 
     r.trashEntry = replaced;
     r.replacedForGood = !toTrash;
     // 5. The old file kept aside goes for good, as asked.
-    if (!aside.isEmpty() && !fs.Unlink(aside, &r.leftoverError)) r.leftover = aside;
+    if (!aside.isEmpty() && !fs.unlink(aside, &r.leftoverError)) r.leftover = aside;
     return r;
 }
 

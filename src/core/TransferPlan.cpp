@@ -1,8 +1,8 @@
-#include "TransferPlan.h"
+#include "core/TransferPlan.h"
 
-#include "NamePart.h"
-#include "SequenceNames.h"
-#include "Transfer.h"
+#include "core/NamePart.h"
+#include "core/SequenceNames.h"
+#include "core/Transfer.h"
 
 namespace Transfer {
 
@@ -31,19 +31,19 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
     plan.slotFolder = slot.folder;
     // Its status serves the move's own checks too, so a move asks the disk once before renaming.
     FsError sourceError;
-    if (!fs.Stat(plan.source, &plan.sourceStatus, &sourceError) || !plan.sourceStatus.isRegular)
+    if (!fs.stat(plan.source, &plan.sourceStatus, &sourceError) || !plan.sourceStatus.isRegular)
         return refused(plan, Refusal::SourceMissing);
     const QString& slotPath = slot.folder;
     if (slotPath.isEmpty()) return refused(plan, Refusal::NoFolderSet);
     // A path naming a file instead of a folder is as good as a missing folder.
-    if (!fs.IsDirectory(slotPath)) return refused(plan, Refusal::FolderNotFound);
-    const QString folder = FsPath::WithSlash(slotPath);
+    if (!fs.isDirectory(slotPath)) return refused(plan, Refusal::FolderNotFound);
+    const QString folder = FsPath::withSlash(slotPath);
 
     if (slot.renames()) {
         const int32_t start = options.continueNumbers ? slot.nextNumber : options.firstNumber;
         QStringList names;
         FsError err;
-        fs.ListRegularFiles(folder, &names, &err);
+        fs.listRegularFiles(folder, &names, &err);
         const int32_t n = freeIndividualNumber(names, slot.fixedName, options.connector,
                                                options.numberDigits, start);
         if (n < 0) return refused(plan, Refusal::NoFreeNumber);
@@ -56,7 +56,7 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
     }
 
     plan.destination = folder + name;
-    if (!fs.IsRegularFile(plan.destination)) return plan;
+    if (!fs.isRegularFile(plan.destination)) return plan;
     const CollisionMode mode = options.collisionMode;
     if ((mode == CollisionMode::Ask || mode == CollisionMode::Replace) &&
         isSameFile(fs, plan.source, plan.destination))
@@ -73,7 +73,7 @@ Plan makePlan(FileSystem& fs, const QString& sourceFolder, const QString& name, 
             const QString ending = keptEnding(name);
             plan.destination = freeNumberedName(existing.left(existing.size() - ending.size()), ending,
                                                 options.connector, options.numberDigits, options.firstNumber,
-                                                [&fs](const QString& p) { return fs.IsRegularFile(p); });
+                                                [&fs](const QString& p) { return fs.isRegularFile(p); });
             if (plan.destination.isEmpty()) return refused(plan, Refusal::NoFreeNumber);
             if (!staysInFolder(folder, plan.destination)) return leavesFolder(plan, folder);
             break;

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "FileSystem.h"
-#include "FolderLibrary.h"
-#include "Options.h"
-#include "TransferResult.h"
+#include "platform/FileSystem.h"
+#include "core/FolderLibrary.h"
+#include "core/Options.h"
+#include "core/TransferResult.h"
 
 namespace Transfer {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 // The questions a transfer or a delete asks the user. The window answers them with message
 // boxes; a test answers from a script.

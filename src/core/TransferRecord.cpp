@@ -1,4 +1,4 @@
-#include "TransferRecord.h"
+#include "core/TransferRecord.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "NativePath.h"
+#include "platform/NativePath.h"
 
 namespace TransferRecord {
 
@@ -40,9 +40,9 @@ QString leftAt(const Transfer::Result& action) {
 
 }  // namespace
 
-QString Entry::fileName() const { return FsPath::NameOf(kind == Kind::Undone ? destination : source); }
+QString Entry::fileName() const { return FsPath::nameOf(kind == Kind::Undone ? destination : source); }
 
-QString Entry::folderNow() const { return FsPath::FolderOf(destination.isEmpty() ? source : destination); }
+QString Entry::folderNow() const { return FsPath::folderOf(destination.isEmpty() ? source : destination); }
 
 QString kindName(Kind kind) {
     switch (kind) {
@@ -103,30 +103,30 @@ std::optional<FsError> File::append(const Entry& entry) {
     const QByteArray line = lineOf(entry);
     FsError err;
     NativePath path;
-    if (!path.Set(path_, &err)) return err;
+    if (!path.set(path_, &err)) return err;
     struct stat st {};
     if (::stat(path.constData(), &st) == 0 && st.st_size > 0 && st.st_size + line.size() > limit_) {
         NativePath kept;
-        if (!kept.Set(keptPath(), &err)) return err;
+        if (!kept.set(keptPath(), &err)) return err;
         // rename(2) replaces an older kept file in one step.
-        if (::rename(path.constData(), kept.constData()) != 0) return FsPath::ErrorFor(errno);
+        if (::rename(path.constData(), kept.constData()) != 0) return FsPath::errorFor(errno);
     }
     const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return FsPath::ErrorFor(errno);
+    if (fd < 0) return FsPath::errorFor(errno);
     struct stat before {};
     const bool sized = ::fstat(fd, &before) == 0;
     const ssize_t written = ::write(fd, line.constData(), size_t(line.size()));
     std::optional<FsError> failure;
     if (written < 0)
-        failure = FsPath::ErrorFor(errno);
+        failure = FsPath::errorFor(errno);
     else if (written != line.size())
-        failure = FsPath::ErrorFor(ENOSPC);  // a full disk took part of the line
+        failure = FsPath::errorFor(ENOSPC);  // a full disk took part of the line
     // Part of a line would run into the next one: the file goes back to its last whole line.
     // The write's reason is the one to tell, should this fail too.
     if (failure && written > 0 && sized) {
         [[maybe_unused]] const int cut = ::ftruncate(fd, before.st_size);
     }
-    if (::close(fd) != 0 && !failure) failure = FsPath::ErrorFor(errno);
+    if (::close(fd) != 0 && !failure) failure = FsPath::errorFor(errno);
     return failure;
 }
 

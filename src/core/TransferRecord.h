@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "FileSystem.h"
-#include "TransferResult.h"
-#include "Undo.h"
+#include "platform/FileSystem.h"
+#include "core/TransferResult.h"
+#include "core/Undo.h"
 
 // The record of where every file went: one entry per completed transfer, delete or undo, the
 // line the record file holds for it, and that file.
@@ -41,7 +41,7 @@ std::optional<Entry> entryForUndo(const Transfer::UndoResult& undone, const Tran
                                   const QDateTime& time);
 
 // `text` with tab, line feed, carriage return and backslash written \t \n \r \\, and a byte of
-// a name that is no UTF-8 (FsPath::DecodeName's U+DC80..U+DCFF) as \xHH, so every line reads
+// a name that is no UTF-8 (FsPath::decodeName's U+DC80..U+DCFF) as \xHH, so every line reads
 // back whole and every path byte for byte.
 QString escaped(const QString& text);
 // One line of the record file, UTF-8, ending in "\n": time (ISO 8601 with the offset from UTC),

@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "FileSystem.h"
-#include "Options.h"
+#include "platform/FileSystem.h"
+#include "core/Options.h"
 
 // What sending a file to a slot, or deleting it, did, or why it did not. The window shows
 // messageFor(result) (TransferMessages.h); tests look at the values.

@@ -1,8 +1,8 @@
-#include "Undo.h"
+#include "core/Undo.h"
 
 #include <cerrno>
 
-#include "Transfer.h"
+#include "core/Transfer.h"
 
 namespace Transfer {
 
@@ -29,7 +29,7 @@ UndoResult lookupFailed(const Result& done, Status gone, const QString& path, co
 UndoResult checkLeft(FileSystem& fs, const Result& done, const QString& path, const std::optional<FileStatus>& left,
                      Status gone, FileStatus* now) {
     FsError e;
-    if (!fs.LinkStatus(path, now, &e)) return lookupFailed(done, gone, path, e);
+    if (!fs.linkStatus(path, now, &e)) return lookupFailed(done, gone, path, e);
     if (!left || now->identity() != left->identity() || (!now->isRegular && !now->isSymlink))
         return Outcome(done, Status::AnotherFile, path);
     return Outcome(done, Status::Done, path);
@@ -44,10 +44,10 @@ UndoResult moveBack(FileSystem& fs, const Result& done) {
     const Result back = move(fs, done.destination, done.source, now.isSymlink ? nullptr : &now);
     if (!back.done()) {
         if (back.error.code == EEXIST) return Outcome(done, Status::NameTaken, done.source);
-        const QString origin = FsPath::FolderOf(done.source);
-        if (back.error.code == ENOENT && !fs.IsDirectory(origin))
+        const QString origin = FsPath::folderOf(done.source);
+        if (back.error.code == ENOENT && !fs.isDirectory(origin))
             return Outcome(done, Status::OriginFolderMissing, origin);
-        const FsError why = back.error.code ? back.error : FsPath::ErrorFor(EROFS);  // a CD-ROM refusal
+        const FsError why = back.error.code ? back.error : FsPath::errorFor(EROFS);  // a CD-ROM refusal
         return Outcome(done, Status::Failed, done.source, why);
     }
     UndoResult u = Outcome(done, Status::Done, done.source);
@@ -63,11 +63,11 @@ UndoResult removeCopy(FileSystem& fs, const Result& done) {
     const UndoResult check = checkLeft(fs, done, done.destination, done.written, Status::Missing, &copy);
     if (check.status == Status::AnotherFile) return Outcome(done, Status::CopyChanged, done.destination);
     if (!check.done()) return check;
-    if (!fs.Stat(done.source, &original, &e))
+    if (!fs.stat(done.source, &original, &e))
         return lookupFailed(done, Status::OriginalMissing, done.destination, e);
     if (!original.isRegular || original.identity() != done.sourceStatus.identity())
         return Outcome(done, Status::OriginalMissing, done.destination);
-    if (!fs.Unlink(done.destination, &e)) return Outcome(done, Status::Failed, done.destination, e);
+    if (!fs.unlink(done.destination, &e)) return Outcome(done, Status::Failed, done.destination, e);
     UndoResult u = Outcome(done, Status::Done, done.destination);
     u.goneFromDestination = true;
     return u;
@@ -78,12 +78,12 @@ UndoResult removeCopy(FileSystem& fs, const Result& done) {
 UndoResult restore(FileSystem& fs, const Result& done, const TrashEntry& entry, const QString& path) {
     FileStatus st;
     FsError e;
-    if (!fs.LinkStatus(entry.file, &st, &e)) return lookupFailed(done, Status::NotInTrash, path, e);
+    if (!fs.linkStatus(entry.file, &st, &e)) return lookupFailed(done, Status::NotInTrash, path, e);
     if (st.identity() != entry.identity) return Outcome(done, Status::AnotherFile, entry.file);
-    if (!fs.RestoreFromTrash(entry, path, &e)) {
+    if (!fs.restoreFromTrash(entry, path, &e)) {
         if (e.code == EEXIST) return Outcome(done, Status::NameTaken, path, e);
-        const QString origin = FsPath::FolderOf(path);
-        if (e.code == ENOENT && !fs.IsDirectory(origin)) return Outcome(done, Status::OriginFolderMissing, origin);
+        const QString origin = FsPath::folderOf(path);
+        if (e.code == ENOENT && !fs.isDirectory(origin)) return Outcome(done, Status::OriginFolderMissing, origin);
         return Outcome(done, Status::Failed, path, e);
     }
     return Outcome(done, Status::Done, path);
@@ -93,7 +93,7 @@ UndoResult restore(FileSystem& fs, const Result& done, const TrashEntry& entry, 
 UndoResult trashHolds(FileSystem& fs, const Result& done, const TrashEntry& entry, const QString& path) {
     FileStatus st;
     FsError e;
-    if (!fs.LinkStatus(entry.file, &st, &e)) return lookupFailed(done, Status::NotInTrash, path, e);
+    if (!fs.linkStatus(entry.file, &st, &e)) return lookupFailed(done, Status::NotInTrash, path, e);
     if (st.identity() != entry.identity) return Outcome(done, Status::AnotherFile, entry.file);
     return Outcome(done, Status::Done, path);
 }
@@ -102,7 +102,7 @@ UndoResult trashHolds(FileSystem& fs, const Result& done, const TrashEntry& entr
 UndoResult nameFree(FileSystem& fs, const Result& done, const QString& path) {
     FileStatus st;
     FsError e;
-    if (fs.LinkStatus(path, &st, &e)) return Outcome(done, Status::NameTaken, path);
+    if (fs.linkStatus(path, &st, &e)) return Outcome(done, Status::NameTaken, path);
     if (e.code != ENOENT) return Outcome(done, Status::Failed, path, e);
     return Outcome(done, Status::Done, path);
 }
@@ -142,7 +142,7 @@ UndoResult checkUndo(FileSystem& fs, const Result& done) {
             if (!left.done()) return left;
             FileStatus original;
             FsError e;
-            if (!fs.Stat(done.source, &original, &e))
+            if (!fs.stat(done.source, &original, &e))
                 return lookupFailed(done, Status::OriginalMissing, done.destination, e);
             if (!original.isRegular || original.identity() != done.sourceStatus.identity())
                 return Outcome(done, Status::OriginalMissing, done.destination);
@@ -176,7 +176,7 @@ UndoResult undo(FileSystem& fs, const Result& done) {
             second.backAtSource = first.backAtSource;
             if (second.done()) return second;
             second.status = Status::ReplacedNotRestored;
-            if (second.error.code == 0) second.error = FsPath::ErrorFor(ENOENT);  // emptied from the trash
+            if (second.error.code == 0) second.error = FsPath::errorFor(ENOENT);  // emptied from the trash
             second.goneFromDestination = true;
             return second;
         }

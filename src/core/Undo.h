@@ -1,8 +1,8 @@
 #pragma once
 #include <QString>
 
-#include "FileSystem.h"
-#include "TransferResult.h"
+#include "platform/FileSystem.h"
+#include "core/TransferResult.h"
 
 // Taking back one completed transfer or delete through FileSystem. Nothing is ever replaced
 // and no file is ever removed that is not a copy whose bytes still live in its original.

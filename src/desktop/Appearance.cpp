@@ -1,4 +1,4 @@
-#include "Appearance.h"
+#include "desktop/Appearance.h"
 
 #include <QApplication>
 #include <QFont>
@@ -18,7 +18,7 @@ const int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 // What fontconfig makes of "sans-serif" for Japanese text, when the font it picks does cover
 // Japanese (fontconfig always picks something). The first of its names Qt knows it by.
-QString SystemJapaneseSans() {
+QString systemJapaneseSans() {
     QString family;
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));
     if (!pattern) return family;
@@ -44,7 +44,7 @@ QString SystemJapaneseSans() {
     return family;
 }
 
-QIcon ApplicationIcon() {
+QIcon applicationIcon() {
     QIcon icon;
     for (int size : kIconSizes)
         icon.addFile(QStringLiteral(":/icons/orvane-%1.png").arg(size), QSize(size, size));
@@ -53,7 +53,7 @@ QIcon ApplicationIcon() {
 
 }  // namespace
 
-bool LoadQtJapanese() {
+bool loadQtJapanese() {
     static QTranslator* installed = nullptr;
     if (installed) return true;
     auto* translator = new QTranslator(QCoreApplication::instance());
@@ -67,20 +67,20 @@ bool LoadQtJapanese() {
     return true;
 }
 
-QString InterfaceFontFamily() {
+QString interfaceFontFamily() {
     if (QFontDatabase::families().contains(kPreferredFamily)) return kPreferredFamily;
-    return SystemJapaneseSans();
+    return systemJapaneseSans();
 }
 
-void Apply() {
-    LoadQtJapanese();
-    const QString family = InterfaceFontFamily();
+void apply() {
+    loadQtJapanese();
+    const QString family = interfaceFontFamily();
     if (!family.isEmpty()) {
         QFont font = QApplication::font();
         font.setFamilies({family});
         QApplication::setFont(font);
     }
-    QApplication::setWindowIcon(ApplicationIcon());
+    QApplication::setWindowIcon(applicationIcon());
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
 }
 

@@ -12,14 +12,14 @@ inline constexpr const char kDesktopId[] = "org.orvane.Orvane";
 
 // Installs Qt's Japanese translation in the application. False, and Qt's texts stay English,
 // when the translation is not installed. Installs it once however often it is called.
-bool LoadQtJapanese();
+bool loadQtJapanese();
 
 // The interface's font family: Noto Sans CJK JP where installed, else the system's Japanese
 // sans-serif; empty when the system has no Japanese font at all.
-QString InterfaceFontFamily();
+QString interfaceFontFamily();
 
 // Start-up's set-up, after the application object exists: Qt's Japanese texts, the interface
 // font at the platform's size, the application icon and the desktop entry's name.
-void Apply();
+void apply();
 
 }  // namespace Appearance

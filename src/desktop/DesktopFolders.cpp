@@ -1,30 +1,30 @@
-#include "DesktopFolders.h"
+#include "desktop/DesktopFolders.h"
 
 #include <QDesktopServices>
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "FileSystem.h"
-#include "Pickers.h"
+#include "platform/FileSystem.h"
+#include "desktop/Pickers.h"
 
 namespace DesktopFolders {
 
-QString DocumentsFolderPath() {
-    return FsPath::WithSlash(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+QString documentsFolderPath() {
+    return FsPath::withSlash(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }
 
-QString PicturesFolderPath() {
-    return FsPath::WithSlash(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+QString picturesFolderPath() {
+    return FsPath::withSlash(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
 }
 
-QString DesktopFolderPath() {
+QString desktopFolderPath() {
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
 }
 
-std::optional<QString> BrowseForFolderPath(Pickers& pickers, QWidget* owner) {
-    return pickers.BrowseForFolder(owner, QStringLiteral("フォルダを選択してください"));
+std::optional<QString> chooseFolderPath(Pickers& pickers, QWidget* owner) {
+    return pickers.chooseFolder(owner, QStringLiteral("フォルダを選択してください"));
 }
 
-bool ShowInFileManager(const QString& folder) { return QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }
+bool showInFileManager(const QString& folder) { return QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }
 
 }  // namespace DesktopFolders

@@ -10,16 +10,16 @@ class Pickers;
 namespace DesktopFolders {
 
 // The user's documents folder with a final "/" (the first-run default of slot 0).
-QString DocumentsFolderPath();
+QString documentsFolderPath();
 // The user's pictures folder with a final "/" (the first-run default of slot 1).
-QString PicturesFolderPath();
+QString picturesFolderPath();
 // The desktop folder, without a final "/".
-QString DesktopFolderPath();
+QString desktopFolderPath();
 
 // Opens `folder` in the desktop's file manager (QDesktopServices); false when none took it.
-bool ShowInFileManager(const QString& folder);
+bool showInFileManager(const QString& folder);
 
 // The folder browser titled "フォルダを選択してください". Nothing on cancel; no "/" appended.
-std::optional<QString> BrowseForFolderPath(Pickers& pickers, QWidget* owner);
+std::optional<QString> chooseFolderPath(Pickers& pickers, QWidget* owner);
 
 }  // namespace DesktopFolders

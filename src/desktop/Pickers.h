@@ -10,7 +10,7 @@ class Pickers {
 public:
     virtual ~Pickers() = default;
     // The chosen folder's path, or nothing when the user cancelled.
-    virtual std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title) = 0;
+    virtual std::optional<QString> chooseFolder(QWidget* owner, const QString& title) = 0;
     // The chosen file's path, or empty when the user cancelled.
-    virtual QString GetOpenFileName(QWidget* owner, const QString& filter) = 0;
+    virtual QString choosePictureFile(QWidget* owner, const QString& filter) = 0;
 };

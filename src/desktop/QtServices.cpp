@@ -1,4 +1,4 @@
-#include "QtServices.h"
+#include "desktop/QtServices.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -6,16 +6,16 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "DesktopFolders.h"
+#include "desktop/DesktopFolders.h"
 
 namespace {
 // `path` when it is an existing folder, else the home folder.
-QString ExistingFolderOrHome(const QString& path) {
+QString existingFolderOrHome(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isDir() ? path : QDir::homePath();
 }
 }  // namespace
 
-MsgAnswer QtMsgBox::Show(const QString& text, const QString& title, MsgButtons buttons,
+MsgAnswer QtMsgBox::ask(const QString& text, const QString& title, MsgButtons buttons,
                    MsgAnswer defaultAnswer) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent_);
     struct Button {
@@ -48,33 +48,33 @@ MsgAnswer QtMsgBox::Show(const QString& text, const QString& title, MsgButtons b
     return end[-1].answer;
 }
 
-std::unique_ptr<QFileDialog> QtPickers::MakeFolderBrowser(QWidget* owner, const QString& title) {
+std::unique_ptr<QFileDialog> QtPickers::makeFolderChooser(QWidget* owner, const QString& title) {
     auto browser = std::make_unique<QFileDialog>(
-        owner, title, ExistingFolderOrHome(DesktopFolders::DesktopFolderPath()));
+        owner, title, existingFolderOrHome(DesktopFolders::desktopFolderPath()));
     browser->setFileMode(QFileDialog::Directory);
     browser->setOption(QFileDialog::ShowDirsOnly);
     return browser;
 }
 
-std::optional<QString> QtPickers::BrowseForFolder(QWidget* owner, const QString& title) {
-    const std::unique_ptr<QFileDialog> browser = MakeFolderBrowser(owner, title);
+std::optional<QString> QtPickers::chooseFolder(QWidget* owner, const QString& title) {
+    const std::unique_ptr<QFileDialog> browser = makeFolderChooser(owner, title);
     if (browser->exec() != QDialog::Accepted || browser->selectedFiles().isEmpty()) return std::nullopt;
     const QString dir = browser->selectedFiles().constFirst();
     if (dir.isEmpty()) return std::nullopt;
     return dir;
 }
 
-std::unique_ptr<QFileDialog> QtPickers::MakeOpenFileDialog(QWidget* owner, const QString& filter) const {
+std::unique_ptr<QFileDialog> QtPickers::makeOpenFileDialog(QWidget* owner, const QString& filter) const {
     const QString folder = !lastFileFolder_.isEmpty() && QFileInfo(lastFileFolder_).isDir()
                                ? lastFileFolder_
-                               : ExistingFolderOrHome(DesktopFolders::PicturesFolderPath());
+                               : existingFolderOrHome(DesktopFolders::picturesFolderPath());
     auto dialog = std::make_unique<QFileDialog>(owner, QString(), folder, filter);
     dialog->setFileMode(QFileDialog::ExistingFile);
     return dialog;
 }
 
-QString QtPickers::GetOpenFileName(QWidget* owner, const QString& filter) {
-    const std::unique_ptr<QFileDialog> dialog = MakeOpenFileDialog(owner, filter);
+QString QtPickers::choosePictureFile(QWidget* owner, const QString& filter) {
+    const std::unique_ptr<QFileDialog> dialog = makeOpenFileDialog(owner, filter);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return QString();
     const QString name = dialog->selectedFiles().constFirst();
     if (!name.isEmpty()) lastFileFolder_ = QFileInfo(name).absolutePath();

@@ -18,6 +18,6 @@ struct Services {
     std::function<QStringList(const QString& folder, bool pngPluginAvailable, bool extraFormats, bool companions)>
         listFolder;
     // Opens `folder` in the desktop's file manager, false when nothing could
-    // (DesktopFolders::ShowInFileManager runs when this is empty); tests record the folder.
+    // (DesktopFolders::showInFileManager runs when this is empty); tests record the folder.
     std::function<bool(const QString& folder)> showFolder;
 };

@@ -1,4 +1,4 @@
-#include "SingleInstance.h"
+#include "desktop/SingleInstance.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -18,7 +18,7 @@ const QByteArray kTag("ORVANE-OPEN1");
 constexpr quint32 kMaxPathBytes = 1 << 20;
 const char kTaken = 'Y';
 
-QByteArray Message(const QString& path) {
+QByteArray handOverMessage(const QString& path) {
     const QByteArray bytes = path.toUtf8();
     QByteArray out = kTag;
     char length[4];
@@ -47,26 +47,26 @@ SingleInstance::~SingleInstance() {
     if (server_) server_->close();
 }
 
-SingleInstance::Outcome SingleInstance::Claim(const QString& path, int patienceMs) {
+SingleInstance::Outcome SingleInstance::claim(const QString& path, int patienceMs) {
     if (lockPath_.isEmpty()) return Outcome::Alone;
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // Held for the whole run: only a lock whose process is gone is stale, never an old one.
     lock_->setStaleLockTime(0);
     if (!lock_->tryLock(0)) {
         if (lock_->error() != QLockFile::LockFailedError) return Outcome::Alone;
-        if (HandOver(path, patienceMs)) return Outcome::HandedOver;
+        if (handOver(path, patienceMs)) return Outcome::HandedOver;
         // Not taken: either the running window ended meanwhile and the lock is ours now, or
         // it did not answer.
         if (!lock_->isLocked()) return Outcome::NoAnswer;
     }
-    if (Listen()) return Outcome::First;
+    if (listen()) return Outcome::First;
     // Nobody could reach this window: holding the lock would only keep later starts waiting.
     lock_->unlock();
     return Outcome::Alone;
 }
 
-bool SingleInstance::HandOver(const QString& path, int patienceMs) {
-    const QByteArray message = Message(path);
+bool SingleInstance::handOver(const QString& path, int patienceMs) {
+    const QByteArray message = handOverMessage(path);
     const QDeadlineTimer deadline(patienceMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
@@ -88,19 +88,19 @@ bool SingleInstance::HandOver(const QString& path, int patienceMs) {
     return false;
 }
 
-bool SingleInstance::Listen() {
+bool SingleInstance::listen() {
     server_ = new QLocalServer(this);
     // The lock is ours, so a socket left at this name belongs to a process that has ended.
     QLocalServer::removeServer(socketPath_);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(socketPath_)) return false;
     connect(server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_->nextPendingConnection()) Serve(socket);
+        while (QLocalSocket* socket = server_->nextPendingConnection()) serve(socket);
     });
     return true;
 }
 
-void SingleInstance::Serve(QLocalSocket* socket) {
+void SingleInstance::serve(QLocalSocket* socket) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
         const qsizetype head = kTag.size() + 4;

@@ -30,7 +30,7 @@ public:
     };
     // Settles which process runs the folder's window, handing `path` (absolute; may be empty)
     // over when another one does. Waits up to `patienceMs` for a running one to answer.
-    Outcome Claim(const QString& path, int patienceMs = 10000);
+    Outcome claim(const QString& path, int patienceMs = 10000);
 
     // Asked before a handed path is taken; a window that has begun to close says no, and the
     // second start then waits for it to end and runs the window itself.
@@ -40,9 +40,9 @@ signals:
     void pathHanded(const QString& path);
 
 private:
-    bool Listen();
-    void Serve(QLocalSocket* socket);
-    bool HandOver(const QString& path, int patienceMs);
+    bool listen();
+    void serve(QLocalSocket* socket);
+    bool handOver(const QString& path, int patienceMs);
 
     QString socketPath_;
     QString lockPath_;

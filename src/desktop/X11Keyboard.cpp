@@ -1,4 +1,4 @@
-#include "X11Keyboard.h"
+#include "desktop/X11Keyboard.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -46,7 +46,7 @@ X11Keyboard::~X11Keyboard() {
     xkb_context_unref(context_);
 }
 
-bool X11Keyboard::ReleaseWhileHeld(quint32 keycode) {
+bool X11Keyboard::releaseWhileHeld(quint32 keycode) {
     if (!connection_ || detectableRepeat_ || keycode == 0 || keycode > 255) return false;
     // The server's own key state: a synthetic release leaves the key down there.
     xcb_query_keymap_reply_t* reply =
@@ -56,7 +56,7 @@ bool X11Keyboard::ReleaseWhileHeld(quint32 keycode) {
     return down;
 }
 
-xkb_keymap* X11Keyboard::Keymap() {
+xkb_keymap* X11Keyboard::currentKeymap() {
     if (!connection_ || deviceId_ < 0) return nullptr;
     if (keymapStale_) {
         keymapStale_ = false;
@@ -73,8 +73,8 @@ xkb_keymap* X11Keyboard::Keymap() {
     return keymap_;
 }
 
-std::optional<Qt::Key> X11Keyboard::LayoutPlusMinus(quint32 keycode, quint32 nativeModifiers) {
-    xkb_keymap* keymap = keycode ? Keymap() : nullptr;
+std::optional<Qt::Key> X11Keyboard::layoutPlusMinus(quint32 keycode, quint32 nativeModifiers) {
+    xkb_keymap* keymap = keycode ? currentKeymap() : nullptr;
     if (!keymap) return std::nullopt;
     const xkb_layout_index_t layouts = xkb_keymap_num_layouts_for_key(keymap, keycode);
     if (layouts == 0) return Qt::Key_unknown;

@@ -25,18 +25,18 @@ public:
     // Whether the release of `keycode` is one a server sends while the key is still held. Only
     // asked of a server that refused detectable auto-repeat, where Qt's auto-repeat flag misses
     // the synthetic releases whose repeated press it has not read yet.
-    bool ReleaseWhileHeld(quint32 keycode);
+    bool releaseWhileHeld(quint32 keycode);
 
     // Which of "+" and "-" the physical key `keycode` carries in the layout active for an event
     // with X state `nativeModifiers`: Qt::Key_Minus for the key that types "-" unshifted,
     // Qt::Key_Plus for one that types "+" on its first or second level, Qt::Key_unknown for any
     // other key; nullopt when the layout is not known.
-    std::optional<Qt::Key> LayoutPlusMinus(quint32 keycode, quint32 nativeModifiers);
+    std::optional<Qt::Key> layoutPlusMinus(quint32 keycode, quint32 nativeModifiers);
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
-    xkb_keymap* Keymap();
+    xkb_keymap* currentKeymap();
 
     xcb_connection_t* connection_ = nullptr;
     bool detectableRepeat_ = false;

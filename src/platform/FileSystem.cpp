@@ -1,9 +1,9 @@
 // Copy and move composed from the primitives, and the path-byte helpers. Nothing here calls the
 // operating system directly, so a fault-injecting FileSystem exercises every failure path.
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
-#include "FileVersion.h"
-#include "TemporaryJournal.h"
+#include "platform/FileVersion.h"
+#include "platform/TemporaryJournal.h"
 
 #include <QRandomGenerator>
 
@@ -13,7 +13,7 @@
 
 namespace FsPath {
 
-QByteArray EncodePath(const QString& path) {
+QByteArray encodePath(const QString& path) {
     // Nearly every path has no surrogate at all, and then it is plain UTF-8.
     const char16_t* u = reinterpret_cast<const char16_t*>(path.utf16());
     const qsizetype count = path.size();
@@ -30,7 +30,7 @@ QByteArray EncodePath(const QString& path) {
             out += QString(path.mid(i, 2)).toUtf8();
             ++i;
         } else if (c >= 0xDC80 && c <= 0xDCFF) {
-            out += char(c - 0xDC00);  // a raw byte carried through by DecodeName
+            out += char(c - 0xDC00);  // a raw byte carried through by decodeName
         } else {
             out += QString(QChar(c)).toUtf8();
         }
@@ -39,7 +39,7 @@ QByteArray EncodePath(const QString& path) {
 }
 
 // Length of the valid UTF-8 sequence starting at `p` (at most `left` bytes), 0 if invalid.
-static int ValidSequence(const unsigned char* p, int left) {
+static int validSequence(const unsigned char* p, int left) {
     const unsigned char b = p[0];
     if (b < 0x80) return 1;
     int len;
@@ -58,13 +58,13 @@ static int ValidSequence(const unsigned char* p, int left) {
     return len;
 }
 
-QString DecodeName(const QByteArray& bytes) {
+QString decodeName(const QByteArray& bytes) {
     QString out;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const int n = bytes.size();
     int i = 0;
     while (i < n) {
-        const int len = ValidSequence(p + i, n - i);
+        const int len = validSequence(p + i, n - i);
         if (len == 0) {
             out += QChar(char16_t(0xDC00 + p[i]));
             ++i;
@@ -76,7 +76,7 @@ QString DecodeName(const QByteArray& bytes) {
     return out;
 }
 
-FsError ErrorFor(int code) {
+FsError errorFor(int code) {
     FsError e;
     e.code = code;
     const char* text = strerrordesc_np(code);  // English whatever the locale
@@ -84,32 +84,32 @@ FsError ErrorFor(int code) {
     return e;
 }
 
-FsError NotRegularError(const FileStatus& st) { return ErrorFor(st.isDirectory ? EISDIR : EINVAL); }
+FsError notRegularError(const FileStatus& st) { return errorFor(st.isDirectory ? EISDIR : EINVAL); }
 
-FsError ChangedWhileCopied() {
+FsError changedWhileCopied() {
     return FsError{EBUSY,
                    QStringLiteral("The file changed while it was being copied (is it still "
                                   "being written?); it was left where it is"),
                    FsError::Cause::ChangedWhileCopied};
 }
 
-FsError NoTrashHere() {
+FsError noTrashHere() {
     return FsError{ENOTSUP, QStringLiteral("The trash does not take files from this drive (no trash folder "
                                            "serves it)"), FsError::Cause::TrashNotSupported};
 }
 
-QString FolderOf(const QString& path) {
+QString folderOf(const QString& path) {
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     if (slash < 0) return QStringLiteral(".");
     if (slash == 0) return QStringLiteral("/");
     return path.left(slash);
 }
 
-QString NameOf(const QString& path) {
+QString nameOf(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-QString WithSlash(const QString& folder) {
+QString withSlash(const QString& folder) {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
@@ -117,21 +117,21 @@ QString WithSlash(const QString& folder) {
 
 namespace {
 
-void Set(FsError* err, const FsError& e) {
+void set(FsError* err, const FsError& e) {
     if (err) *err = e;
 }
 
-QString JoinPath(const QString& folder, const QString& name) {
+QString joinPath(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
 }  // namespace
 
-bool FileSystem::IsTemporaryName(const QString& name) {
-    return name.startsWith(TemporaryPrefix()) && name.endsWith(QLatin1String(".tmp"));
+bool FileSystem::isTemporaryName(const QString& name) {
+    return name.startsWith(temporaryPrefix()) && name.endsWith(QLatin1String(".tmp"));
 }
 
-QString FileSystem::NewTemporaryPath(const QString& folder, TemporaryRole role, const QString& name) {
+QString FileSystem::newTemporaryPath(const QString& folder, TemporaryRole role, const QString& name) {
     // The file's name tells whose temporary it is; forty characters of it keep the whole well
     // inside the 255 bytes a name may have.
     QString part = name.left(40);
@@ -140,90 +140,90 @@ QString FileSystem::NewTemporaryPath(const QString& folder, TemporaryRole role, 
     QString suffix;
     for (int k = 0; k < 6; ++k) suffix += QLatin1Char(kChars[QRandomGenerator::global()->bounded(36)]);
     const QString word = role == TemporaryRole::Incoming ? QStringLiteral("incoming-") : QStringLiteral("replaced-");
-    const QString path = JoinPath(folder, TemporaryPrefix() + word + part + QLatin1Char('-') + suffix +
+    const QString path = joinPath(folder, temporaryPrefix() + word + part + QLatin1Char('-') + suffix +
                                               QStringLiteral(".tmp"));
     if (journal_) journal_->note(path);
     return path;
 }
 
-void FileSystem::SettleTemporaries() {
+void FileSystem::settleTemporaries() {
     if (journal_) journal_->settle();
 }
 
-QStringList FileSystem::LeftoverTemporaries() const {
+QStringList FileSystem::leftoverTemporaries() const {
     return journal_ ? journal_->leftovers() : QStringList();
 }
 
-bool FileSystem::IsRegularFile(const QString& path) {
+bool FileSystem::isRegularFile(const QString& path) {
     FileStatus st;
     FsError ignored;
-    return Stat(path, &st, &ignored) && st.isRegular;
+    return stat(path, &st, &ignored) && st.isRegular;
 }
 
-bool FileSystem::IsDirectory(const QString& path) {
+bool FileSystem::isDirectory(const QString& path) {
     FileStatus st;
     FsError ignored;
-    return Stat(path, &st, &ignored) && st.isDirectory;
+    return stat(path, &st, &ignored) && st.isDirectory;
 }
 
-bool FileSystem::Exists(const QString& path) {
+bool FileSystem::exists(const QString& path) {
     FileStatus st;
     FsError ignored;
-    return Stat(path, &st, &ignored);
+    return stat(path, &st, &ignored);
 }
 
-DriveType FileSystem::DriveOf(const QString& path, const FileStatus*) {
-    return TypeOfDrive(MountPoint(path));
+DriveType FileSystem::driveOf(const QString& path, const FileStatus*) {
+    return typeOfDrive(mountPoint(path));
 }
 
-bool FileSystem::ListRegularFiles(const QString& folder, QStringList* names, FsError* err) {
+bool FileSystem::listRegularFiles(const QString& folder, QStringList* names, FsError* err) {
     QStringList all;
     names->clear();
-    if (!ListNames(folder, &all, err)) return false;
+    if (!listNames(folder, &all, err)) return false;
     for (const QString& name : all) {
-        if (IsRegularFile(JoinPath(folder, name))) names->append(name);
+        if (isRegularFile(joinPath(folder, name))) names->append(name);
     }
     return true;
 }
 
-bool FileSystem::RestoreFromTrash(const TrashEntry& entry, const QString& path, FsError* err) {
-    if (!RenameNoReplace(entry.file, path, err)) return false;
+bool FileSystem::restoreFromTrash(const TrashEntry& entry, const QString& path, FsError* err) {
+    if (!renameNoReplace(entry.file, path, err)) return false;
     FsError ignored;
-    Unlink(entry.info, &ignored);
+    unlink(entry.info, &ignored);
     return true;
 }
 
-bool FileSystem::UnchangedSince(const QString& path, const FileStatus& before, FsError* err) {
+bool FileSystem::unchangedSince(const QString& path, const FileStatus& before, FsError* err) {
     FileStatus now;
-    if (!Stat(path, &now, err)) return false;
+    if (!stat(path, &now, err)) return false;
     if (FileVersion::of(now) == FileVersion::of(before)) return true;
-    Set(err, FsPath::ChangedWhileCopied());
+    set(err, FsPath::changedWhileCopied());
     return false;
 }
 
-bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
+bool FileSystem::copyToTemporary(const QString& source, const QString& folder,
                                  QString* temporary, FsError* err, FileStatus* copied,
                                  std::optional<FileStatus>* written) {
     FileStatus st;
-    if (!Stat(source, &st, err)) return false;
+    if (!stat(source, &st, err)) return false;
     if (!st.isRegular) {
-        Set(err, FsPath::NotRegularError(st));
+        set(err, FsPath::notRegularError(st));
         return false;
     }
     int in = -1;
-    if (!OpenRead(source, &in, err)) return false;
+    if (!openRead(source, &in, err)) return false;
 
     // O_EXCL makes the temporary name ours alone.
     QString tmp;
     int out = -1;
     for (int attempt = 0;; ++attempt) {
-        tmp = NewTemporaryPath(folder, TemporaryRole::Incoming, FsPath::NameOf(source));
+        tmp = newTemporaryPath(folder, TemporaryRole::Incoming, FsPath::nameOf(source));
         FsError e;
-        if (CreateNew(tmp, 0600, &out, &e)) break;
+        if (createNew(tmp, 0600, &out, &e)) break;
         if (e.code != EEXIST || attempt >= 50) {
-            Set(err, e);
+            set(err, e);
             FsError ignored;
-            Close(in, &ignored);
+            close(in, &ignored);
             return false;
         }
     }
@@ -232,54 +232,54 @@ bool FileSystem::CopyToTemporary(const QString& source, const QString& folder,
     std::vector<char> buffer(1 << 16);
     for (;;) {
         int64_t got = 0;
-        if (!Read(in, buffer.data(), int64_t(buffer.size()), &got, err)) { ok = false; break; }
+        if (!read(in, buffer.data(), int64_t(buffer.size()), &got, err)) { ok = false; break; }
         if (got == 0) break;
-        if (!Write(out, buffer.data(), got, err)) { ok = false; break; }
+        if (!write(out, buffer.data(), got, err)) { ok = false; break; }
     }
     FsError ignored;
     // Refused on some file systems: not a failure. The attributes go first: a read-only mode
     // would forbid writing them.
-    if (ok) KeepExtendedAttributes(in, out, &ignored);
-    if (ok) KeepTimesAndMode(out, st, &ignored);
-    if (ok && !Fsync(out, err)) ok = false;
+    if (ok) keepExtendedAttributes(in, out, &ignored);
+    if (ok) keepTimesAndMode(out, st, &ignored);
+    if (ok && !fsync(out, err)) ok = false;
     if (ok) {
-        if (!Close(out, err)) ok = false;
+        if (!close(out, err)) ok = false;
     } else {
-        Close(out, &ignored);
+        close(out, &ignored);
     }
-    Close(in, &ignored);
+    close(in, &ignored);
     if (!ok) {
-        Unlink(tmp, &ignored);
+        unlink(tmp, &ignored);
         return false;
     }
     *temporary = tmp;
     if (copied) *copied = st;
     if (written) {
         FileStatus now;
-        if (Stat(tmp, &now, &ignored)) *written = now;
+        if (stat(tmp, &now, &ignored)) *written = now;
         else written->reset();
     }
     return true;
 }
 
-bool FileSystem::Copy(const QString& source, const QString& destination, FsError* err,
+bool FileSystem::copy(const QString& source, const QString& destination, FsError* err,
                       bool replace, FileStatus* copied, std::optional<FileStatus>* written) {
     QString tmp;
-    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err, copied, written)) return false;
-    if (!(replace ? RenameReplace(tmp, destination, err) : RenameNoReplace(tmp, destination, err))) {
+    if (!copyToTemporary(source, FsPath::folderOf(destination), &tmp, err, copied, written)) return false;
+    if (!(replace ? renameReplace(tmp, destination, err) : renameNoReplace(tmp, destination, err))) {
         FsError ignored;
-        Unlink(tmp, &ignored);
+        unlink(tmp, &ignored);
         return false;
     }
     return true;
 }
 
-bool FileSystem::Move(const QString& source, const QString& destination, FsError* err,
+bool FileSystem::move(const QString& source, const QString& destination, FsError* err,
                       std::optional<FileStatus>* written) {
     FsError e;
-    if (RenameNoReplace(source, destination, &e)) return true;
+    if (renameNoReplace(source, destination, &e)) return true;
     if (e.code != EXDEV) {
-        Set(err, e);
+        set(err, e);
         return false;
     }
     // Across file systems: the copy is complete and under its final name before the source
@@ -287,14 +287,14 @@ bool FileSystem::Move(const QString& source, const QString& destination, FsError
     // writing would lose what it writes after the copy: it stays, the copy goes.
     QString tmp;
     FileStatus copied;
-    if (!CopyToTemporary(source, FsPath::FolderOf(destination), &tmp, err, &copied, written)) return false;
+    if (!copyToTemporary(source, FsPath::folderOf(destination), &tmp, err, &copied, written)) return false;
     FsError ignored;
-    if (!RenameNoReplace(tmp, destination, err)) {
-        Unlink(tmp, &ignored);
+    if (!renameNoReplace(tmp, destination, err)) {
+        unlink(tmp, &ignored);
         return false;
     }
-    if (!UnchangedSince(source, copied, err) || !Unlink(source, err)) {
-        Unlink(destination, &ignored);
+    if (!unchangedSince(source, copied, err) || !unlink(source, err)) {
+        unlink(destination, &ignored);
         return false;
     }
     return true;

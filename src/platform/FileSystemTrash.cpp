@@ -3,7 +3,7 @@
 // GIO first: Qt's "signals" macro would break its headers.
 #include <gio/gio.h>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -13,7 +13,7 @@
 
 #include <vector>
 
-#include "NativePath.h"
+#include "platform/NativePath.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ namespace {
 // trash renamed it within its file system, so it keeps its identity. Entries are matched by
 // readdir's inode first; where a file system reports other numbers there, the names the trash
 // makes from the old one ("a.jpg", "a.2.jpg") are looked at.
-bool FindTrashEntry(const QByteArray& trash, dev_t device, ino_t inode, const QByteArray& name,
+bool findTrashEntry(const QByteArray& trash, dev_t device, ino_t inode, const QByteArray& name,
                     TrashEntry* entry) {
     const QByteArray files = trash + "/files";
     struct stat st;
@@ -58,15 +58,15 @@ bool FindTrashEntry(const QByteArray& trash, dev_t device, ino_t inode, const QB
         return false;
     const FileIdentity identity = FileIdentity::of(now);
     if (identity.device != uint64_t(device) || identity.inode != uint64_t(inode)) return false;
-    entry->file = FsPath::DecodeName(files + '/' + found);
-    entry->info = FsPath::DecodeName(trash + "/info/" + found + ".trashinfo");
+    entry->file = FsPath::decodeName(files + '/' + found);
+    entry->info = FsPath::decodeName(trash + "/info/" + found + ".trashinfo");
     entry->identity = identity;
     return true;
 }
 
 // The error of a refused trash, by GIO's code: the codes that stand for an errno become that
 // errno; the trash's own refusals get their cause. GIO's message stays as the system's text.
-FsError TrashError(const GError* error) {
+FsError trashError(const GError* error) {
     const QString message = error ? QString::fromUtf8(error->message) : QString();
     if (!error || error->domain != G_IO_ERROR)
         return FsError{EIO, message, FsError::Cause::TrashFailed};
@@ -98,14 +98,14 @@ FsError TrashError(const GError* error) {
         case G_IO_ERROR_NO_SUCH_DEVICE: code = ENODEV; break;
         default: return FsError{EIO, message, FsError::Cause::TrashFailed};
     }
-    return FsPath::ErrorFor(code);
+    return FsPath::errorFor(code);
 }
 
 }  // namespace
 
-bool PosixFileSystem::Trash(const QString& path, TrashEntry* entry, FsError* err) {
+bool PosixFileSystem::trash(const QString& path, TrashEntry* entry, FsError* err) {
     NativePath p;
-    if (!p.Set(path, err)) return false;
+    if (!p.set(path, err)) return false;
     if (entry) *entry = TrashEntry();
     // The file's identity (a link's own), to find its entry afterwards: the trash says nothing
     // of it.
@@ -121,23 +121,23 @@ bool PosixFileSystem::Trash(const QString& path, TrashEntry* entry, FsError* err
         // the file's own mount (.Trash/<uid> or .Trash-<uid>).
         const QByteArray encoded(p.constData());
         const QByteArray name = encoded.mid(encoded.lastIndexOf('/') + 1);
-        const QByteArray top = FsPath::EncodePath(MountPoint(FsPath::FolderOf(path)));
+        const QByteArray top = FsPath::encodePath(mountPoint(FsPath::folderOf(path)));
         const QByteArray base = top == "/" ? QByteArray() : top;
         const QByteArray uid = QByteArray::number(qulonglong(::getuid()));
         for (const QByteArray& trash : {QByteArray(g_get_user_data_dir()) + "/Trash",
                                         base + "/.Trash/" + uid, base + "/.Trash-" + uid}) {
-            if (FindTrashEntry(trash, before.st_dev, before.st_ino, name, entry)) break;
+            if (findTrashEntry(trash, before.st_dev, before.st_ino, name, entry)) break;
         }
         return true;
     }
-    if (err) *err = TrashError(error);
+    if (err) *err = trashError(error);
     if (error) g_error_free(error);
     return false;
 }
 
-bool PosixFileSystem::CanTrash(const QString& path, FsError* err) {
+bool PosixFileSystem::canTrash(const QString& path, FsError* err) {
     NativePath p;
-    if (!p.Set(path, err)) return false;
+    if (!p.set(path, err)) return false;
     GFile* file = g_file_new_for_path(p.constData());
     GError* error = nullptr;
     GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_ACCESS_CAN_TRASH,
@@ -145,13 +145,13 @@ bool PosixFileSystem::CanTrash(const QString& path, FsError* err) {
     g_object_unref(file);
     if (!info) {
         FsError e{EIO, error ? QString::fromUtf8(error->message) : QStringLiteral("Cannot look at the file")};
-        if (error && error->domain == G_IO_ERROR && error->code == G_IO_ERROR_NOT_FOUND) e = FsPath::ErrorFor(ENOENT);
+        if (error && error->domain == G_IO_ERROR && error->code == G_IO_ERROR_NOT_FOUND) e = FsPath::errorFor(ENOENT);
         if (error) g_error_free(error);
         if (err) *err = e;
         return false;
     }
     const bool can = g_file_info_get_attribute_boolean(info, G_FILE_ATTRIBUTE_ACCESS_CAN_TRASH);
     g_object_unref(info);
-    if (!can && err) *err = FsPath::NoTrashHere();
+    if (!can && err) *err = FsPath::noTrashHere();
     return can;
 }

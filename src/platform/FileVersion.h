@@ -1,5 +1,5 @@
 #pragma once
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 // A file as it stood at one moment: its identity (the same file, FileIdentity) and its status
 // change time. A write that puts the modification time back (touch -r, cp -p onto it, a camera

@@ -1,4 +1,4 @@
-#include "ImageNames.h"
+#include "platform/ImageNames.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "LocalMemory.h"
+#include "platform/LocalMemory.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -17,11 +17,11 @@ namespace {
 
 constexpr uint64_t kLiveMagic = 0x4f52564c4d454d31ull;  // "ORVLMEM1"
 
-bool IsLive(HLOCAL block) { return block != nullptr && block->magic == kLiveMagic; }
+bool isLive(HLOCAL block) { return block != nullptr && block->magic == kLiveMagic; }
 
 }  // namespace
 
-HLOCAL LocalAlloc(uint32_t flags, size_t bytes) {
+HLOCAL localAlloc(uint32_t flags, size_t bytes) {
     if ((flags & ~(LMEM_MOVEABLE | LMEM_ZEROINIT)) != 0) return nullptr;
     const size_t header = offsetof(OrvaneLocalBlock, data);
     if (bytes > SIZE_MAX - header - 1) return nullptr;
@@ -35,26 +35,26 @@ HLOCAL LocalAlloc(uint32_t flags, size_t bytes) {
     return block;
 }
 
-void* LocalLock(HLOCAL block) {
-    if (!IsLive(block)) return nullptr;
+void* localLock(HLOCAL block) {
+    if (!isLive(block)) return nullptr;
     ++block->locks;
     return block->data;
 }
 
-bool LocalUnlock(HLOCAL block) {
-    if (!IsLive(block) || block->locks == 0) return false;
+bool localUnlock(HLOCAL block) {
+    if (!isLive(block) || block->locks == 0) return false;
     --block->locks;
     return block->locks > 0;
 }
 
-HLOCAL LocalFree(HLOCAL block) {
+HLOCAL localFree(HLOCAL block) {
     if (block == nullptr) return nullptr;
-    if (!IsLive(block)) return block;
+    if (!isLive(block)) return block;
     block->magic = 0;
     std::free(block);
     return nullptr;
 }
 
-size_t LocalSize(HLOCAL block) { return IsLive(block) ? block->size : 0; }
+size_t localSize(HLOCAL block) { return isLive(block) ? block->size : 0; }
 
-unsigned LocalLockCount(HLOCAL block) { return IsLive(block) ? block->locks : 0; }
+unsigned localLockCount(HLOCAL block) { return isLive(block) ? block->locks : 0; }

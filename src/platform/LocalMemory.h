@@ -20,21 +20,21 @@ enum : uint32_t {
 
 // A block of `bytes` bytes (0 allowed), zero-filled with LMEM_ZEROINIT; nullptr when memory is
 // short or an unknown flag is given.
-HLOCAL LocalAlloc(uint32_t flags, size_t bytes);
+HLOCAL localAlloc(uint32_t flags, size_t bytes);
 
 // Pointer to the block's data and one more lock; nullptr for a null or foreign handle.
-void* LocalLock(HLOCAL block);
+void* localLock(HLOCAL block);
 
 // One lock less. True while the block is still locked, false when it is now unlocked (or the
 // handle is not a block).
-bool LocalUnlock(HLOCAL block);
+bool localUnlock(HLOCAL block);
 
 // Releases the block, locked or not. nullptr on success; the handle itself when it is not a
 // live block (nothing is freed then). A null handle is a no-op returning nullptr.
-HLOCAL LocalFree(HLOCAL block);
+HLOCAL localFree(HLOCAL block);
 
 // Size the block was allocated with; 0 for a null or foreign handle.
-size_t LocalSize(HLOCAL block);
+size_t localSize(HLOCAL block);
 
 // Current lock count, for tests and assertions.
-unsigned LocalLockCount(HLOCAL block);
+unsigned localLockCount(HLOCAL block);

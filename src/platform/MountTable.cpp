@@ -1,4 +1,4 @@
-#include "MountTable.h"
+#include "platform/MountTable.h"
 
 #include <QFile>
 
@@ -14,7 +14,7 @@
 #include <system_error>
 #include <thread>
 
-DriveType TypeOfMount(const MountEntry& m) {
+DriveType typeOfMount(const MountEntry& m) {
     if (m.fsType == "iso9660" || m.fsType == "udf") return DriveType::CdRom;
     if (m.source.startsWith("/dev/sr") || m.source.startsWith("/dev/cdrom")) return DriveType::CdRom;
     return DriveType::Other;
@@ -23,7 +23,7 @@ DriveType TypeOfMount(const MountEntry& m) {
 namespace {
 
 // "\040" and friends in /proc/self/mountinfo stand for blank, tab, newline and backslash.
-QByteArray Unescape(const QByteArray& s) {
+QByteArray unescape(const QByteArray& s) {
     QByteArray out;
     for (int i = 0; i < s.size(); ++i) {
         if (s[i] == '\\' && i + 3 < s.size()) {
@@ -40,7 +40,7 @@ QByteArray Unescape(const QByteArray& s) {
     return out;
 }
 
-QList<MountEntry> ReadMounts() {
+QList<MountEntry> readMounts() {
     QList<MountEntry> mounts;
     QFile f(QStringLiteral("/proc/self/mountinfo"));
     if (!f.open(QIODevice::ReadOnly)) return mounts;
@@ -49,7 +49,7 @@ QList<MountEntry> ReadMounts() {
         const QList<QByteArray> fields = line.split(' ');
         const int dash = fields.indexOf("-");
         if (fields.size() < 5 || dash < 0 || dash + 2 >= fields.size()) continue;
-        MountEntry m{Unescape(fields[4]), Unescape(fields[dash + 1]), Unescape(fields[dash + 2]), 0};
+        MountEntry m{unescape(fields[4]), unescape(fields[dash + 1]), unescape(fields[dash + 2]), 0};
         const QList<QByteArray> majorMinor = fields[2].split(':');
         bool okMajor = false, okMinor = false;
         if (majorMinor.size() == 2) {
@@ -63,29 +63,29 @@ QList<MountEntry> ReadMounts() {
 
 }  // namespace
 
-MountTable& MountTable::Instance() {
+MountTable& MountTable::instance() {
     // Never destroyed: the watcher may still be waiting in poll(2) when the program ends.
     static MountTable* table = new MountTable;
     return *table;
 }
 
-QList<MountEntry> MountTable::Entries() {
+QList<MountEntry> MountTable::entries() {
     std::lock_guard<std::mutex> lock(mutex_);
-    RefreshIfChanged();
+    refreshIfChanged();
     return entries_;
 }
 
-bool MountTable::TypeOfDevice(dev_t device, DriveType* type) {
+bool MountTable::typeOfDevice(dev_t device, DriveType* type) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (read_ && watching_.load(std::memory_order_acquire)) {
         // Cleared before the reading, so a change during it marks the table again.
         if (watcherSawChange_.load(std::memory_order_acquire) &&
             watcherSawChange_.exchange(false, std::memory_order_acq_rel))
-            Read();
-        if (Lookup(device, type)) return true;
+            read();
+        if (lookup(device, type)) return true;
     }
-    RefreshIfChanged();
-    return Lookup(device, type);
+    refreshIfChanged();
+    return lookup(device, type);
 }
 
 // Opened before the first reading, so no change after it goes unnoticed.
@@ -93,7 +93,7 @@ MountTable::MountTable() : fd_(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEX
     const int watched = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
     if (watched < 0) return;
     try {
-        std::thread(&MountTable::Watch, this, watched).detach();
+        std::thread(&MountTable::watch, this, watched).detach();
         watching_ = true;
     } catch (const std::system_error&) {
         ::close(watched);
@@ -102,7 +102,7 @@ MountTable::MountTable() : fd_(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEX
 
 // Its own descriptor: each open file of mountinfo keeps its own record of the last change
 // it reported, so the polls of the questions do not swallow the watcher's.
-void MountTable::Watch(int fd) {
+void MountTable::watch(int fd) {
     for (;;) {
         pollfd p{fd, POLLPRI, 0};
         const int r = ::poll(&p, 1, -1);
@@ -124,19 +124,19 @@ void MountTable::Watch(int fd) {
     ::close(fd);
 }
 
-uint64_t MountTable::ChangesTold() {
+uint64_t MountTable::changesTold() {
     std::lock_guard<std::mutex> lock(toldMutex_);
     return changesTold_;
 }
 
-bool MountTable::WaitForChangeAfter(uint64_t told, int timeoutMs) {
+bool MountTable::waitForChangeAfter(uint64_t told, int timeoutMs) {
     std::unique_lock<std::mutex> lock(toldMutex_);
     return told_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
         return changesTold_ > told || !watching_.load(std::memory_order_acquire);
     }) && changesTold_ > told;
 }
 
-bool MountTable::Lookup(dev_t device, DriveType* type) const {
+bool MountTable::lookup(dev_t device, DriveType* type) const {
     const auto it = std::lower_bound(byDevice_.begin(), byDevice_.end(),
                                      std::make_pair(device, INT_MIN));
     if (it == byDevice_.end() || it->first != device || it->second == kUnknown) return false;
@@ -144,22 +144,22 @@ bool MountTable::Lookup(dev_t device, DriveType* type) const {
     return true;
 }
 
-bool MountTable::Changed() {
+bool MountTable::changed() {
     if (fd_ < 0 || !read_) return true;
     pollfd p{fd_, POLLPRI, 0};
     const int r = ::poll(&p, 1, 0);
     return r != 0;  // an error counts as a change: the table is read again
 }
 
-void MountTable::RefreshIfChanged() {
-    if (Changed()) Read();
+void MountTable::refreshIfChanged() {
+    if (changed()) read();
 }
 
-void MountTable::Read() {
-    entries_ = ReadMounts();
+void MountTable::read() {
+    entries_ = readMounts();
     // Sorted pairs rather than a hash: one short block of memory for the lookup a move makes.
     byDevice_.clear();
-    for (const MountEntry& m : entries_) byDevice_.emplace_back(m.device, int(TypeOfMount(m)));
+    for (const MountEntry& m : entries_) byDevice_.emplace_back(m.device, int(typeOfMount(m)));
     std::sort(byDevice_.begin(), byDevice_.end());
     // A device whose mounts disagree about its kind is asked by path.
     std::vector<std::pair<dev_t, int>> merged;

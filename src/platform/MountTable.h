@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 // One line of /proc/self/mountinfo, its escapes undone.
 struct MountEntry {
@@ -21,7 +21,7 @@ struct MountEntry {
 };
 
 // CD-ROM for an iso9660 or udf file system or a /dev/sr* or /dev/cdrom* device, else Other.
-DriveType TypeOfMount(const MountEntry& m);
+DriveType typeOfMount(const MountEntry& m);
 
 // A copy of the kernel's mount table, read again only when it changed. Each check before a
 // move asks it, and reading and parsing the table costs far more than the move itself. The
@@ -37,30 +37,30 @@ DriveType TypeOfMount(const MountEntry& m);
 class MountTable {
 public:
     // The one table of the process, made at the first question.
-    static MountTable& Instance();
+    static MountTable& instance();
 
     // The mounts, in the kernel's order (the last of two at one point is on top).
-    QList<MountEntry> Entries();
+    QList<MountEntry> entries();
 
     // The drive type of the file system with device number `device`; false when no mount names
     // that device or its mounts disagree (the path is asked then).
-    bool TypeOfDevice(dev_t device, DriveType* type);
+    bool typeOfDevice(dev_t device, DriveType* type);
 
     // For tests, which wait for the watcher rather than the clock: the changes it has told of
     // so far, and a wait of at most `timeoutMs` for one after `told`. False on timeout, and at
     // once where nothing watches (every question then reads the table itself).
-    uint64_t ChangesTold();
-    bool WaitForChangeAfter(uint64_t told, int timeoutMs);
+    uint64_t changesTold();
+    bool waitForChangeAfter(uint64_t told, int timeoutMs);
 
 private:
     static constexpr int kUnknown = -1;
 
     MountTable();
-    void Watch(int fd);
-    bool Lookup(dev_t device, DriveType* type) const;
-    bool Changed();
-    void RefreshIfChanged();
-    void Read();
+    void watch(int fd);
+    bool lookup(dev_t device, DriveType* type) const;
+    bool changed();
+    void refreshIfChanged();
+    void read();
 
     std::mutex mutex_;
     const int fd_;

@@ -10,6 +10,6 @@ enum class MsgAnswer { None, Ok, Cancel, Yes, No };
 class MsgBox {
 public:
     virtual ~MsgBox() = default;
-    virtual MsgAnswer Show(const QString& text, const QString& title = QStringLiteral("Orvane"),
+    virtual MsgAnswer ask(const QString& text, const QString& title = QStringLiteral("Orvane"),
                      MsgButtons buttons = MsgButtons::Ok, MsgAnswer defaultAnswer = MsgAnswer::None) = 0;
 };

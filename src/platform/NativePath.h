@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 // Native bytes of a path, NUL-terminated. A NUL inside would silently cut the name short, so
 // it is refused. A path of ordinary characters (no surrogate) is encoded straight into a buffer
@@ -19,7 +19,7 @@ public:
     NativePath(const NativePath&) = delete;
     NativePath& operator=(const NativePath&) = delete;
 
-    bool Set(const QString& path, FsError* err) {
+    bool set(const QString& path, FsError* err) {
         const char16_t* u = reinterpret_cast<const char16_t*>(path.constData());
         const qsizetype n = path.size();
         if (n > 0 && n * 3 < qsizetype(sizeof small_)) {
@@ -42,7 +42,7 @@ public:
             for (; i < n; ++i) {
                 const char16_t c = u[i];
                 if (c < 0x80) {
-                    if (c == 0) return Fail(err, EINVAL);
+                    if (c == 0) return fail(err, EINVAL);
                     *o++ = char(c);
                 } else if (c < 0x800) {
                     *o++ = char(0xC0 | (c >> 6));
@@ -61,16 +61,16 @@ public:
                 return true;
             }
         }
-        big_ = FsPath::EncodePath(path);
-        if (big_.isEmpty() || big_.contains('\0')) return Fail(err, big_.isEmpty() ? ENOENT : EINVAL);
+        big_ = FsPath::encodePath(path);
+        if (big_.isEmpty() || big_.contains('\0')) return fail(err, big_.isEmpty() ? ENOENT : EINVAL);
         bytes_ = big_.constData();
         return true;
     }
     const char* constData() const { return bytes_; }
 
 private:
-    static bool Fail(FsError* err, int code) {
-        if (err) *err = FsPath::ErrorFor(code);
+    static bool fail(FsError* err, int code) {
+        if (err) *err = FsPath::errorFor(code);
         return false;
     }
 

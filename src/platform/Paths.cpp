@@ -1,9 +1,9 @@
-#include "Paths.h"
+#include "platform/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace Paths {
 
@@ -13,12 +13,12 @@ QString commandLinePath(FileSystem& fs, const QString& given, const QString& sta
         given.startsWith(QLatin1Char('/')) ? given : startDir + QLatin1Char('/') + given;
     FileStatus named;
     FsError err;
-    if (!fs.Stat(absolute, &named, &err)) return absolute;
+    if (!fs.stat(absolute, &named, &err)) return absolute;
     // Taken out by text, "x/.." is the folder holding x; the system goes through x when it is
     // a link. Where the two differ the path is resolved instead, so the same file opens.
     const QString tidy = QDir::cleanPath(absolute);
     FileStatus tidied;
-    if (fs.Stat(tidy, &tidied, &err) && tidied.device == named.device && tidied.inode == named.inode)
+    if (fs.stat(tidy, &tidied, &err) && tidied.device == named.device && tidied.inode == named.inode)
         return tidy;
     const QString resolved = QFileInfo(absolute).canonicalFilePath();
     return resolved.isEmpty() ? absolute : resolved;

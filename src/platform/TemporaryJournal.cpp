@@ -1,4 +1,4 @@
-#include "TemporaryJournal.h"
+#include "platform/TemporaryJournal.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,13 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
 QByteArray escaped(const QString& path) {
     QByteArray out;
-    for (const char c : FsPath::EncodePath(path)) {
+    for (const char c : FsPath::encodePath(path)) {
         if (c == '%') out += "%25";
         else if (c == '\n') out += "%0A";
         else if (c == '\r') out += "%0D";
@@ -23,7 +23,7 @@ QByteArray escaped(const QString& path) {
 
 bool exists(const QString& path) {
     struct stat st;
-    return ::lstat(FsPath::EncodePath(path).constData(), &st) == 0 || errno != ENOENT;
+    return ::lstat(FsPath::encodePath(path).constData(), &st) == 0 || errno != ENOENT;
 }
 
 bool writeAll(int fd, const QByteArray& bytes) {
@@ -42,7 +42,7 @@ bool writeAll(int fd, const QByteArray& bytes) {
 }  // namespace
 
 TemporaryJournal::TemporaryJournal(const QString& file) : file_(file) {
-    const int fd = ::open(FsPath::EncodePath(file_).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(FsPath::encodePath(file_).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return;
     QByteArray all;
     char buffer[4096];
@@ -52,7 +52,7 @@ TemporaryJournal::TemporaryJournal(const QString& file) : file_(file) {
     ::close(fd);
     for (const QByteArray& line : all.split('\n')) {
         if (line.isEmpty()) continue;
-        const QString path = FsPath::DecodeName(QByteArray::fromPercentEncoding(line));
+        const QString path = FsPath::decodeName(QByteArray::fromPercentEncoding(line));
         if (exists(path) && !noted_.contains(path)) noted_.append(path);
     }
     leftovers_ = noted_;
@@ -61,7 +61,7 @@ TemporaryJournal::TemporaryJournal(const QString& file) : file_(file) {
 
 void TemporaryJournal::note(const QString& temporary) {
     noted_.append(temporary);
-    const int fd = ::open(FsPath::EncodePath(file_).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    const int fd = ::open(FsPath::encodePath(file_).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return;  // no config folder: nothing to say at the next start, nothing fails
     writeAll(fd, escaped(temporary));
     ::close(fd);
@@ -76,7 +76,7 @@ void TemporaryJournal::settle() {
 }
 
 void TemporaryJournal::rewrite() {
-    const QByteArray path = FsPath::EncodePath(file_);
+    const QByteArray path = FsPath::encodePath(file_);
     if (noted_.isEmpty()) {
         ::unlink(path.constData());
         return;

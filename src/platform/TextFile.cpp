@@ -1,4 +1,4 @@
-#include "TextFile.h"
+#include "platform/TextFile.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -17,7 +17,7 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
 
 // Runs iconv over `in`. With `lenient`, an invalid or incomplete sequence is skipped one byte at
 // a time and `replacement` is emitted in its place; otherwise conversion fails.
-bool Convert(const char* to, const char* from, const QByteArray& in, QByteArray* out, bool lenient,
+bool convert(const char* to, const char* from, const QByteArray& in, QByteArray* out, bool lenient,
              const QByteArray& replacement) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
@@ -52,45 +52,45 @@ bool Convert(const char* to, const char* from, const QByteArray& in, QByteArray*
 
 // UTF-8 to text, a leading U+FEFF kept: QString::fromUtf8 would drop it as a byte-order mark,
 // but the file's own mark is already off, so one there is the first line's own text.
-QString FromUtf8(const QByteArray& bytes) {
+QString fromUtf8(const QByteArray& bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     return decoder.decode(bytes);
 }
 
 }  // namespace
 
-QByteArray EncodeCp932(const QString& text, bool* ok) {
+QByteArray encodeCp932(const QString& text, bool* ok) {
     QByteArray out;
     // "CP932", not "SHIFT_JIS": the latter maps 0x5C to the yen sign and would mangle paths.
-    *ok = Convert("CP932", "UTF-8", text.toUtf8(), &out, false, QByteArray());
-    if (*ok && DecodeCp932(out) != text) *ok = false;
+    *ok = convert("CP932", "UTF-8", text.toUtf8(), &out, false, QByteArray());
+    if (*ok && decodeCp932(out) != text) *ok = false;
     return out;
 }
 
-QString DecodeCp932(const QByteArray& bytes) {
+QString decodeCp932(const QByteArray& bytes) {
     QByteArray utf8;
-    if (!Convert("UTF-8", "CP932", bytes, &utf8, true, QByteArray("\xEF\xBF\xBD", 3)))
+    if (!convert("UTF-8", "CP932", bytes, &utf8, true, QByteArray("\xEF\xBF\xBD", 3)))
         return QString::fromLatin1(bytes);
-    return FromUtf8(utf8);
+    return fromUtf8(utf8);
 }
 
-QByteArray EncodeFile(const QStringList& lines) {
+QByteArray encodeFile(const QStringList& lines) {
     QString text;
     for (const QString& line : lines) {
         text += line;
         text += QStringLiteral("\r\n");
     }
     bool ok = false;
-    QByteArray bytes = EncodeCp932(text, &ok);
+    QByteArray bytes = encodeCp932(text, &ok);
     if (ok) return bytes;
     // Some characters do not survive code page 932; then the whole file goes out as UTF-8 so
     // that no path silently changes.
     return kUtf8Bom + text.toUtf8();
 }
 
-QStringList DecodeFile(const QByteArray& bytes) {
-    QString text = bytes.startsWith(kUtf8Bom) ? FromUtf8(bytes.mid(kUtf8Bom.size()))
-                                              : DecodeCp932(bytes);
+QStringList decodeFile(const QByteArray& bytes) {
+    QString text = bytes.startsWith(kUtf8Bom) ? fromUtf8(bytes.mid(kUtf8Bom.size()))
+                                              : decodeCp932(bytes);
     QStringList lines;
     QString current;
     const int n = text.size();
@@ -108,23 +108,23 @@ QStringList DecodeFile(const QByteArray& bytes) {
     return lines;
 }
 
-bool ReadLines(const QString& path, QStringList* lines) {
+bool readLines(const QString& path, QStringList* lines) {
     lines->clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray bytes = file.read(kMaxFileBytes);
     if (file.error() != QFileDevice::NoError) return false;
-    *lines = DecodeFile(bytes);
+    *lines = decodeFile(bytes);
     return true;
 }
 
-bool WriteLines(const QString& path, const QStringList& lines, QString* error) {
+bool writeLines(const QString& path, const QStringList& lines, QString* error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error) *error = file.errorString();
         return false;
     }
-    const QByteArray bytes = EncodeFile(lines);
+    const QByteArray bytes = encodeFile(lines);
     if (file.write(bytes) != bytes.size()) {
         if (error) *error = file.errorString();
         file.cancelWriting();

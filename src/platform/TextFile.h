@@ -8,16 +8,16 @@ namespace TextFile {
 
 // Reads the lines of `path` (no line-end characters). Returns false when the file is missing
 // or cannot be read; `lines` is then empty. Invalid byte sequences become U+FFFD.
-bool ReadLines(const QString& path, QStringList* lines);
+bool readLines(const QString& path, QStringList* lines);
 
 // Writes every line followed by CR LF, through a temporary file renamed over `path`, so a
 // failure never leaves a half-written file. On failure returns false and a reason in `error`.
-bool WriteLines(const QString& path, const QStringList& lines, QString* error);
+bool writeLines(const QString& path, const QStringList& lines, QString* error);
 
 // Encoding helpers, exposed for tests.
-QByteArray EncodeCp932(const QString& text, bool* ok);
-QString DecodeCp932(const QByteArray& bytes);
-QByteArray EncodeFile(const QStringList& lines);
-QStringList DecodeFile(const QByteArray& bytes);
+QByteArray encodeCp932(const QString& text, bool* ok);
+QString decodeCp932(const QByteArray& bytes);
+QByteArray encodeFile(const QStringList& lines);
+QStringList decodeFile(const QByteArray& bytes);
 
 }  // namespace TextFile

@@ -1,4 +1,4 @@
-#include "FileDrops.h"
+#include "ui/FileDrops.h"
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -6,8 +6,8 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "FileSystem.h"
-#include "ImageNames.h"
+#include "platform/FileSystem.h"
+#include "platform/ImageNames.h"
 
 FileDrops::FileDrops(FileSystem& fileSystem, std::function<bool()> pngPluginAvailable, Open open)
     : fs_(fileSystem), pngPluginAvailable_(std::move(pngPluginAvailable)), open_(std::move(open)) {}
@@ -22,10 +22,10 @@ QString FileDrops::acceptedPath(FileSystem& fs, const QMimeData* data, bool pngP
     const QList<QUrl> urls = data->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return QString();
     const QString path = urls.first().toLocalFile();
-    if (path.isEmpty() || !fs.Exists(path)) return QString();
+    if (path.isEmpty() || !fs.exists(path)) return QString();
     // Every picture ending is taken, whatever the options: one they leave out is answered with
     // a word on where to turn it on (PathOpener), not by a drag that silently bounces.
-    if (fs.IsDirectory(path) || ImageNames::isOpenable(path, pngPluginAvailable, true)) return path;
+    if (fs.isDirectory(path) || ImageNames::isOpenable(path, pngPluginAvailable, true)) return path;
     return QString();
 }
 

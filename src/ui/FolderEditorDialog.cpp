@@ -1,7 +1,7 @@
 // The shortcut-folder editor's window: its controls, their arrangement and the routing of
 // their events. The slot rows' logic is in FolderEditorRows.cpp, the page side's in
 // FolderEditorPages.cpp.
-#include "FolderEditorDialog.h"
+#include "ui/FolderEditorDialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,8 +17,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "LineBreakGuard.h"
-#include "PageListModel.h"
+#include "ui/LineBreakGuard.h"
+#include "ui/PageListModel.h"
 
 namespace {
 

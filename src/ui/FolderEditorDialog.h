@@ -4,9 +4,9 @@
 
 #include <array>
 
-#include "FolderLibrary.h"
-#include "Options.h"
-#include "Services.h"
+#include "core/FolderLibrary.h"
+#include "core/Options.h"
+#include "desktop/Services.h"
 
 class QCheckBox;
 class QLabel;
@@ -136,5 +136,5 @@ private:
     QPushButton* deletePageButton_ = nullptr;
     QPushButton* closeButton_ = nullptr;
     bool fillingFromLibrary_ = false;
-    bool unloaded_ = false;
+    bool closed_ = false;
 };

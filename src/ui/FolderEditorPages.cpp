@@ -2,10 +2,10 @@
 #include <QLineEdit>
 #include <QListView>
 
-#include "FolderEditorDialog.h"
-#include "LibraryMessages.h"
-#include "MsgBox.h"
-#include "PageListModel.h"
+#include "ui/FolderEditorDialog.h"
+#include "ui/LibraryMessages.h"
+#include "platform/MsgBox.h"
+#include "ui/PageListModel.h"
 
 void FolderEditorDialog::startUp() {
     selectCurrentEntry();
@@ -19,7 +19,7 @@ void FolderEditorDialog::selectCurrentEntry() {
 bool FolderEditorDialog::pageChangeDone(FolderLibrary::PageChange change) {
     if (change == FolderLibrary::PageChange::Done) return true;
     const QString message = pageChangeMessage(change);
-    if (!message.isEmpty()) services_.msgBox->Show(message);
+    if (!message.isEmpty()) services_.msgBox->ask(message);
     return false;
 }
 
@@ -81,7 +81,7 @@ void FolderEditorDialog::closeClicked() {
 }
 
 void FolderEditorDialog::shutDown() {
-    if (unloaded_) return;
-    unloaded_ = true;
+    if (closed_) return;
+    closed_ = true;
     storePage();
 }

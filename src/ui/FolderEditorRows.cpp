@@ -9,13 +9,13 @@
 #include <QPalette>
 #include <QUrl>
 
-#include "DesktopFolders.h"
-#include "FileSystem.h"
-#include "FolderEditorDialog.h"
-#include "LineBreakGuard.h"
-#include "MsgBox.h"
-#include "PageListModel.h"
-#include "Paths.h"
+#include "desktop/DesktopFolders.h"
+#include "platform/FileSystem.h"
+#include "ui/FolderEditorDialog.h"
+#include "ui/LineBreakGuard.h"
+#include "platform/MsgBox.h"
+#include "ui/PageListModel.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ QString firstDroppedPath(const QMimeData* data) {
 }
 
 bool isExistingFolder(FileSystem& fs, const QString& path) {
-    return !path.isEmpty() && fs.Exists(path) && QFileInfo(path).isDir();
+    return !path.isEmpty() && fs.exists(path) && QFileInfo(path).isDir();
 }
 
 // The normal input background, or the greyed one of a box that cannot be edited; the same
@@ -136,10 +136,10 @@ void FolderEditorDialog::clearClicked(int i) {
 
 void FolderEditorDialog::browseClicked(int i) {
     if (!services_.pickers) return;
-    const std::optional<QString> chosen = DesktopFolders::BrowseForFolderPath(*services_.pickers, this);
+    const std::optional<QString> chosen = DesktopFolders::chooseFolderPath(*services_.pickers, this);
     if (!chosen) return;
     if (LineBreakGuard::hasLineBreak(*chosen)) {
-        if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::message());
+        if (services_.msgBox) services_.msgBox->ask(LineBreakGuard::message());
         return;
     }
     shownSlot(i).folder = *chosen;
@@ -158,7 +158,7 @@ QString FolderEditorDialog::droppedFolder(const QMimeData* dropped) {
     QString path = firstDroppedPath(dropped);
     if (!isExistingFolder(*services_.fileSystem, path)) return QString();
     if (LineBreakGuard::hasLineBreak(path)) {
-        if (services_.msgBox) services_.msgBox->Show(LineBreakGuard::message());
+        if (services_.msgBox) services_.msgBox->ask(LineBreakGuard::message());
         return QString();
     }
     Paths::lastPathComponent(path);  // for its final "/"

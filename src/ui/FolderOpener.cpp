@@ -1,11 +1,11 @@
-#include "FolderOpener.h"
+#include "ui/FolderOpener.h"
 
 #include <QMetaObject>
 #include <QObject>
 
 #include <utility>
 
-#include "SortingSession.h"
+#include "core/SortingSession.h"
 
 FolderOpener::FolderOpener(SortingSession& session, ResponsiveFolderLister::ListFolder listFolder)
     : session_(session), lister_(std::move(listFolder)) {}

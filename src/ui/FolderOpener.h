@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "ResponsiveFolderLister.h"
+#include "ui/ResponsiveFolderLister.h"
 
 class QObject;
 class SortingSession;

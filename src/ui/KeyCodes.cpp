@@ -1,4 +1,4 @@
-#include "KeyCodes.h"
+#include "ui/KeyCodes.h"
 
 namespace KeyCodes {
 

@@ -1,10 +1,10 @@
-#include "KeyRouter.h"
+#include "ui/KeyRouter.h"
 
 #include <QEvent>
 #include <QKeyEvent>
 
-#include "KeyCodes.h"
-#include "X11Keyboard.h"
+#include "ui/KeyCodes.h"
+#include "desktop/X11Keyboard.h"
 
 using namespace KeyCodes;
 
@@ -21,11 +21,11 @@ bool KeyRouter::eventFilter(QObject*, QEvent* event) {
     noteHeld(*key);
     const quint32 scan = key->nativeScanCode();
     const int code = keyCodeOf(key->key(), scan, key->modifiers(),
-                               keyboard_->LayoutPlusMinus(scan, key->nativeModifiers()));
+                               keyboard_->layoutPlusMinus(scan, key->nativeModifiers()));
     if (code == 0) return false;  // menus and the like keep their keys
     if (event->type() == QEvent::KeyPress) {
         press(code, key->modifiers());
-    } else if (!key->isAutoRepeat() && !keyboard_->ReleaseWhileHeld(scan)) {
+    } else if (!key->isAutoRepeat() && !keyboard_->releaseWhileHeld(scan)) {
         // A held key's repeats may come with releases of their own (Wayland, an X server
         // without detectable auto-repeat); only the real release counts.
         release(code, key->modifiers());

@@ -6,9 +6,9 @@
 #include <functional>
 #include <memory>
 
-#include "Commands.h"
-#include "KeyTable.h"
-#include "PictureOffset.h"
+#include "ui/Commands.h"
+#include "ui/KeyTable.h"
+#include "view/PictureOffset.h"
 
 class QKeyEvent;
 class X11Keyboard;

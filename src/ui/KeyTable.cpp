@@ -1,7 +1,7 @@
-#include "KeyTable.h"
+#include "ui/KeyTable.h"
 
-#include "KeyCodes.h"
-#include "Options.h"
+#include "ui/KeyCodes.h"
+#include "core/Options.h"
 
 using namespace KeyCodes;
 

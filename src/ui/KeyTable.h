@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "Commands.h"
-#include "Options.h"
+#include "ui/Commands.h"
+#include "core/Options.h"
 
 // The command the key `keyCode` (KeyCodes.h) selects with `modifiers` held, given what the
 // arrow keys do (stepping: Shift alone turns them back into sliding keys; unassigned: nothing) and the number of files in the list; Command::None for none. Shift, Ctrl and

@@ -1,10 +1,10 @@
-#include "LibraryMessages.h"
+#include "ui/LibraryMessages.h"
 
-#include "MsgBox.h"
+#include "platform/MsgBox.h"
 
 void reportSaveFailures(MsgBox& msg, const std::vector<SaveFailure>& failures) {
     for (const SaveFailure& failure : failures)
-        msg.Show(QStringLiteral("設定ファイルを保存できませんでした。\n%1\n%2").arg(failure.path, failure.reason));
+        msg.ask(QStringLiteral("設定ファイルを保存できませんでした。\n%1\n%2").arg(failure.path, failure.reason));
 }
 
 QString pageChangeMessage(FolderLibrary::PageChange change) {

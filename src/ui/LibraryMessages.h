@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "FolderLibrary.h"
-#include "SaveFailure.h"
+#include "core/FolderLibrary.h"
+#include "core/SaveFailure.h"
 
 class MsgBox;
 

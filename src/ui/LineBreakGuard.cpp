@@ -1,10 +1,10 @@
-#include "LineBreakGuard.h"
+#include "ui/LineBreakGuard.h"
 
 #include <QLineEdit>
 #include <memory>
 
-#include "MsgBox.h"
-#include "NamePart.h"
+#include "platform/MsgBox.h"
+#include "core/NamePart.h"
 
 namespace LineBreakGuard {
 
@@ -24,7 +24,7 @@ void attachRule(QLineEdit* edit, MsgBox* msg, QString (*refusal)(const QString&)
         const int cursor = qMin(edit->cursorPosition(), int(last->size()));
         edit->setText(*last);
         edit->setCursorPosition(cursor);
-        if (msg) msg->Show(why);
+        if (msg) msg->ask(why);
     });
 }
 

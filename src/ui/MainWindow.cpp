@@ -1,6 +1,6 @@
 // The main window: its widgets and the menu ファイル, the parts it wires together, its layout
 // and its close.
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -9,16 +9,16 @@
 #include <QMetaObject>
 #include <QPalette>
 
-#include "FileDrops.h"
-#include "ImageView.h"
-#include "OverviewPanel.h"
-#include "PathOpener.h"
-#include "PictureLoader.h"
-#include "SessionPictures.h"
-#include "StatusText.h"
-#include "TransferMessages.h"
-#include "TransferRecorder.h"
-#include "ViewGeometry.h"
+#include "ui/FileDrops.h"
+#include "view/ImageView.h"
+#include "ui/OverviewPanel.h"
+#include "ui/PathOpener.h"
+#include "view/PictureLoader.h"
+#include "ui/SessionPictures.h"
+#include "ui/StatusText.h"
+#include "core/TransferMessages.h"
+#include "ui/TransferRecorder.h"
+#include "view/ViewGeometry.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <functional>
 #include <memory>
 
-#include "Commands.h"
-#include "PictureOffset.h"
-#include "FolderOpener.h"
-#include "Services.h"
-#include "SettingsStore.h"
-#include "SortingSession.h"
+#include "ui/Commands.h"
+#include "view/PictureOffset.h"
+#include "ui/FolderOpener.h"
+#include "desktop/Services.h"
+#include "core/SettingsStore.h"
+#include "core/SortingSession.h"
 
 class FileDrops;
 class ImageView;
@@ -45,7 +45,7 @@ public:
     // bar, page overview. Run once, before the window is shown.
     void startUp();
     // Shows the window in the state the saved placement asks for.
-    void showAsPlaced();
+    void showAtSavedPlace();
 
     // A path a second start of the program handed over (see PathOpener::openHanded).
     void openHandedPath(const QString& path);
@@ -177,5 +177,5 @@ private:
 
     bool startMaximized_ = false;
     bool frameCheckPending_ = false;  // shown as placed, its frame not yet seen
-    bool unloaded_ = false;
+    bool closed_ = false;
 };

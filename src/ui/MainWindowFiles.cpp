@@ -1,12 +1,12 @@
 // Opening files and folders and stepping through the list.
 #include <optional>
 
-#include "DesktopFolders.h"
-#include "ImageNames.h"
-#include "MainWindow.h"
-#include "PathOpener.h"
-#include "Pickers.h"
-#include "SessionPictures.h"
+#include "desktop/DesktopFolders.h"
+#include "platform/ImageNames.h"
+#include "ui/MainWindow.h"
+#include "ui/PathOpener.h"
+#include "desktop/Pickers.h"
+#include "ui/SessionPictures.h"
 
 void MainWindow::openHandedPath(const QString& path) { opener_->openHanded(path); }
 
@@ -32,7 +32,7 @@ void MainWindow::previousFile(bool held) {
 void MainWindow::openFile() {
     if (!services_.pickers) return;
     const QString filter = ImageNames::dialogFilter(session_.pngPluginAvailable(), options().extraFormats);
-    const QString name = services_.pickers->GetOpenFileName(this, filter);
+    const QString name = services_.pickers->choosePictureFile(this, filter);
     if (name.isEmpty()) return;
     openFileAt(name);
     updateStatusText();
@@ -40,7 +40,7 @@ void MainWindow::openFile() {
 
 void MainWindow::openFolder() {
     if (!services_.pickers) return;
-    const std::optional<QString> chosen = DesktopFolders::BrowseForFolderPath(*services_.pickers, this);
+    const std::optional<QString> chosen = DesktopFolders::chooseFolderPath(*services_.pickers, this);
     if (!chosen || chosen->isEmpty()) return;
     openFolderAt(*chosen);
     updateStatusText();

@@ -1,8 +1,8 @@
 // Commands, from the key router and the menus alike.
-#include "ImageView.h"
-#include "KeyRouter.h"
-#include "MainWindow.h"
-#include "PictureLoader.h"
+#include "view/ImageView.h"
+#include "ui/KeyRouter.h"
+#include "ui/MainWindow.h"
+#include "view/PictureLoader.h"
 
 void MainWindow::installKeyRouting() {
     auto* router = new KeyRouter(this, [this] {

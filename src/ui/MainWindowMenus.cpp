@@ -4,15 +4,15 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "MainWindow.h"
-#include "Commands.h"
-#include "KeyTable.h"
-#include "FolderEditorDialog.h"
-#include "LibraryMessages.h"
-#include "MsgBox.h"
-#include "OptionsDialog.h"
-#include "PageChooser.h"
-#include "WindowPlacing.h"
+#include "ui/MainWindow.h"
+#include "ui/Commands.h"
+#include "ui/KeyTable.h"
+#include "ui/FolderEditorDialog.h"
+#include "ui/LibraryMessages.h"
+#include "platform/MsgBox.h"
+#include "ui/OptionsDialog.h"
+#include "ui/PageChooser.h"
+#include "ui/WindowPlacing.h"
 
 namespace {
 
@@ -119,7 +119,7 @@ void MainWindow::editOptions() {
 }
 
 void MainWindow::about() {
-    services_.msgBox->Show(QStringLiteral("Orvane ver1.02\n"
+    services_.msgBox->ask(QStringLiteral("Orvane ver1.02\n"
                                           "(C) Brindlewick  キーボードで画像を振り分けるツール"),
                            QStringLiteral("Orvane(Brindlewick)"), MsgButtons::Ok);
 }

@@ -1,7 +1,7 @@
 // The overview panel's width and its slot lines' tool tips.
-#include "MainWindow.h"
-#include "OverviewText.h"
-#include "ViewGeometry.h"
+#include "ui/MainWindow.h"
+#include "ui/OverviewText.h"
+#include "view/ViewGeometry.h"
 
 void MainWindow::dragPanelEdge(int edgeX) {
     const int width = ViewGeometry::draggedOverviewWidth(edgeX, centralWidget()->width());

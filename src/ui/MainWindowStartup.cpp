@@ -8,18 +8,18 @@
 #include <cmath>
 #include <functional>
 
-#include "FileSystem.h"
-#include "LibraryMessages.h"
-#include "MainWindow.h"
-#include "MsgBox.h"
-#include "PageReportWindow.h"
-#include "PathOpener.h"
-#include "PictureLoader.h"
-#include "SessionSettings.h"
-#include "TransferMessages.h"
-#include "TransferRecordWindow.h"
-#include "ViewGeometry.h"
-#include "WindowPlacing.h"
+#include "platform/FileSystem.h"
+#include "ui/LibraryMessages.h"
+#include "ui/MainWindow.h"
+#include "platform/MsgBox.h"
+#include "ui/PageReportWindow.h"
+#include "ui/PathOpener.h"
+#include "view/PictureLoader.h"
+#include "ui/SessionSettings.h"
+#include "core/TransferMessages.h"
+#include "ui/TransferRecordWindow.h"
+#include "view/ViewGeometry.h"
+#include "ui/WindowPlacing.h"
 
 namespace {
 // Runs `exposed` at each expose of the window it watches: a window manager frames a window
@@ -52,7 +52,7 @@ void MainWindow::startUp() {
     }
     // Where an earlier run ended mid-way left a temporary (a copy, or a replaced file set
     // aside), the user learns where it lies.
-    showMessage(Transfer::leftoverTemporariesNotice(fs.LeftoverTemporaries()));
+    showMessage(Transfer::leftoverTemporariesNotice(fs.leftoverTemporaries()));
     placeWidgets();  // the panel's kept width
     loader_->expectViewWhileLoading(expectedViewSize());
     opener_->openGiven(startPath_);
@@ -73,7 +73,7 @@ QSize MainWindow::expectedViewSize() const {
     return ViewGeometry::computeLayout(client.width(), client.height(), overview).view.size();
 }
 
-void MainWindow::showAsPlaced() {
+void MainWindow::showAtSavedPlace() {
     // The saved placement is the client area, so a window at the top of the screen would have
     // its title bar above it; how large the frame is shows only once the window is framed.
     frameCheckPending_ = !startMaximized_;
@@ -107,10 +107,10 @@ void MainWindow::bringFrameOnScreen() {
 }
 
 void MainWindow::shutDown() {
-    if (unloaded_) return;
-    unloaded_ = true;
+    if (closed_) return;
+    closed_ = true;
     opener_->stopTakingHandedPaths();
-    PageReportWindow::unloadAll();
+    PageReportWindow::closeAll();
     if (recordWindow_) recordWindow_->close();
     reportSaveFailures(*services_.msgBox,
                        settings_.saveOnClose(options(), library(), WindowPlacing::placementOf(*this)));

@@ -2,9 +2,9 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include "MainWindow.h"
-#include "OverviewText.h"
-#include "StatusText.h"
+#include "ui/MainWindow.h"
+#include "ui/OverviewText.h"
+#include "ui/StatusText.h"
 
 void MainWindow::updateStatusText() {
     int64_t size = 0;

@@ -1,11 +1,11 @@
 // Sending the shown file to a slot's folder, and deleting it: the session's commands, asked
 // through message boxes, the outcome shown from its result.
-#include "DesktopFolders.h"
-#include "MainWindow.h"
-#include "MsgBox.h"
-#include "QuestionBoxes.h"
-#include "TransferMessages.h"
-#include "TransferRecordWindow.h"
+#include "desktop/DesktopFolders.h"
+#include "ui/MainWindow.h"
+#include "platform/MsgBox.h"
+#include "ui/QuestionBoxes.h"
+#include "core/TransferMessages.h"
+#include "ui/TransferRecordWindow.h"
 
 void MainWindow::sendToSlot(int slot) {
     QuestionBoxes questions(*services_.msgBox);
@@ -23,13 +23,13 @@ void MainWindow::undoLast() {
 }
 
 void MainWindow::showMessage(const QString& text) {
-    if (!text.isEmpty()) services_.msgBox->Show(text);
+    if (!text.isEmpty()) services_.msgBox->ask(text);
 }
 
 void MainWindow::showTransferRecord() {
     if (!recordWindow_) {
         TransferRecordWindow::ShowFolder show = services_.showFolder;
-        if (!show) show = DesktopFolders::ShowInFileManager;
+        if (!show) show = DesktopFolders::showInFileManager;
         recordWindow_ = new TransferRecordWindow(*recorder_, show, *services_.msgBox, this);
         recordWindow_->setAttribute(Qt::WA_DeleteOnClose);
     }

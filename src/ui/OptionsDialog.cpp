@@ -1,4 +1,4 @@
-#include "OptionsDialog.h"
+#include "ui/OptionsDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,8 +12,8 @@
 
 #include <iterator>
 
-#include "LineBreakGuard.h"
-#include "NextNumbers.h"
+#include "ui/LineBreakGuard.h"
+#include "core/NextNumbers.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <QDialog>
 #include <QString>
 
-#include "FolderLibrary.h"
-#include "Options.h"
-#include "Services.h"
+#include "core/FolderLibrary.h"
+#include "core/Options.h"
+#include "desktop/Services.h"
 
 class QCheckBox;
 class QComboBox;

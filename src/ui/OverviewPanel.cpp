@@ -1,4 +1,4 @@
-#include "OverviewPanel.h"
+#include "ui/OverviewPanel.h"
 
 #include <QHelpEvent>
 #include <QMouseEvent>

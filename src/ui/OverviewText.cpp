@@ -1,4 +1,4 @@
-#include "OverviewText.h"
+#include "ui/OverviewText.h"
 
 
 namespace {

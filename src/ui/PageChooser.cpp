@@ -1,4 +1,4 @@
-#include "PageChooser.h"
+#include "ui/PageChooser.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "FolderLibrary.h"
+#include "core/FolderLibrary.h"
 
 class QLineEdit;
 class QListWidget;

@@ -1,4 +1,4 @@
-#include "PageListModel.h"
+#include "ui/PageListModel.h"
 
 PageListModel::PageListModel(FolderLibrary& library, QObject* parent)
     : QAbstractListModel(parent), library_(library) {}

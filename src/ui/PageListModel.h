@@ -2,7 +2,7 @@
 #include <QAbstractListModel>
 #include <QString>
 
-#include "FolderLibrary.h"
+#include "core/FolderLibrary.h"
 
 // The folder editor's page list: one entry per page of a library, showing its name. Page
 // operations go through the model, so a view of it follows every change. The current page's

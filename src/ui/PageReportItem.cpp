@@ -1,4 +1,4 @@
-#include "PageReportItem.h"
+#include "ui/PageReportItem.h"
 
 PageReportItem::PageReportItem(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("PageReportItem"));

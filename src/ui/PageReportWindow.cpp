@@ -1,4 +1,4 @@
-#include "PageReportWindow.h"
+#include "ui/PageReportWindow.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -49,7 +49,7 @@ void PageReportWindow::writeReport() {
     reportText_->setPlainText(reportText(library_));
 }
 
-void PageReportWindow::unloadAll() {
+void PageReportWindow::closeAll() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* window = qobject_cast<PageReportWindow*>(w)) window->close();
 }

@@ -1,7 +1,7 @@
 #pragma once
 #include <QWidget>
 
-#include "FolderLibrary.h"
+#include "core/FolderLibrary.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -19,7 +19,7 @@ public:
     // The report the button writes.
     static QString reportText(const FolderLibrary& library);
     // Closes every open inspection window (the main window's unload).
-    static void unloadAll();
+    static void closeAll();
 
     QPlainTextEdit* reportText() const { return reportText_; }
     QPushButton* reportButton() const { return reportButton_; }

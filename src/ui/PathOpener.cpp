@@ -1,15 +1,15 @@
-#include "PathOpener.h"
+#include "ui/PathOpener.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
 
-#include "FileSystem.h"
-#include "FolderOpener.h"
-#include "ImageNames.h"
-#include "MsgBox.h"
-#include "PictureLoader.h"
-#include "SortingSession.h"
+#include "platform/FileSystem.h"
+#include "ui/FolderOpener.h"
+#include "platform/ImageNames.h"
+#include "platform/MsgBox.h"
+#include "view/PictureLoader.h"
+#include "core/SortingSession.h"
 
 PathOpener::PathOpener(SortingSession& session, FolderOpener& folders, PictureLoader& loader, QWidget& window,
                        FileSystem& fileSystem, MsgBox* msgBox, std::function<void()> statusChanged)
@@ -18,11 +18,11 @@ PathOpener::PathOpener(SortingSession& session, FolderOpener& folders, PictureLo
 
 void PathOpener::openPath(const QString& path) {
     if (folders_.listing()) return;
-    if (fs_.IsDirectory(path)) {
+    if (fs_.isDirectory(path)) {
         folders_.openFolder(path);
     } else if (!session_.options().extraFormats && ImageNames::hasExtendedEnding(path)) {
         if (msgBox_)
-            msgBox_->Show(QStringLiteral("この形式の画像は表示の対象外です。設定 > オプション で対象にできます"));
+            msgBox_->ask(QStringLiteral("この形式の画像は表示の対象外です。設定 > オプション で対象にできます"));
         return;
     } else {
         folders_.openFile(path);
@@ -32,11 +32,11 @@ void PathOpener::openPath(const QString& path) {
 
 void PathOpener::openGiven(QString path) {
     if (path.isEmpty()) return;
-    if (!fs_.IsRegularFile(path)) {
-        path = FsPath::WithSlash(path);
-        if (!fs_.IsDirectory(path)) {
+    if (!fs_.isRegularFile(path)) {
+        path = FsPath::withSlash(path);
+        if (!fs_.isDirectory(path)) {
             if (msgBox_)
-                msgBox_->Show(QStringLiteral("指定のパスが見つかりません"), QStringLiteral("パラメータ判定"),
+                msgBox_->ask(QStringLiteral("指定のパスが見つかりません"), QStringLiteral("パラメータ判定"),
                               MsgButtons::Ok);
             return;
         }

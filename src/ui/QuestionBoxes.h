@@ -1,6 +1,6 @@
 #pragma once
-#include "MsgBox.h"
-#include "TransferQuestions.h"
+#include "platform/MsgBox.h"
+#include "core/TransferQuestions.h"
 
 // The transfer questions as message boxes: the overwrite question in a Yes/No box titled
 // "上書き確認" with Yes the default; the delete question in an OK/Cancel box titled "Orvane"

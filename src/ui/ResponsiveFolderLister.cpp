@@ -1,4 +1,4 @@
-#include "ResponsiveFolderLister.h"
+#include "ui/ResponsiveFolderLister.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
-#include "SessionPictures.h"
+#include "ui/SessionPictures.h"
 
-#include "ImageView.h"
-#include "SortingSession.h"
+#include "view/ImageView.h"
+#include "core/SortingSession.h"
 
 SessionPictures::SessionPictures(SortingSession& session, PictureLoader& loader, QObject* parent)
     : QObject(parent), session_(session), loader_(loader) {

@@ -1,7 +1,7 @@
 #pragma once
 #include <QObject>
 
-#include "PictureLoader.h"
+#include "view/PictureLoader.h"
 
 class SortingSession;
 

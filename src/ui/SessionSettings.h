@@ -1,8 +1,8 @@
 #pragma once
 #include <optional>
 
-#include "FolderLibrary.h"
-#include "OptionFiles.h"
+#include "core/FolderLibrary.h"
+#include "core/OptionFiles.h"
 
 class FileSystem;
 class SettingsStore;

@@ -1,6 +1,6 @@
-#include "StatusText.h"
+#include "ui/StatusText.h"
 
-#include "SortingSession.h"
+#include "core/SortingSession.h"
 
 QString formatFileSize(int64_t bytes) {
     if (bytes < 0) bytes = 0;
@@ -44,20 +44,20 @@ QString undoneNote(const Transfer::Result& action) {
     const QString head = QStringLiteral("元に戻しました: ");
     switch (action.action) {
         case Action::Copied:
-            return head + FsPath::NameOf(action.destination) + QStringLiteral(" のコピーを削除 (") +
-                   shortenedFolder(FsPath::FolderOf(action.destination)) + QLatin1Char(')');
+            return head + FsPath::nameOf(action.destination) + QStringLiteral(" のコピーを削除 (") +
+                   shortenedFolder(FsPath::folderOf(action.destination)) + QLatin1Char(')');
         // The replaced file is back where the copy stood.
         case Action::CopiedOver:
-            return head + FsPath::NameOf(action.destination) + QStringLiteral(" → ") +
-                   shortenedFolder(FsPath::FolderOf(action.destination));
+            return head + FsPath::nameOf(action.destination) + QStringLiteral(" → ") +
+                   shortenedFolder(FsPath::folderOf(action.destination));
         default:
-            return head + FsPath::NameOf(action.source) + QStringLiteral(" → ") +
-                   shortenedFolder(FsPath::FolderOf(action.source));
+            return head + FsPath::nameOf(action.source) + QStringLiteral(" → ") +
+                   shortenedFolder(FsPath::folderOf(action.source));
     }
 }
 
 QString shortenedFolder(const QString& folder, int maxChars) {
-    const QString whole = FsPath::WithSlash(folder);
+    const QString whole = FsPath::withSlash(folder);
     if (whole.size() <= maxChars) return whole;
     const QString ellipsis = QStringLiteral("/…");
     // From the last folder backwards, as many whole names as fit after "/…".

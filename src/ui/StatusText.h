@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "TransferResult.h"
+#include "core/TransferResult.h"
 
 class SortingSession;
 

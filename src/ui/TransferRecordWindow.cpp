@@ -1,31 +1,31 @@
-#include "TransferRecordWindow.h"
+#include "ui/TransferRecordWindow.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "FileSystem.h"
-#include "MsgBox.h"
-#include "TransferRecorder.h"
+#include "platform/FileSystem.h"
+#include "platform/MsgBox.h"
+#include "ui/TransferRecorder.h"
 
 using TransferRecord::Entry;
 using TransferRecord::Kind;
 
 namespace {
 
-QString folderText(const QString& path) { return FsPath::WithSlash(FsPath::FolderOf(path)); }
+QString folderText(const QString& path) { return FsPath::withSlash(FsPath::folderOf(path)); }
 
 // Where the file went: its folder, or the whole path when it has another name there.
 QString toText(const Entry& e) {
     if (e.kind == Kind::Deleted) return QString();
     if (e.kind == Kind::Trashed) return QStringLiteral("ごみ箱");
     if (e.destination.isEmpty()) return QString();
-    return FsPath::NameOf(e.destination) == e.fileName() ? folderText(e.destination) : e.destination;
+    return FsPath::nameOf(e.destination) == e.fileName() ? folderText(e.destination) : e.destination;
 }
 
 QString fromText(const Entry& e) {
-    if (e.kind == Kind::Undone && FsPath::NameOf(e.source) != e.fileName()) return e.source;
+    if (e.kind == Kind::Undone && FsPath::nameOf(e.source) != e.fileName()) return e.source;
     return e.source.isEmpty() ? QString() : folderText(e.source);
 }
 
@@ -77,8 +77,8 @@ void TransferRecordWindow::openFolderOf(int row) {
     if (row < 0 || row >= int(entries_.size())) return;
     const QString folder = entries_[entries_.size() - 1 - size_t(row)].folderNow();
     if (!QFileInfo(folder).isDir()) {
-        msg_.Show(QStringLiteral("フォルダが見つかりません。\n") + folder);
+        msg_.ask(QStringLiteral("フォルダが見つかりません。\n") + folder);
         return;
     }
-    if (!showFolder_(folder)) msg_.Show(QStringLiteral("フォルダを開けませんでした。\n") + folder);
+    if (!showFolder_(folder)) msg_.ask(QStringLiteral("フォルダを開けませんでした。\n") + folder);
 }

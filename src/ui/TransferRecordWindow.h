@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "TransferRecord.h"
+#include "core/TransferRecord.h"
 
 class MsgBox;
 class QTreeWidget;

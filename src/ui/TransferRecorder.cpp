@@ -1,9 +1,9 @@
-#include "TransferRecorder.h"
+#include "ui/TransferRecorder.h"
 
 #include <QDir>
 
-#include "FailureReasons.h"
-#include "MsgBox.h"
+#include "core/FailureReasons.h"
+#include "platform/MsgBox.h"
 
 namespace {
 // A slot's folder may be written relative to the program's folder, the working directory.
@@ -27,7 +27,7 @@ void TransferRecorder::record(std::optional<TransferRecord::Entry> entry) {
     if (options_.transferLog) {
         const std::optional<FsError> failure = file_.append(*entry);
         if (failure && !failureTold_)
-            msg_.Show(QStringLiteral("転送記録を書き込めませんでした（ファイルの転送そのものは済んでいます）。\n") +
+            msg_.ask(QStringLiteral("転送記録を書き込めませんでした（ファイルの転送そのものは済んでいます）。\n") +
                       Transfer::reasonFor(*failure) + QStringLiteral("\n") + file_.path());
         failureTold_ = failure.has_value();
     }

@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "Options.h"
-#include "TransferRecord.h"
+#include "core/Options.h"
+#include "core/TransferRecord.h"
 
 class MsgBox;
 

@@ -1,4 +1,4 @@
-#include "WindowPlacing.h"
+#include "ui/WindowPlacing.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -3,7 +3,7 @@
 #include <QMargins>
 #include <QRect>
 
-#include "OptionFiles.h"
+#include "core/OptionFiles.h"
 
 class QWidget;
 

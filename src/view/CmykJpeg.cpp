@@ -6,8 +6,8 @@
 
 #include <jpeglib.h>
 
-#include "ColourProfile.h"
-#include "OtherFormats.h"
+#include "view/ColourProfile.h"
+#include "view/OtherFormats.h"
 
 namespace OtherFormats {
 namespace {

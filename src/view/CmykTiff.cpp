@@ -12,10 +12,10 @@
 #include <memory>
 #include <vector>
 
-#include "ColourProfile.h"
-#include "EmbeddedProfile.h"
-#include "OtherFormats.h"
-#include "PictureOrientation.h"
+#include "view/ColourProfile.h"
+#include "view/EmbeddedProfile.h"
+#include "view/OtherFormats.h"
+#include "view/PictureOrientation.h"
 
 namespace OtherFormats {
 namespace {

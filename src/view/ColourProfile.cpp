@@ -1,4 +1,4 @@
-#include "ColourProfile.h"
+#include "view/ColourProfile.h"
 
 #include <QColorSpace>
 #include <QColorTransform>

@@ -1,4 +1,4 @@
-#include "EmbeddedProfile.h"
+#include "view/EmbeddedProfile.h"
 
 #include <QIODevice>
 

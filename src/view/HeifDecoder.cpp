@@ -1,4 +1,4 @@
-#include "HeifDecoder.h"
+#include "view/HeifDecoder.h"
 
 #include <QIODevice>
 
@@ -7,9 +7,9 @@
 #include <memory>
 #include <optional>
 
-#include "ColourProfile.h"
-#include "HeifPlanes.h"
-#include "OtherFormats.h"
+#include "view/ColourProfile.h"
+#include "view/HeifPlanes.h"
+#include "view/OtherFormats.h"
 
 using PictureDecoder::Outcome;
 

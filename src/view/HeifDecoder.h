@@ -7,7 +7,7 @@
 
 class QIODevice;
 
-#include "PictureDecoder.h"
+#include "view/PictureDecoder.h"
 
 namespace HeifDecoder {
 

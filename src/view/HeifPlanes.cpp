@@ -1,4 +1,4 @@
-#include "HeifPlanes.h"
+#include "view/HeifPlanes.h"
 
 #include <libheif/heif.h>
 
@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "PictureDecoder.h"
+#include "view/PictureDecoder.h"
 
 namespace HeifPlanes {
 namespace {

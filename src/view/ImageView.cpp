@@ -1,4 +1,4 @@
-#include "ImageView.h"
+#include "view/ImageView.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "JpegHeader.h"
+#include "view/JpegHeader.h"
 
 #include <QIODevice>
 

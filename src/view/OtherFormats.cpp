@@ -1,4 +1,4 @@
-#include "OtherFormats.h"
+#include "view/OtherFormats.h"
 
 #include <QIODevice>
 #include <QPainter>
@@ -8,14 +8,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "ColourProfile.h"
-#include "EmbeddedProfile.h"
-#include "HeifDecoder.h"
-#include "ImageNames.h"
-#include "PngPlugin.h"
-#include "RawDecoder.h"
-#include "ViewGeometry.h"
-#include "WebpDecoder.h"
+#include "view/ColourProfile.h"
+#include "view/EmbeddedProfile.h"
+#include "view/HeifDecoder.h"
+#include "platform/ImageNames.h"
+#include "view/PngPlugin.h"
+#include "view/RawDecoder.h"
+#include "view/ViewGeometry.h"
+#include "view/WebpDecoder.h"
 
 namespace OtherFormats {
 namespace {

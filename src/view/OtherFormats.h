@@ -9,7 +9,7 @@
 
 #include <optional>
 
-#include "PictureDecoder.h"
+#include "view/PictureDecoder.h"
 
 class QIODevice;
 

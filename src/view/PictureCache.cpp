@@ -1,9 +1,9 @@
-#include "PictureCache.h"
+#include "view/PictureCache.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "ViewGeometry.h"
+#include "view/ViewGeometry.h"
 
 void PictureCache::setWanted(std::vector<QString> mostWantedFirst) {
     wanted_ = std::move(mostWantedFirst);

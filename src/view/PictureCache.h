@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "PictureFile.h"
+#include "view/PictureFile.h"
 
 // One picture per file: full size, or reduced for the largest view it covers. The budget counts
 // the held pictures and the room reserved for decodes in progress, so both together stay within

@@ -1,4 +1,4 @@
-#include "PictureDecoder.h"
+#include "view/PictureDecoder.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -8,14 +8,14 @@
 
 #include <algorithm>
 
-#include "ColourProfile.h"
-#include "EmbeddedProfile.h"
-#include "JpegHeader.h"
-#include "OtherFormats.h"
-#include "PictureFile.h"
-#include "PictureOrientation.h"
-#include "PngPlugin.h"
-#include "ViewGeometry.h"
+#include "view/ColourProfile.h"
+#include "view/EmbeddedProfile.h"
+#include "view/JpegHeader.h"
+#include "view/OtherFormats.h"
+#include "view/PictureFile.h"
+#include "view/PictureOrientation.h"
+#include "view/PngPlugin.h"
+#include "view/ViewGeometry.h"
 
 namespace PictureDecoder {
 

@@ -1,4 +1,4 @@
-#include "PictureFile.h"
+#include "view/PictureFile.h"
 
 #include <QFile>
 #include <QImageIOHandler>
@@ -12,12 +12,12 @@
 #include <mutex>
 #include <optional>
 
-#include "FileSystem.h"
-#include "ImageNames.h"
-#include "NativePath.h"
-#include "OtherFormats.h"
-#include "PngPlugin.h"
-#include "ViewGeometry.h"
+#include "platform/FileSystem.h"
+#include "platform/ImageNames.h"
+#include "platform/NativePath.h"
+#include "view/OtherFormats.h"
+#include "view/PngPlugin.h"
+#include "view/ViewGeometry.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ bool isPngName(const QString& path) {
 
 bool stampOf(const QString& path, FileVersion* out) {
     FileStatus st;
-    if (!PictureFile::fileSystem().Stat(path, &st, nullptr) || !st.isRegular) return false;
+    if (!PictureFile::fileSystem().stat(path, &st, nullptr) || !st.isRegular) return false;
     *out = FileVersion::of(st);
     return true;
 }
@@ -48,7 +48,7 @@ FileSystem& fileSystem() {
 
 int openRegular(const QString& path) {
     NativePath native;
-    if (!native.Set(path, nullptr)) {
+    if (!native.set(path, nullptr)) {
         errno = EINVAL;
         return -1;
     }

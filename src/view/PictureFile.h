@@ -11,10 +11,10 @@
 
 #include <cstdint>
 
-#include "FileVersion.h"
-#include "PictureBuffer.h"
-#include "PictureDecoder.h"
-#include "PngPlugin.h"
+#include "platform/FileVersion.h"
+#include "view/PictureBuffer.h"
+#include "view/PictureDecoder.h"
+#include "view/PngPlugin.h"
 
 class QFile;
 

@@ -1,12 +1,12 @@
-#include "PictureLoader.h"
+#include "view/PictureLoader.h"
 
 #include <QWidget>
 
 #include <cstdio>
 #include <ctime>
 
-#include "ImageView.h"
-#include "ViewGeometry.h"
+#include "view/ImageView.h"
+#include "view/ViewGeometry.h"
 
 namespace {
 

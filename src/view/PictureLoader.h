@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-#include "PictureBuffer.h"
-#include "PictureOffset.h"
-#include "Prefetcher.h"
+#include "view/PictureBuffer.h"
+#include "view/PictureOffset.h"
+#include "view/Prefetcher.h"
 
 class ImageView;
 class QWidget;

@@ -1,6 +1,6 @@
-#include "PictureOffset.h"
+#include "view/PictureOffset.h"
 
-#include "ViewGeometry.h"
+#include "view/ViewGeometry.h"
 
 void PictureOffset::slide(const HeldKeys& held, const QSize& picture, const QSize& view) {
     const int32_t step = held[4] ? 90 : 30;

@@ -1,4 +1,4 @@
-#include "PngPlugin.h"
+#include "view/PngPlugin.h"
 
 #include <QFile>
 
@@ -10,9 +10,9 @@
 #include <limits>
 #include <mutex>
 
-#include "FileSystem.h"
-#include "LocalMemory.h"
-#include "PictureFile.h"
+#include "platform/FileSystem.h"
+#include "platform/LocalMemory.h"
+#include "view/PictureFile.h"
 
 namespace PngPlugin {
 namespace {
@@ -48,7 +48,7 @@ GetPictureProc loadPlugin() {
     if (proc != nullptr) return proc;
     // dlopen opens whatever has the name, and a named pipe there would block it for ever: only
     // a regular file (or a link to one) is loaded.
-    if (!PictureFile::fileSystem().IsRegularFile(QString::fromLatin1(kPluginPath))) return nullptr;
+    if (!PictureFile::fileSystem().isRegularFile(QString::fromLatin1(kPluginPath))) return nullptr;
     // Never unloaded: the program decodes PNG files for as long as it runs.
     void* library = dlopen(kPluginPath, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) return nullptr;
@@ -131,15 +131,15 @@ PngLoadResult loadPngWithPlugin(QImage* target, const QString& path) {
     ::close(fd);
     if (code != 0) return PngLoadResult::PluginFailed;
 
-    void* info = LocalLock(infoBlock);
-    void* bits = LocalLock(bitsBlock);
+    void* info = localLock(infoBlock);
+    void* bits = localLock(bitsBlock);
     QImage image;
     const PngLoadResult result =
-        imageFromDib(info, LocalSize(infoBlock), bits, LocalSize(bitsBlock), &image);
-    LocalUnlock(infoBlock);
-    LocalUnlock(bitsBlock);
-    LocalFree(infoBlock);
-    LocalFree(bitsBlock);
+        imageFromDib(info, localSize(infoBlock), bits, localSize(bitsBlock), &image);
+    localUnlock(infoBlock);
+    localUnlock(bitsBlock);
+    localFree(infoBlock);
+    localFree(bitsBlock);
     if (result != PngLoadResult::Loaded) return result;
     if (target != nullptr) *target = std::move(image);
     return PngLoadResult::Loaded;

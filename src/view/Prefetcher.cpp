@@ -1,4 +1,4 @@
-#include "Prefetcher.h"
+#include "view/Prefetcher.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,7 +8,7 @@
 #include <mutex>
 #include <set>
 
-#include "PictureCache.h"
+#include "view/PictureCache.h"
 
 namespace {
 std::atomic<int> abandoned{0};

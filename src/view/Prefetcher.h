@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "PictureFile.h"
+#include "view/PictureFile.h"
 
 // Keeps decoded pictures of the files around the shown one, within a memory budget. The
 // interface thread says which files it wants (Request); workers take them in that order, so

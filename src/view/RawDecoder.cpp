@@ -1,4 +1,4 @@
-#include "RawDecoder.h"
+#include "view/RawDecoder.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "EmbeddedProfile.h"
-#include "JpegHeader.h"
-#include "OtherFormats.h"
-#include "PictureOrientation.h"
+#include "view/EmbeddedProfile.h"
+#include "view/JpegHeader.h"
+#include "view/OtherFormats.h"
+#include "view/PictureOrientation.h"
 
 using PictureDecoder::Outcome;
 

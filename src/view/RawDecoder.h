@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QSize>
 
-#include "PictureDecoder.h"
+#include "view/PictureDecoder.h"
 
 namespace RawDecoder {
 

@@ -1,4 +1,4 @@
-#include "WebpDecoder.h"
+#include "view/WebpDecoder.h"
 
 #include <webp/decode.h>
 

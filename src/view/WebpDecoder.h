@@ -8,7 +8,7 @@
 
 #include <optional>
 
-#include "PictureDecoder.h"
+#include "view/PictureDecoder.h"
 
 namespace WebpDecoder {
 

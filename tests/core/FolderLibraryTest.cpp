@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "FolderLibrary.h"
+#include "core/FolderLibrary.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include "RealFileSystem.h"
-#include "ImageList.h"
-#include "FileSystem.h"
+#include "core/ImageList.h"
+#include "platform/FileSystem.h"
 #include "TestSupport.h"
 
 
@@ -71,10 +71,10 @@ TEST(ImageListBuild, FolderNamesWithWildcardsAreLiteral) {
     Touch(Raw(dir, "a*/in-star.jpg"));
     EXPECT_EQ(ImageList::listFolder(realFileSystem(), dir.file("a*"), false, false), QStringList{"in-star.jpg"});
     PosixFileSystem fs;
-    EXPECT_TRUE(fs.IsDirectory(dir.file("a*")));
-    EXPECT_FALSE(fs.IsDirectory(dir.file("a?")));
-    EXPECT_FALSE(fs.IsRegularFile(dir.file("ab/*.jpg")));
-    EXPECT_TRUE(fs.IsRegularFile(dir.file("ab/in-ab.jpg")));
+    EXPECT_TRUE(fs.isDirectory(dir.file("a*")));
+    EXPECT_FALSE(fs.isDirectory(dir.file("a?")));
+    EXPECT_FALSE(fs.isRegularFile(dir.file("ab/*.jpg")));
+    EXPECT_TRUE(fs.isRegularFile(dir.file("ab/in-ab.jpg")));
 }
 
 TEST(ImageListBuild, MoreThan32767Files) {

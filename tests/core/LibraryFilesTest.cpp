@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-#include "LibraryFiles.h"
+#include "core/LibraryFiles.h"
 #include "TestSupport.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "NaturalOrder.h"
+#include "core/NaturalOrder.h"
 
 namespace {
 

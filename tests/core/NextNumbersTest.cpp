@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "NextNumbers.h"
+#include "core/NextNumbers.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <QDir>
 
-#include "LibraryFiles.h"
-#include "OptionFiles.h"
-#include "SettingsLine.h"
+#include "core/LibraryFiles.h"
+#include "core/OptionFiles.h"
+#include "core/SettingsLine.h"
 #include "TestSupport.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "TestSupport.h"
 
 namespace {

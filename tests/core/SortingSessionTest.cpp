@@ -8,11 +8,11 @@
 #include <map>
 
 #include "RealFileSystem.h"
-#include "SortingSession.h"
+#include "core/SortingSession.h"
 #include "TestSupport.h"
-#include "TransferMessages.h"
-#include "TransferQuestions.h"
-#include "Undo.h"
+#include "core/TransferMessages.h"
+#include "core/TransferQuestions.h"
+#include "core/Undo.h"
 #include "WorkingDirectoryGuard.h"
 
 namespace {
@@ -289,7 +289,7 @@ class CountingDeletes : public Yes {
 public:
     QStringList asked;
     bool confirmGroupDelete(const QString& path, int companions) override {
-        asked << Transfer::groupDeleteQuestion(FsPath::NameOf(path), companions);
+        asked << Transfer::groupDeleteQuestion(FsPath::nameOf(path), companions);
         return true;
     }
 };

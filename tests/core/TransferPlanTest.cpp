@@ -10,8 +10,8 @@
 #include <deque>
 
 #include "TestSupport.h"
-#include "Transfer.h"
-#include "TransferMessages.h"
+#include "core/Transfer.h"
+#include "core/TransferMessages.h"
 
 namespace {
 
@@ -234,7 +234,7 @@ TEST(TransferMessagesTest, EveryResultHasItsText) {
         {Refusal::DeleteFailed, "ファイルを削除できませんでした\nドライブの空き容量が足りません"},
     };
     for (const auto& [refusal, text] : table) {
-        Transfer::Result r = Transfer::Result::failed(refusal, FsPath::ErrorFor(ENOSPC));
+        Transfer::Result r = Transfer::Result::failed(refusal, FsPath::errorFor(ENOSPC));
         r.outsideName = QStringLiteral("../x_001.jpg");
         EXPECT_EQ(Transfer::messageFor(r), QString::fromUtf8(text)) << int(refusal);
     }

@@ -2,8 +2,8 @@
 
 #include <QTimeZone>
 
-#include "FileSystem.h"
-#include "TransferRecord.h"
+#include "platform/FileSystem.h"
+#include "core/TransferRecord.h"
 #include "TestSupport.h"
 
 namespace {
@@ -15,7 +15,7 @@ using TransferRecord::Kind;
 // entry; a file past the limit is kept as the ".1" file, replacing an older one.
 TEST(TransferRecordTest, LinesEscapePathsAndTheFileIsKeptAtItsLimit) {
     const QDateTime tokyo(QDate(2026, 12, 9), QTime(16, 5, 7), QTimeZone(9 * 3600));
-    const QString odd = QStringLiteral("/写真/a\tb\nc\rd\\e ") + FsPath::DecodeName(QByteArray("\xff", 1)) +
+    const QString odd = QStringLiteral("/写真/a\tb\nc\rd\\e ") + FsPath::decodeName(QByteArray("\xff", 1)) +
                         QStringLiteral("😀.jpg");
     const Entry moved{tokyo, Kind::Moved, odd, QStringLiteral("/仕分け/風景/x.jpg"), 1234567};
     EXPECT_EQ(TransferRecord::lineOf(moved),

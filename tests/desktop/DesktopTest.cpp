@@ -10,12 +10,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "Appearance.h"
-#include "QtServices.h"
+#include "desktop/Appearance.h"
+#include "desktop/QtServices.h"
 #include "TestSupport.h"
 
 TEST(Desktop, QtTextsAreJapanese) {
-    ASSERT_TRUE(Appearance::LoadQtJapanese())
+    ASSERT_TRUE(Appearance::loadQtJapanese())
         << "Qt's Japanese translation (qt6-translations-l10n) is missing";
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("t"), QStringLiteral("x"),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok | QMessageBox::Cancel);
@@ -24,13 +24,13 @@ TEST(Desktop, QtTextsAreJapanese) {
     EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
     EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
     EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("OK"));
-    const auto browser = QtPickers::MakeFolderBrowser(nullptr, QStringLiteral("フォルダを選択してください"));
+    const auto browser = QtPickers::makeFolderChooser(nullptr, QStringLiteral("フォルダを選択してください"));
     EXPECT_EQ(browser->labelText(QFileDialog::LookIn), QStringLiteral("アドレス:"));
 }
 
 // Digits and kana drawn by one font: its family covers both scripts, so Qt never falls back.
 TEST(Desktop, OneFontAndTheIcon) {
-    Appearance::Apply();
+    Appearance::apply();
     const QString family = QFontInfo(QApplication::font()).family();
     const auto scripts = QFontDatabase::writingSystems(family);
     EXPECT_TRUE(scripts.contains(QFontDatabase::Japanese) && scripts.contains(QFontDatabase::Latin))
@@ -46,8 +46,8 @@ TEST(Desktop, PickersOpenAtTheUsersFolders) {
     QDir(home.path()).mkdir(QStringLiteral("Pictures"));
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(home.path()));
-    const auto browser = QtPickers::MakeFolderBrowser(nullptr, QStringLiteral("フォルダを選択してください"));
-    const auto open = QtPickers().MakeOpenFileDialog(nullptr, QStringLiteral("イメージファイル (*.jpg)"));
+    const auto browser = QtPickers::makeFolderChooser(nullptr, QStringLiteral("フォルダを選択してください"));
+    const auto open = QtPickers().makeOpenFileDialog(nullptr, QStringLiteral("イメージファイル (*.jpg)"));
     qputenv("HOME", oldHome);
     EXPECT_EQ(browser->directory().absolutePath(), home.file(QStringLiteral("Desktop")));
     EXPECT_EQ(browser->fileMode(), QFileDialog::Directory);

@@ -10,10 +10,10 @@
 #include <mutex>
 
 #include "RealFileSystem.h"
-#include "FolderOpener.h"
-#include "ImageList.h"
-#include "ResponsiveFolderLister.h"
-#include "SortingSession.h"
+#include "ui/FolderOpener.h"
+#include "core/ImageList.h"
+#include "ui/ResponsiveFolderLister.h"
+#include "core/SortingSession.h"
 #include "TestSupport.h"
 
 TEST(ResponsiveFolderLister, ASlowListingLetsTheWindowRunAndReturnsTheWholeList) {

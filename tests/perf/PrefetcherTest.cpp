@@ -18,12 +18,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "FileSystem.h"
-#include "ImageView.h"
-#include "MainWindow.h"
-#include "PictureLoader.h"
-#include "PictureDecoder.h"
-#include "Prefetcher.h"
+#include "platform/FileSystem.h"
+#include "view/ImageView.h"
+#include "ui/MainWindow.h"
+#include "view/PictureLoader.h"
+#include "view/PictureDecoder.h"
+#include "view/Prefetcher.h"
 #include "TestImages.h"
 #include "WorkingDirectoryGuard.h"
 #include "TestSupport.h"
@@ -288,14 +288,14 @@ protected:
         pics.write("c.jpg", DetailedJpeg(3200, 2400, 3));
     }
     void TearDown() override {
-        form.reset();
+        window.reset();
     }
     TempDir program;
     TempDir pics;
     FakeMsgBox msg;
     PosixFileSystem fs;
     Services services;
-    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<MainWindow> window;
 };
 
 // Started on a folder in fit mode, the first picture is decoded for the view the window will
@@ -303,24 +303,24 @@ protected:
 TEST_F(MainWindowPrefetch, TheFirstPictureIsDecodedForTheViewTheWindowWillHave) {
     program.write("config/設定_オプション.ini",
                   "\"CurrentFullMode\",-1\r\n\"StateWndMain\",0,0,800,600,1\r\n");
-    form = std::make_unique<MainWindow>(services, program.path(), pics.path());
-    form->startUp();
-    EXPECT_EQ(form->pictureLoader().picture().size(), QSize(3200, 2400));
-    EXPECT_TRUE(form->pictureLoader().picture().isReduced());
-    const qint64 decoded = form->pictureLoader().picture().pixels().cacheKey();
-    form->showAsPlaced();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    EXPECT_EQ(form->pictureLoader().picture().pixels().cacheKey(), decoded);
+    window = std::make_unique<MainWindow>(services, program.path(), pics.path());
+    window->startUp();
+    EXPECT_EQ(window->pictureLoader().picture().size(), QSize(3200, 2400));
+    EXPECT_TRUE(window->pictureLoader().picture().isReduced());
+    const qint64 decoded = window->pictureLoader().picture().pixels().cacheKey();
+    window->showAtSavedPlace();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->pictureLoader().picture().pixels().cacheKey(), decoded);
 }
 
 TEST_F(MainWindowPrefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne) {
-    form = std::make_unique<MainWindow>(services, program.path(), QString());
-    form->startUp();
-    form->options().fitToView = true;
-    form->resize(800, 600);
-    form->show();
-    form->openFolderAt(pics.path());
-    MainWindow& f = *form;
+    window = std::make_unique<MainWindow>(services, program.path(), QString());
+    window->startUp();
+    window->options().fitToView = true;
+    window->resize(800, 600);
+    window->show();
+    window->openFolderAt(pics.path());
+    MainWindow& f = *window;
     EXPECT_EQ(f.pictureLoader().picture().size(), QSize(3200, 2400));
     ASSERT_TRUE(f.prefetcher().waitIdle(20000));
     f.nextFile();

@@ -11,12 +11,12 @@
 #include <memory>
 
 #include "RealFileSystem.h"
-#include "FileSystem.h"
-#include "ImageView.h"
-#include "PictureLoader.h"
-#include "SessionPictures.h"
-#include "Prefetcher.h"
-#include "SortingSession.h"
+#include "platform/FileSystem.h"
+#include "view/ImageView.h"
+#include "view/PictureLoader.h"
+#include "ui/SessionPictures.h"
+#include "view/Prefetcher.h"
+#include "core/SortingSession.h"
 #include "TestImages.h"
 #include "TestSupport.h"
 

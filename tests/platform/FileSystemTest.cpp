@@ -8,8 +8,8 @@
 
 #include <cerrno>
 
-#include "FileSystem.h"
-#include "TemporaryJournal.h"
+#include "platform/FileSystem.h"
+#include "platform/TemporaryJournal.h"
 #include "TestSupport.h"
 
 namespace {
@@ -20,12 +20,12 @@ TEST(FileSystem, ExistsIsALiteralLookup) {
     dir.write(QStringLiteral("a*?[b"), "x");
     dir.write(QStringLiteral("sub/f"), "x");
     PosixFileSystem fs;
-    EXPECT_TRUE(fs.Exists(dir.file(QStringLiteral("a*?[b"))));
-    EXPECT_FALSE(fs.Exists(dir.file(QStringLiteral("a*"))));
-    EXPECT_TRUE(fs.Exists(dir.file(QStringLiteral("sub"))));
-    EXPECT_TRUE(fs.Exists(dir.file(QStringLiteral("sub/"))));
-    EXPECT_FALSE(fs.Exists(dir.file(QStringLiteral("missing"))));
-    EXPECT_FALSE(fs.Exists(QString()));
+    EXPECT_TRUE(fs.exists(dir.file(QStringLiteral("a*?[b"))));
+    EXPECT_FALSE(fs.exists(dir.file(QStringLiteral("a*"))));
+    EXPECT_TRUE(fs.exists(dir.file(QStringLiteral("sub"))));
+    EXPECT_TRUE(fs.exists(dir.file(QStringLiteral("sub/"))));
+    EXPECT_FALSE(fs.exists(dir.file(QStringLiteral("missing"))));
+    EXPECT_FALSE(fs.exists(QString()));
 }
 
 // A copy's source swapped for a pipe or a folder after it was looked at: refused at once, never
@@ -38,11 +38,11 @@ TEST(FileSystem, OpenReadTakesRegularFilesOnly) {
     PosixFileSystem fs;
     int fd = -1;
     FsError e;
-    ASSERT_TRUE(fs.OpenRead(dir.file(QStringLiteral("a.jpg")), &fd, &e));
+    ASSERT_TRUE(fs.openRead(dir.file(QStringLiteral("a.jpg")), &fd, &e));
     ::close(fd);
     for (const char* name : {"pipe.jpg", "folder.jpg"}) {
         e = FsError();
-        EXPECT_FALSE(fs.OpenRead(dir.file(QString::fromLatin1(name)), &fd, &e)) << name;
+        EXPECT_FALSE(fs.openRead(dir.file(QString::fromLatin1(name)), &fd, &e)) << name;
         EXPECT_EQ(e.code, EINVAL) << name;
     }
 }
@@ -56,12 +56,12 @@ TEST(FileSystem, ATemporaryLeftByARunEndedMidwayIsListedAtTheNextStart) {
     {
         TemporaryJournal journal(journalFile);
         PosixFileSystem fs;
-        fs.SetJournal(&journal);
-        left = fs.NewTemporaryPath(dir.path(), FileSystem::TemporaryRole::Replaced, QStringLiteral("a\nb.jpg"));
-        fs.NewTemporaryPath(dir.path(), FileSystem::TemporaryRole::Incoming, QStringLiteral("c.jpg"));  // never made
-        dir.write(FsPath::NameOf(left), "the replaced photo");
+        fs.setJournal(&journal);
+        left = fs.newTemporaryPath(dir.path(), FileSystem::TemporaryRole::Replaced, QStringLiteral("a\nb.jpg"));
+        fs.newTemporaryPath(dir.path(), FileSystem::TemporaryRole::Incoming, QStringLiteral("c.jpg"));  // never made
+        dir.write(FsPath::nameOf(left), "the replaced photo");
     }  // ended here, nothing settled
-    EXPECT_TRUE(FsPath::NameOf(left).startsWith(QStringLiteral(".orvane-replaced-a\nb.jpg-")));
+    EXPECT_TRUE(FsPath::nameOf(left).startsWith(QStringLiteral(".orvane-replaced-a\nb.jpg-")));
     TemporaryJournal next(journalFile);
     EXPECT_EQ(next.leftovers(), QStringList{left});
     ASSERT_TRUE(QFile::remove(left));

@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-#include "ImageNames.h"
+#include "platform/ImageNames.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <unistd.h>
 
-#include "FileSystem.h"
-#include "Paths.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "TestSupport.h"
 
 namespace {
@@ -59,10 +59,10 @@ TEST(PathsTest, InvalidUtf8NamesSurviveTheRoundTrip) {
     for (const QByteArray& bytes : {QByteArray("bad\xff\xfe.jpg"), QByteArray("\xe3\x81.jpg"),
                                     QByteArray("\xed\xa0\x80"), QByteArray("ok \xe5\x86\x99.jpg"),
                                     QByteArray("\xc0\xaf"), QByteArray("\xf4\x90\x80\x80")}) {
-        EXPECT_EQ(FsPath::EncodePath(FsPath::DecodeName(bytes)), bytes);
+        EXPECT_EQ(FsPath::encodePath(FsPath::decodeName(bytes)), bytes);
     }
-    EXPECT_EQ(FsPath::DecodeName("写真.jpg"), QStringLiteral("写真.jpg"));
-    EXPECT_EQ(FsPath::DecodeName("\xf0\x9f\x98\x80"), QString::fromUtf8("\xf0\x9f\x98\x80"));
+    EXPECT_EQ(FsPath::decodeName("写真.jpg"), QStringLiteral("写真.jpg"));
+    EXPECT_EQ(FsPath::decodeName("\xf0\x9f\x98\x80"), QString::fromUtf8("\xf0\x9f\x98\x80"));
 }
 
 }  // namespace

@@ -4,14 +4,14 @@
 #include <QFile>
 
 #include "TestSupport.h"
-#include "TextFile.h"
+#include "platform/TextFile.h"
 
 namespace {
 
 TEST(TextFile, WritesCodePage932WithCrLf) {
     TempDir dir;
     QString error;
-    ASSERT_TRUE(TextFile::WriteLines(dir.file("a.ini"), {QStringLiteral("新規ページ"), QString(), QStringLiteral("C:\\x")}, &error));
+    ASSERT_TRUE(TextFile::writeLines(dir.file("a.ini"), {QStringLiteral("新規ページ"), QString(), QStringLiteral("C:\\x")}, &error));
     // 新規ページ in code page 932, CR LF after every line, the backslash kept as 0x5C.
     const QByteArray expected = QByteArray("\x90\x56\x8B\x4B\x83\x79\x81\x5B\x83\x57\r\n\r\nC:\\x\r\n");
     EXPECT_EQ(dir.read("a.ini"), expected);
@@ -21,11 +21,11 @@ TEST(TextFile, FallsBackToUtf8WithBomForTextCp932CannotHold) {
     TempDir dir;
     const QString emoji = QStringLiteral("写真\U0001F600");
     const QString wave = QStringLiteral("a\u301Cb");  // does not survive the round trip
-    ASSERT_TRUE(TextFile::WriteLines(dir.file("u.ini"), {QStringLiteral("first"), emoji, wave}, nullptr));
+    ASSERT_TRUE(TextFile::writeLines(dir.file("u.ini"), {QStringLiteral("first"), emoji, wave}, nullptr));
     const QByteArray bytes = dir.read("u.ini");
     ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
     QStringList lines;
-    ASSERT_TRUE(TextFile::ReadLines(dir.file("u.ini"), &lines));
+    ASSERT_TRUE(TextFile::readLines(dir.file("u.ini"), &lines));
     EXPECT_EQ(lines, (QStringList{QStringLiteral("first"), emoji, wave}));
 }
 
@@ -33,21 +33,21 @@ TEST(TextFile, FallsBackToUtf8WithBomForTextCp932CannotHold) {
 // line's own U+FEFF.
 TEST(TextFile, AFirstLineStartingWithU_FEFFReadsBackWhole) {
     const QStringList lines{QStringLiteral("\uFEFF写真")};
-    EXPECT_EQ(TextFile::DecodeFile(TextFile::EncodeFile(lines)), lines);
+    EXPECT_EQ(TextFile::decodeFile(TextFile::encodeFile(lines)), lines);
 }
 
 TEST(TextFile, ReadsLfCrAndCrLfEndsAndKeepsEmptyLines) {
-    EXPECT_EQ(TextFile::DecodeFile("a\nb\r\n\r\nc"), (QStringList{"a", "b", "", "c"}));
-    EXPECT_EQ(TextFile::DecodeFile("a\r\n"), (QStringList{"a"}));
-    EXPECT_EQ(TextFile::DecodeFile("a\rb"), (QStringList{"a", "b"}));
-    EXPECT_TRUE(TextFile::DecodeFile(QByteArray()).isEmpty());
+    EXPECT_EQ(TextFile::decodeFile("a\nb\r\n\r\nc"), (QStringList{"a", "b", "", "c"}));
+    EXPECT_EQ(TextFile::decodeFile("a\r\n"), (QStringList{"a"}));
+    EXPECT_EQ(TextFile::decodeFile("a\rb"), (QStringList{"a", "b"}));
+    EXPECT_TRUE(TextFile::decodeFile(QByteArray()).isEmpty());
 }
 
 TEST(TextFile, InvalidBytesAndNulsNeverStopReading) {
     // A lone lead byte, an invalid trail and a NUL: each line still comes back.
     static const char raw[] = "\x81\r\nok\r\n\x82\x20x\r\nnul\0here\r\nend";
     const QByteArray bytes(raw, sizeof raw - 1);
-    const QStringList lines = TextFile::DecodeFile(bytes);
+    const QStringList lines = TextFile::decodeFile(bytes);
     ASSERT_EQ(lines.size(), 5);
     EXPECT_EQ(lines.at(1), QStringLiteral("ok"));
     EXPECT_TRUE(lines.at(3).startsWith(QStringLiteral("nul")));
@@ -57,7 +57,7 @@ TEST(TextFile, InvalidBytesAndNulsNeverStopReading) {
 TEST(TextFile, MissingFileReadsAsFailure) {
     TempDir dir;
     QStringList lines{"stale"};
-    EXPECT_FALSE(TextFile::ReadLines(dir.file("none.ini"), &lines));
+    EXPECT_FALSE(TextFile::readLines(dir.file("none.ini"), &lines));
     EXPECT_TRUE(lines.isEmpty());
 }
 
@@ -69,7 +69,7 @@ TEST(TextFile, FailedSaveKeepsTheOldFileAndSaysWhy) {
     dir.write("ro/keep.ini", "old\r\n");
     ASSERT_TRUE(mount.remountReadOnly()) << mount.reason().toStdString();
     QString error;
-    EXPECT_FALSE(TextFile::WriteLines(dir.file("ro/keep.ini"), {QStringLiteral("new")}, &error));
+    EXPECT_FALSE(TextFile::writeLines(dir.file("ro/keep.ini"), {QStringLiteral("new")}, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(dir.read("ro/keep.ini"), QByteArray("old\r\n"));
     EXPECT_EQ(QDir(dir.file("ro")).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.ini"});
@@ -83,7 +83,7 @@ TEST(TextFile, FullDiskKeepsTheOldFile) {
     QStringList big;
     for (int i = 0; i < 2000; ++i) big << QStringLiteral("line %1 of a file larger than the disk").arg(i);
     QString error;
-    EXPECT_FALSE(TextFile::WriteLines(dir.file("full/keep.ini"), big, &error));
+    EXPECT_FALSE(TextFile::writeLines(dir.file("full/keep.ini"), big, &error));
     EXPECT_EQ(dir.read("full/keep.ini"), QByteArray("old\r\n"));
     EXPECT_EQ(QDir(dir.file("full")).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.ini"});
 }

@@ -25,11 +25,11 @@ inline HLOCAL Untouched() { return reinterpret_cast<HLOCAL>(uintptr_t{0x5a5a}); 
 
 // Unpacks (and frees) a pair of blocks from a successful decode.
 inline void ReadBlocks(HLOCAL info, HLOCAL bits, Decoded* out) {
-    std::memcpy(&out->header, LocalLock(info), sizeof out->header);
+    std::memcpy(&out->header, localLock(info), sizeof out->header);
     out->width = static_cast<uint32_t>(out->header.biWidth);
     out->height = static_cast<uint32_t>(out->header.biHeight);
-    const auto* rows = static_cast<const unsigned char*>(LocalLock(bits));
-    if (LocalSize(bits) == size_t(out->width) * out->height * 4) {
+    const auto* rows = static_cast<const unsigned char*>(localLock(bits));
+    if (localSize(bits) == size_t(out->width) * out->height * 4) {
         for (uint32_t y = 0; y < out->height; ++y) {
             const unsigned char* p = rows + size_t(out->height - 1 - y) * out->width * 4;
             for (uint32_t x = 0; x < out->width; ++x, p += 4) {
@@ -38,16 +38,16 @@ inline void ReadBlocks(HLOCAL info, HLOCAL bits, Decoded* out) {
             }
         }
     }
-    LocalUnlock(info);
-    LocalUnlock(bits);
-    LocalFree(info);
-    LocalFree(bits);
+    localUnlock(info);
+    localUnlock(bits);
+    localFree(info);
+    localFree(bits);
 }
 
 inline Decoded DecodeBytes(const pngwriter::Bytes& bytes,
                            uint64_t cap = ifpng::kMaxOutputBytes) {
     Decoded out;
-    // fmemopen refuses an empty buffer: empty files are tested through DecodeFile.
+    // fmemopen refuses an empty buffer: empty files are tested through decodeFile.
     std::vector<unsigned char> copy = bytes;
     FILE* stream = fmemopen(copy.data(), copy.size(), "rb");
     if (stream == nullptr) {

@@ -56,7 +56,7 @@ ifpng::Result DecodePath(const QByteArray& path, int32_t offset = 0, uint32_t fl
                          Decoded* out = nullptr) {
     HLOCAL info = Untouched();
     HLOCAL bits = Untouched();
-    const ifpng::Result r = ifpng::DecodeFile(path.constData(), offset, flags, &info, &bits);
+    const ifpng::Result r = ifpng::decodeFile(path.constData(), offset, flags, &info, &bits);
     if (r == ifpng::kOk) {
         Decoded scratch;
         ReadBlocks(info, bits, out != nullptr ? out : &scratch);
@@ -195,7 +195,7 @@ TEST(IfPngBadInput, FileArgumentsAndOddFiles) {
     EXPECT_EQ(DecodePath(good, 0, 1), ifpng::kBadArguments);
     EXPECT_EQ(DecodePath(good, -1, 0), ifpng::kBadArguments);
     HLOCAL bits = Untouched();
-    EXPECT_EQ(ifpng::DecodeFile(good.constData(), 0, 0, nullptr, &bits), ifpng::kBadArguments);
+    EXPECT_EQ(ifpng::decodeFile(good.constData(), 0, 0, nullptr, &bits), ifpng::kBadArguments);
     EXPECT_EQ(bits, Untouched());
 
     // A PNG after 16 bytes of something else, read from the offset.

@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "PngPlugin.h"
+#include "view/PngPlugin.h"
 #include "PngWriter.h"
 #include "TestSupport.h"
 
@@ -34,7 +34,7 @@ std::vector<unsigned char> Header(int32_t width, int32_t height, uint16_t bitCou
     return h;
 }
 
-PngLoadResult Convert(const std::vector<unsigned char>& info, const std::vector<unsigned char>& bits,
+PngLoadResult convert(const std::vector<unsigned char>& info, const std::vector<unsigned char>& bits,
                       QImage* out) {
     return PngPlugin::imageFromDib(info.data(), info.size(), bits.data(), bits.size(), out);
 }
@@ -60,7 +60,7 @@ TEST(PngPluginBlocks, RowOrderPaddingAndCompositing) {
         0, 0, 255, 255,   0, 0, 0, 0,        // top row: opaque red, fully transparent
     };
     QImage image;
-    ASSERT_EQ(Convert(Header(2, 2, 32), bottomUp, &image), PngLoadResult::Loaded);
+    ASSERT_EQ(convert(Header(2, 2, 32), bottomUp, &image), PngLoadResult::Loaded);
     EXPECT_EQ(image.size(), QSize(2, 2));
     EXPECT_EQ(image.format(), QImage::Format_RGB32);
     EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
@@ -71,24 +71,24 @@ TEST(PngPluginBlocks, RowOrderPaddingAndCompositing) {
     std::vector<unsigned char> topDown(bottomUp.begin() + 8, bottomUp.end());
     topDown.insert(topDown.end(), bottomUp.begin(), bottomUp.begin() + 8);
     QImage flipped;
-    ASSERT_EQ(Convert(Header(2, -2, 32), topDown, &flipped), PngLoadResult::Loaded);
+    ASSERT_EQ(convert(Header(2, -2, 32), topDown, &flipped), PngLoadResult::Loaded);
     EXPECT_EQ(flipped, image);
 
     // Alpha 128 over the background, rounded: red 255 * 127 / 255, green 224 * 127 / 255, ...
     QImage half;
-    ASSERT_EQ(Convert(Header(1, 1, 32), {0, 0, 0, 128}, &half), PngLoadResult::Loaded);
+    ASSERT_EQ(convert(Header(1, 1, 32), {0, 0, 0, 128}, &half), PngLoadResult::Loaded);
     EXPECT_EQ(half.pixel(0, 0), qRgb(127, 112, 96));
 
     // A picture transparent throughout is all background.
     QImage clear;
-    ASSERT_EQ(Convert(Header(1, 1, 32), {1, 2, 3, 0}, &clear), PngLoadResult::Loaded);
+    ASSERT_EQ(convert(Header(1, 1, 32), {1, 2, 3, 0}, &clear), PngLoadResult::Loaded);
     EXPECT_EQ(clear.pixel(0, 0), PngPlugin::kBackground);
 
     // 24-bit rows are padded to 4 bytes: 3 pixels = 9 bytes + 3 padding.
     std::vector<unsigned char> rgb(24, 0);
     rgb[12 + 6] = 7, rgb[12 + 7] = 8, rgb[12 + 8] = 9;  // top row, third pixel
     QImage packed;
-    ASSERT_EQ(Convert(Header(3, 2, 24), rgb, &packed), PngLoadResult::Loaded);
+    ASSERT_EQ(convert(Header(3, 2, 24), rgb, &packed), PngLoadResult::Loaded);
     EXPECT_EQ(packed.pixel(2, 0), qRgb(9, 8, 7));
 }
 
@@ -98,19 +98,19 @@ TEST(PngPluginBlocks, InconsistentOrUnsupportedBlocksAreRefused) {
     QImage image = untouched;
     const std::vector<unsigned char> fourPixels(16, 0xFF);
 
-    EXPECT_EQ(Convert(Header(2, 2, 32), std::vector<unsigned char>(15, 0), &image), PngLoadResult::BadBlocks);
-    EXPECT_EQ(Convert(Header(3, 2, 24), std::vector<unsigned char>(23, 0), &image), PngLoadResult::BadBlocks);
-    EXPECT_EQ(Convert(Header(0, 2, 32), fourPixels, &image), PngLoadResult::BadBlocks);
-    EXPECT_EQ(Convert(Header(-2, 2, 32), fourPixels, &image), PngLoadResult::BadBlocks);
-    EXPECT_EQ(Convert(Header(2, 0, 32), fourPixels, &image), PngLoadResult::BadBlocks);
-    EXPECT_EQ(Convert(Header(2, INT32_MIN, 32), fourPixels, &image), PngLoadResult::BadBlocks);
-    EXPECT_EQ(Convert(Header(INT32_MAX, INT32_MAX, 32), fourPixels, &image), PngLoadResult::Unsupported);
-    EXPECT_EQ(Convert(Header(2, 2, 32, 0, 44), fourPixels, &image), PngLoadResult::BadBlocks);  // biSize > block
+    EXPECT_EQ(convert(Header(2, 2, 32), std::vector<unsigned char>(15, 0), &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(convert(Header(3, 2, 24), std::vector<unsigned char>(23, 0), &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(convert(Header(0, 2, 32), fourPixels, &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(convert(Header(-2, 2, 32), fourPixels, &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(convert(Header(2, 0, 32), fourPixels, &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(convert(Header(2, INT32_MIN, 32), fourPixels, &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(convert(Header(INT32_MAX, INT32_MAX, 32), fourPixels, &image), PngLoadResult::Unsupported);
+    EXPECT_EQ(convert(Header(2, 2, 32, 0, 44), fourPixels, &image), PngLoadResult::BadBlocks);  // biSize > block
     std::vector<unsigned char> shortInfo = Header(2, 2, 32);
     shortInfo.resize(39);
-    EXPECT_EQ(Convert(shortInfo, fourPixels, &image), PngLoadResult::BadBlocks);
-    EXPECT_EQ(Convert(Header(2, 2, 8), fourPixels, &image), PngLoadResult::Unsupported);
-    EXPECT_EQ(Convert(Header(2, 2, 32, 3), fourPixels, &image), PngLoadResult::Unsupported);  // bitfields
+    EXPECT_EQ(convert(shortInfo, fourPixels, &image), PngLoadResult::BadBlocks);
+    EXPECT_EQ(convert(Header(2, 2, 8), fourPixels, &image), PngLoadResult::Unsupported);
+    EXPECT_EQ(convert(Header(2, 2, 32, 3), fourPixels, &image), PngLoadResult::Unsupported);  // bitfields
     EXPECT_EQ(image, untouched);
 }
 
@@ -137,10 +137,10 @@ TEST(PngPluginLoading, LoadsThroughDlopenFromTheWorkingDirectory) {
     });
     if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         ADD_FAILURE() << "the plug-in's open is blocked on a named pipe";
-        close(open(fifo.constData(), O_WRONLY | O_NONBLOCK));  // a writer releases it
+        ::close(open(fifo.constData(), O_WRONLY | O_NONBLOCK));  // a writer releases it
     }
     EXPECT_EQ(load.get(), PngLoadResult::PluginMissing);
-    ASSERT_EQ(unlink(fifo.constData()), 0);
+    ASSERT_EQ(::unlink(fifo.constData()), 0);
 
     ASSERT_TRUE(QFile::copy(QStringLiteral(ORVANE_PROGRAM_DIR "/dll/ifPNG.spi"), program.file("dll/ifPNG.spi")));
 

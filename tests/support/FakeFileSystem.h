@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 // Passes every call to a real file system, records it, and fails the ones a test chooses: the
 // Nth call of any kind (failAt), or every call of some kinds (failKinds). A failed call does
@@ -44,28 +44,28 @@ public:
     int CountOf(Call call) const;
     bool AnyFailed() const;
 
-    bool Stat(const QString& path, FileStatus* out, FsError* err) override;
-    bool ListNames(const QString& folder, QStringList* names, FsError* err) override;
-    bool OpenRead(const QString& path, int* fd, FsError* err) override;
-    bool Read(int fd, char* buffer, int64_t size, int64_t* got, FsError* err) override;
-    bool CreateNew(const QString& path, uint32_t mode, int* fd, FsError* err) override;
-    bool Write(int fd, const char* data, int64_t size, FsError* err) override;
-    bool KeepTimesAndMode(int fd, const FileStatus& from, FsError* err) override;
-    bool KeepExtendedAttributes(int fromFd, int toFd, FsError* err) override;
-    bool Fsync(int fd, FsError* err) override;
-    bool Close(int fd, FsError* err) override;
-    bool RenameNoReplace(const QString& from, const QString& to, FsError* err) override;
-    bool RenameReplace(const QString& from, const QString& to, FsError* err) override;
-    bool Unlink(const QString& path, FsError* err) override;
-    bool Trash(const QString& path, TrashEntry* entry, FsError* err) override;
-    bool LinkStatus(const QString& path, FileStatus* out, FsError* err) override;
-    bool ReadLink(const QString& path, QString* target, FsError* err) override;
-    bool MakeLink(const QString& target, const QString& path, FsError* err) override;
-    bool HardLink(const QString& from, const QString& to, FsError* err) override;
-    bool CanTrash(const QString& path, FsError* err) override;
-    bool RealPath(const QString& path, QString* real, FsError* err) override;
-    QString MountPoint(const QString& path) override;
-    DriveType TypeOfDrive(const QString& mountPoint) override;
+    bool stat(const QString& path, FileStatus* out, FsError* err) override;
+    bool listNames(const QString& folder, QStringList* names, FsError* err) override;
+    bool openRead(const QString& path, int* fd, FsError* err) override;
+    bool read(int fd, char* buffer, int64_t size, int64_t* got, FsError* err) override;
+    bool createNew(const QString& path, uint32_t mode, int* fd, FsError* err) override;
+    bool write(int fd, const char* data, int64_t size, FsError* err) override;
+    bool keepTimesAndMode(int fd, const FileStatus& from, FsError* err) override;
+    bool keepExtendedAttributes(int fromFd, int toFd, FsError* err) override;
+    bool fsync(int fd, FsError* err) override;
+    bool close(int fd, FsError* err) override;
+    bool renameNoReplace(const QString& from, const QString& to, FsError* err) override;
+    bool renameReplace(const QString& from, const QString& to, FsError* err) override;
+    bool unlink(const QString& path, FsError* err) override;
+    bool trash(const QString& path, TrashEntry* entry, FsError* err) override;
+    bool linkStatus(const QString& path, FileStatus* out, FsError* err) override;
+    bool readLink(const QString& path, QString* target, FsError* err) override;
+    bool makeLink(const QString& target, const QString& path, FsError* err) override;
+    bool hardLink(const QString& from, const QString& to, FsError* err) override;
+    bool canTrash(const QString& path, FsError* err) override;
+    bool realPath(const QString& path, QString* real, FsError* err) override;
+    QString mountPoint(const QString& path) override;
+    DriveType typeOfDrive(const QString& mountPoint) override;
 
 private:
     // Records the call; true (with *err filled) when it is to fail.

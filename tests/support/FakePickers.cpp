@@ -1,6 +1,6 @@
 #include "FakePickers.h"
 
-std::optional<QString> FakePickers::BrowseForFolder(QWidget*, const QString& title) {
+std::optional<QString> FakePickers::chooseFolder(QWidget*, const QString& title) {
     folderTitles << title;
     if (folderAnswers.empty()) return std::nullopt;
     std::optional<QString> a = folderAnswers.front();
@@ -8,7 +8,7 @@ std::optional<QString> FakePickers::BrowseForFolder(QWidget*, const QString& tit
     return a;
 }
 
-QString FakePickers::GetOpenFileName(QWidget*, const QString& filter) {
+QString FakePickers::choosePictureFile(QWidget*, const QString& filter) {
     fileFilters << filter;
     if (fileAnswers.empty()) return QString();
     QString a = fileAnswers.front();

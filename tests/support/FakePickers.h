@@ -5,14 +5,14 @@
 #include <deque>
 #include <optional>
 
-#include "Pickers.h"
+#include "desktop/Pickers.h"
 
 // Answers the file and folder pickers from a script and records what each was asked. An empty
 // script answers as a cancel.
 class FakePickers : public Pickers {
 public:
-    std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title) override;
-    QString GetOpenFileName(QWidget* owner, const QString& filter) override;
+    std::optional<QString> chooseFolder(QWidget* owner, const QString& title) override;
+    QString choosePictureFile(QWidget* owner, const QString& filter) override;
 
     std::deque<std::optional<QString>> folderAnswers;
     std::deque<QString> fileAnswers;

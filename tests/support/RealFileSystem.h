@@ -1,5 +1,5 @@
 #pragma once
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 // The real file system, for tests that read real folders.
 inline FileSystem& realFileSystem() {

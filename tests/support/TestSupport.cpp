@@ -8,7 +8,7 @@
 #include <ftw.h>
 #include <stdio.h>
 
-#include "TextFile.h"
+#include "platform/TextFile.h"
 
 TempDir::TempDir() { EXPECT_TRUE(dir_.isValid()); }
 
@@ -39,7 +39,7 @@ QByteArray TempDir::read(const QString& name) const {
 
 bool TempDir::exists(const QString& name) const { return QFileInfo::exists(file(name)); }
 
-MsgAnswer FakeMsgBox::Show(const QString& text, const QString& title, MsgButtons buttons,
+MsgAnswer FakeMsgBox::ask(const QString& text, const QString& title, MsgButtons buttons,
                      MsgAnswer defaultAnswer) {
     shown.push_back({text, title, buttons, defaultAnswer});
     if (!answers.empty()) {
@@ -64,7 +64,7 @@ QStringList FakeMsgBox::texts() const {
 
 QByteArray Cp932(const QString& text) {
     bool ok = false;
-    QByteArray bytes = TextFile::EncodeCp932(text, &ok);
+    QByteArray bytes = TextFile::encodeCp932(text, &ok);
     EXPECT_TRUE(ok);
     return bytes;
 }

@@ -7,7 +7,7 @@
 #include <deque>
 #include <vector>
 
-#include "MsgBox.h"
+#include "platform/MsgBox.h"
 
 // A temporary folder that stands in for the program's directory (or any other folder a test
 // needs); removed with everything in it when the test ends.
@@ -40,7 +40,7 @@ public:
         MsgButtons buttons;
         MsgAnswer defaultAnswer;
     };
-    MsgAnswer Show(const QString& text, const QString& title, MsgButtons buttons,
+    MsgAnswer ask(const QString& text, const QString& title, MsgButtons buttons,
              MsgAnswer defaultAnswer) override;
 
     std::vector<Shown> shown;

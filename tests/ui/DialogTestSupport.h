@@ -6,10 +6,10 @@
 #include <QUrl>
 
 #include "FakePickers.h"
-#include "FileSystem.h"
-#include "FolderLibrary.h"
-#include "Options.h"
-#include "Services.h"
+#include "platform/FileSystem.h"
+#include "core/FolderLibrary.h"
+#include "core/Options.h"
+#include "desktop/Services.h"
 #include "TestSupport.h"
 
 // A library of three pages "A", "B", "C" with page 1 current, default options, and fake

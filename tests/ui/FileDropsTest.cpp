@@ -1,7 +1,7 @@
 // Drops of files and folders onto the main window and its controls.
 #include <QDropEvent>
 
-#include "FileDrops.h"
+#include "ui/FileDrops.h"
 #include "MainWindowFixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "DialogTestSupport.h"
-#include "FolderEditorDialog.h"
+#include "ui/FolderEditorDialog.h"
 
 // The folder editor opened on DialogTest's library, and what every page operation must leave.
 class FolderEditorDialogTest : public DialogTest {
@@ -30,7 +30,7 @@ protected:
     static void Choose(const FolderEditorDialog& f, int k) {
         f.pageList()->setCurrentIndex(f.pageList()->model()->index(k, 0));
     }
-    static QStringList Entries(const FolderEditorDialog& f) {
+    static QStringList entries(const FolderEditorDialog& f) {
         QStringList out;
         for (int k = 0; k < Count(f); ++k) out << Entry(f, k);
         return out;

@@ -16,7 +16,7 @@ namespace {
 TEST_F(FolderEditorDialogTest, OpensOnTheCurrentPageWithEveryText) {
     auto f = Open();
     EXPECT_EQ(f->windowTitle(), QStringLiteral("ショートカットフォルダ設定"));
-    EXPECT_EQ(Entries(*f), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(entries(*f), (QStringList{"A", "B", "C"}));
     ExpectShows(*f, 1);
     EXPECT_EQ(f->pageCountLabel()->text(), QStringLiteral("ページ数 3 / 250"));
     EXPECT_EQ(FolderEditorDialog::pageCountCaption(5), QStringLiteral("ページ数 5 / 250"));
@@ -67,7 +67,7 @@ TEST_F(FolderEditorDialogTest, EveryPageChangeStoresTheRowsFirst) {
 TEST_F(FolderEditorDialogTest, NewPageIsInsertedBeforeTheCurrentOneAndBecomesCurrent) {
     auto f = Open();
     Click(*f, "addPage");
-    EXPECT_EQ(Entries(*f), (QStringList{"A", "新しいページ", "B", "C"}));
+    EXPECT_EQ(entries(*f), (QStringList{"A", "新しいページ", "B", "C"}));
     ExpectShows(*f, 1);
     EXPECT_TRUE(f->titleBox(0)->text().isEmpty());
     EXPECT_EQ(f->pageCountLabel()->text(), QStringLiteral("ページ数 4 / 250"));
@@ -88,7 +88,7 @@ TEST_F(FolderEditorDialogTest, DeleteKeepsTheListAndTheCurrentPageInStep) {
     library.selectPage(2);
     auto f = Open();
     Click(*f, "deletePage");  // the last page: the new last one is current
-    EXPECT_EQ(Entries(*f), (QStringList{"A", "B"}));
+    EXPECT_EQ(entries(*f), (QStringList{"A", "B"}));
     ExpectShows(*f, 1);
 
     // Deleting the first page: Qt selects a neighbour on its own while the row goes; the page
@@ -97,13 +97,13 @@ TEST_F(FolderEditorDialogTest, DeleteKeepsTheListAndTheCurrentPageInStep) {
     library.selectPage(0);
     auto g = Open();
     Click(*g, "deletePage");
-    EXPECT_EQ(Entries(*g), QStringList{"B"});
+    EXPECT_EQ(entries(*g), QStringList{"B"});
     ExpectShows(*g, 0);
     EXPECT_EQ(g->titleBox(0)->text(), QStringLiteral("t1"));
 
     Click(*g, "deletePage");
     EXPECT_EQ(msg.texts(), QStringList{"ページはこれ以上削除できません"});
-    EXPECT_EQ(Entries(*g), QStringList{"B"});
+    EXPECT_EQ(entries(*g), QStringList{"B"});
     ExpectShows(*g, 0);
 }
 
@@ -113,7 +113,7 @@ TEST_F(FolderEditorDialogTest, MovesAtTheEndsDoNothingNotEvenAStore) {
     f->titleBox(0)->setText(QStringLiteral("unsaved"));
     Click(*f, "movePageUp");
     EXPECT_EQ(Edited().page(0).folderSlots[0].title, QStringLiteral("t0"));
-    EXPECT_EQ(Entries(*f), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(entries(*f), (QStringList{"A", "B", "C"}));
 
     Choose(*f, 2);
     f->titleBox(0)->setText(QStringLiteral("unsaved"));
@@ -128,15 +128,15 @@ TEST_F(FolderEditorDialogTest, MovedPageStaysCurrentAndShown) {
     library.selectPage(2);
     auto f = Open();
     Click(*f, "movePageUp");
-    EXPECT_EQ(Entries(*f), (QStringList{"A", "C", "B"}));
+    EXPECT_EQ(entries(*f), (QStringList{"A", "C", "B"}));
     ExpectShows(*f, 1);
     EXPECT_EQ(f->titleBox(0)->text(), QStringLiteral("t2"));
     Click(*f, "movePageDown");
-    EXPECT_EQ(Entries(*f), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(entries(*f), (QStringList{"A", "B", "C"}));
     ExpectShows(*f, 2);
     Click(*f, "movePageUp");
     Click(*f, "movePageUp");
-    EXPECT_EQ(Entries(*f), (QStringList{"C", "A", "B"}));
+    EXPECT_EQ(entries(*f), (QStringList{"C", "A", "B"}));
     ExpectShows(*f, 0);
 }
 

@@ -13,8 +13,8 @@
 #include <QTest>
 
 #include "FolderEditorDialogTest.h"
-#include "LineBreakGuard.h"
-#include "NamePart.h"
+#include "ui/LineBreakGuard.h"
+#include "core/NamePart.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "KeyRouter.h"
+#include "ui/KeyRouter.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "KeyCodes.h"
-#include "KeyTable.h"
+#include "ui/KeyCodes.h"
+#include "ui/KeyTable.h"
 
 using namespace KeyCodes;
 

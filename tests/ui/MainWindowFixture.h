@@ -13,9 +13,9 @@
 #include <memory>
 
 #include "FakePickers.h"
-#include "FileSystem.h"
-#include "ImageView.h"
-#include "MainWindow.h"
+#include "platform/FileSystem.h"
+#include "view/ImageView.h"
+#include "ui/MainWindow.h"
 #include "TestImages.h"
 #include "TestSupport.h"
 #include "WorkingDirectoryGuard.h"
@@ -30,14 +30,14 @@ protected:
         services.fileSystem = &fs;
         services.pickers = &dialogs;
     }
-    void TearDown() override { form.reset(); }
+    void TearDown() override { window.reset(); }
 
     // A new window on `commandLine` (empty: none) after its start-up; the previous one goes.
     MainWindow& start(const QString& commandLine = QString()) {
-        form.reset();
-        form = std::make_unique<MainWindow>(services, program.path(), commandLine);
-        form->startUp();
-        return *form;
+        window.reset();
+        window = std::make_unique<MainWindow>(services, program.path(), commandLine);
+        window->startUp();
+        return *window;
     }
 
     TempDir program;
@@ -45,7 +45,7 @@ protected:
     FakePickers dialogs;
     PosixFileSystem fs;
     Services services;
-    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<MainWindow> window;
 };
 
 // The same with a folder of pictures, listed as a1.bmp, a2.jpg, a10.gif, broken.jpg, UP.JPG
@@ -75,13 +75,13 @@ protected:
     QString caption() const { return QStringLiteral("Orvane [ ") + folder() + QStringLiteral(" ]"); }
     // True when every pixel of the view's backing pixmap is the background colour.
     bool viewIsClear() const {
-        const QImage img = form->imageView()->backing().toImage();
+        const QImage img = window->imageView()->backing().toImage();
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x)
                 if (img.pixelColor(x, y) != kBackground) return false;
         return true;
     }
-    QColor viewPixel(int x, int y) const { return form->imageView()->backing().toImage().pixelColor(x, y); }
+    QColor viewPixel(int x, int y) const { return window->imageView()->backing().toImage().pixelColor(x, y); }
     // The plug-in as the build made it, placed where start-up looks for it.
     bool installPlugin() {
         const QString built = QStringLiteral(ORVANE_PROGRAM_DIR) + "/dll/ifPNG.spi";

@@ -5,8 +5,8 @@
 #include <QTest>
 
 #include "MainWindowFixture.h"
-#include "PictureLoader.h"
-#include "ViewGeometry.h"
+#include "view/PictureLoader.h"
+#include "view/ViewGeometry.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ TEST_F(MainWindowView, ActualSizeStretchAndTheRightButton) {
     // Right-button release toggles the fit, drawn from the top-left: 7 x 5 in 482 x 430 gives
     // 482 x 344 (344.29 rounded).
     QTest::mouseClick(f.imageView(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
-    EXPECT_TRUE(form->options().fitToView);
+    EXPECT_TRUE(window->options().fitToView);
     EXPECT_EQ(viewPixel(view.width() - 1, 343), QColor(Qt::red));
     EXPECT_EQ(viewPixel(0, 344), kBackground);
     // Pressing and dragging in stretched mode moves nothing.
@@ -81,18 +81,18 @@ TEST_F(MainWindowView, ActualSizeStretchAndTheRightButton) {
     f.pictureLoader().onMouseMove(Qt::LeftButton, Qt::NoModifier, QPointF(50, 50));
     EXPECT_EQ(f.pictureLoader().offset().x(), 0);
     QTest::mouseClick(f.imageView(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
-    EXPECT_FALSE(form->options().fitToView);
+    EXPECT_FALSE(window->options().fitToView);
     EXPECT_EQ(viewPixel(7, 0), kBackground);
 
     // With nothing shown the right button still toggles, and the view is not touched.
     f.openFileAt(pics.file("broken.jpg"));
     ASSERT_FALSE(f.session().imageShown());
     QTest::mouseClick(f.imageView(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
-    EXPECT_TRUE(form->options().fitToView);
+    EXPECT_TRUE(window->options().fitToView);
     EXPECT_TRUE(viewIsClear());
     // Left clicks do not toggle.
     QTest::mouseClick(f.imageView(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-    EXPECT_TRUE(form->options().fitToView);
+    EXPECT_TRUE(window->options().fitToView);
 }
 
 TEST_F(MainWindowView, SlidingByKeysDragAndResize) {
@@ -130,7 +130,7 @@ TEST_F(MainWindowView, SlidingByKeysDragAndResize) {
     send(QEvent::MouseMove, QPointF(160, 80), Qt::NoButton, Qt::LeftButton | Qt::RightButton);
     EXPECT_EQ(f.pictureLoader().offset().x(), viewW - 800 + 70);
     send(QEvent::MouseButtonRelease, QPointF(170, 90), Qt::LeftButton, Qt::NoButton);
-    EXPECT_FALSE(form->options().fitToView);
+    EXPECT_FALSE(window->options().fitToView);
     // The top-left of the view shows the image at the offset.
     EXPECT_EQ(viewPixel(0, 0), QColor(Qt::blue));
 
@@ -164,14 +164,14 @@ TEST_F(MainWindowView, StretchedRedrawsClearOnlyInTheNormalState) {
     };
 
     // Normal window, stretched: a redraw (a resize, a slide) clears as a fresh draw does.
-    form->options().fitToView = true;
+    window->options().fitToView = true;
     f.pictureLoader().setFit(true);
     f.pictureLoader().drawAfresh();
     QPoint spot = markOutside();
     f.pictureLoader().redraw();
     EXPECT_EQ(viewPixel(spot.x(), spot.y()), kBackground);
     // Actual size: a redraw draws over what the view shows.
-    form->options().fitToView = false;
+    window->options().fitToView = false;
     f.pictureLoader().setFit(false);
     f.pictureLoader().drawAfresh();
     QPainter(&f.imageView()->backing()).fillRect(QRect(100, 100, 1, 1), Qt::green);
@@ -179,7 +179,7 @@ TEST_F(MainWindowView, StretchedRedrawsClearOnlyInTheNormalState) {
     EXPECT_EQ(viewPixel(100, 100), QColor(Qt::green));
 
     // Maximised, stretched: only a fresh draw clears.
-    form->options().fitToView = true;
+    window->options().fitToView = true;
     f.pictureLoader().setFit(true);
     f.showMaximized();
     QApplication::processEvents();

@@ -10,9 +10,9 @@
 #include <QTest>
 
 #include "MainWindowFixture.h"
-#include "FolderEditorDialog.h"
-#include "PageReportWindow.h"
-#include "OptionsDialog.h"
+#include "ui/FolderEditorDialog.h"
+#include "ui/PageReportWindow.h"
+#include "ui/OptionsDialog.h"
 
 namespace {
 
@@ -24,21 +24,21 @@ protected:
     }
 
     void trigger(const char* name) {
-        QAction* action = form->findChild<QAction*>(QString::fromLatin1(name));
+        QAction* action = window->findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
         action->trigger();
     }
-    QString overviewPanel() const { return form->overviewPanel()->toPlainText(); }
+    QString overviewPanel() const { return window->overviewPanel()->toPlainText(); }
 };
 
 TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
     QStringList tops;
-    for (QAction* a : form->menuBar()->actions()) tops << a->text();
+    for (QAction* a : window->menuBar()->actions()) tops << a->text();
     EXPECT_EQ(tops, (QStringList{"ファイル(&F)", "補助機能(&S)", "設定(&O)"}));
 
     auto items = [this](const char* menu) {
         QStringList out;
-        for (QAction* a : form->findChild<QMenu*>(QString::fromLatin1(menu))->actions())
+        for (QAction* a : window->findChild<QMenu*>(QString::fromLatin1(menu))->actions())
             out << (a->isSeparator() ? QStringLiteral("-") : a->text() + QLatin1Char('|') + a->objectName());
         return out;
     };
@@ -48,7 +48,7 @@ TEST_F(MenusTest, MenuBarHoldsTheTreeWithItsCaptionsAndNames) {
                            "転送履歴(&H)|transferRecord"}));
     EXPECT_EQ(items("settings"), (QStringList{"フォルダ設定(&F)|editFolders", "オプション(&O)|editOptions", "-",
                                                "バージョン情報(&V)|about"}));
-    for (QAction* a : form->findChildren<QAction*>()) EXPECT_TRUE(a->shortcut().isEmpty());
+    for (QAction* a : window->findChildren<QAction*>()) EXPECT_TRUE(a->shortcut().isEmpty());
 }
 
 TEST_F(MenusTest, UsageTextReadsLineForLine) {
@@ -64,13 +64,13 @@ TEST_F(MenusTest, UsageTextReadsLineForLine) {
         t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         return t;
     };
-    form->options().arrowKeys = ArrowKeys::PagesAndFiles;
+    window->options().arrowKeys = ArrowKeys::PagesAndFiles;
     trigger("showKeys");
     EXPECT_EQ(shown(), head +
                            QStringLiteral("方向キー ... 下：次ページ、上：前ページ、左：前ファイル、右：次ファイル\n"
                                           "shift+方向キー ... 画像のスライド(三倍速)\n\n") +
                            tail);
-    form->options().arrowKeys = ArrowKeys::Slide;
+    window->options().arrowKeys = ArrowKeys::Slide;
     trigger("showKeys");
     EXPECT_EQ(shown(), head + QStringLiteral("方向キー ... 画像のスライド(シフトを押しながらだと三倍速)\n\n") + tail);
 
@@ -91,7 +91,7 @@ TEST_F(MenusTest, VersionBoxNamesTheProgramAndItsVersion) {
 
 TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
     trigger("showKeys");
-    form->runModal = [](QDialog& d) {
+    window->runModal = [](QDialog& d) {
         auto& editor = dynamic_cast<FolderEditorDialog&>(d);
         editor.addPageClicked();
         editor.pageNameBox()->setText(QStringLiteral("Holiday"));
@@ -100,9 +100,9 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
         editor.closeClicked();
     };
     trigger("editFolders");
-    EXPECT_EQ(form->library().pageCount(), 2);
-    EXPECT_EQ(form->library().currentPage(), 0);
-    EXPECT_EQ(form->library().page(0).folderSlots[2].folder, QStringLiteral("/srv/pics"));
+    EXPECT_EQ(window->library().pageCount(), 2);
+    EXPECT_EQ(window->library().currentPage(), 0);
+    EXPECT_EQ(window->library().page(0).folderSlots[2].folder, QStringLiteral("/srv/pics"));
     EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< Holiday >>")));
     EXPECT_TRUE(overviewPanel().contains(QStringLiteral("2.Pics")));
     EXPECT_EQ(program.read("config/設定_ページ.ini").count("\r\n"), 2);
@@ -113,7 +113,7 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
     QFile::remove(program.file("config/設定_ページ.ini"));
     QFile::remove(program.file("config/設定_フォルダ.ini"));
     ASSERT_TRUE(QDir().mkpath(program.file("config/設定_フォルダ.ini")));
-    form->runModal = [](QDialog& d) { d.close(); };
+    window->runModal = [](QDialog& d) { d.close(); };
     trigger("editFolders");
     ASSERT_EQ(msg.texts().size(), 1);
     EXPECT_TRUE(msg.texts()[0].startsWith(QStringLiteral("設定ファイルを保存できませんでした。\n") +
@@ -122,40 +122,40 @@ TEST_F(MenusTest, EditorFromTheMenuSavesAndTheOverviewShowsTheNewPage) {
 
     // Closing the editor without changes still brings the overview back.
     trigger("showKeys");
-    form->runModal = [](QDialog& d) { d.close(); };
+    window->runModal = [](QDialog& d) { d.close(); };
     trigger("editFolders");
     EXPECT_TRUE(overviewPanel().startsWith(QStringLiteral("<< Holiday >>")));
 }
 
 TEST_F(MenusTest, OptionsFromTheMenuSaveFileZeroAndTheirOwnAndRefreshNothing) {
-    form->runModal = [](QDialog& d) {
+    window->runModal = [](QDialog& d) {
         auto& options = dynamic_cast<OptionsDialog&>(d);
         options.optionPageChosen(QStringLiteral("interface"));
         options.findChild<QComboBox*>(QStringLiteral("arrowKeys"))->setCurrentIndex(0);
         options.findChild<QCheckBox*>(QStringLiteral("transferLog"))->click();
         options.okClicked();
     };
-    form->setGeometry(31, 42, 500, 400);
+    window->setGeometry(31, 42, 500, 400);
     trigger("showKeys");
     const QString before = overviewPanel();
     trigger("editOptions");
-    EXPECT_EQ(form->options().arrowKeys, ArrowKeys::Slide);
+    EXPECT_EQ(window->options().arrowKeys, ArrowKeys::Slide);
     EXPECT_EQ(overviewPanel(), before);
     const QByteArray file0 = program.read("config/設定_オプション.ini");
     EXPECT_EQ(file0.count("\r\n"), 11);
     EXPECT_TRUE(file0.contains("\"StateWndMain\",31,42,531,442,1\r\n")) << file0.toStdString();
     EXPECT_TRUE(program.read("config/設定_拡張.ini").contains("\"TransferLog\",1\r\n"));
 
-    form->runModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).cancelClicked(); };
+    window->runModal = [](QDialog& d) { dynamic_cast<OptionsDialog&>(d).cancelClicked(); };
     QFile::remove(program.file("config/設定_オプション.ini"));
     trigger("editOptions");
     EXPECT_FALSE(program.exists("config/設定_オプション.ini"));
 }
 
 TEST_F(MenusTest, ClosingTheMainWindowClosesTheInspectionWindow) {
-    PageReportWindow inspection(form->library());
+    PageReportWindow inspection(window->library());
     inspection.show();
-    form->close();
+    window->close();
     EXPECT_FALSE(inspection.isVisible());
 }
 

@@ -15,10 +15,10 @@
 #include <sys/stat.h>
 
 #include "RealFileSystem.h"
-#include "ImageList.h"
+#include "core/ImageList.h"
 #include "MainWindowFixture.h"
-#include "OptionsDialog.h"
-#include "PictureLoader.h"
+#include "ui/OptionsDialog.h"
+#include "view/PictureLoader.h"
 
 namespace {
 

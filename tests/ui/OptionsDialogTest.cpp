@@ -9,9 +9,9 @@
 #include <QTreeWidget>
 
 #include "DialogTestSupport.h"
-#include "LineBreakGuard.h"
-#include "NamePart.h"
-#include "OptionsDialog.h"
+#include "ui/LineBreakGuard.h"
+#include "core/NamePart.h"
+#include "ui/OptionsDialog.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "FolderLibrary.h"
-#include "PageReportWindow.h"
-#include "PageReportItem.h"
+#include "core/FolderLibrary.h"
+#include "ui/PageReportWindow.h"
+#include "ui/PageReportItem.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST(PageReportWindowTest, UnloadAllClosesEveryOpenInspectionWindow) {
     f->setAttribute(Qt::WA_DeleteOnClose);
     f->show();
     QPointer<PageReportWindow> alive(f);
-    PageReportWindow::unloadAll();
+    PageReportWindow::closeAll();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(alive.isNull() || !alive->isVisible());
 }

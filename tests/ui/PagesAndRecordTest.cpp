@@ -12,11 +12,11 @@
 #include <QToolTip>
 #include <QTreeWidget>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 #include "MainWindowFixture.h"
-#include "OverviewPanel.h"
-#include "PageChooser.h"
-#include "TransferRecordWindow.h"
+#include "ui/OverviewPanel.h"
+#include "ui/PageChooser.h"
+#include "ui/TransferRecordWindow.h"
 
 namespace {
 
@@ -41,8 +41,8 @@ protected:
         return f;
     }
     void tap(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyPress(form->imageView(), key, mods);
-        QTest::keyRelease(form->imageView(), key, mods);
+        QTest::keyPress(window->imageView(), key, mods);
+        QTest::keyRelease(window->imageView(), key, mods);
     }
 
     PosixFileSystem fs;

@@ -12,12 +12,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ImageView.h"
+#include "view/ImageView.h"
 #include "FakeFileSystem.h"
 #include "FakePickers.h"
-#include "MainWindow.h"
-#include "Prefetcher.h"
-#include "StatusText.h"
+#include "ui/MainWindow.h"
+#include "view/Prefetcher.h"
+#include "ui/StatusText.h"
 #include "WorkingDirectoryGuard.h"
 #include "TestSupport.h"
 
@@ -38,7 +38,7 @@ protected:
         for (const char* slot : {"s0", "s1", "s2", "s3", "s4"}) QDir().mkpath(work.file(slot));
     }
     void TearDown() override {
-        form.reset();
+        window.reset();
         qputenv("XDG_DATA_HOME", savedDataHome);
     }
 
@@ -51,19 +51,19 @@ protected:
     // Starts the window on the src folder with slots 0..4 pointing at s0..s4.
     void Start(int files = 3) {
         for (int i = 1; i <= files; ++i) Photo(QStringLiteral("src/p%1.jpg").arg(i), i);
-        form = std::make_unique<MainWindow>(services, program.path(), QString());
-        form->startUp();
-        form->options().deleteMode = DeleteMode::Directly;
+        window = std::make_unique<MainWindow>(services, program.path(), QString());
+        window->startUp();
+        window->options().deleteMode = DeleteMode::Directly;
         for (int s = 0; s < 5; ++s) {
-            form->library().page(0).folderSlots[s].title = QStringLiteral("Slot%1").arg(s);
-            form->library().page(0).folderSlots[s].folder = work.file(QStringLiteral("s%1").arg(s));
+            window->library().page(0).folderSlots[s].title = QStringLiteral("Slot%1").arg(s);
+            window->library().page(0).folderSlots[s].folder = work.file(QStringLiteral("s%1").arg(s));
         }
-        form->openFolderAt(work.file("src"));
-        form->updateStatusText();
-        ASSERT_EQ(form->session().list().count(), files);
-        ASSERT_TRUE(form->session().imageShown());
+        window->openFolderAt(work.file("src"));
+        window->updateStatusText();
+        ASSERT_EQ(window->session().list().count(), files);
+        ASSERT_TRUE(window->session().imageShown());
     }
-    QWidget* Target() { return form->imageView(); }
+    QWidget* Target() { return window->imageView(); }
     void Press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyPress(Target(), key, mods); }
     void Release(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyRelease(Target(), key, mods); }
     void Tap(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
@@ -79,7 +79,7 @@ protected:
     QStringList Files(const char* folder) const {
         return QDir(work.file(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
-    QString Shown() const { return form->session().list().nameAt(form->session().list().position()); }
+    QString Shown() const { return window->session().list().nameAt(window->session().list().position()); }
 
     TempDir program;
     TempDir work;
@@ -88,7 +88,7 @@ protected:
     FakeFileSystem fs{real};
     FakePickers dialogs;
     Services services;
-    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<MainWindow> window;
     QByteArray savedDataHome;
 };
 
@@ -101,16 +101,16 @@ TEST_F(Sorting, DigitMovesOnReleaseAndTheNextFileTakesThePlace) {
     Release(Qt::Key_3);
     EXPECT_EQ(Files("s3"), QStringList{"p2.jpg"});
     EXPECT_EQ(Files("src"), (QStringList{"p1.jpg", "p3.jpg"}));
-    EXPECT_EQ(form->session().list().position(), 2);
+    EXPECT_EQ(window->session().list().position(), 2);
     EXPECT_EQ(Shown(), QStringLiteral("p3.jpg"));
-    EXPECT_TRUE(form->statusLabel()->text().startsWith(QStringLiteral("[移動] 2/2 p3.jpg ")));
+    EXPECT_TRUE(window->statusLabel()->text().startsWith(QStringLiteral("[移動] 2/2 p3.jpg ")));
     // Moving the last entry wraps to the first; moving the only one empties the view.
     Tap(Qt::Key_3);
     EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
     Tap(Qt::Key_3);
     EXPECT_EQ(Files("s3"), (QStringList{"p1.jpg", "p2.jpg", "p3.jpg"}));
-    EXPECT_EQ(form->statusLabel()->text(), QStringLiteral("[移動] 0/0 "));
-    EXPECT_FALSE(form->session().imageShown());
+    EXPECT_EQ(window->statusLabel()->text(), QStringLiteral("[移動] 0/0 "));
+    EXPECT_FALSE(window->session().imageShown());
     EXPECT_TRUE(msg.shown.empty());
 }
 
@@ -125,12 +125,12 @@ TEST_F(Sorting, HeldDigitTransfersOnceAndHeldSpaceStepsOnEveryRepeat) {
     // A repeat whose picture is still being decoded ahead is passed over; here each one
     // comes after the decoding caught up, so each one steps.
     Press(Qt::Key_Space);
-    ASSERT_TRUE(form->prefetcher().waitIdle(10000));
+    ASSERT_TRUE(window->prefetcher().waitIdle(10000));
     Repeat(Qt::Key_Space);
-    ASSERT_TRUE(form->prefetcher().waitIdle(10000));
+    ASSERT_TRUE(window->prefetcher().waitIdle(10000));
     Repeat(Qt::Key_Space);
     Release(Qt::Key_Space);
-    EXPECT_EQ(form->session().list().position(), 1);  // 1 -> 2 -> 3 -> 1 around three files
+    EXPECT_EQ(window->session().list().position(), 1);  // 1 -> 2 -> 3 -> 1 around three files
 }
 
 TEST_F(Sorting, TheModifiersAtReleaseDecideCtrlDigit) {
@@ -143,7 +143,7 @@ TEST_F(Sorting, TheModifiersAtReleaseDecideCtrlDigit) {
     EXPECT_EQ(Files("s2"), QStringList{"p1.jpg"});
     // Ctrl held through the release: the slot's folder becomes the list.
     Tap(Qt::Key_2, Qt::ControlModifier);
-    EXPECT_EQ(form->session().list().folder(), work.file("s2") + QLatin1Char('/'));
+    EXPECT_EQ(window->session().list().folder(), work.file("s2") + QLatin1Char('/'));
     EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
     // Shift, Alt and Ctrl+Shift with a digit do nothing.
     for (auto mods : {Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::KeyboardModifiers(Qt::AltModifier),
@@ -185,7 +185,7 @@ TEST_F(Sorting, CtrlZUndoesOnceOnReleaseAndTellsWhatStandsInTheWay) {
     ASSERT_TRUE(msg.texts()[0].startsWith(QStringLiteral("元の場所に同じ名前のファイルがあるため元に戻せません\n") +
                                           work.file("src/p1.jpg") + QStringLiteral("\n")));
     ASSERT_TRUE(QFile::remove(work.file("src/p1.jpg")));
-    form->findChild<QAction*>(QStringLiteral("undo"))->trigger();
+    window->findChild<QAction*>(QStringLiteral("undo"))->trigger();
     EXPECT_EQ(Files("s1"), QStringList());
     EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
 }
@@ -195,23 +195,23 @@ TEST_F(Sorting, CtrlZUndoesOnceOnReleaseAndTellsWhatStandsInTheWay) {
 TEST_F(Sorting, AnUndoSaysWhatCameBackAndWhereForAWhile) {
     Start(3);
     Tap(Qt::Key_1);
-    const QString usual = form->statusLabel()->text();
+    const QString usual = window->statusLabel()->text();
     Tap(Qt::Key_2);
     Tap(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(form->statusLabel()->text(),
+    EXPECT_EQ(window->statusLabel()->text(),
               QStringLiteral("元に戻しました: p2.jpg → ") + shortenedFolder(work.file("src")));
-    QTimer* timer = form->statusNoteTimer();
+    QTimer* timer = window->statusNoteTimer();
     ASSERT_TRUE(timer && timer->isActive());
     EXPECT_EQ(timer->interval(), 3000);
     QSignalSpy ended(timer, &QTimer::timeout);
     timer->start(0);
     ASSERT_TRUE(ended.wait(5000));
-    EXPECT_EQ(form->statusLabel()->text(), usual);
+    EXPECT_EQ(window->statusLabel()->text(), usual);
 
     Tap(Qt::Key_Z, Qt::ControlModifier);
-    ASSERT_TRUE(form->statusLabel()->text().startsWith(QStringLiteral("元に戻しました: p1.jpg → ")));
+    ASSERT_TRUE(window->statusLabel()->text().startsWith(QStringLiteral("元に戻しました: p1.jpg → ")));
     Tap(Qt::Key_3);
-    EXPECT_TRUE(form->statusLabel()->text().startsWith(QStringLiteral("[移動] "))) << form->statusLabel()->text().toStdString();
+    EXPECT_TRUE(window->statusLabel()->text().startsWith(QStringLiteral("[移動] "))) << window->statusLabel()->text().toStdString();
     EXPECT_FALSE(timer->isActive());
 }
 
@@ -225,12 +225,12 @@ TEST_F(Sorting, AReleaseWithoutItsPressDoesNothing) {
 TEST_F(Sorting, LockBlocksDigitsAndDeleteButNotCtrlDigitOrStepping) {
     Start(3);
     Tap(Qt::Key_L);
-    EXPECT_TRUE(form->statusLabel()->text().endsWith(QStringLiteral(" < 転送・削除ロック > ")));
+    EXPECT_TRUE(window->statusLabel()->text().endsWith(QStringLiteral(" < 転送・削除ロック > ")));
     Tap(Qt::Key_1);
     Tap(Qt::Key_Delete);
     EXPECT_EQ(Files("src").size(), 3);
     Tap(Qt::Key_Space);
-    EXPECT_EQ(form->session().list().position(), 2);
+    EXPECT_EQ(window->session().list().position(), 2);
     Photo("s4/other.jpg");
     Tap(Qt::Key_4, Qt::ControlModifier);
     EXPECT_EQ(Shown(), QStringLiteral("other.jpg"));
@@ -243,15 +243,15 @@ TEST_F(Sorting, CopyModeMarksTheCopyAndRefusesTheSameSlotUntilCleared) {
     Tap(Qt::Key_3);
     EXPECT_EQ(Files("s3"), QStringList{"p1.jpg"});
     EXPECT_EQ(Files("src").size(), 2);
-    EXPECT_TRUE(form->statusLabel()->text().startsWith(QStringLiteral("[コピー] 1/2 p1.jpg")));
-    EXPECT_TRUE(form->statusLabel()->text().endsWith(QStringLiteral("< Slot3 へコピー済>")));
+    EXPECT_TRUE(window->statusLabel()->text().startsWith(QStringLiteral("[コピー] 1/2 p1.jpg")));
+    EXPECT_TRUE(window->statusLabel()->text().endsWith(QStringLiteral("< Slot3 へコピー済>")));
     Tap(Qt::Key_3);  // the second press does nothing: no question, no numbered copy
-    form->options().collisionMode = CollisionMode::Number;
+    window->options().collisionMode = CollisionMode::Number;
     Tap(Qt::Key_3);
     EXPECT_EQ(Files("s3"), QStringList{"p1.jpg"});
     Tap(Qt::Key_4);
     EXPECT_EQ(Files("s4"), QStringList{"p1.jpg"});
-    EXPECT_TRUE(form->statusLabel()->text().endsWith(QStringLiteral("< Slot4 へコピー済>")));
+    EXPECT_TRUE(window->statusLabel()->text().endsWith(QStringLiteral("< Slot4 へコピー済>")));
     // Stepping away and back clears the mark; slot 3 then meets the collision rule.
     Tap(Qt::Key_Space);
     Tap(Qt::Key_Space);
@@ -259,8 +259,8 @@ TEST_F(Sorting, CopyModeMarksTheCopyAndRefusesTheSameSlotUntilCleared) {
     EXPECT_EQ(Files("s3"), (QStringList{"p1.jpg", "p1_001.jpg"}));
     // M clears the mark too; C does not.
     Tap(Qt::Key_M);
-    EXPECT_FALSE(form->statusLabel()->text().contains(QStringLiteral("コピー済")));
-    EXPECT_TRUE(form->statusLabel()->text().startsWith(QStringLiteral("[移動]")));
+    EXPECT_FALSE(window->statusLabel()->text().contains(QStringLiteral("コピー済")));
+    EXPECT_TRUE(window->statusLabel()->text().startsWith(QStringLiteral("[移動]")));
     EXPECT_TRUE(msg.shown.empty());
 }
 
@@ -295,7 +295,7 @@ TEST_F(Sorting, AFailedMoveIsReportedAndTheListAndViewStay) {
     EXPECT_EQ(msg.shown[0].title, QStringLiteral("Orvane"));
     EXPECT_EQ(Files("src"), (QStringList{"p1.jpg", "p2.jpg"}));
     EXPECT_EQ(Files("s1"), QStringList());
-    EXPECT_EQ(form->session().list().count(), 2);
+    EXPECT_EQ(window->session().list().count(), 2);
     EXPECT_EQ(Shown(), QStringLiteral("p1.jpg"));
 }
 
@@ -313,7 +313,7 @@ TEST_F(Sorting, ADigitPressLooksAtThePhotoOnce) {
 
 TEST_F(Sorting, DeleteAsksWhenToldAndCancelIsTheDefault) {
     Start(3);
-    form->options().confirmDelete = true;
+    window->options().confirmDelete = true;
     Tap(Qt::Key_Delete);  // the script is empty: the default button answers
     ASSERT_EQ(msg.shown.size(), 1u);
     EXPECT_EQ(msg.shown[0].text, work.file("src/p1.jpg") + QStringLiteral("を削除しますか？"));
@@ -325,31 +325,31 @@ TEST_F(Sorting, DeleteAsksWhenToldAndCancelIsTheDefault) {
     EXPECT_EQ(Files("src"), (QStringList{"p2.jpg", "p3.jpg"}));
     EXPECT_EQ(Shown(), QStringLiteral("p2.jpg"));
     // A delete that fails leaves the file listed and shown.
-    form->options().confirmDelete = false;
+    window->options().confirmDelete = false;
     fs.failKinds = {FakeFileSystem::Call::Unlink};
     Tap(Qt::Key_Delete);
     EXPECT_TRUE(msg.texts().last().startsWith(QStringLiteral("ファイルを削除できませんでした")));
-    EXPECT_EQ(form->session().list().count(), 2);
+    EXPECT_EQ(window->session().list().count(), 2);
     EXPECT_EQ(Files("src"), (QStringList{"p2.jpg", "p3.jpg"}));
 }
 
 TEST_F(Sorting, PageKeysWrapAndMoveTheOverviewRow) {
     Start(1);
-    for (int i = 1; i < 20; ++i) form->library().appendPage(QStringLiteral("P%1").arg(i));
-    form->library().page(0).name = QStringLiteral("P0");
+    for (int i = 1; i < 20; ++i) window->library().appendPage(QStringLiteral("P%1").arg(i));
+    window->library().page(0).name = QStringLiteral("P0");
     for (int i = 0; i < 10; ++i) Tap(Qt::Key_Down);
-    EXPECT_EQ(form->library().currentPage(), 10);
-    EXPECT_EQ(form->session().overviewRow(), 7);
+    EXPECT_EQ(window->library().currentPage(), 10);
+    EXPECT_EQ(window->session().overviewRow(), 7);
     Tap(Qt::Key_Minus);
-    EXPECT_EQ(form->session().overviewRow(), 6);
-    form->library().selectPage(19);
+    EXPECT_EQ(window->session().overviewRow(), 6);
+    window->library().selectPage(19);
     Tap(Qt::Key_Plus, Qt::KeypadModifier);
-    EXPECT_EQ(form->library().currentPage(), 0);
+    EXPECT_EQ(window->library().currentPage(), 0);
     Tap(Qt::Key_Up);
-    EXPECT_EQ(form->library().currentPage(), 19);
-    EXPECT_TRUE(form->overviewPanel()->toPlainText().contains(QStringLiteral("\uFF1EP19")));
+    EXPECT_EQ(window->library().currentPage(), 19);
+    EXPECT_TRUE(window->overviewPanel()->toPlainText().contains(QStringLiteral("\uFF1EP19")));
     Tap(Qt::Key_Equal);  // the plus key without Shift does nothing
-    EXPECT_EQ(form->library().currentPage(), 19);
+    EXPECT_EQ(window->library().currentPage(), 19);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "OverviewText.h"
-#include "SortingSession.h"
-#include "StatusText.h"
+#include "ui/OverviewText.h"
+#include "core/SortingSession.h"
+#include "ui/StatusText.h"
 
 namespace {
 

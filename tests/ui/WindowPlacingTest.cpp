@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "WindowPlacing.h"
+#include "ui/WindowPlacing.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QColorSpace>
 #include <QDir>
 
-#include "PictureDecoder.h"
-#include "Prefetcher.h"
+#include "view/PictureDecoder.h"
+#include "view/Prefetcher.h"
 #include "SampleFormats.h"
 #include "TestImages.h"
 #include "TestSupport.h"

@@ -7,7 +7,7 @@
 
 #include <libheif/heif.h>
 
-#include "PictureDecoder.h"
+#include "view/PictureDecoder.h"
 #include "SampleFormats.h"
 #include "TestImages.h"
 #include "TestSupport.h"

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QImage>
 
-#include "PictureCache.h"
+#include "view/PictureCache.h"
 #include "TestSupport.h"
 
 namespace {

@@ -11,8 +11,8 @@
 
 #include <cstring>
 
-#include "PictureDecoder.h"
-#include "PictureFile.h"
+#include "view/PictureDecoder.h"
+#include "view/PictureFile.h"
 #include "TestImages.h"
 #include "TestSupport.h"
 

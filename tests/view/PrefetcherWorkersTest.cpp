@@ -6,7 +6,7 @@
 
 #include <QElapsedTimer>
 
-#include "Prefetcher.h"
+#include "view/Prefetcher.h"
 #include "TestImages.h"
 #include "TestSupport.h"
 

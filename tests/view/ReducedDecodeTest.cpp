@@ -4,8 +4,8 @@
 #include <QBuffer>
 #include <QImage>
 
-#include "PictureDecoder.h"
-#include "PictureFile.h"
+#include "view/PictureDecoder.h"
+#include "view/PictureFile.h"
 #include "TestImages.h"
 #include "TestSupport.h"
 

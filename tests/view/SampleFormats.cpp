@@ -14,7 +14,7 @@
 
 #include <jpeglib.h>
 
-#include "ColourProfile.h"
+#include "view/ColourProfile.h"
 
 namespace SampleFormats {
 namespace {

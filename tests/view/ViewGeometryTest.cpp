@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ViewGeometry.h"
+#include "view/ViewGeometry.h"
 
 using namespace ViewGeometry;
 

@@ -10,13 +10,13 @@
 #include <functional>
 
 #include "RealFileSystem.h"
-#include "Companions.h"
+#include "core/Companions.h"
 #include "FakeFileSystem.h"
 #include "FileOpsTestUtil.h"
-#include "ImageList.h"
+#include "core/ImageList.h"
 #include "TestSupport.h"
-#include "TransferGroup.h"
-#include "TransferMessages.h"
+#include "core/TransferGroup.h"
+#include "core/TransferMessages.h"
 
 namespace {
 
@@ -136,8 +136,8 @@ TEST_F(CompanionGroupTest, AFailureAtEveryStepLeavesTheGroupWhole) {
                 if (done) EXPECT_EQ(r.companions.size(), 2u);
                 else {
                     EXPECT_TRUE(r.strandedMembers.isEmpty());
-                    EXPECT_TRUE(kCamera.contains(FsPath::NameOf(r.source))) << r.source.toStdString();
-                    EXPECT_TRUE(Transfer::messageFor(r).contains(FsPath::NameOf(r.source)));
+                    EXPECT_TRUE(kCamera.contains(FsPath::nameOf(r.source))) << r.source.toStdString();
+                    EXPECT_TRUE(Transfer::messageFor(r).contains(FsPath::nameOf(r.source)));
                 }
             }
             if (calls) *calls = fs.CallCount() - before;

@@ -8,13 +8,13 @@
 #include <cerrno>
 #include <set>
 
-#include "FailureReasons.h"
+#include "core/FailureReasons.h"
 #include "FakeFileSystem.h"
 #include "FileOpsTestUtil.h"
 #include "TestSupport.h"
-#include "Transfer.h"
-#include "TransferMessages.h"
-#include "TransferQuestions.h"
+#include "core/Transfer.h"
+#include "core/TransferMessages.h"
+#include "core/TransferQuestions.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ TEST(ReasonTable, EveryErrnoItNamesHasAJapaneseText) {
     const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
     std::set<int> named;
     for (const Transfer::ErrnoReason& r : Transfer::errnoReasons()) {
-        const QString text = Transfer::reasonFor(FsPath::ErrorFor(r.code));
+        const QString text = Transfer::reasonFor(FsPath::errorFor(r.code));
         EXPECT_EQ(text, QString::fromUtf8(r.text)) << r.code;
         EXPECT_TRUE(text.contains(japanese) && !text.contains(latin)) << r.code << " " << text.toStdString();
         EXPECT_TRUE(named.insert(r.code).second) << "named twice: " << r.code;
@@ -53,7 +53,7 @@ TEST(ReasonTable, EveryErrnoItNamesHasAJapaneseText) {
 
 // An errno the table does not know still says something: its number and the system's text.
 TEST(ReasonTable, AnUnknownErrnoShowsItsNumberAndTheSystemsText) {
-    EXPECT_EQ(Transfer::reasonFor(FsPath::ErrorFor(EREMOTEIO)), QStringLiteral("エラー番号 121: Remote I/O error"));
+    EXPECT_EQ(Transfer::reasonFor(FsPath::errorFor(EREMOTEIO)), QStringLiteral("エラー番号 121: Remote I/O error"));
     EXPECT_FALSE(Transfer::reasonFor(FsError{}).isEmpty());
 }
 

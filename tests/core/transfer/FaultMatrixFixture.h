@@ -16,7 +16,7 @@
 #include "FakeFileSystem.h"
 #include "FileOpsTestUtil.h"
 #include "TestSupport.h"
-#include "Transfer.h"
+#include "core/Transfer.h"
 
 namespace faultmatrix {
 
@@ -108,7 +108,7 @@ protected:
         if (allowDuplicate) {
             // Nothing can be unlinked: a complete copy may stay, under a temporary name too.
             for (auto it = dst.begin(); it != dst.end();) {
-                if (FileSystem::IsTemporaryName(QFile::decodeName(it->first)) && it->second == kNew)
+                if (FileSystem::isTemporaryName(QFile::decodeName(it->first)) && it->second == kNew)
                     it = dst.erase(it);
                 else
                     ++it;
@@ -118,7 +118,7 @@ protected:
         if (ok && !result.leftover.isEmpty()) {
             // Done, but the replaced file set aside could not be removed: it is told, under a
             // name that says what it is.
-            const QByteArray left = QFile::encodeName(FsPath::NameOf(result.leftover));
+            const QByteArray left = QFile::encodeName(FsPath::nameOf(result.leftover));
             EXPECT_TRUE(left.startsWith(".orvane-replaced-")) << left.constData();
             EXPECT_EQ(dst.count(left) ? dst.at(left) : QByteArray(), kOld);
             EXPECT_FALSE(result.leftoverError.reason.isEmpty());

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "FaultMatrixFixture.h"
-#include "TransferMessages.h"
+#include "core/TransferMessages.h"
 
 using namespace faultmatrix;
 
@@ -107,9 +107,9 @@ TEST_F(FaultMatrixTest, SourceRemovedAfterListing) {
         Prepare(tmp.path(), old);
         QStringList listed;
         FsError e;
-        ASSERT_TRUE(fs.ListRegularFiles(src_, &listed, &e));
+        ASSERT_TRUE(fs.listRegularFiles(src_, &listed, &e));
         ASSERT_EQ(listed, QStringList({kName}));
-        ASSERT_EQ(unlink(QFile::encodeName(src_ + "/" + kName).constData()), 0);
+        ASSERT_EQ(::unlink(QFile::encodeName(src_ + "/" + kName).constData()), 0);
         const Result result = Run(op, fs);
         EXPECT_FALSE(result.done());
         EXPECT_EQ(result.error.reason, QStringLiteral("No such file or directory"));
@@ -143,7 +143,7 @@ TEST_F(FaultMatrixTest, ASourceStillBeingWrittenIsNotRemoved) {
         };
         const Result result = Run(op, fs);
         EXPECT_TRUE(appended);
-        EXPECT_EQ(Outcome(result), "transfer failed: " + FsPath::ChangedWhileCopied().reason.toStdString());
+        EXPECT_EQ(Outcome(result), "transfer failed: " + FsPath::changedWhileCopied().reason.toStdString());
         EXPECT_EQ(RawContents(src_), (Contents{{QFile::encodeName(kName), kNew + tail}}));
         const Contents wantDst = old ? Contents{{QFile::encodeName(kName), kOld}} : Contents{};
         EXPECT_EQ(RawContents(dst_), wantDst);
@@ -215,11 +215,11 @@ TEST_F(FaultMatrixTest, APathHoldingNulIsRefusedNotCutShort) {
         SCOPED_TRACE(cut.size());
         FsError e;
         FileStatus st;
-        EXPECT_FALSE(fs.Stat(cut, &st, &e));
+        EXPECT_FALSE(fs.stat(cut, &st, &e));
         EXPECT_EQ(e.code, EINVAL);
-        EXPECT_FALSE(fs.RenameNoReplace(cut, dst_ + "/b.jpg", &e));
-        EXPECT_FALSE(fs.RenameReplace(file, dst_ + "/b.jpg" + QChar(0) + tail, &e));
-        EXPECT_FALSE(fs.Unlink(cut, &e));
+        EXPECT_FALSE(fs.renameNoReplace(cut, dst_ + "/b.jpg", &e));
+        EXPECT_FALSE(fs.renameReplace(file, dst_ + "/b.jpg" + QChar(0) + tail, &e));
+        EXPECT_FALSE(fs.unlink(cut, &e));
         EXPECT_EQ(e.code, EINVAL);
     }
     EXPECT_EQ(RawContents(src_), (Contents{{QFile::encodeName(kName), kNew}}));
@@ -267,12 +267,12 @@ TEST_F(FaultMatrixTest, OddNames) {
                 Prepare(root, false);
                 EmptyFolder(src_);
                 const QByteArray content = Pattern(5000, char(raw.size()));
-                WriteRaw(FsPath::EncodePath(src_) + "/" + raw, content);
-                WriteRaw(FsPath::EncodePath(src_) + "/" + raw + "x", "neighbour");  // untouched
+                WriteRaw(FsPath::encodePath(src_) + "/" + raw, content);
+                WriteRaw(FsPath::encodePath(src_) + "/" + raw + "x", "neighbour");  // untouched
                 QStringList listed;
                 FsError e;
-                ASSERT_TRUE(fs.ListRegularFiles(src_, &listed, &e));
-                const int i = listed.indexOf(FsPath::DecodeName(raw));
+                ASSERT_TRUE(fs.listRegularFiles(src_, &listed, &e));
+                const int i = listed.indexOf(FsPath::decodeName(raw));
                 ASSERT_GE(i, 0);
                 const QString s = src_ + "/" + listed[i];
                 const Result result = op == Op::Copy ? Transfer::copy(fs, s, dst_ + "/")

@@ -12,11 +12,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 std::map<QByteArray, QByteArray> RawContents(const QString& folder) {
     std::map<QByteArray, QByteArray> out;
-    const QByteArray dirPath = FsPath::EncodePath(folder);
+    const QByteArray dirPath = FsPath::encodePath(folder);
     DIR* dir = opendir(dirPath.constData());
     if (!dir) return out;
     while (const dirent* e = readdir(dir)) {
@@ -32,8 +32,8 @@ std::map<QByteArray, QByteArray> RawContents(const QString& folder) {
         const int fd = open(full.constData(), O_RDONLY);
         char buf[65536];
         ssize_t n;
-        while (fd >= 0 && (n = read(fd, buf, sizeof buf)) > 0) content.append(buf, int(n));
-        if (fd >= 0) close(fd);
+        while (fd >= 0 && (n = ::read(fd, buf, sizeof buf)) > 0) content.append(buf, int(n));
+        if (fd >= 0) ::close(fd);
         out[name] = content;
     }
     closedir(dir);
@@ -43,8 +43,8 @@ std::map<QByteArray, QByteArray> RawContents(const QString& folder) {
 void WriteRaw(const QByteArray& path, const QByteArray& content) {
     const int fd = open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0) << path.constData() << ": " << strerror(errno);
-    ASSERT_EQ(write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
-    close(fd);
+    ASSERT_EQ(::write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
+    ::close(fd);
 }
 
 QByteArray Pattern(int n, char seed) {
@@ -63,7 +63,7 @@ void EmptyFolder(const QString& folder) {
     }
     // Names Qt cannot spell (invalid UTF-8) are removed byte-wise.
     for (const auto& [name, content] : RawContents(folder)) {
-        unlink((FsPath::EncodePath(folder) + '/' + name).constData());
+        ::unlink((FsPath::encodePath(folder) + '/' + name).constData());
     }
 }
 

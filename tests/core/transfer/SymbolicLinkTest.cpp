@@ -11,8 +11,8 @@
 
 #include "FileOpsTestUtil.h"
 #include "TestSupport.h"
-#include "Transfer.h"
-#include "Undo.h"
+#include "core/Transfer.h"
+#include "core/Undo.h"
 
 namespace {
 

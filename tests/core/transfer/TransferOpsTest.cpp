@@ -14,9 +14,9 @@
 
 #include "FakeFileSystem.h"
 #include "FileOpsTestUtil.h"
-#include "MountTable.h"
+#include "platform/MountTable.h"
 #include "TestSupport.h"
-#include "Transfer.h"
+#include "core/Transfer.h"
 
 namespace {
 
@@ -64,8 +64,8 @@ TEST_F(TransferOpsTest, CdRomRefusalsChangeNothing) {
     // The same refusals when the caller brings the source's status.
     FileStatus a1, c1;
     FsError e;
-    ASSERT_TRUE(real.Stat(src() + "/a.jpg", &a1, &e));
-    ASSERT_TRUE(real.Stat(cd() + "/c.jpg", &c1, &e));
+    ASSERT_TRUE(real.stat(src() + "/a.jpg", &a1, &e));
+    ASSERT_TRUE(real.stat(cd() + "/c.jpg", &c1, &e));
 
     EXPECT_EQ(Refusals({Transfer::copy(fs, src() + "/a.jpg", cd() + "/"),
                         Transfer::move(fs, src() + "/a.jpg", cd() + "/"),
@@ -99,14 +99,14 @@ TEST_F(TransferOpsTest, CdRomRefusalsChangeNothing) {
 
 TEST(DriveTest, RealMountPointsAndTypes) {
     PosixFileSystem fs;
-    EXPECT_EQ(fs.MountPoint(QStringLiteral("/")), QStringLiteral("/"));
+    EXPECT_EQ(fs.mountPoint(QStringLiteral("/")), QStringLiteral("/"));
     TmpfsMount m("size=1m");
     if (!m.mounted()) GTEST_SKIP() << m.reason().toStdString();
     // A path that does not exist yet belongs to the mount holding its nearest existing parent.
-    EXPECT_EQ(fs.MountPoint(m.path() + "/not/yet/there.jpg"), m.path());
-    EXPECT_EQ(fs.MountPoint(m.path()), m.path());
-    EXPECT_EQ(fs.TypeOfDrive(m.path()), DriveType::Other);
-    EXPECT_NE(fs.MountPoint(m.path() + "/../x"), m.path());
+    EXPECT_EQ(fs.mountPoint(m.path() + "/not/yet/there.jpg"), m.path());
+    EXPECT_EQ(fs.mountPoint(m.path()), m.path());
+    EXPECT_EQ(fs.typeOfDrive(m.path()), DriveType::Other);
+    EXPECT_NE(fs.mountPoint(m.path() + "/../x"), m.path());
 }
 
 // With a source that is no file, the destination's refusal still comes before the failure.
@@ -126,10 +126,10 @@ TEST_F(TransferOpsTest, MoveNamesTheCdRomDestinationBeforeASourceThatIsNoFile) {
 // a watcher thread, which may need a moment to wake; it must never miss it. Other processes'
 // mounts wake the watcher too, so the drive is asked again after each change it tells of.
 void WaitForDrive(FileSystem& fs, const QString& path, DriveType expected) {
-    MountTable& table = MountTable::Instance();
+    MountTable& table = MountTable::instance();
     for (;;) {
-        const uint64_t told = table.ChangesTold();
-        if (fs.DriveOf(path) == expected || !table.WaitForChangeAfter(told, 5000)) return;
+        const uint64_t told = table.changesTold();
+        if (fs.driveOf(path) == expected || !table.waitForChangeAfter(told, 5000)) return;
     }
 }
 
@@ -142,16 +142,16 @@ TEST(DriveTest, RealCdRomMountIsRefusedAndItsUnmountIsNoticed) {
     const QString src = tmp.file(QStringLiteral("src"));
     QDir().mkpath(src);
     WriteRaw(QFile::encodeName(src + "/a.jpg"), Pattern(5000, 4));
-    EXPECT_EQ(fs.DriveOf(src + "/a.jpg"), DriveType::Other);  // the table is read and kept
+    EXPECT_EQ(fs.driveOf(src + "/a.jpg"), DriveType::Other);  // the table is read and kept
     {
         TmpfsMount cd("size=1m", false, "/dev/sr9");
         if (!cd.mounted()) GTEST_SKIP() << cd.reason().toStdString();
         WriteRaw(QFile::encodeName(cd.path() + "/c.jpg"), Pattern(10, 5));
         // Another test's tmpfs may have just given up this device number.
         WaitForDrive(fs, cd.path(), DriveType::CdRom);
-        EXPECT_EQ(fs.DriveOf(cd.path() + "/c.jpg"), DriveType::CdRom);
-        EXPECT_EQ(fs.DriveOf(cd.path() + "/not/yet/there.jpg"), DriveType::CdRom);
-        EXPECT_EQ(fs.TypeOfDrive(fs.MountPoint(cd.path() + "/c.jpg")), DriveType::CdRom);
+        EXPECT_EQ(fs.driveOf(cd.path() + "/c.jpg"), DriveType::CdRom);
+        EXPECT_EQ(fs.driveOf(cd.path() + "/not/yet/there.jpg"), DriveType::CdRom);
+        EXPECT_EQ(fs.typeOfDrive(fs.mountPoint(cd.path() + "/c.jpg")), DriveType::CdRom);
 
         EXPECT_EQ(Refusals({Transfer::move(fs, src + "/a.jpg", cd.path() + "/"),
                             Transfer::move(fs, cd.path() + "/c.jpg", src + "/"),
@@ -167,7 +167,7 @@ TEST(DriveTest, RealCdRomMountIsRefusedAndItsUnmountIsNoticed) {
     TmpfsMount plain("size=1m");
     ASSERT_TRUE(plain.mounted());
     WaitForDrive(fs, plain.path(), DriveType::Other);
-    EXPECT_EQ(fs.DriveOf(plain.path()), DriveType::Other);
+    EXPECT_EQ(fs.driveOf(plain.path()), DriveType::Other);
     EXPECT_TRUE(Transfer::move(fs, src + "/a.jpg", plain.path() + "/").done());
     EXPECT_EQ(RawContents(plain.path())["a.jpg"], Pattern(5000, 4));
     EXPECT_TRUE(RawContents(src).empty());
@@ -187,7 +187,7 @@ TEST_F(TransferOpsTest, CopyKeepsNameMtimeAndModeAndReplacesAnExistingFile) {
     ASSERT_EQ(out.size(), 1u);  // no temporary left
     EXPECT_EQ(out["a.jpg"], Pattern(200000, 2));
     struct stat st;
-    ASSERT_EQ(stat(QFile::encodeName(dst() + "/a.jpg").constData(), &st), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(dst() + "/a.jpg").constData(), &st), 0);
     EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
     EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -211,7 +211,7 @@ TEST_F(TransferOpsTest, AFolderIsNeverMovedOrDeleted) {
     QDir().mkpath(src() + "/trip.jpg");
     FileStatus folder;
     FsError e;
-    ASSERT_TRUE(real.Stat(src() + "/trip.jpg", &folder, &e));
+    ASSERT_TRUE(real.stat(src() + "/trip.jpg", &folder, &e));
     EXPECT_EQ(Refusals({Transfer::move(fs, src() + "/trip.jpg", dst() + "/"),
                         Transfer::move(fs, src() + "/trip.jpg", dst() + "/", &folder),
                         Transfer::copy(fs, src() + "/trip.jpg", dst() + "/"),

@@ -16,9 +16,9 @@
 #include "FakeFileSystem.h"
 #include "FileOpsTestUtil.h"
 #include "TestSupport.h"
-#include "Transfer.h"
-#include "TransferMessages.h"
-#include "Undo.h"
+#include "core/Transfer.h"
+#include "core/TransferMessages.h"
+#include "core/Undo.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ protected:
         int news = 0, olds = 0;
         for (const Contents* folder : {&src, &dst, &trash}) {
             for (const auto& [n, bytes] : *folder) {
-                EXPECT_FALSE(FileSystem::IsTemporaryName(QFile::decodeName(n))) << "a temporary is left";
+                EXPECT_FALSE(FileSystem::isTemporaryName(QFile::decodeName(n))) << "a temporary is left";
                 news += bytes == kNew;
                 olds += bytes == kOld;
             }
