@@ -92,7 +92,7 @@ void BenchMoves(Bench& b, const BenchData::Pictures& pics, const QString& work) 
     AddRow("Move, same file system (10 MB), after the press's look", ours, "rename(2)", ref, 1.1,
            QStringLiteral("us"));
     const auto [again, floorRef] = paired(guarded, checkedRename);
-    AddRow("  the same, the move looking itself", again, "::stat(2) + rename(2)", floorRef, 0,
+    AddRow("  the same, the move looking itself", again, "stat(2) + rename(2)", floorRef, 0,
            QStringLiteral("us"));
 
     // A photo with two companions (the option companions), planned as a press plans it; the

@@ -94,7 +94,7 @@ public:
     virtual ~FileSystem() = default;
 
     // --- primitives -------------------------------------------------------------------------
-    // ::stat(2). False with ENOENT etc. when the path cannot be looked up.
+    // stat(2). False with ENOENT etc. when the path cannot be looked up.
     // May tell whether the path itself is a link (FileStatus::pathLink).
     virtual bool stat(const QString& path, FileStatus* out, FsError* err) = 0;
     // lstat(2): the path itself, a symbolic link not followed (isSymlink then).
