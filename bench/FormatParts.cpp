@@ -27,9 +27,10 @@ const QSize kView(1920, 1080);
 
 // Decoded for the view as the feed decodes a picture it shows, then painted.
 double decodeAndPaintMs(const QString& path) {
+    static PosixFileSystem fs;
     Clock t;
     t.start();
-    const DecodedPicture d = decodePictureFile(path, true, kView);
+    const DecodedPicture d = decodePictureFile(fs, path, true, kView);
     if (!d.ok) return -1;
     QImage frame(kView, QImage::Format_RGB32);
     QPainter painter(&frame);

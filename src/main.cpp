@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     services.msgBox = &msgBox;
     services.pickers = &dialogs;
     services.fileSystem = &fileSystem;
+    services.pictureFileSystem = &fileSystem;  // stateless lookups: safe from the view's workers
     int code = 0;
     {
         MainWindow window(services, programDir, path);

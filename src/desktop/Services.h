@@ -12,6 +12,9 @@ class Pickers;
 struct Services {
     MsgBox* msgBox = nullptr;
     FileSystem* fileSystem = nullptr;
+    // Where the view looks at picture files, from its worker threads as well: one whose calls
+    // are safe from any thread (main.cpp: the same real one). Empty: fileSystem.
+    FileSystem* pictureFileSystem = nullptr;
     Pickers* pickers = nullptr;
     // Lists a folder's image files as ImageList::listFolder does on fileSystem (which runs when
     // this is empty); tests put a slow one here to stand for a network share.

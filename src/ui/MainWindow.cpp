@@ -54,7 +54,8 @@ MainWindow::MainWindow(const Services& services, const QString& programDir, cons
     recorder_ = std::make_unique<TransferRecorder>(session_.options(), programDir_, *services_.msgBox);
     buildWidgets();
     buildMenus();
-    loader_ = std::make_unique<PictureLoader>(*imageView_, *this);
+    loader_ = std::make_unique<PictureLoader>(
+        *imageView_, *this, services.pictureFileSystem ? *services.pictureFileSystem : *services.fileSystem);
     pictures_ = std::make_unique<SessionPictures>(session_, *loader_);
     opener_ = std::make_unique<PathOpener>(session_, folders_, *loader_, *this, *services_.fileSystem,
                                            services_.msgBox, [this] { updateStatusText(); });

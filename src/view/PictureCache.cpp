@@ -74,7 +74,7 @@ bool PictureCache::take(const QString& path, const QSize& coverView, DecodedPict
     const auto it = held_.find(path);
     if (it == held_.end() || !usable(it->second.decoded, coverView)) return false;
     FileVersion now;
-    if (!stampOf(path, &now) || now != it->second.decoded.stamp) {
+    if (!stampOf(fs_, path, &now) || now != it->second.decoded.stamp) {
         // Changed on disk since it was decoded: decoded again by whoever needs it.
         drop(it);
         return false;

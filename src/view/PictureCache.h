@@ -19,7 +19,9 @@
 // No threads and no lock: the caller serialises every call (the prefetcher under its own lock).
 class PictureCache {
 public:
-    explicit PictureCache(int64_t budgetBytes) : budget_(budgetBytes) {}
+    // `fs` tells whether a held picture's file is still the one decoded; it is called under the
+    // owner's lock, from any thread.
+    PictureCache(FileSystem& fs, int64_t budgetBytes) : fs_(fs), budget_(budgetBytes) {}
 
     // The files wanted now, most wanted first (the shown one first).
     void setWanted(std::vector<QString> mostWantedFirst);
@@ -58,6 +60,7 @@ private:
     bool makeRoom(int64_t bytes, int rank);
     void drop(std::map<QString, Entry>::iterator it);
 
+    FileSystem& fs_;
     const int64_t budget_;
     std::vector<QString> wanted_;
     std::map<QString, Entry> held_;

@@ -32,19 +32,14 @@ bool isPngName(const QString& path) {
 
 }  // namespace
 
-bool stampOf(const QString& path, FileVersion* out) {
+bool stampOf(FileSystem& fs, const QString& path, FileVersion* out) {
     FileStatus st;
-    if (!PictureFile::fileSystem().stat(path, &st, nullptr) || !st.isRegular) return false;
+    if (!fs.stat(path, &st, nullptr) || !st.isRegular) return false;
     *out = FileVersion::of(st);
     return true;
 }
 
 namespace PictureFile {
-
-FileSystem& fileSystem() {
-    static PosixFileSystem shared;
-    return shared;
-}
 
 int openRegular(const QString& path) {
     NativePath native;
@@ -111,11 +106,11 @@ int64_t estimateBytes(const QString& path, const QSize& coverView) {
 
 }  // namespace PictureFile
 
-DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView) {
+DecodedPicture decodePictureFile(FileSystem& fs, const QString& path, bool pngPlugin, const QSize& coverView) {
     using PictureFile::open;
     DecodedPicture d;
     FileVersion before;
-    const bool stamped = stampOf(path, &before);
+    const bool stamped = stampOf(fs, path, &before);
     d.pngRoute = isPngName(path);
     if (d.pngRoute) {
         if (!pngPlugin) return d;
@@ -145,7 +140,7 @@ DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSiz
         if (dest) d.picture.prepareStretched(*dest);
     }
     FileVersion after;
-    d.stable = stamped && stampOf(path, &after) && after == before;
+    d.stable = stamped && stampOf(fs, path, &after) && after == before;
     d.stamp = before;
     return d;
 }

@@ -21,14 +21,9 @@ class QFile;
 // What a decoded picture was made from, without reading the file again: when its FileVersion
 // (the same file, untouched since: identity and change time) differs, the picture is stale.
 // False when `path` cannot be looked up (or is not a regular file).
-bool stampOf(const QString& path, FileVersion* out);
+bool stampOf(FileSystem& fs, const QString& path, FileVersion* out);
 
 namespace PictureFile {
-
-// The file system the view looks at files through. The view runs on worker threads and writes
-// nothing, so it shares one PosixFileSystem rather than the window's: made once, given no
-// journal, and its lookups keep no state, so any thread may call it at any time.
-FileSystem& fileSystem();
 
 // A descriptor open for reading on the regular file at `path` (symbolic links followed), or -1
 // with errno set (EINVAL: not a regular file). Anything else is refused before it is opened,
@@ -62,4 +57,4 @@ struct DecodedPicture {
 // other name through PictureDecoder, reduced for `coverView` when valid (see PictureDecoder::decode).
 // With a valid `coverView` the stretched copy for it is prepared too. Safe on any thread; calls
 // into the plug-in are serialised.
-DecodedPicture decodePictureFile(const QString& path, bool pngPlugin, const QSize& coverView);
+DecodedPicture decodePictureFile(FileSystem& fs, const QString& path, bool pngPlugin, const QSize& coverView);

@@ -27,10 +27,11 @@ void noteFirstPaints(bool holdsPicture) {
 
 }  // namespace
 
-PictureLoader::PictureLoader(ImageView& view, QWidget& window, Prefetcher::Decode decode)
+PictureLoader::PictureLoader(ImageView& view, QWidget& window, FileSystem& fs, Prefetcher::Decode decode)
     : view_(view),
       window_(window),
-      prefetcher_(Prefetcher::kDefaultBudget, Prefetcher::defaultWorkers(), std::move(decode)) {
+      fs_(fs),
+      prefetcher_(fs, Prefetcher::kDefaultBudget, Prefetcher::defaultWorkers(), std::move(decode)) {
     connect(&view_, &ImageView::painted, this, &PictureLoader::viewPainted);
     connect(&view_, &ImageView::mouseDown, this, &PictureLoader::onMouseDown);
     connect(&view_, &ImageView::mouseMove, this, &PictureLoader::onMouseMove);
@@ -183,7 +184,7 @@ void PictureLoader::startPrefetch() {
 bool PictureLoader::obtain(const QString& path, DecodedPicture* out) {
     const QSize cover = coverView();
     if (!prefetcher_.take(path, cover, out)) {
-        *out = decodePictureFile(path, pngPlugin_, cover);
+        *out = decodePictureFile(fs_, path, pngPlugin_, cover);
         if (out->ok) prefetcher_.keep(path, *out);
     }
     path_ = path;
@@ -236,7 +237,7 @@ void PictureLoader::ensurePixels(const QSize* dest) {
     const QSize cover = dest ? coverView() : QSize();
     DecodedPicture d;
     if (!prefetcher_.take(path_, cover, &d))
-        d = decodePictureFile(path_, pngPlugin_, cover);
+        d = decodePictureFile(fs_, path_, pngPlugin_, cover);
     const bool sameFile = d.ok && d.stamp == stamp_ && d.picture.size() == picture_.size();
     if (sameFile && (dest ? d.picture.covers(*dest) : !d.picture.isReduced())) {
         picture_ = d.picture;

@@ -32,7 +32,8 @@ public:
 
     // `window` is the top-level window: its state decides how a stretched redraw clears.
     // `decode` is how the workers decode ahead (tests put in one that stalls).
-    PictureLoader(ImageView& view, QWidget& window, Prefetcher::Decode decode = decodePictureFile);
+    // `fs` as the Prefetcher takes it.
+    PictureLoader(ImageView& view, QWidget& window, FileSystem& fs, Prefetcher::Decode decode = {});
     ~PictureLoader() override;
 
     // Shows `path` stretched to the view (`fit`) or at actual size, or empties the view for an
@@ -110,6 +111,7 @@ private:
     QWidget& window_;
     PictureBuffer picture_;
     PictureOffset offset_;
+    FileSystem& fs_;
     Prefetcher prefetcher_;
     QString path_;           // the file picture_ was decoded from
     Neighbours neighbours_;  // of the file shown last

@@ -48,7 +48,9 @@ GetPictureProc loadPlugin() {
     if (proc != nullptr) return proc;
     // dlopen opens whatever has the name, and a named pipe there would block it for ever: only
     // a regular file (or a link to one) is loaded.
-    if (!PictureFile::fileSystem().isRegularFile(QString::fromLatin1(kPluginPath))) return nullptr;
+    const int checked = PictureFile::openRegular(QString::fromLatin1(kPluginPath));
+    if (checked < 0) return nullptr;
+    ::close(checked);
     // Never unloaded: the program decodes PNG files for as long as it runs.
     void* library = dlopen(kPluginPath, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) return nullptr;

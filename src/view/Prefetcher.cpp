@@ -18,8 +18,8 @@ constexpr int kTurnWaitMs = 500;
 
 class Prefetcher::State {
 public:
-    State(int64_t budget, Decode decode, int workers)
-        : cache_(budget), decode_(std::move(decode)), ended_(size_t(workers), false) {}
+    State(FileSystem& fs, int64_t budget, Decode decode, int workers)
+        : cache_(fs, budget), decode_(std::move(decode)), ended_(size_t(workers), false) {}
 
     bool inFlight(const QString& path) const;
     bool queued(const QString& path) const;
@@ -122,9 +122,15 @@ void Prefetcher::State::run(size_t worker) {
 
 int Prefetcher::defaultWorkers() { return std::thread::hardware_concurrency() >= 2 ? 2 : 1; }
 
-Prefetcher::Prefetcher(int64_t budgetBytes, int workers, Decode decode)
+Prefetcher::Prefetcher(FileSystem& fs, int64_t budgetBytes, int workers, Decode decode)
     : budget_(budgetBytes),
-      state_(std::make_shared<State>(budgetBytes, std::move(decode), std::max(1, workers))) {
+      state_(std::make_shared<State>(
+          fs, budgetBytes,
+          decode ? std::move(decode)
+                 : Decode([&fs](const QString& path, bool png, const QSize& cover) {
+                       return decodePictureFile(fs, path, png, cover);
+                   }),
+          std::max(1, workers))) {
     for (size_t i = 0; i < size_t(std::max(1, workers)); ++i)
         workers_.emplace_back([state = state_, i] { state->run(i); });
 }

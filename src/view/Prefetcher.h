@@ -40,8 +40,11 @@ public:
 
     // Two workers where there are two cores or more, else one.
     static int defaultWorkers();
-    explicit Prefetcher(int64_t budgetBytes = kDefaultBudget, int workers = defaultWorkers(),
-                        Decode decode = decodePictureFile);
+    // `fs` is where the files are looked at (the decode's and the held pictures' stamps) from
+    // the workers and the window alike: one whose calls are safe from any thread. An empty
+    // `decode` is decodePictureFile on `fs`.
+    explicit Prefetcher(FileSystem& fs, int64_t budgetBytes = kDefaultBudget,
+                        int workers = defaultWorkers(), Decode decode = {});
     // Waits at most kStopWaitMs for the workers to finish what they decode. One still stuck in a
     // system call (a file on a hung network share) is left behind with what it uses, and counted
     // in abandonedWorkers.

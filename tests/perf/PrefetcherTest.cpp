@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "RealFileSystem.h"
 #include "platform/FileSystem.h"
 #include "view/ImageView.h"
 #include "ui/MainWindow.h"
@@ -104,7 +105,7 @@ protected:
 };
 
 TEST_F(PrefetcherTest, DecodesAheadWithThePlainDecodesPixels) {
-    Prefetcher p;
+    Prefetcher p(realFileSystem());
     p.request(Path(0), Jobs({1, 2}), false);
     ASSERT_TRUE(p.waitIdle(10000));
     DecodedPicture d;
@@ -121,11 +122,11 @@ TEST_F(PrefetcherTest, DecodesAheadWithThePlainDecodesPixels) {
 // The shown picture is decoded and painted first: neighbours asked to wait are not decoded
 // beside it, yet count as pending (a held key passes over them) until they are started.
 TEST_F(PrefetcherTest, NeighboursAskedToWaitAreDecodedOnlyOnceStarted) {
-    Prefetcher p;
+    Prefetcher p(realFileSystem());
     FinishedFiles finished(p);
     p.request(Path(0), Jobs({1, 2}), false, false);
     dir.write("shown.jpg", DetailedJpeg(2000, 1500));
-    ASSERT_TRUE(decodePictureFile(dir.file("shown.jpg"), false, QSize()).ok);
+    ASSERT_TRUE(decodePictureFile(realFileSystem(), dir.file("shown.jpg"), false, QSize()).ok);
     EXPECT_EQ(p.decodeCount(), 0);
     EXPECT_EQ(p.statusOf(Path(1), QSize()), Prefetcher::Status::Pending);
     p.start();
@@ -135,7 +136,7 @@ TEST_F(PrefetcherTest, NeighboursAskedToWaitAreDecodedOnlyOnceStarted) {
 }
 
 TEST_F(PrefetcherTest, TheLatestRequestWins) {
-    Prefetcher p(Prefetcher::kDefaultBudget, 1);  // one worker: what ran is then exact
+    Prefetcher p(realFileSystem(), Prefetcher::kDefaultBudget, 1);  // one worker: what ran is then exact
     FinishedFiles finished(p);
     // A large picture keeps the worker busy while the burst arrives, so the test does not
     // depend on how the threads happen to be scheduled.
@@ -161,7 +162,7 @@ TEST_F(PrefetcherTest, TheLatestRequestWins) {
 // A progressive photo takes far longer to decode than a baseline one; with two workers the
 // picture after it is ready long before it, and the same file is never decoded twice at once.
 TEST_F(PrefetcherTest, ASlowPictureDoesNotHoldUpTheOneAfterIt) {
-    Prefetcher p(Prefetcher::kDefaultBudget, 2);
+    Prefetcher p(realFileSystem(), Prefetcher::kDefaultBudget, 2);
     FinishedFiles finished(p);
     dir.write("slow.jpg", DetailedJpeg(4000, 3000, 9));
     const QString slow = dir.file("slow.jpg");
@@ -188,7 +189,7 @@ TEST_F(PrefetcherTest, StaysWithinItsBudgetKeepingTheMostWanted) {
     for (int i : {0, 2, 3, 4}) dir.write(Name(i), DetailedJpeg(40, 30, i));
     dir.write(Name(1), WithSlowHeader(DetailedJpeg(40, 30, 1), 1000000));
     const int64_t one = 40 * 30 * 4;
-    Prefetcher p(one * 2 + one / 2, 2);
+    Prefetcher p(realFileSystem(), one * 2 + one / 2, 2);
     p.request(Path(0), Jobs({1, 2, 3, 4}), false);
     ASSERT_TRUE(p.waitIdle(10000));
     EXPECT_LE(p.heldBytes(), p.budget());
@@ -201,7 +202,7 @@ TEST_F(PrefetcherTest, StaysWithinItsBudgetKeepingTheMostWanted) {
     EXPECT_FALSE(p.take(Path(3), QSize(), &d));
     EXPECT_EQ(p.statusOf(Path(4), QSize()), Prefetcher::Status::NotPlanned);
     // The shown picture comes first: keeping it pushes out the least wanted.
-    p.keep(Path(0), decodePictureFile(Path(0), false, QSize()));
+    p.keep(Path(0), decodePictureFile(realFileSystem(), Path(0), false, QSize()));
     EXPECT_TRUE(p.take(Path(0), QSize(), &d));
     EXPECT_TRUE(p.take(Path(1), QSize(), &d));
     EXPECT_FALSE(p.take(Path(2), QSize(), &d));
@@ -210,7 +211,7 @@ TEST_F(PrefetcherTest, StaysWithinItsBudgetKeepingTheMostWanted) {
 
 TEST_F(PrefetcherTest, AFileChangedOnDiskIsDecodedAgain) {
     dir.write(Name(1), DetailedJpeg(400, 300, 1) + QByteArray(8192, '\0'));
-    Prefetcher p;
+    Prefetcher p(realFileSystem());
     p.request(Path(0), Jobs({1}), false);
     ASSERT_TRUE(p.waitIdle(10000));
     // Rewritten in place with another picture of the same length, the old modification time
@@ -240,7 +241,7 @@ TEST_F(PrefetcherTest, AFileChangedOnDiskIsDecodedAgain) {
 TEST_F(PrefetcherTest, AReducedPictureServesOnlyViewsItCovers) {
     dir.write("big.jpg", DetailedJpeg(1600, 1200));
     const QString big = dir.file("big.jpg");
-    Prefetcher p;
+    Prefetcher p(realFileSystem());
     p.request(Path(0), {{big, QSize(300, 300)}}, false);
     ASSERT_TRUE(p.waitIdle(10000));
     DecodedPicture d;
@@ -259,16 +260,16 @@ TEST_F(PrefetcherTest, AReducedPictureServesOnlyViewsItCovers) {
 TEST_F(PrefetcherTest, FailuresAreReportedAsOnDemand) {
     dir.write("broken.jpg", "no picture");
     dir.write("x.png", TestImages::Encode(4, 4, "PNG"));
-    DecodedPicture d = decodePictureFile(dir.file("broken.jpg"), false, QSize());
+    DecodedPicture d = decodePictureFile(realFileSystem(), dir.file("broken.jpg"), false, QSize());
     EXPECT_FALSE(d.ok);
     EXPECT_EQ(d.outcome, PictureDecoder::Outcome::NotAPicture);
-    d = decodePictureFile(dir.file("missing.jpg"), false, QSize());
+    d = decodePictureFile(realFileSystem(), dir.file("missing.jpg"), false, QSize());
     EXPECT_EQ(d.outcome, PictureDecoder::Outcome::NotAFile);
     // Without the plug-in a png name is never decoded, whatever its bytes.
-    d = decodePictureFile(dir.file("x.png"), false, QSize());
+    d = decodePictureFile(realFileSystem(), dir.file("x.png"), false, QSize());
     EXPECT_FALSE(d.ok);
     EXPECT_TRUE(d.pngRoute);
-    Prefetcher p;
+    Prefetcher p(realFileSystem());
     p.request(Path(0), {{dir.file("broken.jpg"), QSize()}}, false);
     ASSERT_TRUE(p.waitIdle(10000));
     // Known to fail: a held key may step onto it, and the step decodes it as always.

@@ -37,7 +37,7 @@ public:
                 shared->entered.set_value();
                 shared->released.wait();
             }
-            return decodePictureFile(path, png, cover);
+            return decodePictureFile(realFileSystem(), path, png, cover);
         };
     }
     bool enteredWithin10s() { return entered_.wait_for(std::chrono::seconds(10)) == std::future_status::ready; }
@@ -68,7 +68,7 @@ TEST(StuckDecode, TheWindowGoesOnAndShowsThePictureWhenItIsDone) {
     SortingSession session(&fs);
     ImageView view;
     QWidget window;
-    PictureLoader feed(view, window, stall.decode());
+    PictureLoader feed(view, window, realFileSystem(), stall.decode());
     SessionPictures pictures(session, feed);
     const QString folder = SortingSession::folderToList(pics.path());
     session.openListedFolder(folder, ImageList::listFolder(realFileSystem(), folder, false, false));
@@ -98,7 +98,7 @@ TEST(StuckDecode, TheEndDoesNotWaitForAWorkerThatNeverReturns) {
     StallingDecode stall(QStringLiteral("x.jpg"));
     const int before = Prefetcher::abandonedWorkers();
     {
-        Prefetcher p(Prefetcher::kDefaultBudget, 1, stall.decode());
+        Prefetcher p(realFileSystem(), Prefetcher::kDefaultBudget, 1, stall.decode());
         p.request(pics.file("shown.jpg"), {{pics.file("x.jpg"), QSize()}}, false);
         ASSERT_TRUE(stall.enteredWithin10s());
     }

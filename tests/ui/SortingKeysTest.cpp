@@ -33,6 +33,7 @@ protected:
         qputenv("XDG_DATA_HOME", QFile::encodeName(work.file("data")));
         services.msgBox = &msg;
         services.fileSystem = &fs;
+        services.pictureFileSystem = &real;  // the view reads from its workers: the faults are the transfer's
         services.pickers = &dialogs;
         QDir().mkpath(work.file("src"));
         for (const char* slot : {"s0", "s1", "s2", "s3", "s4"}) QDir().mkpath(work.file(slot));

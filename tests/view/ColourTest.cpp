@@ -5,6 +5,7 @@
 #include <QColorSpace>
 #include <QDir>
 
+#include "RealFileSystem.h"
 #include "view/PictureDecoder.h"
 #include "view/Prefetcher.h"
 #include "SampleFormats.h"
@@ -89,7 +90,7 @@ TEST(Colour, APictureDecodedForTheViewIsConvertedAtTheSizeItIsShown) {
     dir.write("p.jpg", SampleFormats::jpegWithProfile(flatJpeg(c.stored, QSize(640, 480)),
                                                       SampleFormats::adobeRgbProfile()));
     // The decoder's half scale (320 x 240) is the smallest that covers a 200 x 150 view.
-    const DecodedPicture d = decodePictureFile(dir.file("p.jpg"), false, QSize(200, 150));
+    const DecodedPicture d = decodePictureFile(realFileSystem(), dir.file("p.jpg"), false, QSize(200, 150));
     ASSERT_TRUE(d.ok);
     EXPECT_EQ(d.picture.pixels().size(), QSize(200, 150));
     EXPECT_TRUE(near(d.picture.pixels().pixel(100, 75), c.srgb, 3));
@@ -122,7 +123,7 @@ TEST(Colour, AProfileIsReadFromWebpTiffHeicAndThePluginsPng) {
     buffer.open(QIODevice::WriteOnly);
     ASSERT_TRUE(orange.save(&buffer, "png"));
     dir.write("p.png", png);
-    const DecodedPicture d = decodePictureFile(dir.file("p.png"), true, QSize());
+    const DecodedPicture d = decodePictureFile(realFileSystem(), dir.file("p.png"), true, QSize());
     ASSERT_TRUE(d.ok);
     EXPECT_TRUE(near(d.picture.pixels().pixel(8, 8), want, 1));
 }

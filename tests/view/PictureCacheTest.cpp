@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 
+#include "RealFileSystem.h"
 #include "view/PictureCache.h"
 #include "TestSupport.h"
 
@@ -14,7 +15,7 @@ DecodedPicture Decoded(const QString& path, int rows = 10) {
     DecodedPicture d;
     d.ok = d.stable = true;
     d.picture = PictureBuffer(QImage(10, rows, QImage::Format_ARGB32));
-    EXPECT_TRUE(stampOf(path, &d.stamp));
+    EXPECT_TRUE(stampOf(realFileSystem(), path, &d.stamp));
     return d;
 }
 
@@ -26,7 +27,7 @@ TEST(PictureCache, DropsTheLeastWantedLongestUnusedAndNothingForRoomItCannotHave
     TempDir dir;
     const auto f = [&dir](const char* name) { dir.write(name, "x"); return dir.file(name); };
     const QString shown = f("s.jpg"), a = f("a.jpg"), b = f("b.jpg"), c = f("c.jpg");
-    PictureCache cache(3 * kOne);
+    PictureCache cache(realFileSystem(), 3 * kOne);
     cache.setWanted({shown, a, c, b});
     for (const QString& p : {shown, a, b}) cache.put(p, Decoded(p));
     // c needs two pictures' room, and only b is less wanted: b stays.
@@ -58,7 +59,7 @@ TEST(PictureCache, APictureOfAReplacedFileIsDroppedOnTake) {
     dir.write("a.jpg", "old");
     dir.write("new.jpg", "new");
     const QString a = dir.file("a.jpg");
-    PictureCache cache(10 * kOne);
+    PictureCache cache(realFileSystem(), 10 * kOne);
     cache.setWanted({a});
     cache.put(a, Decoded(a));
     ASSERT_TRUE(QFile::remove(a));

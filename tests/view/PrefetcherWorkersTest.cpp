@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 
+#include "RealFileSystem.h"
 #include "view/Prefetcher.h"
 #include "TestImages.h"
 #include "TestSupport.h"
@@ -24,7 +25,7 @@ TEST(PrefetcherWorkers, ABurstOfRequestsGetsEachFileItsOwnPicture) {
     for (int i = 0; i < kFiles; ++i)
         dir.write(QStringLiteral("p%1.jpg").arg(i), TestImages::Encode(SizeOf(i).width(), SizeOf(i).height(), "JPG"));
     // Room for a few pictures only, so the workers also evict and reserve against each other.
-    Prefetcher prefetcher(4 * 48 * 32 * 4 * 3, 2);
+    Prefetcher prefetcher(realFileSystem(), 4 * 48 * 32 * 4 * 3, 2);
 
     int taken = 0;
     for (int step = 0; step < 3 * kFiles; ++step) {
@@ -34,7 +35,7 @@ TEST(PrefetcherWorkers, ABurstOfRequestsGetsEachFileItsOwnPicture) {
         prefetcher.request(path(i), {{path(i + 1), view}, {path(i + 2), view}, {dir.file("gone.jpg"), view}},
                            false, startNow);
         if (!startNow) prefetcher.start();
-        if (step == 5) prefetcher.keep(path(i), decodePictureFile(path(i), false, QSize()));
+        if (step == 5) prefetcher.keep(path(i), decodePictureFile(realFileSystem(), path(i), false, QSize()));
         if (step == 11) prefetcher.clear();
         // Changed on disk while its neighbours are decoded: never handed out stale.
         if (step == 13) dir.write(QStringLiteral("p6.jpg"), TestImages::Encode(SizeOf(6).width(), SizeOf(6).height(), "JPG", Qt::blue));

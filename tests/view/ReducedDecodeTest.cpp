@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QImage>
 
+#include "RealFileSystem.h"
 #include "view/PictureDecoder.h"
 #include "view/PictureFile.h"
 #include "TestImages.h"
@@ -77,7 +78,7 @@ TEST(ReducedDecode, TheRoomReservedIsWhatTheDecodedPictureHolds) {
     for (const char* format : {"JPG", "WEBP"}) {
         const QString name = QStringLiteral("a.") + QString::fromLatin1(format).toLower();
         dir.write(name, TestImages::Encode(1600, 1000, format));
-        const DecodedPicture d = decodePictureFile(dir.file(name), false, view);
+        const DecodedPicture d = decodePictureFile(realFileSystem(), dir.file(name), false, view);
         ASSERT_TRUE(d.ok) << format;
         ASSERT_TRUE(d.picture.isReduced()) << format;
         EXPECT_EQ(PictureFile::estimateBytes(dir.file(name), view), d.picture.bytes()) << format;
