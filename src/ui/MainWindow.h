@@ -4,7 +4,10 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 
+#include <QElapsedTimer>
+
 #include <array>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -60,7 +63,9 @@ public:
     void openSlotFolder(int slot);
 
     // Carries out a command of a key or a menu (MainWindowKeys.cpp): `slot` is the slot digit of
-    // SendToSlot and OpenSlot, `held` tells a step repeated by a held key.
+    // SendToSlot and OpenSlot, `held` tells a step repeated by a held key. One that acts on the
+    // shown file, typed while its picture is still decoded on a worker, waits for the picture,
+    // and those typed after it wait in turn: keys act in the order typed, on the file shown.
     void runCommand(Command command, int slot = -1, bool held = false);
     // Wrap-around steps; nothing when the list is empty. They update the status bar. A `held`
     // step onto a picture still being decoded ahead is passed over.
@@ -127,6 +132,10 @@ private:
     void buildMenus();
     void connectSession();
     void installKeyRouting();
+    void carryOut(Command command, int slot, bool held);
+    // The picture awaited is on screen (or failed): the commands typed meanwhile run, until one
+    // shows a picture that must be awaited in turn.
+    void runTypedAhead();
     void layOut();
     // The panel, the view, the label and the panel's edge where the layout puts them.
     void placeWidgets();
@@ -174,6 +183,15 @@ private:
     std::unique_ptr<FileDrops> drops_;
     std::unique_ptr<TransferRecorder> recorder_;
     QPointer<TransferRecordWindow> recordWindow_;
+
+    struct TypedCommand {
+        Command command;
+        int slot;
+        bool held;
+    };
+    std::deque<TypedCommand> typedAhead_;
+    QElapsedTimer typedAheadSince_;  // when the first of them was typed
+    bool runningTypedAhead_ = false;
 
     bool startMaximized_ = false;
     bool frameCheckPending_ = false;  // shown as placed, its frame not yet seen

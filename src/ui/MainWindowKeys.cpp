@@ -10,13 +10,50 @@ void MainWindow::installKeyRouting() {
     });
     connect(router, &KeyRouter::commanded, this, &MainWindow::runCommand);
     connect(router, &KeyRouter::slid, loader_.get(), &PictureLoader::slide);
+    connect(loader_.get(), &PictureLoader::shownLate, this, &MainWindow::runTypedAhead);
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(overviewPanel_),
                        static_cast<QWidget*>(imageView_), static_cast<QWidget*>(statusLabel_),
                        centralWidget()})
         router->watch(w);
 }
 
+namespace {
+// Commands whose effect depends on the file shown (or on what was sent last).
+bool actsOnShownFile(Command command) {
+    return command == Command::SendToSlot || command == Command::Delete || command == Command::Undo;
+}
+}  // namespace
+
 void MainWindow::runCommand(Command command, int slot, bool held) {
+    runTypedAhead();  // those let go by now
+    if (typedAhead_.empty() && !(actsOnShownFile(command) && !loader_->awaiting().isEmpty())) {
+        carryOut(command, slot, held);
+        return;
+    }
+    // A held key never piles up work behind the picture awaited.
+    if (held) return;
+    if (typedAhead_.empty()) typedAheadSince_.start();
+    typedAhead_.push_back({command, slot, held});
+}
+
+void MainWindow::runTypedAhead() {
+    // Waited for so long that the view was emptied meanwhile: what was typed for a picture
+    // never seen is let go, as a digit on an empty view sends nothing.
+    if (!typedAhead_.empty() && typedAheadSince_.hasExpired(PictureLoader::kAwaitedLongMs))
+        typedAhead_.clear();
+    // A question one of them asks runs its own event loop: a picture shown meanwhile does not
+    // start the next before the question is answered.
+    if (runningTypedAhead_) return;
+    runningTypedAhead_ = true;
+    while (!typedAhead_.empty() && loader_->awaiting().isEmpty()) {
+        const TypedCommand next = typedAhead_.front();
+        typedAhead_.pop_front();
+        carryOut(next.command, next.slot, next.held);
+    }
+    runningTypedAhead_ = false;
+}
+
+void MainWindow::carryOut(Command command, int slot, bool held) {
     switch (command) {
         case Command::NextFile: nextFile(held); break;
         case Command::PreviousFile: previousFile(held); break;

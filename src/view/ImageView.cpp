@@ -34,6 +34,14 @@ void ImageView::drawActualSize(const QImage& image, int x, int y) {
     update();
 }
 
+void ImageView::drawEnlarged(const QImage& image, const QSize& natural, int x, int y) {
+    ensureBacking();
+    QPainter p(&backing_);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(QPoint(x, y), natural), image);
+    update();
+}
+
 void ImageView::drawStretched(const QImage& image, const QSize& size) {
     ensureBacking();
     if (size.width() <= 0 || size.height() <= 0 || image.isNull()) return;

@@ -19,6 +19,8 @@ public:
     void clearBacking();
     // Copies `image` pixel for pixel with its top-left corner at (x, y), clipped to the view.
     void drawActualSize(const QImage& image, int x, int y);
+    // The same for a reduced `image` of a picture of `natural` size, enlarged to it.
+    void drawEnlarged(const QImage& image, const QSize& natural, int x, int y);
     // Copies the whole of `image` scaled to `size` at (0, 0). The last scaled copy is kept, so
     // redrawing the same image at the same size (a resize of the window's other edge, a
     // repeated toggle) does not scale it again.

@@ -39,7 +39,7 @@ PictureLoader::PictureLoader(ImageView& view, QWidget& window, FileSystem& fs, P
     startAnyway_.setInterval(250);
     connect(&startAnyway_, &QTimer::timeout, this, &PictureLoader::startPrefetch);
     awaitedLong_.setSingleShot(true);
-    awaitedLong_.setInterval(1000);
+    awaitedLong_.setInterval(kAwaitedLongMs);
     connect(&awaitedLong_, &QTimer::timeout, this, [this] {
         if (awaited_.isEmpty()) return;
         view_.clearBacking();
@@ -81,6 +81,7 @@ bool PictureLoader::show(const QString& path, const Neighbours& neighbours, bool
 
 bool PictureLoader::load(const QString& path) {
     awaited_.clear();
+    sharpening_.reset();
     awaitedLong_.stop();
     shown_ = false;
     if (path.isEmpty()) {
@@ -91,29 +92,46 @@ bool PictureLoader::load(const QString& path) {
     offset_.moveTo(0, 0);
     picture_ = PictureBuffer();
 
-    // Being decoded on a worker: it is shown when that decode is done (decodeFinished), and
-    // keys act meanwhile. A decode that is only queued is taken over and done here.
-    if (prefetcher_.statusOf(path, coverView()) == Prefetcher::Status::Pending &&
-        prefetcher_.takeOver(path)) {
-        awaited_ = path;
-        awaitedLong_.start();
-        prefetchAround();
-        return false;
-    }
-    // The picture may have been decoded ahead; the flags follow the same rules either way. A
-    // PNG without the plug-in fails to decode like any other file, so the digit keys never act
-    // on a file that is not on screen.
+    // Decoded ahead: shown at once. The flags follow the same rules either way: a PNG without
+    // the plug-in fails to decode like any other file, so the digit keys never act on a file
+    // that is not on screen.
+    const QSize cover = coverView();
     DecodedPicture picture;
-    if (!obtain(path, &picture)) {
-        picture_ = PictureBuffer();
+    if (prefetcher_.take(path, cover, &picture)) {
+        present(path, picture);
         prefetchAround();
+        return true;
+    }
+    // Else a worker decodes it (the one decoding it ahead already, or the next free one), so
+    // no decode and no colour conversion holds the window's thread: keys act meanwhile and the
+    // picture is shown when it is done (decodeFinished). A window not on screen yet (starting
+    // up) has nothing to answer meanwhile: it waits for a fresh decode, a while at most.
+    const bool ahead = prefetcher_.decodingAhead(path);
+    prefetcher_.decodeShown(path, cover, pngPlugin_);
+    if (!ahead && !view_.isVisible() && prefetcher_.waitShown(kHiddenWaitMs) &&
+        prefetcher_.takeShown(path, &picture)) {
+        if (picture.ok) prefetcher_.keep(path, picture);
+        const bool ok = present(path, picture);
+        prefetchAround();
+        return ok;
+    }
+    awaited_ = path;
+    awaitedLong_.start();
+    prefetchAround();
+    return false;
+}
+
+bool PictureLoader::present(const QString& path, const DecodedPicture& decoded) {
+    path_ = path;
+    stamp_ = decoded.stamp;
+    if (!decoded.ok) {
+        picture_ = PictureBuffer();
         return false;
     }
-    picture_ = picture.picture;
+    picture_ = decoded.picture;
     shown_ = true;
     emit shown(path);
     drawAfresh();
-    prefetchAround();
     return true;
 }
 
@@ -135,10 +153,12 @@ void PictureLoader::redraw() {
         ensurePixels(&*dest);
         const QImage* ready = picture_.stretchedTo(*dest);
         view_.drawStretched(ready ? *ready : picture_.pixels(), *dest);
-    } else {
-        // Actual size always shows the full-resolution picture.
-        ensurePixels(nullptr);
+    } else if (ensurePixels(nullptr)) {
+        // Actual size always shows the full-resolution picture...
         view_.drawActualSize(picture_.pixels(), offset_.x(), offset_.y());
+    } else {
+        // ...and the reduced one enlarged while a worker decodes it.
+        view_.drawEnlarged(picture_.pixels(), picture_.size(), offset_.x(), offset_.y());
     }
     // No pending events are run here: the repaint is scheduled, so key handlers never nest.
     view_.update();
@@ -181,32 +201,26 @@ void PictureLoader::startPrefetch() {
     prefetcher_.start();
 }
 
-bool PictureLoader::obtain(const QString& path, DecodedPicture* out) {
-    const QSize cover = coverView();
-    if (!prefetcher_.take(path, cover, out)) {
-        *out = decodePictureFile(fs_, path, pngPlugin_, cover);
-        if (out->ok) prefetcher_.keep(path, *out);
-    }
-    path_ = path;
-    stamp_ = out->stamp;
-    return out->ok;
-}
-
 void PictureLoader::decodeFinished(const QString& path) {
-    if (awaited_.isEmpty() || path != awaited_) return;
-    // Asked for again meanwhile (another view size): still on a worker, or taken over here.
-    if (prefetcher_.statusOf(path, coverView()) == Prefetcher::Status::Pending &&
-        prefetcher_.takeOver(path))
+    if (sharpening_ && awaited_.isEmpty() && path == path_) {
+        DecodedPicture sharper;
+        if (!prefetcher_.takeShown(path, &sharper)) return;
+        const bool full = !sharpening_->isValid();
+        sharpening_.reset();
+        const std::optional<QSize> dest = ViewGeometry::stretchSize(
+            picture_.width(), picture_.height(), view_.width(), view_.height());
+        if (full || dest) adopt(sharper, full ? nullptr : &*dest);
+        redraw();  // asks again when the view outgrew it meanwhile
         return;
+    }
+    if (awaited_.isEmpty() || path != awaited_) return;
+    DecodedPicture picture;
+    // Another decode of the file (for another view size) ended: the window's own goes on.
+    if (!prefetcher_.takeShown(path, &picture)) return;
     awaited_.clear();
     awaitedLong_.stop();
-    DecodedPicture picture;
-    if (obtain(path, &picture)) {
-        picture_ = picture.picture;
-        shown_ = true;
-        emit shown(path);
-        drawAfresh();
-    } else {
+    if (picture.ok) prefetcher_.keep(path, picture);
+    if (!present(path, picture)) {
         emit failed(path);
         load(QString());
     }
@@ -231,18 +245,34 @@ void PictureLoader::prefetchAround() {
     startAnyway_.start();
 }
 
-void PictureLoader::ensurePixels(const QSize* dest) {
-    if (!picture_.isReduced()) return;
-    if (dest && picture_.covers(*dest)) return;
+bool PictureLoader::ensurePixels(const QSize* dest) {
+    if (!picture_.isReduced()) return true;
+    if (dest && picture_.covers(*dest)) return true;
     const QSize cover = dest ? coverView() : QSize();
     DecodedPicture d;
-    if (!prefetcher_.take(path_, cover, &d))
-        d = decodePictureFile(fs_, path_, pngPlugin_, cover);
+    if (prefetcher_.take(path_, cover, &d)) return adopt(d, dest);
+    // On screen the window goes on with what it has, and draws again when the worker is done
+    // (decodeFinished); before that it waits for the worker a while.
+    if (view_.isVisible()) {
+        if (!sharpening_ || *sharpening_ != cover) {
+            sharpening_ = cover;
+            prefetcher_.decodeShown(path_, cover, pngPlugin_);
+        }
+        return false;
+    }
+    prefetcher_.decodeShown(path_, cover, pngPlugin_);
+    if (prefetcher_.waitShown(kHiddenWaitMs) && prefetcher_.takeShown(path_, &d)) return adopt(d, dest);
+    return false;
+}
+
+bool PictureLoader::adopt(const DecodedPicture& d, const QSize* dest) {
     const bool sameFile = d.ok && d.stamp == stamp_ && d.picture.size() == picture_.size();
-    if (sameFile && (dest ? d.picture.covers(*dest) : !d.picture.isReduced())) {
+    if (sameFile) {
+        // Decoded for a view the window has outgrown meanwhile.
+        if (dest ? !d.picture.covers(*dest) : d.picture.isReduced()) return false;
         picture_ = d.picture;
         prefetcher_.keep(path_, d);
-        return;
+        return true;
     }
     // The file changed or vanished since it was shown: what was shown stays, enlarged to the
     // natural size, as the full picture held in memory would have.
@@ -250,6 +280,7 @@ void PictureLoader::ensurePixels(const QSize* dest) {
     picture_ = PictureBuffer(
         picture_.pixels().scaled(natural, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
         natural);
+    return true;
 }
 
 bool PictureLoader::skipsHeldStep(const QString& target, int direction, bool held) {

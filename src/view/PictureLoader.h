@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <optional>
 
 #include "view/PictureBuffer.h"
 #include "view/PictureOffset.h"
@@ -14,12 +15,14 @@
 class ImageView;
 class QWidget;
 
-// Puts a picture file on the image view. It decodes the file, or takes it from the neighbours
-// decoded ahead on worker threads, draws it stretched or at actual size, moves it for the
+// Puts a picture file on the image view. Its picture comes from a worker thread: decoded ahead
+// with the neighbours, or decoded when the file is shown, so no decode and no colour conversion
+// holds the window's thread. It draws the picture stretched or at actual size, moves it for the
 // arrow keys and the mouse, and then asks for the neighbours in the direction of travel.
-// Decoding ahead changes no flag, no text and no order of drawing. It never waits on a worker:
-// a file stepped onto while a worker decodes it is shown when that decode is done. It knows
-// nothing of what is being sorted: it is told what to show and answers shown or failed.
+// Decoding ahead changes no flag, no text and no order of drawing. Once the window is on screen
+// it never waits on a worker: a file whose picture is not ready is shown when its decode is
+// done. It knows nothing of what is being sorted: it is told what to show and answers shown or
+// failed.
 class PictureLoader : public QObject {
     Q_OBJECT
 public:
@@ -40,11 +43,13 @@ public:
     // empty path (true then). A file shown at once is answered with shown(path) and drawn, one
     // that fails to decode with failed(path), its picture and view emptied: false then. False
     // too while a worker still decodes the file (awaiting()): the view keeps what it showed
-    // and the answer follows, then shownLate.
+    // and the answer follows, then shownLate. Before the window is on screen it waits a while
+    // for a decode started here, so it opens with the picture.
     bool show(const QString& path, const Neighbours& neighbours, bool fit);
     // load("") empties the picture and the view and changes nothing else. For a named file it
     // returns false when decoding failed or a worker still decodes it (awaiting() then; the
-    // picture is empty either way); else shown(path) is sent and the picture drawn.
+    // picture is empty either way); else shown(path) is sent and the picture drawn. Nothing is
+    // decoded on the calling thread.
     bool load(const QString& path);
     // Stretched to the view or at actual size from now on (the caller draws).
     void setFit(bool fit) { fit_ = fit; }
@@ -94,15 +99,29 @@ signals:
 private:
     // The view a reduced decode must cover (see the .cpp).
     QSize coverView() const;
-    // The picture of `path` for the current mode: decoded ahead when it still matches the
-    // file, else decoded now. Fills *out; true when decoded.
-    bool obtain(const QString& path, DecodedPicture* out);
+public:
+    // A decode that does not end within this (a hung network share) no longer leaves the
+    // previous picture on show: the view is emptied.
+    static constexpr int kAwaitedLongMs = 1000;
+
+private:
+    // How long a window not yet on screen waits for a worker to decode its first picture
+    // before it shows without it (a file on a hung share).
+    static constexpr int kHiddenWaitMs = 2000;
+    // Puts the outcome of decoding `path` on screen and answers shown(); false, with the
+    // picture emptied, when it failed to decode (the caller answers).
+    bool present(const QString& path, const DecodedPicture& decoded);
     // Asks for the neighbours of the shown file, the direction of travel first; they are
     // decoded once the view has painted (startPrefetch).
     void prefetchAround();
     void startPrefetch();
-    // Makes the picture's pixels full size (dest null) or covering `dest`, from the same file.
-    void ensurePixels(const QSize* dest);
+    // Makes the picture's pixels full size (dest null) or covering `dest`, from the same file:
+    // a picture held, else one a worker decodes. False while the window goes on without it.
+    bool ensurePixels(const QSize* dest);
+    // Takes `d` as the shown picture's pixels when it is the same file and serves `dest` (full
+    // size when null); false, changing nothing, when it is the same file but does not serve.
+    // Else the file changed, and what is shown is enlarged instead.
+    bool adopt(const DecodedPicture& d, const QSize* dest);
     void viewPainted();
     // A worker is done with `path` (posted from the worker).
     void decodeFinished(const QString& path);
@@ -127,6 +146,9 @@ private:
     QTimer startAnyway_;     // a window that does not paint (minimised) starts them after all
     QSize expectedView_;     // while loading, before the window is shown: the view it will have
     QString awaited_;        // the shown file, while a worker decodes it
+    // The view a worker decodes the shown file's pixels for (invalid: full size), while the
+    // window shows what it has.
+    std::optional<QSize> sharpening_;
     // A decode that does not end soon (a hung network share) must not leave the previous
     // picture on show: the view is emptied meanwhile.
     QTimer awaitedLong_;

@@ -6,7 +6,9 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <set>
+#include <utility>
 
 #include "view/PictureCache.h"
 
@@ -24,6 +26,9 @@ public:
     bool inFlight(const QString& path) const;
     bool queued(const QString& path) const;
     void tell(const QString& path);
+    // A worker is done decoding `job`: the outcome goes to the window when it waits for it and
+    // into the cache when the file is wanted; then the news.
+    void finish(const Job& job, const DecodedPicture& decoded);
     void run(size_t worker);
 
     PictureCache cache_;
@@ -42,6 +47,9 @@ public:
     std::set<uint64_t> turns_;  // those that have not claimed their room yet
     std::condition_variable turn_;
     int decodes_ = 0;
+    // The window's own file (decodeShown) and, once a worker is done with it, the outcome.
+    std::optional<Job> shownJob_;
+    std::optional<std::pair<QString, DecodedPicture>> shownOutcome_;
     bool started_ = true;  // queued jobs may be taken
     bool stop_ = false;
     Finished finished_;
@@ -60,14 +68,29 @@ void Prefetcher::State::tell(const QString& path) {
     if (finished_ && !stop_) finished_(path);
 }
 
+void Prefetcher::State::finish(const Job& job, const DecodedPicture& decoded) {
+    if (shownJob_ && *shownJob_ == job) {
+        shownOutcome_.emplace(job.path, decoded);
+        shownJob_.reset();
+    }
+    // A newer request that no longer wants this file wins: the picture is dropped.
+    if (cache_.isWanted(job.path)) cache_.put(job.path, decoded);
+    tell(job.path);
+    idle_.notify_all();
+}
+
 void Prefetcher::State::run(size_t worker) {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stop_ || (started_ && !queue_.empty()); });
+        wake_.wait(lock, [this] {
+            return stop_ || (!queue_.empty() && (started_ || queue_.front().shown));
+        });
         if (stop_) break;
         const Job job = queue_.front();
         queue_.pop_front();
-        const bool done = cache_.answers(job.path, job.coverView);
+        // The window's file is decoded even when a failed decode of it is held: its outcome is
+        // the window's to take.
+        const bool done = !job.shown && cache_.answers(job.path, job.coverView);
         // Asked for again while the other worker decodes it: that decode serves.
         const bool running = std::find(inFlight_.begin(), inFlight_.end(), job) != inFlight_.end();
         if (done || running) {
@@ -76,9 +99,20 @@ void Prefetcher::State::run(size_t worker) {
             continue;
         }
         const bool png = pngPlugin_;
+        inFlight_.push_back(job);
+        if (job.shown) {
+            // The window waits for it: no turn to wait for and no room to be had first. It is
+            // held afterwards when there is room, like the picture the window shows.
+            lock.unlock();
+            DecodedPicture decoded = decode_(job.path, png, job.coverView);
+            lock.lock();
+            inFlight_.erase(std::find(inFlight_.begin(), inFlight_.end(), job));
+            ++decodes_;
+            finish(job, decoded);
+            continue;
+        }
         const uint64_t myTurn = turnsGiven_++;
         turns_.insert(myTurn);
-        inFlight_.push_back(job);
         lock.unlock();
 
         // A picture that could never be held is not decoded at all. Its room is kept while it
@@ -110,11 +144,16 @@ void Prefetcher::State::run(size_t worker) {
         inFlight_.erase(std::find(inFlight_.begin(), inFlight_.end(), job));
         if (fits) {
             ++decodes_;
-            // A newer request that no longer wants this file wins: the picture is dropped.
-            if (cache_.isWanted(job.path)) cache_.put(job.path, decoded);
+            finish(job, decoded);
+        } else if (shownJob_ && *shownJob_ == job) {
+            // Passed over for want of room while the window came to wait for it: decoded as
+            // the window's own after all.
+            queue_.push_front(*shownJob_);
+            wake_.notify_all();
+        } else {
+            tell(job.path);
+            idle_.notify_all();
         }
-        tell(job.path);
-        idle_.notify_all();
     }
     ended_[worker] = true;
     endedCv_.notify_all();
@@ -175,6 +214,11 @@ void Prefetcher::request(const QString& shown, const std::vector<Job>& ahead, bo
         s.pngPlugin_ = pngPlugin;
         std::vector<QString> wanted{shown};
         s.queue_.clear();
+        // The window's own file stays first; one it no longer shows is forgotten.
+        if (s.shownJob_ && s.shownJob_->path != shown) s.shownJob_.reset();
+        if (s.shownJob_ && std::find(s.inFlight_.begin(), s.inFlight_.end(), *s.shownJob_) ==
+                               s.inFlight_.end())
+            s.queue_.push_back(*s.shownJob_);
         for (const Job& job : ahead) {
             if (job.path.isEmpty() || std::find(wanted.begin(), wanted.end(), job.path) != wanted.end())
                 continue;
@@ -215,14 +259,42 @@ Prefetcher::Status Prefetcher::statusOf(const QString& path, const QSize& coverV
     return Status::NotPlanned;
 }
 
-bool Prefetcher::takeOver(const QString& path) {
+void Prefetcher::decodeShown(const QString& path, const QSize& coverView, bool pngPlugin) {
+    State& s = *state_;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex_);
+        const Job job{path, coverView, true};
+        s.shownJob_ = job;
+        s.shownOutcome_.reset();
+        s.pngPlugin_ = pngPlugin;
+        s.queue_.erase(std::remove_if(s.queue_.begin(), s.queue_.end(),
+                                      [&path](const Job& j) { return j.path == path; }),
+                       s.queue_.end());
+        if (std::find(s.inFlight_.begin(), s.inFlight_.end(), job) == s.inFlight_.end())
+            s.queue_.push_front(job);
+    }
+    s.wake_.notify_all();
+}
+
+bool Prefetcher::decodingAhead(const QString& path) const {
+    std::lock_guard<std::mutex> lock(state_->mutex_);
+    return state_->inFlight(path);
+}
+
+bool Prefetcher::waitShown(int timeoutMs) {
+    State& s = *state_;
+    std::unique_lock<std::mutex> lock(s.mutex_);
+    return s.idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                            [&s] { return s.shownOutcome_.has_value(); });
+}
+
+bool Prefetcher::takeShown(const QString& path, DecodedPicture* out) {
     State& s = *state_;
     std::lock_guard<std::mutex> lock(s.mutex_);
-    s.queue_.erase(std::remove_if(s.queue_.begin(), s.queue_.end(),
-                                  [&path](const Job& j) { return j.path == path; }),
-                   s.queue_.end());
-    s.idle_.notify_all();
-    return s.inFlight(path);
+    if (!s.shownOutcome_ || s.shownOutcome_->first != path) return false;
+    *out = std::move(s.shownOutcome_->second);
+    s.shownOutcome_.reset();
+    return true;
 }
 
 void Prefetcher::clear() {
@@ -230,6 +302,8 @@ void Prefetcher::clear() {
     std::lock_guard<std::mutex> lock(s.mutex_);
     s.queue_.clear();
     s.cache_.clear();
+    s.shownJob_.reset();
+    s.shownOutcome_.reset();
 }
 
 bool Prefetcher::waitIdle(int timeoutMs) {

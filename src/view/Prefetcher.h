@@ -27,6 +27,7 @@ public:
     struct Job {
         QString path;
         QSize coverView;  // invalid: the full-size picture is wanted
+        bool shown = false;  // the window waits for it (decodeShown)
         bool operator==(const Job& o) const { return path == o.path && coverView == o.coverView; }
     };
     enum class Status { Ready, Pending, NotPlanned };
@@ -70,10 +71,17 @@ public:
     // Ready: a picture (or a failed decode) is held; Pending: queued or being decoded;
     // NotPlanned: neither.
     Status statusOf(const QString& path, const QSize& coverView);
-    // The interface is about to show `path`: a queued job for it is dropped, as the caller
-    // decodes the file itself at once. True when a worker is decoding it already: the caller
-    // then hears of it through setFinished rather than decode it a second time beside it.
-    bool takeOver(const QString& path);
+    // The window shows `path` and has no picture of it: a worker decodes it before anything
+    // ahead, started or not, and keeps the outcome (a failure too, and a picture the budget
+    // cannot hold) for takeShown. A decode of the same job already running serves. Replaces
+    // the file asked for before; a new request naming another file as shown forgets it.
+    void decodeShown(const QString& path, const QSize& coverView, bool pngPlugin);
+    // Whether the window's file is being decoded ahead already, at any size.
+    bool decodingAhead(const QString& path) const;
+    // Waits at most `timeoutMs` for the outcome decodeShown asked for; true when it is there.
+    bool waitShown(int timeoutMs);
+    // That outcome, once, when it is there and is for `path`.
+    bool takeShown(const QString& path, DecodedPicture* out);
     // Drops every held picture and queued job (another folder was opened).
     void clear();
 

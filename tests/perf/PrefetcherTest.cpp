@@ -7,8 +7,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <QThread>
+#include <QWidget>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -27,6 +30,7 @@
 #include "view/Prefetcher.h"
 #include "TestImages.h"
 #include "WorkingDirectoryGuard.h"
+#include "PictureSettled.h"
 #include "TestSupport.h"
 
 namespace {
@@ -277,6 +281,33 @@ TEST_F(PrefetcherTest, FailuresAreReportedAsOnDemand) {
     EXPECT_FALSE(p.take(dir.file("broken.jpg"), QSize(), &d));
 }
 
+// Shown before and after the view is on screen, stepped onto cold and seen at actual size:
+// every decode, and so every colour conversion, runs on a worker, never on the window's thread.
+TEST_F(PrefetcherTest, TheWindowsThreadNeverDecodes) {
+    dir.write("big1.jpg", DetailedJpeg(1600, 1200, 1));
+    dir.write("big2.jpg", DetailedJpeg(1600, 1200, 2));
+    auto onWindowThread = std::make_shared<std::atomic<int>>(0);
+    const Prefetcher::Decode decode = [onWindowThread](const QString& path, bool png, const QSize& cover) {
+        if (QThread::currentThread() == qApp->thread()) ++*onWindowThread;
+        return decodePictureFile(realFileSystem(), path, png, cover);
+    };
+    ImageView view;
+    QWidget window;
+    view.resize(400, 300);
+    PictureLoader loader(view, window, realFileSystem(), decode);
+    EXPECT_TRUE(loader.show(dir.file("big1.jpg"), {}, false));  // not on screen yet: it waits
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_FALSE(loader.show(dir.file("big2.jpg"), {}, true));
+    ASSERT_TRUE(pictureSettled(loader));
+    EXPECT_TRUE(loader.picture().isReduced());
+    loader.setFit(false);
+    loader.drawAfresh();
+    ASSERT_TRUE(QTest::qWaitFor([&loader] { return !loader.picture().isReduced(); }, 20000));
+    EXPECT_EQ(loader.prefetcher().decodeCount(), 3);
+    EXPECT_EQ(*onWindowThread, 0);
+}
+
 // The real window, shown, in stretched mode: stepping onto pictures decoded ahead, reduced.
 class MainWindowPrefetch : public ::testing::Test {
 protected:
@@ -322,6 +353,7 @@ TEST_F(MainWindowPrefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne
     window->show();
     window->openFolderAt(pics.path());
     MainWindow& f = *window;
+    ASSERT_TRUE(pictureSettled(f.pictureLoader()));
     EXPECT_EQ(f.pictureLoader().picture().size(), QSize(3200, 2400));
     ASSERT_TRUE(f.prefetcher().waitIdle(20000));
     f.nextFile();
@@ -332,10 +364,11 @@ TEST_F(MainWindowPrefetch, StretchedShowsReducedPicturesAndActualSizeTheWholeOne
     EXPECT_TRUE(f.pictureLoader().picture().isReduced());
     EXPECT_LE(f.prefetcher().heldBytes(), f.prefetcher().budget());
 
-    // Enter: actual size, the full-resolution picture of the same file.
+    // Enter: actual size, the full-resolution picture of the same file, which a worker decodes
+    // while the window shows the reduced one enlarged.
     f.toggleFitMode();
     EXPECT_EQ(f.pictureLoader().picture().size(), QSize(3200, 2400));
-    EXPECT_FALSE(f.pictureLoader().picture().isReduced());
+    ASSERT_TRUE(QTest::qWaitFor([&f] { return !f.pictureLoader().picture().isReduced(); }, 20000));
     EXPECT_EQ(f.pictureLoader().picture().pixels(), PlainDecode(pics.file("b.jpg")));
     const QImage view = f.imageView()->backing().toImage();
     EXPECT_EQ(view.pixel(5, 5), f.pictureLoader().picture().pixels().pixel(5, 5));

@@ -16,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "view/ImageView.h"
 #include "ui/MainWindow.h"
+#include "PictureSettled.h"
 #include "TestImages.h"
 #include "TestSupport.h"
 #include "WorkingDirectoryGuard.h"

@@ -86,6 +86,7 @@ TEST_F(MainWindowView, ActualSizeStretchAndTheRightButton) {
 
     // With nothing shown the right button still toggles, and the view is not touched.
     f.openFileAt(pics.file("broken.jpg"));
+    ASSERT_TRUE(pictureSettled(f.pictureLoader()));
     ASSERT_FALSE(f.session().imageShown());
     QTest::mouseClick(f.imageView(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_TRUE(window->options().fitToView);

@@ -19,6 +19,7 @@
 #include "view/Prefetcher.h"
 #include "ui/StatusText.h"
 #include "WorkingDirectoryGuard.h"
+#include "PictureSettled.h"
 #include "TestSupport.h"
 
 namespace {
@@ -132,6 +133,26 @@ TEST_F(Sorting, HeldDigitTransfersOnceAndHeldSpaceStepsOnEveryRepeat) {
     Repeat(Qt::Key_Space);
     Release(Qt::Key_Space);
     EXPECT_EQ(window->session().list().position(), 1);  // 1 -> 2 -> 3 -> 1 around three files
+}
+
+// On screen, a picture not decoded ahead comes from a worker: digits typed before it is there
+// act on it once it is, in the order typed, and a step typed after them waits its turn.
+TEST_F(Sorting, KeysTypedWhileThePictureIsDecodedActInOrderOnceItIsShown) {
+    Start(4);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->prefetcher().clear();
+    window->openFolderAt(work.file("src"));
+    ASSERT_FALSE(window->pictureLoader().awaiting().isEmpty());
+    Tap(Qt::Key_1);
+    Tap(Qt::Key_2);
+    Tap(Qt::Key_Space);
+    EXPECT_EQ(Files("s1"), QStringList());
+    for (int i = 0; i < 4 && !window->pictureLoader().awaiting().isEmpty(); ++i)
+        ASSERT_TRUE(pictureSettled(window->pictureLoader()));
+    EXPECT_EQ(Files("s1"), QStringList{"p1.jpg"});
+    EXPECT_EQ(Files("s2"), QStringList{"p2.jpg"});
+    EXPECT_EQ(Shown(), QStringLiteral("p4.jpg"));
 }
 
 TEST_F(Sorting, TheModifiersAtReleaseDecideCtrlDigit) {
