@@ -190,7 +190,7 @@ private:
         bool held;
     };
     std::deque<TypedCommand> typedAhead_;
-    QElapsedTimer typedAheadSince_;  // when the first of them was typed
+    QElapsedTimer typedAheadSince_;  // since they wait for the picture awaited now
     bool runningTypedAhead_ = false;
 
     bool startMaximized_ = false;

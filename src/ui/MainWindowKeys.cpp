@@ -25,7 +25,10 @@ bool actsOnShownFile(Command command) {
 }  // namespace
 
 void MainWindow::runCommand(Command command, int slot, bool held) {
-    runTypedAhead();  // those let go by now
+    // Typed while the view has been emptied for a picture that does not come (a hung network
+    // share): what waited for it is let go, and this key acts on what is there now.
+    if (!typedAhead_.empty() && typedAheadSince_.hasExpired(PictureLoader::kAwaitedLongMs))
+        typedAhead_.clear();
     if (typedAhead_.empty() && !(actsOnShownFile(command) && !loader_->awaiting().isEmpty())) {
         carryOut(command, slot, held);
         return;
@@ -37,10 +40,6 @@ void MainWindow::runCommand(Command command, int slot, bool held) {
 }
 
 void MainWindow::runTypedAhead() {
-    // Waited for so long that the view was emptied meanwhile: what was typed for a picture
-    // never seen is let go, as a digit on an empty view sends nothing.
-    if (!typedAhead_.empty() && typedAheadSince_.hasExpired(PictureLoader::kAwaitedLongMs))
-        typedAhead_.clear();
     // A question one of them asks runs its own event loop: a picture shown meanwhile does not
     // start the next before the question is answered.
     if (runningTypedAhead_) return;
@@ -51,6 +50,8 @@ void MainWindow::runTypedAhead() {
         carryOut(next.command, next.slot, next.held);
     }
     runningTypedAhead_ = false;
+    // The rest wait for the next picture: the time counts from now.
+    typedAheadSince_.start();
 }
 
 void MainWindow::carryOut(Command command, int slot, bool held) {
