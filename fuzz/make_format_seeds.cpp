@@ -1,5 +1,6 @@
 // Writes seed files for the format fuzzers: HEIC and AVIF (turned, with a profile), DNG files
-// with and without a usable preview, and pictures carrying profiles in every container read.
+// with and without a usable preview, pictures carrying profiles in every container read, and WebP
+// files turned by their EXIF chunk.
 #include <QBuffer>
 #include <QColorSpace>
 #include <QDir>
@@ -53,5 +54,7 @@ int main(int argc, char** argv) {
     translucent.setPixel(3, 3, qRgba(10, 20, 30, 40));
     write(root + "/webp", "plain.webp", encoded(image, "webp"));
     write(root + "/webp", "alpha.webp", encoded(translucent, "webp"));
+    write(root + "/webp", "exif-turned.webp", SampleFormats::webpWithExif(encoded(image, "webp"), 6));
+    write(root + "/webp", "exif-mirrored-alpha.webp", SampleFormats::webpWithExif(encoded(translucent, "webp"), 5));
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <libheif/heif.h>
 #include <lcms2.h>
 #include <tiffio.h>
+#include <webp/mux.h>
 
 #include <cstdio>
 #include <cstring>
@@ -257,6 +258,25 @@ QByteArray cmykTiff(int w, int h, const unsigned char inks[4], const QByteArray&
     }
     TIFFClose(t);
     return out.data();
+}
+
+QByteArray webpWithExif(const QByteArray& webp, int exifOrientation) {
+    // A little-endian TIFF header and a first directory of one entry: Orientation, a SHORT.
+    QByteArray exif("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 18);
+    exif += char(exifOrientation);
+    exif += QByteArray(7, '\0');  // the value's padding, no next directory
+    const WebPData image{reinterpret_cast<const uint8_t*>(webp.constData()), size_t(webp.size())};
+    WebPMux* mux = WebPMuxCreate(&image, 0);
+    if (!mux) return {};
+    const WebPData chunk{reinterpret_cast<const uint8_t*>(exif.constData()), size_t(exif.size())};
+    WebPData assembled{nullptr, 0};
+    QByteArray out;
+    if (WebPMuxSetChunk(mux, "EXIF", &chunk, 0) == WEBP_MUX_OK &&
+        WebPMuxAssemble(mux, &assembled) == WEBP_MUX_OK)
+        out = QByteArray(reinterpret_cast<const char*>(assembled.bytes), qsizetype(assembled.size));
+    WebPDataClear(&assembled);
+    WebPMuxDelete(mux);
+    return out;
 }
 
 QByteArray pressProfile() {

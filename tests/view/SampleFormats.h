@@ -35,6 +35,9 @@ QByteArray cmykJpeg(int w, int h, const unsigned char inks[4], const QByteArray&
 QByteArray cmykTiff(int w, int h, const unsigned char inks[4], const QByteArray& icc, int bits = 8,
                     bool planar = false);
 
+// The WebP file `webp` with an EXIF chunk recording the orientation `exifOrientation`.
+QByteArray webpWithExif(const QByteArray& webp, int exifOrientation);
+
 // A CMYK output profile whose inks are those of a press: pure cyan shows as sRGB (0, 174, 239),
 // magenta as (236, 0, 140), yellow as (255, 242, 0), black as (35, 31, 32), mixed by
 // multiplication; table based, so a matrix-only reader cannot use it.
