@@ -16,9 +16,10 @@ DEB_PACKAGES += openbox
 # Qt's own texts in Japanese, the interface font's fallback lookup, the desktop files' validators.
 DEB_PACKAGES += qt6-translations-l10n libfontconfig-dev desktop-file-utils appstream
 # HEIC/HEIF/AVIF (libheif1 brings the HEVC and AV1 codecs), camera RAW, colour profiles, WebP
-# reduced as it decodes, CMYK TIFF, and a press profile for CMYK pictures that carry none
-# (Ghostscript's default_cmyk.icc).
-DEB_PACKAGES += libheif-dev libraw-dev liblcms2-dev zlib1g-dev libwebp-dev libtiff-dev libgs-common
+# reduced as it decodes, CMYK TIFF, a press profile for CMYK pictures that carry none
+# (Ghostscript's default_cmyk.icc), and the orientation in a WebP file's EXIF chunk.
+DEB_PACKAGES += libheif-dev libraw-dev liblcms2-dev zlib1g-dev libwebp-dev libtiff-dev libgs-common \
+                libexif-dev
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

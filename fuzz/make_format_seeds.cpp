@@ -1,5 +1,6 @@
 // Writes seed files for the format fuzzers: HEIC and AVIF (turned, with a profile), DNG files
-// with and without a usable preview, and pictures carrying profiles in every container read.
+// with and without a usable preview, pictures carrying profiles in every container read, WebP
+// files turned by their EXIF chunk and CMYK TIFF files in strips and in tiles.
 #include <QBuffer>
 #include <QColorSpace>
 #include <QDir>
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
     write(root + "/tiff", "cmyk.tif", SampleFormats::cmykTiff(9, 7, inks, SampleFormats::pressProfile()));
     write(root + "/tiff", "cmyk16-planar.tif", SampleFormats::cmykTiff(9, 7, inks, SampleFormats::pressProfile(), 16, true));
     write(root + "/tiff", "cmyk-bare.tif", SampleFormats::cmykTiff(9, 7, inks, QByteArray()));
+    write(root + "/tiff", "cmyk-tiled.tif", SampleFormats::cmykTiff(40, 24, inks, QByteArray(), 8, false, 16));
+    write(root + "/tiff", "cmyk16-tiled-planar.tif", SampleFormats::cmykTiff(20, 18, inks, QByteArray(), 16, true, 16));
     write(root + "/colour", "prophoto.icc", SampleFormats::proPhotoProfile());
     QImage profiled = image;
     profiled.setColorSpace(QColorSpace::fromIccProfile(p3));
@@ -53,5 +56,7 @@ int main(int argc, char** argv) {
     translucent.setPixel(3, 3, qRgba(10, 20, 30, 40));
     write(root + "/webp", "plain.webp", encoded(image, "webp"));
     write(root + "/webp", "alpha.webp", encoded(translucent, "webp"));
+    write(root + "/webp", "exif-turned.webp", SampleFormats::webpWithExif(encoded(image, "webp"), 6));
+    write(root + "/webp", "exif-mirrored-alpha.webp", SampleFormats::webpWithExif(encoded(translucent, "webp"), 5));
     return 0;
 }

@@ -5,6 +5,9 @@
 #include <QImageIOHandler>
 #include <QTransform>
 
+#include <cstddef>
+#include <cstdint>
+
 namespace PictureOrientation {
 
 // The transformation an EXIF/TIFF orientation value (1 to 8) asks for; none for other values.
@@ -20,6 +23,10 @@ inline QImageIOHandler::Transformations fromExif(int orientation) {
     default: return QImageIOHandler::TransformationNone;
     }
 }
+
+// The orientation (1 to 8) an EXIF block's first directory records, the block as a WebP or HEIF
+// file holds it (a TIFF header, "Exif\0\0" before it or not); 1 when it records none.
+int fromExifBlock(const uint8_t* exif, size_t size);
 
 // `image` turned as Qt's readers turn a picture with autoTransform: mirrored first, then turned.
 inline QImage oriented(QImage image, QImageIOHandler::Transformations t) {

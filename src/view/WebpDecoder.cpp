@@ -1,10 +1,33 @@
 #include "view/WebpDecoder.h"
 
 #include <webp/decode.h>
+#include <webp/demux.h>
+
+#include "view/PictureOrientation.h"
 
 using PictureDecoder::Outcome;
 
 namespace WebpDecoder {
+namespace {
+
+// The orientation the EXIF chunk records, where the VP8X header announces one (a phone's
+// picture is stored as the sensor was held); 1 otherwise.
+int exifOrientationOf(const uint8_t* data, size_t size) {
+    const WebPData webp{data, size};
+    WebPDemuxer* demux = WebPDemux(&webp);
+    if (!demux) return 1;
+    int orientation = 1;
+    WebPChunkIterator chunk;
+    if ((WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & EXIF_FLAG) &&
+        WebPDemuxGetChunk(demux, "EXIF", 1, &chunk)) {
+        orientation = PictureOrientation::fromExifBlock(chunk.chunk.bytes, chunk.chunk.size);
+        WebPDemuxReleaseChunkIterator(&chunk);
+    }
+    WebPDemuxDelete(demux);
+    return orientation;
+}
+
+}  // namespace
 
 std::optional<Outcome> decode(const QByteArray& bytes, const QSize& coverView, QImage* out,
                               QSize* natural) {
@@ -20,7 +43,12 @@ std::optional<Outcome> decode(const QByteArray& bytes, const QSize& coverView, Q
         int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
         return Outcome::TooLarge;
 
-    const QSize reduced = PictureDecoder::reducedSize(full, false, coverView);
+    // Turned after decoding: the copy it is turned into counts with the picture in the bound
+    // above, at most the reduced size.
+    const QImageIOHandler::Transformations turn =
+        PictureOrientation::fromExif(exifOrientationOf(data, size));
+    const bool rotated = (turn & QImageIOHandler::TransformationRotate90) != 0;
+    const QSize reduced = PictureDecoder::reducedSize(full, rotated, coverView);
     const bool alpha = config.input.has_alpha != 0;
     QImage image(reduced, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image.isNull()) return Outcome::Broken;
@@ -38,7 +66,9 @@ std::optional<Outcome> decode(const QByteArray& bytes, const QSize& coverView, Q
     const VP8StatusCode status = WebPDecode(data, size, &config);
     WebPFreeDecBuffer(&config.output);
     if (status != VP8_STATUS_OK) return Outcome::Broken;
-    *natural = full;
+    image = PictureOrientation::oriented(std::move(image), turn);
+    if (image.isNull()) return Outcome::Broken;
+    *natural = rotated ? full.transposed() : full;
     *out = std::move(image);
     return Outcome::Decoded;
 }

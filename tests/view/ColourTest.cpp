@@ -149,6 +149,26 @@ TEST(Colour, ACmykTiffShowsItsInksThroughItsProfile) {
                      qRgb(0, 175, 239), 3));
 }
 
+TEST(Colour, ATiledCmykTiffShowsItsInksAsAStripedOneDoes) {
+    TempDir dir;
+    const unsigned char cyan[4] = {255, 0, 0, 0};
+    // 40 x 40 in tiles of 16: the last row and column of tiles lie partly outside the picture.
+    // Qt's reader shows the 8-bit one as plain RGB (0, 255, 255) and refuses the 16-bit one.
+    for (const int bits : {8, 16}) {
+        dir.write("t.tif", SampleFormats::cmykTiff(40, 40, cyan, SampleFormats::pressProfile(), bits,
+                                                   bits == 16, 16));
+        QImage image;
+        QSize natural;
+        // Reduced to a quarter for the view, and at full size.
+        const QSize view = bits == 16 ? QSize(10, 10) : QSize();
+        ASSERT_EQ(PictureDecoder::decode(dir.file("t.tif"), &image, view, &natural), Outcome::Decoded);
+        EXPECT_EQ(image.size(), bits == 16 ? QSize(10, 10) : QSize(40, 40));
+        for (const QPoint at : {QPoint(image.width() / 2, image.height() / 2),
+                                QPoint(image.width() - 1, image.height() - 1)})
+            EXPECT_TRUE(near(image.pixel(at), qRgb(19, 174, 239), 3)) << bits;
+    }
+}
+
 TEST(Colour, APictureWithoutAProfileIsDecodedPixelForPixelAsBefore) {
     TempDir dir;
     QImage gradient(64, 48, QImage::Format_RGB32);

@@ -214,6 +214,18 @@ TEST(OtherFormats, WebpIsDecodedReducedInItsOwnColours) {
     EXPECT_TRUE(bluish(d.image.pixel(224, 64)));
 }
 
+TEST(OtherFormats, WebpIsTurnedByItsExifOrientationAsItIsReduced) {
+    TempDir dir;
+    QByteArray webp;
+    QBuffer buffer(&webp);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(halves(1024, 512).save(&buffer, "webp", 90));
+    // Upright it is 512 x 1024: a quarter of that covers the view, an eighth would not.
+    const Decoded d = decodeFile(dir, "phone.webp", SampleFormats::webpWithExif(webp, 6), QSize(100, 200));
+    expectTurnedUpright(d, QSize(512, 1024));
+    EXPECT_EQ(d.image.size(), QSize(128, 256));
+}
+
 // Found by fuzzing: LibRaw 0.20 wrote past its buffer unpacking this file's bitmap preview.
 TEST(OtherFormats, AMalformedRawPreviewIsNeverUnpacked) {
     QImage image;

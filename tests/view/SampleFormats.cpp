@@ -7,6 +7,7 @@
 #include <libheif/heif.h>
 #include <lcms2.h>
 #include <tiffio.h>
+#include <webp/mux.h>
 
 #include <cstdio>
 #include <cstring>
@@ -229,7 +230,7 @@ QByteArray cmykJpeg(int w, int h, const unsigned char inks[4], const QByteArray&
 }
 
 QByteArray cmykTiff(int w, int h, const unsigned char inks[4], const QByteArray& icc, int bits,
-                    bool planar) {
+                    bool planar, int tile) {
     QBuffer out;
     out.open(QIODevice::ReadWrite);
     TIFF* t = TIFFClientOpen("sample", "w", &out, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize,
@@ -242,21 +243,56 @@ QByteArray cmykTiff(int w, int h, const unsigned char inks[4], const QByteArray&
     TIFFSetField(t, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_SEPARATED));
     TIFFSetField(t, TIFFTAG_INKSET, uint16_t(INKSET_CMYK));
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, uint16_t(planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
-    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, uint32_t(2));
+    if (tile) {
+        TIFFSetField(t, TIFFTAG_TILEWIDTH, uint32_t(tile));
+        TIFFSetField(t, TIFFTAG_TILELENGTH, uint32_t(tile));
+    } else {
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, uint32_t(2));
+    }
     if (!icc.isEmpty()) TIFFSetField(t, TIFFTAG_ICCPROFILE, uint32_t(icc.size()), icc.constData());
     const int bytes = bits / 8;
-    std::vector<unsigned char> row(size_t(w) * 4 * size_t(bytes));
+    // One row of the picture, or of a tile: every row and every tile holds the same inks.
+    const int rowPixels = tile ? tile : w;
+    std::vector<unsigned char> row(size_t(rowPixels) * 4 * size_t(bytes));
     for (int plane = 0; plane < (planar ? 4 : 1); ++plane) {
-        for (int x = 0; x < w; ++x)
+        for (int x = 0; x < rowPixels; ++x)
             for (int c = 0; c < (planar ? 1 : 4); ++c) {
                 const uint16_t v = uint16_t(inks[planar ? plane : c] * (bits == 16 ? 257 : 1));
                 std::memcpy(&row[(size_t(x) * (planar ? 1 : 4) + size_t(c)) * size_t(bytes)],
                             bits == 16 ? static_cast<const void*>(&v) : &inks[planar ? plane : c], size_t(bytes));
             }
-        for (int y = 0; y < h; ++y) TIFFWriteScanline(t, row.data(), uint32_t(y), uint16_t(plane));
+        if (!tile) {
+            for (int y = 0; y < h; ++y) TIFFWriteScanline(t, row.data(), uint32_t(y), uint16_t(plane));
+            continue;
+        }
+        const size_t rowBytes = size_t(rowPixels) * (planar ? 1 : 4) * size_t(bytes);
+        std::vector<unsigned char> tileBytes;
+        for (int y = 0; y < tile; ++y) tileBytes.insert(tileBytes.end(), row.begin(), row.begin() + long(rowBytes));
+        for (int y = 0; y < h; y += tile)
+            for (int x = 0; x < w; x += tile)
+                TIFFWriteTile(t, tileBytes.data(), uint32_t(x), uint32_t(y), 0, uint16_t(plane));
     }
     TIFFClose(t);
     return out.data();
+}
+
+QByteArray webpWithExif(const QByteArray& webp, int exifOrientation) {
+    // A little-endian TIFF header and a first directory of one entry: Orientation, a SHORT.
+    QByteArray exif("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 18);
+    exif += char(exifOrientation);
+    exif += QByteArray(7, '\0');  // the value's padding, no next directory
+    const WebPData image{reinterpret_cast<const uint8_t*>(webp.constData()), size_t(webp.size())};
+    WebPMux* mux = WebPMuxCreate(&image, 0);
+    if (!mux) return {};
+    const WebPData chunk{reinterpret_cast<const uint8_t*>(exif.constData()), size_t(exif.size())};
+    WebPData assembled{nullptr, 0};
+    QByteArray out;
+    if (WebPMuxSetChunk(mux, "EXIF", &chunk, 0) == WEBP_MUX_OK &&
+        WebPMuxAssemble(mux, &assembled) == WEBP_MUX_OK)
+        out = QByteArray(reinterpret_cast<const char*>(assembled.bytes), qsizetype(assembled.size));
+    WebPDataClear(&assembled);
+    WebPMuxDelete(mux);
+    return out;
 }
 
 QByteArray pressProfile() {

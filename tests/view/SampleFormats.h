@@ -31,9 +31,13 @@ QByteArray jpegWithProfile(const QByteArray& jpeg, const QByteArray& icc);
 QByteArray cmykJpeg(int w, int h, const unsigned char inks[4], const QByteArray& icc);
 
 // A CMYK TIFF of `w` x `h` in one ink mix (0 to 255 each, 0: no ink), of 8 or 16-bit inks,
-// interleaved or one plane each (`planar`), in strips, with `icc` embedded when not empty.
+// interleaved or one plane each (`planar`), in strips or in square tiles of `tile` pixels, with
+// `icc` embedded when not empty.
 QByteArray cmykTiff(int w, int h, const unsigned char inks[4], const QByteArray& icc, int bits = 8,
-                    bool planar = false);
+                    bool planar = false, int tile = 0);
+
+// The WebP file `webp` with an EXIF chunk recording the orientation `exifOrientation`.
+QByteArray webpWithExif(const QByteArray& webp, int exifOrientation);
 
 // A CMYK output profile whose inks are those of a press: pure cyan shows as sRGB (0, 174, 239),
 // magenta as (236, 0, 140), yellow as (255, 242, 0), black as (35, 31, 32), mixed by
