@@ -1,6 +1,7 @@
 // Writes seed files for the format fuzzers: HEIC and AVIF (turned, with a profile), DNG files
-// with and without a usable preview, pictures carrying profiles in every container read, WebP
-// files turned by their EXIF chunk and CMYK TIFF files in strips and in tiles.
+// with and without a usable preview, Canon, Nikon and Sony RAW files in their own layouts,
+// pictures carrying profiles in every container read, WebP files turned by their EXIF chunk and
+// CMYK TIFF files in strips and in tiles.
 #include <QBuffer>
 #include <QColorSpace>
 #include <QDir>
@@ -38,6 +39,10 @@ int main(int argc, char** argv) {
     const QByteArray jpeg = encoded(image, "jpeg");
     write(root + "/raw", "preview.dng", SampleFormats::dng(jpeg, 6, 32, 24));
     write(root + "/raw", "sensor.dng", SampleFormats::dng(encoded(image.scaled(8, 6), "jpeg"), 1, 64, 48));
+    using SampleFormats::CameraMake;
+    write(root + "/raw", "canon.cr2", SampleFormats::cameraRaw(CameraMake::Canon, jpeg, 6));
+    write(root + "/raw", "nikon.nef", SampleFormats::cameraRaw(CameraMake::Nikon, jpeg, 8));
+    write(root + "/raw", "sony.arw", SampleFormats::cameraRaw(CameraMake::Sony, jpeg, 3));
     write(root + "/colour", "adobe.jpg", SampleFormats::jpegWithProfile(jpeg, SampleFormats::adobeRgbProfile()));
     const unsigned char inks[4] = {10, 200, 30, 40};
     write(root + "/colour", "cmyk.jpg", SampleFormats::cmykJpeg(8, 8, inks, SampleFormats::pressProfile()));

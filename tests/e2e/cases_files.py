@@ -1,5 +1,5 @@
-"""Files on disk: name collisions, sequence names, deleting, and files that claim more than they
-hold."""
+"""Files on disk: name collisions, sequence names, deleting, files that claim more than they
+hold, and camera RAW files beside their JPEG files."""
 import os
 import struct
 import subprocess
@@ -7,7 +7,7 @@ import zlib
 
 from harness import (
     case, check, wait_for, read_config, library, options, photos, slot_dirs, listing,
-    answer_box, chord, find_window, visible)
+    answer_box, chord, find_window, visible, camera_files)
 
 
 @case
@@ -255,4 +255,57 @@ def a_pipe_where_a_picture_was_is_stepped_past_and_the_program_still_ends(s):
     wait_for(g_sent, "g.jpg sent past the pipe")
     check("f.jpg" not in listing(dest) and os.path.exists(os.path.join(src, "f.jpg")),
           "the pipe stays: %r" % listing(dest))
+    s.close()
+
+
+def red_left_of_blue_upright(s):
+    """Whether the window shows a portrait picture, red on its left and blue on its right: a
+    RAW file's preview turned upright (the green JPEG files show neither)."""
+    shot = subprocess.run(["import", "-window", s.window, "-depth", "8", "ppm:-"], env=s.env, check=True,
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+    magic, size, depth, pixels = shot.split(b"\n", 3)
+    width, height = map(int, size.split())
+    boxes = {}
+    for y in range(0, height, 4):
+        row = pixels[y * width * 3:(y + 1) * width * 3]
+        for x in range(0, width, 4):
+            r, g, b = row[3 * x:3 * x + 3]
+            colour = "red" if r > 200 and g < 60 and b < 60 else "blue" if b > 200 and r < 60 and g < 60 else None
+            if colour:
+                x0, y0, x1, y1 = boxes.get(colour, (x, y, x, y))
+                boxes[colour] = (min(x0, x), min(y0, y), max(x1, x), max(y1, y))
+    if len(boxes) < 2:
+        return False
+    (rx0, ry0, rx1, ry1), (bx0, by0, bx1, by1) = boxes["red"], boxes["blue"]
+    return rx1 < bx0 and abs(ry0 - by0) <= 4 and ry1 - ry0 > 2 * (rx1 - rx0)
+
+
+@case
+def a_camera_folder_lists_its_raw_files_only_with_the_extra_formats(s):
+    raws = ["DSC03.ARW", "DSC_0002.NEF", "IMG_0001.CR2", "IMG_0004.dng"]
+    jpegs = [n.rsplit(".", 1)[0] + ".jpg" for n in raws]
+    src = camera_files(s, raws + jpegs)
+    one, two = slot_dirs(s, "one", "two")
+    library(s, ["P"], {(0, 1): ("one", one + "/"), (0, 2): ("two", two + "/")})
+    s.write_config("設定_拡張.ini", '"ExtraFormats",1\n')
+    s.start(src)
+    # The natural order puts DSC_0002.jpg first and its NEF second.
+    s.keys("1")
+    wait_for(lambda: listing(one) == ["DSC_0002.jpg"], "the first JPEG sent")
+    wait_for(lambda: red_left_of_blue_upright(s), "the NEF's preview shown upright")
+    s.keys("1")
+    wait_for(lambda: listing(one) == ["DSC_0002.NEF", "DSC_0002.jpg"], "the NEF sent to the slot")
+    chord(s, "ctrl", "z")
+    wait_for(lambda: "DSC_0002.NEF" in listing(src), "the NEF taken back")
+    # Every one of the seven left is listed: a digit each sends them all.
+    s.keys(*["1"] * 7)
+    wait_for(lambda: listing(one) == sorted(raws + jpegs), "all eight files at the slot")
+    s.close()
+    # Without the option the same folder lists its JPEG files only.
+    second = camera_files(s, raws + jpegs, "second")
+    s.write_config("設定_拡張.ini", '"ExtraFormats",0\n')
+    s.start(second)
+    s.keys(*["2"] * 4)
+    wait_for(lambda: listing(two) == sorted(jpegs), "the four JPEG files sent")
+    check(listing(second) == sorted(raws), "the RAW files stay unlisted: %r" % listing(second))
     s.close()

@@ -12,6 +12,7 @@ import sys
 # The modules sit beside the sources: no bytecode cache written into the source tree.
 sys.dont_write_bytecode = True
 
+import harness  # noqa: E402
 from harness import CASES, Failure, Session  # noqa: E402
 import cases_files  # noqa: E402,F401  (each case module registers its cases on import)
 import cases_keys  # noqa: E402,F401
@@ -22,8 +23,10 @@ import cases_windows  # noqa: E402,F401
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--program-dir", required=True)
+    ap.add_argument("--camera-files", help="the make_camera_files tool, for the cases that need RAW files")
     ap.add_argument("cases", nargs="*")
     a = ap.parse_args()
+    harness.CAMERA_FILES = a.camera_files
     names = a.cases or sorted(CASES)
     failed = 0
     for name in names:

@@ -10,6 +10,8 @@ import tempfile
 import time
 
 CASES = {}
+# The tool writing camera RAW files in their makes' own layouts (tests/e2e/make_camera_files.cpp).
+CAMERA_FILES = None
 
 
 def case(fn):
@@ -358,6 +360,16 @@ def photos(s, names, folder="photos"):
     colors = ["red", "green", "blue", "yellow", "cyan", "magenta", "gray", "orange"]
     for i, n in enumerate(names):
         s.image(os.path.join(d, n), color=colors[i % len(colors)])
+    return d
+
+
+def camera_files(s, names, folder="photos"):
+    """Writes `names` in `folder`: camera RAW files in their makes' layouts by their endings
+    (.CR2 .NEF .ARW .dng), each a portrait picture, left half red and right half blue once
+    turned upright, and plain green JPEG files (.jpg)."""
+    check(CAMERA_FILES, "the case needs the make_camera_files tool (--camera-files)")
+    d = s.path(folder)
+    subprocess.run([CAMERA_FILES, d] + list(names), check=True)
     return d
 
 

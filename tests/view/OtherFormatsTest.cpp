@@ -6,6 +6,9 @@
 #include <QImageWriter>
 
 #include <libheif/heif.h>
+#include <libraw/libraw.h>
+
+#include <memory>
 
 #include "view/PictureDecoder.h"
 #include "SampleFormats.h"
@@ -13,6 +16,7 @@
 #include "TestSupport.h"
 
 using PictureDecoder::Outcome;
+using SampleFormats::CameraMake;
 using SampleFormats::HeifCodec;
 
 namespace {
@@ -149,7 +153,7 @@ TEST(OtherFormats, HeicClaimingAHugePictureIsRefusedBeforeDecoding) {
 TEST(OtherFormats, RawShowsItsOwnPreviewTurnedByItsOrientation) {
     TempDir dir;
     const QByteArray preview = jpegOf(halves(320, 200));
-    expectTurnedUpright(decodeFile(dir, "IMG_1.CR2", SampleFormats::dng(preview, 6, 64, 48)),
+    expectTurnedUpright(decodeFile(dir, "IMG_1.dng", SampleFormats::dng(preview, 6, 64, 48)),
                         QSize(200, 320));
     // Reduced like a JPEG file, by the decoder's own scaling.
     const Decoded reduced = decodeFile(dir, "IMG_2.dng", SampleFormats::dng(preview, 1, 64, 48),
@@ -157,6 +161,31 @@ TEST(OtherFormats, RawShowsItsOwnPreviewTurnedByItsOrientation) {
     ASSERT_EQ(reduced.outcome, Outcome::Decoded);
     EXPECT_EQ(reduced.natural, QSize(320, 200));
     EXPECT_EQ(reduced.image.size(), QSize(80, 50));
+}
+
+// Each make's own layout, taken by LibRaw for that make: the full-size JPEG preview is shown
+// (not the green thumbnail beside it, nor the grey sensor), turned by the RAW's orientation.
+TEST(OtherFormats, CamerasRawFilesShowTheirPreviewTurned) {
+    TempDir dir;
+    const QByteArray preview = jpegOf(halves(320, 200));
+    const struct {
+        CameraMake make;
+        const char* name;
+        const char* makeAsLibRawNamesIt;
+    } cameras[] = {{CameraMake::Canon, "IMG_0001.CR2", "Canon"},
+                   {CameraMake::Nikon, "DSC_0002.NEF", "Nikon"},
+                   {CameraMake::Sony, "DSC03.ARW", "Sony"}};
+    for (const auto& camera : cameras) {
+        SCOPED_TRACE(camera.name);
+        QByteArray file = SampleFormats::cameraRaw(camera.make, preview, 6);
+        const auto raw = std::make_unique<LibRaw>();  // some 400 kB of state
+        ASSERT_EQ(raw->open_buffer(file.data(), size_t(file.size())), LIBRAW_SUCCESS);
+        EXPECT_STREQ(raw->imgdata.idata.make, camera.makeAsLibRawNamesIt);
+        EXPECT_EQ(raw->imgdata.idata.dng_version, 0u);
+        ASSERT_EQ(raw->unpack_thumb(), LIBRAW_SUCCESS);
+        EXPECT_EQ(raw->imgdata.thumbnail.tformat, LIBRAW_THUMBNAIL_JPEG);
+        expectTurnedUpright(decodeFile(dir, camera.name, file), QSize(200, 320));
+    }
 }
 
 TEST(OtherFormats, RawWithOnlyAThumbnailIsDevelopedFromTheSensor) {
@@ -178,7 +207,7 @@ TEST(OtherFormats, RawClaimingAHugeSensorIsRefusedBeforeUnpacking) {
         ASSERT_GT(at, 0);
         file.replace(at + 8, 4, QByteArray("\x60\xea\x00\x00", 4));  // 60000
     }
-    const Decoded d = decodeFile(dir, "huge.nef", file);
+    const Decoded d = decodeFile(dir, "huge.dng", file);
     EXPECT_TRUE(d.outcome == Outcome::TooLarge || d.outcome == Outcome::NotAPicture ||
                 d.outcome == Outcome::Broken);
     EXPECT_TRUE(d.image.isNull());

@@ -16,6 +16,7 @@
 #include <jpeglib.h>
 
 #include "view/ColourProfile.h"
+#include "TiffWriter.h"
 
 namespace SampleFormats {
 namespace {
@@ -39,45 +40,6 @@ int tiffClose(thandle_t) { return 0; }
 toff_t tiffSize(thandle_t h) { return toff_t(device(h)->size()); }
 int tiffMap(thandle_t, void**, toff_t*) { return 0; }
 void tiffUnmap(thandle_t, void*, toff_t) {}
-
-// A TIFF directory being written: entries kept sorted as written, values placed by the caller.
-class Tiff {
-public:
-    QByteArray bytes{"II*\0\0\0\0\0", 8};
-    void put16(int at, uint16_t v) { qToLittleEndian(v, bytes.data() + at); }
-    void put32(int at, uint32_t v) { qToLittleEndian(v, bytes.data() + at); }
-    int append(const QByteArray& data) {
-        if (bytes.size() & 1) bytes.append('\0');
-        const int at = int(bytes.size());
-        bytes.append(data);
-        return at;
-    }
-    struct Entry {
-        uint16_t tag, type;
-        uint32_t count, value;
-    };
-    // Writes a directory; returns its offset. Values that do not fit in 4 bytes are offsets.
-    int directory(const std::vector<Entry>& entries) {
-        QByteArray d(2 + 12 * int(entries.size()) + 4, '\0');
-        const int at = append(d);
-        put16(at, uint16_t(entries.size()));
-        for (size_t i = 0; i < entries.size(); ++i) {
-            const int e = at + 2 + 12 * int(i);
-            put16(e, entries[i].tag);
-            put16(e + 2, entries[i].type);
-            put32(e + 4, entries[i].count);
-            if (entries[i].type == 3 && entries[i].count == 1) put16(e + 8, uint16_t(entries[i].value));
-            else put32(e + 8, entries[i].value);
-        }
-        return at;
-    }
-};
-
-QByteArray littleEndian16(const std::vector<uint16_t>& values) {
-    QByteArray b(int(values.size()) * 2, '\0');
-    for (size_t i = 0; i < values.size(); ++i) qToLittleEndian(values[i], b.data() + 2 * i);
-    return b;
-}
 
 QByteArray savedProfile(cmsHPROFILE p) {
     cmsUInt32Number size = 0;
@@ -137,11 +99,11 @@ QByteArray heif(const QImage& source, HeifCodec codec, int exifOrientation, cons
 
 QByteArray dng(const QByteArray& previewJpeg, int exifOrientation, int sensorWidth,
                int sensorHeight) {
-    Tiff t;
+    TiffWriter t;
     const QImage preview = QImage::fromData(previewJpeg, "jpeg");
     const int jpegAt = t.append(previewJpeg);
     const int rawAt = t.append(QByteArray(sensorWidth * sensorHeight * 2, '\x08'));  // 0x0808
-    const int bitsAt = t.append(littleEndian16({8, 8, 8}));
+    const int bitsAt = t.append16({8, 8, 8});
     const int makeAt = t.append(QByteArray("Orvane\0", 7));
     const int modelAt = t.append(QByteArray("Sample\0", 7));
     const int uniqueAt = t.append(QByteArray("Orvane Sample\0", 14));

@@ -1,7 +1,7 @@
 #pragma once
 // Picture files in the formats beyond bitmap, JPEG and GIF, made with the libraries themselves
-// (libheif's encoders, libjpeg) or by hand (a minimal DNG), for the tests, the fuzzers' seeds
-// and the benchmark. Nothing is downloaded.
+// (libheif's encoders, libjpeg) or by hand (a minimal DNG, cameras' RAW files), for the tests,
+// the fuzzers' seeds and the benchmark. Nothing is downloaded.
 
 #include <QByteArray>
 #include <QImage>
@@ -22,6 +22,14 @@ QByteArray heif(const QImage& image, HeifCodec codec, int exifOrientation = 1,
 // `exifOrientation`, and a flat grey 16-bit CFA sensor picture of `sensorWidth` x `sensorHeight`.
 QByteArray dng(const QByteArray& previewJpeg, int exifOrientation, int sensorWidth,
                int sensorHeight);
+
+enum class CameraMake { Canon, Nikon, Sony };
+
+// A camera's RAW file as that make writes it: a Canon CR2 (EOS 5D Mark II), a Nikon NEF (D700,
+// uncompressed) or a Sony ARW (ILCE-7), with `previewJpeg` as its full-size preview, the
+// orientation tag `exifOrientation`, a small plain green thumbnail beside the preview where the
+// make writes one, an EXIF directory and a flat grey sensor picture of 64 x 48.
+QByteArray cameraRaw(CameraMake make, const QByteArray& previewJpeg, int exifOrientation);
 
 // `jpeg` with the ICC profile `icc` in APP2 segments right after its start marker.
 QByteArray jpegWithProfile(const QByteArray& jpeg, const QByteArray& icc);
