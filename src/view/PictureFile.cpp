@@ -80,6 +80,9 @@ bool open(const QString& path, QFile* file) {
 
 int64_t estimateBytes(const QString& path, const QSize& coverView) {
     if (isPngName(path)) return -1;
+    // A camera RAW file's first directory is a thumbnail or the sensor data, not the preview
+    // shown, and a TIFF reader only complains of it: only the decoder knows the size.
+    if (OtherFormats::isRawEnding(path)) return -1;
     QFile file;
     if (!open(path, &file)) return -1;
     QImageReader reader(&file);

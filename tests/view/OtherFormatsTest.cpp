@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "view/PictureDecoder.h"
+#include "view/PictureFile.h"
 #include "SampleFormats.h"
 #include "TestImages.h"
 #include "TestSupport.h"
@@ -185,6 +186,8 @@ TEST(OtherFormats, CamerasRawFilesShowTheirPreviewTurned) {
         ASSERT_EQ(raw->unpack_thumb(), LIBRAW_SUCCESS);
         EXPECT_EQ(raw->imgdata.thumbnail.tformat, LIBRAW_THUMBNAIL_JPEG);
         expectTurnedUpright(decodeFile(dir, camera.name, file), QSize(200, 320));
+        // The first directory (the thumbnail of a NEF) says nothing of the preview's size.
+        EXPECT_EQ(PictureFile::estimateBytes(dir.file(camera.name), QSize()), -1);
     }
 }
 
