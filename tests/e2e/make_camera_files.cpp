@@ -3,7 +3,6 @@
 // .ARW Sony, .dng a DNG) or a JPEG (.jpg). The RAW files' previews are one portrait picture, its
 // left half red and its right half blue, stored lying and turned upright by the orientation tag;
 // the JPEG files are plain green, so that the screen tells which kind is shown.
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -12,18 +11,6 @@
 #include <cstdio>
 
 #include "SampleFormats.h"
-
-namespace {
-
-QByteArray jpegOf(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "jpeg", 90);
-    return bytes;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -39,7 +26,7 @@ int main(int argc, char** argv) {
     QImage green(200, 320, QImage::Format_RGB32);
     green.fill(qRgb(0, 160, 0));
     // Stored as a camera held upright stores it: lying, to be turned a quarter right (6).
-    const QByteArray lying = jpegOf(upright.transformed(QTransform().rotate(-90)));
+    const QByteArray lying = SampleFormats::encoded(upright.transformed(QTransform().rotate(-90)), "jpeg");
     using SampleFormats::CameraMake;
     for (int i = 2; i < argc; ++i) {
         const QString name = QString::fromLocal8Bit(argv[i]);
@@ -49,7 +36,7 @@ int main(int argc, char** argv) {
         else if (ending == QLatin1String("nef")) bytes = SampleFormats::cameraRaw(CameraMake::Nikon, lying, 6);
         else if (ending == QLatin1String("arw")) bytes = SampleFormats::cameraRaw(CameraMake::Sony, lying, 6);
         else if (ending == QLatin1String("dng")) bytes = SampleFormats::dng(lying, 6, 64, 48);
-        else if (ending == QLatin1String("jpg")) bytes = jpegOf(green);
+        else if (ending == QLatin1String("jpg")) bytes = SampleFormats::encoded(green, "jpeg");
         QFile file(folder + QLatin1Char('/') + name);
         if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
             std::fprintf(stderr, "cannot write %s\n", argv[i]);

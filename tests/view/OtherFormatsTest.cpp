@@ -31,13 +31,7 @@ QImage halves(int w, int h) {
     return image;
 }
 
-QByteArray jpegOf(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "jpeg", 95);
-    return bytes;
-}
+QByteArray jpegOf(const QImage& image) { return SampleFormats::encoded(image, "jpeg", 95); }
 
 bool reddish(QRgb c) { return qRed(c) > 180 && qBlue(c) < 80; }
 bool bluish(QRgb c) { return qBlue(c) > 180 && qRed(c) < 80; }
@@ -234,10 +228,8 @@ TEST(OtherFormats, WebpAndTiffDecodeByTheirEndingsOnlyAndTiffIsTurned) {
 
 TEST(OtherFormats, WebpIsDecodedReducedInItsOwnColours) {
     TempDir dir;
-    QByteArray webp;
-    QBuffer buffer(&webp);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(halves(1024, 512).save(&buffer, "webp", 90));
+    const QByteArray webp = SampleFormats::encoded(halves(1024, 512), "webp", 90);
+    ASSERT_FALSE(webp.isEmpty());
     const Decoded d = decodeFile(dir, "big.webp", webp, QSize(200, 100));
     ASSERT_EQ(d.outcome, Outcome::Decoded);
     EXPECT_EQ(d.natural, QSize(1024, 512));
@@ -248,10 +240,8 @@ TEST(OtherFormats, WebpIsDecodedReducedInItsOwnColours) {
 
 TEST(OtherFormats, WebpIsTurnedByItsExifOrientationAsItIsReduced) {
     TempDir dir;
-    QByteArray webp;
-    QBuffer buffer(&webp);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(halves(1024, 512).save(&buffer, "webp", 90));
+    const QByteArray webp = SampleFormats::encoded(halves(1024, 512), "webp", 90);
+    ASSERT_FALSE(webp.isEmpty());
     // Upright it is 512 x 1024: a quarter of that covers the view, an eighth would not.
     const Decoded d = decodeFile(dir, "phone.webp", SampleFormats::webpWithExif(webp, 6), QSize(100, 200));
     expectTurnedUpright(d, QSize(512, 1024));

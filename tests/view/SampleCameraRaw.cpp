@@ -3,7 +3,6 @@
 // and Model tags, never their names.
 #include "SampleFormats.h"
 
-#include <QBuffer>
 #include <QImage>
 
 #include "TiffWriter.h"
@@ -13,20 +12,12 @@ namespace {
 
 constexpr int kSensorWidth = 64, kSensorHeight = 48;
 
-QByteArray jpegOf(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "jpeg", 90);
-    return bytes;
-}
-
 // The small thumbnail cameras write beside the preview (160 x 120), plain green: a reader that
 // takes it instead of the preview shows green.
 QByteArray greenThumbnail() {
     QImage image(160, 120, QImage::Format_RGB32);
     image.fill(qRgb(0, 200, 0));
-    return jpegOf(image);
+    return encoded(image, "jpeg");
 }
 
 // An EXIF directory with what every camera writes: exposure time, f-number, ISO speed, time.

@@ -19,6 +19,15 @@
 #include "TiffWriter.h"
 
 namespace SampleFormats {
+
+QByteArray encoded(const QImage& image, const char* format, int quality) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format, quality)) return {};
+    return bytes;
+}
+
 namespace {
 
 heif_error appendBytes(heif_context*, const void* data, size_t size, void* userdata) {

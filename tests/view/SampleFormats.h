@@ -8,6 +8,9 @@
 
 namespace SampleFormats {
 
+// `image` saved by Qt's writer for `format` ("jpeg", "webp") at `quality`; empty on failure.
+QByteArray encoded(const QImage& image, const char* format, int quality = 90);
+
 enum class HeifCodec { Hevc, Av1 };
 
 // `image` encoded as HEIC (HEVC) or AVIF (AV1), with the container orientation `exifOrientation`
