@@ -6,6 +6,7 @@
 #include <libraw/libraw.h>
 
 #include <cstdio>
+#include <limits>
 #include <memory>
 
 #include "view/EmbeddedProfile.h"
@@ -112,8 +113,23 @@ Outcome decodeJpegPreview(const QByteArray& jpeg, const QSize& coverView, int or
     return Outcome::Decoded;
 }
 
+// LibRaw with a look at what its loaders divide by, which it does not check itself.
+class CheckedRaw : public LibRaw {
+public:
+    CheckedRaw() : LibRaw(LIBRAW_OPTIONS_NONE) {}
+    // A Canon file's sensor data comes in slices of the widths its headers give; a width of
+    // none (or a product past an int) makes the lossless JPEG loader divide by zero and end
+    // the program (found by fuzzing).
+    bool slicesSound() const {
+        const ushort* slice = libraw_internal_data.unpacker_data.cr2_slice;
+        if (!slice[0]) return true;
+        return slice[1] && slice[2] &&
+               int64_t(slice[1]) * imgdata.sizes.raw_height <= std::numeric_limits<int>::max();
+    }
+};
+
 // The sensor data, developed (camera white balance, sRGB, 8 bits) and turned by LibRaw.
-Outcome develop(LibRaw& raw, const QSize& coverView, QImage* out, QSize* natural) {
+Outcome develop(CheckedRaw& raw, const QSize& coverView, QImage* out, QSize* natural) {
     const libraw_image_sizes_t& s = raw.imgdata.sizes;
     const bool turned = (s.flip & 4) != 0;
     const QSize full = turned ? QSize(s.height, s.width) : QSize(s.width, s.height);
@@ -127,6 +143,7 @@ Outcome develop(LibRaw& raw, const QSize& coverView, QImage* out, QSize* natural
     const int64_t sample = raw.imgdata.idata.filters ? 2 : 8;
     const int64_t peak = int64_t(s.raw_width) * s.raw_height * sample + shown * (8 + 3 + 4);
     if (peak > kLimitBytes) return Outcome::TooLarge;
+    if (!raw.slicesSound()) return Outcome::Broken;
     raw.imgdata.params.half_size = half ? 1 : 0;
     raw.imgdata.params.use_camera_wb = 1;
     raw.imgdata.params.output_bps = 8;
@@ -156,7 +173,7 @@ Outcome decode(QIODevice* file, const QSize& coverView, QImage* out, QSize* natu
     if (!file->seek(0)) return Outcome::Broken;
     DeviceStream stream(file);
     // About 400 kB of state: on the heap, not on a worker's stack.
-    auto raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
+    auto raw = std::make_unique<CheckedRaw>();
     raw->imgdata.params.max_raw_memory_mb = unsigned(PictureDecoder::kAllocationLimitMB);
     if (raw->open_datastream(&stream) != LIBRAW_SUCCESS) return Outcome::NotAPicture;
     const libraw_thumbnail_t& thumb = raw->imgdata.thumbnail;

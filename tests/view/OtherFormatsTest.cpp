@@ -248,10 +248,14 @@ TEST(OtherFormats, WebpIsTurnedByItsExifOrientationAsItIsReduced) {
     EXPECT_EQ(d.image.size(), QSize(128, 256));
 }
 
-// Found by fuzzing: LibRaw 0.20 wrote past its buffer unpacking this file's bitmap preview.
-TEST(OtherFormats, AMalformedRawPreviewIsNeverUnpacked) {
-    QImage image;
-    QSize natural;
-    PictureDecoder::decode(QStringLiteral(ORVANE_SOURCE_DIR "/tests/view/cases/bitmap-preview-overflow.dng"),
-                           &image, QSize(), &natural);
+// Found by fuzzing.
+TEST(OtherFormats, MalformedRawFilesEndInAnOutcome) {
+    // A bitmap preview LibRaw would unpack past its buffer; a Canon sensor slice of no width
+    // its loader would divide by.
+    for (const char* name : {"bitmap-preview-overflow.dng", "cr2-slice-of-no-width.cr2"}) {
+        QImage image;
+        QSize natural;
+        PictureDecoder::decode(QStringLiteral(ORVANE_SOURCE_DIR "/tests/view/cases/") + name,
+                               &image, QSize(), &natural);
+    }
 }
