@@ -22,6 +22,9 @@ int64_t hevcNalPixels(const uint8_t* nal, size_t size);
 // payload `payload`; -1 when it cannot be read.
 int64_t av1SequenceHeaderPixels(const uint8_t* payload, size_t size);
 
+// The `count`-byte big-endian number at `at` in `bytes` (which holds it).
+uint64_t bigEndian(const QByteArray& bytes, int at, int count);
+
 // Up to `count` bytes of a stream from `at`; fewer at its end.
 using Reader = std::function<QByteArray(uint64_t at, size_t count)>;
 

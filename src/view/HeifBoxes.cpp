@@ -23,10 +23,7 @@ constexpr FourCC fourcc(const char (&s)[5]) {
 constexpr qint64 kMaxMetaBytes = 8 << 20;
 constexpr int kMaxTopLevelBoxes = 4096;
 
-struct Span {
-    const uint8_t* data = nullptr;
-    size_t size = 0;
-};
+struct Span { const uint8_t* data = nullptr; size_t size = 0; };
 
 // Big-endian fields read from a span; a read past its end leaves ok() false.
 class ByteReader {
@@ -58,11 +55,7 @@ private:
     bool ok_ = true;
 };
 
-uint64_t bigEndian(const QByteArray& bytes, int at, int count) {
-    uint64_t value = 0;
-    for (int i = 0; i < count; ++i) value = value << 8 | uint8_t(bytes[at + i]);
-    return value;
-}
+using CodedSize::bigEndian;
 
 // Calls visit(type, body) for each box in `span`; false when a box does not fit in it or
 // visit says so.
@@ -85,10 +78,7 @@ bool forEachBox(Span span, const std::function<bool(FourCC, Span)>& visit) {
     return r.ok();
 }
 
-struct Extent {
-    uint64_t offset = 0;
-    uint64_t length = 0;
-};
+struct Extent { uint64_t offset = 0, length = 0; };
 
 struct Item {
     FourCC type = 0;
@@ -115,7 +105,7 @@ private:
     QByteArray itemBytes(const Item& item, uint64_t at, size_t count) const;
     static uint64_t itemSize(const Item& item);
     int64_t codedPixels(uint32_t id, const Item& item);
-    bool addPicture(uint32_t id, int depth, bool withAuxiliaries, Demand* demand);
+    bool addPicture(uint32_t id, bool mayBeDerived, bool withAuxiliaries, Demand* demand);
 
     QIODevice* file_;
     qint64 fileSize_;
@@ -339,7 +329,7 @@ int64_t Boxes::codedPixels(uint32_t id, const Item& item) {
     return pixels;
 }
 
-bool Boxes::addPicture(uint32_t id, int depth, bool withAuxiliaries, Demand* demand) {
+bool Boxes::addPicture(uint32_t id, bool mayBeDerived, bool withAuxiliaries, Demand* demand) {
     const auto found = items_.find(id);
     if (found == items_.end()) return false;
     const Item& item = found->second;
@@ -354,9 +344,10 @@ bool Boxes::addPicture(uint32_t id, int depth, bool withAuxiliaries, Demand* dem
         demand->codedPixels += pixels;
         demand->codedPictures += 1;
     } else {
-        // A derived picture: its canvas, then its inputs. One may be made of derived ones
-        // (an iden of a grid), no deeper, so that a picture made of itself is never followed.
-        if (depth >= 2) return false;
+        // A derived picture: its canvas, then its inputs. Those are coded pictures, but for the
+        // primary's when it is an iden (of a grid, say): so no picture is made of itself, and
+        // libheif never holds two canvases at once.
+        if (!mayBeDerived) return false;
         const QByteArray data = itemBytes(item, 0, 18);
         uint64_t width = 0, height = 0;
         const bool wide = data.size() >= 2 && (uint8_t(data[1]) & 1);
@@ -374,18 +365,20 @@ bool Boxes::addPicture(uint32_t id, int depth, bool withAuxiliaries, Demand* dem
             return false;
         }
         demand->canvasPixels = std::max(demand->canvasPixels, CodedSize::area(width, height));
+        // Only the primary is derived and takes its auxiliaries.
+        const bool primaryIden = item.type == fourcc("iden") && withAuxiliaries;
         for (uint32_t input : item.inputs)
-            if (!addPicture(input, depth + 1, withAuxiliaries, demand)) return false;
+            if (!addPicture(input, primaryIden, !primaryIden, demand)) return false;
     }
     if (withAuxiliaries)
         for (uint32_t auxiliary : item.auxiliaries)
-            if (!addPicture(auxiliary, depth, false, demand)) return false;
+            if (!addPicture(auxiliary, mayBeDerived, false, demand)) return false;
     return true;
 }
 
 std::optional<Demand> Boxes::primaryDemand() {
     Demand demand;
-    if (!hasPrimary_ || !addPicture(primary_, 0, true, &demand)) return std::nullopt;
+    if (!hasPrimary_ || !addPicture(primary_, true, true, &demand)) return std::nullopt;
     return demand;
 }
 
