@@ -171,6 +171,12 @@ TEST(OtherFormats, HeicGridClaimingAHugePictureIsRefusedBeforeDecoding) {
     ASSERT_GT(idat, 0);
     file.replace(idat + 8, 4, QByteArray("\x27\x10\x27\x10", 4));  // 10000 x 10000
     EXPECT_EQ(decodeFile(dir, "grid.heic", file).outcome, Outcome::TooLarge);
+    // The fuzzer's own file: 49200 x 64799.
+    QImage untouched;
+    QSize natural;
+    EXPECT_EQ(PictureDecoder::decode(QStringLiteral(ORVANE_SOURCE_DIR "/tests/view/cases/grid-huge-output.heic"),
+                                     &untouched, QSize(), &natural),
+              Outcome::TooLarge);
 }
 
 // `heic` (one HEVC item as libheif writes it, its data all of the last box) with copies of its
