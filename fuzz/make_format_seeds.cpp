@@ -36,6 +36,10 @@ int main(int argc, char** argv) {
     write(root + "/heif", "plain.heic", SampleFormats::heif(image, HeifCodec::Hevc));
     write(root + "/heif", "turned-p3.heic", SampleFormats::heif(image, HeifCodec::Hevc, 6, p3));
     write(root + "/heif", "mirrored.avif", SampleFormats::heif(image, HeifCodec::Av1, 2));
+    write(root + "/heif", "grid.heic", SampleFormats::heifGrid(image.scaled(64, 64), 2, 1));
+    QImage withAlpha = image.convertToFormat(QImage::Format_ARGB32);
+    withAlpha.setPixel(3, 3, qRgba(10, 20, 30, 40));
+    write(root + "/heif", "alpha.heic", SampleFormats::heif(withAlpha, HeifCodec::Hevc));
     const QByteArray jpeg = encoded(image, "jpeg");
     write(root + "/raw", "preview.dng", SampleFormats::dng(jpeg, 6, 32, 24));
     write(root + "/raw", "sensor.dng", SampleFormats::dng(encoded(image.scaled(8, 6), "jpeg"), 1, 64, 48));

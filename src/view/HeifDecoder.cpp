@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "view/ColourProfile.h"
+#include "view/HeifBoxes.h"
 #include "view/HeifPlanes.h"
 #include "view/OtherFormats.h"
 
@@ -26,13 +27,34 @@ struct HandleFree {
     void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
 };
 
-// The decoder's peak for a picture of `w` x `h`: the coded planes (three full planes at worst,
+// libheif decodes this many tiles at once (its default, set so the bound below holds).
+constexpr int kTilesAtOnce = 4;
+// What a codec holds for each pixel of a picture it decodes (three full planes of two bytes a
+// sample at worst, and its own data about each block), whatever the file's boxes say of bits.
+constexpr int64_t kCodecBytesPerPixel = 8;
+// More coded pictures than a panorama of small tiles has: each is a codec started anew.
+constexpr int64_t kMaxCodedPictures = 4096;
+constexpr int64_t kLimitBytes = int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024;
+
+// The decoder's peak for a picture of `pixels`: the coded planes (three full planes at worst,
 // two bytes a sample beyond 8 bits, plus alpha), the interleaved pixels libheif converts them
 // into, and the picture built from those.
-int64_t peakBytes(int w, int h, int bits, bool alpha) {
-    const int64_t pixels = int64_t(w) * h;
+int64_t peakBytes(int64_t pixels, int bits, bool alpha) {
     const int64_t sample = bits > 8 ? 2 : 1;
     return pixels * (sample * (alpha ? 4 : 3) + 4 + 4);
+}
+
+// Whether decoding the picture would make libheif hold more than the bound: the picture put
+// together, the tiles being decoded meanwhile, and all the coded pictures it decodes for it
+// (a grid may name one tile thousands of times).
+bool demandsTooMuch(const HeifBoxes::Demand& demand, int64_t handlePixels, int bits, bool alpha) {
+    const int64_t canvas = std::max(handlePixels, demand.canvasPixels);
+    const bool assembled = demand.codedPictures > 1 || demand.canvasPixels > demand.largestCodedPixels;
+    const int64_t codecBytes = demand.largestCodedPixels * kCodecBytesPerPixel;
+    const int64_t tilesBytes = assembled ? std::min<int64_t>(kTilesAtOnce, demand.codedPictures) * codecBytes : 0;
+    return peakBytes(canvas, bits, alpha) + tilesBytes > kLimitBytes || codecBytes > kLimitBytes ||
+           demand.codedPixels * kCodecBytesPerPixel > kLimitBytes ||
+           demand.codedPictures > kMaxCodedPictures;
 }
 
 // The colr box: an ICC profile, or primaries and a transfer curve (nclx) other than sRGB's.
@@ -163,6 +185,7 @@ Outcome decode(QIODevice* file, const QSize& coverView, QImage* out, QSize* natu
     std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
     if (!context) return Outcome::Broken;
     heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
+    heif_context_set_max_decoding_threads(context.get(), kTilesAtOnce);
     if (!file->seek(0) ||
         heif_context_read_from_reader(context.get(), &kDeviceReader, file, nullptr).code)
         return Outcome::NotAPicture;
@@ -178,8 +201,11 @@ Outcome decode(QIODevice* file, const QSize& coverView, QImage* out, QSize* natu
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const int bits = std::max(heif_image_handle_get_luma_bits_per_pixel(handle.get()),
                               heif_image_handle_get_chroma_bits_per_pixel(handle.get()));
-    if (peakBytes(w, h, bits, alpha) > int64_t(PictureDecoder::kAllocationLimitMB) * 1024 * 1024)
-        return Outcome::TooLarge;
+    if (peakBytes(int64_t(w) * h, bits, alpha) > kLimitBytes) return Outcome::TooLarge;
+    // What libheif will really allocate, which its API does not tell: from the boxes.
+    const std::optional<HeifBoxes::Demand> demand = HeifBoxes::primaryDemand(file);
+    if (!demand) return Outcome::Broken;
+    if (demandsTooMuch(*demand, int64_t(w) * h, bits, alpha)) return Outcome::TooLarge;
 
     QSize size;
     // An 8-bit opaque picture shown reduced is taken in its codec's planes, converted and

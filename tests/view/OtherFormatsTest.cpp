@@ -4,6 +4,9 @@
 
 #include <QBuffer>
 #include <QImageWriter>
+#include <QtEndian>
+
+#include <vector>
 
 #include <libheif/heif.h>
 #include <libraw/libraw.h>
@@ -143,6 +146,119 @@ TEST(OtherFormats, HeicClaimingAHugePictureIsRefusedBeforeDecoding) {
     EXPECT_EQ(PictureDecoder::decode(dir.file("huge.heic"), &untouched, QSize(), &natural),
               Outcome::TooLarge);
     EXPECT_TRUE(untouched.isNull());
+}
+
+TEST(OtherFormats, PhonesGridOfTilesDecodesWhole) {
+    TempDir dir;
+    // 12 MP in 512 x 512 tiles, as phones write them, each tile red left and blue right.
+    const Decoded d = decodeFile(dir, "IMG_1.HEIC", SampleFormats::heifGrid(halves(512, 512), 8, 6),
+                                 QSize(1024, 768));
+    ASSERT_EQ(d.outcome, Outcome::Decoded);
+    EXPECT_EQ(d.natural, QSize(4096, 3072));
+    const int tile = d.image.width() / 8;
+    EXPECT_TRUE(reddish(d.image.pixel(tile * 7 + tile / 4, 10)));
+    EXPECT_TRUE(bluish(d.image.pixel(tile * 7 + tile * 3 / 4, d.image.height() - 10)));
+}
+
+// Found by fuzzing: a grid item with a small ispe whose grid data claims a huge picture made
+// libheif allocate it (3.2 GB for 725 bytes).
+TEST(OtherFormats, HeicGridClaimingAHugePictureIsRefusedBeforeDecoding) {
+    TempDir dir;
+    QByteArray file = SampleFormats::heifGrid(halves(64, 64), 2, 1);
+    // The grid data: version, flags, rows - 1, columns - 1, then width and height.
+    const int idat = int(file.indexOf("idat"));
+    ASSERT_GT(idat, 0);
+    file.replace(idat + 8, 4, QByteArray("\x27\x10\x27\x10", 4));  // 10000 x 10000
+    EXPECT_EQ(decodeFile(dir, "grid.heic", file).outcome, Outcome::TooLarge);
+    // The fuzzer's own file: 49200 x 64799.
+    QImage untouched;
+    QSize natural;
+    EXPECT_EQ(PictureDecoder::decode(QStringLiteral(ORVANE_SOURCE_DIR "/tests/view/cases/grid-huge-output.heic"),
+                                     &untouched, QSize(), &natural),
+              Outcome::TooLarge);
+}
+
+// `heic` (one HEVC item as libheif writes it, its data all of the last box) with copies of its
+// sequence parameter set, declaring `width` x `height`, and of its picture parameter set ahead
+// of its data, where the decoder takes them over the ones in hvcC.
+static QByteArray withCodedSize(QByteArray heic, uint32_t width, uint32_t height) {
+    QByteArray sps, pps;
+    for (int at = int(heic.indexOf("hvcC")) + 27; at > 30 && at + 5 < heic.size() && pps.isEmpty();) {
+        for (int n = qFromBigEndian<uint16_t>(heic.constData() + at + 1), i = 0; i < n; ++i) {
+            const int length = qFromBigEndian<uint16_t>(heic.constData() + at + 3);
+            const int type = (heic[at + 5] >> 1) & 0x3f;
+            if (type == 33 || type == 34) (type == 33 ? sps : pps) = heic.mid(at + 5, length);
+            at += 2 + length;
+        }
+        at += 3;
+    }
+    std::vector<bool> bits;
+    for (int i = 0, zeros = 0; i < sps.size(); ++i) {
+        if (zeros >= 2 && sps[i] == 3) {  // emulation prevention
+            zeros = 0;
+            continue;
+        }
+        zeros = sps[i] ? 0 : zeros + 1;
+        for (int b = 7; b >= 0; --b) bits.push_back((uint8_t(sps[i]) >> b) & 1);
+    }
+    auto skipNumber = [&bits](size_t at) {  // past an Exp-Golomb number at `at`
+        size_t zeros = 0;
+        while (at + zeros < bits.size() && !bits[at + zeros]) ++zeros;
+        return at + 2 * zeros + 1;
+    };
+    auto number = [](uint32_t value) {
+        std::vector<bool> code;
+        const uint64_t v = uint64_t(value) + 1;
+        int length = 0;
+        while (v >> (length + 1)) ++length;
+        code.assign(size_t(length), false);
+        for (int b = length; b >= 0; --b) code.push_back((v >> b) & 1);
+        return code;
+    };
+    // Header, VPS id, one sub-layer (as x265 writes), profile and level, SPS id, chroma format 1.
+    const size_t sizeAt = skipNumber(skipNumber(16 + 8 + 96));
+    const size_t sizeEnd = skipNumber(skipNumber(sizeAt));
+    std::vector<bool> rewritten(bits.begin(), bits.begin() + long(sizeAt));
+    for (uint32_t side : {width, height}) {
+        const std::vector<bool> code = number(side);
+        rewritten.insert(rewritten.end(), code.begin(), code.end());
+    }
+    rewritten.insert(rewritten.end(), bits.begin() + long(sizeEnd), bits.end());
+    QByteArray unit;
+    for (size_t i = 0, zeros = 0; i < rewritten.size(); i += 8) {
+        uint8_t byte = 0;
+        for (size_t b = 0; b < 8; ++b) byte = uint8_t(byte << 1 | (i + b < rewritten.size() && rewritten[i + b]));
+        if (zeros >= 2 && byte <= 3) {
+            unit += '\3';
+            zeros = 0;
+        }
+        zeros = byte ? 0 : zeros + 1;
+        unit += char(byte);
+    }
+    for (QByteArray* nal : {&unit, &pps}) {
+        nal->prepend(QByteArray(4, '\0'));
+        qToBigEndian<uint32_t>(uint32_t(nal->size() - 4), nal->data());
+    }
+    unit += pps;
+    const int mdat = int(heic.lastIndexOf("mdat")) - 4;
+    const uint32_t dataLength = qFromBigEndian<uint32_t>(heic.constData() + mdat) - 8;
+    char length[4], longer[4];
+    qToBigEndian(dataLength, length);
+    qToBigEndian(uint32_t(dataLength + unit.size()), longer);
+    const int iloc = int(heic.indexOf("iloc"));
+    heic.replace(int(heic.indexOf(QByteArray(length, 4), iloc)), 4, QByteArray(longer, 4));
+    heic.insert(mdat + 8, unit);
+    qToBigEndian(qFromBigEndian<uint32_t>(heic.constData() + mdat) + uint32_t(unit.size()), heic.data() + mdat);
+    return heic;
+}
+
+// The earlier finding: a 64 x 64 ispe, but the codec is told of 12000 x 12000.
+TEST(OtherFormats, HeicWhoseCodecIsToldOfAHugePictureIsRefusedBeforeDecoding) {
+    TempDir dir;
+    const QByteArray file = SampleFormats::heif(halves(64, 64), HeifCodec::Hevc);
+    // The rewriting itself keeps a good file good.
+    EXPECT_EQ(decodeFile(dir, "same.heic", withCodedSize(file, 64, 64)).outcome, Outcome::Decoded);
+    EXPECT_EQ(decodeFile(dir, "huge.heic", withCodedSize(file, 12000, 12000)).outcome, Outcome::TooLarge);
 }
 
 TEST(OtherFormats, RawShowsItsOwnPreviewTurnedByItsOrientation) {

@@ -65,15 +65,17 @@ QByteArray savedProfile(cmsHPROFILE p) {
 
 QByteArray heif(const QImage& source, HeifCodec codec, int exifOrientation, const QByteArray& icc,
                 int quality, bool bt709Limited) {
-    const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+    // With alpha, libheif codes it as a picture of its own, an auxiliary item.
+    const bool alpha = source.hasAlphaChannel();
+    const QImage rgb = source.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
     heif_image* image = nullptr;
-    heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB,
-                      &image);
+    heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB,
+                      alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &image);
     heif_image_add_plane(image, heif_channel_interleaved, rgb.width(), rgb.height(), 8);
     int stride = 0;
     uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
     for (int y = 0; y < rgb.height(); ++y)
-        memcpy(plane + y * stride, rgb.constScanLine(y), size_t(rgb.width()) * 3);
+        memcpy(plane + y * stride, rgb.constScanLine(y), size_t(rgb.width()) * (alpha ? 4 : 3));
     if (!icc.isEmpty()) heif_image_set_raw_color_profile(image, "prof", icc.constData(), size_t(icc.size()));
     heif_context* context = heif_context_alloc();
     heif_encoder* encoder = nullptr;
@@ -104,6 +106,59 @@ QByteArray heif(const QImage& source, HeifCodec codec, int exifOrientation, cons
         out[colr + 14] = 0;   // full_range_flag clear
     }
     return out;
+}
+
+namespace {
+QByteArray bigEndian(uint32_t value, int bytes) {
+    QByteArray out;
+    for (int i = bytes - 1; i >= 0; --i) out += char(value >> (8 * i));
+    return out;
+}
+QByteArray box(const char* type, const QByteArray& body) {
+    return bigEndian(uint32_t(8 + body.size()), 4) + type + body;
+}
+QByteArray fullBox(const char* type, int version, int flags, const QByteArray& body) {
+    return box(type, bigEndian(uint32_t(version), 1) + bigEndian(uint32_t(flags), 3) + body);
+}
+}  // namespace
+
+QByteArray heifGrid(const QImage& tile, int columns, int rows) {
+    // The tile's parameter sets (its hvcC box) and coded data (all the mdat box libheif writes).
+    const QByteArray single = heif(tile, HeifCodec::Hevc);
+    const int hvcC = int(single.indexOf("hvcC")) - 4, mdat = int(single.lastIndexOf("mdat")) - 4;
+    if (hvcC < 0 || mdat < 0) return {};
+    const QByteArray config = single.mid(hvcC, qFromBigEndian<int32_t>(single.constData() + hvcC));
+    const QByteArray coded = single.mid(mdat + 8);
+    const int tiles = columns * rows;
+    const QByteArray ftyp = box("ftyp", QByteArray("heic") + bigEndian(0, 4) + "mif1heic");
+    auto meta = [&](uint32_t codedAt) {
+        QByteArray infe = fullBox("infe", 2, 0, bigEndian(1, 2) + bigEndian(0, 2) + "grid" + '\0');
+        QByteArray iloc = bigEndian(0x4400, 2) + bigEndian(uint32_t(tiles + 1), 2) + bigEndian(1, 2) +
+                          bigEndian(1, 2) + bigEndian(0, 2) + bigEndian(1, 2) + bigEndian(0, 4) + bigEndian(8, 4);
+        QByteArray dimg = bigEndian(1, 2) + bigEndian(uint32_t(tiles), 2);
+        QByteArray ipma = bigEndian(uint32_t(tiles + 1), 4) + bigEndian(1, 2) + '\1' + '\3';
+        for (uint32_t id = 2; id < uint32_t(tiles) + 2; ++id) {
+            infe += fullBox("infe", 2, 1, bigEndian(id, 2) + bigEndian(0, 2) + "hvc1" + '\0');
+            iloc += bigEndian(id, 2) + bigEndian(0, 2) + bigEndian(0, 2) + bigEndian(1, 2) +
+                    bigEndian(codedAt, 4) + bigEndian(uint32_t(coded.size()), 4);
+            dimg += bigEndian(id, 2);
+            ipma += bigEndian(id, 2) + '\2' + '\x81' + '\2';
+        }
+        auto ispe = [](int w, int h) { return fullBox("ispe", 0, 0, bigEndian(w, 4) + bigEndian(h, 4)); };
+        const QByteArray grid = bigEndian(0, 2) + bigEndian(uint32_t(rows - 1), 1) + bigEndian(uint32_t(columns - 1), 1) +
+                                bigEndian(uint32_t(columns * tile.width()), 2) + bigEndian(uint32_t(rows * tile.height()), 2);
+        return box("meta", bigEndian(0, 4) +
+                   fullBox("hdlr", 0, 0, bigEndian(0, 4) + "pict" + QByteArray(13, '\0')) +
+                   fullBox("pitm", 0, 0, bigEndian(1, 2)) +
+                   fullBox("iinf", 0, 0, bigEndian(uint32_t(tiles + 1), 2) + infe) +
+                   fullBox("iloc", 1, 0, iloc) + fullBox("iref", 0, 0, box("dimg", dimg)) +
+                   box("iprp", box("ipco", config + ispe(tile.width(), tile.height()) +
+                                               ispe(columns * tile.width(), rows * tile.height())) +
+                                   fullBox("ipma", 0, 0, ipma)) +
+                   box("idat", grid));
+    };
+    const uint32_t codedAt = uint32_t(ftyp.size() + meta(0).size() + 8);
+    return ftyp + meta(codedAt) + box("mdat", coded);
 }
 
 QByteArray dng(const QByteArray& previewJpeg, int exifOrientation, int sensorWidth,

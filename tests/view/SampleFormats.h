@@ -13,13 +13,18 @@ QByteArray encoded(const QImage& image, const char* format, int quality = 90);
 
 enum class HeifCodec { Hevc, Av1 };
 
-// `image` encoded as HEIC (HEVC) or AVIF (AV1), with the container orientation `exifOrientation`
+// `image` encoded as HEIC (HEVC) or AVIF (AV1), its alpha (if it has one) as an auxiliary
+// picture, with the container orientation `exifOrientation`
 // (irot/imir boxes) and the ICC profile `icc` (a colr box) when not empty; lossless where the
 // encoder offers it. Empty when the encoder is missing. `bt709Limited`: an nclx colr box says
 // the samples are BT.709 in limited range (they are coded as BT.601, full range: a decoder
 // that follows the box shows other colours than the source's).
 QByteArray heif(const QImage& image, HeifCodec codec, int exifOrientation = 1,
                 const QByteArray& icc = {}, int quality = 90, bool bt709Limited = false);
+
+// A HEIC whose primary picture is a grid of `columns` x `rows` tiles as phones write them: each
+// tile its own hidden item, here all `tile` (HEVC coded once), the grid exactly their whole.
+QByteArray heifGrid(const QImage& tile, int columns, int rows);
 
 // A DNG: the RAW's own preview `previewJpeg` in its first directory, its orientation tag
 // `exifOrientation`, and a flat grey 16-bit CFA sensor picture of `sensorWidth` x `sensorHeight`.
