@@ -252,7 +252,7 @@ bool PictureLoader::ensurePixels(const QSize* dest) {
     DecodedPicture d;
     if (prefetcher_.take(path_, cover, &d)) return adopt(d, dest);
     // On screen the window goes on with what it has, and draws again when the worker is done
-    // (decodeFinished); before that it waits for the worker a while.
+    // (decodeFinished). Not yet on screen, it waits for the worker a while.
     if (view_.isVisible()) {
         if (!sharpening_ || *sharpening_ != cover) {
             sharpening_ = cover;
