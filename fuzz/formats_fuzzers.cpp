@@ -27,33 +27,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
                                                      qsizetype(size));
     QImage image;
-#if defined(ORVANE_FUZZ_HEIF)
-    QSize natural;
+    // The decoders that read a file read it through a device.
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
+#if defined(ORVANE_FUZZ_HEIF)
+    QSize natural;
     // Reduced for a view and at full size take different paths after the decode.
     HeifDecoder::decode(&buffer, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
 #elif defined(ORVANE_FUZZ_RAW)
     QSize natural;
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
     RawDecoder::decode(&buffer, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
 #elif defined(ORVANE_FUZZ_WEBP)
     QSize natural;
     WebpDecoder::decode(bytes, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
 #elif defined(ORVANE_FUZZ_TIFF)
     QSize natural;
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
     OtherFormats::decodeCmykTiff(&buffer, size % 2 ? QSize(320, 240) : QSize(), &image, &natural);
 #elif defined(ORVANE_FUZZ_COLOUR)
     // The profile as found in a picture file's headers, and the input taken as a profile.
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
     QByteArray icc = EmbeddedProfile::read(&buffer);
     if (icc.isEmpty()) icc = bytes;
     QImage rgb(7, 5, QImage::Format_ARGB32);
